@@ -1,1 +1,309 @@
-// being written
+// One pass over a logic text: every line is checked against the grammar and evaluated at the
+// same time. The first error ends the parse and is stored in the block.
+
+#include "parser.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "int_rule.h"
+#include "texts.h"
+
+namespace interlock {
+namespace {
+
+// What one parse keeps while it walks the lines.
+struct ParseState {
+    std::array<bool, kMCount + 1> assigned{};
+    uint8_t maxUnreliability = 0;
+    std::array<uint8_t, kTsCount + 1> unreliability{};
+    bool outputAssigned = false;
+};
+
+struct LineError {
+    std::string message;
+};
+
+std::string Quoted(const std::string& prefix, std::string_view body) {
+    std::string s = prefix;
+    s.append(body);
+    s.push_back('"');
+    return s;
+}
+
+// Folds one operand value into the accumulator of an AND (decided by 0) or an OR (decided by 1).
+void Fold(bool isAnd, uint8_t value, uint8_t& acc, bool& decided) {
+    if (decided) return;
+    if (isAnd && value == 0) {
+        acc = 0;
+        decided = true;
+    } else if (!isAnd && value == 1) {
+        acc = 1;
+        decided = true;
+    }
+}
+
+void RecordUnreliability(const Workspace& ws, int n, ParseState& st) {
+    uint8_t code = ws.TsTable.Unreliability[n];
+    if (code == 1 && st.maxUnreliability < 2) {
+        st.maxUnreliability = 1;
+        st.unreliability[n] = 1;
+    } else if (code == 2) {
+        st.maxUnreliability = 2;
+        st.unreliability[n] = 2;
+    }
+}
+
+// Checks and evaluates one line (already cut to 100 characters). Returns an error, if any.
+std::optional<LineError> ParseLine(Workspace& ws, Block& block, Side side, std::string_view line,
+                                   ParseState& st) {
+    const EngineTexts& tx = Texts();
+    const size_t len = line.size();
+    if (len == 0) return std::nullopt;
+
+    const char target = line[0];
+    if (target != 'V' && target != 'M') return LineError{tx.badVariable};
+    if (len > 1 && line[1] == '=') return LineError{tx.noTargetNumber};
+
+    // Target number: from the second character (always taken) up to "=", "A" or "O".
+    size_t j = 1;
+    if (j < len) {
+        ++j;
+        while (j < len && line[j] != '=' && line[j] != 'A' && line[j] != 'O') ++j;
+    }
+    if (j >= len || line[j] != '=') return LineError{tx.noEquals};
+    std::string_view numberText = line.substr(1, j - 1);
+    int32_t targetNumber = 0;
+    if (!IsIntInRange(numberText, 1, target == 'M' ? kMCount : kBlockCount, &targetNumber)) {
+        std::string body(1, target);
+        body.append(numberText);
+        return LineError{Quoted(tx.badTargetPrefix, body)};
+    }
+
+    // Operation: between "=" and the first "(".
+    size_t opStart = j + 1;
+    size_t bracket = line.find('(', opStart);
+    std::string_view op = line.substr(opStart, (bracket == std::string_view::npos ? len : bracket) - opStart);
+    if (op.empty()) return LineError{tx.noOperation};
+    std::string_view opCut = op.substr(0, std::min<size_t>(op.size(), 15));
+    if (bracket == std::string_view::npos) return LineError{Quoted(tx.badOperationPrefix, opCut)};
+    bool negated = false;
+    std::string_view opName = opCut;
+    if (!opName.empty() && opName.front() == '~') {
+        negated = true;
+        opName.remove_prefix(1);
+    }
+    bool isAnd;
+    if (opName == "AND") {
+        isAnd = true;
+    } else if (opName == "OR") {
+        isAnd = false;
+    } else {
+        return LineError{Quoted(tx.badOperationPrefix, opCut)};
+    }
+    uint8_t acc = isAnd ? 1 : 0;
+    bool decided = false;
+
+    // Operands. The first one is always looked at, even when the line ends right after "(".
+    size_t p = bracket + 1;
+    bool closed = false;
+    do {
+        if (closed) return LineError{tx.dataAfterBracket};
+        size_t q = p < len ? p + 1 : p;
+        while (q < len && line[q] != ')' && line[q] != ',') ++q;
+        std::string_view operand = line.substr(std::min(p, len), q - std::min(p, len));
+        if (operand.find('(') != std::string_view::npos) return LineError{tx.repeatedBracket};
+        if (operand.empty() || operand == "~" || operand == ",~") return LineError{tx.emptyVariable};
+        if (q < len && line[q] == ')') closed = true;
+        bool inverted = false;
+        if (operand.front() == '~') {
+            inverted = true;
+            operand.remove_prefix(1);
+        }
+        int32_t n = 0;
+        if (!IsIntInRange(operand.substr(1), 1, kTsCount, &n)) return LineError{Quoted(tx.badInputPrefix, operand)};
+        uint8_t value = 0;
+        const char letter = operand.front();
+        if (letter == 'S' || letter == 'D') {
+            TsTableData& t = ws.TsTable;
+            t.UsedInLogic[n] = 1;
+            if (t.TwoPosition[n]) {
+                if (n == kTsCount) return LineError{tx.badPairD256};
+                if (PairInvalid(ws, n)) {
+                    std::string msg = tx.badPairData + std::to_string(n);
+                    if (!t.Name[n].empty()) msg += "\n\r(" + t.Name[n] + ")\n\r";
+                    return LineError{msg};
+                }
+            }
+            value = static_cast<uint8_t>(t.Value[n] & 0xFF);
+            if (inverted) value ^= 1;
+            RecordUnreliability(ws, n, st);
+        } else if (letter == 'M') {
+            if (n < 1 || n > kMCount)
+                return LineError{Quoted(tx.badInputPrefix, "M" + std::to_string(n))};
+            if (!st.assigned[n]) return LineError{Quoted(tx.unknownInputPrefix, "M" + std::to_string(n))};
+            value = ws.MVariables.Value[n] == 1 ? 1 : 0;
+            if (inverted) value ^= 1;
+        } else {
+            return LineError{Quoted(tx.badOperandPrefix, operand)};
+        }
+        Fold(isAnd, value, acc, decided);
+        p = q + 1;
+    } while (p < len);
+
+    if (!closed) return LineError{tx.noClosingBracket};
+    if (negated) acc ^= 1;
+
+    if (target == 'M') {
+        st.assigned[targetNumber] = true;
+        ws.MVariables.Value[targetNumber] = acc;
+        return std::nullopt;
+    }
+    if (targetNumber != block.Number) return LineError{tx.wrongOutput};
+    if (st.outputAssigned) return LineError{tx.repeatedOutput};
+    st.outputAssigned = true;
+    block.Of(side).Result = acc;
+    return std::nullopt;
+}
+
+std::string CandidateEntry(const Workspace& ws, int n) {
+    const std::string& name = ws.TsTable.Name[n];
+    const std::string value = std::to_string(ws.TsTable.Value[n]);
+    if (!name.empty()) return "\n\r- " + name + " = " + value + " (" + Texts().ts + std::to_string(n) + ")";
+    return "\n\r- " + Texts().ts + std::to_string(n) + " = " + value;
+}
+
+void BuildSideCandidates(Workspace& ws, Block& block, Side side) {
+    Block::SideFields f = block.Of(side);
+    if (f.Result != 0) return;
+    for (int n = 1; n <= kTsCount; ++n) {
+        if (!ws.TsTable.UsedInLogic[n]) continue;
+        if (!ReevaluateWithFlip(ws, block, n, side)) continue;
+        f.HasCandidates = true;
+        f.Candidates += CandidateEntry(ws, n);
+    }
+}
+
+}  // namespace
+
+void ReportLogicError(Workspace& ws, Block& block, const std::string& message, const std::string* line,
+                      Side side) {
+    Block::SideFields f = block.Of(side);
+    f.Error = true;
+    f.ErrorMessage = message;
+    if (line) {
+        f.ErrorMessage += Texts().inLine;
+        f.ErrorMessage += "\r\r";
+        f.ErrorMessage += *line;
+        f.ErrorLine = *line;
+    } else {
+        f.ErrorLine.clear();
+    }
+    PaintBlockStatus(ws, block.Number, BlockStatus::Erroneous);
+}
+
+void ParseLogic(Workspace& ws, Block& block, Side side) {
+    Block::SideFields f = block.Of(side);
+    f.Result = 0;
+    f.Error = false;
+    f.ErrorMessage.clear();
+    f.Unreliability[0] = 0;
+    if (f.Logic.empty()) {
+        f.Empty = true;
+        return;
+    }
+    std::fill(f.Unreliability.begin() + 1, f.Unreliability.end(), 0);
+    ParseState st;
+
+    for (const std::string& full : f.Logic) {
+        std::string line = full.substr(0, std::min(full.size(), kLogicLineLimit));
+        if (std::optional<LineError> e = ParseLine(ws, block, side, line, st)) {
+            // A logic that stops at an error has no verdict.
+            f.Result = 0;
+            ReportLogicError(ws, block, e->message, &line, side);
+            return;
+        }
+    }
+    if (!st.outputAssigned) {
+        ReportLogicError(ws, block, Texts().noOutput, nullptr, side);
+        return;
+    }
+    f.Empty = false;
+    if (st.maxUnreliability > 0) {
+        f.Unreliability[0] = st.maxUnreliability;
+        std::copy(st.unreliability.begin() + 1, st.unreliability.end(), f.Unreliability.begin() + 1);
+    }
+    if (block.Number == ws.CurrentBlock && !IsErroneous(ws, block)) BuildCandidates(ws, block);
+}
+
+void BuildCandidates(Workspace& ws, Block& block) {
+    block.OnHasCandidates = false;
+    block.OffHasCandidates = false;
+    block.OnCandidates.clear();
+    block.OffCandidates.clear();
+    BuildSideCandidates(ws, block, Side::On);
+    BuildSideCandidates(ws, block, Side::Off);
+}
+
+bool ReevaluateWithFlip(Workspace& ws, const Block& block, int k, Side side) {
+    const std::vector<std::string>& logic = block.Of(side).Logic;
+    std::array<uint8_t, kMCount + 1> m{};
+    bool outputSeen = false;
+    uint8_t output = 0;
+
+    for (const std::string& full : logic) {
+        std::string_view line(full.data(), std::min(full.size(), kLogicLineLimit));
+        if (line.empty() || (line[0] != 'V' && line[0] != 'M')) continue;
+        const size_t len = line.size();
+        size_t eq = line.find('=');
+        if (eq == std::string_view::npos) continue;
+        size_t bracket = line.find('(', eq + 1);
+        if (bracket == std::string_view::npos) continue;
+
+        int32_t target = 0;
+        if (!IsIntInRange(line.substr(1, eq - 1), 1, kTsCount, &target)) target = 1;
+        std::string_view op = line.substr(eq + 1, bracket - eq - 1);
+        bool negated = !op.empty() && op.front() == '~';
+        if (negated) op.remove_prefix(1);
+        const bool isAnd = op == "AND";
+        uint8_t acc = isAnd ? 1 : 0;
+        bool decided = false;
+
+        size_t p = bracket + 1;
+        while (p < len) {
+            size_t q = p + 1;
+            while (q < len && line[q] != ')' && line[q] != ',') ++q;
+            std::string_view operand = line.substr(p, q - p);
+            bool inverted = !operand.empty() && operand.front() == '~';
+            if (inverted) operand.remove_prefix(1);
+            uint8_t value = 0;
+            if (!operand.empty()) {
+                int32_t n = 0;
+                if (!IsIntInRange(operand.substr(1), 1, kTsCount, &n)) n = 1;
+                char letter = operand.front();
+                if (letter == 'S' || letter == 'D') {
+                    value = static_cast<uint8_t>(ws.TsTable.Value[n] & 0xFF);
+                    if (inverted) value ^= 1;
+                    if (n == k) value ^= 1;
+                    ws.TsTable.UsedInLogic[n] = 1;
+                } else if (letter == 'M') {
+                    value = (n <= kMCount && m[n] == 1) ? 1 : 0;
+                    if (inverted) value ^= 1;
+                }
+            }
+            Fold(isAnd, value, acc, decided);
+            if (q < len && line[q] == ')') break;
+            p = q + 1;
+        }
+        if (negated) acc ^= 1;
+        if (line[0] == 'M') {
+            if (target >= 1 && target <= kMCount) m[target] = acc;
+        } else {
+            outputSeen = true;
+            output = acc;
+        }
+    }
+    return outputSeen && output == 1;
+}
+
+}  // namespace interlock

@@ -21,7 +21,7 @@ struct EngineTexts {
     std::string badInputPrefix;        // Некорректная входная переменная "
     std::string badPairD256;           // Некорректный двухпозиционный сигнал "D256"
     std::string badPairData;           // Некорректные данные двухпозиционного сигнала ТС №
-    std::string unknownInputPrefix;    // Неизвестная входная переменная "M
+    std::string unknownInputPrefix;    // Неизвестная входная переменная "
     std::string badOperandPrefix;      // Некорректная переменная "
     std::string noClosingBracket;      // Отсутствует закрывающая скобка
     std::string wrongOutput;           // Некорректный выходной сигнал.\n\rНомер не совпадает...
