@@ -401,6 +401,7 @@ bool TfndUDPSocket::ReadPacket(std::string& data, SenderAddress& sender) {
     }
     data = std::move(packet.data);
     sender = packet.sender;
+    if (inDataAvailable_) ++packetsReadDuringEvent_;
     if (packet.truncated) {
         RecordError(udp_error::kPacketTruncated, "Packet truncated: Buffer too small");
         RaiseEvent(OnError);
@@ -411,13 +412,27 @@ bool TfndUDPSocket::ReadPacket(std::string& data, SenderAddress& sender) {
 void TfndUDPSocket::SetReadNotificationsEnabled(bool on) {
     readNotificationsEnabled_ = on;
     UpdateNotifiers();
+    if (on && !receiveQueue_.empty()) ScheduleAnnouncement();
+}
+
+void TfndUDPSocket::ScheduleAnnouncement() {
+    if (announcementPending_) return;
+    announcementPending_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            announcementPending_ = false;
+            if (!receiveQueue_.empty()) HandleReadReady();
+        },
+        Qt::QueuedConnection);
 }
 
 void TfndUDPSocket::HandleReadReady() {
-    if (inDataAvailable_ || handle_ < 0) return;
+    if (inDataAvailable_ || handle_ < 0 || !readNotificationsEnabled_) return;
     QPointer<TfndUDPSocket> self(this);
     inDataAvailable_ = true;
     socketReadDuringEvent_ = false;
+    packetsReadDuringEvent_ = 0;
     UpdateNotifiers();  // no second OnDataAvailable while this one runs
     try {
         RaiseEvent(OnDataAvailable);
@@ -448,6 +463,10 @@ void TfndUDPSocket::HandleReadReady() {
             waitingForRead_ = true;
         }
     }
+    // Datagrams left in the receive queue are announced again, one event each, for as long as the
+    // handler takes them; otherwise they would wait for the next arrival and the handler would
+    // stay behind by as many datagrams as ever arrived together.
+    if (packetsReadDuringEvent_ > 0 && !receiveQueue_.empty()) ScheduleAnnouncement();
     UpdateNotifiers();
 }
 

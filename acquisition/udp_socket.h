@@ -9,6 +9,8 @@
 // so the write notifier is switched on only while a datagram with a resolved destination waits in
 // the send queue, and the read notifier is paused while OnDataAvailable runs (the handler may run a
 // nested event loop, e.g. a modal message box) and whenever the socket was left unread.
+// Datagrams that wait in the receive queue after an event are announced again by a deferred
+// OnDataAvailable as long as the handler keeps taking them.
 //
 // All data are bytes (std::string); texts of the program are Windows-1251 bytes.
 
@@ -151,6 +153,7 @@ private:
     ReceiveResult ReceiveOne(ReceivedPacket& packet, int& error);
 
     void HandleReadReady();
+    void ScheduleAnnouncement();
     void HandleWriteReady();
     void UpdateNotifiers();
 
@@ -177,6 +180,8 @@ private:
     bool inDataAvailable_ = false;          // OnDataAvailable is running
     bool waitingForRead_ = false;           // a notification found the socket left unread
     bool socketReadDuringEvent_ = false;
+    int packetsReadDuringEvent_ = 0;
+    bool announcementPending_ = false;  // a deferred OnDataAvailable for queued datagrams
 
     std::set<std::string> pendingLookups_;
     std::shared_ptr<LookupLink> lookupLink_;
