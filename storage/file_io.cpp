@@ -63,7 +63,7 @@ std::string FolderOf(const std::string& path) {
 // When the target is a symbolic link, the file it points to is the one to replace, so the
 // link survives the save. A dangling link is replaced by the new file.
 std::string ResolveTarget(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
     char* real = ::realpath(path.c_str(), nullptr);
     if (real == nullptr) return path;
@@ -110,7 +110,7 @@ ReadResult ReadWholeFile(const std::string& path) {
     };
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return fail(errno);
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd, &st) != 0) {
         int code = errno;
         ::close(fd);
@@ -153,7 +153,7 @@ WriteResult WriteFileAtomically(const std::string& path, const std::string& byte
     };
 
     // A replaced file keeps its permissions and, where allowed, its owner.
-    struct stat old{};
+    struct stat old {};
     if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
         if (::fchmod(fd, old.st_mode & 07777) != 0) return abandon(errno);
         if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
@@ -175,7 +175,7 @@ WriteResult WriteFileAtomically(const std::string& path, const std::string& byte
 }
 
 bool FileExists(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 

@@ -218,7 +218,8 @@ Settings LoadSettings(const std::string& path) {
     s.m_show = ReadBool(lines, "M", "show", s.m_show);
     s.temp = ReadBool(lines, "File", "temp", s.temp);
     // The counter is the low 8 bits of the number, as a signed value.
-    s.temp_last = static_cast<int8_t>(static_cast<uint8_t>(ReadInteger(lines, "File", "temp_last", 0) & 0xFF));
+    s.temp_last =
+        static_cast<int8_t>(static_cast<uint8_t>(ReadInteger(lines, "File", "temp_last", 0) & 0xFF));
     s.save_ts = ReadBool(lines, "File", "save_ts", s.save_ts);
     s.connect = ReadBool(lines, "Server", "connect", s.connect);
     s.server_name = ReadText(lines, "Server", "server_name", s.server_name);

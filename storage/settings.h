@@ -16,21 +16,21 @@
 namespace storage {
 
 struct Settings {
-    bool color = true;                  // [Settings] color     - Check_Color
-    bool ts_show = true;                // [TS] show            - Check_Show_TS
-    bool ts_change = true;              // [TS] change          - Check_Change_TS
-    bool ts_get = false;                // [TS] get             - Check_Get_TS_Orvesk
-    bool m_show = false;                // [M] show             - Check_Show_M
-    bool temp = true;                   // [File] temp          - Check_Save_Temp
-    int8_t temp_last = 0;               // [File] temp_last     - TempCounter
-    std::string file;                   // [File] file          - ConfigFileName (written only)
-    bool save_ts = true;                // [File] save_ts       - Check_Save_TS
-    bool connect = false;               // [Server] connect     - Check_Server
+    bool color = true;                   // [Settings] color     - Check_Color
+    bool ts_show = true;                 // [TS] show            - Check_Show_TS
+    bool ts_change = true;               // [TS] change          - Check_Change_TS
+    bool ts_get = false;                 // [TS] get             - Check_Get_TS_Orvesk
+    bool m_show = false;                 // [M] show             - Check_Show_M
+    bool temp = true;                    // [File] temp          - Check_Save_Temp
+    int8_t temp_last = 0;                // [File] temp_last     - TempCounter
+    std::string file;                    // [File] file          - ConfigFileName (written only)
+    bool save_ts = true;                 // [File] save_ts       - Check_Save_TS
+    bool connect = false;                // [Server] connect     - Check_Server
     std::string server_name = ".\\TMS";  // [Server] server_name - ServerName
-    std::string channel = "0";          // [Server] channel     - Server_channel_Number
-    std::string rtu = "1";              // [Server] RTU         - Server_RTU_Number
-    bool get_ts = false;                // [Server] get_ts      - Check_Get_TS_Server
-    bool get_names = false;             // [Server] get_names   - Check_Get_Names_Server
+    std::string channel = "0";           // [Server] channel     - Server_channel_Number
+    std::string rtu = "1";               // [Server] RTU         - Server_RTU_Number
+    bool get_ts = false;                 // [Server] get_ts      - Check_Get_TS_Server
+    bool get_names = false;              // [Server] get_names   - Check_Get_Names_Server
 
     bool operator==(const Settings&) const = default;
 };
