@@ -4,7 +4,7 @@
 #include "int_rule.h"
 #include "parser.h"
 #include "report.h"
-#include "texts.h"
+#include "engine_texts.h"
 #include "workspace.h"
 
 namespace interlock {

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "int_rule.h"
-#include "texts.h"
+#include "engine_texts.h"
 
 namespace interlock {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "int_rule.h"
 #include "parser.h"
-#include "texts.h"
+#include "engine_texts.h"
 
 namespace interlock {
 namespace {

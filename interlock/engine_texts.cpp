@@ -1,4 +1,4 @@
-#include "texts.h"
+#include "engine_texts.h"
 
 #include "cp1251.h"
 

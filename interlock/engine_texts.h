@@ -1,7 +1,7 @@
 #pragma once
 
 // The fixed texts of the interlock engine, in Windows-1251. They are written in UTF-8 in
-// texts.cpp and converted once, on first use.
+// engine_texts.cpp and converted once, on first use.
 
 #include <string>
 

@@ -1,0 +1,784 @@
+#include "main_window.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolTip>
+
+#include "color_button.h"
+#include "colors.h"
+#include "config_files.h"
+#include "cp1251.h"
+#include "dialogs.h"
+#include "editor_colouring.h"
+#include "highlight.h"
+#include "int_rule.h"
+#include "qt_text.h"
+#include "report.h"
+#include "settings.h"
+#include "engine_texts.h"
+#include "signal_grids.h"
+#include "view_file_form.h"
+#include "widgets.h"
+
+namespace ui {
+
+using interlock::Side;
+namespace col = interlock::colour;
+
+namespace {
+
+std::string W(const char* utf8) { return cp1251::FromUtf8(utf8); }
+
+constexpr int kHintPause = 30000;
+
+void StyleCommandButton(TColorButton* b) {
+    b->setFont(DesignFont("Verdana", 13, true));
+    b->setFlat(false);
+    b->setColor(col::kHighlight);
+    b->setHotColor(col::kInactiveCaption);
+    b->setDownColor(col::kInactiveCaption);
+    b->setFontColor(col::kWhite);
+    b->setHotFontColor(col::kWhite);
+    b->setDownFontColor(col::kWhite);
+}
+
+void ApplyLook(TColorButton* b, const interlock::TabLook& look) {
+    b->setColor(look.color);
+    b->setDownColor(look.color);
+    b->setHotColor(look.color);
+    b->setFontColor(look.fontColor);
+    b->setHotFontColor(look.fontColor);
+    b->setDownFontColor(look.fontColor);
+    b->setFontBold(look.bold);
+    b->setEnabled(look.enabled);
+    b->update();
+}
+
+QLabel* MakeLabel(QWidget* parent, const QString& text, QRect geometry, int pixelHeight,
+                  Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop, bool underline = false) {
+    auto* l = new QLabel(text, parent);
+    QFont f = DesignFont("MS Sans Serif", pixelHeight);
+    f.setUnderline(underline);
+    l->setFont(f);
+    l->setGeometry(geometry);
+    l->setAlignment(align);
+    l->setToolTipDuration(kHintPause);
+    return l;
+}
+
+QFrame* MakePanel(QWidget* parent, QRect geometry, bool bevel) {
+    auto* p = new QFrame(parent);
+    p->setGeometry(geometry);
+    if (bevel) p->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    return p;
+}
+
+QCheckBox* MakeCheck(QWidget* parent, const QString& text, const QString& hint, QRect geometry) {
+    auto* c = new QCheckBox(text, parent);
+    c->setGeometry(geometry);
+    c->setToolTip(hint);
+    c->setToolTipDuration(kHintPause);
+    c->setFont(DesignFont("MS Sans Serif", 13));
+    return c;
+}
+
+void SetLabel(QLabel* label, const interlock::LabelLook& look) {
+    label->setText(ToQString(look.text));
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, ToQColor(look.color));
+    label->setPalette(pal);
+    label->setVisible(look.visible);
+    label->setToolTip(look.hintOn ? ToDisplayText(look.hint) : QString());
+}
+
+}  // namespace
+
+TForm1::TForm1(interlock::Workspace& ws, Dialogs& dialogs, std::string exeDir, QWidget* parent)
+    : QWidget(parent), ws_(ws), dialogs_(dialogs), exeDir_(std::move(exeDir)) {
+    // 1-7: the tables, the blocks and the tabs start afresh.
+    windowReady_ = false;
+    ws_.CurrentView = Side::On;
+    for (int n = 1; n <= interlock::kBlockCount; ++n) ws_.Blocks[n].Create(n);
+    BuildWidgets();
+    for (int i = 1; i <= 16; ++i) {
+        interlock::PaintBlockTab(ws_, i, {col::kWindowBackground, col::kBlack, ws_.Tabs[i].enabled, false});
+    }
+    ws_.TabGroup = 0;
+    tempCounter_ = 0;
+    ws_.TsTable.Reset();
+    // The handlers exist from the start; the gated ones do nothing until the window is ready.
+    ConnectHandlers();
+    // 8-9: settings, then the M panel as its box says.
+    Load_Settings();
+    ApplyShowM();
+    // 10-13: width, grid captions, hints.
+    TS_Grid->SetCaptions(QStringLiteral("ТС"), QStringLiteral("Знач."));
+    QToolTip::setFont(DesignFont("Verdana", 15));
+    windowReady_ = true;
+    ApplyTabs();
+    ApplyHeight();
+}
+
+TForm1::~TForm1() { FormDestroy(); }
+
+void TForm1::BuildWidgets() {
+    setWindowTitle(ToQString(storage::MainCaption()));
+    setFont(DesignFont("MS Sans Serif", 13));
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, ToQColor(col::kWindowBackground));
+    setPalette(pal);
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::WindowTitleHint);
+
+    auto tab = [this](QWidget* parent, const QString& caption, QRect g) {
+        auto* b = new TColorButton(parent);
+        b->setCaption(caption);
+        b->setGeometry(g);
+        b->setFlat(false);
+        b->setFont(DesignFont("MS Sans Serif", 13));
+        return b;
+    };
+    Tab1_16 = tab(this, "1-16", QRect(0, 0, 45, 34));
+    Tab17_32 = tab(this, "17-32", QRect(45, 0, 55, 25));
+    for (int i = 1; i <= 16; ++i) {
+        Tab[i] = tab(this, QString::number(i), QRect(112 + 40 * (i - 1), 0, 40, i == 1 ? 34 : 25));
+        Tab[i]->setObjectName(QString("Tab%1").arg(i));
+    }
+
+    Top_Label_Name = MakeLabel(this, QStringLiteral("Наименование аппарата"), QRect(56, 38, 633, 33), 24,
+                               Qt::AlignHCenter | Qt::AlignTop);
+    Top_Label3 = MakeLabel(this, QStringLiteral("Состояние:"), QRect(16, 70, 105, 25), 19);
+    Top_Label4 = MakeLabel(this, QStringLiteral("неизвестно"), QRect(128, 70, 121, 25), 19,
+                           Qt::AlignLeft | Qt::AlignTop, true);
+    Top_Label7 = MakeLabel(this, QStringLiteral("Недостоверность ТС!"), QRect(264, 70, 225, 25), 19,
+                           Qt::AlignHCenter | Qt::AlignTop);
+    {
+        QPalette p = Top_Label7->palette();
+        p.setColor(QPalette::WindowText, ToQColor(col::kRed));
+        Top_Label7->setPalette(p);
+        Top_Label7->hide();
+    }
+    Top_Label5 = MakeLabel(this, QStringLiteral("Управление:"), QRect(502, 70, 123, 25), 19,
+                           Qt::AlignRight | Qt::AlignTop);
+    Top_Label6 = MakeLabel(this, QStringLiteral("???"), QRect(632, 70, 113, 25), 19,
+                           Qt::AlignLeft | Qt::AlignTop, true);
+
+    Logic_Panel = MakePanel(this, QRect(8, 96, 385, 393), true);
+    Tab_On = tab(Logic_Panel, QStringLiteral("Откл -> Вкл"), QRect(16, 16, 129, 25));
+    Tab_Off = tab(Logic_Panel, QStringLiteral("Вкл -> Откл"), QRect(145, 16, 129, 25));
+    Tab_On->setFont(DesignFont("Verdana", 13));
+    Tab_Off->setFont(DesignFont("Verdana", 13));
+    Logic = new QTextEdit(Logic_Panel);
+    Logic->setGeometry(16, 40, 353, 289);
+    Logic->setAcceptRichText(false);
+    Logic->setLineWrapMode(QTextEdit::NoWrap);
+    Logic->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Logic->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Logic->setFont(DesignFont("Lucida Sans", 16));
+    auto* labelName = MakeLabel(Logic_Panel, QStringLiteral("Наименование аппарата"), QRect(16, 336, 193, 25), 13,
+                                Qt::AlignLeft | Qt::AlignTop, true);
+    labelName->setObjectName("Label_Block_Name");
+    Block_Name = new QLineEdit(Logic_Panel);
+    Block_Name->setGeometry(16, 360, 193, 20);
+    Block_Name->setMaxLength(40);
+    Block_Name->setAlignment(Qt::AlignHCenter);
+    Block_Name->setFont(DesignFont("MS Sans Serif", 11));
+    auto* labelState = MakeLabel(Logic_Panel, QStringLiteral("ТС состояния"), QRect(224, 336, 153, 25), 13,
+                                 Qt::AlignLeft | Qt::AlignTop, true);
+    labelState->setObjectName("Label_TS_State");
+    TS_State_Number = new QLineEdit(QStringLiteral("S1"), Logic_Panel);
+    TS_State_Number->setGeometry(224, 360, 65, 20);
+    TS_State_Number->setMaxLength(6);
+    TS_State_Number->setAlignment(Qt::AlignHCenter);
+    TS_State_Value = new ClickableLabel(Logic_Panel);
+    TS_State_Value->setGeometry(304, 360, 65, 20);
+    TS_State_Value->setText("0");
+    TS_State_Value->setAlignment(Qt::AlignCenter);
+    TS_State_Value->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    TS_State_Value->setFont(DesignFont("MS Sans Serif", 13, true));
+    TS_State_Value->setAutoFillBackground(true);
+    {
+        QPalette p = TS_State_Value->palette();
+        p.setColor(QPalette::Window, Qt::white);
+        TS_State_Value->setPalette(p);
+    }
+
+    M_Panel = MakePanel(this, QRect(392, 96, 129, 393), true);
+    M_Grid = new MGridWidget(M_Panel);
+    M_Grid->setGeometry(16, 16, 102, 369);
+
+    Control_Panel = MakePanel(this, QRect(519, 96, 226, 393), true);
+    Tab_Control = tab(Control_Panel, QStringLiteral("Управление"), QRect(8, 16, 106, 25));
+    Tab_Settings = tab(Control_Panel, QStringLiteral("Настройки"), QRect(112, 16, 105, 25));
+    Tab_Control->setFont(DesignFont("Verdana", 13));
+    Tab_Settings->setFont(DesignFont("Verdana", 13));
+    Buttons_Panel = MakePanel(Control_Panel, QRect(2, 56, 223, 281), false);
+    Settings_Panel = MakePanel(Control_Panel, QRect(2, 56, 223, 329), false);
+    Settings_Panel->hide();
+
+    auto command = [this](const QString& caption, int top) {
+        auto* b = new TColorButton(Buttons_Panel);
+        b->setCaption(caption);
+        b->setGeometry(20, top, 185, top == 4 ? 26 : 25);
+        StyleCommandButton(b);
+        return b;
+    };
+    Recalculate_Button = command(QStringLiteral("Пересчитать логику"), 4);
+    Templates_Button = command(QStringLiteral("Шаблоны"), 52);
+    Show_TS_Captions_Button = command(QStringLiteral("Список ТС"), 84);
+    View_File_Button = command(QStringLiteral("Просмотреть файл"), 132);
+    Load_File_Button = command(QStringLiteral("Загрузить из файла"), 164);
+    Save_File_Button = command(QStringLiteral("Сохранить в файл"), 196);
+    Nullify_Button = command(QStringLiteral("Обнулить блок"), 244);
+    // The templates and the TS list windows are not part of this build yet.
+    Templates_Button->setEnabled(false);
+    Show_TS_Captions_Button->setEnabled(false);
+
+    Check_Color = MakeCheck(Settings_Panel, QStringLiteral("Подсветка текста"),
+                            QStringLiteral("Подсветка переменных в тексте логики"), QRect(12, 0, 190, 25));
+    Check_Show_TS = MakeCheck(Settings_Panel, QStringLiteral("Показывать данные ТС"),
+                              QStringLiteral("Отображать в окне данные ТС"), QRect(12, 29, 190, 25));
+    Check_Change_TS = MakeCheck(Settings_Panel, QStringLiteral("Разрешить изменение ТС"),
+                                QStringLiteral("Разрешить ручное изменение данных ТС"), QRect(12, 50, 190, 25));
+    Check_Show_M = MakeCheck(Settings_Panel, QStringLiteral("Показывать значения M"),
+                             QStringLiteral("Отображать в окне значения внутренних переменных"),
+                             QRect(12, 71, 190, 25));
+    Check_Save_Temp = MakeCheck(Settings_Panel, QStringLiteral("Сохранять во врем. файлы"),
+                                QStringLiteral("Периодически cохранять логику во временные файлы"),
+                                QRect(12, 104, 190, 25));
+    Check_Save_TS = MakeCheck(Settings_Panel, QStringLiteral("Сохранять ТС в файл конф."),
+                              QStringLiteral("Сохранять данные ТС в файл конфигурации"), QRect(12, 125, 205, 25));
+    Check_Get_TS_Orvesk = MakeCheck(Settings_Panel, QStringLiteral("Принимать ТС с КП"),
+                                    QStringLiteral("Принимать данные ТС с Контрольного Пункта"),
+                                    QRect(12, 158, 190, 25));
+    Check_Server = MakeCheck(Settings_Panel, QStringLiteral("Связь с сервером ТМ"),
+                             QStringLiteral("Установить связь с сервером телемеханики"), QRect(12, 191, 190, 25));
+    Check_Color->setChecked(true);
+    Check_Show_TS->setChecked(true);
+    Check_Save_TS->setChecked(true);
+
+    Server_Panel = MakePanel(Settings_Panel, QRect(32, 216, 185, 105), false);
+    Server_Panel->hide();
+    auto* labelChannel = MakeLabel(Server_Panel, QStringLiteral("Номер канала:"), QRect(0, 4, 100, 20), 13);
+    labelChannel->setObjectName("Label_Channel");
+    Server_channel_Number = new QLineEdit("0", Server_Panel);
+    Server_channel_Number->setGeometry(104, 2, 40, 20);
+    Server_channel_Number->setMaxLength(3);
+    auto* labelRtu = MakeLabel(Server_Panel, QStringLiteral("Номер КП:"), QRect(0, 28, 100, 20), 13);
+    labelRtu->setObjectName("Label_RTU");
+    Server_RTU_Number = new QLineEdit("1", Server_Panel);
+    Server_RTU_Number->setGeometry(104, 26, 40, 20);
+    Server_RTU_Number->setMaxLength(3);
+    Check_Get_Names_Server = MakeCheck(Server_Panel, QStringLiteral("Принять заголовки ТС"),
+                                       QStringLiteral("Принять наименования ТС"), QRect(0, 52, 185, 25));
+    Check_Get_TS_Server = MakeCheck(Server_Panel, QStringLiteral("Принимать данные ТС"),
+                                    QStringLiteral("Принимать данные ТС с сервера ОИК"), QRect(0, 78, 185, 25));
+    // Reception from the RTU and the server link are not part of this build yet.
+    Check_Get_TS_Orvesk->setEnabled(false);
+    Check_Server->setEnabled(false);
+
+    TS_Grid = new TsGridWidget(this);
+    TS_Grid->setGeometry(0, 496, 753, 67);
+    TS_Grid->setToolTipDuration(kHintPause);
+
+    Memo1 = new QPlainTextEdit(QStringLiteral("Memo1"), this);
+    Memo1->setGeometry(760, 352, 297, 201);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+
+    Temp_Saver = new QTimer(this);
+    Temp_Saver->setInterval(120000);
+    Get_TS_Orvesk_Timer = new QTimer(this);
+    Get_TS_Orvesk_Timer->setInterval(1000);
+    Get_TS_Server_Timer = new QTimer(this);
+    Get_TS_Server_Timer->setInterval(2000);
+
+    // Initial looks of the tabs.
+    ApplyLook(Tab1_16, interlock::ActiveTabLook());
+    ApplyLook(Tab17_32, {col::kWindowBackground, col::kBlack, true, false});
+    ApplyLook(Tab_On, interlock::ActiveTabLook());
+    ApplyLook(Tab_Off, {col::kWindowBackground, col::kBlack, true, false});
+    ApplyLook(Tab_Control, {col::kHighlight, col::kWhite, true, true});
+    ApplyLook(Tab_Settings, {col::kWindowBackground, col::kBlack, true, false});
+    setFixedSize(kOuterWidth - kFrameWidth, outerHeight_ - kFrameHeight);
+}
+
+void TForm1::ConnectHandlers() {
+    for (int i = 1; i <= 16; ++i) connect(Tab[i], &TColorButton::onclick, this, [this, i] { BlockTabClick(i); });
+    connect(Tab1_16, &TColorButton::onclick, this, [this] { GroupTabClick(0); });
+    connect(Tab17_32, &TColorButton::onclick, this, [this] { GroupTabClick(1); });
+    connect(Tab_On, &TColorButton::onclick, this, [this] { ViewTabClick(Side::On); });
+    connect(Tab_Off, &TColorButton::onclick, this, [this] { ViewTabClick(Side::Off); });
+    connect(Tab_Control, &TColorButton::onclick, this, [this] { PanelTabClick(false); });
+    connect(Tab_Settings, &TColorButton::onclick, this, [this] { PanelTabClick(true); });
+    connect(TS_State_Number, &QLineEdit::returnPressed, this, &TForm1::StateNumberEnter);
+    connect(Block_Name, &QLineEdit::returnPressed, this, &TForm1::BlockNameEnter);
+    connect(TS_State_Value, &ClickableLabel::doubleClicked, this, &TForm1::StateValueDoubleClick);
+    connect(TS_Grid, &TsGridWidget::ValueKey, this, &TForm1::TsGridKey);
+    connect(TS_Grid, &TsGridWidget::CellDoubleClicked, this, &TForm1::TsGridDoubleClick);
+    connect(TS_Grid, &TsGridWidget::PointerMoved, this, &TForm1::TsGridPointerMoved);
+    connect(Recalculate_Button, &TColorButton::onclick, this, &TForm1::Recalculate_ButtonClick);
+    connect(Nullify_Button, &TColorButton::onclick, this, &TForm1::Nullify_ButtonClick);
+    connect(View_File_Button, &TColorButton::onclick, this, &TForm1::View_File_ButtonClick);
+    connect(Load_File_Button, &TColorButton::onclick, this, &TForm1::Load_File_ButtonClick);
+    connect(Save_File_Button, &TColorButton::onclick, this, &TForm1::Save_File_ButtonClick);
+    connect(Check_Color, &QCheckBox::toggled, this, &TForm1::Check_ColorClick);
+    connect(Check_Show_TS, &QCheckBox::toggled, this, &TForm1::Check_Show_TSClick);
+    connect(Check_Change_TS, &QCheckBox::toggled, this, &TForm1::Check_Change_TSClick);
+    connect(Check_Show_M, &QCheckBox::toggled, this, &TForm1::Check_Show_MClick);
+    connect(Check_Save_Temp, &QCheckBox::toggled, this, &TForm1::Check_Save_TempClick);
+    connect(Temp_Saver, &QTimer::timeout, this, &TForm1::Temp_SaverTimer);
+}
+
+// ---- Settings ----
+
+void TForm1::Load_Settings() {
+    storage::Settings s = storage::LoadSettings(exeDir_ + "settings.ini");
+    Check_Color->setChecked(s.color);
+    Check_Show_TS->setChecked(s.ts_show);
+    // The only reaction not held back at start-up: TS editing on brings the TS display back.
+    Check_Change_TS->setChecked(s.ts_change);
+    Check_Get_TS_Orvesk->setChecked(s.ts_get);
+    Check_Show_M->setChecked(s.m_show);
+    Check_Save_Temp->setChecked(s.temp);
+    tempCounter_ = s.temp_last;
+    Check_Save_TS->setChecked(s.save_ts);
+    Check_Server->setChecked(s.connect);
+    serverName_ = s.server_name;
+    Server_channel_Number->setText(ToQString(s.channel));
+    Server_RTU_Number->setText(ToQString(s.rtu));
+    Check_Get_TS_Server->setChecked(s.get_ts);
+    Check_Get_Names_Server->setChecked(s.get_names);
+
+    Temp_Saver->setInterval(120000);
+    if (Check_Save_Temp->isChecked()) Temp_Saver->start(); else Temp_Saver->stop();
+    // No server link in this build: the link stays down, as after an unchecked "connect".
+    Check_Server->setChecked(false);
+    Check_Get_TS_Server->setChecked(false);
+    Check_Get_Names_Server->setChecked(false);
+    // No RTU exchange in this build either.
+    Check_Get_TS_Orvesk->setChecked(false);
+    Get_TS_Orvesk_Timer->stop();
+    Get_TS_Server_Timer->stop();
+}
+
+void TForm1::Save_Settings() {
+    storage::Settings s;
+    s.color = Check_Color->isChecked();
+    s.ts_show = Check_Show_TS->isChecked();
+    s.ts_change = Check_Change_TS->isChecked();
+    s.ts_get = Check_Get_TS_Orvesk->isChecked();
+    s.m_show = Check_Show_M->isChecked();
+    s.temp = Check_Save_Temp->isChecked();
+    s.temp_last = tempCounter_;
+    s.file = ws_.ConfigFileName;
+    s.save_ts = Check_Save_TS->isChecked();
+    s.connect = Check_Server->isChecked();
+    s.server_name = serverName_;
+    s.get_ts = Check_Get_TS_Server->isChecked();
+    s.get_names = Check_Get_Names_Server->isChecked();
+    s.channel = FromQString(Server_channel_Number->text());
+    s.rtu = FromQString(Server_RTU_Number->text());
+    // A settings file that cannot be written is simply not kept: nothing to tell at exit.
+    storage::SaveSettings(exeDir_ + "settings.ini", s, nullptr);
+}
+
+// ---- Moving data between the widgets and the workspace ----
+
+void TForm1::Pull() {
+    ws_.Fields.TS_State_Number = FromQString(TS_State_Number->text());
+    ws_.Fields.Block_Name = FromQString(Block_Name->text());
+    ws_.Fields.Logic = interlock::SplitEditorText(FromQString(Logic->toPlainText()));
+    ws_.Fields.Server_channel_Number = FromQString(Server_channel_Number->text());
+    ws_.Fields.Server_RTU_Number = FromQString(Server_RTU_Number->text());
+    ws_.Opts.Check_Color = Check_Color->isChecked();
+    ws_.Opts.Check_Show_TS = Check_Show_TS->isChecked();
+    ws_.Opts.Check_Change_TS = Check_Change_TS->isChecked();
+    ws_.Opts.Check_Save_TS = Check_Save_TS->isChecked();
+}
+
+void TForm1::Push() {
+    auto setText = [](QLineEdit* e, const std::string& text) {
+        QString q = ToQString(text);
+        if (e->text() != q) e->setText(q);
+    };
+    setText(TS_State_Number, ws_.Fields.TS_State_Number);
+    setText(Block_Name, ws_.Fields.Block_Name);
+    setText(Server_channel_Number, ws_.Fields.Server_channel_Number);
+    setText(Server_RTU_Number, ws_.Fields.Server_RTU_Number);
+    ApplyTabs();
+    if (ws_.Display.refreshCount != shownRefresh_) {
+        shownRefresh_ = ws_.Display.refreshCount;
+        ApplyReport();
+        ApplyEditor();
+    }
+    ApplyHeight();
+    ShowQueuedMessages(dialogs_, ws_);
+}
+
+void TForm1::ApplyTabs() {
+    for (int i = 1; i <= 16; ++i) {
+        ApplyLook(Tab[i], ws_.Tabs[i]);
+        Tab[i]->setCaption(QString::number(i + 16 * ws_.TabGroup));
+        bool selected = ws_.CurrentBlock == i + 16 * ws_.TabGroup;
+        Tab[i]->resize(40, selected ? 34 : 25);
+    }
+    ApplyLook(Tab1_16, ws_.GroupTabs[0]);
+    ApplyLook(Tab17_32, ws_.GroupTabs[1]);
+    Tab1_16->resize(Tab1_16->width(), ws_.TabGroup == 0 ? 34 : 25);
+    Tab17_32->resize(Tab17_32->width(), ws_.TabGroup == 1 ? 34 : 25);
+    bool on = ws_.CurrentView == Side::On;
+    ApplyLook(Tab_On, on ? interlock::ActiveTabLook() : interlock::InactiveTabLook());
+    ApplyLook(Tab_Off, on ? interlock::InactiveTabLook() : interlock::ActiveTabLook());
+}
+
+void TForm1::ApplyReport() {
+    const interlock::Screen& d = ws_.Display;
+    SetLabel(Top_Label_Name, d.Top_Label_Name);
+    SetLabel(Top_Label4, d.Top_Label4);
+    SetLabel(Top_Label5, d.Top_Label5);
+    SetLabel(Top_Label6, d.Top_Label6);
+    SetLabel(Top_Label7, d.Top_Label7);
+    std::vector<std::pair<int, int>> columns;
+    for (const auto& [n, v] : d.tsGrid.columns) columns.emplace_back(n, v);
+    TS_Grid->SetColumns(columns);
+    TS_State_Value->setText(ToQString(d.tsGrid.stateValueText));
+    QPalette p = TS_State_Value->palette();
+    p.setColor(QPalette::WindowText, ToQColor(d.tsGrid.stateValueColor));
+    TS_State_Value->setPalette(p);
+    std::vector<std::pair<QString, int>> rows;
+    for (const auto& [name, v] : d.mGrid.rows) rows.emplace_back(ToQString(name), v);
+    M_Grid->SetRows(rows);
+    M_Grid->resize(M_Grid->width(), std::max(369, static_cast<int>(rows.size()) * (MGridWidget::kRowHeight + 1)));
+}
+
+void TForm1::ApplyEditor() {
+    const interlock::Screen& d = ws_.Display;
+    QString text;
+    for (size_t i = 0; i < ws_.Fields.Logic.size(); ++i) {
+        if (i) text += '\n';
+        text += ToQString(ws_.Fields.Logic[i]);
+    }
+    if (Logic->toPlainText() != text) Logic->setPlainText(text);
+    std::optional<std::vector<ColourRun>> runs = ComputeColouring(ws_.Fields.Logic, ws_, d.colouring, d.errorLine);
+    if (runs) ApplyColouring(Logic, *runs);
+}
+
+void TForm1::ApplyHeight() {
+    outerHeight_ = ws_.Display.tsGrid.windowHeight;
+    setFixedSize(kOuterWidth - kFrameWidth, outerHeight_ - kFrameHeight);
+}
+
+// ---- Tabs ----
+
+void TForm1::BlockTabClick(int i) {
+    Pull();
+    int oldPos = ws_.CurrentBlock - 16 * ws_.TabGroup;
+    if (oldPos >= 1 && oldPos <= 16) ws_.Tabs[oldPos].enabled = true;
+    interlock::CommitEditor(ws_, ws_.CurrentBlock);
+    ws_.CurrentBlock = i + 16 * ws_.TabGroup;
+    ws_.Tabs[i].enabled = false;
+    interlock::ShowBlock(ws_, ws_.CurrentBlock);
+    Push();
+}
+
+void TForm1::GroupTabClick(int group) {
+    if (ws_.TabGroup == group) return;
+    Pull();
+    int oldCurrent = ws_.CurrentBlock;
+    int oldPos = oldCurrent - 16 * ws_.TabGroup;
+    ws_.TabGroup = group;
+    for (int i = 1; i <= 16; ++i) {
+        interlock::PaintBlockTab(ws_, i + 16 * group,
+                                 {col::kInactiveTab, col::kBlack, ws_.Tabs[i].enabled, false});
+    }
+    interlock::CommitEditor(ws_, oldCurrent);
+    if (oldPos >= 1 && oldPos <= 16) ws_.Tabs[oldPos].enabled = true;
+    ws_.Tabs[1].enabled = false;
+    ws_.CurrentBlock = 1 + 16 * group;
+    interlock::RecalculateAll(ws_);
+    interlock::ShowBlock(ws_, ws_.CurrentBlock);
+    Push();
+}
+
+void TForm1::ViewTabClick(Side side) {
+    Pull();
+    interlock::Block& b = ws_.CurrentBlockRef();
+    (ws_.CurrentView == Side::On ? b.OnLogic : b.OffLogic) = ws_.Fields.Logic;
+    interlock::SetView(ws_, side);
+    interlock::RefreshBlockDisplay(ws_);
+    Push();
+}
+
+void TForm1::PanelTabClick(bool settings) {
+    ApplyLook(settings ? Tab_Control : Tab_Settings, interlock::InactiveTabLook());
+    ApplyLook(settings ? Tab_Settings : Tab_Control, interlock::ActiveTabLook());
+    Buttons_Panel->setVisible(!settings);
+    Settings_Panel->setVisible(settings);
+}
+
+// ---- Fields ----
+
+void TForm1::StateNumberEnter() {
+    Pull();
+    interlock::Block& b = ws_.CurrentBlockRef();
+    (ws_.CurrentView == Side::Off ? b.OffLogic : b.OnLogic) = ws_.Fields.Logic;
+    const std::string& t = ws_.Fields.TS_State_Number;
+    if (!t.empty()) {
+        size_t from = t[0] == '~' ? 2 : 1;
+        int32_t n = 0;
+        if (t.size() >= from && interlock::IsIntInRange(std::string_view(t).substr(from), 1, interlock::kTsCount, &n)) {
+            int s = t[0] == '~' ? -n : n;
+            if (s != b.StateSignal) interlock::SelectViewByState(ws_);
+        }
+    }
+    interlock::RefreshBlockDisplay(ws_);
+    Push();
+}
+
+void TForm1::BlockNameEnter() {
+    Pull();
+    ws_.CurrentBlockRef().SetName(ws_.Fields.Block_Name);
+    interlock::RefreshBlockDisplay(ws_);
+    Push();
+}
+
+void TForm1::StateValueDoubleClick() {
+    if (!Check_Change_TS->isChecked()) return;
+    Pull();
+    interlock::TsTableData& t = ws_.TsTable;
+    int s = ws_.CurrentBlockRef().StateSignal;
+    int n = s < 0 ? -s : s;
+    if (s != 0) t.Value[n] = static_cast<int16_t>(t.Value[n] ^ 1);
+    if (t.TwoPosition[n] == 1 && t.FromServer[n] == 0) t.Value[n + 1] = static_cast<int16_t>(t.Value[n + 1] ^ 1);
+    interlock::FillTsGrid(ws_);
+    interlock::RecalculateAll(ws_);
+    interlock::SelectViewByState(ws_);
+    interlock::RefreshBlockDisplay(ws_);
+    Push();
+}
+
+void TForm1::TsGridKey(char key) {
+    if (TS_Grid->CurrentColumn() < 1 || TS_Grid->CurrentRow() != 1 || !Check_Change_TS->isChecked()) return;
+    int n = TS_Grid->Cell(TS_Grid->CurrentColumn(), 0).toInt();
+    if (n < 1 || n > interlock::kTsCount) return;
+    interlock::TsTableData& t = ws_.TsTable;
+    if (t.PairSecond[n] && t.FromServer[n]) return;
+    Pull();
+    t.Value[n] = key == '1' ? 1 : 0;
+    interlock::FillTsGrid(ws_);
+    interlock::RecalculateAll(ws_);
+    interlock::RefreshBlockDisplay(ws_);
+    Push();
+}
+
+void TForm1::TsGridDoubleClick() {
+    if (!Check_Change_TS->isChecked() || TS_Grid->CurrentColumn() < 1) return;
+    int n = TS_Grid->Cell(TS_Grid->CurrentColumn(), 0).toInt();
+    if (n < 1 || n > interlock::kTsCount) return;
+    interlock::TsTableData& t = ws_.TsTable;
+    if (t.PairSecond[n] && t.FromServer[n]) return;
+    if (TS_Grid->CurrentRow() == 1) {
+        Pull();
+        t.Value[n] = static_cast<int16_t>(t.Value[n] ^ 1);
+        interlock::FillTsGrid(ws_);
+        interlock::RecalculateAll(ws_);
+        int s = ws_.CurrentBlockRef().StateSignal;
+        if (n == (s < 0 ? -s : s)) interlock::SelectViewByState(ws_);
+        interlock::RefreshBlockDisplay(ws_);
+        Push();
+        return;
+    }
+    std::string hint = "\xD2\xD1" + std::to_string(n);  // "ТС" + n
+    if (!t.Name[n].empty()) hint += ":\n\r" + t.Name[n];
+    TS_Grid->setToolTip(ToDisplayText(hint));
+    QToolTip::showText(QCursor::pos(), TS_Grid->toolTip(), TS_Grid, QRect(), kHintPause);
+}
+
+void TForm1::TsGridPointerMoved(QPoint pos) {
+    if (TS_Grid->toolTip().isEmpty()) return;
+    if (pos.x() <= 0 || pos.x() >= TS_Grid->width() || pos.y() <= 0 || pos.y() >= TS_Grid->height()) {
+        TS_Grid->setToolTip(QString());
+        QToolTip::hideText();
+    }
+}
+
+// ---- Buttons ----
+
+void TForm1::Recalculate_ButtonClick() {
+    Pull();
+    interlock::RecalculateButton(ws_);
+    Push();
+}
+
+void TForm1::Nullify_ButtonClick() {
+    const interlock::EngineTexts& tx = interlock::Texts();
+    if (!dialogs_.AskYesNo(tx.nullifyQuestion, tx.nullifyCaption, interlock::Icon::Information)) return;
+    Pull();
+    interlock::NullifyConfirmed(ws_);
+    Push();
+}
+
+void TForm1::View_File_ButtonClick() {
+    Pull();
+    interlock::CommitEditor(ws_, ws_.CurrentBlock);
+    Push();
+    storage::Lines lines;
+    storage::Write_Config_Text(ws_, lines, true);
+    viewFileForm_->SetLines(lines);
+    viewFileForm_->exec();
+}
+
+void TForm1::ApplyViewerText(const storage::Lines& lines) {
+    Pull();
+    storage::Read_Config_Text(ws_, lines);
+    interlock::RecalculateAll(ws_);
+    interlock::ShowBlock(ws_, ws_.CurrentBlock);
+    Push();
+}
+
+void TForm1::ShowFileError(const std::string& text) {
+    dialogs_.Message({text, W("Ошибка"), interlock::Icon::Error});
+}
+
+void TForm1::Save_File_ButtonClick() {
+    Pull();
+    interlock::CommitEditor(ws_, ws_.CurrentBlock);
+    Push();
+    std::string warning = storage::ErroneousBlocksWarning(ws_);
+    if (!warning.empty()) dialogs_.Message({warning, W("Внимание"), interlock::Icon::Warning});
+    if (!storage::HasBlkEnding(ws_.ConfigFileName))
+        ws_.ConfigFileName = storage::DefaultConfigFileName(ws_, exeDir_);
+    std::optional<std::string> chosen =
+        dialogs_.SaveFile(ws_.ConfigFileName, {{"*.blk", "*.blk"}}, "blk", /*confirmOverwrite=*/false);
+    if (chosen) {
+        Pull();
+        interlock::CommitEditor(ws_, ws_.CurrentBlock);
+        Push();
+        storage::WriteResult r = storage::Save_Config_File(ws_, *chosen, Check_Save_TS->isChecked());
+        if (!r) ShowFileError(r.error);
+        ws_.ConfigFileName = *chosen;
+    }
+    // A cancelled dialog keeps the name it proposed: it is the one remembered.
+    Pull();
+    Push();
+}
+
+void TForm1::Load_File_ButtonClick() {
+    if (!storage::HasBlkEnding(ws_.ConfigFileName)) ws_.ConfigFileName = exeDir_ + ".blk";
+    std::optional<std::string> chosen = dialogs_.OpenFile(
+        ws_.ConfigFileName,
+        {{W("Конфигурация (*.blk)"), "*.blk"}, {W("Временный файл (*.tmp)"), "*.tmp"}}, "blk");
+    if (!chosen) return;
+    if (!storage::FileExists(*chosen)) {
+        dialogs_.Message({W("Указанный файл не найден."), W("Ошибка при открытии файла"), interlock::Icon::Error});
+        return;
+    }
+    ws_.ConfigFileName = *chosen;
+    Pull();
+    storage::Lines backup;
+    storage::LoadResult r = storage::Load_Config_File(ws_, *chosen, backup);
+    viewFileForm_->SetLines(backup);
+    if (r.caption) setWindowTitle(ToQString(*r.caption));
+    Push();
+    if (!r.fileError.empty()) ShowFileError(r.fileError);
+}
+
+void TForm1::Temp_SaverTimer() {
+    Pull();
+    std::optional<storage::WriteResult> r = storage::Temp_SaverTimer(
+        ws_, Check_Save_Temp->isChecked(), Check_Save_TS->isChecked(), tempCounter_, exeDir_);
+    if (r && !*r && !destroyed_) ShowFileError(r->error);
+}
+
+// ---- Check boxes ----
+
+void TForm1::Check_ColorClick() {
+    if (!windowReady_) return;
+    Pull();
+    Logic->setPlainText(Logic->toPlainText());  // plain black text again
+    interlock::Recalculate(ws_, ws_.CurrentBlock);
+    interlock::RefreshBlockDisplay(ws_);
+    Push();
+}
+
+void TForm1::Check_Show_TSClick() {
+    if (!windowReady_) return;
+    Pull();
+    interlock::FillTsGrid(ws_);
+    ApplyHeight();
+}
+
+void TForm1::Check_Change_TSClick() {
+    if (Check_Change_TS->isChecked() && !Check_Show_TS->isChecked()) Check_Show_TS->setChecked(true);
+}
+
+void TForm1::Check_Show_MClick() {
+    if (!windowReady_) return;
+    ApplyShowM();
+}
+
+void TForm1::ApplyShowM() {
+    if (Check_Show_M->isChecked()) {
+        M_Panel->show();
+        Control_Panel->move(M_Panel->x() + M_Panel->width() - 2, Control_Panel->y());
+    } else {
+        M_Panel->hide();
+        Control_Panel->move(M_Panel->x() - 2, Control_Panel->y());
+    }
+}
+
+void TForm1::Check_Save_TempClick() {
+    if (!windowReady_) return;
+    if (Check_Save_Temp->isChecked()) {
+        Temp_SaverTimer();
+        Temp_Saver->start();
+    } else {
+        Temp_Saver->stop();
+    }
+}
+
+// ---- Start-up and exit ----
+
+void TForm1::CreateSecondaryWindows() {
+    viewFileForm_ = new TView_File_Form(*this, dialogs_);
+}
+
+void TForm1::StartupRestore() {
+    Pull();
+    interlock::ResetAllBlocks(ws_);
+    ws_.CurrentBlock = 1;
+    std::string temp = storage::TempFileName(exeDir_, tempCounter_);
+    if (Check_Save_Temp->isChecked() && storage::FileExists(temp)) {
+        storage::Lines backup;
+        storage::LoadResult r = storage::Load_Config_File(ws_, temp, backup);
+        viewFileForm_->SetLines(backup);
+        if (r.caption) setWindowTitle(ToQString(*r.caption));
+        if (!r.fileError.empty()) ws_.Messages.push_back({r.fileError, W("Ошибка"), interlock::Icon::Error});
+    }
+    interlock::ShowBlock(ws_, 1);
+    Push();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    bool yes = dialogs_.AskYesNo(W("Завершить работу программы?\n\r\n\rВся текущая несохранённая конфигурация будет потеряна."),
+                                 W("Завершение работы программы"), interlock::Icon::Information);
+    if (yes) event->accept(); else event->ignore();
+}
+
+void TForm1::FormDestroy() {
+    if (destroyed_) return;
+    destroyed_ = true;
+    if (Check_Save_Temp->isChecked()) Temp_SaverTimer();
+    Save_Settings();
+    delete viewFileForm_;
+    viewFileForm_ = nullptr;
+}
+
+}  // namespace ui

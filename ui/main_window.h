@@ -1,0 +1,169 @@
+#pragma once
+
+// TForm1: the main window. It shows one interlock block at a time with its verdict line,
+// its logic in the editor, the TS and M grids, the command buttons and the options. The window
+// owns the widgets and runs the handlers; the interlock engine decides what they show.
+
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "config_text.h"
+#include "workspace.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QTextEdit;
+class QTimer;
+class QFrame;
+
+namespace ui {
+
+class Dialogs;
+class TColorButton;
+class TsGridWidget;
+class MGridWidget;
+class TView_File_Form;
+class ClickableLabel;
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    // Window frame allowances: the design's outer sizes include a title bar and borders.
+    static constexpr int kFrameWidth = 16;
+    static constexpr int kFrameHeight = 39;
+    static constexpr int kOuterWidth = 1200;
+
+    // Runs the main window's part of the start-up (tables, tabs, settings, layout). `exeDir`
+    // is the folder of the program's files, ending in "/".
+    TForm1(interlock::Workspace& ws, Dialogs& dialogs, std::string exeDir, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Creates the secondary windows; the viewer's creation restores the last temporary file
+    // and shows block 1.
+    void CreateSecondaryWindows();
+
+    // The outer height the window has by design (524, 577 or 596).
+    int OuterHeight() const { return outerHeight_; }
+    bool WindowReady() const { return windowReady_; }
+    int8_t TempCounter() const { return tempCounter_; }
+
+    interlock::Workspace& Ws() { return ws_; }
+    TView_File_Form* ViewFileForm() const { return viewFileForm_; }
+
+    // Widgets, named as the design names them (for the windows' tests and helpers).
+    std::array<TColorButton*, 17> Tab{};  // Tab1..Tab16 at 1..16
+    TColorButton* Tab1_16 = nullptr;
+    TColorButton* Tab17_32 = nullptr;
+    TColorButton* Tab_On = nullptr;
+    TColorButton* Tab_Off = nullptr;
+    TColorButton* Tab_Control = nullptr;
+    TColorButton* Tab_Settings = nullptr;
+    QLabel* Top_Label_Name = nullptr;
+    QLabel* Top_Label3 = nullptr;
+    QLabel* Top_Label4 = nullptr;
+    QLabel* Top_Label5 = nullptr;
+    QLabel* Top_Label6 = nullptr;
+    QLabel* Top_Label7 = nullptr;
+    QFrame* Logic_Panel = nullptr;
+    QTextEdit* Logic = nullptr;
+    QLineEdit* Block_Name = nullptr;
+    QLineEdit* TS_State_Number = nullptr;
+    ClickableLabel* TS_State_Value = nullptr;
+    QFrame* M_Panel = nullptr;
+    MGridWidget* M_Grid = nullptr;
+    QFrame* Control_Panel = nullptr;
+    QFrame* Buttons_Panel = nullptr;
+    QFrame* Settings_Panel = nullptr;
+    QFrame* Server_Panel = nullptr;
+    TsGridWidget* TS_Grid = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    TColorButton* Recalculate_Button = nullptr;
+    TColorButton* Templates_Button = nullptr;
+    TColorButton* Show_TS_Captions_Button = nullptr;
+    TColorButton* View_File_Button = nullptr;
+    TColorButton* Load_File_Button = nullptr;
+    TColorButton* Save_File_Button = nullptr;
+    TColorButton* Nullify_Button = nullptr;
+    QCheckBox* Check_Color = nullptr;
+    QCheckBox* Check_Show_TS = nullptr;
+    QCheckBox* Check_Change_TS = nullptr;
+    QCheckBox* Check_Show_M = nullptr;
+    QCheckBox* Check_Save_Temp = nullptr;
+    QCheckBox* Check_Save_TS = nullptr;
+    QCheckBox* Check_Get_TS_Orvesk = nullptr;
+    QCheckBox* Check_Server = nullptr;
+    QCheckBox* Check_Get_Names_Server = nullptr;
+    QCheckBox* Check_Get_TS_Server = nullptr;
+    QLineEdit* Server_channel_Number = nullptr;
+    QLineEdit* Server_RTU_Number = nullptr;
+    QTimer* Temp_Saver = nullptr;
+    QTimer* Get_TS_Orvesk_Timer = nullptr;
+    QTimer* Get_TS_Server_Timer = nullptr;
+
+    // Handlers (public so that the other windows and the tests reach them as a click does).
+    void BlockTabClick(int i);
+    void GroupTabClick(int group);
+    void ViewTabClick(interlock::Side side);
+    void PanelTabClick(bool settings);
+    void StateNumberEnter();
+    void BlockNameEnter();
+    void StateValueDoubleClick();
+    void TsGridKey(char key);
+    void TsGridDoubleClick();
+    void TsGridPointerMoved(QPoint pos);
+    void Recalculate_ButtonClick();
+    void Nullify_ButtonClick();
+    void View_File_ButtonClick();
+    void Load_File_ButtonClick();
+    void Save_File_ButtonClick();
+    void Temp_SaverTimer();
+
+    // Applies the text edited in the configuration viewer (after its confirmation).
+    void ApplyViewerText(const storage::Lines& lines);
+    // The start-up restore run when the viewer is created.
+    void StartupRestore();
+
+    // Copies the fields into the workspace before a core operation, and shows the workspace
+    // again afterwards (labels, tabs, grids, editor, queued messages).
+    void Pull();
+    void Push();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildWidgets();
+    void ConnectHandlers();
+    void Load_Settings();
+    void Save_Settings();
+    void FormDestroy();
+    void Check_ColorClick();
+    void Check_Show_TSClick();
+    void Check_Change_TSClick();
+    void Check_Show_MClick();
+    void ApplyShowM();
+    void Check_Save_TempClick();
+    void ApplyTabs();
+    void ApplyReport();
+    void ApplyEditor();
+    void ApplyHeight();
+    void ShowFileError(const std::string& text);
+
+    interlock::Workspace& ws_;
+    Dialogs& dialogs_;
+    std::string exeDir_;
+    bool windowReady_ = false;
+    int8_t tempCounter_ = 0;
+    int outerHeight_ = 524;
+    unsigned shownRefresh_ = ~0u;
+    std::string serverName_;
+    bool destroyed_ = false;
+    TView_File_Form* viewFileForm_ = nullptr;
+};
+
+}  // namespace ui

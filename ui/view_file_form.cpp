@@ -1,0 +1,79 @@
+#include "view_file_form.h"
+
+#include <QPlainTextEdit>
+
+#include "color_button.h"
+#include "colors.h"
+#include "cp1251.h"
+#include "dialogs.h"
+#include "main_window.h"
+#include "qt_text.h"
+#include "signal_grids.h"
+
+namespace ui {
+
+namespace col = interlock::colour;
+
+TView_File_Form::TView_File_Form(TForm1& mainWindow, Dialogs& dialogs)
+    : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint |
+                           Qt::WindowTitleHint),
+      main_(mainWindow),
+      dialogs_(dialogs) {
+    setWindowTitle(QStringLiteral("Просмотр текста конфигурации"));
+    setFixedSize(662, 414);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, ToQColor(col::kWindowBackground));
+    setPalette(pal);
+
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setGeometry(8, 8, 641, 361);
+    Memo1->setFont(DesignFont("Verdana", 15));
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    auto button = [this](const QString& caption, int left) {
+        auto* b = new TColorButton(this);
+        b->setCaption(caption);
+        b->setGeometry(left, 380, 185, 25);
+        b->setFont(DesignFont("Verdana", 13, true));
+        b->setFlat(false);
+        b->setColor(col::kHighlight);
+        b->setHotColor(col::kInactiveCaption);
+        b->setDownColor(col::kInactiveCaption);
+        b->setFontColor(col::kWhite);
+        b->setHotFontColor(col::kWhite);
+        b->setDownFontColor(col::kWhite);
+        return b;
+    };
+    Save_Button = button(QStringLiteral("Сохранить изменения"), 144);
+    Close_Button = button(QStringLiteral("Закрыть окно"), 360);
+    connect(Save_Button, &TColorButton::onclick, this, &TView_File_Form::Save_ButtonClick);
+    connect(Close_Button, &TColorButton::onclick, this, &TView_File_Form::Close_ButtonClick);
+
+    main_.StartupRestore();
+}
+
+void TView_File_Form::SetLines(const storage::Lines& lines) {
+    QString text;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i) text += '\n';
+        text += ToQString(lines[i]);
+    }
+    Memo1->setPlainText(text);
+}
+
+storage::Lines TView_File_Form::Lines() const {
+    return storage::SplitLines(FromQString(Memo1->toPlainText()));
+}
+
+void TView_File_Form::Save_ButtonClick() {
+    if (!dialogs_.AskYesNo(cp1251::FromUtf8("Вы уверены, что хотите сохранить изменения?"),
+                           cp1251::FromUtf8("Сохранение изменений"), interlock::Icon::Information))
+        return;
+    main_.ApplyViewerText(Lines());
+}
+
+void TView_File_Form::Close_ButtonClick() { reject(); }
+
+}  // namespace ui

@@ -1,0 +1,39 @@
+#pragma once
+
+// TView_File_Form: the configuration as text, edited and applied in one piece. Its text is
+// also the backup copy taken before a configuration file is loaded.
+
+#include <QDialog>
+
+#include "config_text.h"
+
+class QPlainTextEdit;
+
+namespace ui {
+
+class Dialogs;
+class TColorButton;
+class TForm1;
+
+class TView_File_Form : public QDialog {
+    Q_OBJECT
+public:
+    // Creating the viewer performs the start-up restore of the main window.
+    TView_File_Form(TForm1& mainWindow, Dialogs& dialogs);
+
+    void SetLines(const storage::Lines& lines);
+    storage::Lines Lines() const;
+
+    QPlainTextEdit* Memo1 = nullptr;
+    TColorButton* Save_Button = nullptr;
+    TColorButton* Close_Button = nullptr;
+
+    void Save_ButtonClick();
+    void Close_ButtonClick();
+
+private:
+    TForm1& main_;
+    Dialogs& dialogs_;
+};
+
+}  // namespace ui
