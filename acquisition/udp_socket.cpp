@@ -214,10 +214,15 @@ void TfndUDPSocket::Bind() {
 }
 
 void TfndUDPSocket::Close() {
-    // The notifiers must go before the descriptor they watch.
-    delete readNotifier_;
+    // The notifiers stop watching before the descriptor closes. They are deleted later, as this may
+    // run from inside one of their own notifications.
+    for (QSocketNotifier* notifier : {readNotifier_, writeNotifier_}) {
+        if (notifier == nullptr) continue;
+        notifier->setEnabled(false);
+        notifier->disconnect(this);
+        notifier->deleteLater();
+    }
     readNotifier_ = nullptr;
-    delete writeNotifier_;
     writeNotifier_ = nullptr;
     if (handle_ >= 0) ::close(handle_);
     handle_ = -1;

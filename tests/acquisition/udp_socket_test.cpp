@@ -467,6 +467,24 @@ TEST(UdpSocketTest, DataAvailableIsNotReenteredFromANestedEventLoop) {
     EXPECT_EQ(maxDepth, 1);
 }
 
+TEST(UdpSocketTest, ClosingFromInsideTheHandlerIsSafeAndTheSocketBindsAgain) {
+    Peer peer;
+    auto socket = BoundSocket();
+    int events = 0;
+    socket->OnDataAvailable = [&](TfndUDPSocket& sender) {
+        ++events;
+        sender.SetBound(false);
+    };
+    peer.SendTo(socket->LocalAddress().Port, "x");
+    ASSERT_TRUE(WaitUntil([&] { return events == 1; }));
+    SpinFor(20);
+    EXPECT_FALSE(socket->Bound());
+    socket->SendTo("127.0.0.1", peer.PortText(), "again");
+    EXPECT_TRUE(socket->Bound());
+    ASSERT_TRUE(WaitUntil([&] { return socket->SendQueueSize() == 0; }));
+    EXPECT_EQ(peer.Receive(1000), std::optional<std::string>("again"));
+}
+
 TEST(UdpSocketTest, PausedReadNotificationsHoldTheEventBack) {
     Peer peer;
     auto socket = BoundSocket();
