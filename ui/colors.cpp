@@ -14,10 +14,14 @@ constexpr QRgb kSystemUnknown = 0xFF000000;
 QColor ToQColor(interlock::Colour colour) {
     if (colour & 0x80000000u) {
         switch (colour) {
-            case interlock::colour::kHighlight: return QColor::fromRgb(kSystemHighlight);
-            case interlock::colour::kInactiveCaption: return QColor::fromRgb(kSystemInactiveCaption);
-            case interlock::colour::kWindow: return QColor::fromRgb(kSystemWindow);
-            default: return QColor::fromRgb(kSystemUnknown);
+            case interlock::colour::kHighlight:
+                return QColor::fromRgb(kSystemHighlight);
+            case interlock::colour::kInactiveCaption:
+                return QColor::fromRgb(kSystemInactiveCaption);
+            case interlock::colour::kWindow:
+                return QColor::fromRgb(kSystemWindow);
+            default:
+                return QColor::fromRgb(kSystemUnknown);
         }
     }
     return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),

@@ -29,11 +29,16 @@ void ShowQueuedMessages(Dialogs& dialogs, interlock::Workspace& ws) {
 
 const char* KindName(ScriptedDialogs::Kind kind) {
     switch (kind) {
-        case ScriptedDialogs::Kind::Message: return "message box";
-        case ScriptedDialogs::Kind::YesNo: return "Yes/No box";
-        case ScriptedDialogs::Kind::Input: return "input box";
-        case ScriptedDialogs::Kind::OpenFile: return "open-file dialog";
-        case ScriptedDialogs::Kind::SaveFile: return "save-file dialog";
+        case ScriptedDialogs::Kind::Message:
+            return "message box";
+        case ScriptedDialogs::Kind::YesNo:
+            return "Yes/No box";
+        case ScriptedDialogs::Kind::Input:
+            return "input box";
+        case ScriptedDialogs::Kind::OpenFile:
+            return "open-file dialog";
+        case ScriptedDialogs::Kind::SaveFile:
+            return "save-file dialog";
     }
     return "dialog";
 }
@@ -63,7 +68,8 @@ std::optional<std::string> ScriptedDialogs::Take(Record record) {
     if (answers_.empty() || answers_.front().kind != record.kind) {
         std::string what = std::string("unexpected ") + KindName(record.kind) + " \"" + record.caption +
                            "\": \"" + record.text + "\"";
-        if (!answers_.empty()) what += std::string(" (next answer is for a ") + KindName(answers_.front().kind) + ")";
+        if (!answers_.empty())
+            what += std::string(" (next answer is for a ") + KindName(answers_.front().kind) + ")";
         log_.push_back(std::move(record));
         throw UnexpectedDialog(what);
     }

@@ -31,7 +31,7 @@ FileFilters ParseFileFilters(const std::string& list);
 struct FileDialogRequest {
     std::string initialName;  // full or bare file name in the name field
     FileFilters filters;
-    std::string defaultExt;   // without the dot, e.g. "blk"
+    std::string defaultExt;        // without the dot, e.g. "blk"
     bool confirmOverwrite = true;  // save dialog only
 
     bool operator==(const FileDialogRequest&) const = default;
@@ -96,12 +96,12 @@ public:
 
     struct Record {
         Kind kind = Kind::Message;
-        std::string text;     // message text, or input prompt
+        std::string text;  // message text, or input prompt
         std::string caption;
         interlock::Icon icon = interlock::Icon::None;
         DialogButtons buttons = DialogButtons::Ok;
-        std::string defaultValue;   // input box
-        FileDialogRequest file;     // file dialogs
+        std::string defaultValue;           // input box
+        FileDialogRequest file;             // file dialogs
         std::optional<std::string> answer;  // text / file name given back ("yes" / "no" for YesNo)
     };
 

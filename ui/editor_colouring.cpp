@@ -71,7 +71,8 @@ void ApplyColouring(QTextEdit* editor, const std::vector<ColourRun>& runs) {
     // The runs of each line, in their order (a later run wins where two overlap).
     std::vector<size_t> order(runs.size());
     std::iota(order.begin(), order.end(), size_t{0});
-    std::stable_sort(order.begin(), order.end(), [&runs](size_t a, size_t b) { return runs[a].line < runs[b].line; });
+    std::stable_sort(order.begin(), order.end(),
+                     [&runs](size_t a, size_t b) { return runs[a].line < runs[b].line; });
 
     // The colouring is a display of values, not an edit the user could undo; the editor's text
     // is reloaded before every colouring anyway.

@@ -14,10 +14,14 @@ namespace {
 
 QMessageBox::Icon ToQIcon(interlock::Icon icon) {
     switch (icon) {
-        case interlock::Icon::None: return QMessageBox::NoIcon;
-        case interlock::Icon::Information: return QMessageBox::Information;
-        case interlock::Icon::Warning: return QMessageBox::Warning;
-        case interlock::Icon::Error: return QMessageBox::Critical;
+        case interlock::Icon::None:
+            return QMessageBox::NoIcon;
+        case interlock::Icon::Information:
+            return QMessageBox::Information;
+        case interlock::Icon::Warning:
+            return QMessageBox::Warning;
+        case interlock::Icon::Error:
+            return QMessageBox::Critical;
     }
     return QMessageBox::NoIcon;
 }

@@ -78,7 +78,6 @@ class ColorButtonTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void defaults();
     void looks_data();
     void looks();
     void clicks_data();
@@ -96,26 +95,6 @@ private slots:
     void settersRepaintOnlyWhereTheyShould();
 };
 
-void ColorButtonTest::defaults() {
-    TColorButton b;
-    QCOMPARE(b.size(), QSize(24, 24));
-    QCOMPARE(b.Color(), interlock::Colour(0xC0C0C0));
-    QCOMPARE(b.HotColor(), interlock::Colour(0x00FFFF));
-    QCOMPARE(b.DownColor(), interlock::Colour(0xA9A9A9));
-    QCOMPARE(b.HotFontColor(), interlock::Colour(0x0000FF));
-    QCOMPARE(b.DownFontColor(), interlock::Colour(0x000000));
-    QCOMPARE(b.MarginHorizontal(), 8);
-    QCOMPARE(b.MarginVertical(), 4);
-    QVERIFY(b.Flat());
-    QVERIFY(b.HotTrack());
-    QVERIFY(!b.Latching());
-    QVERIFY(!b.Down());
-    QVERIFY(!b.WordWrap());
-    QVERIFY(!b.Pressed());
-    QVERIFY(!b.MouseInside());
-    QCOMPARE(b.Alignment(), Qt::Alignment(Qt::AlignHCenter));
-}
-
 void ColorButtonTest::looks_data() {
     QTest::addColumn<bool>("flat");
     QTest::addColumn<bool>("hotTrack");
@@ -127,15 +106,22 @@ void ColorButtonTest::looks_data() {
     QTest::addColumn<int>("frame");
 
     //                                  flat   hot    inside pressed down   enabled
-    QTest::newRow("flat, pointer away") << true << true << false << false << false << true << uint(kNormal) << int(NoFrame);
+    QTest::newRow("flat, pointer away")
+        << true << true << false << false << false << true << uint(kNormal) << int(NoFrame);
     QTest::newRow("flat, hot") << true << true << true << false << false << true << uint(kHot) << int(Raised);
-    QTest::newRow("flat, inside without hot track") << true << false << true << false << false << true << uint(kNormal) << int(Raised);
-    QTest::newRow("tab, pointer away") << false << true << false << false << false << true << uint(kNormal) << int(Raised);
+    QTest::newRow("flat, inside without hot track")
+        << true << false << true << false << false << true << uint(kNormal) << int(Raised);
+    QTest::newRow("tab, pointer away")
+        << false << true << false << false << false << true << uint(kNormal) << int(Raised);
     QTest::newRow("tab, hot") << false << true << true << false << false << true << uint(kHot) << int(Raised);
-    QTest::newRow("tab, pressed over it") << false << true << true << true << false << true << uint(kDown) << int(Sunken);
-    QTest::newRow("flat, down") << true << true << false << false << true << true << uint(kDown) << int(Sunken);
-    QTest::newRow("disabled looks the same") << false << true << false << false << false << false << uint(kNormal) << int(Raised);
-    QTest::newRow("disabled and down") << true << true << false << false << true << false << uint(kDown) << int(Sunken);
+    QTest::newRow("tab, pressed over it")
+        << false << true << true << true << false << true << uint(kDown) << int(Sunken);
+    QTest::newRow("flat, down") << true << true << false << false << true << true << uint(kDown)
+                                << int(Sunken);
+    QTest::newRow("disabled looks the same")
+        << false << true << false << false << false << false << uint(kNormal) << int(Raised);
+    QTest::newRow("disabled and down")
+        << true << true << false << false << true << false << uint(kDown) << int(Sunken);
 }
 
 void ColorButtonTest::looks() {

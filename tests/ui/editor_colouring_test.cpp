@@ -41,12 +41,18 @@ QStringList Codes(QTextEdit& editor) {
             const QColor c = f.foreground().color();
             const bool bold = f.fontWeight() == QFont::Bold && f.fontUnderline();
             const bool plain = f.fontWeight() == QFont::Normal && !f.fontUnderline();
-            if (plain && c == ui::ToQColor(kBlack)) codes += '.';
-            else if (plain && c == ui::ToQColor(kGreen)) codes += 'G';
-            else if (plain && c == ui::ToQColor(kRed)) codes += 'R';
-            else if (bold && c == ui::ToQColor(kGrey)) codes += 'Y';
-            else if (bold && c == ui::ToQColor(kBlack)) codes += 'B';
-            else codes += '?';
+            if (plain && c == ui::ToQColor(kBlack))
+                codes += '.';
+            else if (plain && c == ui::ToQColor(kGreen))
+                codes += 'G';
+            else if (plain && c == ui::ToQColor(kRed))
+                codes += 'R';
+            else if (bold && c == ui::ToQColor(kGrey))
+                codes += 'Y';
+            else if (bold && c == ui::ToQColor(kBlack))
+                codes += 'B';
+            else
+                codes += '?';
         }
         lines << codes;
     }
@@ -93,21 +99,22 @@ void EditorColouringTest::appliesRuns_data() {
     QTest::addColumn<QList<ui::ColourRun>>("runs");
     QTest::addColumn<QStringList>("expected");
 
-    QTest::newRow("operands")
-        << "V1=AND(S5,~S6)\nM1=OR(S1)"
-        << QList<ui::ColourRun>{{0, 0, 2, kRed, false}, {0, 7, 2, kGreen, false}, {0, 10, 3, kRed, false},
-                                {1, 6, 2, kGrey, true}}
-        << QStringList{"RR.....GG.RRR.", "......YY."};
+    QTest::newRow("operands") << "V1=AND(S5,~S6)\nM1=OR(S1)"
+                              << QList<ui::ColourRun>{{0, 0, 2, kRed, false},
+                                                      {0, 7, 2, kGreen, false},
+                                                      {0, 10, 3, kRed, false},
+                                                      {1, 6, 2, kGrey, true}}
+                              << QStringList{"RR.....GG.RRR.", "......YY."};
     QTest::newRow("error line") << "V1=AND(S1)\nM1=XOR(S1)" << QList<ui::ColourRun>{{1, 0, 10, kBlack, true}}
                                 << QStringList{"..........", "BBBBBBBBBB"};
-    QTest::newRow("no runs resets everything") << "V1=AND(S1)\n\nM1" << QList<ui::ColourRun>{}
-                                               << QStringList{"..........", "", ".."};
+    QTest::newRow("no runs resets everything")
+        << "V1=AND(S1)\n\nM1" << QList<ui::ColourRun>{} << QStringList{"..........", "", ".."};
     QTest::newRow("run past the line end is cut there")
         << "AB\nCD" << QList<ui::ColourRun>{{0, 1, 5, kGreen, false}, {5, 0, 1, kRed, false}}
         << QStringList{".G", ".."};
-    QTest::newRow("non-adjacent lines") << "S1\nX\nX\nS4"
-                                        << QList<ui::ColourRun>{{0, 0, 2, kGreen, false}, {3, 0, 2, kRed, false}}
-                                        << QStringList{"GG", ".", ".", "RR"};
+    QTest::newRow("non-adjacent lines")
+        << "S1\nX\nX\nS4" << QList<ui::ColourRun>{{0, 0, 2, kGreen, false}, {3, 0, 2, kRed, false}}
+        << QStringList{"GG", ".", ".", "RR"};
 }
 
 void EditorColouringTest::appliesRuns() {
@@ -141,8 +148,8 @@ void EditorColouringTest::isOneEditStep() {
     QTextEdit editor;
     editor.setPlainText("V1=AND(S1,S2,S3)\nM1=OR(S4)\nM2=OR(S5)");
     QSignalSpy changes(editor.document(), &QTextDocument::contentsChange);
-    const std::vector<ui::ColourRun> runs = {{0, 7, 2, kGreen, false}, {0, 10, 2, kRed, false},
-                                             {2, 6, 2, kGreen, false}};
+    const std::vector<ui::ColourRun> runs = {
+        {0, 7, 2, kGreen, false}, {0, 10, 2, kRed, false}, {2, 6, 2, kGreen, false}};
     ui::ApplyColouring(&editor, runs);
     QCOMPARE(changes.count(), 1);
     // Not an edit the user could undo, and undo still works for typing afterwards.
@@ -207,7 +214,8 @@ void EditorColouringTest::textConversions_data() {
     QTest::addColumn<QByteArray>("cp1251");
     QTest::addColumn<bool>("roundTrip");
     QTest::newRow("ascii") << "V1=AND(S1)" << QByteArray("V1=AND(S1)") << true;
-    QTest::newRow("cyrillic") << QString::fromUtf8("Пуск ёЁ") << QByteArray("\xCF\xF3\xF1\xEA \xB8\xA8") << true;
+    QTest::newRow("cyrillic") << QString::fromUtf8("Пуск ёЁ") << QByteArray("\xCF\xF3\xF1\xEA \xB8\xA8")
+                              << true;
     QTest::newRow("euro sign is in the code page") << QString::fromUtf8("€") << QByteArray("\x88") << true;
     QTest::newRow("chinese becomes ?") << QString::fromUtf8("a中b") << QByteArray("a?b") << false;
     QTest::newRow("surrogate pair becomes one ?") << QString::fromUtf8("a😀b") << QByteArray("a?b") << false;

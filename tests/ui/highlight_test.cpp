@@ -31,7 +31,8 @@ std::vector<std::string> Paint(const std::vector<std::string>& lines, const std:
         EXPECT_LT(run.line, static_cast<int>(lines.size()));
         if (run.line < 0 || run.line >= static_cast<int>(lines.size())) continue;
         std::string& row = map[run.line];
-        EXPECT_LE(run.column + run.length, static_cast<int>(row.size())) << "run past the end of line " << run.line;
+        EXPECT_LE(run.column + run.length, static_cast<int>(row.size()))
+            << "run past the end of line " << run.line;
         for (int i = run.column; i < run.column + run.length && i < static_cast<int>(row.size()); ++i) {
             row[i] = Code(run);
         }
@@ -74,92 +75,126 @@ const auto kErrorLine = EditorColouring::ErrorLine;
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, ColouringTest,
-    testing::Values(
-        ColouringRow{"TsTrueGreenNegatedFalseRedWithTilde",
-                     {"V1=AND(S5,~S6)"},
-                     [](Workspace& ws) {
-                         ws.TsTable.Value[5] = 1;
-                         ws.TsTable.Value[6] = 1;
-                     },
-                     kOperands, "", {"RR.....GG.RRR."}},
-        ColouringRow{"NegatedZeroIsGreen",
-                     {"V1=AND(~S6)"},
-                     nullptr, kOperands, "", {"RR.....GGG."}},
-        ColouringRow{"HardwareUnreliableGreyBoldWhateverTheValue",
-                     {"V1=OR(S7,~D7)"},
-                     [](Workspace& ws) {
-                         ws.TsTable.Value[7] = 1;
-                         ws.TsTable.Unreliability[7] = 2;
-                     },
-                     kOperands, "", {"RR....YY.YYY."}},
-        ColouringRow{"ManualUnreliabilityColouredByValue",
-                     {"V1=OR(S7,~D7)"},
-                     [](Workspace& ws) {
-                         ws.TsTable.Value[7] = 1;
-                         ws.TsTable.Unreliability[7] = 1;
-                     },
-                     kOperands, "", {"RR....GG.RRR."}},
-        ColouringRow{"DOfAndEndAndAfterNNeverAnOperand",
-                     {"V1=AND(S1,ND7)", "END", "OR(D2)"},
-                     [](Workspace& ws) { ws.TsTable.Value[2] = 1; },
-                     kOperands, "", {"RR.....RR.....", "...", "...GG."}},
-        ColouringRow{"OutputAndOperandsByResultsOfViewOn",
-                     {"V2=OR(M3,V9)"},
-                     [](Workspace& ws) {
-                         ws.Blocks[2].OnResult = 1;
-                         ws.Blocks[9].OnResult = 1;
-                         ws.MVariables.Value[3] = 0;
-                         ws.CurrentBlock = 5;  // whichever block is current
-                     },
-                     kOperands, "", {"GG....RR.GG."}},
-        ColouringRow{"OutputAndOperandsByResultsOfViewOff",
-                     {"V2=OR(M3,~V9)"},
-                     [](Workspace& ws) {
-                         ws.Blocks[2].OnResult = 1;
-                         ws.Blocks[9].OnResult = 1;
-                         ws.MVariables.Value[3] = 1;
-                         ws.CurrentView = interlock::Side::Off;
-                     },
-                     kOperands, "", {"RR....GG.GGG."}},
-        ColouringRow{"BadTsTokenStopsOnlyTheTsPass",
-                     {"M1=AND(S1,S0)", "V1=OR(S2,M1)"},
-                     [](Workspace& ws) {
-                         ws.TsTable.Value[1] = 1;
-                         ws.TsTable.Value[2] = 1;
-                     },
-                     kOperands, "", {"RR.....GG....", "RR.......RR."}},
-        ColouringRow{"BadVariableTokenStopsOnlyTheVariablePass",
-                     {"M1=OR(M17,S3)", "V1=AND(S3)"},
-                     [](Workspace& ws) { ws.TsTable.Value[3] = 1; },
-                     kOperands, "", {"RR........GG.", ".......GG."}},
-        ColouringRow{"TokenRunningOverALineBreakStopsThePass",
-                     {"V1=OR(S4", "S4)"},
-                     [](Workspace& ws) { ws.TsTable.Value[4] = 1; },
-                     kOperands, "", {"RR......", "..."}},
-        ColouringRow{"TokenTakesBlanksAndHexLikeTheIntegerRule",
-                     {"V1=OR(S $A,S 3)"},
-                     [](Workspace& ws) { ws.TsTable.Value[10] = 1; },
-                     kOperands, "", {"RR....GGGG.RRR."}},
-        ColouringRow{"PlainLeavesEverythingBlack",
-                     {"V1=AND(S5)"},
-                     [](Workspace& ws) { ws.TsTable.Value[5] = 1; },
-                     EditorColouring::Plain, "", {".........."}},
-        ColouringRow{"ErrorLineMarkedInsteadOfOperands",
-                     {"V1=AND(S5)", "M1=XOR(S5)"},
-                     [](Workspace& ws) { ws.TsTable.Value[5] = 1; },
-                     kErrorLine, "M1=XOR(S5)", {"..........", "BBBBBBBBBB"}},
-        ColouringRow{"ErrorLineEarliestOccurrenceAnywhere",
-                     {"M1=AND(S1,S2)", "V1=AND(S1,S2)"},
-                     nullptr, kErrorLine, "AND(S1,S2)", {"...BBBBBBBBBB", "............."}},
-        ColouringRow{"ErrorLineFoundIgnoringLatinCase",
-                     {"M1=AND(S1)", "v1=and(s1)"},
-                     nullptr, kErrorLine, "V1=AND(S1)", {"..........", "BBBBBBBBBB"}},
-        ColouringRow{"ErrorLineFoundIgnoringCyrillicCase",
-                     {W("V1=AND(S1)"), W("Пуск ёлки")},
-                     nullptr, kErrorLine, W("ПУСК ЁЛКИ"), {"..........", "BBBBBBBBB"}},
-        ColouringRow{"ErrorLineNotInTextMarksNothing",
-                     {"V1=AND(S1)"},
-                     nullptr, kErrorLine, "V1=AND(S2)", {".........."}}));
+    testing::Values(ColouringRow{"TsTrueGreenNegatedFalseRedWithTilde",
+                                 {"V1=AND(S5,~S6)"},
+                                 [](Workspace& ws) {
+                                     ws.TsTable.Value[5] = 1;
+                                     ws.TsTable.Value[6] = 1;
+                                 },
+                                 kOperands,
+                                 "",
+                                 {"RR.....GG.RRR."}},
+                    ColouringRow{
+                        "NegatedZeroIsGreen", {"V1=AND(~S6)"}, nullptr, kOperands, "", {"RR.....GGG."}},
+                    ColouringRow{"HardwareUnreliableGreyBoldWhateverTheValue",
+                                 {"V1=OR(S7,~D7)"},
+                                 [](Workspace& ws) {
+                                     ws.TsTable.Value[7] = 1;
+                                     ws.TsTable.Unreliability[7] = 2;
+                                 },
+                                 kOperands,
+                                 "",
+                                 {"RR....YY.YYY."}},
+                    ColouringRow{"ManualUnreliabilityColouredByValue",
+                                 {"V1=OR(S7,~D7)"},
+                                 [](Workspace& ws) {
+                                     ws.TsTable.Value[7] = 1;
+                                     ws.TsTable.Unreliability[7] = 1;
+                                 },
+                                 kOperands,
+                                 "",
+                                 {"RR....GG.RRR."}},
+                    ColouringRow{"DOfAndEndAndAfterNNeverAnOperand",
+                                 {"V1=AND(S1,ND7)", "END", "OR(D2)"},
+                                 [](Workspace& ws) { ws.TsTable.Value[2] = 1; },
+                                 kOperands,
+                                 "",
+                                 {"RR.....RR.....", "...", "...GG."}},
+                    ColouringRow{"OutputAndOperandsByResultsOfViewOn",
+                                 {"V2=OR(M3,V9)"},
+                                 [](Workspace& ws) {
+                                     ws.Blocks[2].OnResult = 1;
+                                     ws.Blocks[9].OnResult = 1;
+                                     ws.MVariables.Value[3] = 0;
+                                     ws.CurrentBlock = 5;  // whichever block is current
+                                 },
+                                 kOperands,
+                                 "",
+                                 {"GG....RR.GG."}},
+                    ColouringRow{"OutputAndOperandsByResultsOfViewOff",
+                                 {"V2=OR(M3,~V9)"},
+                                 [](Workspace& ws) {
+                                     ws.Blocks[2].OnResult = 1;
+                                     ws.Blocks[9].OnResult = 1;
+                                     ws.MVariables.Value[3] = 1;
+                                     ws.CurrentView = interlock::Side::Off;
+                                 },
+                                 kOperands,
+                                 "",
+                                 {"RR....GG.GGG."}},
+                    ColouringRow{"BadTsTokenStopsOnlyTheTsPass",
+                                 {"M1=AND(S1,S0)", "V1=OR(S2,M1)"},
+                                 [](Workspace& ws) {
+                                     ws.TsTable.Value[1] = 1;
+                                     ws.TsTable.Value[2] = 1;
+                                 },
+                                 kOperands,
+                                 "",
+                                 {"RR.....GG....", "RR.......RR."}},
+                    ColouringRow{"BadVariableTokenStopsOnlyTheVariablePass",
+                                 {"M1=OR(M17,S3)", "V1=AND(S3)"},
+                                 [](Workspace& ws) { ws.TsTable.Value[3] = 1; },
+                                 kOperands,
+                                 "",
+                                 {"RR........GG.", ".......GG."}},
+                    ColouringRow{"TokenRunningOverALineBreakStopsThePass",
+                                 {"V1=OR(S4", "S4)"},
+                                 [](Workspace& ws) { ws.TsTable.Value[4] = 1; },
+                                 kOperands,
+                                 "",
+                                 {"RR......", "..."}},
+                    ColouringRow{"TokenTakesBlanksAndHexLikeTheIntegerRule",
+                                 {"V1=OR(S $A,S 3)"},
+                                 [](Workspace& ws) { ws.TsTable.Value[10] = 1; },
+                                 kOperands,
+                                 "",
+                                 {"RR....GGGG.RRR."}},
+                    ColouringRow{"PlainLeavesEverythingBlack",
+                                 {"V1=AND(S5)"},
+                                 [](Workspace& ws) { ws.TsTable.Value[5] = 1; },
+                                 EditorColouring::Plain,
+                                 "",
+                                 {".........."}},
+                    ColouringRow{"ErrorLineMarkedInsteadOfOperands",
+                                 {"V1=AND(S5)", "M1=XOR(S5)"},
+                                 [](Workspace& ws) { ws.TsTable.Value[5] = 1; },
+                                 kErrorLine,
+                                 "M1=XOR(S5)",
+                                 {"..........", "BBBBBBBBBB"}},
+                    ColouringRow{"ErrorLineEarliestOccurrenceAnywhere",
+                                 {"M1=AND(S1,S2)", "V1=AND(S1,S2)"},
+                                 nullptr,
+                                 kErrorLine,
+                                 "AND(S1,S2)",
+                                 {"...BBBBBBBBBB", "............."}},
+                    ColouringRow{"ErrorLineFoundIgnoringLatinCase",
+                                 {"M1=AND(S1)", "v1=and(s1)"},
+                                 nullptr,
+                                 kErrorLine,
+                                 "V1=AND(S1)",
+                                 {"..........", "BBBBBBBBBB"}},
+                    ColouringRow{"ErrorLineFoundIgnoringCyrillicCase",
+                                 {W("V1=AND(S1)"), W("Пуск ёлки")},
+                                 nullptr,
+                                 kErrorLine,
+                                 W("ПУСК ЁЛКИ"),
+                                 {"..........", "BBBBBBBBB"}},
+                    ColouringRow{"ErrorLineNotInTextMarksNothing",
+                                 {"V1=AND(S1)"},
+                                 nullptr,
+                                 kErrorLine,
+                                 "V1=AND(S2)",
+                                 {".........."}}));
 
 TEST(ComputeColouring, KeepLeavesTheEditorAlone) {
     Workspace ws;
@@ -205,7 +240,8 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, OffsetMappingTest,
     testing::Values(MappingRow{"FirstLine", {0, 2, kG, false}, {{0, 0, 2, kG, false}}},
                     MappingRow{"ThirdLineAfterAnEmptyOne", {7, 2, kG, true}, {{2, 1, 2, kG, true}}},
-                    MappingRow{"CrossingTwoBreaksIsSplit", {1, 6, kG, false},
+                    MappingRow{"CrossingTwoBreaksIsSplit",
+                               {1, 6, kG, false},
                                {{0, 1, 1, kG, false}, {2, 0, 1, kG, false}}},
                     MappingRow{"OnlyALineBreak", {2, 2, kG, false}, {}},
                     MappingRow{"BreakOfTheEmptyLine", {4, 2, kG, false}, {}},
@@ -241,7 +277,8 @@ TEST(FindNoCase, FoldsWindows1251Letters) {
         {"abc", "abcd", std::string::npos},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(ui::FindNoCase(W(row.text), W(row.needle)), row.expected) << row.text << " / " << row.needle;
+        EXPECT_EQ(ui::FindNoCase(W(row.text), W(row.needle)), row.expected)
+            << row.text << " / " << row.needle;
     }
 }
 
