@@ -1,0 +1,139 @@
+#pragma once
+
+// The telemechanics server link (unit UServer): connecting to a named server through the
+// access library, polling the status of the 256 TS of one RTU on one channel into the TS
+// table, fetching their names, and the four handlers of the main window's server controls.
+//
+// The link works on the Workspace and reaches the window's check boxes, panel and timer only
+// through ServerControls, so that the same code runs under the Qt window and under tests.
+
+#include <cstdint>
+#include <string>
+
+#include "tm_library.h"
+#include "workspace.h"
+
+namespace ui {
+class Dialogs;
+}
+
+namespace acquisition {
+
+// The check boxes of the server link.
+enum class ServerBox {
+    Check_Server,            // "Связь с сервером ТМ"
+    Check_Get_TS_Server,     // "Принимать данные ТС"
+    Check_Get_Names_Server,  // "Принять заголовки ТС"
+};
+
+// The window controls the link reads and sets. Setting a box to a state it does not have must
+// run that box's click handler (ServerLink::Check_*Click), exactly as a user's click does;
+// setting it to the state it already has does nothing.
+class ServerControls {
+public:
+    virtual ~ServerControls() = default;
+
+    virtual bool WindowReady() const = 0;
+    virtual bool Checked(ServerBox box) const = 0;
+    virtual void SetChecked(ServerBox box, bool checked) = 0;
+    virtual void SetServerPanelVisible(bool visible) = 0;
+    // Get_TS_Server_Timer (2000 ms): enabling a running timer leaves its rhythm alone.
+    virtual void SetServerTimerEnabled(bool enabled) = 0;
+    // Check_Get_TS_Orvesk, the reception from the RTU: disabled while the server delivers.
+    virtual void SetGetTsOrveskEnabled(bool enabled) = 0;
+    // Refills the TS list window after a poll that changed something.
+    virtual void FillTsList() = 0;
+};
+
+// The classification of a status word.
+enum class TsStatusWord {
+    Error,             // "error": the word is 0xFFFF
+    UnreliableHdw,     // "unreliable_hdw": bit 0x0001
+    UnreliableManual,  // "unreliable_manual": bit 0x0002
+    UnreliableBoth,    // "unreliable_both": bits 0x0001 and 0x0002
+};
+bool TsStatusIs(uint16_t status, TsStatusWord word);
+
+// The message texts of the link (Windows-1251, line breaks LF CR).
+struct ServerTexts {
+    std::string caption;          // "Ошибка"
+    std::string connectCaption;   // "Соединение с сервером"
+    std::string connectPrompt;    // "Укажите имя сервера для соединения: ..."
+    std::string connectFailed;    // "Не удалось создать связь с сервером " (+ name + check)
+    std::string connectCheck;     // "\n\rПроверьте соединение."
+    std::string pollNoLink;       // "Соединение с сервером отстутствует. ... данных ТС ..."
+    std::string pollBadChannel;
+    std::string pollBadRtu;
+    std::string pollTooManyErrors;
+    std::string namesNoLink;
+    std::string namesBadChannel;
+    std::string namesBadRtu;
+    std::string namesLost;
+};
+const ServerTexts& LinkTexts();
+
+class ServerLink {
+public:
+    static constexpr int kPoints = interlock::kTsCount;  // points polled per RTU
+    static constexpr int kNameSize = TM_NAME_SIZE;
+    static constexpr int kTooManyErrors = 250;           // more errors than this abort a poll
+
+    // `serverName` is the window's ServerName (settings "server_name"), read and changed here.
+    // `clientName` is passed to tmInit.
+    ServerLink(interlock::Workspace& ws, TmLibrary& library, ui::Dialogs& dialogs, ServerControls& controls,
+               std::string& serverName, std::string clientName);
+
+    bool ServerConnected() const { return connected_; }
+    // Makes the next completed poll recalculate the blocks even when no TS changed.
+    bool ForceRecalc = false;
+    const std::string& ServerName() const { return serverName_; }
+
+    // Establishes the link; `ask` prompts for the server name first (the user's click; the
+    // start-up connects without asking).
+    void ServerConnect(bool ask);
+    // Drops the link and resets the server state, the server controls and the verdicts.
+    void ServerDisconnect();
+    // ServerConnected; when it is false, disconnects first.
+    bool ServerIsConnected();
+    // One status poll of the 256 TS.
+    void ServerPollTs();
+    // Fetches the 256 names into TsTable.Name.
+    void ServerFetchNames();
+    // One name: `lost` becomes true (and `name` stays as it was) when the link is gone.
+    void ServerGetTsName(int channel, int rtu, int point, std::string& name, bool& lost);
+    // The server values go back to the operator: FromServer cleared, the second TS of each
+    // server pair set to the complement of the first; then the TS grid is rebuilt.
+    void ReleaseServerValues();
+
+    // The handlers of the window's server controls (the check box ones do nothing while the
+    // window is not ready).
+    void Check_ServerClick();
+    void Check_Get_Names_ServerClick();
+    void Check_Get_TS_ServerClick();
+    void Get_TS_Server_TimerTimer();
+
+    // Start-up, after the settings have set the boxes: connects without prompting when
+    // Check_Server is checked, otherwise unchecks the two reception boxes.
+    void StartUpConnect();
+    // Start-up, after the timers are set: fetches the names and polls once, as the boxes say.
+    void StartUpFetchAndPoll();
+    // Exit: closes the library's connection when the link is up. The controls are not touched.
+    void Close();
+
+private:
+    void ShowError(const std::string& text);
+    void StopReception();
+    void RecalculateAllAndRefresh();
+    // The channel and RTU texts as numbers; false when one is out of range (`badChannel` tells which).
+    bool ReadNumbers(int& channel, int& rtu, bool& badChannel) const;
+
+    interlock::Workspace& ws_;
+    TmLibrary& library_;
+    ui::Dialogs& dialogs_;
+    ServerControls& controls_;
+    std::string& serverName_;
+    std::string clientName_;
+    bool connected_ = false;
+};
+
+}  // namespace acquisition
