@@ -4,7 +4,9 @@
 #include "parser.h"
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
+#include <vector>
 
 #include "int_rule.h"
 #include "engine_texts.h"
@@ -173,12 +175,114 @@ std::string CandidateEntry(const Workspace& ws, int n) {
     return "\n\r- " + Texts().ts + std::to_string(n) + " = " + value;
 }
 
+// One operand as the re-evaluation reads it.
+struct FlipOperand {
+    enum Kind : uint8_t { None, Ts, M } kind = None;  // None: an operand that reads as 0
+    bool inverted = false;
+    int n = 0;
+};
+
+// One line as the re-evaluation reads it: lines it passes over are left out.
+struct FlipLine {
+    bool isM = false;
+    int target = 1;
+    bool isAnd = false;
+    bool negated = false;
+    std::vector<FlipOperand> operands;
+};
+
+// Decodes a logic for the re-evaluation, once, so that trying every marked TS does not read the
+// text again for each of them. The re-evaluation reads leniently: lines without "=" or "(" are
+// passed over, numbers that do not read are taken as 1, any operation other than AND is an OR,
+// and operands after the closing bracket are ignored.
+std::vector<FlipLine> DecodeForFlip(const std::vector<std::string>& logic) {
+    std::vector<FlipLine> decoded;
+    for (const std::string& full : logic) {
+        std::string_view line(full.data(), std::min(full.size(), kLogicLineLimit));
+        if (line.empty() || (line[0] != 'V' && line[0] != 'M')) continue;
+        const size_t len = line.size();
+        size_t eq = line.find('=');
+        if (eq == std::string_view::npos) continue;
+        size_t bracket = line.find('(', eq + 1);
+        if (bracket == std::string_view::npos) continue;
+
+        FlipLine out;
+        out.isM = line[0] == 'M';
+        int32_t target = 0;
+        out.target = IsIntInRange(line.substr(1, eq - 1), 1, kTsCount, &target) ? target : 1;
+        std::string_view op = line.substr(eq + 1, bracket - eq - 1);
+        out.negated = !op.empty() && op.front() == '~';
+        if (out.negated) op.remove_prefix(1);
+        out.isAnd = op == "AND";
+
+        size_t p = bracket + 1;
+        while (p < len) {
+            size_t q = p + 1;
+            while (q < len && line[q] != ')' && line[q] != ',') ++q;
+            std::string_view operand = line.substr(p, q - p);
+            FlipOperand o;
+            o.inverted = !operand.empty() && operand.front() == '~';
+            if (o.inverted) operand.remove_prefix(1);
+            if (!operand.empty()) {
+                int32_t n = 0;
+                o.n = IsIntInRange(operand.substr(1), 1, kTsCount, &n) ? n : 1;
+                char letter = operand.front();
+                if (letter == 'S' || letter == 'D') {
+                    o.kind = FlipOperand::Ts;
+                } else if (letter == 'M') {
+                    o.kind = FlipOperand::M;
+                }
+            }
+            out.operands.push_back(o);
+            if (q < len && line[q] == ')') break;
+            p = q + 1;
+        }
+        decoded.push_back(std::move(out));
+    }
+    return decoded;
+}
+
+// The decoded logic evaluated with TS k complemented; marks every TS it reads in UsedInLogic.
+bool EvaluateWithFlip(Workspace& ws, const std::vector<FlipLine>& decoded, int k) {
+    std::array<uint8_t, kMCount + 1> m{};
+    bool outputSeen = false;
+    uint8_t output = 0;
+    for (const FlipLine& line : decoded) {
+        uint8_t acc = line.isAnd ? 1 : 0;
+        bool decided = false;
+        for (const FlipOperand& o : line.operands) {
+            uint8_t value = 0;
+            if (o.kind == FlipOperand::Ts) {
+                value = static_cast<uint8_t>(ws.TsTable.Value[o.n] & 0xFF);
+                if (o.inverted) value ^= 1;
+                if (o.n == k) value ^= 1;
+                ws.TsTable.UsedInLogic[o.n] = 1;
+            } else if (o.kind == FlipOperand::M) {
+                value = (o.n <= kMCount && m[o.n] == 1) ? 1 : 0;
+                if (o.inverted) value ^= 1;
+            }
+            Fold(line.isAnd, value, acc, decided);
+        }
+        if (line.negated) acc ^= 1;
+        if (line.isM) {
+            if (line.target >= 1 && line.target <= kMCount) m[line.target] = acc;
+        } else {
+            outputSeen = true;
+            output = acc;
+        }
+    }
+    return outputSeen && output == 1;
+}
+
 void BuildSideCandidates(Workspace& ws, Block& block, Side side) {
     Block::SideFields f = block.Of(side);
     if (f.Result != 0) return;
+    // The logic is decoded on the first TS tried and then evaluated once per marked TS.
+    std::optional<std::vector<FlipLine>> decoded;
     for (int n = 1; n <= kTsCount; ++n) {
         if (!ws.TsTable.UsedInLogic[n]) continue;
-        if (!ReevaluateWithFlip(ws, block, n, side)) continue;
+        if (!decoded) decoded = DecodeForFlip(f.Logic);
+        if (!EvaluateWithFlip(ws, *decoded, n)) continue;
         f.HasCandidates = true;
         f.Candidates += CandidateEntry(ws, n);
     }
@@ -246,64 +350,7 @@ void BuildCandidates(Workspace& ws, Block& block) {
 }
 
 bool ReevaluateWithFlip(Workspace& ws, const Block& block, int k, Side side) {
-    const std::vector<std::string>& logic = block.Of(side).Logic;
-    std::array<uint8_t, kMCount + 1> m{};
-    bool outputSeen = false;
-    uint8_t output = 0;
-
-    for (const std::string& full : logic) {
-        std::string_view line(full.data(), std::min(full.size(), kLogicLineLimit));
-        if (line.empty() || (line[0] != 'V' && line[0] != 'M')) continue;
-        const size_t len = line.size();
-        size_t eq = line.find('=');
-        if (eq == std::string_view::npos) continue;
-        size_t bracket = line.find('(', eq + 1);
-        if (bracket == std::string_view::npos) continue;
-
-        int32_t target = 0;
-        if (!IsIntInRange(line.substr(1, eq - 1), 1, kTsCount, &target)) target = 1;
-        std::string_view op = line.substr(eq + 1, bracket - eq - 1);
-        bool negated = !op.empty() && op.front() == '~';
-        if (negated) op.remove_prefix(1);
-        const bool isAnd = op == "AND";
-        uint8_t acc = isAnd ? 1 : 0;
-        bool decided = false;
-
-        size_t p = bracket + 1;
-        while (p < len) {
-            size_t q = p + 1;
-            while (q < len && line[q] != ')' && line[q] != ',') ++q;
-            std::string_view operand = line.substr(p, q - p);
-            bool inverted = !operand.empty() && operand.front() == '~';
-            if (inverted) operand.remove_prefix(1);
-            uint8_t value = 0;
-            if (!operand.empty()) {
-                int32_t n = 0;
-                if (!IsIntInRange(operand.substr(1), 1, kTsCount, &n)) n = 1;
-                char letter = operand.front();
-                if (letter == 'S' || letter == 'D') {
-                    value = static_cast<uint8_t>(ws.TsTable.Value[n] & 0xFF);
-                    if (inverted) value ^= 1;
-                    if (n == k) value ^= 1;
-                    ws.TsTable.UsedInLogic[n] = 1;
-                } else if (letter == 'M') {
-                    value = (n <= kMCount && m[n] == 1) ? 1 : 0;
-                    if (inverted) value ^= 1;
-                }
-            }
-            Fold(isAnd, value, acc, decided);
-            if (q < len && line[q] == ')') break;
-            p = q + 1;
-        }
-        if (negated) acc ^= 1;
-        if (line[0] == 'M') {
-            if (target >= 1 && target <= kMCount) m[target] = acc;
-        } else {
-            outputSeen = true;
-            output = acc;
-        }
-    }
-    return outputSeen && output == 1;
+    return EvaluateWithFlip(ws, DecodeForFlip(block.Of(side).Logic), k);
 }
 
 }  // namespace interlock
