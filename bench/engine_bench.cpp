@@ -152,9 +152,10 @@ void DescribeWorstCase() {
     int marked = 0;
     for (int ts = 1; ts <= kTsCount; ++ts) marked += ws.TsTable.UsedInLogic[ts] ? 1 : 0;
     const interlock::Block& b = ws.CurrentBlockRef();
-    std::printf("worst case: %zu logic lines, %zu bytes, longest line %zu, %d TS marked, "
-                "block 1: errors %d/%d, results %d/%d\n",
-                lines, bytes, longest, marked, b.OnError, b.OffError, b.OnResult, b.OffResult);
+    std::printf(
+        "worst case: %zu logic lines, %zu bytes, longest line %zu, %d TS marked, "
+        "block 1: errors %d/%d, results %d/%d\n",
+        lines, bytes, longest, marked, b.OnError, b.OffError, b.OnResult, b.OffResult);
 }
 
 }  // namespace

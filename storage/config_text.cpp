@@ -87,8 +87,7 @@ struct ReadState {
 bool ApplyHeader(Workspace& ws, std::string_view line, ReadState& st) {
     // The number runs from the third character up to the first space after it.
     size_t space = line.size() > 3 ? line.find(' ', 3) : std::string_view::npos;
-    std::string_view numberText =
-        line.substr(2, (space == std::string_view::npos ? line.size() : space) - 2);
+    std::string_view numberText = line.substr(2, (space == std::string_view::npos ? line.size() : space) - 2);
     int32_t number = 0;
     if (!interlock::IsIntInRange(numberText, 1, kBlockCount, &number)) return false;
     st.block = number;
@@ -97,7 +96,8 @@ bool ApplyHeader(Workspace& ws, std::string_view line, ReadState& st) {
     // between "-" and the name is skipped unchecked.
     if (space != std::string_view::npos && space + 1 < line.size() && line[space + 1] == '-') {
         size_t nameStart = space + 3;
-        ws.Blocks[number].SetName(nameStart < line.size() ? std::string(line.substr(nameStart)) : std::string());
+        ws.Blocks[number].SetName(nameStart < line.size() ? std::string(line.substr(nameStart))
+                                                          : std::string());
     }
     return true;
 }
@@ -120,7 +120,8 @@ void ApplyValues(Workspace& ws, std::string_view line) {
     int base = 32 * (group - '0');
     std::string_view chars = line.substr(5);
     for (size_t j = 0; j < chars.size() && j < 32; ++j) {
-        if (chars[j] == '0' || chars[j] == '1') ws.TsTable.Value[base + 1 + j] = static_cast<int16_t>(chars[j] - '0');
+        if (chars[j] == '0' || chars[j] == '1')
+            ws.TsTable.Value[base + 1 + j] = static_cast<int16_t>(chars[j] - '0');
     }
 }
 
@@ -198,7 +199,8 @@ bool Read_Config_Text(Workspace& ws, const Lines& lines) {
 
         if (StartsWith(line, kHeaderPrefix) && st.section) {
             if (!ApplyHeader(ws, line, st)) {
-                ws.Messages.push_back({Texts().badBlockNumber, Texts().openFileError, interlock::Icon::Error});
+                ws.Messages.push_back(
+                    {Texts().badBlockNumber, Texts().openFileError, interlock::Icon::Error});
                 return false;
             }
         } else if (StartsWith(line, kSidePrefix)) {

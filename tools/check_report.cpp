@@ -20,7 +20,9 @@ using interlock::Workspace;
 std::string Utf8(const std::string& text) { return cp1251::ToUtf8(text); }
 
 // The hint the label shows, or nothing when the label is hidden or its hint is off.
-std::string ShownHint(const LabelLook& label) { return label.visible && label.hintOn ? label.hint : std::string(); }
+std::string ShownHint(const LabelLook& label) {
+    return label.visible && label.hintOn ? label.hint : std::string();
+}
 
 // The TS numbers of a candidate list. Every entry starts with LF CR "- " and ends either in
 // "(ТСn)" (a named TS) or reads "ТСn = v".
@@ -42,7 +44,8 @@ std::vector<int> CandidateNumbers(const std::string& list) {
             }
         } else if (entry.substr(0, ts.size()) == ts) {
             size_t end = entry.find(' ', ts.size());
-            digits = entry.substr(ts.size(), (end == std::string_view::npos ? entry.size() : end) - ts.size());
+            digits =
+                entry.substr(ts.size(), (end == std::string_view::npos ? entry.size() : end) - ts.size());
         }
         int32_t n = 0;
         if (interlock::IsIntInRange(digits, 1, interlock::kTsCount, &n)) numbers.push_back(n);
@@ -158,12 +161,14 @@ std::string Reason(const BlockReport& b) {
 
 }  // namespace
 
-std::optional<std::map<int, int>> ParseAssignments(std::string_view text, int nLo, int nHi, int vLo, int vHi) {
+std::optional<std::map<int, int>> ParseAssignments(std::string_view text, int nLo, int nHi, int vLo,
+                                                   int vHi) {
     std::map<int, int> result;
     size_t start = 0;
     while (start <= text.size()) {
         size_t comma = text.find(',', start);
-        std::string_view item = text.substr(start, (comma == std::string_view::npos ? text.size() : comma) - start);
+        std::string_view item =
+            text.substr(start, (comma == std::string_view::npos ? text.size() : comma) - start);
         size_t eq = item.find('=');
         if (eq == std::string_view::npos) return std::nullopt;
         int32_t n = 0;
@@ -241,7 +246,8 @@ std::string ToText(const CheckResult& result) {
         std::string line = std::to_string(b.number);
         line.insert(0, line.size() < 2 ? " " : "");
         line += " " + (b.name.empty() ? std::string("-") : b.name);
-        line += " [" + b.stateSignal + "]: " + b.labels.state + ", " + b.labels.operation + " " + b.labels.verdict;
+        line += " [" + b.stateSignal + "]: " + b.labels.state + ", " + b.labels.operation + " " +
+                b.labels.verdict;
         if (std::string reason = Reason(b); !reason.empty()) line += " - " + reason;
         out += Utf8(line) + "\n";
     }

@@ -20,9 +20,9 @@ namespace check {
 
 // What-if changes applied after the configuration is read, and the block to report.
 struct Request {
-    std::map<int, int16_t> values;       // TS number -> value
-    std::map<int, uint8_t> unreliable;   // TS number -> unreliability code 0..2
-    int block = 0;                       // 0: all 32 blocks
+    std::map<int, int16_t> values;      // TS number -> value
+    std::map<int, uint8_t> unreliable;  // TS number -> unreliability code 0..2
+    int block = 0;                      // 0: all 32 blocks
 };
 
 // One logic of a block after its display refresh. Texts are Windows-1251.
@@ -32,9 +32,9 @@ struct LogicReport {
     std::string message;  // the error message with its line
     std::string errorLine;
     int result = 0;
-    std::vector<int> candidates;                      // TS whose single change allows the operation
-    int maxUnreliability = 0;                         // 0..2
-    std::vector<std::pair<int, int>> unreliability;   // (TS, code) of every unreliable TS read
+    std::vector<int> candidates;                     // TS whose single change allows the operation
+    int maxUnreliability = 0;                        // 0..2
+    std::vector<std::pair<int, int>> unreliability;  // (TS, code) of every unreliable TS read
 };
 
 // The verdict line of the main window. A hint is empty where the label shows none.

@@ -45,10 +45,11 @@ void PrintMessages(interlock::Workspace& ws) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{"Проверка конфигурации оперативных блокировок (*.blk, *.tmp) без окна программы.\n"
-                 "Код возврата: 0 - ошибочных блоков нет, 1 - есть ошибочные блоки, 2 - ошибка вызова,\n"
-                 "файла или конфигурации.",
-                 "interlocks-check"};
+    CLI::App app{
+        "Проверка конфигурации оперативных блокировок (*.blk, *.tmp) без окна программы.\n"
+        "Код возврата: 0 - ошибочных блоков нет, 1 - есть ошибочные блоки, 2 - ошибка вызова,\n"
+        "файла или конфигурации.",
+        "interlocks-check"};
     std::string set;
     std::string unreliable;
     int block = 0;
@@ -57,7 +58,8 @@ int main(int argc, char** argv) {
     app.add_option("--set", set, "Значения ТС после чтения файла: N=V,... (N 1..256, V целое)");
     app.add_option("--unreliable", unreliable,
                    "Недостоверность ТС: N=C,... (C: 0 - достоверен, 1 - ручная, 2 - аппаратная)");
-    app.add_option("--block", block, "Проверить только блок N (1..32); код возврата - по этому блоку")->check(CLI::Range(1, 32));
+    app.add_option("--block", block, "Проверить только блок N (1..32); код возврата - по этому блоку")
+        ->check(CLI::Range(1, 32));
     app.add_flag("--json", json, "Вывести отчёт в формате JSON (UTF-8)");
     app.add_option("CONFIG", config, "Файл конфигурации")->required();
 
@@ -107,7 +109,9 @@ int main(int argc, char** argv) {
     PrintMessages(ws);
     if (json) {
         // A file name that is not UTF-8 must not stop the report: bad bytes become U+FFFD.
-        std::cout << check::ToJson(result, config).dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
+        std::cout << check::ToJson(result, config)
+                         .dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+                  << "\n";
     } else {
         std::cout << check::ToText(result);
     }

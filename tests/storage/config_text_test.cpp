@@ -79,7 +79,7 @@ TEST(Writer, FullExample) {
     EXPECT_EQ(lines[4], "#TS0=" + std::string(32, '0'));
     EXPECT_EQ(lines[5], "#TS1=1" + std::string(31, '0'));
     EXPECT_EQ(lines[11], "#TS7=" + std::string(31, '0') + "1");
-    const std::vector<std::string> block{"##1 - Q1", "#On->Off",  "IF (S5)", "V1=AND(S1)", "END",
+    const std::vector<std::string> block{"##1 - Q1", "#On->Off", "IF (S5)",   "V1=AND(S1)", "END",
                                          "#Off->On", "IF (~S5)", "V1=OR(S2)", "END"};
     for (size_t i = 0; i < block.size(); ++i) EXPECT_EQ(lines[12 + i], block[i]) << i;
     for (int n = 2; n <= 32; ++n) EXPECT_EQ(lines[19 + n], "##" + std::to_string(n));
@@ -98,9 +98,11 @@ TEST(Writer, StateTokensAndSides) {
         ws.Blocks[2].OnLogic = {""};  // one empty line: the block is not empty
         Lines lines;
         Write_Config_Text(ws, lines, false);
-        const std::vector<std::string> expected{"##2", "#On->Off", row.off, "END", "#Off->On", row.on, "END", "##3"};
+        const std::vector<std::string> expected{"##2",      "#On->Off", row.off, "END",
+                                                "#Off->On", row.on,     "END",   "##3"};
         ASSERT_GE(lines.size(), 6 + expected.size());
-        for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(lines[5 + i], expected[i]) << row.state << " " << i;
+        for (size_t i = 0; i < expected.size(); ++i)
+            EXPECT_EQ(lines[5 + i], expected[i]) << row.state << " " << i;
     }
 }
 
@@ -110,8 +112,8 @@ TEST(Writer, EmptyLogicLinesAreDropped) {
     ws.Blocks[1].OffLogic = {"M1=AND(S2)", "", "V1=OR(M1)", ""};
     Lines lines;
     Write_Config_Text(ws, lines, false);
-    const std::vector<std::string> expected{"##1", "#On->Off", "IF (S1)", "M1=AND(S2)", "V1=OR(M1)", "END",
-                                            "#Off->On", "IF (~S1)", "END", "##2"};
+    const std::vector<std::string> expected{"##1", "#On->Off", "IF (S1)",  "M1=AND(S2)", "V1=OR(M1)",
+                                            "END", "#Off->On", "IF (~S1)", "END",        "##2"};
     for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(lines[4 + i], expected[i]) << i;
 }
 
@@ -171,8 +173,8 @@ TEST(Reader, AttributeCodes) {
         char code;
         uint8_t inverted, twoPosition, nextPairSecond;
     };
-    for (const Row& row : {Row{'0', 0, 0, 0}, Row{'1', 1, 0, 0}, Row{'2', 0, 1, 1}, Row{'3', 1, 1, 1},
-                           Row{'4', 0, 0, 0}}) {
+    for (const Row& row :
+         {Row{'0', 0, 0, 0}, Row{'1', 1, 0, 0}, Row{'2', 0, 1, 1}, Row{'3', 1, 1, 1}, Row{'4', 0, 0, 0}}) {
         Workspace ws;
         ws.TsTable.Inverted[30] = ws.TsTable.TwoPosition[30] = ws.TsTable.PairSecond[31] = 1;
         std::string line = "F=" + std::string(256, '0');
@@ -189,9 +191,9 @@ TEST(Reader, AttributeLineEdges) {
     ws.TsTable.Inverted[5] = 1;
     ws.TsTable.TwoPosition[6] = 1;
     std::string line = "F=" + std::string(256, '0');
-    line[6] = 'x';   // TS 5 passed over
-    line[7] = '9';   // TS 6 passed over
-    line.back() = '2';  // TS 256 starts a pair with index 257
+    line[6] = 'x';                                      // TS 5 passed over
+    line[7] = '9';                                      // TS 6 passed over
+    line.back() = '2';                                  // TS 256 starts a pair with index 257
     ASSERT_TRUE(Read_Config_Text(ws, {line + "333"}));  // characters after the 256th ignored
     EXPECT_EQ(ws.TsTable.Inverted[5], 1);
     EXPECT_EQ(ws.TsTable.TwoPosition[6], 1);
@@ -224,8 +226,8 @@ TEST_P(ReaderHeaders, Apply) {
     }
     if (!row.result) {
         ASSERT_EQ(ws.Messages.size(), 1u);
-        EXPECT_EQ(ws.Messages[0].text,
-                  W("Некорректный файл конфигурации (задан недопустимый номер блокировки).\n\rЗагрузка остановлена."));
+        EXPECT_EQ(ws.Messages[0].text, W("Некорректный файл конфигурации (задан недопустимый номер "
+                                         "блокировки).\n\rЗагрузка остановлена."));
         EXPECT_EQ(ws.Messages[0].caption, W("Ошибка при открытии файла"));
         EXPECT_EQ(ws.Messages[0].icon, Icon::Error);
     } else {
@@ -233,6 +235,7 @@ TEST_P(ReaderHeaders, Apply) {
     }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Texts, ReaderHeaders,
     ::testing::Values(HeaderRow{"no_name", {"##7"}, true, 7, ""},
@@ -251,6 +254,7 @@ INSTANTIATE_TEST_SUITE_P(
                       HeaderRow{"dash_as_number", {"## - Q1"}, false, 0, ""},
                       HeaderRow{"outside_zero", {"@", "##0", "##33", "##x", "@"}, true, 0, ""}),
     [](const auto& info) { return std::string(info.param.label); });
+// clang-format on
 
 TEST(Reader, InvalidHeaderStopsAndKeepsWhatWasRead) {
     Workspace ws;
@@ -312,7 +316,9 @@ TEST_P(ReaderValues, Apply) {
 INSTANTIATE_TEST_SUITE_P(
     Texts, ReaderValues,
     ::testing::Values(
-        ValueRow{"group3", "#TS3=1" + std::string(31, '0'), {{97, 1}, {98, 0}, {99, 0}, {128, 0}, {96, 0}, {129, 1}}},
+        ValueRow{"group3",
+                 "#TS3=1" + std::string(31, '0'),
+                 {{97, 1}, {98, 0}, {99, 0}, {128, 0}, {96, 0}, {129, 1}}},
         ValueRow{"thirty_five_chars", "#TS3=" + std::string(30, '0'), {{97, 1}, {98, 0}, {99, 1}}},
         ValueRow{"thirty_six_chars", "#TS0=" + std::string(31, '0'), {{31, 0}, {32, 0}, {33, 1}}},
         ValueRow{"other_chars_pass_over",
@@ -362,11 +368,11 @@ TEST(Reader, ConditionLines) {
         int16_t state;
         std::string field;
     };
-    for (const Row& row : {Row{"IF (S5)", 5, "S5"}, Row{"IF (~S5)", -5, "~S5"}, Row{"IF (D7)", 7, "D7"},
-                           Row{"IF (S05)", 5, "S05"}, Row{"IF (S256)", 256, "S256"},
-                           Row{"IF (D256)", 0, "---"}, Row{"IF (ERROR)", 0, "---"}, Row{"IF (---)", 0, "---"},
-                           Row{"IF (~S300)", 0, "---"}, Row{"IF (S5", 5, "S5"}, Row{"IF", 0, "---"},
-                           Row{"IF (s5)", 0, "---"}}) {
+    for (const Row& row :
+         {Row{"IF (S5)", 5, "S5"}, Row{"IF (~S5)", -5, "~S5"}, Row{"IF (D7)", 7, "D7"},
+          Row{"IF (S05)", 5, "S05"}, Row{"IF (S256)", 256, "S256"}, Row{"IF (D256)", 0, "---"},
+          Row{"IF (ERROR)", 0, "---"}, Row{"IF (---)", 0, "---"}, Row{"IF (~S300)", 0, "---"},
+          Row{"IF (S5", 5, "S5"}, Row{"IF", 0, "---"}, Row{"IF (s5)", 0, "---"}}) {
         Workspace ws;
         ASSERT_TRUE(Read_Config_Text(ws, Section({"##3", "#On->Off", row.line, "V3=AND(S1)", "END"})));
         EXPECT_EQ(ws.Blocks[3].StateSignal, row.state) << row.line;
@@ -377,8 +383,8 @@ TEST(Reader, ConditionLines) {
 
 TEST(Reader, ConditionOnTheOnSideOrOutsideASideIsIgnored) {
     Workspace ws;
-    ASSERT_TRUE(Read_Config_Text(ws, Section({"##3", "#On->Off", "IF (S5)", "END", "IF (S9)", "#Off->On",
-                                              "IF (S7)", "END"})));
+    ASSERT_TRUE(Read_Config_Text(
+        ws, Section({"##3", "#On->Off", "IF (S5)", "END", "IF (S9)", "#Off->On", "IF (S7)", "END"})));
     EXPECT_EQ(ws.Blocks[3].StateSignal, 5);
     EXPECT_TRUE(ws.Blocks[3].OnLogic.empty());
 }
@@ -410,8 +416,8 @@ TEST(Reader, LogicLines) {
                 "V1=AND(S5)",  // side closed
                 "#Off->On",
                 "IF (~S1)",
-                "#TS0=1",        // too short for a value line: logic
-                "#Ox",           // a side mark that changes nothing
+                "#TS0=1",  // too short for a value line: logic
+                "#Ox",     // a side mark that changes nothing
                 "V1=AND(~S6)",
                 "END",
                 "@",
@@ -494,10 +500,10 @@ TEST(Lines, SplitAndJoin) {
         std::string bytes;
         Lines lines;
     };
-    for (const Row& row : {Row{"", {}}, Row{"a", {"a"}}, Row{"a\r\nb\r\n", {"a", "b"}}, Row{"a\rb\r", {"a", "b"}},
-                           Row{"a\nb\n", {"a", "b"}}, Row{"a\r\nb", {"a", "b"}}, Row{"a\n\rb", {"a", "", "b"}},
-                           Row{"\r\n\r\n", {"", ""}}, Row{"a\r\r\nb", {"a", "", "b"}},
-                           Row{"a\nb\rc\r\nd", {"a", "b", "c", "d"}}}) {
+    for (const Row& row : {Row{"", {}}, Row{"a", {"a"}}, Row{"a\r\nb\r\n", {"a", "b"}},
+                           Row{"a\rb\r", {"a", "b"}}, Row{"a\nb\n", {"a", "b"}}, Row{"a\r\nb", {"a", "b"}},
+                           Row{"a\n\rb", {"a", "", "b"}}, Row{"\r\n\r\n", {"", ""}},
+                           Row{"a\r\r\nb", {"a", "", "b"}}, Row{"a\nb\rc\r\nd", {"a", "b", "c", "d"}}}) {
         EXPECT_EQ(SplitLines(row.bytes), row.lines) << row.bytes;
     }
     EXPECT_EQ(JoinLines({}), "");

@@ -37,8 +37,8 @@ fs::path Scratch() {
 Outcome Check(const std::string& args) {
     fs::path out = Scratch() / "out.txt";
     fs::path err = Scratch() / "err.txt";
-    std::string command = std::string("'") + CHECK_BINARY + "' " + args + " >'" + out.string() + "' 2>'" +
-                          err.string() + "'";
+    std::string command =
+        std::string("'") + CHECK_BINARY + "' " + args + " >'" + out.string() + "' 2>'" + err.string() + "'";
     int raw = std::system(command.c_str());
     Outcome run;
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -87,9 +87,10 @@ INSTANTIATE_TEST_SUITE_P(
         CliRow{"what_if_hardware", "--block 1 --unreliable 14=2 " + Example(), 1, "запрещено** - ", ""},
         CliRow{"missing_file", "'" + (Scratch() / "missing.blk").string() + "'", 2, "",
                "Не удалось прочитать файл"},
-        CliRow{"invalid_block_number",
-               "'" + WriteFile("bad.blk", "@\r\n##1 - Q1\r\n##33\r\n@\r\n").string() + "'", 2, "",
-               "Некорректный файл конфигурации (задан недопустимый номер блокировки).\nЗагрузка остановлена."},
+        CliRow{
+            "invalid_block_number",
+            "'" + WriteFile("bad.blk", "@\r\n##1 - Q1\r\n##33\r\n@\r\n").string() + "'", 2, "",
+            "Некорректный файл конфигурации (задан недопустимый номер блокировки).\nЗагрузка остановлена."},
         CliRow{"no_config", "", 2, "", "CONFIG"}, CliRow{"bad_set", "--set 1=a " + Example(), 2, "", "--set"},
         CliRow{"bad_unreliable", "--unreliable 1=3 " + Example(), 2, "", "--unreliable"},
         CliRow{"bad_block", "--block 33 " + Example(), 2, "", "--block"}),
@@ -119,7 +120,8 @@ TEST(CheckCliJson, ValuesOfTheFileAreRead) {
     // Block 1 allowed only while TS 1 is 1 in the value line of the file.
     std::string one(32, '0');
     one[0] = '1';
-    std::string text = "@\r\n#TS0=" + one + "\r\n##1\r\n#On->Off\r\nIF (S2)\r\nEND\r\n#Off->On\r\nIF (~S2)\r\n"
+    std::string text = "@\r\n#TS0=" + one +
+                       "\r\n##1\r\n#On->Off\r\nIF (S2)\r\nEND\r\n#Off->On\r\nIF (~S2)\r\n"
                        "V1=AND(S1)\r\nEND\r\n@\r\n";
     Outcome run = Check("--json '" + WriteFile("values.blk", text).string() + "'");
     ASSERT_EQ(run.status, 0) << run.err;

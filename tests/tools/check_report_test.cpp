@@ -37,8 +37,8 @@ struct ScenarioRow {
     Request request;
     BlockStatus status;
     Side view;
-    const char* state;      // UTF-8
-    const char* verdict;    // UTF-8
+    const char* state;            // UTF-8
+    const char* verdict;          // UTF-8
     std::vector<int> candidates;  // of the governing logic
     bool warning;
 };
@@ -60,9 +60,11 @@ TEST_P(Scenarios, ReportOfBlockOne) {
     const LogicReport& governing = row.view == Side::Off ? b.off : b.on;
     EXPECT_EQ(governing.candidates, row.candidates);
     EXPECT_EQ(b.labels.warningVisible, row.warning);
-    EXPECT_EQ(result.erroneous, row.status == BlockStatus::Erroneous ? std::vector<int>{1} : std::vector<int>{});
+    EXPECT_EQ(result.erroneous,
+              row.status == BlockStatus::Erroneous ? std::vector<int>{1} : std::vector<int>{});
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Check, Scenarios,
     ::testing::Values(
@@ -89,6 +91,7 @@ INSTANTIATE_TEST_SUITE_P(
         ScenarioRow{"empty_governing_logic", "S5", {}, {"V1=AND(S1)"}, {{{5, 1}}, {}, 1}, BlockStatus::Normal,
                     Side::Off, "включен", "???", {}, false}),
     [](const auto& info) { return std::string(info.param.label); });
+// clang-format on
 
 TEST(Check, BlockFilterAndStatusesOfAllBlocks) {
     Workspace ws;
@@ -168,11 +171,12 @@ TEST(Check, ReadableLines) {
     lines.insert(lines.end() - 1, {"##3 - Q3", "#On->Off", "IF (S7)", "V3=AND(S1)", "END", "##4 - Q4"});
     ASSERT_TRUE(storage::Read_Config_Text(ws, lines));
     std::string text = ToText(RunCheck(ws, {{{5, 1}}, {}, 0}));
-    EXPECT_EQ(text,
-              " 1 Q1 [S5]: включен, Отключение: запрещено - В логике включения: Неизвестная входная переменная "
-              "\"M3\" в строке: V1=AND(M3)\n"
-              " 3 Q3 [S7]: отключен, Включение: ???\n"
-              "Блоков: нормальных 1, ошибочных 1, пустых 30\n");
+    EXPECT_EQ(
+        text,
+        " 1 Q1 [S5]: включен, Отключение: запрещено - В логике включения: Неизвестная входная переменная "
+        "\"M3\" в строке: V1=AND(M3)\n"
+        " 3 Q3 [S7]: отключен, Включение: ???\n"
+        "Блоков: нормальных 1, ошибочных 1, пустых 30\n");
 }
 
 TEST(Check, ParseAssignments) {
@@ -181,22 +185,17 @@ TEST(Check, ParseAssignments) {
         bool ok;
         std::map<int, int> values;
     };
-    for (const Row& row : {Row{"1=0", true, {{1, 0}}}, Row{"1=1,256=-5,3=$10", true, {{1, 1}, {256, -5}, {3, 16}}},
-                           Row{"7=1,7=0", true, {{7, 0}}}, Row{"", false, {}}, Row{"1", false, {}},
-                           Row{"0=1", false, {}}, Row{"257=1", false, {}}, Row{"1=x", false, {}},
-                           Row{"1=1,", false, {}}, Row{"1=40000", false, {}}, Row{"1==1", false, {}}}) {
+    for (const Row& row :
+         {Row{"1=0", true, {{1, 0}}}, Row{"1=1,256=-5,3=$10", true, {{1, 1}, {256, -5}, {3, 16}}},
+          Row{"7=1,7=0", true, {{7, 0}}}, Row{"", false, {}}, Row{"1", false, {}}, Row{"0=1", false, {}},
+          Row{"257=1", false, {}}, Row{"1=x", false, {}}, Row{"1=1,", false, {}}, Row{"1=40000", false, {}},
+          Row{"1==1", false, {}}}) {
         auto parsed = ParseAssignments(row.text, 1, 256, -32768, 32767);
         ASSERT_EQ(parsed.has_value(), row.ok) << row.text;
         if (row.ok) {
             EXPECT_EQ(*parsed, row.values) << row.text;
         }
     }
-}
-
-TEST(Check, ColourText) {
-    EXPECT_EQ(ColourText(0x0000FF), "0x0000FF");
-    EXPECT_EQ(ColourText(0x008000), "0x008000");
-    EXPECT_EQ(ColourText(0), "0x000000");
 }
 
 }  // namespace
