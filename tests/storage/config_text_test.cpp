@@ -32,6 +32,8 @@ struct ShapeRow {
     size_t lineCount;
 };
 
+void PrintTo(const ShapeRow& row, std::ostream* os) { *os << row.label; }
+
 class WriterShape : public ::testing::TestWithParam<ShapeRow> {};
 
 TEST_P(WriterShape, LineCount) {
@@ -214,6 +216,8 @@ struct HeaderRow {
     std::string name;
 };
 
+void PrintTo(const HeaderRow& row, std::ostream* os) { *os << row.label; }
+
 class ReaderHeaders : public ::testing::TestWithParam<HeaderRow> {};
 
 TEST_P(ReaderHeaders, Apply) {
@@ -303,6 +307,8 @@ struct ValueRow {
     std::string line;
     std::vector<std::pair<int, int16_t>> expected;  // (TS, value) after reading
 };
+
+void PrintTo(const ValueRow& row, std::ostream* os) { *os << row.label; }
 
 class ReaderValues : public ::testing::TestWithParam<ValueRow> {};
 

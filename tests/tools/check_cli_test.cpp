@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -27,8 +28,9 @@ std::string Slurp(const fs::path& path) {
     return s.str();
 }
 
+// A folder of this test process alone: the test cases run as parallel processes.
 fs::path Scratch() {
-    fs::path dir = fs::path(::testing::TempDir()) / "interlocks_check_cli";
+    fs::path dir = fs::path(::testing::TempDir()) / ("interlocks_check_cli_" + std::to_string(getpid()));
     fs::create_directories(dir);
     return dir;
 }
@@ -62,6 +64,8 @@ struct CliRow {
     std::string outPart;  // UTF-8, expected within standard output
     std::string errPart;  // UTF-8, expected within standard error
 };
+
+void PrintTo(const CliRow& row, std::ostream* os) { *os << row.label; }
 
 class CheckCli : public ::testing::TestWithParam<CliRow> {};
 

@@ -43,6 +43,8 @@ struct ScenarioRow {
     bool warning;
 };
 
+void PrintTo(const ScenarioRow& row, std::ostream* os) { *os << row.label; }
+
 class Scenarios : public ::testing::TestWithParam<ScenarioRow> {};
 
 TEST_P(Scenarios, ReportOfBlockOne) {
