@@ -256,6 +256,14 @@ TEST_F(ParserStateTest, SuccessfulParseClearsTheEmptyFlagAndAnOldError) {
     EXPECT_FALSE(B(3).OnEmpty);
     EXPECT_FALSE(B(3).OnError);
     EXPECT_TRUE(B(3).OnErrorMessage.empty());
+
+    B(3).OffLogic = {"V3=AND(X)"};
+    ParseLogic(ws, B(3), Side::Off);
+    B(3).OffLogic.clear();
+    ParseLogic(ws, B(3), Side::Off);
+    EXPECT_TRUE(B(3).OffEmpty);
+    EXPECT_FALSE(B(3).OffError);
+    EXPECT_TRUE(B(3).OffErrorMessage.empty());
 }
 
 TEST_F(ParserStateTest, ErrorPaintsTheTabAtOnce) {

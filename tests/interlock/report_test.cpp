@@ -112,6 +112,7 @@ TEST_P(ReportTest, VerdictLine) {
     if (c.warningHint) {
         EXPECT_EQ(d.Top_Label7.hint, W(c.warningHint));
         EXPECT_EQ(d.Top_Label7.color, kRed);
+        EXPECT_EQ(d.Top_Label7.text, W("Недостоверность ТС!"));
     }
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine_fixture.h"
+#include "engine_texts.h"
 #include "parser.h"
 #include "report.h"
 #include "workspace.h"
@@ -451,6 +452,12 @@ TEST_F(BlockTransferTest, NullifyEmptiesEveryBlockAndKeepsTheSignals) {
     ASSERT_EQ(ws.Messages.size(), 1u);
     EXPECT_EQ(ws.Messages[0], (Message{W("Логика конфигурации блока обнулена. Данные ТС оставлены без изменения"),
                                        W("Обнуление блока"), Icon::Warning}));
+}
+
+TEST(NullifyTexts, QuestionAndCaptionOfTheConfirmation) {
+    EXPECT_EQ(Texts().nullifyQuestion, W("Вы уверены, что хотите обнулить блок? Вся текущая несохранённая "
+                                         "конфигурация будет потеряна."));
+    EXPECT_EQ(Texts().nullifyCaption, W("Обнуление блока"));
 }
 
 TEST(SplitEditorText, LinesAsALineListHoldsThem) {
