@@ -144,12 +144,23 @@ void SetTs(interlock::Workspace& ws, const std::string& items) {
         const int n = std::stoi(item.substr(1, eq == std::string::npos ? std::string::npos : eq - 1));
         const std::string value = eq == std::string::npos ? "" : item.substr(eq + 1);
         switch (item[0]) {
-            case 'V': t.Value[n] = static_cast<int16_t>(std::stoi(value)); break;
-            case 'U': t.Unreliability[n] = static_cast<uint8_t>(std::stoi(value)); break;
-            case 'T': t.TwoPosition[n] = 1; break;
-            case 'F': t.FromServer[n] = 1; break;
-            case 'N': t.Name[n] = value; break;
-            default: QFAIL(("bad TS item " + item).c_str());
+            case 'V':
+                t.Value[n] = static_cast<int16_t>(std::stoi(value));
+                break;
+            case 'U':
+                t.Unreliability[n] = static_cast<uint8_t>(std::stoi(value));
+                break;
+            case 'T':
+                t.TwoPosition[n] = 1;
+                break;
+            case 'F':
+                t.FromServer[n] = 1;
+                break;
+            case 'N':
+                t.Name[n] = value;
+                break;
+            default:
+                QFAIL(("bad TS item " + item).c_str());
         }
     }
 }
@@ -186,9 +197,15 @@ QString Look(interlock::Colour colour, interlock::Colour font, bool enabled, boo
 }
 
 // The looks of a block tab by block status (the current block's tab is disabled and 34 high).
-QString EmptyTab(bool current = false) { return Look(col::kWindowBackground, col::kBlack, !current, false, current ? 34 : 25); }
-QString NormalTab(bool current = false) { return Look(col::kHighlight, col::kWhite, !current, true, current ? 34 : 25); }
-QString RedTab(bool current = false) { return Look(col::kRed, col::kWhite, !current, true, current ? 34 : 25); }
+QString EmptyTab(bool current = false) {
+    return Look(col::kWindowBackground, col::kBlack, !current, false, current ? 34 : 25);
+}
+QString NormalTab(bool current = false) {
+    return Look(col::kHighlight, col::kWhite, !current, true, current ? 34 : 25);
+}
+QString RedTab(bool current = false) {
+    return Look(col::kRed, col::kWhite, !current, true, current ? 34 : 25);
+}
 
 // Messages as readable text, the system's line-break bytes spelled out, so that a comparison
 // is a comparison of the exact bytes.
@@ -200,10 +217,14 @@ QString Spell(const std::string& cp1251Text) {
 
 QString IconName(Icon icon) {
     switch (icon) {
-        case Icon::None: return "none";
-        case Icon::Information: return "information";
-        case Icon::Warning: return "warning";
-        case Icon::Error: return "error";
+        case Icon::None:
+            return "none";
+        case Icon::Information:
+            return "information";
+        case Icon::Warning:
+            return "warning";
+        case Icon::Error:
+            return "error";
     }
     return "?";
 }
@@ -238,7 +259,8 @@ QColor CharColour(const TForm1& f, int line, int column) {
 
 QStringList TsColumns(const TForm1& f) {
     QStringList list;
-    for (int c = 1; c < f.TS_Grid->ColumnCount(); ++c) list << f.TS_Grid->Cell(c, 0) + "=" + f.TS_Grid->Cell(c, 1);
+    for (int c = 1; c < f.TS_Grid->ColumnCount(); ++c)
+        list << f.TS_Grid->Cell(c, 0) + "=" + f.TS_Grid->Cell(c, 1);
     return list;
 }
 
@@ -409,31 +431,42 @@ void MainWindowTest::settingsAtStartup_data() {
     QTest::addColumn<QString>("channel");
     QTest::addColumn<QString>("rtu");
 
-    QTest::newRow("empty file") << QByteArray("") << true << true << true << false << true << 0 << "0" << "1";
-    QTest::newRow("show off, change on") << QByteArray("[TS]\nshow=0\nchange=1\n") << true << true << true
-                                         << false << true << 0 << "0" << "1";
-    QTest::newRow("show off, change off") << QByteArray("[TS]\nshow=0\nchange=0\n") << true << false << false
-                                          << false << true << 0 << "0" << "1";
+    QTest::newRow("empty file") << QByteArray("") << true << true << true << false << true << 0 << "0"
+                                << "1";
+    QTest::newRow("show off, change on")
+        << QByteArray("[TS]\nshow=0\nchange=1\n") << true << true << true << false << true << 0 << "0"
+        << "1";
+    QTest::newRow("show off, change off")
+        << QByteArray("[TS]\nshow=0\nchange=0\n") << true << false << false << false << true << 0 << "0"
+        << "1";
     QTest::newRow("temp_last 300") << QByteArray("[File]\ntemp_last=300\n") << true << true << true << false
-                                   << true << 44 << "0" << "1";
+                                   << true << 44 << "0"
+                                   << "1";
     QTest::newRow("temp_last hex") << QByteArray("[file]\nTEMP_LAST=0x0C\n") << true << true << true << false
-                                   << true << 12 << "0" << "1";
+                                   << true << 12 << "0"
+                                   << "1";
     QTest::newRow("temp_last abc") << QByteArray("[File]\ntemp_last=abc\n") << true << true << true << false
-                                   << true << 0 << "0" << "1";
-    QTest::newRow("color yes") << QByteArray("[Settings]\ncolor=yes\n") << true << true << true << false << true
-                               << 0 << "0" << "1";
-    QTest::newRow("color 2") << QByteArray("[Settings]\ncolor=2\n") << true << true << true << false << true << 0
-                             << "0" << "1";
+                                   << true << 0 << "0"
+                                   << "1";
+    QTest::newRow("color yes") << QByteArray("[Settings]\ncolor=yes\n") << true << true << true << false
+                               << true << 0 << "0"
+                               << "1";
+    QTest::newRow("color 2") << QByteArray("[Settings]\ncolor=2\n") << true << true << true << false << true
+                             << 0 << "0"
+                             << "1";
     QTest::newRow("color 0") << QByteArray("[Settings]\ncolor=0\n") << false << true << true << false << true
-                             << 0 << "0" << "1";
-    QTest::newRow("M shown, no autosave") << QByteArray("[M]\nshow=1\n[File]\ntemp=0\n") << true << true << true
-                                          << true << false << 0 << "0" << "1";
-    QTest::newRow("server off, server data on")
-        << QByteArray("[Server]\nconnect=0\nget_ts=1\nget_names=1\n") << true << true << true << false << true
-        << 0 << "0" << "1";
+                             << 0 << "0"
+                             << "1";
+    QTest::newRow("M shown, no autosave")
+        << QByteArray("[M]\nshow=1\n[File]\ntemp=0\n") << true << true << true << true << false << 0 << "0"
+        << "1";
+    QTest::newRow("server off, server data on") << QByteArray("[Server]\nconnect=0\nget_ts=1\nget_names=1\n")
+                                                << true << true << true << false << true << 0 << "0"
+                                                << "1";
     // The fields' 3-character limit is for typing only: the file's texts go in as they are.
     QTest::newRow("long channel and RTU texts") << QByteArray("[Server]\nchannel=1234\nRTU=abcde\n") << true
-                                                << true << true << false << true << 0 << "1234" << "abcde";
+                                                << true << true << false << true << 0 << "1234"
+                                                << "abcde";
 }
 
 void MainWindowTest::settingsAtStartup() {
@@ -478,10 +511,10 @@ void MainWindowTest::settingsWrittenAtExit() {
     rig.Stop();
     // All fifteen keys, in the order of a file written for the first time.
     QCOMPARE(IniEntries(rig.Read("settings.ini")),
-             QStringList({"Settings/color=0", "TS/show=1", "TS/change=1", "TS/get=0", "M/show=1", "File/temp=1",
-                          "File/temp_last=0", "File/file=", "File/save_ts=0", "Server/connect=0",
-                          "Server/server_name=.\\TMS", "Server/get_ts=0", "Server/get_names=0",
-                          "Server/channel=0", "Server/RTU=1"}));
+             QStringList({"Settings/color=0", "TS/show=1", "TS/change=1", "TS/get=0", "M/show=1",
+                          "File/temp=1", "File/temp_last=0", "File/file=", "File/save_ts=0",
+                          "Server/connect=0", "Server/server_name=.\\TMS", "Server/get_ts=0",
+                          "Server/get_names=0", "Server/channel=0", "Server/RTU=1"}));
     // Nothing to autosave: the configuration is empty.
     QVERIFY(QDir(QString::fromStdString(rig.Path("Temp"))).isEmpty());
 }
@@ -723,62 +756,103 @@ void MainWindowTest::verdict_data() {
                   control = QStringLiteral("Управление:");
 
     QTest::newRow("forbidden with a candidate")
-        << "V5=1 V1=0" << "S5" << "V1=AND(S1)" << "V1=AND(S2)" << on << false << toOff
-        << QStringLiteral("запрещено*") << true
-        << QStringLiteral("Отключение коммутационного аппарата запрещено\n\nВозможные ТС для изменения: \n\n- ТС1 = 0")
+        << "V5=1 V1=0"
+        << "S5"
+        << "V1=AND(S1)"
+        << "V1=AND(S2)" << on << false << toOff << QStringLiteral("запрещено*") << true
+        << QStringLiteral(
+               "Отключение коммутационного аппарата запрещено\n\nВозможные ТС для изменения: \n\n- ТС1 = 0")
         << "" << NormalTab(true);
     QTest::newRow("forbidden, named candidate")
-        << "V5=0 V2=0 N2=Q2" << "S5" << "V1=AND(S1)" << "V1=AND(S2)" << off << false << toOn
-        << QStringLiteral("запрещено*") << true
-        << QStringLiteral("Включение коммутационного аппарата запрещено\n\nВозможные ТС для изменения: \n\n- Q2 = 0 (ТС2)")
+        << "V5=0 V2=0 N2=Q2"
+        << "S5"
+        << "V1=AND(S1)"
+        << "V1=AND(S2)" << off << false << toOn << QStringLiteral("запрещено*") << true
+        << QStringLiteral(
+               "Включение коммутационного аппарата запрещено\n\nВозможные ТС для изменения: \n\n- Q2 = 0 "
+               "(ТС2)")
         << "" << NormalTab(true);
     QTest::newRow("forbidden without candidates")
-        << "V5=0" << "S5" << "" << "V1=AND(S2,S3)" << off << false << toOn << QStringLiteral("запрещено") << true
+        << "V5=0"
+        << "S5"
+        << ""
+        << "V1=AND(S2,S3)" << off << false << toOn << QStringLiteral("запрещено") << true
         << QStringLiteral("Включение коммутационного аппарата запрещено") << "" << NormalTab(true);
     QTest::newRow("inverted state: the ON logic governs")
-        << "V5=1 V2=1" << "~S5" << "V1=AND(S1)" << "V1=AND(S2)" << off << false << toOn
-        << QStringLiteral("разрешено") << false << QStringLiteral("Включение коммутационного аппарата разрешено")
-        << "" << NormalTab(true);
+        << "V5=1 V2=1"
+        << "~S5"
+        << "V1=AND(S1)"
+        << "V1=AND(S2)" << off << false << toOn << QStringLiteral("разрешено") << false
+        << QStringLiteral("Включение коммутационного аппарата разрешено") << "" << NormalTab(true);
     QTest::newRow("empty OFF logic while on")
-        << "V5=1" << "S5" << "" << "V1=AND(S2)" << on << false << toOff << "???" << false
+        << "V5=1"
+        << "S5"
+        << ""
+        << "V1=AND(S2)" << on << false << toOff << "???" << false
         << QStringLiteral("Логика не рассчитана:\nПустой блок отключения") << "" << NormalTab(true);
     QTest::newRow("empty OFF logic, inverted state")
-        << "V5=0" << "~S5" << "" << "V1=AND(S2)" << on << false << toOff << "???" << false
+        << "V5=0"
+        << "~S5"
+        << ""
+        << "V1=AND(S2)" << on << false << toOff << "???" << false
         << QStringLiteral("Логика не рассчитана: пустой блок") << "" << NormalTab(true);
     QTest::newRow("error in the logic that does not govern")
-        << "V5=0 V2=1" << "S5" << "V1=XOR(S1)" << "V1=AND(S2)" << off << false << toOn
-        << QStringLiteral("разрешено") << false << QStringLiteral("Включение коммутационного аппарата разрешено")
-        << "" << RedTab(true);
+        << "V5=0 V2=1"
+        << "S5"
+        << "V1=XOR(S1)"
+        << "V1=AND(S2)" << off << false << toOn << QStringLiteral("разрешено") << false
+        << QStringLiteral("Включение коммутационного аппарата разрешено") << "" << RedTab(true);
     QTest::newRow("error in the governing logic")
-        << "V5=0" << "S5" << "" << "X1=AND(S2)" << off << false << toOn << QStringLiteral("ошибка!") << true
+        << "V5=0"
+        << "S5"
+        << ""
+        << "X1=AND(S2)" << off << false << toOn << QStringLiteral("ошибка!") << true
         << QStringLiteral("В логике включения: \n\nНекорректная переменная в строке: \n\nX1=AND(S2)") << ""
         << RedTab(true);
     QTest::newRow("hardware unreliability, logic not governing")
-        << "V5=0 V2=1 U3=2" << "S5" << "V1=AND(S3)" << "V1=AND(S2)" << off << false << toOn
-        << QStringLiteral("разрешено") << false << QStringLiteral("Включение коммутационного аппарата разрешено")
-        << "" << NormalTab(true);
+        << "V5=0 V2=1 U3=2"
+        << "S5"
+        << "V1=AND(S3)"
+        << "V1=AND(S2)" << off << false << toOn << QStringLiteral("разрешено") << false
+        << QStringLiteral("Включение коммутационного аппарата разрешено") << "" << NormalTab(true);
     QTest::newRow("hardware unreliability, governing logic")
-        << "V5=0 V2=1 V3=1 U3=2 N3=Q3 U4=2" << "S5" << "" << "V1=AND(S2,S3,S4)" << off << false << toOn
-        << QStringLiteral("запрещено**") << true
-        << QStringLiteral("Управление коммутационным аппаратом запрещено\n\nАппаратная недостоверность данных ТС")
+        << "V5=0 V2=1 V3=1 U3=2 N3=Q3 U4=2"
+        << "S5"
+        << ""
+        << "V1=AND(S2,S3,S4)" << off << false << toOn << QStringLiteral("запрещено**") << true
+        << QStringLiteral(
+               "Управление коммутационным аппаратом запрещено\n\nАппаратная недостоверность данных ТС")
         << QStringLiteral("Аппаратная недостоверность данных ТС: \n\nТС3: Q3\nТС4") << RedTab(true);
     QTest::newRow("manual unreliability, governing logic")
-        << "V5=0 V2=1 U2=1" << "S5" << "" << "V1=AND(S2)" << off << false << toOn << QStringLiteral("разрешено")
-        << false << QStringLiteral("Включение коммутационного аппарата разрешено")
+        << "V5=0 V2=1 U2=1"
+        << "S5"
+        << ""
+        << "V1=AND(S2)" << off << false << toOn << QStringLiteral("разрешено") << false
+        << QStringLiteral("Включение коммутационного аппарата разрешено")
         << QStringLiteral("Ручная недостоверность данных ТС: \n\nТС2") << NormalTab(true);
     QTest::newRow("state TS with manual unreliability")
-        << "V5=1 U5=1 V1=1" << "S5" << "V1=AND(S1)" << "" << on + "*" << true << toOff
-        << QStringLiteral("разрешено") << false << QStringLiteral("Отключение коммутационного аппарата разрешено")
-        << "" << NormalTab(true);
+        << "V5=1 U5=1 V1=1"
+        << "S5"
+        << "V1=AND(S1)"
+        << "" << on + "*" << true << toOff << QStringLiteral("разрешено") << false
+        << QStringLiteral("Отключение коммутационного аппарата разрешено") << "" << NormalTab(true);
     QTest::newRow("invalid two-position state pair")
-        << "T5 V5=0 V6=0" << "S5" << "" << "V1=AND(S2)" << unknown << false << control
-        << QStringLiteral("ошибка!") << true << QStringLiteral("Двухпозиционный сигнал состояния некорректен")
-        << "" << RedTab(true);
-    QTest::newRow("no state signal")
-        << "" << "" << "" << "V1=AND(S2)" << unknown << false << control << QStringLiteral("ошибка!") << true
-        << QStringLiteral("Неизвестно состояние аппарата") << "" << RedTab(true);
+        << "T5 V5=0 V6=0"
+        << "S5"
+        << ""
+        << "V1=AND(S2)" << unknown << false << control << QStringLiteral("ошибка!") << true
+        << QStringLiteral("Двухпозиционный сигнал состояния некорректен") << "" << RedTab(true);
+    QTest::newRow("no state signal") << ""
+                                     << ""
+                                     << ""
+                                     << "V1=AND(S2)" << unknown << false << control
+                                     << QStringLiteral("ошибка!") << true
+                                     << QStringLiteral("Неизвестно состояние аппарата") << "" << RedTab(true);
     QTest::newRow("empty block with a state signal")
-        << "V5=1" << "S5" << "" << "" << on << false << toOff << "???" << false
+        << "V5=1"
+        << "S5"
+        << ""
+        << "" << on << false << toOff << "???" << false
         << QStringLiteral("Логика не рассчитана:\nПустой блок отключения") << "" << EmptyTab(true);
 }
 
@@ -799,8 +873,9 @@ void MainWindowTest::verdict() {
     QTEST(f.Top_Label6->text(), "label6");
     QFETCH(bool, label6Red);
     QFETCH(QString, label6);
-    const interlock::Colour verdictColour =
-        label6Red ? col::kRed : label6 == QStringLiteral("разрешено") ? col::kGreen : col::kBlack;
+    const interlock::Colour verdictColour = label6Red                               ? col::kRed
+                                            : label6 == QStringLiteral("разрешено") ? col::kGreen
+                                                                                    : col::kBlack;
     QCOMPARE(TextColour(f.Top_Label6), Q(verdictColour));
     QTEST(Hint(f.Top_Label6), "label6Hint");
     QFETCH(QString, label7Hint);
@@ -892,18 +967,25 @@ void MainWindowTest::tsGridColumnsAndStateValue_data() {
     QTest::addColumn<QString>("stateValue");
     QTest::addColumn<uint>("stateColour");
 
-    QTest::newRow("inverted, TS on") << "V5=1" << "~S5" << "V1=AND(S9,S2)" << QStringList{"2=0", "9=0"}
-                                     << QStringLiteral("откл") << uint(col::kRed);
-    QTest::newRow("inverted, TS off") << "V5=0" << "~S5" << "V1=AND(S2)" << QStringList{"2=0"}
-                                      << QStringLiteral("вкл") << uint(col::kGreen);
-    QTest::newRow("invalid pair") << "T5 V5=1 V6=1" << "S5" << "V1=AND(S2)" << QStringList{"2=0"} << "---"
-                                  << uint(col::kBlack);
+    QTest::newRow("inverted, TS on") << "V5=1"
+                                     << "~S5"
+                                     << "V1=AND(S9,S2)" << QStringList{"2=0", "9=0"} << QStringLiteral("откл")
+                                     << uint(col::kRed);
+    QTest::newRow("inverted, TS off")
+        << "V5=0"
+        << "~S5"
+        << "V1=AND(S2)" << QStringList{"2=0"} << QStringLiteral("вкл") << uint(col::kGreen);
+    QTest::newRow("invalid pair") << "T5 V5=1 V6=1"
+                                  << "S5"
+                                  << "V1=AND(S2)" << QStringList{"2=0"} << "---" << uint(col::kBlack);
     QTest::newRow("two-position operand shows both TS")
-        << "T7 V7=1" << "S1" << "V1=AND(D7)" << QStringList{"7=1", "8=0"} << QStringLiteral("откл")
-        << uint(col::kRed);
+        << "T7 V7=1"
+        << "S1"
+        << "V1=AND(D7)" << QStringList{"7=1", "8=0"} << QStringLiteral("откл") << uint(col::kRed);
     QTest::newRow("server pair: second TS derived")
-        << "T7 F7 F8 V7=1 V8=1" << "S1" << "V1=AND(D7)" << QStringList{"7=1", "8=0"} << QStringLiteral("откл")
-        << uint(col::kRed);
+        << "T7 F7 F8 V7=1 V8=1"
+        << "S1"
+        << "V1=AND(D7)" << QStringList{"7=1", "8=0"} << QStringLiteral("откл") << uint(col::kRed);
 }
 
 void MainWindowTest::tsGridColumnsAndStateValue() {
@@ -1081,10 +1163,11 @@ void MainWindowTest::nullifyButton() {
     rig.dialogs.ClearLog();
     rig.dialogs.AnswerYesNo(true);
     Click(f.Nullify_Button);
-    QCOMPARE(Boxes(rig.dialogs),
-             QStringList({question, Box("message box", "Обнуление блока",
-                                        "Логика конфигурации блока обнулена. Данные ТС оставлены без изменения",
-                                        Icon::Warning)}));
+    QCOMPARE(
+        Boxes(rig.dialogs),
+        QStringList({question, Box("message box", "Обнуление блока",
+                                   "Логика конфигурации блока обнулена. Данные ТС оставлены без изменения",
+                                   Icon::Warning)}));
     QCOMPARE(LookOf(f.Tab[1]), EmptyTab());
     QCOMPARE(LookOf(f.Tab[3]), EmptyTab(true));
     QCOMPARE(EditorText(f), QString());
@@ -1124,8 +1207,10 @@ void MainWindowTest::saveWarnsAndUsesDefaultName() {
     QVERIFY(!log[1].file.confirmOverwrite);
 
     const std::string saved = rig.Read("plant.blk");
-    QVERIFY(saved.find("##12\r\n#On->Off\r\nIF (ERROR)\r\nEND\r\n#Off->On\r\nIF (ERROR)\r\nV12=AND(S1)\r\nEND\r\n") !=
-            std::string::npos);
+    QVERIFY(
+        saved.find(
+            "##12\r\n#On->Off\r\nIF (ERROR)\r\nEND\r\n#Off->On\r\nIF (ERROR)\r\nV12=AND(S1)\r\nEND\r\n") !=
+        std::string::npos);
     QVERIFY(saved.find("#TS0=") != std::string::npos);
     QCOMPARE(f.windowTitle(), QStringLiteral("Оперативные блокировки Орвеск"));  // saving keeps the caption
     QCOMPARE(EditorText(f), QStringLiteral("V12=AND(S1)"));
@@ -1152,7 +1237,8 @@ void MainWindowTest::saveCancelledRemembersName() {
     Click(f.Load_File_Button);
     QCOMPARE(rig.dialogs.Log().back().file.initialName, rig.Path("cfg_3_5_1.blk"));
     rig.Stop();
-    QVERIFY(IniEntries(rig.Read("settings.ini")).contains(QString::fromStdString("File/file=" + rig.Path("cfg_3_5_1.blk"))));
+    QVERIFY(IniEntries(rig.Read("settings.ini"))
+                .contains(QString::fromStdString("File/file=" + rig.Path("cfg_3_5_1.blk"))));
 }
 
 void MainWindowTest::loadDialogAndMissingFile() {
@@ -1164,8 +1250,8 @@ void MainWindowTest::loadDialogAndMissingFile() {
     const auto& log = rig.dialogs.Log();
     QCOMPARE(log.size(), size_t(2));
     QCOMPARE(log[0].file.initialName, rig.Path(".blk"));
-    QVERIFY(log[0].file.filters == ui::FileFilters({{W("Конфигурация (*.blk)"), "*.blk"},
-                                                    {W("Временный файл (*.tmp)"), "*.tmp"}}));
+    QVERIFY(log[0].file.filters ==
+            ui::FileFilters({{W("Конфигурация (*.blk)"), "*.blk"}, {W("Временный файл (*.tmp)"), "*.tmp"}}));
     QCOMPARE(log[0].file.defaultExt, std::string("blk"));
     QCOMPARE(Boxes(rig.dialogs)[1],
              Box("message box", "Ошибка при открытии файла", "Указанный файл не найден.", Icon::Error));
@@ -1186,12 +1272,24 @@ void MainWindowTest::loadNameSetsServerFields_data() {
     QTest::addColumn<QString>("channel");
     QTest::addColumn<QString>("rtu");
 
-    QTest::newRow("channel 12 is too big") << "cfg_12_5_1.blk" << "0" << "1";
-    QTest::newRow("RTU text 5.blk") << "cfg_3_5.blk" << "3" << "1";
-    QTest::newRow("both") << "cfg_3_5_x.blk" << "3" << "5";
-    QTest::newRow("upper-case prefix") << "CFG_3_5_1.blk" << "0" << "1";
-    QTest::newRow("nine characters") << "cfg_3_5_1" << "0" << "1";
-    QTest::newRow("content overridden") << "cfg_7_8_1.blk" << "7" << "8";
+    QTest::newRow("channel 12 is too big") << "cfg_12_5_1.blk"
+                                           << "0"
+                                           << "1";
+    QTest::newRow("RTU text 5.blk") << "cfg_3_5.blk"
+                                    << "3"
+                                    << "1";
+    QTest::newRow("both") << "cfg_3_5_x.blk"
+                          << "3"
+                          << "5";
+    QTest::newRow("upper-case prefix") << "CFG_3_5_1.blk"
+                                       << "0"
+                                       << "1";
+    QTest::newRow("nine characters") << "cfg_3_5_1"
+                                     << "0"
+                                     << "1";
+    QTest::newRow("content overridden") << "cfg_7_8_1.blk"
+                                        << "7"
+                                        << "8";
 }
 
 void MainWindowTest::loadNameSetsServerFields() {
@@ -1210,9 +1308,9 @@ void MainWindowTest::loadNameSetsServerFields() {
 void MainWindowTest::loadTmpThenSaveProposesDefault() {
     Rig rig;
     TForm1& f = rig.Start();
-    rig.Write("Temp/4.tmp", ConfigFile({"@", "#Server_Channel=2", "#Server_RTU=6", "##1 - Q1", "#On->Off",
-                                        "IF (S5)", "V1=AND(S1)", "END", "#Off->On", "IF (~S5)", "V1=AND(S2)",
-                                        "END", "@"}));
+    rig.Write("Temp/4.tmp",
+              ConfigFile({"@", "#Server_Channel=2", "#Server_RTU=6", "##1 - Q1", "#On->Off", "IF (S5)",
+                          "V1=AND(S1)", "END", "#Off->On", "IF (~S5)", "V1=AND(S2)", "END", "@"}));
     rig.dialogs.AnswerOpenFile(rig.Path("Temp/4.tmp"));
     Click(f.Load_File_Button);
     QCOMPARE(f.Block_Name->text(), QStringLiteral("Q1"));
@@ -1233,7 +1331,8 @@ void MainWindowTest::loadEmptyFile() {
     rig.Write("empty.blk", "");
     rig.dialogs.AnswerOpenFile(rig.Path("empty.blk"));
     Click(f.Load_File_Button);
-    QCOMPARE(f.windowTitle(), "Оперативные блокировки Орвеск - " + QString::fromStdString(rig.Path("empty.blk")));
+    QCOMPARE(f.windowTitle(),
+             "Оперативные блокировки Орвеск - " + QString::fromStdString(rig.Path("empty.blk")));
     QCOMPARE(LookOf(f.Tab[1]), EmptyTab());
     QCOMPARE(LookOf(f.Tab[2]), EmptyTab(true));
     QCOMPARE(EditorText(f), QString());
@@ -1258,14 +1357,15 @@ void MainWindowTest::loadInvalidBlockRestoresEverything() {
     QCOMPARE(verdict, QStringLiteral("запрещено*"));
 
     rig.Write("bad.blk", ConfigFile({"@", AttributeLine({{1, '2'}}).c_str(), "#Server_Channel=9",
-                                     "#TS0=11111111111111111111111111111111", "##1 - X", "#On->Off", "IF (S9)",
-                                     "V1=AND(S3)", "END", "##40", "V1=AND(S4)", "@"}));
+                                     "#TS0=11111111111111111111111111111111", "##1 - X", "#On->Off",
+                                     "IF (S9)", "V1=AND(S3)", "END", "##40", "V1=AND(S4)", "@"}));
     rig.dialogs.AnswerOpenFile(rig.Path("bad.blk"));
     Click(f.Load_File_Button);
-    QCOMPARE(Boxes(rig.dialogs).last(),
-             Box("message box", "Ошибка при открытии файла",
-                 "Некорректный файл конфигурации (задан недопустимый номер блокировки).\n\rЗагрузка остановлена.",
-                 Icon::Error));
+    QCOMPARE(
+        Boxes(rig.dialogs).last(),
+        Box("message box", "Ошибка при открытии файла",
+            "Некорректный файл конфигурации (задан недопустимый номер блокировки).\n\rЗагрузка остановлена.",
+            Icon::Error));
     QCOMPARE(rig.dialogs.Messages().size(), size_t(1));
     // Everything as before the load.
     QCOMPARE(f.windowTitle(), QStringLiteral("Оперативные блокировки Орвеск"));
@@ -1294,8 +1394,8 @@ void MainWindowTest::loadKeepsLongNames() {
     TForm1& f = rig.Start();
     // A name longer than the name field takes by typing, written by another tool or by hand.
     const std::string name = "Q1 " + std::string(50, 'x');
-    rig.Write("long.blk", ConfigFile({"@", ("##1 - " + name).c_str(), "#On->Off", "IF (~S00005)", "V1=AND(S1)",
-                                      "END", "@"}));
+    rig.Write("long.blk", ConfigFile({"@", ("##1 - " + name).c_str(), "#On->Off", "IF (~S00005)",
+                                      "V1=AND(S1)", "END", "@"}));
     rig.dialogs.AnswerOpenFile(rig.Path("long.blk"));
     Click(f.Load_File_Button);
     QCOMPARE(f.Top_Label_Name->text(), QString::fromStdString(name));
@@ -1415,9 +1515,9 @@ void MainWindowTest::startupRestore() {
     QFETCH(bool, restored);
     Rig rig(ini.constData());
     const std::string temp = "Temp/" + file.toStdString();
-    rig.Write(temp, ConfigFile({"@", "#TS0=00001000000000000000000000000000", "##1 - Q1", "#On->Off", "IF (S5)",
-                                "V1=AND(S1)", "END", "#Off->On", "IF (~S5)", "V1=AND(S2)", "END", "##3",
-                                "#Off->On", "IF (ERROR)", "V3=AND(S1)", "END", "@"}));
+    rig.Write(temp, ConfigFile({"@", "#TS0=00001000000000000000000000000000", "##1 - Q1", "#On->Off",
+                                "IF (S5)", "V1=AND(S1)", "END", "#Off->On", "IF (~S5)", "V1=AND(S2)", "END",
+                                "##3", "#Off->On", "IF (ERROR)", "V3=AND(S1)", "END", "@"}));
     TForm1& f = rig.Start();
     QVERIFY(rig.dialogs.Log().empty());
     if (!restored) {
@@ -1434,7 +1534,8 @@ void MainWindowTest::startupRestore() {
     QCOMPARE(LookOf(f.Tab[1]), NormalTab(true));
     QCOMPARE(LookOf(f.Tab[3]), RedTab());
     // The temporary file is not the remembered configuration file.
-    QCOMPARE(Hint(f.Top_Label_Name), QStringLiteral("Коммутационный аппарат: \"Q1\"\nВыходное реле №1\n\nФайл: \"-\""));
+    QCOMPARE(Hint(f.Top_Label_Name),
+             QStringLiteral("Коммутационный аппарат: \"Q1\"\nВыходное реле №1\n\nФайл: \"-\""));
 }
 
 void MainWindowTest::closeConfirmation() {
@@ -1527,8 +1628,9 @@ void MainWindowTest::viewerApply() {
         Click(v.Save_Button);
         QVERIFY(v.isVisible());  // the viewer stays open
     });
-    QCOMPARE(Boxes(rig.dialogs), QStringList{Box("Yes/No box", "Сохранение изменений",
-                                                 "Вы уверены, что хотите сохранить изменения?", Icon::Information)});
+    QCOMPARE(Boxes(rig.dialogs),
+             QStringList{Box("Yes/No box", "Сохранение изменений",
+                             "Вы уверены, что хотите сохранить изменения?", Icon::Information)});
     QCOMPARE(f.Top_Label6->text(), QStringLiteral("разрешено"));
     QCOMPARE(TsColumns(f), QStringList{"2=1"});
     QCOMPARE(LookOf(f.Tab[2]), RedTab());
@@ -1568,10 +1670,11 @@ void MainWindowTest::viewerInvalidHeaderKeepsText() {
         QVERIFY(v.isVisible());
         QCOMPARE(v.Memo1->toPlainText(), edited);
     });
-    QCOMPARE(Boxes(rig.dialogs).last(),
-             Box("message box", "Ошибка при открытии файла",
-                 "Некорректный файл конфигурации (задан недопустимый номер блокировки).\n\rЗагрузка остановлена.",
-                 Icon::Error));
+    QCOMPARE(
+        Boxes(rig.dialogs).last(),
+        Box("message box", "Ошибка при открытии файла",
+            "Некорректный файл конфигурации (задан недопустимый номер блокировки).\n\rЗагрузка остановлена.",
+            Icon::Error));
     // Block 1 was read before the bad header; blocks 2 and 3 stay empty. Nothing is restored.
     QCOMPARE(LookOf(f.Tab[1]), NormalTab());
     QCOMPARE(LookOf(f.Tab[2]), EmptyTab());
@@ -1587,8 +1690,8 @@ void MainWindowTest::viewerApplyKeepsCurrentBlock() {
     EnterBlock(f, "S5", "", "V3=AND(S2)");
     std::string text = "@\n";
     for (int n = 1; n <= 10; ++n) {
-        text += "##" + std::to_string(n) + "\n#On->Off\nIF (S" + std::to_string(20 + n) + ")\nV" + std::to_string(n) +
-                "=AND(S1)\nEND\n";
+        text += "##" + std::to_string(n) + "\n#On->Off\nIF (S" + std::to_string(20 + n) + ")\nV" +
+                std::to_string(n) + "=AND(S1)\nEND\n";
     }
     text += "@";
     WithViewer(f, [&](ui::TView_File_Form& v) {
