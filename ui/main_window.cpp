@@ -750,7 +750,7 @@ void TForm1::CreateSecondaryWindows() {
     viewFileForm_ = new TView_File_Form(*this, dialogs_);
 }
 
-void TForm1::StartupRestore() {
+void TForm1::StartupRestore(TView_File_Form& viewer) {
     Pull();
     interlock::ResetAllBlocks(ws_);
     ws_.CurrentBlock = 1;
@@ -758,7 +758,7 @@ void TForm1::StartupRestore() {
     if (Check_Save_Temp->isChecked() && storage::FileExists(temp)) {
         storage::Lines backup;
         storage::LoadResult r = storage::Load_Config_File(ws_, temp, backup);
-        viewFileForm_->SetLines(backup);
+        viewer.SetLines(backup);  // viewFileForm_ is set only once the viewer's creation is over
         if (r.caption) setWindowTitle(ToQString(*r.caption));
         if (!r.fileError.empty()) ws_.Messages.push_back({r.fileError, W("Ошибка"), interlock::Icon::Error});
     }

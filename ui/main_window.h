@@ -125,8 +125,9 @@ public:
 
     // Applies the text edited in the configuration viewer (after its confirmation).
     void ApplyViewerText(const storage::Lines& lines);
-    // The start-up restore run when the viewer is created.
-    void StartupRestore();
+    // The start-up restore run when the viewer is created; the viewer under construction
+    // receives the backup taken before the temporary file is read.
+    void StartupRestore(TView_File_Form& viewer);
 
     // Copies the fields into the workspace before a core operation, and shows the workspace
     // again afterwards (labels, tabs, grids, editor, queued messages).

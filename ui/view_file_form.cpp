@@ -51,7 +51,7 @@ TView_File_Form::TView_File_Form(TForm1& mainWindow, Dialogs& dialogs)
     connect(Save_Button, &TColorButton::onclick, this, &TView_File_Form::Save_ButtonClick);
     connect(Close_Button, &TColorButton::onclick, this, &TView_File_Form::Close_ButtonClick);
 
-    main_.StartupRestore();
+    main_.StartupRestore(*this);
 }
 
 void TView_File_Form::SetLines(const storage::Lines& lines) {
