@@ -97,6 +97,27 @@ void SetLabel(QLabel* label, const interlock::LabelLook& look) {
     label->setToolTip(look.hintOn ? ToDisplayText(look.hint) : QString());
 }
 
+// Typing limits of the one-line fields. They hold for typing only: a text the program puts
+// into a field (a name from a configuration file, channel and RTU texts from the settings)
+// goes in whole, so that taking the field back into the block or the settings loses nothing.
+constexpr int kNameLimit = 40;
+constexpr int kStateLimit = 6;
+constexpr int kServerFieldLimit = 3;
+
+void PutFieldText(QLineEdit* field, const QString& text, int limit) {
+    field->setMaxLength(std::max(limit, static_cast<int>(text.size())));
+    if (field->text() != text) field->setText(text);
+}
+
+// The field refuses typing beyond `limit`, and beyond the length of a longer text the program
+// put there: once the user shortens such a text the limit follows it down.
+void LimitTyping(QLineEdit* field, int limit) {
+    field->setMaxLength(limit);
+    QObject::connect(field, &QLineEdit::textEdited, field, [field, limit](const QString& text) {
+        field->setMaxLength(std::max(limit, static_cast<int>(text.size())));
+    });
+}
+
 }  // namespace
 
 TForm1::TForm1(interlock::Workspace& ws, Dialogs& dialogs, std::string exeDir, QWidget* parent)
@@ -187,7 +208,7 @@ void TForm1::BuildWidgets() {
     labelName->setObjectName("Label_Block_Name");
     Block_Name = new QLineEdit(Logic_Panel);
     Block_Name->setGeometry(16, 360, 193, 20);
-    Block_Name->setMaxLength(40);
+    LimitTyping(Block_Name, kNameLimit);
     Block_Name->setAlignment(Qt::AlignHCenter);
     Block_Name->setFont(DesignFont("MS Sans Serif", 11));
     auto* labelState = MakeLabel(Logic_Panel, QStringLiteral("ТС состояния"), QRect(224, 336, 153, 25), 13,
@@ -195,7 +216,7 @@ void TForm1::BuildWidgets() {
     labelState->setObjectName("Label_TS_State");
     TS_State_Number = new QLineEdit(QStringLiteral("S1"), Logic_Panel);
     TS_State_Number->setGeometry(224, 360, 65, 20);
-    TS_State_Number->setMaxLength(6);
+    LimitTyping(TS_State_Number, kStateLimit);
     TS_State_Number->setAlignment(Qt::AlignHCenter);
     TS_State_Value = new ClickableLabel(Logic_Panel);
     TS_State_Value->setGeometry(304, 360, 65, 20);
@@ -270,12 +291,12 @@ void TForm1::BuildWidgets() {
     labelChannel->setObjectName("Label_Channel");
     Server_channel_Number = new QLineEdit("0", Server_Panel);
     Server_channel_Number->setGeometry(104, 2, 40, 20);
-    Server_channel_Number->setMaxLength(3);
+    LimitTyping(Server_channel_Number, kServerFieldLimit);
     auto* labelRtu = MakeLabel(Server_Panel, QStringLiteral("Номер КП:"), QRect(0, 28, 100, 20), 13);
     labelRtu->setObjectName("Label_RTU");
     Server_RTU_Number = new QLineEdit("1", Server_Panel);
     Server_RTU_Number->setGeometry(104, 26, 40, 20);
-    Server_RTU_Number->setMaxLength(3);
+    LimitTyping(Server_RTU_Number, kServerFieldLimit);
     Check_Get_Names_Server = MakeCheck(Server_Panel, QStringLiteral("Принять заголовки ТС"),
                                        QStringLiteral("Принять наименования ТС"), QRect(0, 52, 185, 25));
     Check_Get_TS_Server = MakeCheck(Server_Panel, QStringLiteral("Принимать данные ТС"),
@@ -351,8 +372,8 @@ void TForm1::Load_Settings() {
     Check_Save_TS->setChecked(s.save_ts);
     Check_Server->setChecked(s.connect);
     serverName_ = s.server_name;
-    Server_channel_Number->setText(ToQString(s.channel));
-    Server_RTU_Number->setText(ToQString(s.rtu));
+    PutFieldText(Server_channel_Number, ToQString(s.channel), kServerFieldLimit);
+    PutFieldText(Server_RTU_Number, ToQString(s.rtu), kServerFieldLimit);
     Check_Get_TS_Server->setChecked(s.get_ts);
     Check_Get_Names_Server->setChecked(s.get_names);
 
@@ -404,14 +425,10 @@ void TForm1::Pull() {
 }
 
 void TForm1::Push() {
-    auto setText = [](QLineEdit* e, const std::string& text) {
-        QString q = ToQString(text);
-        if (e->text() != q) e->setText(q);
-    };
-    setText(TS_State_Number, ws_.Fields.TS_State_Number);
-    setText(Block_Name, ws_.Fields.Block_Name);
-    setText(Server_channel_Number, ws_.Fields.Server_channel_Number);
-    setText(Server_RTU_Number, ws_.Fields.Server_RTU_Number);
+    PutFieldText(TS_State_Number, ToQString(ws_.Fields.TS_State_Number), kStateLimit);
+    PutFieldText(Block_Name, ToQString(ws_.Fields.Block_Name), kNameLimit);
+    PutFieldText(Server_channel_Number, ToQString(ws_.Fields.Server_channel_Number), kServerFieldLimit);
+    PutFieldText(Server_RTU_Number, ToQString(ws_.Fields.Server_RTU_Number), kServerFieldLimit);
     ApplyTabs();
     if (ws_.Display.refreshCount != shownRefresh_) {
         shownRefresh_ = ws_.Display.refreshCount;
