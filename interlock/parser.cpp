@@ -4,6 +4,7 @@
 #include "parser.h"
 
 #include <algorithm>
+#include <bitset>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -189,6 +190,8 @@ struct FlipLine {
     bool isAnd = false;
     bool negated = false;
     std::vector<FlipOperand> operands;
+    std::bitset<kTsCount + 1> tsRead;  // the TS the line reads
+    uint32_t mRead = 0;                // bit n: the line reads M n
 };
 
 // Decodes a logic for the re-evaluation, once, so that trying every marked TS does not read the
@@ -229,8 +232,10 @@ std::vector<FlipLine> DecodeForFlip(const std::vector<std::string>& logic) {
                 char letter = operand.front();
                 if (letter == 'S' || letter == 'D') {
                     o.kind = FlipOperand::Ts;
+                    out.tsRead.set(o.n);
                 } else if (letter == 'M') {
                     o.kind = FlipOperand::M;
+                    if (o.n <= kMCount) out.mRead |= 1u << o.n;
                 }
             }
             out.operands.push_back(o);
@@ -242,47 +247,86 @@ std::vector<FlipLine> DecodeForFlip(const std::vector<std::string>& logic) {
     return decoded;
 }
 
-// The decoded logic evaluated with TS k complemented; marks every TS it reads in UsedInLogic.
-bool EvaluateWithFlip(Workspace& ws, const std::vector<FlipLine>& decoded, int k) {
-    std::array<uint8_t, kMCount + 1> m{};
-    bool outputSeen = false;
-    uint8_t output = 0;
-    for (const FlipLine& line : decoded) {
-        uint8_t acc = line.isAnd ? 1 : 0;
-        bool decided = false;
-        for (const FlipOperand& o : line.operands) {
-            uint8_t value = 0;
-            if (o.kind == FlipOperand::Ts) {
-                value = static_cast<uint8_t>(ws.TsTable.Value[o.n] & 0xFF);
-                if (o.inverted) value ^= 1;
-                if (o.n == k) value ^= 1;
-                ws.TsTable.UsedInLogic[o.n] = 1;
-            } else if (o.kind == FlipOperand::M) {
-                value = (o.n <= kMCount && m[o.n] == 1) ? 1 : 0;
-                if (o.inverted) value ^= 1;
-            }
-            Fold(line.isAnd, value, acc, decided);
+// One decoded line with the M values m and TS k complemented (k = 0: none); marks every TS it
+// reads in UsedInLogic.
+uint8_t EvaluateFlipLine(Workspace& ws, const FlipLine& line, const std::array<uint8_t, kMCount + 1>& m, int k) {
+    uint8_t acc = line.isAnd ? 1 : 0;
+    bool decided = false;
+    for (const FlipOperand& o : line.operands) {
+        uint8_t value = 0;
+        if (o.kind == FlipOperand::Ts) {
+            value = static_cast<uint8_t>(ws.TsTable.Value[o.n] & 0xFF);
+            if (o.inverted) value ^= 1;
+            if (o.n == k) value ^= 1;
+            ws.TsTable.UsedInLogic[o.n] = 1;
+        } else if (o.kind == FlipOperand::M) {
+            value = (o.n <= kMCount && m[o.n] == 1) ? 1 : 0;
+            if (o.inverted) value ^= 1;
         }
-        if (line.negated) acc ^= 1;
-        if (line.isM) {
-            if (line.target >= 1 && line.target <= kMCount) m[line.target] = acc;
-        } else {
-            outputSeen = true;
-            output = acc;
+        Fold(line.isAnd, value, acc, decided);
+    }
+    if (line.negated) acc ^= 1;
+    return acc;
+}
+
+// The re-evaluation of one logic for many TS: the logic is decoded and evaluated once without
+// any change, and each TS tried re-evaluates only the lines that read it or read an M variable
+// whose value it changed. Every other line gives the value it gave without the change.
+class FlipEvaluator {
+public:
+    FlipEvaluator(Workspace& ws, const std::vector<std::string>& logic) : ws_(ws), lines_(DecodeForFlip(logic)) {
+        std::array<uint8_t, kMCount + 1> m{};
+        base_.reserve(lines_.size());
+        for (const FlipLine& line : lines_) {
+            uint8_t acc = EvaluateFlipLine(ws_, line, m, 0);
+            base_.push_back(acc);
+            if (line.isM && line.target >= 1 && line.target <= kMCount) m[line.target] = acc;
         }
     }
-    return outputSeen && output == 1;
-}
+
+    // True when the logic, with TS k complemented, assigns 1 to its output.
+    bool Allows(int k) const {
+        std::array<uint8_t, kMCount + 1> m{};
+        uint32_t changed = 0;  // bit n: M n differs from its value without the change
+        bool outputSeen = false;
+        uint8_t output = 0;
+        for (size_t i = 0; i < lines_.size(); ++i) {
+            const FlipLine& line = lines_[i];
+            const bool readsK = k >= 1 && k <= kTsCount && line.tsRead.test(static_cast<size_t>(k));
+            const bool affected = readsK || (line.mRead & changed) != 0;
+            const uint8_t acc = affected ? EvaluateFlipLine(ws_, line, m, k) : base_[i];
+            if (line.isM) {
+                if (line.target >= 1 && line.target <= kMCount) {
+                    m[line.target] = acc;
+                    if (acc != base_[i]) {
+                        changed |= 1u << line.target;
+                    } else {
+                        changed &= ~(1u << line.target);
+                    }
+                }
+            } else {
+                outputSeen = true;
+                output = acc;
+            }
+        }
+        return outputSeen && output == 1;
+    }
+
+private:
+    Workspace& ws_;
+    std::vector<FlipLine> lines_;
+    std::vector<uint8_t> base_;  // the value of every line without any change
+};
 
 void BuildSideCandidates(Workspace& ws, Block& block, Side side) {
     Block::SideFields f = block.Of(side);
     if (f.Result != 0) return;
-    // The logic is decoded on the first TS tried and then evaluated once per marked TS.
-    std::optional<std::vector<FlipLine>> decoded;
+    // The logic is decoded and evaluated on the first TS tried, which marks every TS it reads.
+    std::optional<FlipEvaluator> evaluator;
     for (int n = 1; n <= kTsCount; ++n) {
         if (!ws.TsTable.UsedInLogic[n]) continue;
-        if (!decoded) decoded = DecodeForFlip(f.Logic);
-        if (!EvaluateWithFlip(ws, *decoded, n)) continue;
+        if (!evaluator) evaluator.emplace(ws, f.Logic);
+        if (!evaluator->Allows(n)) continue;
         f.HasCandidates = true;
         f.Candidates += CandidateEntry(ws, n);
     }
@@ -350,7 +394,7 @@ void BuildCandidates(Workspace& ws, Block& block) {
 }
 
 bool ReevaluateWithFlip(Workspace& ws, const Block& block, int k, Side side) {
-    return EvaluateWithFlip(ws, DecodeForFlip(block.Of(side).Logic), k);
+    return FlipEvaluator(ws, block.Of(side).Logic).Allows(k);
 }
 
 }  // namespace interlock
