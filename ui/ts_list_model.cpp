@@ -1,0 +1,122 @@
+#include "ts_list_model.h"
+
+#include <charconv>
+
+#include "cp1251.h"
+#include "int_rule.h"
+
+namespace ui {
+
+namespace col = interlock::colour;
+using interlock::kTsCount;
+
+namespace {
+
+// Writes the decimal form of v into `out`, reusing its storage.
+void AssignNumber(std::string& out, int v) {
+    char buffer[16];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, v);
+    (void)ec;
+    out.assign(buffer, end);
+}
+
+// The number a cell text stands for when it is one in 0..1000, else `fallback`.
+int SmallNumber(const std::string& text, int fallback) {
+    int32_t v = 0;
+    return interlock::IsIntInRange(text, 0, 1000, &v) ? v : fallback;
+}
+
+constexpr std::array<int, kTsListColumns> kHeaderOffsets{15, 150, 14, 18, 10};
+
+}  // namespace
+
+const TsListRow& TsListHeader() {
+    static const TsListRow header{cp1251::FromUtf8("ТС"), cp1251::FromUtf8("Наименование"),
+                                  cp1251::FromUtf8("Знач"), cp1251::FromUtf8("Инв"),
+                                  cp1251::FromUtf8("Двух")};
+    return header;
+}
+
+void FillTsListRows(const interlock::TsTableData& table, bool all, std::vector<TsListRow>& rows) {
+    size_t count = 0;
+    for (int n = 1; n <= kTsCount; ++n) {
+        if (!all && !table.UsedInLogic[n]) continue;
+        if (count == rows.size()) rows.emplace_back();
+        TsListRow& row = rows[count++];
+        AssignNumber(row[kTsNumberColumn], n);
+        if (table.Name[n].empty()) {
+            row[kTsNameColumn].assign("N/A");
+        } else {
+            row[kTsNameColumn].assign(table.Name[n]);
+        }
+        AssignNumber(row[kTsValueColumn], table.Value[n]);
+        // The flag columns are written also when clear, so that no "+" of an earlier fill stays.
+        row[kTsInvertedColumn].assign(table.Inverted[n] ? "+" : "");
+        row[kTsTwoPosColumn].assign(table.TwoPosition[n] ? "+" : "");
+    }
+    rows.resize(count);
+}
+
+TsListCellLook TsListCellStyle(const interlock::TsTableData& table, bool all, int row, int column,
+                               const std::string& text, const std::string& numberText) {
+    TsListCellLook look;
+    if (row == 0) {
+        look.fill = col::kHighlight;
+        look.text = col::kWhite;
+        look.bold = true;
+        look.offset = column >= 0 && column < kTsListColumns ? kHeaderOffsets[column] : 0;
+        return look;
+    }
+    look.fill = row % 2 == 1 ? col::kWindowBackground : col::kWindow;
+    look.text = col::kNearBlack;
+    switch (column) {
+        case kTsNumberColumn: {
+            int n = SmallNumber(numberText, 0);
+            look.offset = n < 10 ? 20 : n < 100 ? 16 : 12;
+            // Only a real TS number may index the table: the number text is read back from the
+            // grid, and an index beyond 1..256 would lie outside it.
+            look.bold = all && n >= 1 && n <= kTsCount && table.UsedInLogic[n];
+            break;
+        }
+        case kTsNameColumn:
+            look.offset = 5;
+            break;
+        case kTsValueColumn:
+            look.bold = true;
+            look.text = text == "1" ? col::kGreen : col::kRed;
+            look.offset = 27;
+            break;
+        case kTsInvertedColumn:
+        case kTsTwoPosColumn:
+            look.bold = true;
+            look.text = col::kGreen;
+            look.offset = 25;
+            break;
+        default:
+            break;
+    }
+    return look;
+}
+
+bool ToggleTsAttribute(interlock::TsTableData& table, int row, int column, const std::string& numberText) {
+    if (row < 1 || (column != kTsInvertedColumn && column != kTsTwoPosColumn)) return false;
+    int32_t n = 0;
+    if (!interlock::IsIntInRange(numberText, 1, kTsCount, &n)) return false;
+    if (column == kTsInvertedColumn) {
+        // The second TS of a pair takes its inversion from the first.
+        if (table.PairSecond[n]) return false;
+        table.Inverted[n] ^= 1;
+        return true;
+    }
+    // For TS 256 the partner flag lies at index 257, which the table has room for.
+    if (table.PairSecond[n]) {
+        table.TwoPosition[n] = 0;
+        table.PairSecond[n + 1] = 0;
+    } else {
+        table.TwoPosition[n] = table.TwoPosition[n] ? 0 : 1;
+        table.PairSecond[n + 1] = table.TwoPosition[n];
+    }
+    return true;
+}
+
+}  // namespace ui
