@@ -1,0 +1,154 @@
+// A flood on the RTU port: 100,000 datagrams of random bytes and random lengths up to 5000, with
+// valid responses mixed in, sent to the main window running offscreen on 127.0.0.1:955. The window
+// must not crash, must keep answering its event loop, must keep its memory bounded (receive queue
+// and receipt log), and must apply the valid responses.
+
+#include <QCheckBox>
+#include <QTimer>
+#include <QtTest>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <random>
+#include <thread>
+
+#include "rtu_exchange.h"
+#include "rtu_test_rig.h"
+#include "udp_socket.h"
+
+using namespace rtu_test;
+
+namespace {
+
+// A field of /proc/self/status in kB ("VmRSS", "VmHWM").
+long StatusKb(const std::string& field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(field + ":", 0) == 0) return std::stol(line.substr(field.size() + 1));
+    }
+    return -1;
+}
+
+constexpr int kDatagrams = 100000;
+constexpr int kValidEvery = 100;  // every 100th datagram is a valid response for group 2
+constexpr int kMaxLength = 5000;
+
+}  // namespace
+
+class RtuFloodTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        const std::string problem = FixedPortProblem();
+        if (!problem.empty()) QFAIL(problem.c_str());
+    }
+
+    void floodOfRandomDatagrams() {
+        QElapsedTimer total;
+        total.start();
+        UdpPeer responder(kResponderPort);
+        Rig rig;
+        ui::TForm1& f = rig.Start();
+        rig.ShowTestBlock();
+        f.Check_Get_TS_Orvesk->setChecked(true);
+        f.Get_TS_Orvesk_TimerTimer();
+        QVERIFY(f.UDP->Bound());
+        const long rssBefore = StatusKb("VmRSS");
+
+        // The event loop's pulse: a 10 ms timer whose longest gap tells whether the window kept
+        // answering; it also watches TS 65, which only the valid responses change.
+        QElapsedTimer pulseClock;
+        pulseClock.start();
+        qint64 lastPulse = 0;
+        qint64 longestGap = 0;
+        int ts65Changes = 0;
+        int16_t ts65 = rig.ws.TsTable.Value[65];
+        QTimer pulse;
+        pulse.setInterval(10);
+        QObject::connect(&pulse, &QTimer::timeout, [&] {
+            const qint64 now = pulseClock.elapsed();
+            longestGap = std::max(longestGap, now - lastPulse);
+            lastPulse = now;
+            if (rig.ws.TsTable.Value[65] != ts65) {
+                ts65 = rig.ws.TsTable.Value[65];
+                ++ts65Changes;
+            }
+        });
+        pulse.start();
+
+        std::atomic<bool> done{false};
+        std::atomic<int> sendFailures{0};
+        std::thread sender([&] {
+            UdpPeer out;
+            std::mt19937 random(20240611);
+            std::uniform_int_distribution<int> length(0, kMaxLength);
+            // Random bytes are cut from a pool at random places: cheap enough to flood with.
+            std::string pool(1 << 20, '\0');
+            for (char& c : pool) c = static_cast<char>(random());
+            std::uniform_int_distribution<std::size_t> place(0, pool.size() - kMaxLength);
+            std::string data;
+            auto start = std::chrono::steady_clock::now();
+            for (int i = 0; i < kDatagrams; ++i) {
+                if (i % kValidEvery == 0) {
+                    data = "r2 " + std::string(32, (i / kValidEvery) % 2 ? '0' : '1');
+                } else {
+                    data.assign(pool, place(random), static_cast<std::size_t>(length(random)));
+                }
+                if (!out.SendTo(kProgramPort, data)) sendFailures.fetch_add(1);
+                // At most 100 datagrams a millisecond: a flood, yet the loopback keeps up with it.
+                if (i % 100 == 99) std::this_thread::sleep_until(start + std::chrono::milliseconds(i / 100 + 1));
+            }
+            done = true;
+        });
+        const bool finished = PumpUntil([&] { return done.load(); }, 60000);
+        sender.join();
+        QVERIFY2(finished, "the sender did not finish in time");
+
+        // Everything that got through is taken, then the log stays still.
+        int lines = -1;
+        QElapsedTimer still;
+        still.start();
+        QVERIFY(PumpUntil(
+            [&] {
+                if (rig.MemoLines() != lines || f.UDP->ReceiveQueueSize() != 0) {
+                    lines = rig.MemoLines();
+                    still.restart();
+                }
+                return still.elapsed() > 300;
+            },
+            20000));
+        pulse.stop();
+        const long peak = StatusKb("VmHWM");
+        qInfo("flood: %d datagrams (%d send failures), %lld ms; longest event-loop gap %lld ms; "
+              "TS 65 changed %d times; %llu dropped by the receive queue; RSS %ld kB before, peak %ld kB",
+              kDatagrams, sendFailures.load(), static_cast<long long>(total.elapsed()),
+              static_cast<long long>(longestGap), ts65Changes,
+              static_cast<unsigned long long>(f.UDP->DroppedPacketCount()), rssBefore, peak);
+
+        QVERIFY2(longestGap < 1000, "the window stopped answering during the flood");
+        QVERIFY2(ts65Changes > 0, "no valid response of the flood was applied");
+        QVERIFY(rig.MemoLines() <= ui::TForm1::kMemoLineLimit);
+        QVERIFY2(peak - rssBefore < 150 * 1024, "memory grew without bound under the flood");
+        QVERIFY(f.UDP->ReceiveQueueSize() == 0);
+
+        // The window still answers: a queued timer fires, and the next responses are applied.
+        bool fired = false;
+        QTimer::singleShot(0, [&] { fired = true; });
+        QVERIFY(PumpUntil([&] { return fired; }, 1000));
+        for (char v : {'1', '0'}) {
+            const std::string last = "r2 " + std::string(32, v);
+            QVERIFY(responder.SendTo(kProgramPort, last));
+            QVERIFY(PumpUntil([&] { return rig.LastMemoLine() == last; }, 2000));
+            for (int n = 65; n <= 96; ++n) QCOMPARE(int(rig.ws.TsTable.Value[n]), v - '0');
+            QCOMPARE(rig.Verdict(), W(v == '1' ? "разрешено" : "запрещено*"));
+        }
+        QVERIFY(rig.dialogs.Log().empty());
+        QVERIFY2(total.elapsed() < 60000, "the flood test took longer than a minute");
+    }
+};
+
+QTEST_MAIN(RtuFloodTest)
+#include "rtu_flood_test.moc"
