@@ -7,6 +7,7 @@
 
 #include "color_button.h"
 #include "colors.h"
+#include "cp1251.h"
 #include "dialogs.h"
 #include "main_window.h"
 #include "qt_text.h"
@@ -150,7 +151,9 @@ void TForm5::FormShow() {
     Block_Name->clear();
     Block_Number->setText(QString::number(main_.Ws().CurrentBlock));
 
-    storage::TemplateFile file = storage::ReadTemplateFile(storage::TemplateFilePath(exeDir_));
+    // The folder is the program's text; the file system takes UTF-8 names.
+    storage::TemplateFile file =
+        storage::ReadTemplateFile(cp1251::ToUtf8(storage::TemplateFilePath(exeDir_)));
     library_ = std::move(file.library);
     if (!file.ok()) {
         dialogs_.Message({file.error, storage::TemplateTextsCp1251().openFileError, interlock::Icon::Error});

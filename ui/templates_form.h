@@ -25,7 +25,8 @@ class TForm5 : public QDialog {
 public:
     static constexpr int kClientWidth = 745;
 
-    // `exeDir` is the folder holding "templates.txt", ending in "/".
+    // `exeDir` is the folder holding "templates.txt", ending in "/", in the program's text
+    // (Windows-1251) like the main window's.
     TForm5(TForm1& mainWindow, Dialogs& dialogs, std::string exeDir);
 
     // Prepares the window for an opening (FormShow) and shows it modally.
