@@ -42,20 +42,21 @@ const ServerTexts& LinkTexts() {
         x.pollNoLink = t("Соединение с сервером отстутствует.\n\rЗагрузка данных ТС отменена.");
         x.pollBadChannel = t("Некорректный номер канала данных.\n\rЗагрузка данных ТС была остановлена.");
         x.pollBadRtu = t("Некорректный номер КП.\n\rЗагрузка данных ТС была остановлена.");
-        x.pollTooManyErrors = t(
-            "Большое число ошибочных данных ТС.\n\rПроверьте состояние сервера.\n\r"
-            "Загрузка данных ТС была отменена.");
+        x.pollTooManyErrors =
+            t("Большое число ошибочных данных ТС.\n\rПроверьте состояние сервера.\n\r"
+              "Загрузка данных ТС была отменена.");
         x.namesNoLink = t("Соединение с сервером отстутствует.\n\rЗагрузка наименований отменена.");
         x.namesBadChannel = t("Некорректный номер канала данных.\n\rЗагрузка наименований была отменена.");
         x.namesBadRtu = t("Некорректный номер КП.\n\rЗагрузка наименований была отменена.");
-        x.namesLost = t("Во время получения наименований связь с сервером была потеряна.\n\rЗагрузка остановлена.");
+        x.namesLost =
+            t("Во время получения наименований связь с сервером была потеряна.\n\rЗагрузка остановлена.");
         return x;
     }();
     return texts;
 }
 
-ServerLink::ServerLink(interlock::Workspace& ws, TmLibrary& library, ui::Dialogs& dialogs, ServerControls& controls,
-                       std::string& serverName, std::string clientName)
+ServerLink::ServerLink(interlock::Workspace& ws, TmLibrary& library, ui::Dialogs& dialogs,
+                       ServerControls& controls, std::string& serverName, std::string clientName)
     : ws_(ws),
       library_(library),
       dialogs_(dialogs),
@@ -220,7 +221,8 @@ void ServerLink::ServerPollTs() {
         uint8_t code = 0;
         if (TsStatusIs(s, TsStatusWord::UnreliableManual)) {
             code = 1;
-        } else if (TsStatusIs(s, TsStatusWord::UnreliableHdw) || TsStatusIs(s, TsStatusWord::UnreliableBoth)) {
+        } else if (TsStatusIs(s, TsStatusWord::UnreliableHdw) ||
+                   TsStatusIs(s, TsStatusWord::UnreliableBoth)) {
             code = 2;
         }
         if (code != t.Unreliability[n]) changed = true;

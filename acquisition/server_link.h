@@ -56,12 +56,12 @@ bool TsStatusIs(uint16_t status, TsStatusWord word);
 
 // The message texts of the link (Windows-1251, line breaks LF CR).
 struct ServerTexts {
-    std::string caption;          // "Ошибка"
-    std::string connectCaption;   // "Соединение с сервером"
-    std::string connectPrompt;    // "Укажите имя сервера для соединения: ..."
-    std::string connectFailed;    // "Не удалось создать связь с сервером " (+ name + check)
-    std::string connectCheck;     // "\n\rПроверьте соединение."
-    std::string pollNoLink;       // "Соединение с сервером отстутствует. ... данных ТС ..."
+    std::string caption;         // "Ошибка"
+    std::string connectCaption;  // "Соединение с сервером"
+    std::string connectPrompt;   // "Укажите имя сервера для соединения: ..."
+    std::string connectFailed;  // "Не удалось создать связь с сервером " (+ name + check)
+    std::string connectCheck;  // "\n\rПроверьте соединение."
+    std::string pollNoLink;  // "Соединение с сервером отстутствует. ... данных ТС ..."
     std::string pollBadChannel;
     std::string pollBadRtu;
     std::string pollTooManyErrors;
@@ -76,7 +76,7 @@ class ServerLink {
 public:
     static constexpr int kPoints = interlock::kTsCount;  // points polled per RTU
     static constexpr int kNameSize = TM_NAME_SIZE;
-    static constexpr int kTooManyErrors = 250;           // more errors than this abort a poll
+    static constexpr int kTooManyErrors = 250;  // more errors than this abort a poll
 
     // `serverName` is the window's ServerName (settings "server_name"), read and changed here.
     // `clientName` is passed to tmInit.

@@ -121,7 +121,8 @@ void DlTmLibrary::Close() {
     if (handle_) close_();
 }
 
-void DlTmLibrary::StatusByList(const std::vector<TmStatusRequest>& request, std::vector<TmStatusResult>& result) {
+void DlTmLibrary::StatusByList(const std::vector<TmStatusRequest>& request,
+                               std::vector<TmStatusResult>& result) {
     // A library that is not loaded has no data for any point.
     result.assign(request.size(), TmStatusResult{0, TM_STATUS_ERROR});
     if (!handle_ || request.empty()) return;

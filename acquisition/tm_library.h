@@ -20,7 +20,8 @@ public:
     // tmClose; nothing happens when the library was never loaded.
     virtual void Close() = 0;
     // tmStatusByList over the whole list; `result` is resized to the request's length.
-    virtual void StatusByList(const std::vector<TmStatusRequest>& request, std::vector<TmStatusResult>& result) = 0;
+    virtual void StatusByList(const std::vector<TmStatusRequest>& request,
+                              std::vector<TmStatusResult>& result) = 0;
     // tmGetObjectName; 0 when the library is not loaded.
     virtual int16_t GetObjectName(uint16_t kind, int16_t channel, int16_t rtu, int16_t point, char* buffer,
                                   int16_t size) = 0;
@@ -49,7 +50,8 @@ public:
 
     int16_t Init(const std::string& serverName, const std::string& clientName) override;
     void Close() override;
-    void StatusByList(const std::vector<TmStatusRequest>& request, std::vector<TmStatusResult>& result) override;
+    void StatusByList(const std::vector<TmStatusRequest>& request,
+                      std::vector<TmStatusResult>& result) override;
     int16_t GetObjectName(uint16_t kind, int16_t channel, int16_t rtu, int16_t point, char* buffer,
                           int16_t size) override;
 

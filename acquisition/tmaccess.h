@@ -70,8 +70,8 @@ int16_t TMACCESS_CALL tmStatusByList(int16_t count, const TmStatusRequest* reque
  * The name of one object. Greater than 0: `buffer` holds the name, zero-terminated when it is
  * shorter than `size`; 0 or less: no name.
  */
-int16_t TMACCESS_CALL tmGetObjectName(uint16_t kind, int16_t channel, int16_t rtu, int16_t point, char* buffer,
-                                      int16_t size);
+int16_t TMACCESS_CALL tmGetObjectName(uint16_t kind, int16_t channel, int16_t rtu, int16_t point,
+                                      char* buffer, int16_t size);
 
 /* The same functions as pointer types, for loading the library at run time. */
 typedef int16_t(TMACCESS_CALL* TmInitFn)(const char*, const char*);
@@ -82,4 +82,3 @@ typedef int16_t(TMACCESS_CALL* TmGetObjectNameFn)(uint16_t, int16_t, int16_t, in
 #ifdef __cplusplus
 }
 #endif
-
