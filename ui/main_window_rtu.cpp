@@ -15,6 +15,10 @@
 
 namespace ui {
 
+namespace {
+constexpr std::chrono::milliseconds kRtuRecalcDelayLimit{50};
+}
+
 void TForm1::SetUpRtuExchange() {
     UDP = new TfndUDPSocket(this);
     UDP->SetLocalHost(acquisition::kRtuHost);
@@ -72,6 +76,7 @@ void TForm1::UDPDataAvailable() {
 }
 
 void TForm1::RtuReadFailed() {
+    RtuRecalculate();  // what was applied before the failure is shown
     Check_Get_TS_Orvesk->setChecked(false);
     Check_Get_TS_Server->setEnabled(true);
     // The box runs a nested event loop while datagrams keep arriving: no datagram is taken until
@@ -94,7 +99,23 @@ void TForm1::RtuReadFailed() {
 
 void TForm1::ReceiveTsData(const std::string& text) {
     Memo1->appendPlainText(ToQString(acquisition::LogLine(text)));
-    if (!acquisition::ApplyTsResponse(ws_.TsTable, text)) return;
+    if (acquisition::ApplyTsResponse(ws_.TsTable, text) && !rtuRecalcPending_) {
+        rtuRecalcPending_ = true;
+        rtuPendingSince_ = std::chrono::steady_clock::now();
+    }
+    // While further responses already wait in the socket's queue, the recalculation waits for the
+    // last of them: the screen shows the values they leave, and a burst that arrived while the
+    // window was busy costs one recalculation instead of one each. Each waiting response is
+    // taken by an event of its own right after this one; under a stream that never lets the
+    // queue run dry the screen is still brought up to date every kRtuRecalcDelayLimit.
+    if (UDP->ReceiveQueueSize() == 0 ||
+        std::chrono::steady_clock::now() - rtuPendingSince_ >= kRtuRecalcDelayLimit)
+        RtuRecalculate();
+}
+
+void TForm1::RtuRecalculate() {
+    if (!rtuRecalcPending_) return;
+    rtuRecalcPending_ = false;
     Pull();
     interlock::SelectViewByState(ws_);
     interlock::RecalculateAll(ws_);

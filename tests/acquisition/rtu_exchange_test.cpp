@@ -13,15 +13,18 @@ namespace {
 
 using interlock::TsTableData;
 
-std::string Response(char group, const std::string& values) { return std::string("r") + group + " " + values; }
+std::string Response(char group, const std::string& values) {
+    return std::string("r") + group + " " + values;
+}
 
 TEST(TsRequest, IsRAndTheGroupDigitForGroupsZeroToSeven) {
     struct Row {
         int group;
         std::optional<std::string> request;
     };
-    const std::vector<Row> rows = {{0, "R0"}, {3, "R3"}, {7, "R7"}, {8, std::nullopt}, {-1, std::nullopt},
-                                   {127, std::nullopt}, {-128, std::nullopt}};
+    const std::vector<Row> rows = {{0, "R0"},           {3, "R3"},          {7, "R7"},
+                                   {8, std::nullopt},   {-1, std::nullopt}, {127, std::nullopt},
+                                   {-128, std::nullopt}};
     for (const Row& row : rows) {
         EXPECT_EQ(acquisition::TsRequest(static_cast<int8_t>(row.group)), row.request) << row.group;
     }
@@ -80,13 +83,16 @@ std::vector<std::pair<int, int>> Range(int first, int last, int v) {
 const std::string kOnes(32, '1');
 const std::string kZeros(32, '0');
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Rows, ApplyTsResponseTest,
     ::testing::Values(
         ResponseRow{"GroupTwoAllOnes", nullptr, Response('2', kOnes), true, Range(65, 96, 1)},
-        ResponseRow{"SameValuesAgainChangeNothing", [](TsTableData& t) { for (int n = 65; n <= 96; ++n) t.Value[n] = 1; },
+        ResponseRow{"SameValuesAgainChangeNothing",
+                    [](TsTableData& t) { for (int n = 65; n <= 96; ++n) t.Value[n] = 1; },
                     Response('2', kOnes), false, Range(65, 96, 1)},
-        ResponseRow{"OneChangedValueIsAChange", [](TsTableData& t) { for (int n = 65; n <= 95; ++n) t.Value[n] = 1; },
+        ResponseRow{"OneChangedValueIsAChange",
+                    [](TsTableData& t) { for (int n = 65; n <= 95; ++n) t.Value[n] = 1; },
                     Response('2', kOnes), true, {{96, 1}}},
         ResponseRow{"GroupZeroAndSevenBounds", nullptr, Response('7', kOnes), true, Range(225, 256, 1)},
         ResponseRow{"FirstByteUpperCaseIgnored", nullptr, "R2 " + kOnes, false, {}},
@@ -123,6 +129,7 @@ INSTANTIATE_TEST_SUITE_P(
                     [](TsTableData& t) { t.Value[1] = 5; t.Value[2] = -1; },
                     Response('0', "11" + std::string(30, '0')), false, {{1, 5}, {2, -1}}}),
     [](const ::testing::TestParamInfo<ResponseRow>& info) { return std::string(info.param.name); });
+// clang-format on
 
 TEST(LogLine, KeepsEveryByteOnOneLine) {
     EXPECT_EQ(acquisition::LogLine("r2 0101"), "r2 0101");

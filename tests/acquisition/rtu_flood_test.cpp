@@ -65,7 +65,9 @@ private slots:
         qint64 lastPulse = 0;
         qint64 longestGap = 0;
         int ts65Changes = 0;
+        int verdictChanges = 0;
         int16_t ts65 = rig.ws.TsTable.Value[65];
+        std::string verdict = rig.Verdict();
         QTimer pulse;
         pulse.setInterval(10);
         QObject::connect(&pulse, &QTimer::timeout, [&] {
@@ -75,6 +77,10 @@ private slots:
             if (rig.ws.TsTable.Value[65] != ts65) {
                 ts65 = rig.ws.TsTable.Value[65];
                 ++ts65Changes;
+            }
+            if (rig.Verdict() != verdict) {
+                verdict = rig.Verdict();
+                ++verdictChanges;
             }
         });
         pulse.start();
@@ -99,7 +105,8 @@ private slots:
                 }
                 if (!out.SendTo(kProgramPort, data)) sendFailures.fetch_add(1);
                 // At most 100 datagrams a millisecond: a flood, yet the loopback keeps up with it.
-                if (i % 100 == 99) std::this_thread::sleep_until(start + std::chrono::milliseconds(i / 100 + 1));
+                if (i % 100 == 99)
+                    std::this_thread::sleep_until(start + std::chrono::milliseconds(i / 100 + 1));
             }
             done = true;
         });
@@ -122,14 +129,17 @@ private slots:
             20000));
         pulse.stop();
         const long peak = StatusKb("VmHWM");
-        qInfo("flood: %d datagrams (%d send failures), %lld ms; longest event-loop gap %lld ms; "
-              "TS 65 changed %d times; %llu dropped by the receive queue; RSS %ld kB before, peak %ld kB",
-              kDatagrams, sendFailures.load(), static_cast<long long>(total.elapsed()),
-              static_cast<long long>(longestGap), ts65Changes,
-              static_cast<unsigned long long>(f.UDP->DroppedPacketCount()), rssBefore, peak);
+        qInfo(
+            "flood: %d datagrams (%d send failures), %lld ms; longest event-loop gap %lld ms; "
+            "TS 65 changed %d times, the verdict %d times; %llu dropped by the receive queue; RSS %ld kB "
+            "before, peak %ld kB",
+            kDatagrams, sendFailures.load(), static_cast<long long>(total.elapsed()),
+            static_cast<long long>(longestGap), ts65Changes, verdictChanges,
+            static_cast<unsigned long long>(f.UDP->DroppedPacketCount()), rssBefore, peak);
 
         QVERIFY2(longestGap < 1000, "the window stopped answering during the flood");
         QVERIFY2(ts65Changes > 0, "no valid response of the flood was applied");
+        QVERIFY2(verdictChanges > 0, "the verdict did not follow the valid responses during the flood");
         QVERIFY(rig.MemoLines() <= ui::TForm1::kMemoLineLimit);
         QVERIFY2(peak - rssBefore < 150 * 1024, "memory grew without bound under the flood");
         QVERIFY(f.UDP->ReceiveQueueSize() == 0);

@@ -73,8 +73,8 @@ public:
 
     bool SendTo(uint16_t port, const std::string& data) const {
         const sockaddr_in to = Loopback(port);
-        return ::sendto(fd_, data.data(), data.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to) ==
-               static_cast<ssize_t>(data.size());
+        return ::sendto(fd_, data.data(), data.size(), 0, reinterpret_cast<const sockaddr*>(&to),
+                        sizeof to) == static_cast<ssize_t>(data.size());
     }
     // One pending datagram, without waiting.
     std::optional<std::string> TryReceive() const {

@@ -21,20 +21,22 @@ namespace {
 const std::string kOnes(32, '1');
 const std::string kZeros(32, '0');
 
-std::string Response(char group, const std::string& values) { return std::string("r") + group + " " + values; }
+std::string Response(char group, const std::string& values) {
+    return std::string("r") + group + " " + values;
+}
 
 // One scenario of responses: the table flags to set first, the datagrams to send (the earlier
 // ones prepare the last), and what the window shows after the last one.
 struct ResponseCase {
     std::vector<std::pair<int, int>> inverted;  // (TS, 1) Inverted flags set before
-    std::vector<int> pairs;                      // first TS of two-position pairs
+    std::vector<int> pairs;                     // first TS of two-position pairs
     std::vector<std::string> datagrams;
-    bool fromOtherPort = false;  // sent from a port other than the responder's
-    bool receptionOff = false;   // "Принимать ТС с КП" unchecked before sending
-    bool recalculated = false;   // the last datagram ran the recalculation
+    bool fromOtherPort = false;               // sent from a port other than the responder's
+    bool receptionOff = false;                // "Принимать ТС с КП" unchecked before sending
+    bool recalculated = false;                // the last datagram ran the recalculation
     std::vector<std::pair<int, int>> values;  // (TS, value) afterwards
     std::string verdict;                      // Top_Label6 afterwards, UTF-8; empty: not checked
-    std::string operation = "Включение:";    // Top_Label5 afterwards
+    std::string operation = "Включение:";     // Top_Label5 afterwards
 };
 
 // Block 1's view after a datagram: a TS list value of the logic's TS, for the refill check.
@@ -110,7 +112,8 @@ private slots:
             std::string got;
             for (int i = 0; i < count; ++i) {
                 std::optional<std::string> r;
-                if (!PumpUntil([&] { return (r = responder.TryReceive()).has_value(); }, 2000)) return got + "?";
+                if (!PumpUntil([&] { return (r = responder.TryReceive()).has_value(); }, 2000))
+                    return got + "?";
                 got += *r;
             }
             return got;
@@ -133,6 +136,8 @@ private slots:
 
     void responsesAreAppliedAndLogged_data() {
         QTest::addColumn<ResponseCase>("c");
+        // clang-format off
+        // inverted, pairs, datagrams, fromOtherPort, receptionOff, recalculated, values, verdict[, operation]
         QTest::newRow("group 2 sets TS 65..96") << ResponseCase{
             {}, {}, {Response('2', kOnes)}, false, false, true, {{64, 0}, {65, 1}, {96, 1}, {97, 0}}, "разрешено"};
         QTest::newRow("same datagram twice changes nothing") << ResponseCase{
@@ -141,14 +146,16 @@ private slots:
             {}, {}, {"R2 " + kOnes}, false, false, false, {{65, 0}}, "запрещено*"};
         QTest::newRow("group 8 ignored") << ResponseCase{
             {}, {}, {Response('8', kOnes)}, false, false, false, {{65, 0}}, "запрещено*"};
-        QTest::newRow("empty datagram logged") << ResponseCase{{}, {}, {""}, false, false, false, {}, "запрещено*"};
+        QTest::newRow("empty datagram logged") << ResponseCase{
+            {}, {}, {""}, false, false, false, {}, "запрещено*"};
         QTest::newRow("20 bytes update TS 65..81 only") << ResponseCase{
             {}, {}, {Response('2', kOnes), Response('2', std::string(17, '0'))}, false, false, true,
             {{65, 0}, {81, 0}, {82, 1}, {96, 1}}, "запрещено*"};
         QTest::newRow("value bytes 2 and blank leave TS") << ResponseCase{
             {}, {}, {Response('2', kOnes), Response('2', "2 ")}, false, false, false, {{65, 1}, {66, 1}}, "разрешено"};
         QTest::newRow("state TS on shows the OFF logic") << ResponseCase{
-            {}, {}, {Response('2', kOnes), Response('0', "1")}, false, false, true, {{1, 1}}, "разрешено", "Отключение:"};
+            {}, {}, {Response('2', kOnes), Response('0', "1")}, false, false, true, {{1, 1}}, "разрешено",
+            "Отключение:"};
         QTest::newRow("inverted TS stores the complement") << ResponseCase{
             {{65, 1}}, {}, {Response('2', kOnes)}, false, false, true, {{65, 0}, {66, 1}}, "запрещено*"};
         QTest::newRow("pair follows its inverted first TS") << ResponseCase{
@@ -159,6 +166,7 @@ private slots:
             {}, {}, {Response('2', kOnes)}, true, false, true, {{65, 1}}, "разрешено"};
         QTest::newRow("applied with reception off") << ResponseCase{
             {}, {}, {Response('2', kOnes)}, false, true, true, {{65, 1}}, "разрешено"};
+        // clang-format on
     }
 
     void responsesAreAppliedAndLogged() {
@@ -184,11 +192,13 @@ private slots:
             const int lines = rig.MemoLines();
             refreshes = rig.ws.Display.refreshCount;
             QVERIFY((c.fromOtherPort ? stranger : responder).SendTo(kProgramPort, datagram));
-            QVERIFY2(PumpUntil([&] { return rig.MemoLines() == lines + 1; }, 2000), "one log line per datagram");
+            QVERIFY2(PumpUntil([&] { return rig.MemoLines() == lines + 1; }, 2000),
+                     "one log line per datagram");
             QCOMPARE(rig.LastMemoLine(), acquisition::LogLine(datagram));
         }
         QCOMPARE(rig.ws.Display.refreshCount != refreshes, c.recalculated);
-        for (auto [n, v] : c.values) QCOMPARE(std::make_pair(n, int(rig.ws.TsTable.Value[n])), std::make_pair(n, v));
+        for (auto [n, v] : c.values)
+            QCOMPARE(std::make_pair(n, int(rig.ws.TsTable.Value[n])), std::make_pair(n, v));
         if (!c.verdict.empty()) QCOMPARE(rig.Verdict(), W(c.verdict.c_str()));
         QVERIFY(rig.dialogs.Log().empty());
         QCOMPARE(ui::FromQString(f.Top_Label5->text()), W(c.operation.c_str()));
@@ -237,7 +247,8 @@ private slots:
 
         // A datagram cut to the read buffer raises the socket's OnError: here it fails the read.
         f.UDP->OnError = [](TfndUDPSocket& s) {
-            if (s.LastErrorCode() == udp_error::kPacketTruncated) throw EWinSock("read failed", s.LastErrorCode());
+            if (s.LastErrorCode() == udp_error::kPacketTruncated)
+                throw EWinSock("read failed", s.LastErrorCode());
         };
         int depth = 0;
         int maxDepth = 0;
@@ -279,6 +290,28 @@ private slots:
         QCOMPARE(int(rig.ws.TsTable.Value[97]), 1);
         QCOMPARE(rig.Verdict(), W("разрешено"));
         QCOMPARE(boxes.Messages().size(), std::size_t(1));
+    }
+
+    // Responses that arrive together while the window is busy are each logged and applied, and
+    // the screen ends with the values they leave, also when the one that changed a value is not
+    // the last of them.
+    void burstEndsWithItsValuesOnShow() {
+        UdpPeer responder(kResponderPort);
+        Rig rig;
+        ui::TForm1& f = rig.Start();
+        rig.ShowTestBlock();
+        f.Get_TS_Orvesk_TimerTimer();
+        QVERIFY(f.UDP->Bound());
+        const int lines = rig.MemoLines();
+        std::vector<std::string> burst = {Response('7', kZeros), Response('7', kZeros), Response('2', kOnes)};
+        for (int i = 0; i < 40; ++i) burst.push_back(Response(i % 2 ? '5' : '2', kOnes));
+        for (const std::string& d : burst) QVERIFY(responder.SendTo(kProgramPort, d));
+        QVERIFY(PumpUntil([&] { return rig.MemoLines() == lines + int(burst.size()); }, 3000));
+        QCOMPARE(rig.Verdict(), W("разрешено"));
+        QCOMPARE(ListedValue(f, 65), std::string("1"));
+        QCOMPARE(int(rig.ws.TsTable.Value[161]), 1);
+        QCOMPARE(int(rig.ws.TsTable.Value[192]), 1);
+        QCOMPARE(f.UDP->DroppedPacketCount(), uint64_t(0));
     }
 
     // With the settings "get" on, the start-up switches reception on without running the click:
