@@ -1,0 +1,401 @@
+// The RTU exchange over loopback on the heaviest configuration: the latency from sending a
+// datagram that changes a TS to the new verdict in Top_Label6 (median and 99th percentile), and
+// the highest sustained rate of such datagrams that the window keeps up with.
+//
+// Goals: median latency within one eighth of a 16 ms frame (2 ms), and at least 1,000 changing
+// datagrams a second kept up with.
+//
+// The configuration is the one ui-bench uses: all 32 blocks with 40 lines on each side, every
+// line close to the 100 characters the parser reads, the 256 TS all referenced by the logic on
+// view, the current block forbidden on both sides so that its candidate search runs. Only the
+// output line of block 1's ON logic differs: it reads S65 and S66 and otherwise operands that
+// hold, so that TS 66 switches the verdict between "запрещено*" (TS 65 alone would allow it) and
+// "запрещено" (two changes needed) while the operation stays forbidden.
+//
+// Runs headless (QT_QPA_PLATFORM=offscreen unless the environment says otherwise). The window
+// listens on a free port and sends its requests to another one, so no privileges are needed;
+// --fixed-ports uses 955 and 956 as the program does.
+//
+//   rtu-bench [--count N] [--fixed-ports]
+
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <memory>
+#include <mutex>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "config_text.h"
+#include "cp1251.h"
+#include "dialogs.h"
+#include "main_window.h"
+#include "qt_text.h"
+#include "udp_socket.h"
+#include "workspace.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using interlock::kBlockCount;
+using interlock::kTsCount;
+
+constexpr int kLinesPerSide = 40;
+constexpr size_t kLineLimit = 100;
+constexpr double kLatencyGoalMs = 16.0 / 8;
+constexpr int kRateGoal = 1000;
+
+// ---- The configuration ----
+
+// Appends operands "S17", "~S18", ... to `line` while the closed line stays within the limit.
+void FillOperands(std::string& line, int& next, std::mt19937& random) {
+    bool first = true;
+    for (;;) {
+        std::string operand = (random() % 3 == 0 ? "~S" : "S") + std::to_string(next);
+        if (line.size() + operand.size() + (first ? 0 : 1) + 1 > kLineLimit) break;
+        if (!first) line += ',';
+        line += operand;
+        first = false;
+        next = next % kTsCount + 1;
+    }
+    line += ')';
+}
+
+// One side of block n: 39 M lines, then the output line, which reads S1 and ~S1 and so stays 0
+// whatever one TS does; the candidate search has to try every marked TS.
+void AddSide(storage::Lines& text, int n, int& next, std::mt19937& random) {
+    for (int i = 0; i < kLinesPerSide - 1; ++i) {
+        std::string line = "M" + std::to_string(i % 16 + 1) + (i % 2 ? "=OR(" : "=AND(");
+        FillOperands(line, next, random);
+        text.push_back(line);
+    }
+    std::string output = "V" + std::to_string(n) + "=AND(M1,M2,M3,M4,M5,M6,M7,M8,M9,M10,M11,M12,S1,~S1,";
+    FillOperands(output, next, random);
+    text.push_back(output);
+}
+
+// The output line of block 1's ON logic: S65, S66, then operands that hold with `values` (TS
+// outside group 2, each read the way that gives 1).
+std::string SwitchingOutput(const std::vector<char>& values) {
+    std::string line = "V1=AND(S65,S66";
+    for (int ts = 100;; ++ts) {
+        const std::string operand = (values[ts] == '1' ? ",S" : ",~S") + std::to_string(ts);
+        if (line.size() + operand.size() + 1 > kLineLimit) break;
+        line += operand;
+    }
+    return line + ")";
+}
+
+storage::Lines WorstCaseText() {
+    std::mt19937 random(12345);
+    std::vector<char> values(kTsCount + 1, '0');
+    storage::Lines text{"@", "F=" + std::string(kTsCount, '0'), "#Server_Channel=0", "#Server_RTU=1"};
+    for (int ts = 1; ts <= kTsCount; ++ts) values[ts] = random() % 2 ? '1' : '0';
+    values[3] = '0';   // block 1's state TS: the apparatus is off, the ON logic governs
+    values[65] = '0';  // forbidden ...
+    values[66] = '1';  // ... but TS 65 alone would allow it
+    for (int k = 0; k < 8; ++k) {
+        text.push_back("#TS" + std::to_string(k) + "=" +
+                       std::string(values.begin() + 1 + 32 * k, values.begin() + 33 + 32 * k));
+    }
+    int next = 1;
+    for (int n = 1; n <= kBlockCount; ++n) {
+        const std::string state = "S" + std::to_string(n + 2);
+        text.push_back("##" + std::to_string(n) + " - Q" + std::to_string(n));
+        text.push_back("#On->Off");
+        text.push_back("IF (" + state + ")");
+        AddSide(text, n, next, random);
+        text.push_back("END");
+        text.push_back("#Off->On");
+        text.push_back("IF (~" + state + ")");
+        AddSide(text, n, next, random);
+        if (n == 1) text.back() = SwitchingOutput(values);
+        text.push_back("END");
+    }
+    text.push_back("@");
+    return text;
+}
+
+// The group 2 response that sets TS 66 to `ts66`, the other TS as the configuration has them.
+std::string Response(const interlock::Workspace& ws, char ts66) {
+    std::string datagram = "r2 ";
+    for (int ts = 65; ts <= 96; ++ts) datagram += ws.TsTable.Value[ts] ? '1' : '0';
+    datagram[3 + 1] = ts66;
+    return datagram;
+}
+
+// ---- Loopback ----
+
+class Sender {
+public:
+    Sender() { fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0); }
+    ~Sender() { ::close(fd_); }
+    void SendTo(uint16_t port, const std::string& data) const {
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        to.sin_port = htons(port);
+        ::sendto(fd_, data.data(), data.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    }
+
+private:
+    int fd_ = -1;
+};
+
+// What the window did, counted on its thread and waited for on the sender's: the datagrams it
+// took (one per data-available event) and the verdicts that reached Top_Label6.
+struct Progress {
+    std::mutex mutex;
+    std::condition_variable moved;
+    long taken = 0;
+    long verdicts = 0;
+    Clock::time_point lastTaken;
+    Clock::time_point lastVerdict;
+    double wallMs = 0;  // time spent in the data-available events of changing datagrams
+    double cpuMs = 0;   // the same in CPU time of the window's thread
+    long measured = 0;
+
+    void Record(Clock::time_point at, bool verdict) {
+        std::lock_guard lock(mutex);
+        ++taken;
+        lastTaken = at;
+        if (verdict) {
+            ++verdicts;
+            lastVerdict = at;
+        }
+        moved.notify_all();
+    }
+    // Waits until the counter reaches `target`; the time it was reached, or nothing.
+    std::optional<Clock::time_point> WaitFor(long Progress::*counter, Clock::time_point Progress::*at,
+                                             long target, std::chrono::milliseconds timeout) {
+        std::unique_lock lock(mutex);
+        if (!moved.wait_for(lock, timeout, [&] { return this->*counter >= target; })) return std::nullopt;
+        return this->*at;
+    }
+    long Get(long Progress::*counter) {
+        std::lock_guard lock(mutex);
+        return this->*counter;
+    }
+};
+
+double ThreadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1000 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+std::string LoadAverage() {
+    std::ifstream in("/proc/loadavg");
+    std::string one;
+    in >> one;
+    return one.empty() ? "unknown" : one;
+}
+
+double Percentile(std::vector<double> v, double p) {
+    std::sort(v.begin(), v.end());
+    const size_t i = std::min(v.size() - 1, static_cast<size_t>(p * static_cast<double>(v.size() - 1) + 0.5));
+    return v[i];
+}
+
+// Runs the window's event loop while `work` runs on another thread.
+void RunWhile(const std::function<void()>& work) {
+    QEventLoop loop;
+    std::thread worker([&] {
+        work();
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    worker.join();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    int count = 2000;
+    bool fixedPorts = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--count" && i + 1 < argc) {
+            count = std::max(10, std::atoi(argv[++i]));
+        } else if (arg == "--fixed-ports") {
+            fixedPorts = true;
+        } else {
+            std::fprintf(stderr, "usage: rtu-bench [--count N] [--fixed-ports]\n");
+            return 2;
+        }
+    }
+
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir("Temp");
+    interlock::Workspace ws;
+    ui::ScriptedDialogs dialogs;
+    ui::TForm1 form(ws, dialogs, dir.path().toStdString() + "/");
+    form.CreateSecondaryWindows();
+    form.show();
+    form.ApplyViewerText(WorstCaseText());
+    QApplication::processEvents();
+
+    // The responder's port only takes the one request that binds the window's socket.
+    int sink = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in sinkAddress{};
+    sinkAddress.sin_family = AF_INET;
+    sinkAddress.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(sink, reinterpret_cast<sockaddr*>(&sinkAddress), sizeof sinkAddress);
+    socklen_t length = sizeof sinkAddress;
+    ::getsockname(sink, reinterpret_cast<sockaddr*>(&sinkAddress), &length);
+    if (!fixedPorts) form.SetRtuPorts("0", std::to_string(ntohs(sinkAddress.sin_port)));
+    try {
+        form.SendTsRequest(0);
+    } catch (...) {
+    }
+    if (!form.UDP->Bound()) {
+        std::fprintf(stderr, "rtu-bench: the window's socket could not bind%s\n",
+                     fixedPorts ? " 127.0.0.1:955 (see docs/rtu.md)" : "");
+        return 1;
+    }
+    const uint16_t port = form.UDP->LocalAddress().Port;
+
+    Progress progress;
+    auto handler = form.UDP->OnDataAvailable;
+    std::string shown = ui::FromQString(form.Top_Label6->text());
+    form.UDP->OnDataAvailable = [&](TfndUDPSocket& socket) {
+        const double cpu = ThreadCpuMs();
+        const auto start = Clock::now();
+        handler(socket);
+        const auto end = Clock::now();
+        std::string now = ui::FromQString(form.Top_Label6->text());
+        const bool verdict = now != shown;
+        if (verdict) {
+            shown = std::move(now);
+            progress.wallMs += std::chrono::duration<double, std::milli>(end - start).count();
+            progress.cpuMs += ThreadCpuMs() - cpu;
+            ++progress.measured;
+        }
+        progress.Record(end, verdict);
+    };
+    // Datagram i of a run flips TS 66 from where the run found it, so that each one changes it.
+    const std::string datagrams[2] = {Response(ws, '0'), Response(ws, '1')};
+    auto datagramFor = [&](int start66, long i) -> const std::string& {
+        return datagrams[(start66 + 1 + i) % 2];
+    };
+    // The verdict that TS 66 leads to: TS 65 alone allows the operation only while TS 66 is 1.
+    const std::string forbiddenStar = ui::FromQString(form.Top_Label6->text());
+    const std::string forbidden = cp1251::FromUtf8("запрещено");
+
+    std::printf(
+        "rtu-bench: worst-case configuration, block 1 on view, verdict \"%s\"; window on 127.0.0.1:%u\n",
+        form.Top_Label6->text().toUtf8().constData(), port);
+
+    // Latency: one datagram at a time, each waited for.
+    std::vector<double> latencies;
+    bool lost = false;
+    const int start66 = ws.TsTable.Value[66];
+    RunWhile([&] {
+        Sender sender;
+        for (long i = 0; i < count && !lost; ++i) {
+            const auto sent = Clock::now();
+            sender.SendTo(port, datagramFor(start66, i));
+            const auto shownAt = progress.WaitFor(&Progress::verdicts, &Progress::lastVerdict, i + 1,
+                                                  std::chrono::milliseconds(2000));
+            if (!shownAt) {
+                lost = true;
+                break;
+            }
+            latencies.push_back(std::chrono::duration<double, std::milli>(*shownAt - sent).count());
+        }
+    });
+    if (lost || latencies.empty()) {
+        std::fprintf(stderr, "rtu-bench: a verdict did not arrive within 2 s\n");
+        return 1;
+    }
+    const double median = Percentile(latencies, 0.5);
+    const double p99 = Percentile(latencies, 0.99);
+    std::printf(
+        "latency over %zu datagrams: median %.3f ms, 99th percentile %.3f ms, max %.3f ms "
+        "(goal: median <= %.1f ms) %s\n",
+        latencies.size(), median, p99, Percentile(latencies, 1.0), kLatencyGoalMs,
+        median <= kLatencyGoalMs ? "MET" : "MISSED");
+    std::printf(
+        "one changing datagram in the window: %.3f ms on average, %.3f ms of it on the CPU "
+        "(the rest is waiting for a core: load average at start %s)\n",
+        progress.wallMs / static_cast<double>(progress.measured),
+        progress.cpuMs / static_cast<double>(progress.measured), LoadAverage().c_str());
+
+    // Sustained rate: changing datagrams paced at a rate for one second. The window keeps up when
+    // it takes every one of them, none is dropped, and the verdict of the last one is on show
+    // within 100 ms of its sending.
+    auto keepsUp = [&](int rate) {
+        const long first = progress.Get(&Progress::taken);
+        const int from66 = ws.TsTable.Value[66];
+        const uint64_t droppedBefore = form.UDP->DroppedPacketCount();
+        bool ok = false;
+        RunWhile([&] {
+            Sender sender;
+            const auto start = Clock::now();
+            Clock::time_point lastSent;
+            for (long i = 0; i < rate; ++i) {
+                std::this_thread::sleep_until(start + std::chrono::nanoseconds(1000000000LL * i / rate));
+                lastSent = Clock::now();
+                sender.SendTo(port, datagramFor(from66, i));
+            }
+            const auto takenAt = progress.WaitFor(&Progress::taken, &Progress::lastTaken, first + rate,
+                                                  std::chrono::milliseconds(1500));
+            ok = takenAt && *takenAt - lastSent < std::chrono::milliseconds(100);
+        });
+        const bool last66 = (from66 + rate) % 2 == 1;  // the value the last datagram set
+        ok = ok && ws.TsTable.Value[66] == (last66 ? 1 : 0) &&
+             ui::FromQString(form.Top_Label6->text()) == (last66 ? forbiddenStar : forbidden);
+        // Let what is left arrive, so that the next round starts even.
+        QEventLoop settle;
+        QTimer::singleShot(300, &settle, &QEventLoop::quit);
+        settle.exec();
+        ok = ok && progress.Get(&Progress::taken) == first + rate &&
+             form.UDP->DroppedPacketCount() == droppedBefore;
+        std::printf("  %6d changing datagrams/s: %s\n", rate, ok ? "kept up" : "fell behind");
+        return ok;
+    };
+    int best = 0;
+    int failed = 0;
+    for (int rate = 250; rate <= 64000; rate *= 2) {
+        if (keepsUp(rate)) {
+            best = rate;
+        } else {
+            failed = rate;
+            break;
+        }
+    }
+    for (int step = 0; step < 3 && failed > best + best / 8; ++step) {
+        const int rate = (best + failed) / 2;
+        if (keepsUp(rate))
+            best = rate;
+        else
+            failed = rate;
+    }
+    std::printf("highest sustained rate kept up with: %d changing datagrams/s (goal: >= %d) %s\n", best,
+                kRateGoal, best >= kRateGoal ? "MET" : "MISSED");
+    ::close(sink);
+    return 0;
+}
