@@ -716,6 +716,20 @@ void MainWindowTest::editorColouring() {
     QCOMPARE(CharColour(f, 0, 3), Q(col::kBlack));  // AND
     QCOMPARE(CharColour(f, 0, 0), Q(col::kRed));    // V1 holds 0
 
+    // The same text typed again comes plain; the next refresh colours it again.
+    TypeLogic(f, "V1=AND(S1,~S1,S2,S3)");
+    QCOMPARE(CharColour(f, 0, 7), Q(col::kBlack));
+    Enter(f.Block_Name);
+    QCOMPARE(CharColour(f, 0, 7), Q(col::kGreen));
+    QCOMPARE(CharColour(f, 0, 17), Q(col::kGrey));
+    // A TS edit recolours its operand and leaves the others as they are.
+    QTest::mouseClick(f.TS_Grid, Qt::LeftButton, {}, CellCentre(f, ColumnOf(f, 2), 1));
+    QTest::keyClick(f.TS_Grid, '1');
+    QCOMPARE(CharColour(f, 0, 14), Q(col::kGreen));
+    QCOMPARE(CharColour(f, 0, 7), Q(col::kGreen));
+    QCOMPARE(CharColour(f, 0, 10), Q(col::kRed));
+    QCOMPARE(CharColour(f, 0, 13), Q(col::kBlack));  // the comma
+
     // "Подсветка текста" off: plain black text; on again: coloured again.
     ClickBox(f, f.Check_Color);
     QCOMPARE(CharColour(f, 0, 7), Q(col::kBlack));
