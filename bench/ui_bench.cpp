@@ -1,0 +1,209 @@
+// The main window on the heaviest configuration the tool can hold: how long one display refresh
+// of the current block takes as the window does it, and how long a TS typed into the grid takes
+// to reach the verdict label. The goal for both is well inside one 16 ms frame.
+//
+// The configuration: all 32 blocks with 40 lines on each side, every line close to the
+// 100 characters the parser reads, the 256 TS all referenced by the logic on view, and the
+// current block forbidden on both sides so that its candidate search tries every marked TS.
+// It is applied as the configuration viewer applies an edited text.
+//
+// Runs headless (QT_QPA_PLATFORM=offscreen unless the environment says otherwise).
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTextEdit>
+
+#include <cstdio>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "config_text.h"
+#include "dialogs.h"
+#include "main_window.h"
+#include "report.h"
+#include "signal_grids.h"
+#include "workspace.h"
+
+namespace {
+
+using interlock::kBlockCount;
+using interlock::kTsCount;
+
+constexpr int kLinesPerSide = 40;
+constexpr size_t kLineLimit = 100;
+
+// Appends operands "S17", "~S18", ... to `line` while the closed line stays within the limit.
+void FillOperands(std::string& line, int& next, std::mt19937& random) {
+    bool first = true;
+    for (;;) {
+        std::string operand = (random() % 3 == 0 ? "~S" : "S") + std::to_string(next);
+        if (line.size() + operand.size() + (first ? 0 : 1) + 1 > kLineLimit) break;
+        if (!first) line += ',';
+        line += operand;
+        first = false;
+        next = next % kTsCount + 1;
+    }
+    line += ')';
+}
+
+// One side of block n: 39 M lines, then the output line. The output reads S1 and ~S1, so it
+// stays 0 whatever one TS does, and the candidate search has to try every marked TS.
+void AddSide(storage::Lines& text, int n, int& next, std::mt19937& random) {
+    for (int i = 0; i < kLinesPerSide - 1; ++i) {
+        std::string line = "M" + std::to_string(i % 16 + 1) + (i % 2 ? "=OR(" : "=AND(");
+        FillOperands(line, next, random);
+        text.push_back(line);
+    }
+    std::string output = "V" + std::to_string(n) + "=AND(M1,M2,M3,M4,M5,M6,M7,M8,M9,M10,M11,M12,S1,~S1,";
+    FillOperands(output, next, random);
+    text.push_back(output);
+}
+
+// The whole configuration as the text of a configuration file.
+storage::Lines WorstCaseText() {
+    std::mt19937 random(12345);
+    storage::Lines text{"@", "F=" + std::string(kTsCount, '0'), "#Server_Channel=0", "#Server_RTU=1"};
+    for (int k = 0; k < 8; ++k) {
+        std::string values = "#TS" + std::to_string(k) + "=";
+        for (int j = 0; j < 32; ++j) values += random() % 2 ? '1' : '0';
+        text.push_back(values);
+    }
+    int next = 1;
+    for (int n = 1; n <= kBlockCount; ++n) {
+        const std::string state = "S" + std::to_string(n + 2);
+        text.push_back("##" + std::to_string(n) + " - Q" + std::to_string(n));
+        text.push_back("#On->Off");
+        text.push_back("IF (" + state + ")");
+        AddSide(text, n, next, random);
+        text.push_back("END");
+        text.push_back("#Off->On");
+        text.push_back("IF (~" + state + ")");
+        AddSide(text, n, next, random);
+        text.push_back("END");
+    }
+    text.push_back("@");
+    return text;
+}
+
+// The program over a folder of its own, with the worst-case configuration applied.
+struct Program {
+    QTemporaryDir dir;
+    interlock::Workspace ws;
+    ui::ScriptedDialogs dialogs;
+    std::unique_ptr<ui::TForm1> form;
+
+    Program() {
+        QDir(dir.path()).mkdir("Temp");
+        form = std::make_unique<ui::TForm1>(ws, dialogs, dir.path().toStdString() + "/");
+        form->CreateSecondaryWindows();
+        form->show();
+        form->ApplyViewerText(WorstCaseText());
+        QApplication::processEvents();
+    }
+};
+
+Program& Shared() {
+    static Program* program = new Program;
+    return *program;
+}
+
+// (a) One refresh of the current block as the window does it: the fields into the workspace,
+// the verdict with the candidate search, then labels, tabs, grids and the editor colouring.
+void BM_Refresh(benchmark::State& state) {
+    Program& p = Shared();
+    for (auto _ : state) {
+        p.form->Pull();
+        interlock::RefreshBlockDisplay(p.ws);
+        p.form->Push();
+    }
+}
+BENCHMARK(BM_Refresh)->Unit(benchmark::kMillisecond);
+
+// (a') The same refresh painted: the window drawn once afterwards.
+void BM_RefreshPainted(benchmark::State& state) {
+    Program& p = Shared();
+    for (auto _ : state) {
+        p.form->Pull();
+        interlock::RefreshBlockDisplay(p.ws);
+        p.form->Push();
+        p.form->repaint();
+    }
+}
+BENCHMARK(BM_RefreshPainted)->Unit(benchmark::kMillisecond);
+
+// A block tab click back and forth: commit, show, and a new text in the editor each time.
+void BM_BlockTabClick(benchmark::State& state) {
+    Program& p = Shared();
+    int tab = 2;
+    for (auto _ : state) {
+        p.form->BlockTabClick(tab);
+        tab = tab == 2 ? 1 : 2;
+    }
+    if (p.ws.CurrentBlock != 1) p.form->BlockTabClick(1);
+}
+BENCHMARK(BM_BlockTabClick)->Unit(benchmark::kMillisecond);
+
+// (b) A TS typed into the grid: the value, all 32 blocks recalculated, the refresh, up to the
+// verdict label; "0" and "1" in turn so that every press changes the value.
+void BM_TsGridKey(benchmark::State& state) {
+    Program& p = Shared();
+    p.form->TS_Grid->SetCurrentCell(p.form->TS_Grid->ColumnCount() / 2, 1);
+    char key = '1';
+    for (auto _ : state) {
+        p.form->TsGridKey(key);
+        key = key == '1' ? '0' : '1';
+        benchmark::DoNotOptimize(p.form->Top_Label6->text().size());
+    }
+}
+BENCHMARK(BM_TsGridKey)->Unit(benchmark::kMillisecond);
+
+// (b') The same with the window drawn afterwards, so that the verdict is on screen.
+void BM_TsGridKeyPainted(benchmark::State& state) {
+    Program& p = Shared();
+    p.form->TS_Grid->SetCurrentCell(p.form->TS_Grid->ColumnCount() / 2, 1);
+    char key = '1';
+    for (auto _ : state) {
+        p.form->TsGridKey(key);
+        p.form->repaint();
+        key = key == '1' ? '0' : '1';
+    }
+}
+BENCHMARK(BM_TsGridKeyPainted)->Unit(benchmark::kMillisecond);
+
+// The engine's part of a TS edit alone, for comparison: recalculation and refresh, no widgets.
+void BM_EngineTsChange(benchmark::State& state) {
+    Program& p = Shared();
+    for (auto _ : state) {
+        p.ws.TsTable.Value[200] ^= 1;
+        interlock::RecalculateAll(p.ws);
+        interlock::RefreshBlockDisplay(p.ws);
+    }
+}
+BENCHMARK(BM_EngineTsChange)->Unit(benchmark::kMillisecond);
+
+void Describe() {
+    Program& p = Shared();
+    const interlock::Block& b = p.ws.CurrentBlockRef();
+    std::printf(
+        "current block %d: %zu ON / %zu OFF lines, %d TS in the grid, window height %d, verdict \"%s\"\n",
+        p.ws.CurrentBlock, b.OnLogic.size(), b.OffLogic.size(), p.form->TS_Grid->ColumnCount() - 1,
+        p.form->OuterHeight(), p.form->Top_Label6->text().toUtf8().constData());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    Describe();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
