@@ -118,15 +118,16 @@ private slots:
         int lines = -1;
         QElapsedTimer still;
         still.start();
-        QVERIFY(PumpUntil(
-            [&] {
-                if (rig.MemoLines() != lines || f.UDP->ReceiveQueueSize() != 0) {
-                    lines = rig.MemoLines();
-                    still.restart();
-                }
-                return still.elapsed() > 300;
-            },
-            20000));
+        QVERIFY2(PumpUntil(
+                     [&] {
+                         if (rig.MemoLines() != lines || f.UDP->ReceiveQueueSize() != 0) {
+                             lines = rig.MemoLines();
+                             still.restart();
+                         }
+                         return still.elapsed() > 300;
+                     },
+                     20000),
+                 "the window did not catch up with what it had queued");
         pulse.stop();
         const long peak = StatusKb("VmHWM");
         qInfo(

@@ -314,6 +314,29 @@ private slots:
         QCOMPARE(f.UDP->DroppedPacketCount(), uint64_t(0));
     }
 
+    // The receipt log keeps the newest lines only, one per datagram.
+    void logKeepsTheNewestLines() {
+        UdpPeer responder(kResponderPort);
+        Rig rig;
+        ui::TForm1& f = rig.Start();
+        f.Get_TS_Orvesk_TimerTimer();
+        QVERIFY(f.UDP->Bound());
+        QCOMPARE(rig.MemoLines(), 1);  // "Memo1"
+        const int count = ui::TForm1::kMemoLineLimit + 100;
+        for (int i = 0; i < count; ++i) {
+            QVERIFY(responder.SendTo(kProgramPort, "x" + std::to_string(i)));
+            // In steps the receive queue takes whole, so that no datagram is dropped.
+            if (i % 100 == 99 || i == count - 1) {
+                const std::string last = "x" + std::to_string(i);
+                QVERIFY(PumpUntil([&] { return rig.LastMemoLine() == last; }, 3000));
+            }
+        }
+        QCOMPARE(rig.MemoLines(), ui::TForm1::kMemoLineLimit);
+        QCOMPARE(ui::FromQString(f.Memo1->document()->firstBlock().text()),
+                 "x" + std::to_string(count - ui::TForm1::kMemoLineLimit));
+        QCOMPARE(f.UDP->DroppedPacketCount(), uint64_t(0));
+    }
+
     // With the settings "get" on, the start-up switches reception on without running the click:
     // the timer runs and the server reception is disabled.
     void settingsSwitchReceptionOnAtStartUp() {
