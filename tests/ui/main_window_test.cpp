@@ -338,6 +338,7 @@ private slots:
     void tsGridColumnsAndStateValue();
     void tsGridEdits();
     void tsGridRefusedEdits_data();
+    void tsEditRecalculatesAllBlocks();
     void tsGridRefusedEdits();
     void tsGridHeaderHint();
     void mGrid();
@@ -359,11 +360,13 @@ private slots:
     void autosaveBoxAndFailure();
     void startupRestore_data();
     void startupRestore();
+    void startupRestoreOfBadFile();
     void closeConfirmation();
     void exitAutosavesThenWritesSettings();
 
     void viewerShowsValuesAlways();
     void viewerApply();
+    void viewerApplyUnchanged();
     void viewerApplyDeclined();
     void viewerInvalidHeaderKeepsText();
     void viewerApplyKeepsCurrentBlock();
@@ -572,6 +575,7 @@ void MainWindowTest::groupTabsSwitchAndColour() {
     Click(f.Tab[2]);
     EnterBlock(f, "S7", "V18=AND(S1)", "V18=AND(S2)");
     QCOMPARE(LookOf(f.Tab[2]), NormalTab(true));
+    TypeInto(f.Block_Name, "Q18");  // typed only: the group switch commits it
 
     Click(f.Tab1_16);
     for (int i = 1; i <= 16; ++i) QCOMPARE(f.Tab[i]->Caption(), QString::number(i));
@@ -585,6 +589,7 @@ void MainWindowTest::groupTabsSwitchAndColour() {
     Click(f.Tab[2]);
     QCOMPARE(f.TS_State_Number->text(), QStringLiteral("S7"));
     QCOMPARE(EditorText(f), QStringLiteral("V18=AND(S2)"));
+    QCOMPARE(f.Block_Name->text(), QStringLiteral("Q18"));
 }
 
 void MainWindowTest::stateEntryAndViewTabs() {
@@ -1058,6 +1063,26 @@ void MainWindowTest::tsGridEdits() {
     QCOMPARE(f.Top_Label6->text(), QStringLiteral("разрешено"));
 }
 
+void MainWindowTest::tsEditRecalculatesAllBlocks() {
+    Rig rig;
+    TForm1& f = rig.Start();
+    SetTs(rig.ws, "T7 V7=1 V8=0");
+    rig.ws.TsTable.PairSecond[8] = 1;
+    Click(f.Tab[2]);
+    EnterBlock(f, "S7", "V2=AND(S1)", "V2=AND(S1)");
+    Click(f.Tab[1]);
+    EnterBlock(f, "S5", "", "V1=AND(S2,S8)");
+    QCOMPARE(LookOf(f.Tab[2]), NormalTab());
+    // TS 8 typed equal to TS 7: block 2's state pair turns invalid, and so does its tab.
+    QTest::mouseClick(f.TS_Grid, Qt::LeftButton, {}, CellCentre(f, ColumnOf(f, 8), 1));
+    QTest::keyClick(f.TS_Grid, '1');
+    QCOMPARE(LookOf(f.Tab[2]), RedTab());
+    QCOMPARE(LookOf(f.Tab1_16), Look(col::kRed, col::kWhite, false, true, 34));
+    QTest::keyClick(f.TS_Grid, '0');
+    QCOMPARE(LookOf(f.Tab[2]), NormalTab());
+    QCOMPARE(LookOf(f.Tab1_16), Look(col::kHighlight, col::kWhite, false, true, 34));
+}
+
 void MainWindowTest::tsGridRefusedEdits_data() {
     QTest::addColumn<bool>("changeTs");
     QTest::addColumn<int>("row");
@@ -1067,6 +1092,7 @@ void MainWindowTest::tsGridRefusedEdits_data() {
 
     QTest::newRow("editing off, key") << false << 1 << '1' << "2" << false;
     QTest::newRow("editing off, double-click") << false << 1 << ' ' << "2" << true;
+    QTest::newRow("editing off, number double-click: no hint") << false << 0 << ' ' << "2" << true;
     QTest::newRow("number row, key") << true << 0 << '1' << "2" << false;
     QTest::newRow("other key") << true << 1 << '2' << "2" << false;
     QTest::newRow("server pair second, key") << true << 1 << '1' << "8" << false;
@@ -1236,6 +1262,19 @@ void MainWindowTest::saveWarnsAndUsesDefaultName() {
     Click(f.Save_File_Button);
     QCOMPARE(rig.dialogs.Log().back().file.initialName, rig.Path("plant.blk"));
     QVERIFY(rig.Read("plant.blk").find("#TS0=") == std::string::npos);
+
+    // A file that cannot be created: the system's error in an error box; the name is kept.
+    rig.dialogs.ClearLog();
+    rig.dialogs.AnswerSaveFile(rig.Path("no such folder/plant.blk"));
+    Click(f.Save_File_Button);
+    const std::vector<interlock::Message> messages = rig.dialogs.Messages();
+    QCOMPARE(messages.size(), size_t(2));  // the warning, then the error
+    QCOMPARE(messages[1].caption, W("Ошибка"));
+    QCOMPARE(messages[1].icon, Icon::Error);
+    QVERIFY(!rig.Exists("no such folder/plant.blk"));
+    rig.dialogs.AnswerSaveFile(std::nullopt);
+    Click(f.Save_File_Button);
+    QCOMPARE(rig.dialogs.Log().back().file.initialName, rig.Path("no such folder/plant.blk"));
 }
 
 void MainWindowTest::saveCancelledRemembersName() {
@@ -1552,6 +1591,25 @@ void MainWindowTest::startupRestore() {
              QStringLiteral("Коммутационный аппарат: \"Q1\"\nВыходное реле №1\n\nФайл: \"-\""));
 }
 
+void MainWindowTest::startupRestoreOfBadFile() {
+    Rig rig("[File]\ntemp_last=2\n");
+    rig.Write("Temp/2.tmp", ConfigFile({"@", "#TS0=11111111111111111111111111111111", "##1 - Q1", "#On->Off",
+                                        "IF (S5)", "V1=AND(S1)", "END", "##40", "@"}));
+    TForm1& f = rig.Start();
+    QCOMPARE(
+        Boxes(rig.dialogs),
+        QStringList{Box(
+            "message box", "Ошибка при открытии файла",
+            "Некорректный файл конфигурации (задан недопустимый номер блокировки).\n\rЗагрузка остановлена.",
+            Icon::Error)});
+    QCOMPARE(f.windowTitle(), QStringLiteral("Оперативные блокировки Орвеск"));
+    QCOMPARE(EditorText(f), QString());
+    QCOMPARE(f.Block_Name->text(), QString());
+    QCOMPARE(f.TS_State_Number->text(), QStringLiteral("---"));
+    QCOMPARE(LookOf(f.Tab[1]), EmptyTab(true));
+    QCOMPARE(rig.ws.TsTable.Value[1], int16_t(0));
+}
+
 void MainWindowTest::closeConfirmation() {
     Rig rig;
     TForm1& f = rig.Start();
@@ -1652,6 +1710,27 @@ void MainWindowTest::viewerApply() {
     Click(f.Tab[2]);
     QCOMPARE(f.Block_Name->text(), QStringLiteral("Q2"));
     QCOMPARE(EditorText(f), QStringLiteral("V2=AND(S1)"));
+}
+
+void MainWindowTest::viewerApplyUnchanged() {
+    Rig rig;
+    TForm1& f = rig.Start();
+    EnterBlock(f, "S5", "", "V1=AND(S2)\n\nV1=AND(S3)  ", "Q1");
+    Click(f.Tab[2]);
+    EnterBlock(f, "S6", "", "", "Q2");  // a state signal, no logic
+    QCOMPARE(f.TS_State_Number->text(), QStringLiteral("S6"));
+    WithViewer(f, [&](ui::TView_File_Form& v) {
+        rig.dialogs.AnswerYesNo(true);
+        Click(v.Save_Button);
+    });
+    // What the text does not carry is gone: block 2's state signal, block 1's empty line and
+    // trailing blanks.
+    QCOMPARE(f.TS_State_Number->text(), QStringLiteral("---"));
+    QCOMPARE(f.Block_Name->text(), QStringLiteral("Q2"));
+    Click(f.Tab[1]);
+    QCOMPARE(EditorText(f), QStringLiteral("V1=AND(S2)\nV1=AND(S3)"));
+    QCOMPARE(f.Block_Name->text(), QStringLiteral("Q1"));
+    QCOMPARE(f.TS_State_Number->text(), QStringLiteral("S5"));
 }
 
 void MainWindowTest::viewerApplyDeclined() {
