@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <clocale>
 
+#include "cp1251.h"
 #include "dialogs.h"
 #include "file_io.h"
 #include "main_window.h"
@@ -13,7 +14,8 @@ int main(int argc, char* argv[]) {
     std::setlocale(LC_MESSAGES, "");
     interlock::Workspace workspace;
     ui::QtDialogs dialogs;
-    ui::TForm1 window(workspace, dialogs, storage::ExecutableDir());
+    // Paths are the program's text (Windows-1251) like every other text of it.
+    ui::TForm1 window(workspace, dialogs, cp1251::FromUtf8(storage::ExecutableDir()));
     app.setApplicationDisplayName(window.windowTitle());
     window.CreateSecondaryWindows();
     window.show();

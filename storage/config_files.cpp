@@ -48,7 +48,7 @@ std::string ErroneousBlocksWarning(const Workspace& ws) {
 WriteResult Save_Config_File(Workspace& ws, const std::string& path, bool withValues) {
     Lines lines;
     Write_Config_Text(ws, lines, withValues);
-    return WriteFileAtomically(path, JoinLines(lines));
+    return WriteFileAtomically(cp1251::ToUtf8(path), JoinLines(lines));
 }
 
 std::string MainCaption() { return cp1251::FromUtf8("Оперативные блокировки Орвеск"); }
@@ -58,7 +58,7 @@ LoadResult Load_Config_File(Workspace& ws, const std::string& path, Lines& backu
     LoadResult result;
     interlock::CommitEditor(ws, ws.CurrentBlock);
     Write_Config_Text(ws, backup, true);
-    ReadResult file = ReadWholeFile(path);
+    ReadResult file = ReadWholeFile(cp1251::ToUtf8(path));
     if (!file) {
         result.fileError = file.error;
         return result;

@@ -4,6 +4,10 @@
 // file name, saving and loading with a backup, and the numbered temporary autosave.
 // The file dialogs and message boxes belong to the window; these operations get the chosen
 // names and hand back what must be shown.
+//
+// File names here are the program's text (Windows-1251), as the dialogs hand them over and as
+// ConfigFileName and the settings keep them; they become file-system names (UTF-8) only when a
+// file is opened.
 
 #include <cstdint>
 #include <optional>

@@ -26,7 +26,10 @@
 #include "report.h"
 #include "settings.h"
 #include "engine_texts.h"
+#include "form1_server_controls.h"
 #include "signal_grids.h"
+#include "templates_form.h"
+#include "ts_captions_form.h"
 #include "view_file_form.h"
 #include "widgets.h"
 
@@ -389,9 +392,6 @@ void TForm1::BuildWidgets() {
     Load_File_Button = command(QStringLiteral("Загрузить из файла"), 164);
     Save_File_Button = command(QStringLiteral("Сохранить в файл"), 196);
     Nullify_Button = command(QStringLiteral("Обнулить блок"), 244);
-    // The templates and the TS list windows are not part of this build yet.
-    Templates_Button->setEnabled(false);
-    Show_TS_Captions_Button->setEnabled(false);
 
     Check_Color = MakeCheck(Settings_Panel, QStringLiteral("Подсветка текста"),
                             QStringLiteral("Подсветка переменных в тексте логики"), QRect(12, 0, 190, 25));
@@ -432,9 +432,6 @@ void TForm1::BuildWidgets() {
                                        QStringLiteral("Принять наименования ТС"), QRect(0, 52, 185, 25));
     Check_Get_TS_Server = MakeCheck(Server_Panel, QStringLiteral("Принимать данные ТС"),
                                     QStringLiteral("Принимать данные ТС с сервера ОИК"), QRect(0, 78, 185, 25));
-    // Reception from the RTU and the server link are not part of this build yet.
-    Check_Get_TS_Orvesk->setEnabled(false);
-    Check_Server->setEnabled(false);
 
     TS_Grid = new TsGridWidget(this);
     TS_Grid->setGeometry(0, 496, 753, 67);
@@ -480,18 +477,22 @@ void TForm1::ConnectHandlers() {
     connect(View_File_Button, &TColorButton::onclick, this, &TForm1::View_File_ButtonClick);
     connect(Load_File_Button, &TColorButton::onclick, this, &TForm1::Load_File_ButtonClick);
     connect(Save_File_Button, &TColorButton::onclick, this, &TForm1::Save_File_ButtonClick);
+    connect(Templates_Button, &TColorButton::onclick, this, &TForm1::Templates_ButtonClick);
+    connect(Show_TS_Captions_Button, &TColorButton::onclick, this, &TForm1::Show_TS_Captions_ButtonClick);
     connect(Check_Color, &QCheckBox::toggled, this, &TForm1::Check_ColorClick);
     connect(Check_Show_TS, &QCheckBox::toggled, this, &TForm1::Check_Show_TSClick);
     connect(Check_Change_TS, &QCheckBox::toggled, this, &TForm1::Check_Change_TSClick);
     connect(Check_Show_M, &QCheckBox::toggled, this, &TForm1::Check_Show_MClick);
     connect(Check_Save_Temp, &QCheckBox::toggled, this, &TForm1::Check_Save_TempClick);
     connect(Temp_Saver, &QTimer::timeout, this, &TForm1::Temp_SaverTimer);
+    SetUpRtuExchange();
+    SetUpServerLink();
 }
 
 // ---- Settings ----
 
 void TForm1::Load_Settings() {
-    storage::Settings s = storage::LoadSettings(exeDir_ + "settings.ini");
+    storage::Settings s = storage::LoadSettings(cp1251::ToUtf8(exeDir_) + "settings.ini");
     Check_Color->setChecked(s.color);
     Check_Show_TS->setChecked(s.ts_show);
     // The only reaction not held back at start-up: TS editing on brings the TS display back.
@@ -510,14 +511,16 @@ void TForm1::Load_Settings() {
 
     Temp_Saver->setInterval(120000);
     if (Check_Save_Temp->isChecked()) Temp_Saver->start(); else Temp_Saver->stop();
-    // No server link in this build: the link stays down, as after an unchecked "connect".
-    Check_Server->setChecked(false);
-    Check_Get_TS_Server->setChecked(false);
-    Check_Get_Names_Server->setChecked(false);
-    // No RTU exchange in this build either.
-    Check_Get_TS_Orvesk->setChecked(false);
-    Get_TS_Orvesk_Timer->stop();
-    Get_TS_Server_Timer->stop();
+    // The server link: connect without prompting, or leave both server reception boxes off.
+    ServerStartUpConnect();
+    // Reception from the RTU and from the server exclude each other: the server wins.
+    if (Check_Get_TS_Orvesk->isChecked() && Check_Get_TS_Server->isChecked()) Check_Get_TS_Orvesk->setChecked(false);
+    Check_Get_TS_Orvesk->setEnabled(!Check_Get_TS_Server->isChecked());
+    Check_Get_TS_Server->setEnabled(!Check_Get_TS_Orvesk->isChecked());
+    if (Check_Get_TS_Orvesk->isChecked()) Get_TS_Orvesk_Timer->start(); else Get_TS_Orvesk_Timer->stop();
+    if (Check_Get_TS_Server->isChecked()) Get_TS_Server_Timer->start(); else Get_TS_Server_Timer->stop();
+    // The names from the server, then one poll at once, as the boxes say.
+    ServerStartUpFetchAndPoll();
 }
 
 void TForm1::Save_Settings() {
@@ -538,7 +541,7 @@ void TForm1::Save_Settings() {
     s.channel = FromQString(Server_channel_Number->text());
     s.rtu = FromQString(Server_RTU_Number->text());
     // A settings file that cannot be written is simply not kept: nothing to tell at exit.
-    storage::SaveSettings(exeDir_ + "settings.ini", s, nullptr);
+    storage::SaveSettings(cp1251::ToUtf8(exeDir_) + "settings.ini", s, nullptr);
 }
 
 // ---- Moving data between the widgets and the workspace ----
@@ -783,6 +786,24 @@ void TForm1::View_File_ButtonClick() {
     viewFileForm_->exec();
 }
 
+void TForm1::Show_TS_Captions_ButtonClick() {
+    // Not modal: the main window stays usable. Showing the list refills it.
+    tsCaptionsForm_->show();
+    tsCaptionsForm_->raise();
+    tsCaptionsForm_->activateWindow();
+}
+
+void TForm1::FillTsList() {
+    if (tsCaptionsForm_) tsCaptionsForm_->FillTsList();
+}
+
+void TForm1::Templates_ButtonClick() {
+    // Modal: the window reads the library afresh and closes after one insertion.
+    Pull();
+    templatesForm_->Open();
+    Push();
+}
+
 void TForm1::ApplyViewerText(const storage::Lines& lines) {
     Pull();
     storage::Read_Config_Text(ws_, lines);
@@ -824,7 +845,7 @@ void TForm1::Load_File_ButtonClick() {
         ws_.ConfigFileName,
         {{W("Конфигурация (*.blk)"), "*.blk"}, {W("Временный файл (*.tmp)"), "*.tmp"}}, "blk");
     if (!chosen) return;
-    if (!storage::FileExists(*chosen)) {
+    if (!storage::FileExists(cp1251::ToUtf8(*chosen))) {
         dialogs_.Message({W("Указанный файл не найден."), W("Ошибка при открытии файла"), interlock::Icon::Error});
         return;
     }
@@ -896,6 +917,8 @@ void TForm1::Check_Save_TempClick() {
 
 void TForm1::CreateSecondaryWindows() {
     viewFileForm_ = new TView_File_Form(*this, dialogs_);
+    templatesForm_ = new TForm5(*this, dialogs_, exeDir_);
+    tsCaptionsForm_ = new TForm_TS_Captions(*this);
 }
 
 void TForm1::StartupRestore(TView_File_Form& viewer) {
@@ -903,7 +926,7 @@ void TForm1::StartupRestore(TView_File_Form& viewer) {
     interlock::ResetAllBlocks(ws_);
     ws_.CurrentBlock = 1;
     std::string temp = storage::TempFileName(exeDir_, tempCounter_);
-    if (Check_Save_Temp->isChecked() && storage::FileExists(temp)) {
+    if (Check_Save_Temp->isChecked() && storage::FileExists(cp1251::ToUtf8(temp))) {
         storage::Lines backup;
         storage::LoadResult r = storage::Load_Config_File(ws_, temp, backup);
         viewer.SetLines(backup);  // viewFileForm_ is set only once the viewer's creation is over
@@ -927,6 +950,9 @@ void TForm1::FormDestroy() {
     Save_Settings();
     delete viewFileForm_;
     viewFileForm_ = nullptr;
+    delete templatesForm_;
+    templatesForm_ = nullptr;
+    ServerClose();
 }
 
 }  // namespace ui

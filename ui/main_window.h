@@ -6,6 +6,7 @@
 
 #include <QWidget>
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -20,6 +21,12 @@ class QPlainTextEdit;
 class QTextEdit;
 class QTimer;
 class QFrame;
+class TfndUDPSocket;
+
+namespace acquisition {
+class ServerLink;
+class TmLibrary;
+}  // namespace acquisition
 
 namespace ui {
 
@@ -28,7 +35,10 @@ class TColorButton;
 class TsGridWidget;
 class MGridWidget;
 class TView_File_Form;
+class TForm5;
+class TForm_TS_Captions;
 class ClickableLabel;
+class TForm1ServerControls;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -39,7 +49,8 @@ public:
     static constexpr int kOuterWidth = 1200;
 
     // Runs the main window's part of the start-up (tables, tabs, settings, layout). `exeDir`
-    // is the folder of the program's files, ending in "/".
+    // is the folder of the program's files, ending in "/", as Windows-1251 text like every path
+    // the window keeps (file names become UTF-8 only where a file is opened).
     TForm1(interlock::Workspace& ws, Dialogs& dialogs, std::string exeDir, QWidget* parent = nullptr);
     ~TForm1() override;
 
@@ -54,6 +65,8 @@ public:
 
     interlock::Workspace& Ws() { return ws_; }
     TView_File_Form* ViewFileForm() const { return viewFileForm_; }
+    TForm5* TemplatesForm() const { return templatesForm_; }
+    TForm_TS_Captions* TsCaptionsForm() const { return tsCaptionsForm_; }
 
     // Widgets, named as the design names them (for the windows' tests and helpers).
     std::array<TColorButton*, 17> Tab{};  // Tab1..Tab16 at 1..16
@@ -104,6 +117,7 @@ public:
     QTimer* Temp_Saver = nullptr;
     QTimer* Get_TS_Orvesk_Timer = nullptr;
     QTimer* Get_TS_Server_Timer = nullptr;
+    TfndUDPSocket* UDP = nullptr;  // the RTU exchange's socket, 127.0.0.1:955
 
     // Handlers (public so that the other windows and the tests reach them as a click does).
     void BlockTabClick(int i);
@@ -121,7 +135,33 @@ public:
     void View_File_ButtonClick();
     void Load_File_ButtonClick();
     void Save_File_ButtonClick();
+    void Templates_ButtonClick();
     void Temp_SaverTimer();
+    void Show_TS_Captions_ButtonClick();
+
+    // Refills the TS list window, shown or hidden (after TS values have changed).
+    void FillTsList();
+
+    // The RTU exchange: reception on/off, the request timer, one request, the socket's
+    // data-available event and the application of one datagram.
+    static constexpr int kMemoLineLimit = 1000;        // newest receipt log lines kept in Memo1
+    static constexpr int kRtuReceiveQueueLimit = 256;  // datagrams waiting while the window is busy
+    void Check_Get_TS_OrveskClick();
+    void Get_TS_Orvesk_TimerTimer();
+    void SendTsRequest(int8_t group);
+    void UDPDataAvailable();
+    void ReceiveTsData(const std::string& text);
+    int8_t RtuRequestGroup() const { return rtuGroup_; }
+    // For tests and benchmarks only: listen on another local port and send the requests to
+    // another port (the program always uses 955 and 956). Takes effect before the first binding.
+    void SetRtuPorts(const std::string& localPort, const std::string& requestPort);
+
+    // The telemechanics server link: the handlers of its boxes and its poll timer.
+    void Check_ServerClick();
+    void Check_Get_Names_ServerClick();
+    void Check_Get_TS_ServerClick();
+    void Get_TS_Server_TimerTimer();
+    acquisition::ServerLink& Server();
 
     // Applies the text edited in the configuration viewer (after its confirmation).
     void ApplyViewerText(const storage::Lines& lines);
@@ -165,6 +205,27 @@ private:
     std::string serverName_;
     bool destroyed_ = false;
     TView_File_Form* viewFileForm_ = nullptr;
+    TForm5* templatesForm_ = nullptr;
+    TForm_TS_Captions* tsCaptionsForm_ = nullptr;  // a child window, deleted with this one
+    // RTU exchange: the group of the next request, the responder's port, the read error box.
+    void SetUpRtuExchange();
+    void RtuReadFailed();
+    void RtuRecalculate();
+    int8_t rtuGroup_ = 0;
+    std::string rtuRequestPort_ = "956";
+    bool rtuErrorBoxOpen_ = false;
+    bool rtuRecalcPending_ = false;  // values changed, the recalculation waits for the queue
+    std::chrono::steady_clock::time_point rtuPendingSince_;
+    // Telemechanics server link: the access library, the link and the controls it sets.
+    void SetUpServerLink();
+    void RunServerOperation(void (acquisition::ServerLink::*operation)());
+    void ServerStartUpConnect();
+    void ServerStartUpFetchAndPoll();
+    void ServerClose();
+    std::unique_ptr<acquisition::TmLibrary> tmLibrary_;
+    std::unique_ptr<TForm1ServerControls> serverControls_;
+    std::unique_ptr<acquisition::ServerLink> serverLink_;
+    int serverDepth_ = 0;
 };
 
 }  // namespace ui
