@@ -53,7 +53,7 @@ std::optional<int32_t> ParseInt(std::string_view text) {
     return static_cast<int32_t>(magnitude);
 }
 
-bool IsIntInRange(std::string_view text, int32_t lo, int32_t hi, int32_t* value) {
+bool detail::IsIntInRangeGeneral(std::string_view text, int32_t lo, int32_t hi, int32_t* value) {
     if (text.empty()) return false;
     std::optional<int32_t> v = ParseInt(text);
     if (!v || *v < lo || *v > hi) return false;

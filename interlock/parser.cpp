@@ -84,12 +84,13 @@ std::optional<LineError> ParseLine(Workspace& ws, Block& block, Side side, std::
     }
 
     // Operation: between "=" and the first "(".
-    size_t opStart = j + 1;
-    size_t bracket = line.find('(', opStart);
-    std::string_view op = line.substr(opStart, (bracket == std::string_view::npos ? len : bracket) - opStart);
+    const size_t opStart = j + 1;
+    size_t bracket = opStart;
+    while (bracket < len && line[bracket] != '(') ++bracket;
+    std::string_view op = line.substr(opStart, bracket - opStart);
     if (op.empty()) return LineError{tx.noOperation};
     std::string_view opCut = op.substr(0, std::min<size_t>(op.size(), 15));
-    if (bracket == std::string_view::npos) return LineError{Quoted(tx.badOperationPrefix, opCut)};
+    if (bracket == len) return LineError{Quoted(tx.badOperationPrefix, opCut)};
     bool negated = false;
     std::string_view opName = opCut;
     if (!opName.empty() && opName.front() == '~') {
@@ -112,10 +113,17 @@ std::optional<LineError> ParseLine(Workspace& ws, Block& block, Side side, std::
     bool closed = false;
     do {
         if (closed) return LineError{tx.dataAfterBracket};
-        size_t q = p < len ? p + 1 : p;
-        while (q < len && line[q] != ')' && line[q] != ',') ++q;
-        std::string_view operand = line.substr(std::min(p, len), q - std::min(p, len));
-        if (operand.find('(') != std::string_view::npos) return LineError{tx.repeatedBracket};
+        // The first character is taken whatever it is; "(" anywhere in the operand is an error.
+        const size_t start = std::min(p, len);
+        bool opening = start < len && line[start] == '(';
+        size_t q = start < len ? start + 1 : start;
+        for (; q < len; ++q) {
+            const char c = line[q];
+            if (c == ')' || c == ',') break;
+            if (c == '(') opening = true;
+        }
+        std::string_view operand = line.substr(start, q - start);
+        if (opening) return LineError{tx.repeatedBracket};
         if (operand.empty() || operand == "~" || operand == ",~") return LineError{tx.emptyVariable};
         if (q < len && line[q] == ')') closed = true;
         bool inverted = false;
@@ -364,11 +372,12 @@ void ParseLogic(Workspace& ws, Block& block, Side side) {
     ParseState st;
 
     for (const std::string& full : f.Logic) {
-        std::string line = full.substr(0, std::min(full.size(), kLogicLineLimit));
+        const std::string_view line(full.data(), std::min(full.size(), kLogicLineLimit));
         if (std::optional<LineError> e = ParseLine(ws, block, side, line, st)) {
             // A logic that stops at an error has no verdict.
             f.Result = 0;
-            ReportLogicError(ws, block, e->message, &line, side);
+            const std::string cut(line);
+            ReportLogicError(ws, block, e->message, &cut, side);
             return;
         }
     }
