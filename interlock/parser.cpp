@@ -188,142 +188,198 @@ std::string CandidateEntry(const Workspace& ws, int n) {
 struct FlipOperand {
     enum Kind : uint8_t { None, Ts, M } kind = None;  // None: an operand that reads as 0
     bool inverted = false;
-    int n = 0;
+    int16_t n = 0;
 };
 
-// One line as the re-evaluation reads it: lines it passes over are left out.
+// One line as the re-evaluation reads it: lines it passes over are left out. Its operands are
+// operands_[first, last) of the evaluator.
 struct FlipLine {
     bool isM = false;
     int target = 1;
     bool isAnd = false;
     bool negated = false;
-    std::vector<FlipOperand> operands;
+    uint32_t first = 0;
+    uint32_t last = 0;
     std::bitset<kTsCount + 1> tsRead;  // the TS the line reads
     uint32_t mRead = 0;                // bit n: the line reads M n
 };
 
-// Decodes a logic for the re-evaluation, once, so that trying every marked TS does not read the
-// text again for each of them. The re-evaluation reads leniently: lines without "=" or "(" are
-// passed over, numbers that do not read are taken as 1, any operation other than AND is an OR,
-// and operands after the closing bracket are ignored.
-std::vector<FlipLine> DecodeForFlip(const std::vector<std::string>& logic) {
-    std::vector<FlipLine> decoded;
-    for (const std::string& full : logic) {
-        std::string_view line(full.data(), std::min(full.size(), kLogicLineLimit));
-        if (line.empty() || (line[0] != 'V' && line[0] != 'M')) continue;
-        const size_t len = line.size();
-        size_t eq = line.find('=');
-        if (eq == std::string_view::npos) continue;
-        size_t bracket = line.find('(', eq + 1);
-        if (bracket == std::string_view::npos) continue;
-
-        FlipLine out;
-        out.isM = line[0] == 'M';
-        int32_t target = 0;
-        out.target = IsIntInRange(line.substr(1, eq - 1), 1, kTsCount, &target) ? target : 1;
-        std::string_view op = line.substr(eq + 1, bracket - eq - 1);
-        out.negated = !op.empty() && op.front() == '~';
-        if (out.negated) op.remove_prefix(1);
-        out.isAnd = op == "AND";
-
-        size_t p = bracket + 1;
-        while (p < len) {
-            size_t q = p + 1;
-            while (q < len && line[q] != ')' && line[q] != ',') ++q;
-            std::string_view operand = line.substr(p, q - p);
-            FlipOperand o;
-            o.inverted = !operand.empty() && operand.front() == '~';
-            if (o.inverted) operand.remove_prefix(1);
-            if (!operand.empty()) {
-                int32_t n = 0;
-                o.n = IsIntInRange(operand.substr(1), 1, kTsCount, &n) ? n : 1;
-                char letter = operand.front();
-                if (letter == 'S' || letter == 'D') {
-                    o.kind = FlipOperand::Ts;
-                    out.tsRead.set(o.n);
-                } else if (letter == 'M') {
-                    o.kind = FlipOperand::M;
-                    if (o.n <= kMCount) out.mRead |= 1u << o.n;
-                }
-            }
-            out.operands.push_back(o);
-            if (q < len && line[q] == ')') break;
-            p = q + 1;
-        }
-        decoded.push_back(std::move(out));
-    }
-    return decoded;
-}
-
-// One decoded line with the M values m and TS k complemented (k = 0: none); marks every TS it
-// reads in UsedInLogic.
-uint8_t EvaluateFlipLine(Workspace& ws, const FlipLine& line, const std::array<uint8_t, kMCount + 1>& m, int k) {
-    uint8_t acc = line.isAnd ? 1 : 0;
-    bool decided = false;
-    for (const FlipOperand& o : line.operands) {
-        uint8_t value = 0;
-        if (o.kind == FlipOperand::Ts) {
-            value = static_cast<uint8_t>(ws.TsTable.Value[o.n] & 0xFF);
-            if (o.inverted) value ^= 1;
-            if (o.n == k) value ^= 1;
-            ws.TsTable.UsedInLogic[o.n] = 1;
-        } else if (o.kind == FlipOperand::M) {
-            value = (o.n <= kMCount && m[o.n] == 1) ? 1 : 0;
-            if (o.inverted) value ^= 1;
-        }
-        Fold(line.isAnd, value, acc, decided);
-    }
-    if (line.negated) acc ^= 1;
-    return acc;
-}
-
-// The re-evaluation of one logic for many TS: the logic is decoded and evaluated once without
-// any change, and each TS tried re-evaluates only the lines that read it or read an M variable
-// whose value it changed. Every other line gives the value it gave without the change.
+// The re-evaluation of one logic for many TS. The logic is decoded once and evaluated once
+// without any change; each TS tried starts at the first line that reads it, from the M values
+// the unchanged run had there, re-evaluates only the lines that read it or read an M variable
+// whose value it changed, and stops as soon as no M variable differs and no later line reads
+// it: every other line gives the value it gave without the change.
+//
+// The re-evaluation reads leniently: lines without "=" or "(" are passed over, numbers that do
+// not read are taken as 1, any operation other than AND is an OR, and operands after the
+// closing bracket are ignored.
 class FlipEvaluator {
 public:
-    FlipEvaluator(Workspace& ws, const std::vector<std::string>& logic) : ws_(ws), lines_(DecodeForFlip(logic)) {
-        std::array<uint8_t, kMCount + 1> m{};
+    // Decodes and evaluates the logic unchanged, which marks every TS it reads in UsedInLogic.
+    FlipEvaluator(Workspace& ws, const std::vector<std::string>& logic) : ws_(ws) {
+        Decode(logic);
+        firstLine_.fill(-1);
+        lastLine_.fill(-1);
+        for (size_t i = 0; i < lines_.size(); ++i) {
+            for (uint32_t j = lines_[i].first; j < lines_[i].last; ++j) {
+                const FlipOperand& o = operands_[j];
+                if (o.kind != FlipOperand::Ts) continue;
+                if (firstLine_[o.n] < 0) firstLine_[o.n] = static_cast<int16_t>(i);
+                lastLine_[o.n] = static_cast<int16_t>(i);
+            }
+        }
+
+        Run run;
+        before_.reserve(lines_.size());
         base_.reserve(lines_.size());
         for (const FlipLine& line : lines_) {
-            uint8_t acc = EvaluateFlipLine(ws_, line, m, 0);
+            before_.push_back(run);
+            for (uint32_t j = line.first; j < line.last; ++j) {
+                if (operands_[j].kind == FlipOperand::Ts) ws_.TsTable.UsedInLogic[operands_[j].n] = 1;
+            }
+            const uint8_t acc = Evaluate(line, run.m, 0);
             base_.push_back(acc);
-            if (line.isM && line.target >= 1 && line.target <= kMCount) m[line.target] = acc;
+            Assign(line, acc, run);
+        }
+        baseAllows_ = run.outputSeen && run.output == 1;
+        // From line i on, the output of the unchanged run: set when a V line follows.
+        laterOutput_.assign(lines_.size() + 1, -1);
+        for (size_t i = lines_.size(); i-- > 0;) {
+            laterOutput_[i] = lines_[i].isM ? laterOutput_[i + 1]
+                                            : (laterOutput_[i + 1] >= 0 ? laterOutput_[i + 1] : base_[i]);
         }
     }
 
     // True when the logic, with TS k complemented, assigns 1 to its output.
     bool Allows(int k) const {
-        std::array<uint8_t, kMCount + 1> m{};
+        if (k < 1 || k > kTsCount || firstLine_[k] < 0) return baseAllows_;
+        const size_t first = static_cast<size_t>(firstLine_[k]);
+        const size_t last = static_cast<size_t>(lastLine_[k]);
+        Run run = before_[first];
         uint32_t changed = 0;  // bit n: M n differs from its value without the change
-        bool outputSeen = false;
-        uint8_t output = 0;
-        for (size_t i = 0; i < lines_.size(); ++i) {
-            const FlipLine& line = lines_[i];
-            const bool readsK = k >= 1 && k <= kTsCount && line.tsRead.test(static_cast<size_t>(k));
-            const bool affected = readsK || (line.mRead & changed) != 0;
-            const uint8_t acc = affected ? EvaluateFlipLine(ws_, line, m, k) : base_[i];
-            if (line.isM) {
-                if (line.target >= 1 && line.target <= kMCount) {
-                    m[line.target] = acc;
-                    if (acc != base_[i]) {
-                        changed |= 1u << line.target;
-                    } else {
-                        changed &= ~(1u << line.target);
-                    }
-                }
-            } else {
-                outputSeen = true;
-                output = acc;
+        for (size_t i = first; i < lines_.size(); ++i) {
+            if (i > last && changed == 0) {
+                // Nothing differs any more: the rest runs as without the change.
+                if (laterOutput_[i] >= 0) return laterOutput_[i] == 1;
+                break;
             }
+            const FlipLine& line = lines_[i];
+            const bool affected = line.tsRead.test(static_cast<size_t>(k)) || (line.mRead & changed) != 0;
+            const uint8_t acc = affected ? Evaluate(line, run.m, k) : base_[i];
+            if (line.isM && line.target >= 1 && line.target <= kMCount) {
+                if (acc != base_[i]) {
+                    changed |= 1u << line.target;
+                } else {
+                    changed &= ~(1u << line.target);
+                }
+            }
+            Assign(line, acc, run);
         }
-        return outputSeen && output == 1;
+        return run.outputSeen && run.output == 1;
     }
 
 private:
+    // The state of a run between two lines.
+    struct Run {
+        std::array<uint8_t, kMCount + 1> m{};
+        bool outputSeen = false;
+        uint8_t output = 0;
+    };
+
+    void Decode(const std::vector<std::string>& logic) {
+        lines_.reserve(logic.size());
+        for (const std::string& full : logic) {
+            std::string_view line(full.data(), std::min(full.size(), kLogicLineLimit));
+            if (line.empty() || (line[0] != 'V' && line[0] != 'M')) continue;
+            const size_t len = line.size();
+            size_t eq = line.find('=');
+            if (eq == std::string_view::npos) continue;
+            size_t bracket = eq + 1;
+            while (bracket < len && line[bracket] != '(') ++bracket;
+            if (bracket == len) continue;
+
+            FlipLine out;
+            out.isM = line[0] == 'M';
+            int32_t target = 0;
+            out.target = IsIntInRange(line.substr(1, eq - 1), 1, kTsCount, &target) ? target : 1;
+            std::string_view op = line.substr(eq + 1, bracket - eq - 1);
+            out.negated = !op.empty() && op.front() == '~';
+            if (out.negated) op.remove_prefix(1);
+            out.isAnd = op == "AND";
+            out.first = static_cast<uint32_t>(operands_.size());
+
+            size_t p = bracket + 1;
+            while (p < len) {
+                size_t q = p + 1;
+                while (q < len && line[q] != ')' && line[q] != ',') ++q;
+                std::string_view operand = line.substr(p, q - p);
+                FlipOperand o;
+                o.inverted = operand.front() == '~';
+                if (o.inverted) operand.remove_prefix(1);
+                if (!operand.empty()) {
+                    int32_t n = 0;
+                    o.n = static_cast<int16_t>(IsIntInRange(operand.substr(1), 1, kTsCount, &n) ? n : 1);
+                    char letter = operand.front();
+                    if (letter == 'S' || letter == 'D') {
+                        o.kind = FlipOperand::Ts;
+                        out.tsRead.set(static_cast<size_t>(o.n));
+                    } else if (letter == 'M') {
+                        o.kind = FlipOperand::M;
+                        if (o.n <= kMCount) out.mRead |= 1u << o.n;
+                    }
+                }
+                operands_.push_back(o);
+                if (q < len && line[q] == ')') break;
+                p = q + 1;
+            }
+            out.last = static_cast<uint32_t>(operands_.size());
+            lines_.push_back(out);
+        }
+    }
+
+    // One decoded line with the M values m and TS k complemented (k = 0: none). The operands
+    // after the one that decides the line are not looked at.
+    uint8_t Evaluate(const FlipLine& line, const std::array<uint8_t, kMCount + 1>& m, int k) const {
+        const auto& values = ws_.TsTable.Value;
+        uint8_t acc = line.isAnd ? 1 : 0;
+        for (uint32_t j = line.first; j < line.last; ++j) {
+            const FlipOperand& o = operands_[j];
+            uint8_t value = 0;
+            if (o.kind == FlipOperand::Ts) {
+                value = static_cast<uint8_t>(values[o.n] & 0xFF);
+                if (o.inverted) value ^= 1;
+                if (o.n == k) value ^= 1;
+            } else if (o.kind == FlipOperand::M) {
+                value = (o.n <= kMCount && m[o.n] == 1) ? 1 : 0;
+                if (o.inverted) value ^= 1;
+            }
+            if (line.isAnd ? value == 0 : value == 1) {
+                acc = line.isAnd ? 0 : 1;
+                break;
+            }
+        }
+        if (line.negated) acc ^= 1;
+        return acc;
+    }
+
+    static void Assign(const FlipLine& line, uint8_t acc, Run& run) {
+        if (line.isM) {
+            if (line.target >= 1 && line.target <= kMCount) run.m[line.target] = acc;
+        } else {
+            run.outputSeen = true;
+            run.output = acc;
+        }
+    }
+
     Workspace& ws_;
     std::vector<FlipLine> lines_;
-    std::vector<uint8_t> base_;  // the value of every line without any change
+    std::vector<FlipOperand> operands_;
+    std::array<int16_t, kTsCount + 1> firstLine_;  // the first line that reads TS n, or -1
+    std::array<int16_t, kTsCount + 1> lastLine_;   // the last line that reads TS n, or -1
+    std::vector<Run> before_;                      // the unchanged run before every line
+    std::vector<uint8_t> base_;                    // the value of every line without any change
+    std::vector<int8_t> laterOutput_;              // the unchanged output assigned from line i on, or -1
+    bool baseAllows_ = false;
 };
 
 void BuildSideCandidates(Workspace& ws, Block& block, Side side) {
