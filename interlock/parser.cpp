@@ -57,6 +57,36 @@ void RecordUnreliability(const Workspace& ws, int n, ParseState& st) {
     }
 }
 
+// The common operand, read in one walk: an optional "~", the letter S, D or M, then one to nine
+// decimal digits that read 1..256, ended by "," or ")" or the end of the line. On success `end`
+// is the position of the character that ended it. Any other operand, well formed or not, is
+// left to the general reading of the line procedure.
+bool ReadPlainOperand(std::string_view line, size_t start, size_t& end, bool& inverted, char& letter,
+                      int32_t& n) {
+    const size_t len = line.size();
+    size_t i = start;
+    const bool tilde = i < len && line[i] == '~';
+    if (tilde) ++i;
+    if (i >= len) return false;
+    const char c = line[i];
+    if (c != 'S' && c != 'D' && c != 'M') return false;
+    const size_t digits = ++i;
+    uint32_t v = 0;
+    while (i < len && i - digits < 9) {
+        const uint32_t digit = static_cast<uint32_t>(static_cast<unsigned char>(line[i])) - '0';
+        if (digit > 9) break;
+        v = v * 10 + digit;
+        ++i;
+    }
+    if (i == digits || v < 1 || v > static_cast<uint32_t>(kTsCount)) return false;
+    if (i < len && line[i] != ',' && line[i] != ')') return false;
+    end = i;
+    inverted = tilde;
+    letter = c;
+    n = static_cast<int32_t>(v);
+    return true;
+}
+
 // Checks and evaluates one line (already cut to 100 characters). Returns an error, if any.
 std::optional<LineError> ParseLine(Workspace& ws, Block& block, Side side, std::string_view line,
                                    ParseState& st) {
@@ -113,28 +143,35 @@ std::optional<LineError> ParseLine(Workspace& ws, Block& block, Side side, std::
     bool closed = false;
     do {
         if (closed) return LineError{tx.dataAfterBracket};
-        // The first character is taken whatever it is; "(" anywhere in the operand is an error.
         const size_t start = std::min(p, len);
-        bool opening = start < len && line[start] == '(';
-        size_t q = start < len ? start + 1 : start;
-        for (; q < len; ++q) {
-            const char c = line[q];
-            if (c == ')' || c == ',') break;
-            if (c == '(') opening = true;
-        }
-        std::string_view operand = line.substr(start, q - start);
-        if (opening) return LineError{tx.repeatedBracket};
-        if (operand.empty() || operand == "~" || operand == ",~") return LineError{tx.emptyVariable};
-        if (q < len && line[q] == ')') closed = true;
+        size_t q = 0;
         bool inverted = false;
-        if (operand.front() == '~') {
-            inverted = true;
-            operand.remove_prefix(1);
-        }
         int32_t n = 0;
-        if (!IsIntInRange(operand.substr(1), 1, kTsCount, &n)) return LineError{Quoted(tx.badInputPrefix, operand)};
+        char letter = 0;
+        if (!ReadPlainOperand(line, start, q, inverted, letter, n)) {
+            // The first character is taken whatever it is; "(" anywhere in the operand is an error.
+            bool opening = start < len && line[start] == '(';
+            q = start < len ? start + 1 : start;
+            for (; q < len; ++q) {
+                const char c = line[q];
+                if (c == ')' || c == ',') break;
+                if (c == '(') opening = true;
+            }
+            std::string_view operand = line.substr(start, q - start);
+            if (opening) return LineError{tx.repeatedBracket};
+            if (operand.empty() || operand == "~" || operand == ",~") return LineError{tx.emptyVariable};
+            if (operand.front() == '~') {
+                inverted = true;
+                operand.remove_prefix(1);
+            }
+            if (!IsIntInRange(operand.substr(1), 1, kTsCount, &n))
+                return LineError{Quoted(tx.badInputPrefix, operand)};
+            letter = operand.front();
+            if (letter != 'S' && letter != 'D' && letter != 'M')
+                return LineError{Quoted(tx.badOperandPrefix, operand)};
+        }
+        if (q < len && line[q] == ')') closed = true;
         uint8_t value = 0;
-        const char letter = operand.front();
         if (letter == 'S' || letter == 'D') {
             TsTableData& t = ws.TsTable;
             t.UsedInLogic[n] = 1;
@@ -149,14 +186,11 @@ std::optional<LineError> ParseLine(Workspace& ws, Block& block, Side side, std::
             value = static_cast<uint8_t>(t.Value[n] & 0xFF);
             if (inverted) value ^= 1;
             RecordUnreliability(ws, n, st);
-        } else if (letter == 'M') {
-            if (n < 1 || n > kMCount)
-                return LineError{Quoted(tx.badInputPrefix, "M" + std::to_string(n))};
+        } else {
+            if (n < 1 || n > kMCount) return LineError{Quoted(tx.badInputPrefix, "M" + std::to_string(n))};
             if (!st.assigned[n]) return LineError{Quoted(tx.unknownInputPrefix, "M" + std::to_string(n))};
             value = ws.MVariables.Value[n] == 1 ? 1 : 0;
             if (inverted) value ^= 1;
-        } else {
-            return LineError{Quoted(tx.badOperandPrefix, operand)};
         }
         Fold(isAnd, value, acc, decided);
         p = q + 1;
