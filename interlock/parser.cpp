@@ -4,7 +4,6 @@
 #include "parser.h"
 
 #include <algorithm>
-#include <bitset>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -234,15 +233,14 @@ struct FlipLine {
     bool negated = false;
     uint32_t first = 0;
     uint32_t last = 0;
-    std::bitset<kTsCount + 1> tsRead;  // the TS the line reads
-    uint32_t mRead = 0;                // bit n: the line reads M n
+    uint32_t mRead = 0;  // bit n: the line reads M n
 };
 
 // The re-evaluation of one logic for many TS. The logic is decoded once and evaluated once
-// without any change; each TS tried starts at the first line that reads it, from the M values
-// the unchanged run had there, re-evaluates only the lines that read it or read an M variable
-// whose value it changed, and stops as soon as no M variable differs and no later line reads
-// it: every other line gives the value it gave without the change.
+// without any change. A TS tried re-evaluates only the lines that read it or read an M variable
+// whose value it changed; while no M variable differs, the run jumps from one line that reads
+// the TS to the next, taking the M values and the output the unchanged run had there, and
+// once no later line reads it the rest gives what it gave unchanged.
 //
 // The re-evaluation reads leniently: lines without "=" or "(" are passed over, numbers that do
 // not read are taken as 1, any operation other than AND is an OR, and operands after the
@@ -252,29 +250,26 @@ public:
     // Decodes and evaluates the logic unchanged, which marks every TS it reads in UsedInLogic.
     FlipEvaluator(Workspace& ws, const std::vector<std::string>& logic) : ws_(ws) {
         Decode(logic);
-        firstLine_.fill(-1);
-        lastLine_.fill(-1);
-        for (size_t i = 0; i < lines_.size(); ++i) {
-            for (uint32_t j = lines_[i].first; j < lines_[i].last; ++j) {
-                const FlipOperand& o = operands_[j];
-                if (o.kind != FlipOperand::Ts) continue;
-                if (firstLine_[o.n] < 0) firstLine_[o.n] = static_cast<int16_t>(i);
-                lastLine_[o.n] = static_cast<int16_t>(i);
-            }
-        }
+        IndexReaders();
 
         Run run;
+        int32_t lastOutput = -1;
         before_.reserve(lines_.size());
         base_.reserve(lines_.size());
-        for (const FlipLine& line : lines_) {
+        outputBefore_.reserve(lines_.size() + 1);
+        for (size_t i = 0; i < lines_.size(); ++i) {
+            const FlipLine& line = lines_[i];
             before_.push_back(run);
+            outputBefore_.push_back(lastOutput);
             for (uint32_t j = line.first; j < line.last; ++j) {
                 if (operands_[j].kind == FlipOperand::Ts) ws_.TsTable.UsedInLogic[operands_[j].n] = 1;
             }
             const uint8_t acc = Evaluate(line, run.m, 0);
             base_.push_back(acc);
             Assign(line, acc, run);
+            if (!line.isM) lastOutput = static_cast<int32_t>(i);
         }
+        outputBefore_.push_back(lastOutput);
         baseAllows_ = run.outputSeen && run.output == 1;
         // From line i on, the output of the unchanged run: set when a V line follows.
         laterOutput_.assign(lines_.size() + 1, -1);
@@ -286,19 +281,33 @@ public:
 
     // True when the logic, with TS k complemented, assigns 1 to its output.
     bool Allows(int k) const {
-        if (k < 1 || k > kTsCount || firstLine_[k] < 0) return baseAllows_;
-        const size_t first = static_cast<size_t>(firstLine_[k]);
-        const size_t last = static_cast<size_t>(lastLine_[k]);
-        Run run = before_[first];
+        if (k < 1 || k > kTsCount || readerStart_[k] == readerStart_[k + 1]) return baseAllows_;
+        const uint32_t* reader = readers_.data() + readerStart_[k];
+        const uint32_t* const readersEnd = readers_.data() + readerStart_[k + 1];
+        size_t i = *reader;
+        Run run = before_[i];
         uint32_t changed = 0;  // bit n: M n differs from its value without the change
-        for (size_t i = first; i < lines_.size(); ++i) {
-            if (i > last && changed == 0) {
-                // Nothing differs any more: the rest runs as without the change.
-                if (laterOutput_[i] >= 0) return laterOutput_[i] == 1;
-                break;
+        while (i < lines_.size()) {
+            while (reader != readersEnd && *reader < i) ++reader;
+            const bool readsK = reader != readersEnd && *reader == i;
+            if (changed == 0 && !readsK) {
+                if (reader == readersEnd) {
+                    // Nothing differs any more: the rest runs as without the change.
+                    if (laterOutput_[i] >= 0) return laterOutput_[i] == 1;
+                    break;
+                }
+                // Up to the next line that reads k every line gives its unchanged value.
+                const size_t next = *reader;
+                run.m = before_[next].m;
+                if (outputBefore_[next] >= static_cast<int32_t>(i)) {
+                    run.outputSeen = true;
+                    run.output = before_[next].output;
+                }
+                i = next;
+                continue;
             }
             const FlipLine& line = lines_[i];
-            const bool affected = line.tsRead.test(static_cast<size_t>(k)) || (line.mRead & changed) != 0;
+            const bool affected = readsK || (line.mRead & changed) != 0;
             const uint8_t acc = affected ? Evaluate(line, run.m, k) : base_[i];
             if (line.isM && line.target >= 1 && line.target <= kMCount) {
                 if (acc != base_[i]) {
@@ -308,6 +317,7 @@ public:
                 }
             }
             Assign(line, acc, run);
+            ++i;
         }
         return run.outputSeen && run.output == 1;
     }
@@ -356,7 +366,6 @@ private:
                     char letter = operand.front();
                     if (letter == 'S' || letter == 'D') {
                         o.kind = FlipOperand::Ts;
-                        out.tsRead.set(static_cast<size_t>(o.n));
                     } else if (letter == 'M') {
                         o.kind = FlipOperand::M;
                         if (o.n <= kMCount) out.mRead |= 1u << o.n;
@@ -368,6 +377,33 @@ private:
             }
             out.last = static_cast<uint32_t>(operands_.size());
             lines_.push_back(out);
+        }
+    }
+
+    // For every TS the lines that read it, in order: readers_[readerStart_[k], readerStart_[k + 1]).
+    void IndexReaders() {
+        readerStart_.fill(0);
+        std::array<uint32_t, kTsCount + 2> lastReader;
+        lastReader.fill(UINT32_MAX);
+        for (uint32_t i = 0; i < lines_.size(); ++i) {
+            for (uint32_t j = lines_[i].first; j < lines_[i].last; ++j) {
+                const FlipOperand& o = operands_[j];
+                if (o.kind != FlipOperand::Ts || lastReader[o.n] == i) continue;
+                lastReader[o.n] = i;
+                ++readerStart_[o.n + 1];
+            }
+        }
+        for (int k = 1; k <= kTsCount + 1; ++k) readerStart_[k] += readerStart_[k - 1];
+        readers_.resize(readerStart_[kTsCount + 1]);
+        std::array<uint32_t, kTsCount + 2> fill = readerStart_;
+        lastReader.fill(UINT32_MAX);
+        for (uint32_t i = 0; i < lines_.size(); ++i) {
+            for (uint32_t j = lines_[i].first; j < lines_[i].last; ++j) {
+                const FlipOperand& o = operands_[j];
+                if (o.kind != FlipOperand::Ts || lastReader[o.n] == i) continue;
+                lastReader[o.n] = i;
+                readers_[fill[o.n]++] = i;
+            }
         }
     }
 
@@ -408,11 +444,12 @@ private:
     Workspace& ws_;
     std::vector<FlipLine> lines_;
     std::vector<FlipOperand> operands_;
-    std::array<int16_t, kTsCount + 1> firstLine_;  // the first line that reads TS n, or -1
-    std::array<int16_t, kTsCount + 1> lastLine_;   // the last line that reads TS n, or -1
-    std::vector<Run> before_;                      // the unchanged run before every line
-    std::vector<uint8_t> base_;                    // the value of every line without any change
-    std::vector<int8_t> laterOutput_;              // the unchanged output assigned from line i on, or -1
+    std::array<uint32_t, kTsCount + 2> readerStart_;  // see IndexReaders
+    std::vector<uint32_t> readers_;
+    std::vector<int32_t> outputBefore_;  // the last V line before line i, or -1
+    std::vector<Run> before_;            // the unchanged run before every line
+    std::vector<uint8_t> base_;          // the value of every line without any change
+    std::vector<int8_t> laterOutput_;    // the unchanged output assigned from line i on, or -1
     bool baseAllows_ = false;
 };
 

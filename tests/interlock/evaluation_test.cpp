@@ -210,6 +210,11 @@ INSTANTIATE_TEST_SUITE_P(
                       FlipCase{"NoOutput", {"M1=OR(S1)"}, {{1, 0}}, 1, false},
                       FlipCase{"LaterOutputUnchanged", {"V1=AND(S1)", "M1=OR(S2)", "V1=AND(S2)"},
                                {{1, 0}, {2, 0}}, 1, false},
+                      // lines between two readers of the TS keep their unchanged M values and output
+                      FlipCase{"MBetweenReaders", {"M2=AND(S1,S3)", "M1=OR(S2)", "V1=AND(S1,M1)"},
+                               {{1, 0}, {2, 1}, {3, 0}}, 1, true},
+                      FlipCase{"OutputBetweenReaders", {"V1=AND(S1)", "V1=OR(S2)", "M1=AND(S1)"},
+                               {{1, 0}, {2, 0}}, 1, false},
                       FlipCase{"OtherLinesSkipped", {"X", "", " V1=AND(S9)", "V1=OR(S1)"}, {{1, 0}, {9, 1}}, 1, true},
                       FlipCase{"LastOutputCounts", {"V1=OR(S1)", "V1=AND(S2)"}, {{1, 1}, {2, 0}}, 3, false},
                       FlipCase{"BadNumberReadsTs1", {"V1=AND(S300)"}, {{1, 1}}, 5, true},
