@@ -56,29 +56,33 @@ void RecordUnreliability(const Workspace& ws, int n, ParseState& st) {
     }
 }
 
-// The common operand, read in one walk: an optional "~", the letter S, D or M, then one to nine
+uint32_t DigitValue(char c) { return static_cast<uint32_t>(static_cast<unsigned char>(c)) - '0'; }
+
+// The common operand, read in one walk: an optional "~", the letter S, D or M, then one to three
 // decimal digits that read 1..256, ended by "," or ")" or the end of the line. On success `end`
 // is the position of the character that ended it. Any other operand, well formed or not, is
 // left to the general reading of the line procedure.
 bool ReadPlainOperand(std::string_view line, size_t start, size_t& end, bool& inverted, char& letter,
                       int32_t& n) {
+    const char* const s = line.data();
     const size_t len = line.size();
     size_t i = start;
-    const bool tilde = i < len && line[i] == '~';
+    const bool tilde = i < len && s[i] == '~';
     if (tilde) ++i;
-    if (i >= len) return false;
-    const char c = line[i];
+    if (i + 1 >= len) return false;  // no room for the letter and a digit
+    const char c = s[i];
     if (c != 'S' && c != 'D' && c != 'M') return false;
-    const size_t digits = ++i;
-    uint32_t v = 0;
-    while (i < len && i - digits < 9) {
-        const uint32_t digit = static_cast<uint32_t>(static_cast<unsigned char>(line[i])) - '0';
-        if (digit > 9) break;
-        v = v * 10 + digit;
-        ++i;
+    uint32_t v = DigitValue(s[++i]);
+    if (v > 9) return false;
+    if (++i < len && DigitValue(s[i]) <= 9) {
+        v = v * 10 + DigitValue(s[i]);
+        if (++i < len && DigitValue(s[i]) <= 9) {
+            v = v * 10 + DigitValue(s[i]);
+            ++i;
+        }
     }
-    if (i == digits || v < 1 || v > static_cast<uint32_t>(kTsCount)) return false;
-    if (i < len && line[i] != ',' && line[i] != ')') return false;
+    if (i < len && s[i] != ',' && s[i] != ')') return false;  // a fourth digit or anything else
+    if (v < 1 || v > static_cast<uint32_t>(kTsCount)) return false;
     end = i;
     inverted = tilde;
     letter = c;
