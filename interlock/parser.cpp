@@ -46,7 +46,8 @@ void Fold(bool isAnd, uint8_t value, uint8_t& acc, bool& decided) {
 }
 
 void RecordUnreliability(const Workspace& ws, int n, ParseState& st) {
-    uint8_t code = ws.TsTable.Unreliability[n];
+    const uint8_t code = ws.TsTable.Unreliability[n];
+    if (code == 0) return;
     if (code == 1 && st.maxUnreliability < 2) {
         st.maxUnreliability = 1;
         st.unreliability[n] = 1;
@@ -90,10 +91,36 @@ bool ReadPlainOperand(std::string_view line, size_t start, size_t& end, bool& in
     return true;
 }
 
+// Any operand, by the rules of the line procedure: the first character is taken whatever it is,
+// then every character up to "," or ")" or the end of the line. Returns the operand's error, if
+// any; otherwise `end` is the position of the character that ended it.
+std::optional<LineError> ReadOperand(std::string_view line, size_t start, size_t& end, bool& inverted,
+                                     char& letter, int32_t& n, const EngineTexts& tx) {
+    const size_t len = line.size();
+    bool opening = start < len && line[start] == '(';  // "(" anywhere in the operand is an error
+    size_t q = start < len ? start + 1 : start;
+    for (; q < len; ++q) {
+        const char c = line[q];
+        if (c == ')' || c == ',') break;
+        if (c == '(') opening = true;
+    }
+    std::string_view operand = line.substr(start, q - start);
+    if (opening) return LineError{tx.repeatedBracket};
+    if (operand.empty() || operand == "~" || operand == ",~") return LineError{tx.emptyVariable};
+    inverted = operand.front() == '~';
+    if (inverted) operand.remove_prefix(1);
+    if (!IsIntInRange(operand.substr(1), 1, kTsCount, &n))
+        return LineError{Quoted(tx.badInputPrefix, operand)};
+    letter = operand.front();
+    if (letter != 'S' && letter != 'D' && letter != 'M')
+        return LineError{Quoted(tx.badOperandPrefix, operand)};
+    end = q;
+    return std::nullopt;
+}
+
 // Checks and evaluates one line (already cut to 100 characters). Returns an error, if any.
 std::optional<LineError> ParseLine(Workspace& ws, Block& block, Side side, std::string_view line,
-                                   ParseState& st) {
-    const EngineTexts& tx = Texts();
+                                   ParseState& st, const EngineTexts& tx) {
     const size_t len = line.size();
     if (len == 0) return std::nullopt;
 
@@ -152,26 +179,7 @@ std::optional<LineError> ParseLine(Workspace& ws, Block& block, Side side, std::
         int32_t n = 0;
         char letter = 0;
         if (!ReadPlainOperand(line, start, q, inverted, letter, n)) {
-            // The first character is taken whatever it is; "(" anywhere in the operand is an error.
-            bool opening = start < len && line[start] == '(';
-            q = start < len ? start + 1 : start;
-            for (; q < len; ++q) {
-                const char c = line[q];
-                if (c == ')' || c == ',') break;
-                if (c == '(') opening = true;
-            }
-            std::string_view operand = line.substr(start, q - start);
-            if (opening) return LineError{tx.repeatedBracket};
-            if (operand.empty() || operand == "~" || operand == ",~") return LineError{tx.emptyVariable};
-            if (operand.front() == '~') {
-                inverted = true;
-                operand.remove_prefix(1);
-            }
-            if (!IsIntInRange(operand.substr(1), 1, kTsCount, &n))
-                return LineError{Quoted(tx.badInputPrefix, operand)};
-            letter = operand.front();
-            if (letter != 'S' && letter != 'D' && letter != 'M')
-                return LineError{Quoted(tx.badOperandPrefix, operand)};
+            if (std::optional<LineError> e = ReadOperand(line, start, q, inverted, letter, n, tx)) return e;
         }
         if (q < len && line[q] == ')') closed = true;
         uint8_t value = 0;
@@ -501,10 +509,11 @@ void ParseLogic(Workspace& ws, Block& block, Side side) {
     }
     std::fill(f.Unreliability.begin() + 1, f.Unreliability.end(), 0);
     ParseState st;
+    const EngineTexts& tx = Texts();
 
     for (const std::string& full : f.Logic) {
         const std::string_view line(full.data(), std::min(full.size(), kLogicLineLimit));
-        if (std::optional<LineError> e = ParseLine(ws, block, side, line, st)) {
+        if (std::optional<LineError> e = ParseLine(ws, block, side, line, st, tx)) {
             // A logic that stops at an error has no verdict.
             f.Result = 0;
             const std::string cut(line);
@@ -513,7 +522,7 @@ void ParseLogic(Workspace& ws, Block& block, Side side) {
         }
     }
     if (!st.outputAssigned) {
-        ReportLogicError(ws, block, Texts().noOutput, nullptr, side);
+        ReportLogicError(ws, block, tx.noOutput, nullptr, side);
         return;
     }
     f.Empty = false;
