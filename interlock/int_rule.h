@@ -18,8 +18,9 @@ bool IsIntInRangeGeneral(std::string_view text, int32_t lo, int32_t hi, int32_t*
 // True when text converts as a whole by the rule above to v with lo <= v <= hi.
 // On success *value receives v.
 //
-// The logic parser calls this for every operand, so the common case, up to nine plain decimal
-// digits, is read here without a call; everything else takes the general rule.
+// Every recalculation reads numbers of many logic lines through this test, so the common case,
+// up to nine plain decimal digits, is read here without a call; everything else takes the
+// general rule.
 inline bool IsIntInRange(std::string_view text, int32_t lo, int32_t hi, int32_t* value = nullptr) {
     const size_t size = text.size();
     if (size - 1 < 9) {
