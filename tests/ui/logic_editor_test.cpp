@@ -1,0 +1,300 @@
+// LogicEditor, the editor of the logic on view: what it remembers between refreshes must never
+// hide a change made by someone else (typing, a paste, an undo, a direct call of the QTextEdit
+// functions), and the work it skips must leave the same text, looks, caret and pixels as doing
+// all of it.
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QtTest>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "colors.h"
+#include "logic_editor.h"
+
+namespace {
+
+using ui::ColourRun;
+using ui::LogicEditor;
+constexpr interlock::Colour kGreen = interlock::colour::kGreen;
+constexpr interlock::Colour kRed = interlock::colour::kRed;
+constexpr interlock::Colour kGrey = interlock::colour::kGrey;
+constexpr interlock::Colour kBlack = interlock::colour::kBlack;
+
+const std::vector<std::string> kLines{"M1=AND(S1,~S2,S3)", "M2=OR(S4,M1)", "V1=AND(M1,M2,S5)", "M3=AND(S6)"};
+
+// Operands of every line in one colour each, from `colours` (one letter a line: G, R or Y).
+std::vector<ColourRun> Runs(const char* colours) {
+    std::vector<ColourRun> runs;
+    auto colourOf = [](char c) { return c == 'G' ? kGreen : c == 'R' ? kRed : kGrey; };
+    for (int line = 0; line < 4 && colours[line]; ++line) {
+        const interlock::Colour c = colourOf(colours[line]);
+        runs.push_back({line, 0, 2, c, c == kGrey});
+        runs.push_back({line, 7, 2, c, c == kGrey});
+    }
+    return runs;
+}
+
+// One code per character: '.' black, 'G' green, 'R' red, 'Y' grey bold underlined, '?' other.
+QString Code(const QTextCharFormat& f) {
+    const QColor c = f.foreground().style() == Qt::NoBrush ? QColor(Qt::black) : f.foreground().color();
+    const bool marked = f.fontWeight() == QFont::Bold && f.fontUnderline();
+    const bool plain = f.fontWeight() == QFont::Normal && !f.fontUnderline();
+    if (plain && c == ui::ToQColor(kBlack)) return ".";
+    if (plain && c == ui::ToQColor(kGreen)) return "G";
+    if (plain && c == ui::ToQColor(kRed)) return "R";
+    if (marked && c == ui::ToQColor(kGrey)) return "Y";
+    return "?";
+}
+
+QStringList Codes(const QTextEdit& editor) {
+    QStringList lines;
+    for (QTextBlock block = editor.document()->firstBlock(); block.isValid(); block = block.next()) {
+        QString codes;
+        for (int i = 0; i < block.length() - 1; ++i) {
+            QTextCursor cursor(block);
+            cursor.setPosition(block.position() + i + 1);
+            codes += Code(cursor.charFormat());
+        }
+        lines << codes;
+    }
+    return lines;
+}
+
+// What colouring the editor's present text afresh with `runs` gives.
+QStringList Fresh(const QTextEdit& editor, const std::vector<ColourRun>& runs) {
+    QStringList lines;
+    for (QTextBlock block = editor.document()->firstBlock(); block.isValid(); block = block.next()) {
+        QString codes(block.length() - 1, '.');
+        for (const ColourRun& r : runs) {
+            if (r.line != block.blockNumber()) continue;
+            const QString code = r.colour == kGreen ? "G" : r.colour == kRed ? "R" : "Y";
+            for (int i = r.column; i < r.column + r.length && i < codes.size(); ++i) codes[i] = code[0];
+        }
+        lines << codes;
+    }
+    return lines;
+}
+
+void TypeAt(QTextEdit& editor, int position, const QString& text) {
+    QTextCursor cursor(editor.document());
+    cursor.setPosition(position);
+    cursor.insertText(text);
+}
+
+}  // namespace
+
+class LogicEditorTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void recolourMatchesAFreshColouring();
+    void recolourTouchesOnlyTheLinesThatChange();
+    void linesFollowEveryEdit();
+    void showLinesPutsBackAnEditedText();
+    void caretEndsAtTheEndInView();
+    void repaintMatchesAFreshPaint();
+};
+
+// Whatever happened to the document between two refreshes, the second colouring leaves the
+// looks that colouring the text afresh gives.
+void LogicEditorTest::recolourMatchesAFreshColouring() {
+    struct Row {
+        const char* name;
+        std::function<void(LogicEditor&)> between;
+        const char* second;
+    };
+    const Row rows[] = {
+        {"nothing, one line changes", [](LogicEditor&) {}, "GGRG"},
+        {"nothing, nothing changes", [](LogicEditor&) {}, "GGGG"},
+        {"text set again directly, looks gone", [](LogicEditor& e) { e.setPlainText(e.toPlainText()); },
+         "GGGG"},
+        {"a stretch recoloured directly",
+         [](LogicEditor& e) {
+             QTextCursor c(e.document()->findBlockByNumber(2));
+             c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+             QTextCharFormat blue;
+             blue.setForeground(Qt::blue);
+             c.setCharFormat(blue);
+         },
+         "GGGG"},
+        {"typing in a line", [](LogicEditor& e) { TypeAt(e, 0, "X"); }, "GRGG"},
+        {"typing, then undo",
+         [](LogicEditor& e) {
+             TypeAt(e, 3, "Y");
+             e.undo();
+         },
+         "GGGR"},
+        {"a line removed",
+         [](LogicEditor& e) {
+             QTextCursor c(e.document()->findBlockByNumber(1));
+             c.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
+             c.removeSelectedText();
+         },
+         "RRR"},
+        {"grey bold on a line", [](LogicEditor&) {}, "GYGG"},
+    };
+    for (const Row& row : rows) {
+        LogicEditor editor;
+        editor.ShowLines(kLines);
+        editor.Recolour(Runs("GGGG"));
+        QCOMPARE(Codes(editor), Fresh(editor, Runs("GGGG")));
+        row.between(editor);
+        editor.Recolour(Runs(row.second));
+        QVERIFY2(Codes(editor) == Fresh(editor, Runs(row.second)), row.name);
+        // Typing after a refresh is plain.
+        QVERIFY2(Code(editor.currentCharFormat()) == ".", row.name);
+    }
+}
+
+// A refresh changes only the lines whose look changes, and none when nothing changes.
+void LogicEditorTest::recolourTouchesOnlyTheLinesThatChange() {
+    LogicEditor editor;
+    editor.ShowLines(kLines);
+    editor.Recolour(Runs("GGGG"));
+    QSignalSpy changes(editor.document(), &QTextDocument::contentsChange);
+    editor.Recolour(Runs("GGGG"));
+    QCOMPARE(changes.count(), 0);
+
+    editor.Recolour(Runs("GGRG"));
+    QVERIFY(changes.count() > 0);
+    const QTextBlock line2 = editor.document()->findBlockByNumber(2);
+    for (const QList<QVariant>& change : changes) {
+        const int from = change[0].toInt();
+        const int length = change[2].toInt();
+        QVERIFY(from >= line2.position());
+        QVERIFY(from + length <= line2.position() + line2.length() - 1);
+    }
+}
+
+// The lines read back always follow the document, whoever changed it.
+void LogicEditorTest::linesFollowEveryEdit() {
+    struct Row {
+        const char* name;
+        std::function<void(LogicEditor&)> edit;
+        std::vector<std::string> expected;
+    };
+    const Row rows[] = {
+        {"no edit", [](LogicEditor&) {}, {"V1=AND(S1)", "M1=OR(S2)"}},
+        {"typing at the end", [](LogicEditor& e) { TypeAt(e, 20, "3"); }, {"V1=AND(S1)", "M1=OR(S2)3"}},
+        {"a line break typed", [](LogicEditor& e) { TypeAt(e, 3, "\n"); }, {"V1=", "AND(S1)", "M1=OR(S2)"}},
+        {"typing undone",
+         [](LogicEditor& e) {
+             TypeAt(e, 0, "Z");
+             e.undo();
+         },
+         {"V1=AND(S1)", "M1=OR(S2)"}},
+        {"text set directly", [](LogicEditor& e) { e.setPlainText("M5=AND(S9)"); }, {"M5=AND(S9)"}},
+        {"cleared", [](LogicEditor& e) { e.clear(); }, {}},
+        {"Cyrillic pasted",
+         [](LogicEditor& e) { e.insertPlainText(QStringLiteral("Щ")); },
+         {"V1=AND(S1)", "M1=OR(S2)\xD9"}},
+    };
+    for (const Row& row : rows) {
+        LogicEditor editor;
+        editor.ShowLines({"V1=AND(S1)", "M1=OR(S2)"});
+        editor.Recolour(Runs("GR"));
+        QCOMPARE(editor.Lines(), (std::vector<std::string>{"V1=AND(S1)", "M1=OR(S2)"}));
+        editor.moveCursor(QTextCursor::End);
+        row.edit(editor);
+        QVERIFY2(editor.Lines() == row.expected, row.name);
+        editor.Recolour({});
+        QVERIFY2(editor.Lines() == row.expected, row.name);
+    }
+}
+
+// The lines the workspace holds win over typing that was not taken into it.
+void LogicEditorTest::showLinesPutsBackAnEditedText() {
+    LogicEditor editor;
+    editor.ShowLines(kLines);
+    TypeAt(editor, 0, "typed ");
+    editor.ShowLines(kLines);
+    QCOMPARE(editor.toPlainText(),
+             QStringLiteral("M1=AND(S1,~S2,S3)\nM2=OR(S4,M1)\nV1=AND(M1,M2,S5)\nM3=AND(S6)"));
+    editor.ShowLines({"V2=AND(S7)"});
+    QCOMPARE(editor.toPlainText(), QStringLiteral("V2=AND(S7)"));
+    QCOMPARE(editor.Lines(), (std::vector<std::string>{"V2=AND(S7)"}));
+}
+
+// After a refresh the caret is at the end of the text, in view, without a selection, however
+// the operator left it.
+void LogicEditorTest::caretEndsAtTheEndInView() {
+    struct Row {
+        const char* name;
+        std::function<void(LogicEditor&)> before;
+    };
+    const Row rows[] = {
+        {"caret at the start", [](LogicEditor& e) { e.moveCursor(QTextCursor::Start); }},
+        {"all selected", [](LogicEditor& e) { e.selectAll(); }},
+        {"scrolled to the top, caret at the end",
+         [](LogicEditor& e) {
+             e.moveCursor(QTextCursor::End);
+             e.verticalScrollBar()->setValue(0);
+             e.horizontalScrollBar()->setValue(0);
+         }},
+        {"already at the end", [](LogicEditor& e) { e.moveCursor(QTextCursor::End); }},
+    };
+    std::vector<std::string> lines;
+    for (int i = 0; i < 40; ++i)
+        lines.push_back("M" + std::to_string(i % 16 + 1) + "=AND(S1,S2,S3,S4,S5,S6,S7,S8,S9,S10,S11)");
+    for (const Row& row : rows) {
+        LogicEditor editor;
+        editor.setLineWrapMode(QTextEdit::NoWrap);
+        editor.resize(200, 150);
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&editor));
+        editor.ShowLines(lines);
+        editor.Recolour(Runs("GGGG"));
+        row.before(editor);
+        editor.Recolour(Runs("RGGG"));
+        QVERIFY2(editor.textCursor().atEnd(), row.name);
+        QVERIFY2(!editor.textCursor().hasSelection(), row.name);
+        QVERIFY2(editor.viewport()->rect().contains(editor.cursorRect()), row.name);
+    }
+}
+
+// Lines far apart recoloured in one refresh are repainted stretch by stretch; what reaches the
+// screen is what painting the whole editor afresh gives.
+void LogicEditorTest::repaintMatchesAFreshPaint() {
+    std::vector<std::string> lines;
+    for (int i = 0; i < 12; ++i) lines.push_back("M" + std::to_string(i + 1) + "=AND(S1,~S2,M3)");
+    auto runs = [](const std::vector<int>& red) {
+        std::vector<ColourRun> r;
+        for (int line = 0; line < 12; ++line) {
+            const bool isRed = std::find(red.begin(), red.end(), line) != red.end();
+            r.push_back({line, 7, 2, isRed ? kRed : kGreen, false});
+            r.push_back({line, 10, 3, kGrey, true});
+        }
+        return r;
+    };
+    LogicEditor editor;
+    editor.setFocusPolicy(Qt::NoFocus);  // no blinking caret in the pictures
+    editor.setLineWrapMode(QTextEdit::NoWrap);
+    editor.resize(260, 300);
+    editor.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&editor));
+    editor.ShowLines(lines);
+    editor.Recolour(runs({}));
+    QCoreApplication::processEvents();
+    QScreen* screen = QGuiApplication::primaryScreen();
+    for (const std::vector<int>& red :
+         {std::vector<int>{1, 9}, std::vector<int>{2, 3, 10}, std::vector<int>{0, 11}, std::vector<int>{}}) {
+        editor.Recolour(runs(red));
+        QCoreApplication::processEvents();
+        const QImage shown =
+            screen->grabWindow(editor.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage fresh = editor.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(shown.size(), fresh.size());
+        QVERIFY(shown == fresh);
+    }
+}
+
+QTEST_MAIN(LogicEditorTest)
+#include "logic_editor_test.moc"

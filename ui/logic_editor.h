@@ -1,0 +1,59 @@
+#pragma once
+
+// LogicEditor: the editor of the logic on view (the main window's Logic). A QTextEdit that
+// remembers what it shows: the lines it was last given, the lines it last read back and the
+// look of every character, for as long as nobody else has changed its document (the operator's
+// typing, a paste, an undo or anyone calling the QTextEdit functions directly forgets them).
+// A refresh that changes neither the text nor the colour of a line then does no work on the
+// document, and a repaint draws only the lines that changed.
+
+#include <QTextEdit>
+#include <string>
+#include <vector>
+
+#include "highlight.h"
+
+namespace ui {
+
+class LogicEditor : public QTextEdit {
+    Q_OBJECT
+public:
+    explicit LogicEditor(QWidget* parent = nullptr);
+
+    // The text as the workspace holds it: Windows-1251 lines.
+    const std::vector<std::string>& Lines();
+
+    // Shows `lines` (one block each), unless the editor shows them already. A new text is
+    // black and regular.
+    void ShowLines(const std::vector<std::string>& lines);
+
+    // Puts a colouring on the text: the runs over a black, regular text, sorted by position.
+    // Only the lines whose look differs from what they show are touched; the result is the same
+    // as colouring the whole text afresh. The caret ends at the end of the text (scrolled into
+    // view) and new typing is black and regular.
+    void Recolour(const std::vector<ColourRun>& runs);
+
+    // The look of one character: its colour (as QRgb) and whether it is bold and underlined.
+    struct CharLook {
+        unsigned colour = 0;
+        bool marked = false;
+        bool operator==(const CharLook&) const = default;
+    };
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void Forget();
+    std::vector<std::vector<CharLook>> ReadLooks() const;
+
+    bool ownEdit_ = false;     // the document is being changed by this class
+    bool shownKnown_ = false;  // shown_ is the document's text
+    bool readKnown_ = false;   // read_ is the document's text read back
+    bool looksKnown_ = false;  // looks_ is the look of the document's characters
+    std::vector<std::string> shown_;
+    std::vector<std::string> read_;
+    std::vector<std::vector<CharLook>> looks_;  // by line
+};
+
+}  // namespace ui
