@@ -32,7 +32,12 @@ void DrawFrame(QPainter& painter, int width, int height, const QColor& first, co
 
 }  // namespace
 
-TColorButton::TColorButton(QWidget* parent) : QWidget(parent) { resize(24, 24); }
+TColorButton::TColorButton(QWidget* parent) : QWidget(parent) {
+    // The paint covers the whole button, so the parent need not paint beneath it first; a
+    // background picture with transparent parts lets the parent show through.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    resize(24, 24);
+}
 
 TColorButton::~TColorButton() = default;
 
@@ -45,6 +50,7 @@ void TColorButton::setAlignment(Qt::Alignment alignment) {
 
 void TColorButton::setBackBitmap(const QPixmap& bitmap) {
     backBitmap_ = bitmap.copy();
+    setAttribute(Qt::WA_OpaquePaintEvent, backBitmap_.isNull() || !backBitmap_.hasAlphaChannel());
     update();
 }
 

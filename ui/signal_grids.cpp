@@ -2,12 +2,15 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QToolTip>
 
 #include "colors.h"
 #include "workspace.h"
+
+#include <algorithm>
 
 namespace ui {
 
@@ -48,6 +51,7 @@ int MCellOffset(const QString& text) {
 // ---- TS grid ----
 
 TsGridWidget::TsGridWidget(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);  // the paint fills the whole grid
     setFont(DesignFont("MS Sans Serif", 13, true));
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
@@ -66,6 +70,19 @@ void TsGridWidget::SetCaptions(const QString& row0, const QString& row1) {
 }
 
 void TsGridWidget::SetColumns(const std::vector<std::pair<int, int>>& columns) {
+    if (columns.size() == columns_.size() &&
+        std::equal(columns.begin(), columns.end(), columns_.begin(),
+                   [](const auto& a, const auto& b) { return a.first == b.first; })) {
+        // The same TS: only the values that changed are repainted.
+        for (size_t i = 0; i < columns.size(); ++i) {
+            if (columns[i].second == columns_[i].second) continue;
+            columns_[i].second = columns[i].second;
+            cells_[i].second = QString::number(columns[i].second);
+            update(CellRect(static_cast<int>(i) + 1, 1));
+        }
+        return;
+    }
+    columns_ = columns;
     cells_.clear();
     for (const auto& [n, v] : columns) cells_.emplace_back(QString::number(n), QString::number(v));
     if (col_ >= ColumnCount()) col_ = std::max(1, ColumnCount() - 1);
@@ -123,13 +140,16 @@ int TsGridWidget::ColumnAt(int x) const {
     return col < ColumnCount() ? col : -1;
 }
 
-void TsGridWidget::paintEvent(QPaintEvent*) {
+void TsGridWidget::paintEvent(QPaintEvent* event) {
     QPainter p(this);
-    p.fillRect(rect(), ToQColor(col::kWindowBackground));
+    const QRect area = event->rect();
+    p.fillRect(area, ToQColor(col::kWindowBackground));
     p.setFont(font());
     int last = std::min(ColumnCount() - 1, leftCol_ + VisibleColumns());
     auto paintCell = [&](int c, int r) {
         QRect cell = CellRect(c, r);
+        // A cell paints within its rectangle and the grid lines right of and below it.
+        if (!cell.adjusted(0, 0, 1, 1).intersects(area)) return;
         QString text = Cell(c, r);
         QColor fill, pen;
         int dx;
@@ -207,11 +227,36 @@ bool TsGridWidget::event(QEvent* event) {
 
 // ---- M grid ----
 
-MGridWidget::MGridWidget(QWidget* parent) : QWidget(parent) { setFont(DesignFont("MS Sans Serif", 13, true)); }
+MGridWidget::MGridWidget(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);  // the paint fills the whole grid
+    setFont(DesignFont("MS Sans Serif", 13, true));
+}
+
+QRect MGridWidget::CellRect(int col, int row) {
+    return {col * (kColumnWidth + 1), row * (kRowHeight + 1), kColumnWidth, kRowHeight};
+}
 
 void MGridWidget::SetRows(const std::vector<std::pair<QString, int>>& rows) {
+    if (rows.size() == rows_.size()) {
+        // The same variables: only the values that changed are repainted.
+        bool same = true;
+        for (size_t i = 0; i < rows.size() && same; ++i) same = rows[i].first == rows_[i].first;
+        if (same) {
+            for (size_t i = 0; i < rows.size(); ++i) {
+                if (rows[i].second == values_[i]) continue;
+                values_[i] = rows[i].second;
+                rows_[i].second = QString::number(rows[i].second);
+                update(CellRect(1, static_cast<int>(i)));
+            }
+            return;
+        }
+    }
     rows_.clear();
-    for (const auto& [name, v] : rows) rows_.emplace_back(name, QString::number(v));
+    values_.clear();
+    for (const auto& [name, v] : rows) {
+        rows_.emplace_back(name, QString::number(v));
+        values_.push_back(v);
+    }
     update();
 }
 
@@ -220,13 +265,16 @@ QString MGridWidget::Cell(int col, int row) const {
     return col == 0 ? rows_[row].first : rows_[row].second;
 }
 
-void MGridWidget::paintEvent(QPaintEvent*) {
+void MGridWidget::paintEvent(QPaintEvent* event) {
     QPainter p(this);
-    p.fillRect(rect(), ToQColor(col::kWindowBackground));
+    const QRect area = event->rect();
+    p.fillRect(area, ToQColor(col::kWindowBackground));
     p.setFont(font());
     for (int r = 0; r < RowCount(); ++r) {
         for (int c = 0; c < 2; ++c) {
-            QRect cell(c * (kColumnWidth + 1), r * (kRowHeight + 1), kColumnWidth, kRowHeight);
+            const QRect cell = CellRect(c, r);
+            // A cell paints within its rectangle and the grid lines right of and below it.
+            if (!cell.adjusted(0, 0, 1, 1).intersects(area)) continue;
             QString text = Cell(c, r);
             QColor fill = ToQColor(r % 2 == 1 ? col::kWindow : col::kWindowBackground);
             QColor pen;

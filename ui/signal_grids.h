@@ -64,7 +64,8 @@ private:
     void EnsureVisible(int col);
 
     QString caption0_, caption1_;
-    std::vector<std::pair<QString, QString>> cells_;  // (number, value) of columns 1..
+    std::vector<std::pair<int, int>> columns_;        // (TS number, value) of columns 1..
+    std::vector<std::pair<QString, QString>> cells_;  // the same as texts
     int col_ = 1;
     int row_ = 0;
     int leftCol_ = 1;  // first scrolled column on show
@@ -81,12 +82,15 @@ public:
     void SetRows(const std::vector<std::pair<QString, int>>& rows);
     int RowCount() const { return static_cast<int>(rows_.size()); }
     QString Cell(int col, int row) const;
+    // Where a cell lies in the grid (column 0 the name, 1 the value).
+    static QRect CellRect(int col, int row);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     std::vector<std::pair<QString, QString>> rows_;
+    std::vector<int> values_;
 };
 
 }  // namespace ui

@@ -1,7 +1,11 @@
 #include <QEnterEvent>
 #include <QFontMetrics>
 #include <QImage>
+#include <QGuiApplication>
 #include <QPainter>
+#include <QScreen>
+
+#include <vector>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -92,6 +96,7 @@ private slots:
     void growsToFitCaption();
     void wordWrapGrowsHeightOnly();
     void backBitmapIsTiled();
+    void parentShowsThroughOnlyTransparentPictures();
     void settersRepaintOnlyWhereTheyShould();
 };
 
@@ -360,6 +365,49 @@ void ColorButtonTest::backBitmapIsTiled() {
     const QImage image = Grab(b);
     for (QPoint p : {QPoint(0, 0), QPoint(6, 6), QPoint(11, 11), QPoint(11, 0)}) {
         QCOMPARE(Pixel(image, p.x(), p.y()), QColor(10, 200, 30));
+    }
+}
+
+// The button covers its whole area, so its parent is not painted beneath it; only where a
+// background picture is transparent does the parent show through (as the screen shows it).
+void ColorButtonTest::parentShowsThroughOnlyTransparentPictures() {
+    QPixmap opaque(4, 4);
+    opaque.fill(QColor(10, 200, 30));
+    QPixmap clear(4, 4);
+    clear.fill(Qt::transparent);
+    struct Row {
+        const char* name;
+        std::vector<QPixmap> pictures;  // set one after another
+        QColor seen;
+    };
+    const QColor parentColour(200, 20, 20);
+    const Row rows[] = {
+        {"no picture", {}, ui::ToQColor(kNormal)},
+        {"opaque picture", {opaque}, QColor(10, 200, 30)},
+        {"transparent picture", {clear}, parentColour},
+        {"transparent, then opaque", {clear, opaque}, QColor(10, 200, 30)},
+        {"opaque, then transparent", {opaque, clear}, parentColour},
+        {"transparent, then none", {clear, QPixmap()}, ui::ToQColor(kNormal)},
+    };
+    for (const Row& row : rows) {
+        QWidget parent;
+        parent.resize(40, 40);
+        parent.setAutoFillBackground(true);
+        QPalette palette = parent.palette();
+        palette.setColor(QPalette::Window, parentColour);
+        parent.setPalette(palette);
+        auto* b = new TColorButton(&parent);
+        b->setGeometry(10, 10, 20, 20);
+        b->setColor(kNormal);
+        parent.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&parent));
+        for (const QPixmap& picture : row.pictures) {
+            b->setBackBitmap(picture);
+            Flush();
+        }
+        const QImage image = QGuiApplication::primaryScreen()->grabWindow(parent.winId()).toImage();
+        QVERIFY2(Pixel(image, 20, 20) == row.seen, row.name);
+        QVERIFY2(Pixel(image, 5, 5) == parentColour, row.name);
     }
 }
 
