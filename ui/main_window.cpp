@@ -6,11 +6,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
-#include <QTextBlock>
-#include <QTextCharFormat>
-#include <QTextCursor>
-#include <QTextDocument>
-#include <QTextEdit>
 #include <QTimer>
 #include <QToolTip>
 
@@ -56,6 +51,10 @@ void StyleCommandButton(TColorButton* b) {
 }
 
 void ApplyLook(TColorButton* b, const interlock::TabLook& look) {
+    // The button repaints itself when its normal look changes; the hot and pressed colours it
+    // only stores, and a tab under the pointer shows a new hot colour at once only when asked.
+    const bool otherLooks = b->HotColor() != look.color || b->DownColor() != look.color ||
+                            b->HotFontColor() != look.fontColor || b->DownFontColor() != look.fontColor;
     b->setColor(look.color);
     b->setDownColor(look.color);
     b->setHotColor(look.color);
@@ -64,7 +63,7 @@ void ApplyLook(TColorButton* b, const interlock::TabLook& look) {
     b->setDownFontColor(look.fontColor);
     b->setFontBold(look.bold);
     b->setEnabled(look.enabled);
-    b->update();
+    if (otherLooks) b->update();
 }
 
 QLabel* MakeLabel(QWidget* parent, const QString& text, QRect geometry, int pixelHeight,
@@ -112,7 +111,8 @@ constexpr int kStateLimit = 6;
 constexpr int kServerFieldLimit = 3;
 
 void PutFieldText(QLineEdit* field, const QString& text, int limit) {
-    field->setMaxLength(std::max(limit, static_cast<int>(text.size())));
+    const int maxLength = std::max(limit, static_cast<int>(text.size()));
+    if (field->maxLength() != maxLength) field->setMaxLength(maxLength);
     if (field->text() != text) field->setText(text);
 }
 
@@ -123,133 +123,6 @@ void LimitTyping(QLineEdit* field, int limit) {
     QObject::connect(field, &QLineEdit::textEdited, field, [field, limit](const QString& text) {
         field->setMaxLength(std::max(limit, static_cast<int>(text.size())));
     });
-}
-
-// ---- Editor colouring, line by line ----
-
-// The look of one character of the logic editor: its colour, and whether it is marked (bold
-// and underlined).
-struct CharLook {
-    QRgb colour;
-    bool marked;
-    bool operator==(const CharLook&) const = default;
-};
-
-QTextCharFormat LookFormat(interlock::Colour colour, bool marked) {
-    QTextCharFormat format;
-    format.setForeground(ToQColor(colour));
-    format.setFontWeight(marked ? QFont::Bold : QFont::Normal);
-    format.setFontUnderline(marked);
-    return format;
-}
-
-// The looks of the document's character formats, by format index: a text holds only a few
-// distinct formats, and reading a format is slower than looking it up.
-class FormatLooks {
-public:
-    explicit FormatLooks(CharLook plain) : plain_(plain) {}
-    CharLook Of(const QTextFragment& fragment) {
-        const int index = fragment.charFormatIndex();
-        for (const auto& [known, look] : known_) {
-            if (known == index) return look;
-        }
-        const QTextCharFormat format = fragment.charFormat();
-        const CharLook look{
-            format.foreground().style() == Qt::NoBrush ? plain_.colour : format.foreground().color().rgb(),
-            format.fontUnderline() || format.fontWeight() > QFont::Normal};
-        known_.emplace_back(index, look);
-        return look;
-    }
-
-private:
-    CharLook plain_;
-    std::vector<std::pair<int, CharLook>> known_;
-};
-
-// The looks the characters of an editor line have now. Text that never had a colour of its
-// own is plain black.
-std::vector<CharLook> ShownLooks(const QTextBlock& block, CharLook plain, FormatLooks& formats) {
-    std::vector<CharLook> looks(static_cast<size_t>(std::max(0, block.length() - 1)), plain);
-    for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
-        const QTextFragment fragment = it.fragment();
-        if (!fragment.isValid()) continue;
-        const CharLook look = formats.Of(fragment);
-        const int from = fragment.position() - block.position();
-        for (int i = std::max(0, from); i < from + fragment.length() && i < static_cast<int>(looks.size());
-             ++i)
-            looks[static_cast<size_t>(i)] = look;
-    }
-    return looks;
-}
-
-// Puts the colouring of a refresh on the editor (runs sorted by position, as ComputeColouring
-// gives them), recolouring only the lines whose look differs from what they show. Laying the
-// text out again is what costs, and one edit lays out every line from its first change to its
-// last. After a TS change only the few lines that read the changed TS or an M variable it moved
-// change colour: each of them is recoloured in an edit of its own. When most lines change (a
-// new text, the colouring switched on) one edit for all of them is cheaper. The result is the
-// same as colouring the whole text afresh; the caret ends at the end of the text and new typing
-// is black and regular.
-void RecolourChangedLines(QTextEdit* editor, const std::vector<ColourRun>& runs) {
-    QTextDocument* document = editor->document();
-    const QTextCharFormat plainFormat = LookFormat(interlock::colour::kBlack, false);
-    const CharLook plain{ToQColor(interlock::colour::kBlack).rgb(), false};
-    FormatLooks formats(plain);  // an index keeps its format: recolouring only adds formats
-
-    struct ChangedLine {
-        QTextBlock block;
-        int line;
-        size_t firstRun, endRun;  // its runs in `runs`
-    };
-    std::vector<ChangedLine> changed;
-    size_t next = 0;
-    int line = 0;
-    for (QTextBlock block = document->firstBlock(); block.isValid(); block = block.next(), ++line) {
-        const int length = block.length() - 1;
-        std::vector<CharLook> wanted(static_cast<size_t>(std::max(0, length)), plain);
-        while (next < runs.size() && runs[next].line < line) ++next;
-        const size_t first = next;
-        for (; next < runs.size() && runs[next].line == line; ++next) {
-            const ColourRun& run = runs[next];
-            const CharLook look{ToQColor(run.colour).rgb(), run.boldUnderline};
-            for (int i = std::max(0, run.column); i < run.column + run.length && i < length; ++i)
-                wanted[static_cast<size_t>(i)] = look;
-        }
-        if (wanted != ShownLooks(block, plain, formats)) changed.push_back({block, line, first, next});
-    }
-
-    if (!changed.empty()) {
-        // The colouring is a display of values, not an edit to undo.
-        const bool undoEnabled = document->isUndoRedoEnabled();
-        document->setUndoRedoEnabled(false);
-        const int span = changed.back().line - changed.front().line + 1;
-        const bool oneEdit = span <= 2 * static_cast<int>(changed.size());
-        QTextCursor cursor(document);
-        if (oneEdit) cursor.beginEditBlock();
-        for (const ChangedLine& c : changed) {
-            const int start = c.block.position();
-            const int length = c.block.length() - 1;
-            if (!oneEdit) cursor.beginEditBlock();
-            cursor.setPosition(start);
-            cursor.setPosition(start + length, QTextCursor::KeepAnchor);
-            cursor.mergeCharFormat(plainFormat);
-            for (size_t r = c.firstRun; r < c.endRun; ++r) {
-                const ColourRun& run = runs[r];
-                if (run.length <= 0 || run.column >= length) continue;
-                cursor.setPosition(start + run.column);
-                cursor.setPosition(start + std::min(length, run.column + run.length),
-                                   QTextCursor::KeepAnchor);
-                cursor.mergeCharFormat(LookFormat(run.colour, run.boldUnderline));
-            }
-            if (!oneEdit) cursor.endEditBlock();
-        }
-        if (oneEdit) cursor.endEditBlock();
-        document->setUndoRedoEnabled(undoEnabled);
-    }
-    QTextCursor caret(document);
-    caret.movePosition(QTextCursor::End);
-    editor->setTextCursor(caret);
-    editor->mergeCurrentCharFormat(plainFormat);
 }
 
 }  // namespace
@@ -330,7 +203,7 @@ void TForm1::BuildWidgets() {
     Tab_Off = tab(Logic_Panel, QStringLiteral("Вкл -> Откл"), QRect(145, 16, 129, 25));
     Tab_On->setFont(DesignFont("Verdana", 13));
     Tab_Off->setFont(DesignFont("Verdana", 13));
-    Logic = new QTextEdit(Logic_Panel);
+    Logic = new LogicEditor(Logic_Panel);
     Logic->setGeometry(16, 40, 353, 289);
     Logic->setAcceptRichText(false);
     Logic->setLineWrapMode(QTextEdit::NoWrap);
@@ -549,7 +422,7 @@ void TForm1::Save_Settings() {
 void TForm1::Pull() {
     ws_.Fields.TS_State_Number = FromQString(TS_State_Number->text());
     ws_.Fields.Block_Name = FromQString(Block_Name->text());
-    ws_.Fields.Logic = interlock::SplitEditorText(FromQString(Logic->toPlainText()));
+    ws_.Fields.Logic = Logic->Lines();
     ws_.Fields.Server_channel_Number = FromQString(Server_channel_Number->text());
     ws_.Fields.Server_RTU_Number = FromQString(Server_RTU_Number->text());
     ws_.Opts.Check_Color = Check_Color->isChecked();
@@ -611,19 +484,15 @@ void TForm1::ApplyReport() {
 
 void TForm1::ApplyEditor() {
     const interlock::Screen& d = ws_.Display;
-    QString text;
-    for (size_t i = 0; i < ws_.Fields.Logic.size(); ++i) {
-        if (i) text += '\n';
-        text += ToQString(ws_.Fields.Logic[i]);
-    }
-    if (Logic->toPlainText() != text) Logic->setPlainText(text);
+    Logic->ShowLines(ws_.Fields.Logic);
     std::optional<std::vector<ColourRun>> runs = ComputeColouring(ws_.Fields.Logic, ws_, d.colouring, d.errorLine);
-    if (runs) RecolourChangedLines(Logic, *runs);
+    if (runs) Logic->Recolour(*runs);
 }
 
 void TForm1::ApplyHeight() {
     outerHeight_ = ws_.Display.tsGrid.windowHeight;
-    setFixedSize(kOuterWidth - kFrameWidth, outerHeight_ - kFrameHeight);
+    const QSize size(kOuterWidth - kFrameWidth, outerHeight_ - kFrameHeight);
+    if (minimumSize() != size || maximumSize() != size || this->size() != size) setFixedSize(size);
 }
 
 // ---- Tabs ----

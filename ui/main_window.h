@@ -12,13 +12,13 @@
 #include <string>
 
 #include "config_text.h"
+#include "logic_editor.h"
 #include "workspace.h"
 
 class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
-class QTextEdit;
 class QTimer;
 class QFrame;
 class TfndUDPSocket;
@@ -85,7 +85,7 @@ public:
     QLabel* Top_Label6 = nullptr;
     QLabel* Top_Label7 = nullptr;
     QFrame* Logic_Panel = nullptr;
-    QTextEdit* Logic = nullptr;
+    LogicEditor* Logic = nullptr;
     QLineEdit* Block_Name = nullptr;
     QLineEdit* TS_State_Number = nullptr;
     ClickableLabel* TS_State_Value = nullptr;
