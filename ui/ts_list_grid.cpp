@@ -42,9 +42,11 @@ public:
     }
 
     // Refills the rows and tells the views what changed: rows added or removed at the end,
-    // and the texts of the rows that stayed.
+    // and the rows that stayed but look different (a text, or the weight of the number, which
+    // the full list shows in bold for the TS of the logic on view), so that only they are
+    // painted again.
     void Refill(const interlock::TsTableData& table, bool all) {
-        FillTsListRows(table, all, rows);
+        FillTsListRows(table, all, rows, &changed_);
         int before = shown_;
         int after = static_cast<int>(rows.size());
         if (after > before) {
@@ -56,12 +58,35 @@ public:
             shown_ = after;
             endRemoveRows();
         }
-        int kept = std::min(before, after);
-        if (kept > 0) emit dataChanged(index(0, 0), index(kept - 1, kTsListColumns - 1), {Qt::DisplayRole});
+        bold_.resize(rows.size(), 0);
+        int first = -1;  // the first row of a stretch of changed rows
+        const int kept = std::min(before, after);
+        for (int r = 0; r <= kept; ++r) {
+            bool differs = false;
+            if (r < kept) {
+                const std::string& number = rows[static_cast<size_t>(r)][kTsNumberColumn];
+                const char bold =
+                    TsListCellStyle(table, all, r + 1, kTsNumberColumn, number, number).bold ? 1 : 0;
+                differs = changed_[static_cast<size_t>(r)] || bold != bold_[static_cast<size_t>(r)];
+                bold_[static_cast<size_t>(r)] = bold;
+            }
+            if (differs && first < 0) first = r;
+            if (!differs && first >= 0) {
+                emit dataChanged(index(first, 0), index(r - 1, kTsListColumns - 1), {Qt::DisplayRole});
+                first = -1;
+            }
+        }
+        for (int r = kept; r < after; ++r) {
+            const std::string& number = rows[static_cast<size_t>(r)][kTsNumberColumn];
+            bold_[static_cast<size_t>(r)] =
+                TsListCellStyle(table, all, r + 1, kTsNumberColumn, number, number).bold;
+        }
     }
 
 private:
     int shown_ = 0;
+    std::vector<char> changed_;  // by row, from the last fill
+    std::vector<char> bold_;     // by row: the number as the views were last told to show it
 };
 
 namespace {

@@ -1,6 +1,7 @@
 #include "ts_list_model.h"
 
 #include <charconv>
+#include <string_view>
 
 #include "cp1251.h"
 #include "int_rule.h"
@@ -12,12 +13,19 @@ using interlock::kTsCount;
 
 namespace {
 
-// Writes the decimal form of v into `out`, reusing its storage.
-void AssignNumber(std::string& out, int v) {
+// Writes `text` into `out`, reusing its storage; whether that changed it.
+bool Put(std::string& out, std::string_view text) {
+    if (out == text) return false;
+    out.assign(text);
+    return true;
+}
+
+// Writes the decimal form of v into `out`, reusing its storage; whether that changed it.
+bool PutNumber(std::string& out, int v) {
     char buffer[16];
     auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, v);
     (void)ec;
-    out.assign(buffer, end);
+    return Put(out, std::string_view(buffer, static_cast<size_t>(end - buffer)));
 }
 
 // The number a cell text stands for when it is one in 0..1000, else `fallback`.
@@ -37,22 +45,26 @@ const TsListRow& TsListHeader() {
     return header;
 }
 
-void FillTsListRows(const interlock::TsTableData& table, bool all, std::vector<TsListRow>& rows) {
+void FillTsListRows(const interlock::TsTableData& table, bool all, std::vector<TsListRow>& rows,
+                    std::vector<char>* changed) {
     size_t count = 0;
+    if (changed) changed->clear();
     for (int n = 1; n <= kTsCount; ++n) {
         if (!all && !table.UsedInLogic[n]) continue;
-        if (count == rows.size()) rows.emplace_back();
-        TsListRow& row = rows[count++];
-        AssignNumber(row[kTsNumberColumn], n);
-        if (table.Name[n].empty()) {
-            row[kTsNameColumn].assign("N/A");
-        } else {
-            row[kTsNameColumn].assign(table.Name[n]);
+        bool rowChanged = false;
+        if (count == rows.size()) {
+            rows.emplace_back();
+            rowChanged = true;
         }
-        AssignNumber(row[kTsValueColumn], table.Value[n]);
+        TsListRow& row = rows[count++];
+        rowChanged |= PutNumber(row[kTsNumberColumn], n);
+        rowChanged |=
+            Put(row[kTsNameColumn], table.Name[n].empty() ? std::string_view("N/A") : table.Name[n]);
+        rowChanged |= PutNumber(row[kTsValueColumn], table.Value[n]);
         // The flag columns are written also when clear, so that no "+" of an earlier fill stays.
-        row[kTsInvertedColumn].assign(table.Inverted[n] ? "+" : "");
-        row[kTsTwoPosColumn].assign(table.TwoPosition[n] ? "+" : "");
+        rowChanged |= Put(row[kTsInvertedColumn], table.Inverted[n] ? "+" : "");
+        rowChanged |= Put(row[kTsTwoPosColumn], table.TwoPosition[n] ? "+" : "");
+        if (changed) changed->push_back(rowChanged ? 1 : 0);
     }
     rows.resize(count);
 }

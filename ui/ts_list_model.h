@@ -34,8 +34,11 @@ const TsListRow& TsListHeader();
 
 // Refills `rows` from the TS table: every TS 1..256 when `all`, otherwise only the TS that
 // the logic on view uses. The strings already in `rows` are reused, so a refill of an
-// unchanged list allocates nothing.
-void FillTsListRows(const interlock::TsTableData& table, bool all, std::vector<TsListRow>& rows);
+// unchanged list allocates nothing. `changed`, when given, receives a flag for every row of
+// the new list: whether one of its texts differs from what the row held before (a new row
+// counts as changed).
+void FillTsListRows(const interlock::TsTableData& table, bool all, std::vector<TsListRow>& rows,
+                    std::vector<char>* changed = nullptr);
 
 // How one cell is painted: the fill, the text colour and weight, and where the text starts
 // (`offset` pixels right of the cell's left edge, 4 pixels below its top edge).

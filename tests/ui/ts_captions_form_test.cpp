@@ -8,8 +8,12 @@
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QLineEdit>
+#include <QGuiApplication>
+#include <QPaintEvent>
+#include <QScreen>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 #include "color_button.h"
@@ -90,6 +94,7 @@ private slots:
     void closingRecalculatesAndFollowsTheState();
     void paintsCellsInTheirLook();
     void fillWhileHiddenIsCheap();
+    void refillRepaintsOnlyChangedRows();
 };
 
 void TsCaptionsFormTest::createdHiddenAndOpenedFromTheMainWindow() {
@@ -279,6 +284,103 @@ void TsCaptionsFormTest::fillWhileHiddenIsCheap() {
     QCOMPARE(p.Grid()->RowCount(), 257);
     // Generous bound: the check is against per-cell widget work, not against a busy machine.
     QVERIFY2(perFill < 5.0, qPrintable(QString("%1 ms per fill").arg(perFill)));
+}
+
+namespace {
+
+// The grid's viewport as the screen shows it, and painted afresh.
+QImage OnScreen(TsListGrid* g) {
+    QTest::qWait(20);  // the scroll bars follow a new row count a moment later
+    const QPoint at = g->viewport()->mapTo(g->window(), QPoint(0, 0));
+    return QGuiApplication::primaryScreen()
+        ->grabWindow(g->window()->winId(), at.x(), at.y(), g->viewport()->width(), g->viewport()->height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+}
+QImage Fresh(TsListGrid* g) { return g->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+constexpr int kTsValueColumnForTest = ui::kTsValueColumn;
+
+// The area of the grid's viewport painted while it is installed.
+class ViewportPaints : public QObject {
+public:
+    explicit ViewportPaints(QWidget* viewport) : viewport_(viewport) { viewport->installEventFilter(this); }
+    ~ViewportPaints() override { viewport_->removeEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) area += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+    QRegion area;
+
+private:
+    QWidget* viewport_;
+};
+
+}  // namespace
+
+// A refill while the list is shown repaints the rows that look different and no other; what
+// the screen shows stays what painting the list afresh gives.
+void TsCaptionsFormTest::refillRepaintsOnlyChangedRows() {
+    Program p;
+    p.form->show();
+    p.EnterLogic("V1=AND(S2,S5,S7)", "S3");
+    p.form->Show_TS_Captions_ButtonClick();
+    QVERIFY(QTest::qWaitForWindowExposed(p.List()));
+    TsListGrid* g = p.Grid();
+    struct Row {
+        const char* name;
+        std::function<void()> change;
+        QList<int> rows;  // the grid rows expected to be painted again; empty: all may be
+    };
+    const Row rows[] = {
+        {"shown", [] {}, {-1}},
+        {"nothing changes", [&] { p.form->FillTsList(); }, {}},
+        {"one value",
+         [&] {
+             p.ws.TsTable.Value[5] = 1;
+             p.form->FillTsList();
+         },
+         {2}},
+        {"two values far apart",
+         [&] {
+             p.ws.TsTable.Value[2] = 1;
+             p.ws.TsTable.Value[7] = 1;
+             p.form->FillTsList();
+         },
+         {1, 3}},
+        {"a name",
+         [&] {
+             p.ws.TsTable.Name[7] = "Q7";
+             p.form->FillTsList();
+         },
+         {3}},
+        {"the full list", [&] { p.List()->Radio_TS_All->setChecked(true); }, {-1}},
+        {"the logic reads other TS: bold numbers only",
+         [&] {
+             p.EnterLogic("V1=AND(S2,S6)", "S3");
+             p.form->FillTsList();
+         },
+         {5, 6, 7}},
+        {"back to the block's TS", [&] { p.List()->Radio_TS_Block->setChecked(true); }, {-1}},
+    };
+    for (const Row& row : rows) {
+        QCoreApplication::processEvents();
+        ViewportPaints paints(g->viewport());
+        row.change();
+        const QImage shown = OnScreen(g);
+        const QRegion area = paints.area;  // before the fresh paint below adds its own
+        QVERIFY2(shown == Fresh(g), row.name);
+        if (row.rows == QList<int>{-1}) continue;
+        QList<int> painted;
+        for (int r = 1; r < g->RowCount(); ++r) {
+            if (area.contains(g->CellRect(kTsValueColumnForTest, r).center())) painted << r;
+        }
+        QVERIFY2(painted == row.rows, qPrintable(QString("%1: rows %2").arg(row.name).arg([&] {
+                     QStringList l;
+                     for (int r : painted) l << QString::number(r);
+                     return l.join(',');
+                 }())));
+    }
 }
 
 QTEST_MAIN(TsCaptionsFormTest)

@@ -72,6 +72,50 @@ TEST(FillTsListRows, WritesNumberNameValueAndMarks) {
     EXPECT_EQ(rows[2], (TsListRow{"11", "N/A", "-1", "", ""}));
 }
 
+// The rows a refill reports as changed are exactly those with a text that differs from before.
+TEST(FillTsListRows, ReportsTheRowsThatChanged) {
+    struct Step {
+        const char* name;
+        void (*change)(TsTableData&);
+        bool all;
+        std::vector<int> changed;  // indices of the rows flagged
+    };
+    const Step steps[] = {
+        {"first fill", [](TsTableData&) {}, false, {0, 1, 2}},
+        {"same again", [](TsTableData&) {}, false, {}},
+        {"a value", [](TsTableData& t) { t.Value[7] = 1; }, false, {1}},
+        {"a name and a mark",
+         [](TsTableData& t) {
+             t.Name[3] = "Q3";
+             t.Inverted[9] = 1;
+         },
+         false,
+         {0, 2}},
+        {"a name back to none", [](TsTableData& t) { t.Name[3].clear(); }, false, {0}},
+        {"a TS more in the logic", [](TsTableData& t) { t.UsedInLogic[5] = 1; }, false, {1, 2, 3}},
+        {"the full list: every row another TS or new", [](TsTableData&) {}, true, {}},
+        {"the block list again", [](TsTableData&) {}, false, {0, 1, 2, 3}},
+    };
+    TsTableData table;
+    table.UsedInLogic[3] = table.UsedInLogic[7] = table.UsedInLogic[9] = 1;
+    std::vector<TsListRow> rows;
+    std::vector<char> changed;
+    for (const Step& step : steps) {
+        step.change(table);
+        ui::FillTsListRows(table, step.all, rows, &changed);
+        ASSERT_EQ(changed.size(), rows.size()) << step.name;
+        std::vector<int> flagged;
+        for (size_t i = 0; i < changed.size(); ++i) {
+            if (changed[i]) flagged.push_back(static_cast<int>(i));
+        }
+        std::vector<int> expected = step.changed;
+        if (step.all) {
+            for (int i = 0; i < interlock::kTsCount; ++i) expected.push_back(i);
+        }
+        EXPECT_EQ(flagged, expected) << step.name;
+    }
+}
+
 // A refill into the rows of an earlier fill leaves nothing of that fill behind: no "+" of a
 // cleared flag, no name of another TS, no extra rows.
 TEST(FillTsListRows, RefillLeavesNothingStale) {
