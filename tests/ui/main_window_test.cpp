@@ -1810,7 +1810,8 @@ namespace {
 // The window as the screen shows it (what it painted so far), and the window painted afresh.
 QImage OnScreen(QWidget& w) {
     QCoreApplication::processEvents();
-    return QGuiApplication::primaryScreen()->grabWindow(w.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    return QGuiApplication::primaryScreen()->grabWindow(w.winId()).toImage().convertToFormat(
+        QImage::Format_RGB32);
 }
 QImage Fresh(QWidget& w) { return w.grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
@@ -1829,7 +1830,8 @@ public:
 
 // The group response of the RTU that leaves TS 32k+1..32k+32 as the table has them but for
 // the changes given ({ts, value}).
-std::string RtuResponse(const interlock::Workspace& ws, int group, std::initializer_list<std::pair<int, int>> changes) {
+std::string RtuResponse(const interlock::Workspace& ws, int group,
+                        std::initializer_list<std::pair<int, int>> changes) {
     std::string datagram = "r" + std::to_string(group) + " ";
     for (int ts = 32 * group + 1; ts <= 32 * group + 32; ++ts) datagram += ws.TsTable.Value[ts] ? '1' : '0';
     for (const auto& [ts, value] : changes) datagram[3 + (ts - 1) % 32] = value ? '1' : '0';
@@ -1863,16 +1865,28 @@ void MainWindowTest::screenMatchesAFreshPaint() {
     };
     const Row rows[] = {
         {"as started", [] {}},
-        {"RTU response: a TS cell, M1 and a line's colours", [&] { f.ReceiveTsData(RtuResponse(rig.ws, 0, {{9, 1}})); }},
+        {"RTU response: a TS cell, M1 and a line's colours",
+         [&] {
+             f.ReceiveTsData(RtuResponse(rig.ws, 0, {{9, 1}}));
+         }},
         {"RTU response: nothing changes", [&] { f.ReceiveTsData(RtuResponse(rig.ws, 0, {})); }},
         {"TS typed: state, view and verdict change",
          [&] {
              f.TS_Grid->SetCurrentCell(ColumnOf(f, 5), 1);
              f.TsGridKey('1');
          }},
-        {"RTU response: the verdict of the OFF logic", [&] { f.ReceiveTsData(RtuResponse(rig.ws, 0, {{2, 0}})); }},
-        {"RTU response: block 2 and the group tab turn red", [&] { f.ReceiveTsData(RtuResponse(rig.ws, 0, {{8, 1}})); }},
-        {"RTU response: all back", [&] { f.ReceiveTsData(RtuResponse(rig.ws, 0, {{2, 1}, {5, 0}, {8, 0}})); }},
+        {"RTU response: the verdict of the OFF logic",
+         [&] {
+             f.ReceiveTsData(RtuResponse(rig.ws, 0, {{2, 0}}));
+         }},
+        {"RTU response: block 2 and the group tab turn red",
+         [&] {
+             f.ReceiveTsData(RtuResponse(rig.ws, 0, {{8, 1}}));
+         }},
+        {"RTU response: all back",
+         [&] {
+             f.ReceiveTsData(RtuResponse(rig.ws, 0, {{2, 1}, {5, 0}, {8, 0}}));
+         }},
         {"TS typed: block 2 red again",
          [&] {
              f.TS_Grid->SetCurrentCell(ColumnOf(f, 8), 1);
