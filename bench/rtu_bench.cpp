@@ -9,7 +9,8 @@
 // as the previous verdict is seen, so that it meets the window still busy with the previous
 // one (its paint); a stress figure. Each interval runs from just before the send to the return
 // of the window's data-available handler that put the new verdict into Top_Label6 (the text is
-// compared there); the time to the label's next paint is given beside it.
+// compared there; the handler sets it before it recolours the editor, so the interval is an
+// upper bound); the time to the start of the label's next paint is given beside it.
 //
 // Goals: median spaced latency within one eighth of a 16 ms frame (2 ms), and at least 1,000
 // changing datagrams a second kept up with.
