@@ -130,7 +130,6 @@ void LogicEditor::ShowLines(const std::vector<std::string>& lines) {
         setPlainText(text);
         ownEdit_ = false;
         readKnown_ = looksKnown_ = false;
-        if (document()->blockCount() <= kCachedLineLimit) KeepGlyphs(document()->firstBlock(), QTextBlock());
     }
     shown_ = lines;
     shownKnown_ = true;

@@ -5,7 +5,8 @@
 // look of every character, for as long as nobody else has changed its document (the operator's
 // typing, a paste, an undo or anyone calling the QTextEdit functions directly forgets them).
 // A refresh that changes neither the text nor the colour of a line then does no work on the
-// document, and a repaint draws only the lines that changed.
+// document, and a repaint draws only the lines that changed. The editor keeps the document it
+// was created with (it watches that one).
 
 #include <QTextEdit>
 #include <string>
