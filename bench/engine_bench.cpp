@@ -18,6 +18,7 @@
 
 #include "report.h"
 #include "workspace.h"
+#include "worst_case.h"
 
 namespace {
 
@@ -25,48 +26,17 @@ using interlock::kBlockCount;
 using interlock::kTsCount;
 using interlock::Workspace;
 
-constexpr int kLinesPerSide = 40;
-constexpr size_t kLineLimit = 100;
 constexpr int kFlippedTs = 200;
 
-// Appends operands "S17", "~S18", ... to `line` while the closed line stays within the limit.
-void FillOperands(std::string& line, int& next, std::mt19937& random) {
-    bool first = true;
-    for (;;) {
-        std::string operand = (random() % 3 == 0 ? "~S" : "S") + std::to_string(next);
-        if (line.size() + operand.size() + (first ? 0 : 1) + 1 > kLineLimit) break;
-        if (!first) line += ',';
-        line += operand;
-        first = false;
-        next = next % kTsCount + 1;
-    }
-    line += ')';
-}
-
-// One side of block n: 39 M lines, then the output line. The output reads S1 and ~S1, so it
-// stays 0 whatever one TS does, and the candidate search has to try every marked TS.
-std::vector<std::string> MakeSide(int n, int& next, std::mt19937& random) {
-    std::vector<std::string> lines;
-    for (int i = 0; i < kLinesPerSide - 1; ++i) {
-        std::string line = "M" + std::to_string(i % 16 + 1) + (i % 2 ? "=OR(" : "=AND(");
-        FillOperands(line, next, random);
-        lines.push_back(line);
-    }
-    std::string output = "V" + std::to_string(n) + "=AND(M1,M2,M3,M4,M5,M6,M7,M8,M9,M10,M11,M12,S1,~S1,";
-    FillOperands(output, next, random);
-    lines.push_back(output);
-    return lines;
-}
-
 void BuildWorstCase(Workspace& ws) {
-    std::mt19937 random(12345);
+    std::mt19937 random(worst_case::kSeed);
     for (int ts = 1; ts <= kTsCount; ++ts) ws.TsTable.Value[ts] = static_cast<int16_t>(random() % 2);
     int next = 1;
     for (int n = 1; n <= kBlockCount; ++n) {
         interlock::Block& b = ws.Blocks[n];
         b.Name = "Q" + std::to_string(n);
-        b.OffLogic = MakeSide(n, next, random);
-        b.OnLogic = MakeSide(n, next, random);
+        b.OffLogic = worst_case::Side(n, next, random);
+        b.OnLogic = worst_case::Side(n, next, random);
         interlock::SetStateSignal(ws, n, "S" + std::to_string(n + 2));
     }
     ws.CurrentBlock = 1;

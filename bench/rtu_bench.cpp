@@ -69,6 +69,7 @@
 #include "qt_text.h"
 #include "udp_socket.h"
 #include "workspace.h"
+#include "worst_case.h"
 
 namespace {
 
@@ -76,38 +77,15 @@ using Clock = std::chrono::steady_clock;
 using interlock::kBlockCount;
 using interlock::kTsCount;
 
-constexpr int kLinesPerSide = 40;
-constexpr size_t kLineLimit = 100;
+using worst_case::kLineLimit;
 constexpr double kLatencyGoalMs = 16.0 / 8;
 constexpr int kRateGoal = 1000;
 
 // ---- The configuration ----
 
-// Appends operands "S17", "~S18", ... to `line` while the closed line stays within the limit.
-void FillOperands(std::string& line, int& next, std::mt19937& random) {
-    bool first = true;
-    for (;;) {
-        std::string operand = (random() % 3 == 0 ? "~S" : "S") + std::to_string(next);
-        if (line.size() + operand.size() + (first ? 0 : 1) + 1 > kLineLimit) break;
-        if (!first) line += ',';
-        line += operand;
-        first = false;
-        next = next % kTsCount + 1;
-    }
-    line += ')';
-}
-
-// One side of block n: 39 M lines, then the output line, which reads S1 and ~S1 and so stays 0
-// whatever one TS does; the candidate search has to try every marked TS.
+// One side of block n of the heaviest configuration, into the text.
 void AddSide(storage::Lines& text, int n, int& next, std::mt19937& random) {
-    for (int i = 0; i < kLinesPerSide - 1; ++i) {
-        std::string line = "M" + std::to_string(i % 16 + 1) + (i % 2 ? "=OR(" : "=AND(");
-        FillOperands(line, next, random);
-        text.push_back(line);
-    }
-    std::string output = "V" + std::to_string(n) + "=AND(M1,M2,M3,M4,M5,M6,M7,M8,M9,M10,M11,M12,S1,~S1,";
-    FillOperands(output, next, random);
-    text.push_back(output);
+    for (std::string& line : worst_case::Side(n, next, random)) text.push_back(std::move(line));
 }
 
 // The output line of block 1's ON logic: S65, S66, then operands that hold with `values` (TS
@@ -123,7 +101,7 @@ std::string SwitchingOutput(const std::vector<char>& values) {
 }
 
 storage::Lines WorstCaseText() {
-    std::mt19937 random(12345);
+    std::mt19937 random(worst_case::kSeed);
     std::vector<char> values(kTsCount + 1, '0');
     storage::Lines text{"@", "F=" + std::string(kTsCount, '0'), "#Server_Channel=0", "#Server_RTU=1"};
     for (int ts = 1; ts <= kTsCount; ++ts) values[ts] = random() % 2 ? '1' : '0';

@@ -38,45 +38,22 @@
 #include "report.h"
 #include "signal_grids.h"
 #include "workspace.h"
+#include "worst_case.h"
 
 namespace {
 
 using interlock::kBlockCount;
 using interlock::kTsCount;
 
-constexpr int kLinesPerSide = 40;
-constexpr size_t kLineLimit = 100;
 
-// Appends operands "S17", "~S18", ... to `line` while the closed line stays within the limit.
-void FillOperands(std::string& line, int& next, std::mt19937& random) {
-    bool first = true;
-    for (;;) {
-        std::string operand = (random() % 3 == 0 ? "~S" : "S") + std::to_string(next);
-        if (line.size() + operand.size() + (first ? 0 : 1) + 1 > kLineLimit) break;
-        if (!first) line += ',';
-        line += operand;
-        first = false;
-        next = next % kTsCount + 1;
-    }
-    line += ')';
-}
-
-// One side of block n: 39 M lines, then the output line. The output reads S1 and ~S1, so it
-// stays 0 whatever one TS does, and the candidate search has to try every marked TS.
+// One side of block n of the heaviest configuration, into the text.
 void AddSide(storage::Lines& text, int n, int& next, std::mt19937& random) {
-    for (int i = 0; i < kLinesPerSide - 1; ++i) {
-        std::string line = "M" + std::to_string(i % 16 + 1) + (i % 2 ? "=OR(" : "=AND(");
-        FillOperands(line, next, random);
-        text.push_back(line);
-    }
-    std::string output = "V" + std::to_string(n) + "=AND(M1,M2,M3,M4,M5,M6,M7,M8,M9,M10,M11,M12,S1,~S1,";
-    FillOperands(output, next, random);
-    text.push_back(output);
+    for (std::string& line : worst_case::Side(n, next, random)) text.push_back(std::move(line));
 }
 
 // The whole configuration as the text of a configuration file.
 storage::Lines WorstCaseText() {
-    std::mt19937 random(12345);
+    std::mt19937 random(worst_case::kSeed);
     storage::Lines text{"@", "F=" + std::string(kTsCount, '0'), "#Server_Channel=0", "#Server_RTU=1"};
     for (int k = 0; k < 8; ++k) {
         std::string values = "#TS" + std::to_string(k) + "=";
