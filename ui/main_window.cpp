@@ -10,6 +10,7 @@
 #include <QToolTip>
 
 #include "color_button.h"
+#include "command_button.h"
 #include "colors.h"
 #include "config_files.h"
 #include "cp1251.h"
@@ -38,17 +39,6 @@ namespace {
 std::string W(const char* utf8) { return cp1251::FromUtf8(utf8); }
 
 constexpr int kHintPause = 30000;
-
-void StyleCommandButton(TColorButton* b) {
-    b->setFont(DesignFont("Verdana", 13, true));
-    b->setFlat(false);
-    b->setColor(col::kHighlight);
-    b->setHotColor(col::kInactiveCaption);
-    b->setDownColor(col::kInactiveCaption);
-    b->setFontColor(col::kWhite);
-    b->setHotFontColor(col::kWhite);
-    b->setDownFontColor(col::kWhite);
-}
 
 void ApplyLook(TColorButton* b, const interlock::TabLook& look) {
     // The button repaints itself when its normal look changes; the hot and pressed colours it

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 
 #include "color_button.h"
+#include "command_button.h"
 #include "colors.h"
 #include "cp1251.h"
 #include "dialogs.h"
@@ -91,14 +92,7 @@ TForm5::TForm5(TForm1& mainWindow, Dialogs& dialogs, std::string exeDir)
         auto* b = new TColorButton(this);
         b->setCaption(caption);
         b->setGeometry(left, kFirstRowTop, 185, 25);
-        b->setFont(DesignFont("Verdana", 13, true));
-        b->setFlat(false);
-        b->setColor(col::kHighlight);
-        b->setHotColor(col::kInactiveCaption);
-        b->setDownColor(col::kInactiveCaption);
-        b->setFontColor(col::kWhite);
-        b->setHotFontColor(col::kWhite);
-        b->setDownFontColor(col::kWhite);
+        StyleCommandButton(b);
         return b;
     };
     Send_Template = button(QStringLiteral("Загрузить шаблон"), 183);

@@ -5,6 +5,7 @@
 #include <QShowEvent>
 
 #include "color_button.h"
+#include "command_button.h"
 #include "colors.h"
 #include "main_window.h"
 #include "report.h"
@@ -42,17 +43,10 @@ TForm_TS_Captions::TForm_TS_Captions(TForm1& mainWindow)
     Templates_Button->setCaption(QStringLiteral("Закрыть окно"));
     Templates_Button->setGeometry(468, 480, 185, 25);
     Templates_Button->setAlignment(Qt::AlignHCenter);
-    Templates_Button->setFont(DesignFont("Verdana", 13, true));
-    Templates_Button->setFlat(false);
+    StyleCommandButton(Templates_Button);
     Templates_Button->setHotTrack(true);
     Templates_Button->setMarginHorizontal(8);
     Templates_Button->setMarginVertical(4);
-    Templates_Button->setColor(col::kHighlight);
-    Templates_Button->setHotColor(col::kInactiveCaption);
-    Templates_Button->setDownColor(col::kInactiveCaption);
-    Templates_Button->setFontColor(col::kWhite);
-    Templates_Button->setHotFontColor(col::kWhite);
-    Templates_Button->setDownFontColor(col::kWhite);
 
     // A radio button reports its click when it becomes the checked one.
     connect(Radio_TS_Block, &QRadioButton::toggled, this, [this](bool checked) {

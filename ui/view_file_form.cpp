@@ -3,6 +3,7 @@
 #include <QPlainTextEdit>
 
 #include "color_button.h"
+#include "command_button.h"
 #include "colors.h"
 #include "cp1251.h"
 #include "dialogs.h"
@@ -36,14 +37,7 @@ TView_File_Form::TView_File_Form(TForm1& mainWindow, Dialogs& dialogs)
         auto* b = new TColorButton(this);
         b->setCaption(caption);
         b->setGeometry(left, 380, 185, 25);
-        b->setFont(DesignFont("Verdana", 13, true));
-        b->setFlat(false);
-        b->setColor(col::kHighlight);
-        b->setHotColor(col::kInactiveCaption);
-        b->setDownColor(col::kInactiveCaption);
-        b->setFontColor(col::kWhite);
-        b->setHotFontColor(col::kWhite);
-        b->setDownFontColor(col::kWhite);
+        StyleCommandButton(b);
         return b;
     };
     Save_Button = button(QStringLiteral("Сохранить изменения"), 144);
