@@ -1,4 +1,4 @@
-#include "rtu_exchange.h"
+#include "acquisition/rtu_exchange.h"
 
 namespace acquisition {
 

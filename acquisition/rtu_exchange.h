@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "workspace.h"
+#include "interlock/workspace.h"
 
 namespace acquisition {
 

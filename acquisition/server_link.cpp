@@ -1,14 +1,14 @@
-#include "server_link.h"
+#include "acquisition/server_link.h"
 
 #include <array>
 #include <cstring>
 #include <optional>
 #include <vector>
 
-#include "cp1251.h"
-#include "dialogs.h"
-#include "int_rule.h"
-#include "report.h"
+#include "interlock/cp1251.h"
+#include "ui/dialogs.h"
+#include "interlock/int_rule.h"
+#include "interlock/report.h"
 
 namespace acquisition {
 

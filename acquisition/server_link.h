@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <string>
 
-#include "tm_library.h"
-#include "workspace.h"
+#include "acquisition/tm_library.h"
+#include "interlock/workspace.h"
 
 namespace ui {
 class Dialogs;

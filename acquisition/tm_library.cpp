@@ -1,4 +1,4 @@
-#include "tm_library.h"
+#include "acquisition/tm_library.h"
 
 #include <algorithm>
 #include <limits>

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tmaccess.h"
+#include "acquisition/tmaccess.h"
 
 namespace acquisition {
 

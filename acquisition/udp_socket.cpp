@@ -1,4 +1,4 @@
-#include "udp_socket.h"
+#include "acquisition/udp_socket.h"
 
 #include <QMetaObject>
 #include <QPointer>

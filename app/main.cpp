@@ -3,11 +3,11 @@
 #include <QApplication>
 #include <clocale>
 
-#include "cp1251.h"
-#include "dialogs.h"
-#include "file_io.h"
-#include "main_window.h"
-#include "workspace.h"
+#include "interlock/cp1251.h"
+#include "ui/dialogs.h"
+#include "storage/file_io.h"
+#include "ui/main_window.h"
+#include "interlock/workspace.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);

@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "report.h"
-#include "workspace.h"
-#include "worst_case.h"
+#include "interlock/report.h"
+#include "interlock/workspace.h"
+#include "bench/worst_case.h"
 
 namespace {
 

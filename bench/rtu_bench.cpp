@@ -62,14 +62,14 @@
 #include <thread>
 #include <vector>
 
-#include "config_text.h"
-#include "cp1251.h"
-#include "dialogs.h"
-#include "main_window.h"
-#include "qt_text.h"
-#include "udp_socket.h"
-#include "workspace.h"
-#include "worst_case.h"
+#include "storage/config_text.h"
+#include "interlock/cp1251.h"
+#include "ui/dialogs.h"
+#include "ui/main_window.h"
+#include "ui/qt_text.h"
+#include "acquisition/udp_socket.h"
+#include "interlock/workspace.h"
+#include "bench/worst_case.h"
 
 namespace {
 

@@ -32,13 +32,13 @@
 #include <random>
 #include <string>
 
-#include "config_text.h"
-#include "dialogs.h"
-#include "main_window.h"
-#include "report.h"
-#include "signal_grids.h"
-#include "workspace.h"
-#include "worst_case.h"
+#include "storage/config_text.h"
+#include "ui/dialogs.h"
+#include "ui/main_window.h"
+#include "interlock/report.h"
+#include "ui/signal_grids.h"
+#include "interlock/workspace.h"
+#include "bench/worst_case.h"
 
 namespace {
 

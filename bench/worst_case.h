@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "workspace.h"
+#include "interlock/workspace.h"
 
 namespace worst_case {
 

@@ -1,11 +1,11 @@
 // Operations on the interlock blocks: state signal entry, status, recalculation and the
 // transfers between a block and the main window's fields.
 
-#include "int_rule.h"
-#include "parser.h"
-#include "report.h"
-#include "engine_texts.h"
-#include "workspace.h"
+#include "interlock/int_rule.h"
+#include "interlock/parser.h"
+#include "interlock/report.h"
+#include "interlock/engine_texts.h"
+#include "interlock/workspace.h"
 
 namespace interlock {
 

@@ -1,4 +1,4 @@
-#include "cp1251.h"
+#include "interlock/cp1251.h"
 
 #include <iconv.h>
 

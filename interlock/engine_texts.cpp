@@ -1,6 +1,6 @@
-#include "engine_texts.h"
+#include "interlock/engine_texts.h"
 
-#include "cp1251.h"
+#include "interlock/cp1251.h"
 
 namespace interlock {
 namespace {

@@ -1,4 +1,4 @@
-#include "int_rule.h"
+#include "interlock/int_rule.h"
 
 namespace interlock {
 namespace {

@@ -1,15 +1,15 @@
 // One pass over a logic text: every line is checked against the grammar and evaluated at the
 // same time. The first error ends the parse and is stored in the block.
 
-#include "parser.h"
+#include "interlock/parser.h"
 
 #include <algorithm>
 #include <optional>
 #include <string_view>
 #include <vector>
 
-#include "int_rule.h"
-#include "engine_texts.h"
+#include "interlock/int_rule.h"
+#include "interlock/engine_texts.h"
 
 namespace interlock {
 namespace {

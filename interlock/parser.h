@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "workspace.h"
+#include "interlock/workspace.h"
 
 namespace interlock {
 

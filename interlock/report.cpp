@@ -1,12 +1,12 @@
 // The verdict line of the block on view and the grids refreshed with it.
 
-#include "report.h"
+#include "interlock/report.h"
 
 #include <utility>
 
-#include "int_rule.h"
-#include "parser.h"
-#include "engine_texts.h"
+#include "interlock/int_rule.h"
+#include "interlock/parser.h"
+#include "interlock/engine_texts.h"
 
 namespace interlock {
 namespace {

@@ -2,7 +2,7 @@
 
 // The control permission report of the block on view, and the grids refreshed with it.
 
-#include "workspace.h"
+#include "interlock/workspace.h"
 
 namespace interlock {
 

@@ -1,6 +1,6 @@
-#include "workspace.h"
+#include "interlock/workspace.h"
 
-#include "int_rule.h"
+#include "interlock/int_rule.h"
 
 namespace interlock {
 

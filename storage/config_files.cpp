@@ -1,7 +1,7 @@
-#include "config_files.h"
+#include "storage/config_files.h"
 
-#include "cp1251.h"
-#include "int_rule.h"
+#include "interlock/cp1251.h"
+#include "interlock/int_rule.h"
 
 namespace storage {
 

@@ -13,9 +13,9 @@
 #include <optional>
 #include <string>
 
-#include "config_text.h"
-#include "file_io.h"
-#include "workspace.h"
+#include "storage/config_text.h"
+#include "storage/file_io.h"
+#include "interlock/workspace.h"
 
 namespace storage {
 

@@ -1,9 +1,9 @@
 // Writing and reading the configuration text.
 
-#include "config_text.h"
+#include "storage/config_text.h"
 
-#include "int_rule.h"
-#include "texts.h"
+#include "interlock/int_rule.h"
+#include "storage/texts.h"
 
 namespace storage {
 namespace {

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "workspace.h"
+#include "interlock/workspace.h"
 
 namespace storage {
 

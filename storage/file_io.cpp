@@ -1,4 +1,4 @@
-#include "file_io.h"
+#include "storage/file_io.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,7 +11,7 @@
 #include <random>
 #include <system_error>
 
-#include "cp1251.h"
+#include "interlock/cp1251.h"
 
 namespace storage {
 namespace {

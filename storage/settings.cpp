@@ -1,4 +1,4 @@
-#include "settings.h"
+#include "storage/settings.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "file_io.h"
+#include "storage/file_io.h"
 
 namespace storage {
 namespace {

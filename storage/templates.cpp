@@ -1,11 +1,11 @@
-#include "templates.h"
+#include "storage/templates.h"
 
 #include <algorithm>
 
-#include "cp1251.h"
-#include "file_io.h"
-#include "int_rule.h"
-#include "report.h"
+#include "interlock/cp1251.h"
+#include "storage/file_io.h"
+#include "interlock/int_rule.h"
+#include "interlock/report.h"
 
 namespace storage {
 namespace {

@@ -19,8 +19,8 @@
 #include <string_view>
 #include <vector>
 
-#include "config_text.h"
-#include "workspace.h"
+#include "storage/config_text.h"
+#include "interlock/workspace.h"
 
 namespace storage {
 

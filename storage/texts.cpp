@@ -1,6 +1,6 @@
-#include "texts.h"
+#include "storage/texts.h"
 
-#include "cp1251.h"
+#include "interlock/cp1251.h"
 
 namespace storage {
 namespace {

@@ -1,12 +1,12 @@
-#include "check_report.h"
+#include "tools/check_report.h"
 
 #include <cstdio>
 #include <utility>
 
-#include "cp1251.h"
-#include "int_rule.h"
-#include "report.h"
-#include "engine_texts.h"
+#include "interlock/cp1251.h"
+#include "interlock/int_rule.h"
+#include "interlock/report.h"
+#include "interlock/engine_texts.h"
 
 namespace check {
 namespace {

@@ -14,7 +14,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "workspace.h"
+#include "interlock/workspace.h"
 
 namespace check {
 

@@ -11,11 +11,11 @@
 #include <iostream>
 #include <string>
 
-#include "check_report.h"
-#include "config_text.h"
-#include "cp1251.h"
-#include "file_io.h"
-#include "workspace.h"
+#include "tools/check_report.h"
+#include "storage/config_text.h"
+#include "interlock/cp1251.h"
+#include "storage/file_io.h"
+#include "interlock/workspace.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 // "#TS7="); the file is read again whenever it changes, so a running tool can be fed new values by
 // editing it. --toggle flips chosen TS periodically, for demonstrations.
 
-#include "rtu_values.h"
+#include "tools/rtu_values.h"
 
 #include <CLI/CLI.hpp>
 

@@ -1,4 +1,4 @@
-#include "rtu_values.h"
+#include "tools/rtu_values.h"
 
 namespace rtu {
 

@@ -27,7 +27,7 @@
 #include <tuple>
 #include <vector>
 
-#include "tmaccess.h"
+#include "acquisition/tmaccess.h"
 
 namespace {
 

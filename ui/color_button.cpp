@@ -1,4 +1,4 @@
-#include "color_button.h"
+#include "ui/color_button.h"
 
 #include <QEnterEvent>
 #include <QFontMetrics>
@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-#include "colors.h"
+#include "ui/colors.h"
 
 namespace ui {
 namespace {

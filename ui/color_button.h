@@ -10,7 +10,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "workspace.h"
+#include "interlock/workspace.h"
 
 namespace ui {
 

@@ -5,7 +5,7 @@
 
 #include <QColor>
 
-#include "workspace.h"
+#include "interlock/workspace.h"
 
 namespace ui {
 

@@ -3,8 +3,8 @@
 // The look every command button of the program's windows shares: Verdana bold, white on the
 // highlight colour, the inactive caption colour when hot or pressed, with a raised frame.
 
-#include "color_button.h"
-#include "signal_grids.h"
+#include "ui/color_button.h"
+#include "ui/signal_grids.h"
 
 namespace ui {
 

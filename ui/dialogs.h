@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "workspace.h"
+#include "interlock/workspace.h"
 
 namespace ui {
 

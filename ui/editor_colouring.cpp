@@ -1,4 +1,4 @@
-#include "editor_colouring.h"
+#include "ui/editor_colouring.h"
 
 #include <QTextBlock>
 #include <QTextCharFormat>
@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <numeric>
 
-#include "colors.h"
+#include "ui/colors.h"
 
 namespace ui {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "highlight.h"
+#include "ui/highlight.h"
 
 class QTextEdit;
 

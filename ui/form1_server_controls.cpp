@@ -1,10 +1,10 @@
-#include "form1_server_controls.h"
+#include "ui/form1_server_controls.h"
 
 #include <QCheckBox>
 #include <QFrame>
 #include <QTimer>
 
-#include "main_window.h"
+#include "ui/main_window.h"
 
 namespace ui {
 

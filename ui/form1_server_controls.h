@@ -3,7 +3,7 @@
 // The main window's server controls as the server link sees them: "Связь с сервером ТМ",
 // the server panel with its two boxes, the poll timer and the RTU reception box.
 
-#include "server_link.h"
+#include "acquisition/server_link.h"
 
 namespace ui {
 

@@ -1,8 +1,8 @@
-#include "highlight.h"
+#include "ui/highlight.h"
 
 #include <algorithm>
 
-#include "int_rule.h"
+#include "interlock/int_rule.h"
 
 namespace ui {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "workspace.h"
+#include "interlock/workspace.h"
 
 namespace ui {
 

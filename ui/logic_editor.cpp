@@ -1,4 +1,4 @@
-#include "logic_editor.h"
+#include "ui/logic_editor.h"
 
 #include <QFontMetrics>
 #include <QPaintEvent>
@@ -11,9 +11,9 @@
 #include <algorithm>
 #include <utility>
 
-#include "colors.h"
-#include "qt_text.h"
-#include "workspace.h"
+#include "ui/colors.h"
+#include "ui/qt_text.h"
+#include "interlock/workspace.h"
 
 namespace ui {
 namespace {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "highlight.h"
+#include "ui/highlight.h"
 
 namespace ui {
 

@@ -1,4 +1,4 @@
-#include "main_window.h"
+#include "ui/main_window.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -9,25 +9,25 @@
 #include <QTimer>
 #include <QToolTip>
 
-#include "color_button.h"
-#include "command_button.h"
-#include "colors.h"
-#include "config_files.h"
-#include "cp1251.h"
-#include "dialogs.h"
-#include "editor_colouring.h"
-#include "highlight.h"
-#include "int_rule.h"
-#include "qt_text.h"
-#include "report.h"
-#include "settings.h"
-#include "engine_texts.h"
-#include "form1_server_controls.h"
-#include "signal_grids.h"
-#include "templates_form.h"
-#include "ts_captions_form.h"
-#include "view_file_form.h"
-#include "widgets.h"
+#include "ui/color_button.h"
+#include "ui/command_button.h"
+#include "ui/colors.h"
+#include "storage/config_files.h"
+#include "interlock/cp1251.h"
+#include "ui/dialogs.h"
+#include "ui/editor_colouring.h"
+#include "ui/highlight.h"
+#include "interlock/int_rule.h"
+#include "ui/qt_text.h"
+#include "interlock/report.h"
+#include "storage/settings.h"
+#include "interlock/engine_texts.h"
+#include "ui/form1_server_controls.h"
+#include "ui/signal_grids.h"
+#include "ui/templates_form.h"
+#include "ui/ts_captions_form.h"
+#include "ui/view_file_form.h"
+#include "ui/widgets.h"
 
 namespace ui {
 

@@ -11,9 +11,9 @@
 #include <memory>
 #include <string>
 
-#include "config_text.h"
-#include "logic_editor.h"
-#include "workspace.h"
+#include "storage/config_text.h"
+#include "ui/logic_editor.h"
+#include "interlock/workspace.h"
 
 class QCheckBox;
 class QLabel;

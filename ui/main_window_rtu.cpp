@@ -5,13 +5,13 @@
 #include <QPlainTextEdit>
 #include <QTimer>
 
-#include "cp1251.h"
-#include "dialogs.h"
-#include "main_window.h"
-#include "qt_text.h"
-#include "report.h"
-#include "rtu_exchange.h"
-#include "udp_socket.h"
+#include "interlock/cp1251.h"
+#include "ui/dialogs.h"
+#include "ui/main_window.h"
+#include "ui/qt_text.h"
+#include "interlock/report.h"
+#include "acquisition/rtu_exchange.h"
+#include "acquisition/udp_socket.h"
 
 namespace ui {
 

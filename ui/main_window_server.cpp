@@ -4,11 +4,11 @@
 #include <QCheckBox>
 #include <QTimer>
 
-#include "form1_server_controls.h"
-#include "file_io.h"
-#include "main_window.h"
-#include "server_link.h"
-#include "tm_library.h"
+#include "ui/form1_server_controls.h"
+#include "storage/file_io.h"
+#include "ui/main_window.h"
+#include "acquisition/server_link.h"
+#include "acquisition/tm_library.h"
 
 namespace ui {
 

@@ -6,8 +6,8 @@
 #include <QMessageBox>
 #include <QStringList>
 
-#include "dialogs.h"
-#include "qt_text.h"
+#include "ui/dialogs.h"
+#include "ui/qt_text.h"
 
 namespace ui {
 namespace {

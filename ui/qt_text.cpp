@@ -1,6 +1,6 @@
-#include "qt_text.h"
+#include "ui/qt_text.h"
 
-#include "cp1251.h"
+#include "interlock/cp1251.h"
 
 namespace ui {
 

@@ -1,4 +1,4 @@
-#include "signal_grids.h"
+#include "ui/signal_grids.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -7,8 +7,8 @@
 #include <QScrollBar>
 #include <QToolTip>
 
-#include "colors.h"
-#include "workspace.h"
+#include "ui/colors.h"
+#include "interlock/workspace.h"
 
 #include <algorithm>
 

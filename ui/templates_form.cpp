@@ -1,18 +1,18 @@
-#include "templates_form.h"
+#include "ui/templates_form.h"
 
 #include <QComboBox>
 #include <algorithm>
 #include <QLabel>
 #include <QLineEdit>
 
-#include "color_button.h"
-#include "command_button.h"
-#include "colors.h"
-#include "cp1251.h"
-#include "dialogs.h"
-#include "main_window.h"
-#include "qt_text.h"
-#include "signal_grids.h"
+#include "ui/color_button.h"
+#include "ui/command_button.h"
+#include "ui/colors.h"
+#include "interlock/cp1251.h"
+#include "ui/dialogs.h"
+#include "ui/main_window.h"
+#include "ui/qt_text.h"
+#include "ui/signal_grids.h"
 
 namespace ui {
 

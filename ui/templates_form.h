@@ -8,7 +8,7 @@
 #include <array>
 #include <string>
 
-#include "templates.h"
+#include "storage/templates.h"
 
 class QComboBox;
 class QLabel;

@@ -1,17 +1,17 @@
-#include "ts_captions_form.h"
+#include "ui/ts_captions_form.h"
 
 #include <QCloseEvent>
 #include <QRadioButton>
 #include <QShowEvent>
 
-#include "color_button.h"
-#include "command_button.h"
-#include "colors.h"
-#include "main_window.h"
-#include "report.h"
-#include "signal_grids.h"
-#include "ts_list_grid.h"
-#include "workspace.h"
+#include "ui/color_button.h"
+#include "ui/command_button.h"
+#include "ui/colors.h"
+#include "ui/main_window.h"
+#include "interlock/report.h"
+#include "ui/signal_grids.h"
+#include "ui/ts_list_grid.h"
+#include "interlock/workspace.h"
 
 namespace ui {
 

@@ -1,13 +1,13 @@
-#include "ts_list_grid.h"
+#include "ui/ts_list_grid.h"
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
 #include <QPainter>
 #include <QStyledItemDelegate>
 
-#include "colors.h"
-#include "qt_text.h"
-#include "signal_grids.h"
+#include "ui/colors.h"
+#include "ui/qt_text.h"
+#include "ui/signal_grids.h"
 
 namespace ui {
 

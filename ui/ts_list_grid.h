@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "ts_list_model.h"
-#include "workspace.h"
+#include "ui/ts_list_model.h"
+#include "interlock/workspace.h"
 
 namespace ui {
 

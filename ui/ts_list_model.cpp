@@ -1,10 +1,10 @@
-#include "ts_list_model.h"
+#include "ui/ts_list_model.h"
 
 #include <charconv>
 #include <string_view>
 
-#include "cp1251.h"
-#include "int_rule.h"
+#include "interlock/cp1251.h"
+#include "interlock/int_rule.h"
 
 namespace ui {
 

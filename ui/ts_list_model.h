@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "workspace.h"
+#include "interlock/workspace.h"
 
 namespace ui {
 

@@ -5,7 +5,7 @@
 
 #include <QDialog>
 
-#include "config_text.h"
+#include "storage/config_text.h"
 
 class QPlainTextEdit;
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "rtu_exchange.h"
+#include "acquisition/rtu_exchange.h"
 
 namespace {
 

@@ -13,9 +13,9 @@
 #include <random>
 #include <thread>
 
-#include "rtu_exchange.h"
-#include "rtu_test_rig.h"
-#include "udp_socket.h"
+#include "acquisition/rtu_exchange.h"
+#include "tests/acquisition/rtu_test_rig.h"
+#include "acquisition/udp_socket.h"
 
 using namespace rtu_test;
 

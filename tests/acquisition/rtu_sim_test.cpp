@@ -1,7 +1,7 @@
 // Tests of the RTU responder simulator: its value-file reading and answers, and one run of the
 // program over loopback.
 
-#include "rtu_values.h"
+#include "tools/rtu_values.h"
 
 #include <gtest/gtest.h>
 

@@ -24,11 +24,11 @@
 #include <optional>
 #include <string>
 
-#include "cp1251.h"
-#include "dialogs.h"
-#include "main_window.h"
-#include "qt_text.h"
-#include "workspace.h"
+#include "interlock/cp1251.h"
+#include "ui/dialogs.h"
+#include "ui/main_window.h"
+#include "ui/qt_text.h"
+#include "interlock/workspace.h"
 
 namespace rtu_test {
 

@@ -8,11 +8,11 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "rtu_exchange.h"
-#include "rtu_test_rig.h"
-#include "ts_captions_form.h"
-#include "ts_list_grid.h"
-#include "udp_socket.h"
+#include "acquisition/rtu_exchange.h"
+#include "tests/acquisition/rtu_test_rig.h"
+#include "ui/ts_captions_form.h"
+#include "ui/ts_list_grid.h"
+#include "acquisition/udp_socket.h"
 
 using namespace rtu_test;
 

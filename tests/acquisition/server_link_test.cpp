@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "dialogs.h"
-#include "report.h"
-#include "server_link.h"
-#include "tm_library.h"
-#include "tmaccess_fixture.h"
+#include "ui/dialogs.h"
+#include "interlock/report.h"
+#include "acquisition/server_link.h"
+#include "acquisition/tm_library.h"
+#include "tests/acquisition/tmaccess_fixture.h"
 
 namespace acquisition::test {
 namespace {

@@ -18,14 +18,14 @@
 #include <memory>
 #include <sstream>
 
-#include "dialogs.h"
-#include "main_window.h"
-#include "qt_text.h"
-#include "server_link.h"
-#include "tmaccess_fixture.h"
-#include "ts_captions_form.h"
-#include "ts_list_grid.h"
-#include "workspace.h"
+#include "ui/dialogs.h"
+#include "ui/main_window.h"
+#include "ui/qt_text.h"
+#include "acquisition/server_link.h"
+#include "tests/acquisition/tmaccess_fixture.h"
+#include "ui/ts_captions_form.h"
+#include "ui/ts_list_grid.h"
+#include "interlock/workspace.h"
 
 using acquisition::test::PointsFolder;
 using acquisition::test::TsLine;

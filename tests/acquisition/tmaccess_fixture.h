@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "cp1251.h"
+#include "interlock/cp1251.h"
 
 namespace acquisition::test {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "tm_library.h"
-#include "tmaccess_fixture.h"
+#include "acquisition/tm_library.h"
+#include "tests/acquisition/tmaccess_fixture.h"
 
 namespace acquisition::test {
 namespace {

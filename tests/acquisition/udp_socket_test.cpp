@@ -1,7 +1,7 @@
 // Tests of the UDP socket component over loopback. Every socket uses an ephemeral port, so the
 // tests run in parallel with anything.
 
-#include "udp_socket.h"
+#include "acquisition/udp_socket.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "cp1251.h"
-#include "workspace.h"
+#include "interlock/cp1251.h"
+#include "interlock/workspace.h"
 
 namespace interlock::test {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "engine_fixture.h"
-#include "parser.h"
-#include "workspace.h"
+#include "tests/interlock/engine_fixture.h"
+#include "interlock/parser.h"
+#include "interlock/workspace.h"
 
 namespace interlock::test {
 namespace {

@@ -8,9 +8,9 @@
 #include <utility>
 #include <vector>
 
-#include "engine_fixture.h"
-#include "report.h"
-#include "workspace.h"
+#include "tests/interlock/engine_fixture.h"
+#include "interlock/report.h"
+#include "interlock/workspace.h"
 
 namespace interlock::test {
 namespace {

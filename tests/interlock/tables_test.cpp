@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "engine_fixture.h"
-#include "engine_texts.h"
-#include "parser.h"
-#include "report.h"
-#include "workspace.h"
+#include "tests/interlock/engine_fixture.h"
+#include "interlock/engine_texts.h"
+#include "interlock/parser.h"
+#include "interlock/report.h"
+#include "interlock/workspace.h"
 
 namespace interlock::test {
 namespace {

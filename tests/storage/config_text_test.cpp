@@ -1,11 +1,11 @@
-#include "config_text.h"
+#include "storage/config_text.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "cp1251.h"
+#include "interlock/cp1251.h"
 
 namespace storage {
 namespace {

@@ -9,8 +9,8 @@
 #include <cstring>
 #include <string>
 
-#include "file_io.h"
-#include "settings.h"
+#include "storage/file_io.h"
+#include "storage/settings.h"
 
 int main(int argc, char** argv) {
     if (argc == 5 && std::strcmp(argv[1], "write") == 0) {

@@ -1,4 +1,4 @@
-#include "file_io.h"
+#include "storage/file_io.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -12,8 +12,8 @@
 #include <string>
 #include <thread>
 
-#include "cp1251.h"
-#include "temp_folder.h"
+#include "interlock/cp1251.h"
+#include "tests/storage/temp_folder.h"
 
 namespace storage {
 namespace {

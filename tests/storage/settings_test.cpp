@@ -1,4 +1,4 @@
-#include "settings.h"
+#include "storage/settings.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "temp_folder.h"
+#include "tests/storage/temp_folder.h"
 
 namespace storage {
 namespace {

@@ -1,4 +1,4 @@
-#include "templates.h"
+#include "storage/templates.h"
 
 #include <gtest/gtest.h>
 
@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "cp1251.h"
-#include "file_io.h"
-#include "int_rule.h"
-#include "temp_folder.h"
+#include "interlock/cp1251.h"
+#include "storage/file_io.h"
+#include "interlock/int_rule.h"
+#include "tests/storage/temp_folder.h"
 
 namespace storage {
 namespace {

@@ -1,12 +1,12 @@
-#include "check_report.h"
+#include "tools/check_report.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "config_text.h"
-#include "cp1251.h"
+#include "storage/config_text.h"
+#include "interlock/cp1251.h"
 
 namespace check {
 namespace {

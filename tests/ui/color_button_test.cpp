@@ -11,8 +11,8 @@
 
 #include <functional>
 
-#include "color_button.h"
-#include "colors.h"
+#include "ui/color_button.h"
+#include "ui/colors.h"
 
 using ui::TColorButton;
 

@@ -9,10 +9,10 @@
 #include <QTextEdit>
 #include <QtTest>
 
-#include "colors.h"
-#include "cp1251.h"
-#include "editor_colouring.h"
-#include "qt_text.h"
+#include "ui/colors.h"
+#include "interlock/cp1251.h"
+#include "ui/editor_colouring.h"
+#include "ui/qt_text.h"
 
 Q_DECLARE_METATYPE(ui::ColourRun)
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "cp1251.h"
-#include "highlight.h"
-#include "workspace.h"
+#include "interlock/cp1251.h"
+#include "ui/highlight.h"
+#include "interlock/workspace.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "colors.h"
-#include "logic_editor.h"
+#include "ui/colors.h"
+#include "ui/logic_editor.h"
 
 namespace {
 

@@ -29,16 +29,16 @@
 #include <memory>
 #include <sstream>
 
-#include "color_button.h"
-#include "colors.h"
-#include "cp1251.h"
-#include "dialogs.h"
-#include "main_window.h"
-#include "qt_text.h"
-#include "signal_grids.h"
-#include "view_file_form.h"
-#include "widgets.h"
-#include "workspace.h"
+#include "ui/color_button.h"
+#include "ui/colors.h"
+#include "interlock/cp1251.h"
+#include "ui/dialogs.h"
+#include "ui/main_window.h"
+#include "ui/qt_text.h"
+#include "ui/signal_grids.h"
+#include "ui/view_file_form.h"
+#include "ui/widgets.h"
+#include "interlock/workspace.h"
 
 using interlock::Icon;
 using ui::TColorButton;

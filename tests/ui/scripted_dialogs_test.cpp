@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "cp1251.h"
-#include "dialogs.h"
-#include "workspace.h"
+#include "interlock/cp1251.h"
+#include "ui/dialogs.h"
+#include "interlock/workspace.h"
 
 namespace {
 

@@ -18,13 +18,13 @@
 #include <functional>
 #include <memory>
 
-#include "color_button.h"
-#include "cp1251.h"
-#include "dialogs.h"
-#include "main_window.h"
-#include "qt_text.h"
-#include "templates_form.h"
-#include "workspace.h"
+#include "ui/color_button.h"
+#include "interlock/cp1251.h"
+#include "ui/dialogs.h"
+#include "ui/main_window.h"
+#include "ui/qt_text.h"
+#include "ui/templates_form.h"
+#include "interlock/workspace.h"
 
 using interlock::Icon;
 using ui::TColorButton;

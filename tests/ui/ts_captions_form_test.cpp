@@ -16,14 +16,14 @@
 #include <functional>
 #include <memory>
 
-#include "color_button.h"
-#include "colors.h"
-#include "cp1251.h"
-#include "dialogs.h"
-#include "main_window.h"
-#include "ts_captions_form.h"
-#include "ts_list_grid.h"
-#include "workspace.h"
+#include "ui/color_button.h"
+#include "ui/colors.h"
+#include "interlock/cp1251.h"
+#include "ui/dialogs.h"
+#include "ui/main_window.h"
+#include "ui/ts_captions_form.h"
+#include "ui/ts_list_grid.h"
+#include "interlock/workspace.h"
 
 using ui::TForm1;
 using ui::TForm_TS_Captions;

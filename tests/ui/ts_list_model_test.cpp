@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "cp1251.h"
-#include "ts_list_model.h"
-#include "workspace.h"
+#include "interlock/cp1251.h"
+#include "ui/ts_list_model.h"
+#include "interlock/workspace.h"
 
 namespace {
 
