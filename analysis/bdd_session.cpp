@@ -1,0 +1,37 @@
+#include "analysis/bdd_session.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "interlock/workspace.h"
+
+namespace analysis {
+namespace {
+
+// BuDDy's own handler ends the process; a full table is reported through Overflowed instead.
+void IgnoreError(int) {}
+
+}  // namespace
+
+BddSession::BddSession(int maxNodes) : maxNodes_(maxNodes) {
+    if (bdd_isrunning()) throw std::logic_error("a BDD session is already open in this process");
+    const int initial = std::min(maxNodes, 100'000);
+    bdd_init(initial, std::max(initial / 10, 1000));
+    bdd_error_hook(IgnoreError);
+    bdd_gbc_hook(nullptr);  // no garbage collection reports on the terminal
+    bdd_setvarnum(2 * interlock::kTsCount);
+    bdd_setmaxnodenum(maxNodes);
+    bdd_setcacheratio(8);
+}
+
+BddSession::~BddSession() { bdd_done(); }
+
+bool BddSession::Overflowed() {
+    // When BuDDy runs out of nodes every node is in use and it returns false from then on
+    // until its error is cleared.
+    const bool full = bdd_getnodenum() >= bdd_getallocnum();
+    if (full) bdd_clear_error();
+    return full;
+}
+
+}  // namespace analysis
