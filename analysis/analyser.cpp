@@ -35,12 +35,19 @@ std::map<int, int> PresentBits(const LogicStructure& s, const Workspace& ws) {
     return bits;
 }
 
+// The TS whose variables f depends on. (Walked here: the library's own support operation
+// keeps a buffer that does not survive the end of a session.)
 std::set<int> SupportTs(const bdd& f) {
     std::set<int> ts;
-    bdd s = bdd_support(f);
-    while (s != bddtrue && s != bddfalse) {
-        ts.insert(BddSession::TsOfVar(bdd_var(s)));
-        s = bdd_high(s);
+    std::set<int> seen;
+    std::vector<bdd> stack{f};
+    while (!stack.empty()) {
+        bdd node = stack.back();
+        stack.pop_back();
+        if (node == bddtrue || node == bddfalse || !seen.insert(node.id()).second) continue;
+        ts.insert(BddSession::TsOfVar(bdd_var(node)));
+        stack.push_back(bdd_low(node));
+        stack.push_back(bdd_high(node));
     }
     return ts;
 }
@@ -338,7 +345,8 @@ BlockAnalysis Analyser::Analyse(const Workspace& ws, int n) {
     const Logic& g = At(n, governing);
     if (!g.accepted) return r;
     const auto f = b.Of(governing);
-    if (!f.Error && !f.Empty && f.Result == 0) r.minChanges = FindMinChanges(ws, n, governing);
+    if (f.Error || f.Empty) return r;  // no verdict to change
+    if (f.Result == 0) r.minChanges = FindMinChanges(ws, n, governing);
     r.decisive = FindDecisive(ws, n, governing);
     return r;
 }
