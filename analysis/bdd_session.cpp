@@ -15,7 +15,8 @@ void IgnoreError(int) {}
 
 BddSession::BddSession(int maxNodes) : maxNodes_(maxNodes) {
     if (bdd_isrunning()) throw std::logic_error("a BDD session is already open in this process");
-    const int initial = std::min(maxNodes, 100'000);
+    // The table starts smaller than its limit: BuDDy refuses a limit below its present size.
+    const int initial = std::min(maxNodes / 2, 100'000);
     bdd_init(initial, std::max(initial / 10, 1000));
     bdd_error_hook(IgnoreError);
     bdd_gbc_hook(nullptr);  // no garbage collection reports on the terminal
