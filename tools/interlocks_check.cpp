@@ -3,14 +3,17 @@
 // the operator would select it, and prints the verdicts as readable lines or as JSON.
 //
 // Exit status: 0 when no reported block is erroneous, 1 when some block is, 2 for a usage
-// error, an unreadable file or a configuration that stops at an invalid block number.
+// error, an unreadable file or a configuration that stops at an invalid block number. With
+// --analyse --strict, also 1 when the analysis finds a problem of the error class.
 
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
 
+#include "tools/check_analysis.h"
 #include "tools/check_report.h"
 #include "storage/config_text.h"
 #include "interlock/cp1251.h"
@@ -54,6 +57,9 @@ int main(int argc, char** argv) {
     std::string unreliable;
     int block = 0;
     bool json = false;
+    bool analyse = false;
+    bool strict = false;
+    int where = 0;
     std::string config;
     app.add_option("--set", set, "Значения ТС после чтения файла: N=V,... (N 1..256, V целое)");
     app.add_option("--unreliable", unreliable,
@@ -61,6 +67,13 @@ int main(int argc, char** argv) {
     app.add_option("--block", block, "Проверить только блок N (1..32); код возврата - по этому блоку")
         ->check(CLI::Range(1, 32));
     app.add_flag("--json", json, "Вывести отчёт в формате JSON (UTF-8)");
+    CLI::Option* analyseOption = app.add_flag(
+        "--analyse", analyse, "Анализ логики по всем состояниям ТС: наименьшие изменения, проблемы");
+    app.add_option("--where", where, "С --analyse: где используется ТС N (1..256)")
+        ->check(CLI::Range(1, 256))
+        ->needs(analyseOption);
+    app.add_flag("--strict", strict, "С --analyse: код 1 и при проблемах класса ошибок")
+        ->needs(analyseOption);
     app.add_option("CONFIG", config, "Файл конфигурации")->required();
 
     try {
@@ -107,14 +120,22 @@ int main(int argc, char** argv) {
 
     check::CheckResult result = check::RunCheck(ws, request);
     PrintMessages(ws);
+    std::optional<check::AnalysisResult> analysed;
+    if (analyse) {
+        analysis::Analyser analyser;
+        analysed =
+            check::RunAnalysis(analyser, ws, result, where > 0 ? std::optional<int>(where) : std::nullopt);
+    }
     if (json) {
+        nlohmann::ordered_json report = check::ToJson(result, config);
+        if (analysed) check::AddToJson(report, *analysed);
         // A file name that is not UTF-8 must not stop the report: bad bytes become U+FFFD.
-        std::cout << check::ToJson(result, config)
-                         .dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
-                  << "\n";
+        std::cout << report.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
     } else {
         std::cout << check::ToText(result);
+        if (analysed) std::cout << check::AnalysisText(result, *analysed);
     }
     std::cout.flush();
-    return result.erroneous.empty() ? 0 : 1;
+    if (!result.erroneous.empty()) return 1;
+    return strict && analysed && analysed->hasErrorClass ? 1 : 0;
 }
