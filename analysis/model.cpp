@@ -1,14 +1,28 @@
 #include "analysis/model.h"
 
+#include <algorithm>
+#include <climits>
+
 namespace analysis {
+
+namespace {
+
+// The level of a term's top variable; constants sort first.
+int Level(const bdd& f) { return f == bddtrue || f == bddfalse ? INT_MAX : bdd_var(f); }
+
+}  // namespace
 
 LogicModel BuildModel(BddSession& session, const LogicStructure& structure, const TsReading& reading) {
     LogicModel model;
     std::array<bdd, interlock::kMCount + 1> m;
     for (bdd& v : m) v = bddfalse;
     model.lines.reserve(structure.lines.size());
+    std::vector<bdd> terms;
     for (const LogicLine& line : structure.lines) {
-        bdd acc = line.isAnd ? bddtrue : bddfalse;
+        // An AND is the conjunction of "the operand does not read 0", an OR the disjunction of
+        // "the operand reads 1". The terms are joined from the deepest variable up, so that a
+        // line of plain TS operands costs one node per operand.
+        terms.clear();
         for (const Operand& o : line.operands) {
             bdd zero;
             bdd one;
@@ -21,8 +35,11 @@ LogicModel BuildModel(BddSession& session, const LogicStructure& structure, cons
                 one = c.one;
             }
             if (o.inverted) std::swap(zero, one);
-            acc = line.isAnd ? (acc & !zero) : (acc | one);
+            terms.push_back(line.isAnd ? !zero : one);
         }
+        std::sort(terms.begin(), terms.end(), [](const bdd& a, const bdd& b) { return Level(a) > Level(b); });
+        bdd acc = line.isAnd ? bddtrue : bddfalse;
+        for (const bdd& t : terms) acc = line.isAnd ? (acc & t) : (acc | t);
         if (line.negated) acc = !acc;
         if (session.Overflowed()) {
             model = LogicModel{};
@@ -52,10 +69,10 @@ PairBit BitOf(const interlock::TsTableData& table, int ts) {
 
 TsReading DomainReading(const interlock::TsTableData& table) {
     return [&table](int ts) {
-        PairBit b = BitOf(table, ts);
-        bdd bit = BddSession::Value(b.ts);
-        if (b.flipped) bit = !bit;
-        return TsConditions{!bit, bit};
+        const PairBit b = BitOf(table, ts);
+        const int var = BddSession::ValueVar(b.ts);
+        return b.flipped ? TsConditions{bdd_ithvarpp(var), bdd_nithvarpp(var)}
+                         : TsConditions{bdd_nithvarpp(var), bdd_ithvarpp(var)};
     };
 }
 

@@ -20,6 +20,7 @@ struct TsConditions {
     bdd zero;
     bdd one;
 };
+
 using TsReading = std::function<TsConditions(int ts)>;
 
 struct LogicModel {
