@@ -305,3 +305,39 @@ TEST(Answers, BudgetGivesUndetermined) {
 
 }  // namespace
 }  // namespace analysis::test
+
+namespace analysis::test {
+namespace {
+
+// Models follow the texts, the pairs and the state signals; TS values alone rebuild nothing.
+TEST(Answers, UpdateFollowsTextsAttributesAndStateSignals) {
+    auto ws = std::make_unique<Workspace>();
+    ws->Blocks[1].OnLogic = {"V1=AND(S5,~S6)"};
+    ws->Blocks[2].OnLogic = {"V2=AND(S1)"};
+    interlock::SetStateSignal(*ws, 1, "S10");
+    interlock::SetStateSignal(*ws, 2, "S1");
+    Analyser analyser;
+    analyser.Update(*ws);
+    const int block2 = analyser.Model(2, Side::On)->output.id();
+    EXPECT_FALSE(analyser.Analyse(*ws, 1).on->never);
+    EXPECT_TRUE(analyser.Analyse(*ws, 2).on->never);  // S1 is held at 0 while the ON logic governs
+
+    ws->TsTable.Value[5] = 1;
+    analyser.Update(*ws);
+    EXPECT_EQ(analyser.Model(2, Side::On)->output.id(), block2);
+
+    ws->TsTable.TwoPosition[5] = 1;  // now S6 is the complement of S5: AND(S5,~S6) = S5
+    ws->TsTable.PairSecond[6] = 1;
+    EXPECT_FALSE(analyser.Analyse(*ws, 1).on->never);
+    EXPECT_EQ(analyser.Model(1, Side::On)->output, BddSession::Value(5));
+
+    ws->Blocks[1].OnLogic = {"V1=AND(S5,S6)"};  // and S5 with S6 is never true
+    EXPECT_TRUE(analyser.Analyse(*ws, 1).on->never);
+
+    interlock::SetStateSignal(*ws, 2, "~S1");  // now S1 is held at 1
+    EXPECT_TRUE(analyser.Analyse(*ws, 2).on->always);
+    EXPECT_EQ(analyser.Model(2, Side::On)->output.id(), block2);
+}
+
+}  // namespace
+}  // namespace analysis::test
