@@ -150,6 +150,14 @@ bdd GoverningState(const TsTableData& table, int stateSignal, Side side) {
     return (value != b.flipped) ? bit : !bit;
 }
 
+Literal GoverningLiteral(const TsTableData& table, int stateSignal, Side side) {
+    const int n = stateSignal > 0 ? stateSignal : -stateSignal;
+    const bool on = side == Side::Off;
+    const bool value = stateSignal > 0 ? on : !on;
+    const PairBit b = BitOf(table, n);
+    return Literal{b.ts, value != b.flipped ? 1 : 0};
+}
+
 Analyser::Analyser(int maxNodes) : session_(std::make_unique<BddSession>(maxNodes)) {}
 
 Analyser::~Analyser() {
@@ -170,7 +178,7 @@ void Analyser::Rebuild(const Workspace& ws, int n, Side side, TextCheck& check) 
     l.known = true;
     l.text = ws.Blocks[n].Of(side).Logic;
     l.structure = ReadLogic(l.text);
-    l.accepted = !l.text.empty() && check.Accepted(ws, n, side);
+    l.accepted = !l.text.empty() && check.Accepted(ws, n, side, &l.error);
     if (l.accepted) l.model = BuildModel(*session_, l.structure, DomainReading(ws.TsTable));
 }
 

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "analysis/bdd_session.h"
+#include "analysis/cube.h"
 #include "analysis/logic_reader.h"
 #include "analysis/model.h"
 #include "interlock/workspace.h"
@@ -118,6 +119,8 @@ public:
     // The model of a logic as of the last Update, or null for an empty logic or one with a
     // text error.
     const LogicModel* Model(int block, interlock::Side side) const;
+    // The parser's message for a logic with a text error (empty otherwise).
+    const std::string& LogicError(int block, interlock::Side side) const { return At(block, side).error; }
     BddSession& Session() { return *session_; }
 
 private:
@@ -125,6 +128,7 @@ private:
         bool known = false;
         std::vector<std::string> text;
         bool accepted = false;
+        std::string error;
         LogicStructure structure;
         LogicModel model;
         int stateSignal = 0;  // the state signal the verdicts below were found with
@@ -151,5 +155,7 @@ private:
 // The literal that holds the apparatus of a block with state signal s in the state in which
 // the logic of `side` governs; true for s = 0.
 bdd GoverningState(const interlock::TsTableData& table, int stateSignal, interlock::Side side);
+// The same as the first TS of the state signal's group and its value; s != 0.
+Literal GoverningLiteral(const interlock::TsTableData& table, int stateSignal, interlock::Side side);
 
 }  // namespace analysis

@@ -21,6 +21,19 @@ AnalysisTexts MakeTexts() {
     x.noTs = t("Результат логики не зависит ни от одного ТС");
     x.undetermined = t("не определено");
     x.budget = t("не определено: модель логики превысила бюджет узлов");
+    x.reqSide = t("ожидается ON или OFF");
+    x.reqBlock = t("ожидается номер блока от 1 до 32");
+    x.reqKind = t("ожидается REQUIRES, FORBIDDEN WHEN или POSSIBLE");
+    x.reqWhen = t("ожидается WHEN после FORBIDDEN");
+    x.reqOperand = t("ожидается операнд S/D или AND(...)/OR(...)");
+    x.reqTs = t("номер ТС должен быть от 1 до 256");
+    x.reqOpen = t("ожидается \"(\"");
+    x.reqNext = t("ожидается \",\" или \")\"");
+    x.reqTrailing = t("лишние символы в конце требования");
+    x.reqEmptyLogic = t("логика пуста");
+    x.reqLogicError = t("ошибка в логике: ");
+    x.reqNoState = t("у блока нет сигнала состояния");
+    x.reqNever = t("операция не разрешается ни в одном состоянии ТС");
     return x;
 }
 

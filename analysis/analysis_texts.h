@@ -20,6 +20,21 @@ struct AnalysisTexts {
     std::string noTs;  // Результат логики не зависит ни от одного ТС
     std::string undetermined;  // не определено
     std::string budget;  // не определено: модель логики превысила бюджет узлов
+
+    // Requirements.
+    std::string reqSide;        // ожидается ON или OFF
+    std::string reqBlock;       // ожидается номер блока от 1 до 32
+    std::string reqKind;        // ожидается REQUIRES, FORBIDDEN WHEN или POSSIBLE
+    std::string reqWhen;        // ожидается WHEN после FORBIDDEN
+    std::string reqOperand;     // ожидается операнд S/D или AND(...)/OR(...)
+    std::string reqTs;          // номер ТС должен быть от 1 до 256
+    std::string reqOpen;        // ожидается "("
+    std::string reqNext;        // ожидается "," или ")"
+    std::string reqTrailing;    // лишние символы в конце требования
+    std::string reqEmptyLogic;  // логика пуста
+    std::string reqLogicError;  // ошибка в логике:
+    std::string reqNoState;     // у блока нет сигнала состояния
+    std::string reqNever;  // операция не разрешается ни в одном состоянии ТС
 };
 
 const AnalysisTexts& Texts();
