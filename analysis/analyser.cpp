@@ -158,7 +158,18 @@ Literal GoverningLiteral(const TsTableData& table, int stateSignal, Side side) {
     return Literal{b.ts, value != b.flipped ? 1 : 0};
 }
 
-Analyser::Analyser(int maxNodes) : session_(std::make_unique<BddSession>(maxNodes)) {}
+Analyser::Analyser(int maxNodes, int initialNodes)
+    : session_(std::make_unique<BddSession>(maxNodes, initialNodes)) {}
+
+int Analyser::InitialNodesFor(const Workspace& ws) {
+    size_t bytes = 0;
+    for (int n = 1; n <= interlock::kBlockCount; ++n) {
+        for (Side side : kSides)
+            for (const std::string& line : ws.Blocks[n].Of(side).Logic) bytes += line.size();
+    }
+    // About ten nodes per character of logic: 100,000 for the heaviest configuration.
+    return static_cast<int>(std::clamp<size_t>(bytes * 10, 10'000, BddSession::kDefaultInitialNodes));
+}
 
 Analyser::~Analyser() {
     // The diagrams must be released while the session is still open.

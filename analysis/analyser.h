@@ -97,7 +97,10 @@ struct Use {
 class Analyser {
 public:
     // Opens the process's BDD session: one analyser at a time per process.
-    explicit Analyser(int maxNodes = BddSession::kDefaultMaxNodes);
+    explicit Analyser(int maxNodes = BddSession::kDefaultMaxNodes,
+                      int initialNodes = BddSession::kDefaultInitialNodes);
+    // A table start fitted to the size of a configuration's logic.
+    static int InitialNodesFor(const interlock::Workspace& ws);
     ~Analyser();
     Analyser(const Analyser&) = delete;
     Analyser& operator=(const Analyser&) = delete;

@@ -13,10 +13,10 @@ void IgnoreError(int) {}
 
 }  // namespace
 
-BddSession::BddSession(int maxNodes) : maxNodes_(maxNodes) {
+BddSession::BddSession(int maxNodes, int initialNodes) : maxNodes_(maxNodes) {
     if (bdd_isrunning()) throw std::logic_error("a BDD session is already open in this process");
-    // The table starts smaller than its limit: BuDDy refuses a limit below its present size.
-    const int initial = std::min(maxNodes / 2, 100'000);
+    // The table must start below its limit: BuDDy refuses a limit below its present size.
+    const int initial = std::max(1000, std::min(maxNodes / 2, initialNodes));
     bdd_init(initial, std::max(initial / 10, 1000));
     bdd_error_hook(IgnoreError);
     bdd_gbc_hook(nullptr);  // no garbage collection reports on the terminal

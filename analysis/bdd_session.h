@@ -11,13 +11,16 @@ namespace analysis {
 class BddSession {
 public:
     // Up to `maxNodes` nodes in the table: an operation that needs more yields no result
-    // (see Overflowed) instead of running on.
-    explicit BddSession(int maxNodes = kDefaultMaxNodes);
+    // (see Overflowed) instead of running on. The table starts with `initialNodes` and grows;
+    // a small start costs a short-lived process less, a large one spares a big configuration
+    // the garbage collections of a growing table.
+    explicit BddSession(int maxNodes = kDefaultMaxNodes, int initialNodes = kDefaultInitialNodes);
     ~BddSession();
     BddSession(const BddSession&) = delete;
     BddSession& operator=(const BddSession&) = delete;
 
     static constexpr int kDefaultMaxNodes = 2'000'000;  // about 40 MB
+    static constexpr int kDefaultInitialNodes = 100'000;
 
     // Two variables per TS t, in TS order: the "no 0/1 value" flag, then the value bit.
     static bdd Value(int ts) { return bdd_ithvar(ValueVar(ts)); }

@@ -174,7 +174,8 @@ int CheckFile(const Options& o, const std::string& config, std::ostream& out, st
     const bool proving = o.prove || !o.requirements.empty();
     std::optional<analysis::Analyser> analyser;
     std::optional<check::AnalysisResult> analysed;
-    if (o.analyse || o.CiReports() || proving) analyser.emplace();
+    if (o.analyse || o.CiReports() || proving)
+        analyser.emplace(analysis::BddSession::kDefaultMaxNodes, analysis::Analyser::InitialNodesFor(ws));
     if (o.analyse || o.CiReports()) {
         analysed = check::RunAnalysis(*analyser, ws, result,
                                       o.where > 0 ? std::optional<int>(o.where) : std::nullopt);
