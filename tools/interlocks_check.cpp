@@ -418,18 +418,41 @@ int main(int argc, char** argv) {
         findings.emplace_back();
         status = CheckFile(o, files[0], std::cout, std::cerr, &findings.back());
     } else {
-        // Several files: each file's report under its name, then one summary.
+        // Several files: each file's report under its name, then one summary; with --json one
+        // document with every file's report.
         const std::vector<Outcome> outcomes = CheckInParallel(o, files);
         int counts[3] = {};
-        for (const Outcome& r : outcomes) {
-            std::cout << "== " << r.findings.file << " ==\n" << r.out;
+        nlohmann::ordered_json reports = nlohmann::ordered_json::array();
+        for (size_t i = 0; i < outcomes.size(); ++i) {
+            const Outcome& r = outcomes[i];
+            if (o.json) {
+                nlohmann::ordered_json report = nullptr;
+                try {
+                    if (!r.out.empty()) report = nlohmann::ordered_json::parse(r.out);
+                } catch (const std::exception&) {
+                    report = r.out;
+                }
+                reports.push_back({{"file", files[i]}, {"status", r.status}, {"report", report}});
+            } else {
+                std::cout << "== " << files[i] << " ==\n" << r.out;
+            }
             std::cerr << r.err;
             ++counts[std::clamp(r.status, 0, 2)];
             status = std::max(status, r.status);
             findings.push_back(r.findings);
         }
-        std::cout << "Файлов: " << files.size() << "; код 0: " << counts[0] << ", код 1: " << counts[1]
-                  << ", код 2: " << counts[2] << "\n";
+        if (o.json) {
+            nlohmann::ordered_json all = {{"files", reports},
+                                          {"summary",
+                                           {{"files", files.size()},
+                                            {"status_0", counts[0]},
+                                            {"status_1", counts[1]},
+                                            {"status_2", counts[2]}}}};
+            std::cout << Dump(all);
+        } else {
+            std::cout << "Файлов: " << files.size() << "; код 0: " << counts[0] << ", код 1: " << counts[1]
+                      << ", код 2: " << counts[2] << "\n";
+        }
         if (files.empty()) status = kUsageError;
     }
     std::cout.flush();
