@@ -434,6 +434,7 @@ void TForm1::Push() {
     }
     ApplyHeight();
     ShowQueuedMessages(dialogs_, ws_);
+    emit Refreshed();
 }
 
 void TForm1::ApplyTabs() {
@@ -778,6 +779,7 @@ void TForm1::CreateSecondaryWindows() {
     viewFileForm_ = new TView_File_Form(*this, dialogs_);
     templatesForm_ = new TForm5(*this, dialogs_, exeDir_);
     tsCaptionsForm_ = new TForm_TS_Captions(*this);
+    SetUpAnalysisWindow();
 }
 
 void TForm1::StartupRestore(TView_File_Form& viewer) {

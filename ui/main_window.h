@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "storage/config_text.h"
 #include "ui/logic_editor.h"
@@ -39,6 +41,7 @@ class TForm5;
 class TForm_TS_Captions;
 class ClickableLabel;
 class TForm1ServerControls;
+class TForm_Analysis;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -69,6 +72,7 @@ public:
     TView_File_Form* ViewFileForm() const { return viewFileForm_; }
     TForm5* TemplatesForm() const { return templatesForm_; }
     TForm_TS_Captions* TsCaptionsForm() const { return tsCaptionsForm_; }
+    TForm_Analysis* AnalysisForm() const { return analysisForm_; }
 
     // Widgets, named as the design names them (for the windows' tests and helpers).
     std::array<TColorButton*, 17> Tab{};  // Tab1..Tab16 at 1..16
@@ -171,10 +175,24 @@ public:
     // receives the backup taken before the temporary file is read.
     void StartupRestore(TView_File_Form& viewer);
 
+    // The analysis window's actions: TS values set as an operator's edit in the TS grid sets
+    // them (nothing happens unless "Разрешить изменение ТС" is checked and no reception is on),
+    // and a block, side and line (from 1; 0: none) shown as a block tab click shows a block.
+    void ApplyTsValues(const std::vector<std::pair<int, int>>& values);
+    void ShowLogicLine(int block, interlock::Side side, int line);
+    // The right-click menus that open the analysis window (shown at `pos` of the widget).
+    void VerdictContextMenu(QPoint pos);
+    void TsGridContextMenu(QPoint pos);
+    void TsListContextMenu(QPoint pos);
+
     // Copies the fields into the workspace before a core operation, and shows the workspace
     // again afterwards (labels, tabs, grids, editor, queued messages).
     void Pull();
     void Push();
+
+signals:
+    // The window has shown the workspace again (after every Push).
+    void Refreshed();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -209,6 +227,8 @@ private:
     TView_File_Form* viewFileForm_ = nullptr;
     TForm5* templatesForm_ = nullptr;
     TForm_TS_Captions* tsCaptionsForm_ = nullptr;  // a child window, deleted with this one
+    TForm_Analysis* analysisForm_ = nullptr;       // a child window, deleted with this one
+    void SetUpAnalysisWindow();
     // RTU exchange: the group of the next request, the responder's port, the read error box.
     void SetUpRtuExchange();
     void RtuReadFailed();
