@@ -1,6 +1,7 @@
 #include "ui/analysis_pages.h"
 
 #include "analysis/analysis_texts.h"
+#include "analysis/logic_reader.h"
 #include "analysis/model.h"
 #include "interlock/cp1251.h"
 
@@ -204,7 +205,7 @@ Page UnreliablePage(analysis::Analyser& analyser, const interlock::Workspace& ws
     const int n = ws.CurrentBlock;
     const analysis::BlockAnalysis r = analyser.Analyse(ws, n);
     Page p;
-    p.columns = {W("ТС"), W("Недостоверность"), W("Значение"), W("Решает исход")};
+    p.columns = {W("ТС"), W("Недостоверность"), W("Значение"), W("Решает исход"), W("В списке логики")};
     p.heading = BlockTitle(ws, n);
     const Governing g = GoverningOf(ws, r, n);
     if (!g.side || !g.problem.empty()) {
@@ -223,17 +224,25 @@ Page UnreliablePage(analysis::Analyser& analyser, const interlock::Workspace& ws
         for (size_t i = 0; i < r.decisive.ts.size(); ++i)
             p.heading += (i ? ", " : "") + std::string("\xD2\xD1") + std::to_string(r.decisive.ts[i]);
     }
-    const auto& unreliability = ws.Blocks[n].Of(side).Unreliability;
+    // Every unreliable TS the logic reads, and whether the evaluator's own list (the warning
+    // "запрещено**") has it for the present values.
+    const auto f = ws.Blocks[n].Of(side);
+    std::vector<char> read(interlock::kTsCount + 1, 0);
+    for (const analysis::LogicLine& line : analysis::ReadLogic(f.Logic).lines)
+        for (const analysis::Operand& o : line.operands)
+            if (o.letter != 'M' && o.number >= 1 && o.number <= interlock::kTsCount) read[o.number] = 1;
     for (int ts = 1; ts <= interlock::kTsCount; ++ts) {
-        if (!unreliability[ts]) continue;
+        const int level = ws.TsTable.Unreliability[ts];
+        if (!read[ts] || !level) continue;
         bool decisive = false;
         for (int d : r.decisive.ts) decisive = decisive || d == ts;
         PageRow row;
-        row.cells = {TsText(ws.TsTable, ts), unreliability[ts] >= 2 ? W("аппаратная") : W("ручная"),
+        row.cells = {TsText(ws.TsTable, ts), level >= 2 ? W("аппаратная") : W("ручная"),
                      ValueText(ws.TsTable.Value[ts]),
                      r.decisive.undetermined ? analysis::Texts().undetermined
                      : decisive              ? W("да")
-                                             : W("нет")};
+                                             : W("нет"),
+                     f.Unreliability[ts] ? W("да") : W("нет")};
         row.emphasised = decisive;
         row.place = {n, side, 0};
         p.rows.push_back(std::move(row));

@@ -1,0 +1,412 @@
+// The analysis window driven as the operator drives it, over the real main window: F9 and the
+// right-click menus that open it, what each page shows for hand-made configurations whose
+// answers were worked out by hand, the apply actions and when they are allowed, the
+// double-clicks that show a block, side and line, and the refresh that follows the main window.
+
+#include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <fstream>
+#include <memory>
+
+#include "interlock/cp1251.h"
+#include "interlock/workspace.h"
+#include "ui/analysis_form.h"
+#include "ui/dialogs.h"
+#include "ui/main_window.h"
+#include "ui/qt_text.h"
+#include "ui/signal_grids.h"
+#include "ui/ts_captions_form.h"
+#include "ui/ts_list_grid.h"
+
+using ui::TForm1;
+using ui::TForm_Analysis;
+using Page = ui::TForm_Analysis::PageId;
+
+namespace {
+
+std::string W(const char* utf8) { return cp1251::FromUtf8(utf8); }
+QString U(const std::string& cp1251Text) { return ui::ToQString(cp1251Text); }
+
+// Blocks of a configuration: number, name, state signal, OFF lines, ON lines.
+struct BlockText {
+    int n;
+    std::string name;
+    int state;
+    std::vector<std::string> off, on;
+};
+
+// A configuration text; values holds TS 1..32 ('0'/'1'), the others are 0.
+storage::Lines Config(const std::vector<BlockText>& blocks, const std::string& values) {
+    storage::Lines text{"@", "F=" + std::string(interlock::kTsCount, '0'), "#Server_Channel=0",
+                        "#Server_RTU=1"};
+    text.push_back("#TS0=" + values + std::string(32 - values.size(), '0'));
+    for (int k = 1; k < 8; ++k) text.push_back("#TS" + std::to_string(k) + "=" + std::string(32, '0'));
+    for (const BlockText& b : blocks) {
+        text.push_back("##" + std::to_string(b.n) + " - " + b.name);
+        text.push_back("#On->Off");
+        text.push_back("IF (S" + std::to_string(b.state) + ")");
+        for (const std::string& l : b.off) text.push_back(l);
+        text.push_back("END");
+        text.push_back("#Off->On");
+        text.push_back("IF (~S" + std::to_string(b.state) + ")");
+        for (const std::string& l : b.on) text.push_back(l);
+        text.push_back("END");
+    }
+    text.push_back("@");
+    return text;
+}
+
+// Block 1: ON needs TS 2 and 3 (both 0) with TS 4 off: one smallest set {2, 3}.
+// Block 2: ON reads S6 and ~S6 in one AND: never allowed, no set exists.
+// Block 20: its OFF logic assigns M2 and never reads it (line 2).
+const std::vector<BlockText> kBlocks = {
+    {1, "Q1", 1, {"V1=AND(S1)"}, {"V1=AND(S2,S3,~S4)"}},
+    {2, "Q2", 5, {"V2=AND(S5)"}, {"V2=AND(S6,~S6)"}},
+    {20, "Q20", 20, {"M1=AND(S2)", "M2=AND(S3)", "V20=AND(M1)"}, {"V20=AND(S2)"}},
+};
+
+void Write(const std::string& path, const storage::Lines& lines) {
+    std::ofstream out(path, std::ios::binary);
+    for (const std::string& l : lines) out << l << "\r\n";
+}
+
+class Rig {
+public:
+    Rig() {
+        QDir(dir.path()).mkdir("Temp");
+        form = std::make_unique<TForm1>(ws, dialogs, dir.path().toStdString() + "/");
+        form->CreateSecondaryWindows();
+        form->show();
+        form->ApplyViewerText(Config(kBlocks, "0000"));
+        window = form->AnalysisForm();
+    }
+    ~Rig() { form.reset(); }
+    std::string Path(const char* name) const { return dir.path().toStdString() + "/" + name; }
+    // Opens a page and lets the window settle.
+    void Open(Page page) {
+        window->OpenPage(page);
+        QVERIFY(window->isVisible());
+    }
+    QStringList Row(Page page, int row) const {
+        QStringList cells;
+        QTreeWidgetItem* item = window->Tree(page)->topLevelItem(row);
+        for (int c = 0; item && c < item->columnCount(); ++c) cells << item->text(c);
+        return cells;
+    }
+    void SetChangeTs(bool on) {
+        form->Check_Change_TS->setChecked(on);
+        window->UpdateActions();
+    }
+    QString Verdict() const { return form->Top_Label6->text(); }
+
+    QTemporaryDir dir;
+    interlock::Workspace ws;
+    ui::ScriptedDialogs dialogs;
+    std::unique_ptr<TForm1> form;
+    TForm_Analysis* window = nullptr;
+};
+
+void ContextMenu(QWidget* widget, QPoint pos) {
+    QContextMenuEvent event(QContextMenuEvent::Mouse, pos, widget->mapToGlobal(pos));
+    QApplication::sendEvent(widget, &event);
+}
+
+// Triggers the one action of the right-click menu just shown.
+void ChooseMenuAction(QWidget* owner) {
+    QMenu* menu = owner->findChild<QMenu*>("Analysis_Menu");
+    QVERIFY(menu);
+    QCOMPARE(menu->actions().size(), 1);
+    menu->actions().first()->trigger();
+    menu->close();
+}
+
+}  // namespace
+
+class AnalysisFormTest : public QObject {
+    Q_OBJECT
+private slots:
+    void ApplyGateTable();
+    void CreatedHiddenAndOpenedByF9AndMenus();
+    void WhyForbiddenShowsSetsAndAppliesThemOnlyWhenAllowed();
+    void NoSetPossibleIsSaidInWords();
+    void UnreliablePageNamesTheDecisiveTs();
+    void ProblemsDoubleClickLandsOnBlockSideAndLine();
+    void RequirementsBesideTheConfiguration();
+    void CompareWithAFile();
+    void RefreshFollowsTheMainWindowDeferred();
+};
+
+void AnalysisFormTest::ApplyGateTable() {
+    const ui::AnalysisWindowTexts& t = ui::WindowTexts();
+    struct Case {
+        bool change, rtu, server, allowed;
+        std::string reason;
+    } cases[] = {
+        {true, false, false, true, ""},
+        {false, false, false, false, t.noApplyChange},
+        {true, true, false, false, t.noApplyRtu},
+        {true, false, true, false, t.noApplyServer},
+        {false, true, false, false, t.noApplyRtu},
+    };
+    for (const Case& c : cases) {
+        const ui::ApplyGate g = ui::ApplyAllowed(c.change, c.rtu, c.server);
+        QCOMPARE(g.allowed, c.allowed);
+        QCOMPARE(g.reason, c.reason);
+    }
+    // A pair's second TS follows its first; a value that is neither stays alone.
+    interlock::TsTableData table;
+    table.TwoPosition[7] = 1;
+    const std::vector<ui::TsValue> expanded = ui::ExpandPairs(table, {{7, 1}, {3, 0}});
+    QCOMPARE(expanded, (std::vector<ui::TsValue>{{7, 1}, {8, 0}, {3, 0}}));
+}
+
+void AnalysisFormTest::CreatedHiddenAndOpenedByF9AndMenus() {
+    Rig rig;
+    QVERIFY(rig.window);
+    QVERIFY(!rig.window->isVisible());
+    QCOMPARE(rig.window->windowTitle(), QStringLiteral("Анализ блокировок"));
+    QCOMPARE(rig.window->Pages->count(), 7);
+    QCOMPARE(rig.window->Pages->tabText(6), QStringLiteral("Схема"));
+
+    // F9 in the main window.
+    QApplication::setActiveWindow(rig.form.get());
+    QTest::keyClick(rig.form.get(), Qt::Key_F9);
+    QVERIFY(rig.window->isVisible());
+    rig.window->close();
+    QVERIFY(!rig.window->isVisible());
+
+    // The verdict label's menu opens the first page.
+    rig.window->Pages->setCurrentIndex(Page::Problems);
+    ContextMenu(rig.form->Top_Label6, {2, 2});
+    ChooseMenuAction(rig.form->Top_Label6);
+    QVERIFY(rig.window->isVisible());
+    QCOMPARE(rig.window->Pages->currentIndex(), int(Page::Why));
+    rig.window->close();
+
+    // A TS grid cell: the TS of that column (block 1 reads TS 2, 3, 4 on its ON logic).
+    const int col = 2;
+    const int ts = rig.form->TS_Grid->Cell(col, 0).toInt();
+    QVERIFY(ts >= 1);
+    ContextMenu(rig.form->TS_Grid, rig.form->TS_Grid->CellRect(col, 1).center());
+    ChooseMenuAction(rig.form->TS_Grid);
+    QCOMPARE(rig.window->Pages->currentIndex(), int(Page::WhereUsed));
+    QCOMPARE(rig.window->Where_Number->value(), ts);
+    rig.window->close();
+
+    // A TS list row.
+    ui::TsListGrid* list = rig.form->TsCaptionsForm()->StringGrid1;
+    rig.form->Show_TS_Captions_ButtonClick();
+    QVERIFY(list->RowCount() > 1);
+    const int listed = std::atoi(list->CellText(0, 1).c_str());
+    ContextMenu(list->viewport(), list->visualRect(list->model()->index(0, 1)).center());
+    ChooseMenuAction(list->viewport());
+    QCOMPARE(rig.window->Where_Number->value(), listed);
+    QVERIFY(rig.window->Shown(Page::WhereUsed).rows.size() >= 1);
+}
+
+void AnalysisFormTest::WhyForbiddenShowsSetsAndAppliesThemOnlyWhenAllowed() {
+    Rig rig;
+    rig.Open(Page::Why);
+    const ui::Page& p = rig.window->Shown(Page::Why);
+    QVERIFY2(p.heading.find(W("Включение запрещено")) != std::string::npos, p.heading.c_str());
+    QVERIFY(p.heading.find(W("Наименьшее число изменений ТС: 2")) != std::string::npos);
+    QCOMPARE(p.rows.size(), size_t(1));
+    QCOMPARE(p.rows[0].apply, (std::vector<ui::TsValue>{{2, 1}, {3, 1}}));
+    QCOMPARE(rig.Row(Page::Why, 0).value(1), QStringLiteral("ТС2: 0 -> 1; ТС3: 0 -> 1"));
+
+    // Without "Разрешить изменение ТС" the action is disabled and says why.
+    rig.SetChangeTs(false);
+    QVERIFY(!rig.window->Apply_Why_Button->isEnabled());
+    QCOMPARE(rig.window->Apply_Why_Button->toolTip(), U(ui::WindowTexts().noApplyChange));
+    rig.window->ApplyClick(Page::Why);  // refused even when reached
+    QCOMPARE(rig.ws.TsTable.Value[2], int16_t(0));
+
+    // Reception from the RTU also disables it (the box alone, without starting the exchange).
+    rig.SetChangeTs(true);
+    QVERIFY(rig.window->Apply_Why_Button->isEnabled());
+    {
+        const QSignalBlocker quiet(rig.form->Check_Get_TS_Orvesk);
+        rig.form->Check_Get_TS_Orvesk->setChecked(true);
+    }
+    rig.window->UpdateActions();
+    QVERIFY(!rig.window->Apply_Why_Button->isEnabled());
+    QCOMPARE(rig.window->Apply_Why_Button->toolTip(), U(ui::WindowTexts().noApplyRtu));
+    rig.form->ApplyTsValues({{2, 1}});
+    QCOMPARE(rig.ws.TsTable.Value[2], int16_t(0));
+    {
+        const QSignalBlocker quiet(rig.form->Check_Get_TS_Orvesk);
+        rig.form->Check_Get_TS_Orvesk->setChecked(false);
+    }
+    rig.window->UpdateActions();
+
+    // Applied: the values change as a grid edit changes them and the verdict follows.
+    QCOMPARE(rig.Verdict(), QStringLiteral("запрещено"));
+    QTest::mouseClick(rig.window->Apply_Why_Button, Qt::LeftButton);
+    QCOMPARE(rig.ws.TsTable.Value[2], int16_t(1));
+    QCOMPARE(rig.ws.TsTable.Value[3], int16_t(1));
+    QCOMPARE(rig.Verdict(), QStringLiteral("разрешено"));
+    QVERIFY(rig.window->Shown(Page::Why).rows.empty());
+    QVERIFY(!rig.window->Apply_Why_Button->isEnabled());
+}
+
+void AnalysisFormTest::NoSetPossibleIsSaidInWords() {
+    Rig rig;
+    rig.form->BlockTabClick(2);
+    rig.Open(Page::Why);
+    const ui::Page& p = rig.window->Shown(Page::Why);
+    QVERIFY(p.rows.empty());
+    QCOMPARE(p.empty, W("Никакое изменение ТС не разрешает эту операцию, пока аппарат в этом состоянии"));
+    QVERIFY(rig.window->Heading(Page::Why)->text().contains(U(p.empty)));
+}
+
+void AnalysisFormTest::UnreliablePageNamesTheDecisiveTs() {
+    Rig rig;
+    // TS 8 and 9 unreliable in an AND that decides the output with TS 10 = 0; TS 12 unreliable
+    // beside TS 13 = 0, so it cannot change the outcome.
+    rig.form->ApplyViewerText(
+        Config({{1, "Q1", 1, {"V1=AND(S1)"}, {"M1=AND(S8,S9)", "M2=AND(S12,S13)", "V1=OR(M1,S10,M2)"}}},
+               "00000001"));
+    for (int ts : {8, 9}) rig.ws.TsTable.Unreliability[ts] = 2;
+    rig.ws.TsTable.Unreliability[12] = 1;
+    rig.form->Recalculate_ButtonClick();
+    rig.Open(Page::Unreliable);
+    const ui::Page& p = rig.window->Shown(Page::Unreliable);
+    QVERIFY2(p.heading.find(W("Исход может изменить: ТС8, ТС9")) != std::string::npos, p.heading.c_str());
+    QCOMPARE(p.rows.size(), size_t(3));
+    const char* expected[][2] = {{"ТС8", "да"}, {"ТС9", "да"}, {"ТС12", "нет"}};
+    for (int r = 0; r < 3; ++r) {
+        QCOMPARE(rig.Row(Page::Unreliable, r).value(0), QString::fromUtf8(expected[r][0]));
+        QCOMPARE(rig.Row(Page::Unreliable, r).value(3), QString::fromUtf8(expected[r][1]));
+    }
+}
+
+void AnalysisFormTest::ProblemsDoubleClickLandsOnBlockSideAndLine() {
+    Rig rig;
+    rig.Open(Page::Problems);
+    const ui::Page& p = rig.window->Shown(Page::Problems);
+    int mRow = -1, neverRow = -1;
+    for (size_t r = 0; r < p.rows.size(); ++r) {
+        if (p.rows[r].cells[5] == "m_never_read") mRow = int(r);
+        if (p.rows[r].cells[5] == "never_allowed" && p.rows[r].place.block == 2) neverRow = int(r);
+    }
+    QVERIFY(mRow >= 0 && neverRow >= 0);
+    QCOMPARE(p.rows[size_t(mRow)].place, (ui::Place{20, interlock::Side::Off, 2}));
+    QVERIFY(p.rows[size_t(neverRow)].emphasised);
+
+    // Block 20 lies in the other tab group; its OFF logic's line 2 gets the cursor.
+    rig.window->RowDoubleClick(Page::Problems, mRow);
+    QCOMPARE(rig.ws.CurrentBlock, 20);
+    QCOMPARE(rig.ws.TabGroup, 1);
+    QCOMPARE(rig.ws.CurrentView, interlock::Side::Off);
+    QCOMPARE(rig.form->Logic->textCursor().blockNumber(), 1);
+    QCOMPARE(rig.form->Logic->textCursor().block().text(), QStringLiteral("M2=AND(S3)"));
+    QCOMPARE(rig.form->Block_Name->text(), QStringLiteral("Q20"));
+
+    // And back to block 2 through a real double-click on its row.
+    QTreeWidget* tree = rig.window->Tree(Page::Problems);
+    const QRect rect = tree->visualItemRect(tree->topLevelItem(neverRow));
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, rect.center());
+    QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, rect.center());
+    QCOMPARE(rig.ws.CurrentBlock, 2);
+    QCOMPARE(rig.ws.TabGroup, 0);
+    QCOMPARE(rig.ws.CurrentView, interlock::Side::On);
+}
+
+void AnalysisFormTest::RequirementsBesideTheConfiguration() {
+    Rig rig;
+    rig.ws.ConfigFileName = cp1251::FromUtf8(rig.Path("cfg.blk"));
+    std::ofstream(rig.Path("cfg.req"), std::ios::binary)
+        << W("# block 1\nНужен ТС2: ON 1 REQUIRES S2\nON 1 REQUIRES ~S3\nON 99 REQUIRES S1\nON 2 POSSIBLE\n");
+    rig.Open(Page::Requirements);
+    const ui::Page& p = rig.window->Shown(Page::Requirements);
+    QCOMPARE(p.rows.size(), size_t(4));
+    QCOMPARE(rig.Row(Page::Requirements, 0).value(1), QStringLiteral("ошибка"));
+    QVERIFY(rig.Row(Page::Requirements, 1).value(0).startsWith(QStringLiteral("Нужен ТС2")));
+    QCOMPARE(rig.Row(Page::Requirements, 1).value(1), QStringLiteral("доказано"));
+    QCOMPARE(rig.Row(Page::Requirements, 2).value(1), QStringLiteral("опровергнуто"));
+    QCOMPARE(rig.Row(Page::Requirements, 3).value(1), QStringLiteral("опровергнуто"));
+    // The counterexample: the apparatus off, TS 2 and TS 3 on (TS 4 off as it is).
+    const std::vector<ui::TsValue>& apply = p.rows[2].apply;
+    QVERIFY(!apply.empty());
+    rig.SetChangeTs(true);
+    rig.window->Tree(Page::Requirements)
+        ->setCurrentItem(rig.window->Tree(Page::Requirements)->topLevelItem(2));
+    QVERIFY(rig.window->Apply_Requirement_Button->isEnabled());
+    rig.window->ApplyClick(Page::Requirements);
+    QCOMPARE(rig.Verdict(), QStringLiteral("разрешено"));
+    QCOMPARE(rig.ws.TsTable.Value[3], int16_t(1));
+
+    // Chosen here: a file that does not exist is refused with a box, the page stays.
+    rig.dialogs.AnswerOpenFile(cp1251::FromUtf8(rig.Path("none.req")));
+    rig.window->Requirements_ButtonClick();
+    QCOMPARE(rig.dialogs.Messages().size(), size_t(1));
+    QCOMPARE(rig.window->Shown(Page::Requirements).rows.size(), size_t(4));
+}
+
+void AnalysisFormTest::CompareWithAFile() {
+    Rig rig;
+    // Block 1 rewritten equivalently, block 2 changed for real (now S6 alone).
+    std::vector<BlockText> other = kBlocks;
+    other[0].on = {"M1=AND(~S4,S3)", "V1=AND(M1,S2)"};
+    other[1].on = {"V2=AND(S6)"};
+    Write(rig.Path("other.blk"), Config(other, "0000"));
+    rig.dialogs.AnswerOpenFile(cp1251::FromUtf8(rig.Path("other.blk")));
+    rig.window->Compare_ButtonClick();
+    QCOMPARE(rig.window->Pages->currentIndex(), int(Page::Compare));
+    const ui::Page& p = rig.window->Shown(Page::Compare);
+    QCOMPARE(p.rows.size(), size_t(4));
+    QCOMPARE(rig.Row(Page::Compare, 0).mid(0, 3),
+             (QStringList{"1", QStringLiteral("вкл"), QStringLiteral("равносильна")}));
+    QCOMPARE(rig.Row(Page::Compare, 2).mid(0, 3),
+             (QStringList{"2", QStringLiteral("вкл"), QStringLiteral("различается")}));
+    QVERIFY(
+        rig.Row(Page::Compare, 2).value(3).contains(QStringLiteral("в файле разрешено, в памяти запрещено")));
+    rig.window->RowDoubleClick(Page::Compare, 2);
+    QCOMPARE(rig.ws.CurrentBlock, 2);
+
+    // An unreadable file: a box, the comparison shown stays.
+    rig.dialogs.AnswerOpenFile(cp1251::FromUtf8(rig.Path("missing.blk")));
+    rig.window->Compare_ButtonClick();
+    QCOMPARE(rig.dialogs.Messages().size(), size_t(1));
+    QCOMPARE(rig.window->Shown(Page::Compare).rows.size(), size_t(4));
+}
+
+void AnalysisFormTest::RefreshFollowsTheMainWindowDeferred() {
+    Rig rig;
+    // Hidden: the main window's changes cost the window nothing.
+    rig.form->Recalculate_ButtonClick();
+    QVERIFY(!rig.window->RefreshPending());
+
+    rig.Open(Page::Why);
+    int refreshes = 0;
+    QObject::connect(rig.window, &TForm_Analysis::Refreshed, [&] { ++refreshes; });
+    // Three TS edits in a row: the page is not touched during them, then refreshed once.
+    rig.form->Check_Change_TS->setChecked(true);
+    for (int ts : {2, 3, 4}) {
+        for (int col = 1; col < rig.form->TS_Grid->ColumnCount(); ++col)
+            if (rig.form->TS_Grid->Cell(col, 0).toInt() == ts) rig.form->TS_Grid->SetCurrentCell(col, 1);
+        rig.form->TsGridKey('1');
+    }
+    QVERIFY(rig.window->RefreshPending());
+    QCOMPARE(refreshes, 0);
+    QTRY_COMPARE_WITH_TIMEOUT(refreshes, 1, 1000);
+    QTest::qWait(3 * TForm_Analysis::kRefreshDelayMs);
+    QCOMPARE(refreshes, 1);
+    // TS 4 on forbids again, now TS 4 alone allows it.
+    QCOMPARE(rig.window->Shown(Page::Why).rows.size(), size_t(1));
+    QCOMPARE(rig.window->Shown(Page::Why).rows[0].apply, (std::vector<ui::TsValue>{{4, 0}}));
+}
+
+QTEST_MAIN(AnalysisFormTest)
+#include "analysis_form_test.moc"
