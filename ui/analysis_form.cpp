@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <chrono>
 #include <functional>
 
 #include "analysis/analyser.h"
@@ -173,12 +174,15 @@ bool TForm_Analysis::RefreshPending() const { return refreshTimer_->isActive(); 
 void TForm_Analysis::Refresh() {
     refreshTimer_->stop();
     if (!isVisible()) return;
+    const auto start = std::chrono::steady_clock::now();
     const int index = Pages->currentIndex();
     if (index >= 0 && index < kPageCount) {
         const auto id = static_cast<PageId>(index);
         Fill(id, Build(id));
     }
     UpdateActions();
+    lastRefreshMs_ =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     emit Refreshed();
 }
 

@@ -70,6 +70,8 @@ public:
     void Refresh();
     void ScheduleRefresh();
     bool RefreshPending() const;
+    // How long the last refresh took, in ms.
+    double LastRefreshMs() const { return lastRefreshMs_; }
 
     // Handlers (public so that the tests reach them as the user does).
     void ApplyClick(PageId id);  // applies the current row's TS values
@@ -104,6 +106,7 @@ private:
     std::unique_ptr<analysis::Analyser> analyser_;
     std::array<View, kPageCount> views_;
     QTimer* refreshTimer_ = nullptr;
+    double lastRefreshMs_ = 0;
 
     // Requirements: the file chosen here (empty: the one beside the configuration) and the
     // results as of the configuration signature and file bytes they were proven with.
