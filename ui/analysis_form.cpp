@@ -131,14 +131,16 @@ void TForm_Analysis::BuildWidgets() {
                 break;
         }
         actions->addStretch(1);
-        if (id == 0) {
-            Print_Button = button(t.print);
-            connect(Print_Button, &QPushButton::clicked, this, &TForm_Analysis::Print_ButtonClick);
-        }
         Pages->addTab(page, Q(*names[id]));
     }
     Diagram_Page = CreateLogicDiagramPage(main_, *this, Pages);
     Pages->addTab(Diagram_Page, Q(t.pageDiagram));
+    auto* bottom = new QHBoxLayout;
+    layout->addLayout(bottom);
+    bottom->addStretch(1);
+    Print_Button = new QPushButton(Q(t.print), this);
+    bottom->addWidget(Print_Button);
+    connect(Print_Button, &QPushButton::clicked, this, &TForm_Analysis::Print_ButtonClick);
     connect(Pages, &QTabWidget::currentChanged, this, &TForm_Analysis::Refresh);
 }
 
