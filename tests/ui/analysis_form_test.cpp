@@ -19,6 +19,7 @@
 #include <fstream>
 #include <memory>
 
+#include "analysis/analyser.h"
 #include "interlock/cp1251.h"
 #include "interlock/workspace.h"
 #include "ui/analysis_form.h"
@@ -137,6 +138,7 @@ class AnalysisFormTest : public QObject {
     Q_OBJECT
 private slots:
     void ApplyGateTable();
+    void WhyPageTable();
     void CreatedHiddenAndOpenedByF9AndMenus();
     void WhyForbiddenShowsSetsAndAppliesThemOnlyWhenAllowed();
     void NoSetPossibleIsSaidInWords();
@@ -169,6 +171,50 @@ void AnalysisFormTest::ApplyGateTable() {
     table.TwoPosition[7] = 1;
     const std::vector<ui::TsValue> expanded = ui::ExpandPairs(table, {{7, 1}, {3, 0}});
     QCOMPARE(expanded, (std::vector<ui::TsValue>{{7, 1}, {8, 0}, {3, 0}}));
+}
+
+// The first page without the window: what it says for blocks that cannot be judged or need no
+// change, and which values a set applies to a TS whose value is neither 0 nor 1.
+void AnalysisFormTest::WhyPageTable() {
+    struct Case {
+        const char* name;
+        BlockText block;
+        std::vector<std::pair<int, int16_t>> values;  // besides the configuration's zeros
+        std::string empty;                            // the words said, or "" when sets are listed
+        std::vector<ui::TsValue> apply;               // the first set's values
+    } cases[] = {
+        {"no state signal",
+         {1, "Q1", 0, {}, {"V1=AND(S2)"}},
+         {},
+         W("У блока нет сигнала состояния: управляющая операция не определена"),
+         {}},
+        {"empty governing logic", {1, "Q1", 1, {"V1=AND(S2)"}, {}}, {}, W("Логика пуста"), {}},
+        {"allowed", {1, "Q1", 1, {}, {"V1=AND(~S2)"}}, {}, W("Операция разрешена: изменять ТС не нужно"), {}},
+        {"value 2 in an AND decides nothing", {1, "Q1", 1, {}, {"V1=AND(S2,S3)"}}, {{2, 2}}, "", {{3, 1}}},
+        {"value 2 set to 1 in an OR", {1, "Q1", 1, {}, {"V1=OR(S2,S3)"}}, {{2, 2}}, "", {{2, 1}}},
+        {"value 2 set to 0 under ~", {1, "Q1", 1, {}, {"V1=OR(~S2,S3)"}}, {{2, 2}}, "", {{2, 0}}},
+        {"OR: either alone", {1, "Q1", 1, {}, {"V1=OR(S2,S3)"}}, {}, "", {{2, 1}}},
+    };
+    for (const Case& c : cases) {
+        interlock::Workspace ws;
+        for (int n = 1; n <= interlock::kBlockCount; ++n) ws.Blocks[n].Create(n);
+        storage::Lines text = Config({c.block}, "0000");
+        if (c.block.state == 0) {
+            for (std::string& line : text)
+                if (line.rfind("IF (", 0) == 0) line.clear();
+        }
+        QVERIFY2(storage::Read_Config_Text(ws, text), c.name);
+        for (auto [ts, v] : c.values) ws.TsTable.Value[ts] = v;
+        interlock::RecalculateAll(ws);
+        ws.CurrentBlock = 1;
+        analysis::Analyser analyser;
+        const ui::Page p = ui::WhyPage(analyser, ws);
+        QVERIFY2(p.empty == c.empty, (std::string(c.name) + ": " + cp1251::ToUtf8(p.empty)).c_str());
+        if (!c.apply.empty()) {
+            QVERIFY2(!p.rows.empty(), c.name);
+            QVERIFY2(p.rows[0].apply == c.apply, c.name);
+        }
+    }
 }
 
 void AnalysisFormTest::CreatedHiddenAndOpenedByF9AndMenus() {
