@@ -3,7 +3,8 @@
 // The page "Схема" of the analysis window: the logic on view drawn as a function-block
 // diagram. The window asks for it once, at its creation, and shows it as its last page; the
 // page follows the main window's changes itself (TForm1::Refreshed, or the analysis window's
-// Refreshed after the page became visible).
+// Refreshed after the page became visible). Answers of the analysis engine come from
+// analysisWindow.Analyser(): a process holds one BDD session at a time.
 
 class QWidget;
 
