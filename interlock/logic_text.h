@@ -50,9 +50,14 @@ public:
 
     const_iterator begin() const { return lines_.begin(); }
     const_iterator end() const { return lines_.end(); }
+    const_iterator cbegin() const { return lines_.cbegin(); }
+    const_iterator cend() const { return lines_.cend(); }
+    Lines::const_reverse_iterator rbegin() const { return lines_.rbegin(); }
+    Lines::const_reverse_iterator rend() const { return lines_.rend(); }
     size_type size() const { return lines_.size(); }
     bool empty() const { return lines_.empty(); }
     const std::string& operator[](size_type i) const { return lines_[i]; }
+    const std::string& at(size_type i) const { return lines_.at(i); }
     const std::string& front() const { return lines_.front(); }
     const std::string& back() const { return lines_.back(); }
 
