@@ -348,6 +348,84 @@ TEST(CompiledTwin, EveryVisibleFieldMatchesTheParseOfTheText) {
     EXPECT_GT(candidates, 2000);
 }
 
+// Where a refused two-position pair (TS 5 with TS 6, both 0) stops the parse, against the errors
+// the text alone decides: whichever the parse meets first, on both paths.
+struct StopCase {
+    const char* name;
+    std::vector<std::string> lines;
+    const char* message;       // UTF-8, the start of the stored message
+    int line;                  // the offending line
+    std::vector<int> used;     // TS marked by the parse
+    std::vector<int> mValues;  // M1..M3 afterwards (they start at 1)
+};
+
+class CompiledStopTest : public ::testing::TestWithParam<StopCase> {};
+
+TEST_P(CompiledStopTest, FirstErrorMarksAndMValuesAreThoseOfTheParse) {
+    const StopCase& c = GetParam();
+    for (bool asText : {false, true}) {
+        SCOPED_TRACE(asText ? "text" : "compiled");
+        Workspace ws;
+        ws.ReadLogicAsText = asText;
+        ws.TsTable.TwoPosition[5] = 1;
+        ws.TsTable.PairSecond[6] = 1;
+        ws.TsTable.Value[1] = 1;
+        ws.MVariables.Value = {0, 1, 1, 1};
+        Block& b = ws.Blocks[3];
+        b.OnLogic = c.lines;
+        ParseLogic(ws, b, Side::On);
+        ASSERT_TRUE(b.OnError);
+        EXPECT_EQ(b.OnErrorMessage.rfind(cp1251::FromUtf8(c.message), 0), 0u)
+            << cp1251::ToUtf8(b.OnErrorMessage);
+        EXPECT_EQ(b.OnErrorLine, c.lines[c.line]);
+        std::vector<int> used;
+        for (int n = 1; n <= kTsCount; ++n)
+            if (ws.TsTable.UsedInLogic[n]) used.push_back(n);
+        EXPECT_EQ(used, c.used);
+        EXPECT_EQ((std::vector<int>{ws.MVariables.Value[1], ws.MVariables.Value[2], ws.MVariables.Value[3]}),
+                  c.mValues);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(CompiledTwin, CompiledStopTest,
+                         ::testing::Values(StopCase{"PairBeforeALaterLineError",
+                                                    {"M1=AND(S1)", "M2=OR(S2,D5,S7)", "X"},
+                                                    "Некорректные данные",
+                                                    1,
+                                                    {1, 2, 5},
+                                                    {1, 1, 1}},
+                                           StopCase{"PairBeforeTheWrongOutput",
+                                                    {"M1=OR(S2)", "V4=AND(S1,S5)"},
+                                                    "Некорректные данные",
+                                                    1,
+                                                    {1, 2, 5},
+                                                    {0, 1, 1}},
+                                           StopCase{"PairBeforeAMissingBracket",
+                                                    {"M2=AND(S9)", "M1=AND(S5,S1"},
+                                                    "Некорректные данные",
+                                                    1,
+                                                    {5, 9},
+                                                    {1, 0, 1}},
+                                           StopCase{"UnknownMBeforeThePair",
+                                                    {"M1=AND(S1)", "M2=OR(M3,S5)"},
+                                                    "Неизвестная входная",
+                                                    1,
+                                                    {1},
+                                                    {1, 1, 1}},
+                                           StopCase{"BadOperandBeforeThePair",
+                                                    {"V3=AND(S1,S300,S5)"},
+                                                    "Некорректная входная",
+                                                    0,
+                                                    {1},
+                                                    {1, 1, 1}},
+                                           StopCase{"PairReadAgainLaterStopsAtItsFirstReading",
+                                                    {"M3=OR(S8)", "M1=AND(S5)", "M2=AND(S5)"},
+                                                    "Некорректные данные",
+                                                    1,
+                                                    {5, 8},
+                                                    {1, 1, 0}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // A change of the text, by any writer, is what compiles it again; anything else only evaluates.
 TEST(CompiledTwin, TheFormIsRebuiltOnlyWhenTheTextChanges) {
     Workspace ws;
