@@ -192,7 +192,9 @@ int main() {
     std::printf("whole worst case analysed (64 models, 32 blocks' answers, problems): %.2f (goal <= 200)\n",
                 whole);
     const double wholeOpen = Time(15, fresh, [&] { AnalyseAll(*analyser, *open); });
-    std::printf("whole worst case with satisfiable outputs: %.2f (goal <= 200)\n", wholeOpen);
+    std::printf(
+        "whole worst case with satisfiable outputs: %.2f (goal <= 200); node table %d of at most %d\n",
+        wholeOpen, bdd_getallocnum(), analysis::BddSession::kDefaultMaxNodes);
 
     for (Workspace* ws : {worst.get(), open.get()}) {
         fresh();
