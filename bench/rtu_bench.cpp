@@ -464,11 +464,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     const double medianOpen = Percentile(idleOpen->verdict, 0.5);
+    const double p99Open = Percentile(idleOpen->verdict, 0.99);
     std::printf(
         "latency with the analysis window open, spaced: median %.3f ms, 99th percentile %.3f ms, max %.3f ms "
-        "(goal: median <= %.1f ms) %s\n",
-        medianOpen, Percentile(idleOpen->verdict, 0.99), Percentile(idleOpen->verdict, 1.0), kLatencyGoalMs,
-        medianOpen <= kLatencyGoalMs ? "MET" : "MISSED");
+        "(goal: median <= %.1f ms, 99th percentile <= %.1f ms) %s\n",
+        medianOpen, p99Open, Percentile(idleOpen->verdict, 1.0), kMedianGoalMs, kP99GoalMs,
+        medianOpen <= kMedianGoalMs && p99Open <= kP99GoalMs ? "MET" : "MISSED");
     printLags();
     const std::optional<Latencies> busyOpen = measure(count, std::chrono::milliseconds(0));
     if (!busyOpen) {
