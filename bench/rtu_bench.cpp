@@ -64,7 +64,7 @@
 
 #include "storage/config_text.h"
 #include "interlock/cp1251.h"
-#include "ui/dialogs.h"
+#include "tests/support/scripted_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "acquisition/udp_socket.h"

@@ -33,10 +33,13 @@
 #include <string>
 
 #include "storage/config_text.h"
-#include "ui/dialogs.h"
+#include "tests/support/scripted_dialogs.h"
 #include "ui/main_window.h"
 #include "interlock/report.h"
+#include "ui/logic_editor.h"
 #include "ui/signal_grids.h"
+#include "ui/ts_captions_form.h"
+#include <QRadioButton>
 #include "interlock/workspace.h"
 #include "bench/worst_case.h"
 
@@ -221,6 +224,62 @@ void BM_EngineTsChange(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_EngineTsChange)->Unit(benchmark::kMillisecond);
+
+// The logic editor colouring 500 lines with 2000 runs: every line changed ("Whole"), then one
+// operand changing its colour in turn ("OneRun").
+struct Colouring {
+    std::vector<ui::ColourRun> runs;
+    std::vector<std::string> lines;
+    Colouring() {
+        for (int i = 0; i < 500; ++i) {
+            lines.push_back("V1=AND(S1,~S2,M3)");
+            runs.push_back({i, 0, 2, interlock::colour::kRed, false});
+            runs.push_back({i, 7, 2, interlock::colour::kGreen, false});
+            runs.push_back({i, 10, 3, interlock::colour::kGrey, true});
+            runs.push_back({i, 14, 2, interlock::colour::kRed, false});
+        }
+    }
+};
+
+void BM_EditorRecolourWhole(benchmark::State& state) {
+    Colouring c;
+    std::vector<ui::ColourRun> plain = c.runs;
+    for (ui::ColourRun& r : plain) r.colour = interlock::colour::kBlack, r.boldUnderline = false;
+    ui::LogicEditor editor;
+    editor.ShowLines(c.lines);
+    bool coloured = false;
+    for (auto _ : state) {
+        editor.Recolour(coloured ? plain : c.runs);
+        coloured = !coloured;
+    }
+}
+BENCHMARK(BM_EditorRecolourWhole)->Unit(benchmark::kMillisecond);
+
+void BM_EditorRecolourOneRun(benchmark::State& state) {
+    Colouring c;
+    ui::LogicEditor editor;
+    editor.ShowLines(c.lines);
+    editor.Recolour(c.runs);
+    for (auto _ : state) {
+        c.runs[1000].colour = c.runs[1000].colour == interlock::colour::kGreen ? interlock::colour::kRed
+                                                                               : interlock::colour::kGreen;
+        editor.Recolour(c.runs);
+    }
+}
+BENCHMARK(BM_EditorRecolourOneRun)->Unit(benchmark::kMillisecond);
+
+// The TS list refilled while hidden, all 256 rows listed, one value changed each time.
+void BM_TsListFillHidden(benchmark::State& state) {
+    Program& p = Shared();
+    p.form->TsCaptionsForm()->Radio_TS_All->setChecked(true);
+    p.form->TsCaptionsForm()->hide();
+    int n = 0;
+    for (auto _ : state) {
+        p.ws.TsTable.Value[1 + n++ % 256] ^= 1;
+        p.form->FillTsList();
+    }
+}
+BENCHMARK(BM_TsListFillHidden)->Unit(benchmark::kMillisecond);
 
 void Describe() {
     Program& p = Shared();

@@ -15,7 +15,6 @@
 #include "storage/config_files.h"
 #include "interlock/cp1251.h"
 #include "ui/dialogs.h"
-#include "ui/editor_colouring.h"
 #include "ui/highlight.h"
 #include "interlock/int_rule.h"
 #include "ui/qt_text.h"
@@ -354,23 +353,30 @@ void TForm1::ConnectHandlers() {
 
 // ---- Settings ----
 
+namespace {
+// The options kept in the settings file and their check boxes, in the order they are set.
+const std::pair<bool storage::Settings::*, QCheckBox* TForm1::*> kOptionBoxes[] = {
+    {&storage::Settings::color, &TForm1::Check_Color},
+    {&storage::Settings::ts_show, &TForm1::Check_Show_TS},
+    {&storage::Settings::ts_change, &TForm1::Check_Change_TS},
+    {&storage::Settings::ts_get, &TForm1::Check_Get_TS_Orvesk},
+    {&storage::Settings::m_show, &TForm1::Check_Show_M},
+    {&storage::Settings::temp, &TForm1::Check_Save_Temp},
+    {&storage::Settings::save_ts, &TForm1::Check_Save_TS},
+    {&storage::Settings::connect, &TForm1::Check_Server},
+    {&storage::Settings::get_ts, &TForm1::Check_Get_TS_Server},
+    {&storage::Settings::get_names, &TForm1::Check_Get_Names_Server},
+};
+}  // namespace
+
 void TForm1::Load_Settings() {
     storage::Settings s = storage::LoadSettings(cp1251::ToUtf8(exeDir_) + "settings.ini");
-    Check_Color->setChecked(s.color);
-    Check_Show_TS->setChecked(s.ts_show);
     // The only reaction not held back at start-up: TS editing on brings the TS display back.
-    Check_Change_TS->setChecked(s.ts_change);
-    Check_Get_TS_Orvesk->setChecked(s.ts_get);
-    Check_Show_M->setChecked(s.m_show);
-    Check_Save_Temp->setChecked(s.temp);
+    for (const auto& [option, box] : kOptionBoxes) (this->*box)->setChecked(s.*option);
     tempCounter_ = s.temp_last;
-    Check_Save_TS->setChecked(s.save_ts);
-    Check_Server->setChecked(s.connect);
     serverName_ = s.server_name;
     PutFieldText(Server_channel_Number, ToQString(s.channel), kServerFieldLimit);
     PutFieldText(Server_RTU_Number, ToQString(s.rtu), kServerFieldLimit);
-    Check_Get_TS_Server->setChecked(s.get_ts);
-    Check_Get_Names_Server->setChecked(s.get_names);
 
     Temp_Saver->setInterval(120000);
     if (Check_Save_Temp->isChecked()) Temp_Saver->start(); else Temp_Saver->stop();
@@ -388,19 +394,10 @@ void TForm1::Load_Settings() {
 
 void TForm1::Save_Settings() {
     storage::Settings s;
-    s.color = Check_Color->isChecked();
-    s.ts_show = Check_Show_TS->isChecked();
-    s.ts_change = Check_Change_TS->isChecked();
-    s.ts_get = Check_Get_TS_Orvesk->isChecked();
-    s.m_show = Check_Show_M->isChecked();
-    s.temp = Check_Save_Temp->isChecked();
+    for (const auto& [option, box] : kOptionBoxes) s.*option = (this->*box)->isChecked();
     s.temp_last = tempCounter_;
     s.file = ws_.ConfigFileName;
-    s.save_ts = Check_Save_TS->isChecked();
-    s.connect = Check_Server->isChecked();
     s.server_name = serverName_;
-    s.get_ts = Check_Get_TS_Server->isChecked();
-    s.get_names = Check_Get_Names_Server->isChecked();
     s.channel = FromQString(Server_channel_Number->text());
     s.rtu = FromQString(Server_RTU_Number->text());
     // A settings file that cannot be written is simply not kept: nothing to tell at exit.

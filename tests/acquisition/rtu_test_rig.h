@@ -25,7 +25,7 @@
 #include <string>
 
 #include "interlock/cp1251.h"
-#include "ui/dialogs.h"
+#include "tests/support/scripted_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "interlock/workspace.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/dialogs.h"
+#include "tests/support/scripted_dialogs.h"
 #include "interlock/report.h"
 #include "acquisition/server_link.h"
 #include "acquisition/tm_library.h"

@@ -18,7 +18,7 @@
 #include <memory>
 #include <sstream>
 
-#include "ui/dialogs.h"
+#include "tests/support/scripted_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "acquisition/server_link.h"

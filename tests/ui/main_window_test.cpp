@@ -32,7 +32,7 @@
 #include "ui/color_button.h"
 #include "ui/colors.h"
 #include "interlock/cp1251.h"
-#include "ui/dialogs.h"
+#include "tests/support/scripted_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "ui/signal_grids.h"
