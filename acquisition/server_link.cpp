@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "interlock/cp1251.h"
-#include "ui/dialogs.h"
 #include "interlock/int_rule.h"
 #include "interlock/report.h"
+#include "interlock/ts_cascade.h"
 
 namespace acquisition {
 
@@ -34,7 +34,6 @@ const ServerTexts& LinkTexts() {
     static const ServerTexts texts = [] {
         auto t = [](const char* utf8) { return cp1251::FromUtf8(utf8); };
         ServerTexts x;
-        x.caption = t("Ошибка");
         x.connectCaption = t("Соединение с сервером");
         x.connectPrompt = t("Укажите имя сервера для соединения:\n\r\n\rАлиас\\шлюз");
         x.connectFailed = t("Не удалось создать связь с сервером ");
@@ -55,18 +54,14 @@ const ServerTexts& LinkTexts() {
     return texts;
 }
 
-ServerLink::ServerLink(interlock::Workspace& ws, TmLibrary& library, ui::Dialogs& dialogs,
+ServerLink::ServerLink(interlock::Workspace& ws, TmLibrary& library, SourcePort& port,
                        ServerControls& controls, std::string& serverName, std::string clientName)
     : ws_(ws),
       library_(library),
-      dialogs_(dialogs),
+      port_(port),
       controls_(controls),
       serverName_(serverName),
       clientName_(std::move(clientName)) {}
-
-void ServerLink::ShowError(const std::string& text) {
-    dialogs_.Message({text, LinkTexts().caption, interlock::Icon::Error});
-}
 
 // ---- Connection ----
 
@@ -75,7 +70,7 @@ void ServerLink::ServerConnect(bool ask) {
     if (ask) {
         const std::string kept = serverName_;
         std::optional<std::string> entered =
-            dialogs_.InputBox(LinkTexts().connectCaption, LinkTexts().connectPrompt, serverName_);
+            port_.AskText(LinkTexts().connectCaption, LinkTexts().connectPrompt, serverName_);
         if (!entered) {
             ServerDisconnect();
             return;
@@ -92,7 +87,7 @@ void ServerLink::ServerConnect(bool ask) {
         if (controls_.Checked(ServerBox::Check_Server)) controls_.SetServerPanelVisible(true);
         return;
     }
-    ShowError(LinkTexts().connectFailed + serverName_ + LinkTexts().connectCheck);
+    port_.ShowError(LinkTexts().connectFailed + serverName_ + LinkTexts().connectCheck);
     if (controls_.WindowReady()) {
         ServerDisconnect();
         return;
@@ -104,7 +99,7 @@ void ServerLink::ServerConnect(bool ask) {
     controls_.SetChecked(ServerBox::Check_Get_TS_Server, false);
     controls_.SetServerTimerEnabled(false);
     controls_.SetChecked(ServerBox::Check_Get_Names_Server, false);
-    controls_.SetGetTsOrveskEnabled(!controls_.Checked(ServerBox::Check_Get_TS_Server));
+    ReceptionChanged();
 }
 
 void ServerLink::ServerDisconnect() {
@@ -114,7 +109,7 @@ void ServerLink::ServerDisconnect() {
     controls_.SetChecked(ServerBox::Check_Get_TS_Server, false);
     controls_.SetServerTimerEnabled(false);
     controls_.SetChecked(ServerBox::Check_Get_Names_Server, false);
-    controls_.SetGetTsOrveskEnabled(!controls_.Checked(ServerBox::Check_Get_TS_Server));
+    ReceptionChanged();
     if (connected_) library_.Close();
     connected_ = false;
     interlock::TsTableData& t = ws_.TsTable;
@@ -122,7 +117,8 @@ void ServerLink::ServerDisconnect() {
         t.Unreliability[n] = 0;
         t.FromServer[n] = 0;
     }
-    RecalculateAllAndRefresh();
+    // Unreliability and the server marks are gone: the verdicts change, the TS list stays.
+    port_.TsValuesChanged({.refillList = false});
 }
 
 bool ServerLink::ServerIsConnected() {
@@ -133,12 +129,6 @@ bool ServerLink::ServerIsConnected() {
 void ServerLink::Close() {
     if (connected_) library_.Close();
     connected_ = false;
-}
-
-void ServerLink::RecalculateAllAndRefresh() {
-    interlock::SelectViewByState(ws_);
-    interlock::RecalculateAll(ws_);
-    interlock::RefreshBlockDisplay(ws_);
 }
 
 // ---- Reception ----
@@ -156,7 +146,7 @@ void ServerLink::ReleaseServerValues() {
 void ServerLink::StopReception() {
     controls_.SetChecked(ServerBox::Check_Get_TS_Server, false);
     controls_.SetServerTimerEnabled(false);
-    controls_.SetGetTsOrveskEnabled(!controls_.Checked(ServerBox::Check_Get_TS_Server));
+    ReceptionChanged();
 }
 
 bool ServerLink::ReadNumbers(int& channel, int& rtu, bool& badChannel) const {
@@ -174,7 +164,7 @@ void ServerLink::ServerPollTs() {
     const ServerTexts& tx = LinkTexts();
     if (!controls_.Checked(ServerBox::Check_Get_TS_Server)) return;
     if (!ServerIsConnected()) {
-        ShowError(tx.pollNoLink);
+        port_.ShowError(tx.pollNoLink);
         return;
     }
     int channel = 0;
@@ -182,7 +172,7 @@ void ServerLink::ServerPollTs() {
     bool badChannel = false;
     if (!ReadNumbers(channel, rtu, badChannel)) {
         StopReception();
-        ShowError(badChannel ? tx.pollBadChannel : tx.pollBadRtu);
+        port_.ShowError(badChannel ? tx.pollBadChannel : tx.pollBadRtu);
         return;
     }
 
@@ -203,7 +193,7 @@ void ServerLink::ServerPollTs() {
     }
     if (errors > kTooManyErrors) {
         StopReception();
-        ShowError(tx.pollTooManyErrors);
+        port_.ShowError(tx.pollTooManyErrors);
         return;
     }
 
@@ -234,10 +224,7 @@ void ServerLink::ServerPollTs() {
         }
         if (!error[n]) t.FromServer[n] = 1;
     }
-    if ((changed || ForceRecalc) && controls_.WindowReady()) {
-        RecalculateAllAndRefresh();
-        controls_.FillTsList();
-    }
+    if ((changed || ForceRecalc) && controls_.WindowReady()) port_.TsValuesChanged({});
     ForceRecalc = false;
 }
 
@@ -264,7 +251,7 @@ void ServerLink::ServerFetchNames() {
     const ServerTexts& tx = LinkTexts();
     if (!controls_.Checked(ServerBox::Check_Get_Names_Server)) return;
     if (!ServerIsConnected()) {
-        ShowError(tx.namesNoLink);
+        port_.ShowError(tx.namesNoLink);
         return;
     }
     int channel = 0;
@@ -272,7 +259,7 @@ void ServerLink::ServerFetchNames() {
     bool badChannel = false;
     if (!ReadNumbers(channel, rtu, badChannel)) {
         controls_.SetChecked(ServerBox::Check_Get_Names_Server, false);
-        ShowError(badChannel ? tx.namesBadChannel : tx.namesBadRtu);
+        port_.ShowError(badChannel ? tx.namesBadChannel : tx.namesBadRtu);
         return;
     }
     for (int n = 1; n <= kTsCount; ++n) {
@@ -281,7 +268,7 @@ void ServerLink::ServerFetchNames() {
         ServerGetTsName(channel, rtu, n, name, lost);
         if (lost) {
             // The entries not fetched keep what they held: no name is guessed for them.
-            ShowError(tx.namesLost);
+            port_.ShowError(tx.namesLost);
             break;
         }
         ws_.TsTable.Name[n] = name.substr(0, kNameSize);
@@ -320,7 +307,7 @@ void ServerLink::Check_Get_TS_ServerClick() {
     // The poll may have stopped the reception itself: the box says what holds now.
     const bool still = controls_.Checked(ServerBox::Check_Get_TS_Server);
     controls_.SetServerTimerEnabled(still);
-    controls_.SetGetTsOrveskEnabled(!still);
+    ReceptionChanged();
 }
 
 void ServerLink::Get_TS_Server_TimerTimer() { ServerPollTs(); }

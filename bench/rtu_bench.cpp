@@ -65,6 +65,7 @@
 #include "storage/config_text.h"
 #include "interlock/cp1251.h"
 #include "tests/support/scripted_dialogs.h"
+#include "acquisition/rtu_reception.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "acquisition/udp_socket.h"
@@ -302,24 +303,24 @@ int main(int argc, char** argv) {
     ::bind(sink, reinterpret_cast<sockaddr*>(&sinkAddress), sizeof sinkAddress);
     socklen_t length = sizeof sinkAddress;
     ::getsockname(sink, reinterpret_cast<sockaddr*>(&sinkAddress), &length);
-    if (!fixedPorts) form.SetRtuPorts("0", std::to_string(ntohs(sinkAddress.sin_port)));
+    if (!fixedPorts) form.Rtu().SetPorts("0", std::to_string(ntohs(sinkAddress.sin_port)));
     try {
-        form.SendTsRequest(0);
+        form.Rtu().SendTsRequest(0);
     } catch (...) {
     }
-    if (!form.UDP->Bound()) {
+    if (!form.Rtu().Socket().Bound()) {
         std::fprintf(stderr, "rtu-bench: the window's socket could not bind%s\n",
                      fixedPorts ? " 127.0.0.1:955 (see docs/rtu.md)" : "");
         return 1;
     }
-    const uint16_t port = form.UDP->LocalAddress().Port;
+    const uint16_t port = form.Rtu().Socket().LocalAddress().Port;
 
     Progress progress;
     PaintWatch paintWatch(progress);
     form.Top_Label6->installEventFilter(&paintWatch);
-    auto handler = form.UDP->OnDataAvailable;
+    auto handler = form.Rtu().Socket().OnDataAvailable;
     std::string shown = ui::FromQString(form.Top_Label6->text());
-    form.UDP->OnDataAvailable = [&](TfndUDPSocket& socket) {
+    form.Rtu().Socket().OnDataAvailable = [&](TfndUDPSocket& socket) {
         const double cpu = ThreadCpuMs();
         const auto start = Clock::now();
         handler(socket);
@@ -430,7 +431,7 @@ int main(int argc, char** argv) {
     auto keepsUp = [&](int rate) {
         const long first = progress.Get(&Progress::taken);
         const int from66 = ws.TsTable.Value[66];
-        const uint64_t droppedBefore = form.UDP->DroppedPacketCount();
+        const uint64_t droppedBefore = form.Rtu().Socket().DroppedPacketCount();
         bool ok = false;
         RunWhile([&] {
             Sender sender;
@@ -453,7 +454,7 @@ int main(int argc, char** argv) {
         QTimer::singleShot(300, &settle, &QEventLoop::quit);
         settle.exec();
         ok = ok && progress.Get(&Progress::taken) == first + rate &&
-             form.UDP->DroppedPacketCount() == droppedBefore;
+             form.Rtu().Socket().DroppedPacketCount() == droppedBefore;
         std::printf("  %6d changing datagrams/s: %s\n", rate, ok ? "kept up" : "fell behind");
         return ok;
     };

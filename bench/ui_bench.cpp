@@ -34,6 +34,7 @@
 
 #include "storage/config_text.h"
 #include "tests/support/scripted_dialogs.h"
+#include "acquisition/rtu_reception.h"
 #include "ui/main_window.h"
 #include "interlock/report.h"
 #include "ui/logic_editor.h"
@@ -194,7 +195,7 @@ void BM_RtuResponse(benchmark::State& state) {
     const std::array<std::string, 2> datagrams = Responses(p.ws);
     int next = p.ws.TsTable.Value[66] ? 0 : 1;
     for (auto _ : state) {
-        p.form->ReceiveTsData(datagrams[next]);
+        p.form->Rtu().ReceiveTsData(datagrams[next]);
         next ^= 1;
         benchmark::DoNotOptimize(p.form->Top_Label6->text().size());
     }
@@ -207,7 +208,7 @@ void BM_RtuResponsePainted(benchmark::State& state) {
     const std::array<std::string, 2> datagrams = Responses(p.ws);
     int next = p.ws.TsTable.Value[66] ? 0 : 1;
     for (auto _ : state) {
-        p.form->ReceiveTsData(datagrams[next]);
+        p.form->Rtu().ReceiveTsData(datagrams[next]);
         next ^= 1;
         PaintPending();
     }
@@ -315,7 +316,7 @@ void ListPaints() {
     for (int round = 0; round < 3; ++round) {
         PaintPending();
         const std::string before = p.form->Top_Label6->text().toStdString();
-        p.form->ReceiveTsData(datagrams[next]);
+        p.form->Rtu().ReceiveTsData(datagrams[next]);
         next ^= 1;
         std::printf("paints after a changing RTU response (verdict \"%s\" -> \"%s\"):\n", before.c_str(),
                     p.form->Top_Label6->text().toUtf8().constData());

@@ -21,7 +21,10 @@
 #include "interlock/report.h"
 #include "storage/settings.h"
 #include "interlock/engine_texts.h"
-#include "ui/form1_server_controls.h"
+#include "ui/form1_sources.h"
+#include "acquisition/rtu_reception.h"
+#include "acquisition/server_link.h"
+#include "acquisition/tm_library.h"
 #include "ui/signal_grids.h"
 #include "ui/templates_form.h"
 #include "ui/ts_captions_form.h"
@@ -31,6 +34,7 @@
 namespace ui {
 
 using interlock::Side;
+using View = interlock::TsCascade::View;
 namespace col = interlock::colour;
 
 namespace {
@@ -347,8 +351,7 @@ void TForm1::ConnectHandlers() {
     connect(Check_Show_M, &QCheckBox::toggled, this, &TForm1::Check_Show_MClick);
     connect(Check_Save_Temp, &QCheckBox::toggled, this, &TForm1::Check_Save_TempClick);
     connect(Temp_Saver, &QTimer::timeout, this, &TForm1::Temp_SaverTimer);
-    SetUpRtuExchange();
-    SetUpServerLink();
+    SetUpSources();
 }
 
 // ---- Settings ----
@@ -380,16 +383,7 @@ void TForm1::Load_Settings() {
 
     Temp_Saver->setInterval(120000);
     if (Check_Save_Temp->isChecked()) Temp_Saver->start(); else Temp_Saver->stop();
-    // The server link: connect without prompting, or leave both server reception boxes off.
-    ServerStartUpConnect();
-    // Reception from the RTU and from the server exclude each other: the server wins.
-    if (Check_Get_TS_Orvesk->isChecked() && Check_Get_TS_Server->isChecked()) Check_Get_TS_Orvesk->setChecked(false);
-    Check_Get_TS_Orvesk->setEnabled(!Check_Get_TS_Server->isChecked());
-    Check_Get_TS_Server->setEnabled(!Check_Get_TS_Orvesk->isChecked());
-    if (Check_Get_TS_Orvesk->isChecked()) Get_TS_Orvesk_Timer->start(); else Get_TS_Orvesk_Timer->stop();
-    if (Check_Get_TS_Server->isChecked()) Get_TS_Server_Timer->start(); else Get_TS_Server_Timer->stop();
-    // The names from the server, then one poll at once, as the boxes say.
-    ServerStartUpFetchAndPoll();
+    SourcesStartUp();
 }
 
 void TForm1::Save_Settings() {
@@ -558,17 +552,12 @@ void TForm1::BlockNameEnter() {
 
 void TForm1::StateValueDoubleClick() {
     if (!Check_Change_TS->isChecked()) return;
-    Pull();
     interlock::TsTableData& t = ws_.TsTable;
     int s = ws_.CurrentBlockRef().StateSignal;
     int n = s < 0 ? -s : s;
     if (s != 0) t.Value[n] = static_cast<int16_t>(t.Value[n] ^ 1);
     if (t.TwoPosition[n] == 1 && t.FromServer[n] == 0) t.Value[n + 1] = static_cast<int16_t>(t.Value[n + 1] ^ 1);
-    interlock::FillTsGrid(ws_);
-    interlock::RecalculateAll(ws_);
-    interlock::SelectViewByState(ws_);
-    interlock::RefreshBlockDisplay(ws_);
-    Push();
+    TsValuesChanged({.fillGrid = true, .view = View::AfterRecalculation, .refillList = false});
 }
 
 void TForm1::TsGridKey(char key) {
@@ -577,12 +566,8 @@ void TForm1::TsGridKey(char key) {
     if (n < 1 || n > interlock::kTsCount) return;
     interlock::TsTableData& t = ws_.TsTable;
     if (t.PairSecond[n] && t.FromServer[n]) return;
-    Pull();
     t.Value[n] = key == '1' ? 1 : 0;
-    interlock::FillTsGrid(ws_);
-    interlock::RecalculateAll(ws_);
-    interlock::RefreshBlockDisplay(ws_);
-    Push();
+    TsValuesChanged({.fillGrid = true, .view = View::Keep, .refillList = false});
 }
 
 void TForm1::TsGridDoubleClick() {
@@ -592,14 +577,10 @@ void TForm1::TsGridDoubleClick() {
     interlock::TsTableData& t = ws_.TsTable;
     if (t.PairSecond[n] && t.FromServer[n]) return;
     if (TS_Grid->CurrentRow() == 1) {
-        Pull();
         t.Value[n] = static_cast<int16_t>(t.Value[n] ^ 1);
-        interlock::FillTsGrid(ws_);
-        interlock::RecalculateAll(ws_);
-        int s = ws_.CurrentBlockRef().StateSignal;
-        if (n == (s < 0 ? -s : s)) interlock::SelectViewByState(ws_);
-        interlock::RefreshBlockDisplay(ws_);
-        Push();
+        const int s = ws_.CurrentBlockRef().StateSignal;
+        const bool state = n == (s < 0 ? -s : s);
+        TsValuesChanged({.fillGrid = true, .view = state ? View::AfterRecalculation : View::Keep, .refillList = false});
         return;
     }
     std::string hint = "\xD2\xD1" + std::to_string(n);  // "ТС" + n
@@ -808,7 +789,7 @@ void TForm1::FormDestroy() {
     viewFileForm_ = nullptr;
     delete templatesForm_;
     templatesForm_ = nullptr;
-    ServerClose();
+    SourcesClose();
 }
 
 }  // namespace ui

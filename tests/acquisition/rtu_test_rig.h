@@ -26,6 +26,7 @@
 
 #include "interlock/cp1251.h"
 #include "tests/support/scripted_dialogs.h"
+#include "acquisition/rtu_reception.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "interlock/workspace.h"

@@ -33,6 +33,7 @@
 #include "ui/colors.h"
 #include "interlock/cp1251.h"
 #include "tests/support/scripted_dialogs.h"
+#include "acquisition/rtu_reception.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "ui/signal_grids.h"
@@ -1867,9 +1868,9 @@ void MainWindowTest::screenMatchesAFreshPaint() {
         {"as started", [] {}},
         {"RTU response: a TS cell, M1 and a line's colours",
          [&] {
-             f.ReceiveTsData(RtuResponse(rig.ws, 0, {{9, 1}}));
+             f.Rtu().ReceiveTsData(RtuResponse(rig.ws, 0, {{9, 1}}));
          }},
-        {"RTU response: nothing changes", [&] { f.ReceiveTsData(RtuResponse(rig.ws, 0, {})); }},
+        {"RTU response: nothing changes", [&] { f.Rtu().ReceiveTsData(RtuResponse(rig.ws, 0, {})); }},
         {"TS typed: state, view and verdict change",
          [&] {
              f.TS_Grid->SetCurrentCell(ColumnOf(f, 5), 1);
@@ -1877,15 +1878,15 @@ void MainWindowTest::screenMatchesAFreshPaint() {
          }},
         {"RTU response: the verdict of the OFF logic",
          [&] {
-             f.ReceiveTsData(RtuResponse(rig.ws, 0, {{2, 0}}));
+             f.Rtu().ReceiveTsData(RtuResponse(rig.ws, 0, {{2, 0}}));
          }},
         {"RTU response: block 2 and the group tab turn red",
          [&] {
-             f.ReceiveTsData(RtuResponse(rig.ws, 0, {{8, 1}}));
+             f.Rtu().ReceiveTsData(RtuResponse(rig.ws, 0, {{8, 1}}));
          }},
         {"RTU response: all back",
          [&] {
-             f.ReceiveTsData(RtuResponse(rig.ws, 0, {{2, 1}, {5, 0}, {8, 0}}));
+             f.Rtu().ReceiveTsData(RtuResponse(rig.ws, 0, {{2, 1}, {5, 0}, {8, 0}}));
          }},
         {"TS typed: block 2 red again",
          [&] {
@@ -1919,7 +1920,7 @@ void MainWindowTest::refreshRepaintsOnlyWhatChanged() {
     {  // Nothing changed: nothing is painted.
         PaintLog log;
         f.BlockNameEnter();
-        f.ReceiveTsData(RtuResponse(rig.ws, 0, {}));
+        f.Rtu().ReceiveTsData(RtuResponse(rig.ws, 0, {}));
         QCoreApplication::processEvents();
         QVERIFY(!log.Painted(f.TS_Grid));
         QVERIFY(!log.Painted(f.M_Grid));
@@ -1929,7 +1930,7 @@ void MainWindowTest::refreshRepaintsOnlyWhatChanged() {
     }
     {  // TS 9 from the RTU: its grid cell, M1's value cell and the line that reads it.
         PaintLog log;
-        f.ReceiveTsData(RtuResponse(rig.ws, 0, {{9, 1}}));
+        f.Rtu().ReceiveTsData(RtuResponse(rig.ws, 0, {{9, 1}}));
         QCoreApplication::processEvents();
         QCOMPARE(log.areas.value(f.TS_Grid), QRegion(f.TS_Grid->CellRect(ColumnOf(f, 9), 1)));
         QCOMPARE(MRows(f), QStringList({"M1=1", "V1=0"}));
