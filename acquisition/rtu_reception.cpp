@@ -1,16 +1,10 @@
 #include "acquisition/rtu_reception.h"
 
 #include "acquisition/rtu_exchange.h"
+#include "acquisition/texts.h"
 #include "acquisition/udp_socket.h"
-#include "interlock/cp1251.h"
 
 namespace acquisition {
-
-const RtuTexts& ReceptionTexts() {
-    static const RtuTexts texts{
-        cp1251::FromUtf8("Ошибка при чтении данных ТС с КП.\n\rПроверьте соединение.")};
-    return texts;
-}
 
 RtuReception::RtuReception(interlock::Workspace& ws, SourcePort& port, RtuControls& controls)
     : ws_(ws),
@@ -82,7 +76,7 @@ void RtuReception::ReadFailed() {
             reception->errorBoxOpen_ = false;
         }
     } restore{this, notifications};
-    port_.ShowError(ReceptionTexts().readError);
+    port_.ShowError(Texts().rtuReadError);
 }
 
 void RtuReception::ReceiveTsData(const std::string& text) {

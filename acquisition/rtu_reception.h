@@ -80,10 +80,4 @@ private:
     std::chrono::steady_clock::time_point pendingSince_;
 };
 
-// The texts of the reception (Windows-1251, line breaks LF CR).
-struct RtuTexts {
-    std::string readError;  // "Ошибка при чтении данных ТС с КП.\n\rПроверьте соединение."
-};
-const RtuTexts& ReceptionTexts();
-
 }  // namespace acquisition

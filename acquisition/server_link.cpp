@@ -30,30 +30,6 @@ bool TsStatusIs(uint16_t status, TsStatusWord word) {
     return false;
 }
 
-const ServerTexts& LinkTexts() {
-    static const ServerTexts texts = [] {
-        auto t = [](const char* utf8) { return cp1251::FromUtf8(utf8); };
-        ServerTexts x;
-        x.connectCaption = t("Соединение с сервером");
-        x.connectPrompt = t("Укажите имя сервера для соединения:\n\r\n\rАлиас\\шлюз");
-        x.connectFailed = t("Не удалось создать связь с сервером ");
-        x.connectCheck = t("\n\rПроверьте соединение.");
-        x.pollNoLink = t("Соединение с сервером отстутствует.\n\rЗагрузка данных ТС отменена.");
-        x.pollBadChannel = t("Некорректный номер канала данных.\n\rЗагрузка данных ТС была остановлена.");
-        x.pollBadRtu = t("Некорректный номер КП.\n\rЗагрузка данных ТС была остановлена.");
-        x.pollTooManyErrors =
-            t("Большое число ошибочных данных ТС.\n\rПроверьте состояние сервера.\n\r"
-              "Загрузка данных ТС была отменена.");
-        x.namesNoLink = t("Соединение с сервером отстутствует.\n\rЗагрузка наименований отменена.");
-        x.namesBadChannel = t("Некорректный номер канала данных.\n\rЗагрузка наименований была отменена.");
-        x.namesBadRtu = t("Некорректный номер КП.\n\rЗагрузка наименований была отменена.");
-        x.namesLost =
-            t("Во время получения наименований связь с сервером была потеряна.\n\rЗагрузка остановлена.");
-        return x;
-    }();
-    return texts;
-}
-
 ServerLink::ServerLink(interlock::Workspace& ws, TmLibrary& library, SourcePort& port,
                        ServerControls& controls, std::string& serverName, std::string clientName)
     : ws_(ws),
@@ -70,7 +46,7 @@ void ServerLink::ServerConnect(bool ask) {
     if (ask) {
         const std::string kept = serverName_;
         std::optional<std::string> entered =
-            port_.AskText(LinkTexts().connectCaption, LinkTexts().connectPrompt, serverName_);
+            port_.AskText(Texts().connectCaption, Texts().connectPrompt, serverName_);
         if (!entered) {
             ServerDisconnect();
             return;
@@ -87,7 +63,7 @@ void ServerLink::ServerConnect(bool ask) {
         if (controls_.Checked(ServerBox::Check_Server)) controls_.SetServerPanelVisible(true);
         return;
     }
-    port_.ShowError(LinkTexts().connectFailed + serverName_ + LinkTexts().connectCheck);
+    port_.ShowError(Texts().connectFailed + serverName_ + Texts().connectCheck);
     if (controls_.WindowReady()) {
         ServerDisconnect();
         return;
@@ -161,7 +137,7 @@ bool ServerLink::ReadNumbers(int& channel, int& rtu, bool& badChannel) const {
 }
 
 void ServerLink::ServerPollTs() {
-    const ServerTexts& tx = LinkTexts();
+    const AcquisitionTexts& tx = Texts();
     if (!controls_.Checked(ServerBox::Check_Get_TS_Server)) return;
     if (!ServerIsConnected()) {
         port_.ShowError(tx.pollNoLink);
@@ -248,7 +224,7 @@ void ServerLink::ServerGetTsName(int channel, int rtu, int point, std::string& n
 }
 
 void ServerLink::ServerFetchNames() {
-    const ServerTexts& tx = LinkTexts();
+    const AcquisitionTexts& tx = Texts();
     if (!controls_.Checked(ServerBox::Check_Get_Names_Server)) return;
     if (!ServerIsConnected()) {
         port_.ShowError(tx.namesNoLink);

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 
+#include "acquisition/texts.h"
 #include "acquisition/tm_library.h"
 #include "acquisition/ts_source.h"
 #include "interlock/workspace.h"
@@ -49,23 +50,6 @@ enum class TsStatusWord {
     UnreliableBoth,    // "unreliable_both": bits 0x0001 and 0x0002
 };
 bool TsStatusIs(uint16_t status, TsStatusWord word);
-
-// The message texts of the link (Windows-1251, line breaks LF CR).
-struct ServerTexts {
-    std::string connectCaption;  // "Соединение с сервером"
-    std::string connectPrompt;   // "Укажите имя сервера для соединения: ..."
-    std::string connectFailed;  // "Не удалось создать связь с сервером " (+ name + check)
-    std::string connectCheck;  // "\n\rПроверьте соединение."
-    std::string pollNoLink;  // "Соединение с сервером отстутствует. ... данных ТС ..."
-    std::string pollBadChannel;
-    std::string pollBadRtu;
-    std::string pollTooManyErrors;
-    std::string namesNoLink;
-    std::string namesBadChannel;
-    std::string namesBadRtu;
-    std::string namesLost;
-};
-const ServerTexts& LinkTexts();
 
 class ServerLink : public TsSource {
 public:

@@ -26,7 +26,9 @@
 #include "acquisition/server_link.h"
 #include "acquisition/tm_library.h"
 #include "ui/signal_grids.h"
+#include "storage/texts.h"
 #include "ui/templates_form.h"
+#include "ui/texts.h"
 #include "ui/ts_captions_form.h"
 #include "ui/view_file_form.h"
 #include "ui/widgets.h"
@@ -38,8 +40,6 @@ using View = interlock::TsCascade::View;
 namespace col = interlock::colour;
 
 namespace {
-
-std::string W(const char* utf8) { return cp1251::FromUtf8(utf8); }
 
 constexpr int kHintPause = 30000;
 
@@ -583,7 +583,7 @@ void TForm1::TsGridDoubleClick() {
         TsValuesChanged({.fillGrid = true, .view = state ? View::AfterRecalculation : View::Keep, .refillList = false});
         return;
     }
-    std::string hint = "\xD2\xD1" + std::to_string(n);  // "ТС" + n
+    std::string hint = interlock::Texts().ts + std::to_string(n);
     if (!t.Name[n].empty()) hint += ":\n\r" + t.Name[n];
     TS_Grid->setToolTip(ToDisplayText(hint));
     QToolTip::showText(QCursor::pos(), TS_Grid->toolTip(), TS_Grid, QRect(), kHintPause);
@@ -650,7 +650,7 @@ void TForm1::ApplyViewerText(const storage::Lines& lines) {
 }
 
 void TForm1::ShowFileError(const std::string& text) {
-    dialogs_.Message({text, W("Ошибка"), interlock::Icon::Error});
+    dialogs_.Message({text, Texts().errorCaption, interlock::Icon::Error});
 }
 
 void TForm1::Save_File_ButtonClick() {
@@ -658,7 +658,7 @@ void TForm1::Save_File_ButtonClick() {
     interlock::CommitEditor(ws_, ws_.CurrentBlock);
     Push();
     std::string warning = storage::ErroneousBlocksWarning(ws_);
-    if (!warning.empty()) dialogs_.Message({warning, W("Внимание"), interlock::Icon::Warning});
+    if (!warning.empty()) dialogs_.Message({warning, interlock::Texts().attention, interlock::Icon::Warning});
     if (!storage::HasBlkEnding(ws_.ConfigFileName))
         ws_.ConfigFileName = storage::DefaultConfigFileName(ws_, exeDir_);
     std::optional<std::string> chosen =
@@ -680,10 +680,10 @@ void TForm1::Load_File_ButtonClick() {
     if (!storage::HasBlkEnding(ws_.ConfigFileName)) ws_.ConfigFileName = exeDir_ + ".blk";
     std::optional<std::string> chosen = dialogs_.OpenFile(
         ws_.ConfigFileName,
-        {{W("Конфигурация (*.blk)"), "*.blk"}, {W("Временный файл (*.tmp)"), "*.tmp"}}, "blk");
+        {{Texts().configFilter, "*.blk"}, {Texts().tempFilter, "*.tmp"}}, "blk");
     if (!chosen) return;
     if (!storage::FileExists(cp1251::ToUtf8(*chosen))) {
-        dialogs_.Message({W("Указанный файл не найден."), W("Ошибка при открытии файла"), interlock::Icon::Error});
+        dialogs_.Message({Texts().fileNotFound, storage::Texts().openFileError, interlock::Icon::Error});
         return;
     }
     ws_.ConfigFileName = *chosen;
@@ -768,15 +768,14 @@ void TForm1::StartupRestore(TView_File_Form& viewer) {
         storage::LoadResult r = storage::Load_Config_File(ws_, temp, backup);
         viewer.SetLines(backup);  // viewFileForm_ is set only once the viewer's creation is over
         if (r.caption) setWindowTitle(ToQString(*r.caption));
-        if (!r.fileError.empty()) ws_.Messages.push_back({r.fileError, W("Ошибка"), interlock::Icon::Error});
+        if (!r.fileError.empty()) ws_.Messages.push_back({r.fileError, Texts().errorCaption, interlock::Icon::Error});
     }
     interlock::ShowBlock(ws_, 1);
     Push();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    bool yes = dialogs_.AskYesNo(W("Завершить работу программы?\n\r\n\rВся текущая несохранённая конфигурация будет потеряна."),
-                                 W("Завершение работы программы"), interlock::Icon::Information);
+    bool yes = dialogs_.AskYesNo(Texts().exitQuestion, Texts().exitCaption, interlock::Icon::Information);
     if (yes) event->accept(); else event->ignore();
 }
 

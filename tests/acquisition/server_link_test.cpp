@@ -136,7 +136,7 @@ protected:
     ServerLink link{ws, lib, port, controls, serverName, "interlocks-tests"};
     OtherSource rtu;
     ReceptionRule rule;
-    const ServerTexts& tx = LinkTexts();
+    const AcquisitionTexts& tx = Texts();
 
     void SetUp() override {
         controls.link = &link;
