@@ -84,11 +84,6 @@ constexpr int kRateGoal = 1000;
 
 // ---- The configuration ----
 
-// One side of block n of the heaviest configuration, into the text.
-void AddSide(storage::Lines& text, int n, int& next, std::mt19937& random) {
-    for (std::string& line : worst_case::Side(n, next, random)) text.push_back(std::move(line));
-}
-
 // The output line of block 1's ON logic: S65, S66, then operands that hold with `values` (TS
 // outside group 2, each read the way that gives 1).
 std::string SwitchingOutput(const std::vector<char>& values) {
@@ -101,33 +96,20 @@ std::string SwitchingOutput(const std::vector<char>& values) {
     return line + ")";
 }
 
+// The heaviest configuration as the program writes it, with block 1 set up to switch on a
+// single RTU value.
 storage::Lines WorstCaseText() {
-    std::mt19937 random(worst_case::kSeed);
+    auto ws = std::make_unique<interlock::Workspace>();
+    worst_case::Build(*ws);
+    interlock::TsTableData& t = ws->TsTable;
+    t.Value[3] = 0;   // block 1's state TS: the apparatus is off, the ON logic governs
+    t.Value[65] = 0;  // forbidden ...
+    t.Value[66] = 1;  // ... but TS 65 alone would allow it
     std::vector<char> values(kTsCount + 1, '0');
-    storage::Lines text{"@", "F=" + std::string(kTsCount, '0'), "#Server_Channel=0", "#Server_RTU=1"};
-    for (int ts = 1; ts <= kTsCount; ++ts) values[ts] = random() % 2 ? '1' : '0';
-    values[3] = '0';   // block 1's state TS: the apparatus is off, the ON logic governs
-    values[65] = '0';  // forbidden ...
-    values[66] = '1';  // ... but TS 65 alone would allow it
-    for (int k = 0; k < 8; ++k) {
-        text.push_back("#TS" + std::to_string(k) + "=" +
-                       std::string(values.begin() + 1 + 32 * k, values.begin() + 33 + 32 * k));
-    }
-    int next = 1;
-    for (int n = 1; n <= kBlockCount; ++n) {
-        const std::string state = "S" + std::to_string(n + 2);
-        text.push_back("##" + std::to_string(n) + " - Q" + std::to_string(n));
-        text.push_back("#On->Off");
-        text.push_back("IF (" + state + ")");
-        AddSide(text, n, next, random);
-        text.push_back("END");
-        text.push_back("#Off->On");
-        text.push_back("IF (~" + state + ")");
-        AddSide(text, n, next, random);
-        if (n == 1) text.back() = SwitchingOutput(values);
-        text.push_back("END");
-    }
-    text.push_back("@");
+    for (int ts = 1; ts <= kTsCount; ++ts) values[ts] = t.Value[ts] ? '1' : '0';
+    ws->Blocks[1].OnLogic.back() = SwitchingOutput(values);
+    storage::Lines text;
+    storage::Write_Config_Text(*ws, text, true);
     return text;
 }
 

@@ -50,34 +50,12 @@ using interlock::kBlockCount;
 using interlock::kTsCount;
 
 
-// One side of block n of the heaviest configuration, into the text.
-void AddSide(storage::Lines& text, int n, int& next, std::mt19937& random) {
-    for (std::string& line : worst_case::Side(n, next, random)) text.push_back(std::move(line));
-}
-
-// The whole configuration as the text of a configuration file.
+// The whole configuration as the program writes it into a configuration file.
 storage::Lines WorstCaseText() {
-    std::mt19937 random(worst_case::kSeed);
-    storage::Lines text{"@", "F=" + std::string(kTsCount, '0'), "#Server_Channel=0", "#Server_RTU=1"};
-    for (int k = 0; k < 8; ++k) {
-        std::string values = "#TS" + std::to_string(k) + "=";
-        for (int j = 0; j < 32; ++j) values += random() % 2 ? '1' : '0';
-        text.push_back(values);
-    }
-    int next = 1;
-    for (int n = 1; n <= kBlockCount; ++n) {
-        const std::string state = "S" + std::to_string(n + 2);
-        text.push_back("##" + std::to_string(n) + " - Q" + std::to_string(n));
-        text.push_back("#On->Off");
-        text.push_back("IF (" + state + ")");
-        AddSide(text, n, next, random);
-        text.push_back("END");
-        text.push_back("#Off->On");
-        text.push_back("IF (~" + state + ")");
-        AddSide(text, n, next, random);
-        text.push_back("END");
-    }
-    text.push_back("@");
+    auto ws = std::make_unique<interlock::Workspace>();
+    worst_case::Build(*ws);
+    storage::Lines text;
+    storage::Write_Config_Text(*ws, text, true);
     return text;
 }
 

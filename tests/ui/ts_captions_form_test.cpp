@@ -18,7 +18,7 @@
 #include "ui/color_button.h"
 #include "ui/colors.h"
 #include "interlock/cp1251.h"
-#include "tests/support/scripted_dialogs.h"
+#include "tests/support/window_rig.h"
 #include "ui/main_window.h"
 #include "ui/ts_captions_form.h"
 #include "ui/ts_list_grid.h"
@@ -31,17 +31,8 @@ using ui::TsListGrid;
 namespace {
 
 // A main window with its secondary windows, running from a folder of its own.
-struct Program {
-    QTemporaryDir folder;
-    interlock::Workspace ws;
-    ui::ScriptedDialogs dialogs;
-    std::unique_ptr<TForm1> form;
-
-    Program() {
-        QDir(folder.path()).mkdir("Temp");
-        form = std::make_unique<TForm1>(ws, dialogs, folder.path().toStdString() + "/");
-        form->CreateSecondaryWindows();
-    }
+struct Program : test::WindowRig {
+    Program() { Start(Shown::No); }
     TForm_TS_Captions* List() const { return form->TsCaptionsForm(); }
     TsListGrid* Grid() const { return List()->StringGrid1; }
 
