@@ -136,21 +136,33 @@ bool ServerLink::ReadNumbers(int& channel, int& rtu, bool& badChannel) const {
     return true;
 }
 
-void ServerLink::ServerPollTs() {
-    const AcquisitionTexts& tx = Texts();
-    if (!controls_.Checked(ServerBox::Check_Get_TS_Server)) return;
+bool ServerLink::StartRequest(ServerBox box, const RequestTexts& texts, int& channel, int& rtu) {
+    if (!controls_.Checked(box)) return false;
     if (!ServerIsConnected()) {
-        port_.ShowError(tx.pollNoLink);
-        return;
+        port_.ShowError(texts.noLink);
+        return false;
     }
-    int channel = 0;
-    int rtu = 0;
     bool badChannel = false;
     if (!ReadNumbers(channel, rtu, badChannel)) {
-        StopReception();
-        port_.ShowError(badChannel ? tx.pollBadChannel : tx.pollBadRtu);
-        return;
+        // The box goes off first: unchecking "Принимать данные ТС" also stops its timer.
+        if (box == ServerBox::Check_Get_TS_Server) {
+            StopReception();
+        } else {
+            controls_.SetChecked(box, false);
+        }
+        port_.ShowError(badChannel ? texts.badChannel : texts.badRtu);
+        return false;
     }
+    return true;
+}
+
+void ServerLink::ServerPollTs() {
+    const AcquisitionTexts& tx = Texts();
+    int channel = 0;
+    int rtu = 0;
+    if (!StartRequest(ServerBox::Check_Get_TS_Server, {tx.pollNoLink, tx.pollBadChannel, tx.pollBadRtu},
+                      channel, rtu))
+        return;
 
     std::vector<TmStatusRequest> request(kPoints);
     for (int i = 0; i < kPoints; ++i) {
@@ -225,19 +237,11 @@ void ServerLink::ServerGetTsName(int channel, int rtu, int point, std::string& n
 
 void ServerLink::ServerFetchNames() {
     const AcquisitionTexts& tx = Texts();
-    if (!controls_.Checked(ServerBox::Check_Get_Names_Server)) return;
-    if (!ServerIsConnected()) {
-        port_.ShowError(tx.namesNoLink);
-        return;
-    }
     int channel = 0;
     int rtu = 0;
-    bool badChannel = false;
-    if (!ReadNumbers(channel, rtu, badChannel)) {
-        controls_.SetChecked(ServerBox::Check_Get_Names_Server, false);
-        port_.ShowError(badChannel ? tx.namesBadChannel : tx.namesBadRtu);
+    if (!StartRequest(ServerBox::Check_Get_Names_Server, {tx.namesNoLink, tx.namesBadChannel, tx.namesBadRtu},
+                      channel, rtu))
         return;
-    }
     for (int n = 1; n <= kTsCount; ++n) {
         std::string name;
         bool lost = false;

@@ -105,6 +105,15 @@ public:
 
 private:
     void StopReception();
+    // The checks before a poll or a name fetch: the box checked, the link up, the channel and
+    // RTU numbers valid. On failure the error box is shown and, unless the link is missing, the
+    // box goes off.
+    struct RequestTexts {
+        const std::string& noLink;
+        const std::string& badChannel;
+        const std::string& badRtu;
+    };
+    bool StartRequest(ServerBox box, const RequestTexts& texts, int& channel, int& rtu);
     // The channel and RTU texts as numbers; false when one is out of range (`badChannel` tells which).
     bool ReadNumbers(int& channel, int& rtu, bool& badChannel) const;
 
