@@ -27,6 +27,10 @@ void TForm1::SetUpRtuExchange() {
     // Datagrams wait in the receive queue only while the window is busy; a flood beyond this is
     // dropped instead of filling the memory (4096 bytes at most each: 1 MiB).
     UDP->SetMaxReceiveBufferPacketCount(kRtuReceiveQueueLimit);
+    // The latest answer of each group is what counts: a burst beyond the bound loses its oldest
+    // answers, and the system holds a burst of that size while the window is busy.
+    UDP->SetDropOldestWhenFull(true);
+    UDP->SetSystemReceiveBufferSize(kRtuReceiveQueueLimit * 4096);
     UDP->OnDataAvailable = [this](TfndUDPSocket&) { UDPDataAvailable(); };
     // The receipt log keeps the newest lines only.
     Memo1->setMaximumBlockCount(kMemoLineLimit);
