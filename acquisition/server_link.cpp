@@ -233,6 +233,15 @@ void ServerLink::ServerPollTs() {
             changed = true;
         }
         if (!error[n]) t.FromServer[n] = 1;
+        // The server delivers a pair as one value: the second TS follows the first here, before
+        // the blocks are evaluated, not only when the grid is next filled.
+        if (t.PairSecond[n] && t.FromServer[n]) {
+            const int16_t derived = static_cast<int16_t>(t.Value[n - 1] ^ 1);
+            if (derived != t.Value[n]) {
+                t.Value[n] = derived;
+                changed = true;
+            }
+        }
     }
     if ((changed || ForceRecalc) && controls_.WindowReady()) {
         RecalculateAllAndRefresh();

@@ -442,11 +442,11 @@ TEST_F(ServerLinkTest, AServerPairKeepsItsSecondValueAndIsReleasedToTheComplemen
     ws.TsTable.TwoPosition[5] = 1;
     ws.TsTable.PairSecond[6] = 1;
     ws.TsTable.Value[6] = 1;
-    Points(TsLine(0, 1, 5, 1, 0) + TsLine(0, 1, 6, 0, 0) + TsLine(0, 1, 9, 1, 0));
+    Points(TsLine(0, 1, 5, 1, 0) + TsLine(0, 1, 6, 1, 0) + TsLine(0, 1, 9, 1, 0));
     UserConnect();
     StartReception();
     EXPECT_EQ(ws.TsTable.Value[5], 1);
-    EXPECT_EQ(ws.TsTable.Value[6], 1);  // a second TS is never written by a poll
+    EXPECT_EQ(ws.TsTable.Value[6], 0);  // derived from TS 5, never the server's own value
     EXPECT_EQ(ws.TsTable.FromServer[6], 1);
     controls.SetChecked(ServerBox::Check_Get_TS_Server, false);
     EXPECT_EQ(ws.TsTable.Value[6], 0);  // complement of TS 5
@@ -456,6 +456,46 @@ TEST_F(ServerLinkTest, AServerPairKeepsItsSecondValueAndIsReleasedToTheComplemen
     ExpectReceptionOff();
     EXPECT_TRUE(link.ServerConnected());
 }
+
+// The second TS of a server pair follows the first as soon as the poll stores it, so the
+// evaluation right after the poll already reads it: one more recalculation changes nothing.
+struct PairPollRow {
+    const char* name;
+    int first;              // the server's value of TS 4
+    unsigned secondStatus;  // the server's status of TS 5
+    int16_t secondBefore;
+    int16_t secondAfter;
+    uint8_t result;  // of V1=AND(~S5)
+};
+
+class ServerPairPollTest : public ServerLinkTest, public testing::WithParamInterface<PairPollRow> {};
+
+TEST_P(ServerPairPollTest, EvaluationAfterThePollReadsTheDerivedValue) {
+    const PairPollRow& row = GetParam();
+    ws.TsTable.TwoPosition[4] = 1;
+    ws.TsTable.PairSecond[5] = 1;
+    ws.TsTable.Value[5] = row.secondBefore;
+    interlock::Block& b = ws.Blocks[1];
+    b.OnLogic = {"V1=AND(~S5)"};
+    interlock::ShowBlock(ws, 1);
+    Points(TsLine(0, 1, 4, row.first, 0) + TsLine(0, 1, 5, 0, row.secondStatus));
+    UserConnect();
+    StartReception();
+    EXPECT_EQ(ws.TsTable.Value[5], row.secondAfter);
+    EXPECT_EQ(b.OnResult, row.result);
+    interlock::RecalculateAll(ws);
+    interlock::RefreshBlockDisplay(ws);
+    EXPECT_EQ(ws.TsTable.Value[5], row.secondAfter);
+    EXPECT_EQ(b.OnResult, row.result);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pairs, ServerPairPollTest,
+                         testing::Values(PairPollRow{"FirstOnSecondStale", 1, 0, 1, 0, 1},
+                                         PairPollRow{"FirstOffSecondStale", 0, 0, 0, 1, 0},
+                                         // No valid data for the second: it is not the server's
+                                         // and keeps the operator's value.
+                                         PairPollRow{"SecondInError", 1, 0xFFFF, 1, 1, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ServerLinkTest, ReceptionFromTheServerAndFromTheRtuExcludeEachOther) {
     UserConnect();
