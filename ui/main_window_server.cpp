@@ -8,14 +8,18 @@
 #include "storage/file_io.h"
 #include "ui/main_window.h"
 #include "acquisition/server_link.h"
+#include "acquisition/tm_host_library.h"
 #include "acquisition/tm_library.h"
 
 namespace ui {
 
 void TForm1::SetUpServerLink() {
-    // The library is looked for beside the program's executable, then through the system.
-    tmLibrary_ = std::make_unique<acquisition::DlTmLibrary>(
-        acquisition::DefaultTmLibraryCandidates(storage::ExecutableDir()));
+    // The library is looked for beside the program's executable, then through the system, and
+    // is held by the helper process beside the executable: a library that crashes or hangs
+    // costs the link, never the program.
+    const std::string exeDir = storage::ExecutableDir();
+    tmLibrary_ = std::make_unique<acquisition::HostTmLibrary>(
+        exeDir + acquisition::TmHostFileName(), acquisition::DefaultTmLibraryCandidates(exeDir));
     serverControls_ = std::make_unique<TForm1ServerControls>(*this);
     serverLink_ = std::make_unique<acquisition::ServerLink>(ws_, *tmLibrary_, dialogs_, *serverControls_,
                                                             serverName_, acquisition::ExecutableFileName());
