@@ -13,9 +13,12 @@ namespace {
 
 const std::string& Path() {
     static const std::string path = [] {
+        // A memory file system where there is one: every save syncs its file.
         const char* base = std::getenv("TMPDIR");
-        return std::string(base && *base ? base : "/tmp") + "/settings-fuzz-" + std::to_string(::getpid()) +
-               ".ini";
+        const std::string folder = base && *base                     ? base
+                                   : ::access("/dev/shm", W_OK) == 0 ? "/dev/shm"
+                                                                     : "/tmp";
+        return folder + "/settings-fuzz-" + std::to_string(::getpid()) + ".ini";
     }();
     return path;
 }
