@@ -1,0 +1,500 @@
+#include "analysis/analyser.h"
+
+#include <algorithm>
+#include <climits>
+#include <map>
+#include <set>
+#include <unordered_map>
+
+#include "analysis/analysis_texts.h"
+
+namespace analysis {
+namespace {
+
+using interlock::Side;
+using interlock::TsTableData;
+using interlock::Workspace;
+
+constexpr Side kSides[] = {Side::On, Side::Off};
+
+// The bit of each TS group (a TS alone or a pair) that the logic reads, under the present
+// values: 0 or 1, or -1 when the present values are not a 0/1 state of the group (a value
+// other than 0 and 1, or a pair read through both TS that does not agree with itself).
+std::map<int, int> PresentBits(const LogicStructure& s, const Workspace& ws) {
+    std::map<int, int> bits;
+    for (const LogicLine& line : s.lines) {
+        for (const Operand& o : line.operands) {
+            if (o.letter == 'M') continue;
+            const PairBit b = BitOf(ws.TsTable, o.number);
+            const int c = ValueClass(ws.TsTable.Value[o.number]);
+            const int v = c < 0 ? -1 : (c ^ (b.flipped ? 1 : 0));
+            auto [it, fresh] = bits.emplace(b.ts, v);
+            if (!fresh && it->second != v) it->second = -1;
+        }
+    }
+    return bits;
+}
+
+// The TS whose variables f depends on. (Walked here: the library's own support operation
+// keeps a buffer that does not survive the end of a session.)
+std::set<int> SupportTs(const bdd& f) {
+    std::set<int> ts;
+    std::set<int> seen;
+    std::vector<bdd> stack{f};
+    while (!stack.empty()) {
+        bdd node = stack.back();
+        stack.pop_back();
+        if (node == bddtrue || node == bddfalse || !seen.insert(node.id()).second) continue;
+        ts.insert(BddSession::TsOfVar(bdd_var(node)));
+        stack.push_back(bdd_low(node));
+        stack.push_back(bdd_high(node));
+    }
+    return ts;
+}
+
+bdd ConstantOf(bool value) { return value ? bddtrue : bddfalse; }
+
+// A reading in which the TS of the groups in `keep` follow the 0/1 domain and every other TS
+// reads its present value as a constant.
+TsReading PresentReading(const Workspace& ws, const std::set<int>& keep) {
+    return [&ws, keep](int ts) {
+        const PairBit b = BitOf(ws.TsTable, ts);
+        if (keep.count(b.ts)) {
+            bdd bit = BddSession::Value(b.ts);
+            if (b.flipped) bit = !bit;
+            return TsConditions{!bit, bit};
+        }
+        const int c = ValueClass(ws.TsTable.Value[ts]);
+        return TsConditions{ConstantOf(c == 0), ConstantOf(c == 1)};
+    };
+}
+
+Problem MakeProblem(const char* id, Severity severity, int block, std::optional<Side> side, int line,
+                    std::string message) {
+    return Problem{id, severity, block, side, line, std::move(message)};
+}
+
+// The smallest sets of changes that lead from the present state to true. Each variable has a
+// cost on either branch; variables a path skips keep their present values.
+class ChangeSearch {
+public:
+    // costLow/costHigh: the cost of taking that branch at a variable.
+    ChangeSearch(std::map<int, std::pair<int, int>> costs) : costs_(std::move(costs)) {}
+
+    int MinCost(const bdd& f) {
+        if (f == bddtrue) return 0;
+        if (f == bddfalse) return kInfinite;
+        auto it = memo_.find(f.id());
+        if (it != memo_.end()) return it->second;
+        const auto [low, high] = Cost(bdd_var(f));
+        const int a = Add(low, MinCost(bdd_low(f)));
+        const int b = Add(high, MinCost(bdd_high(f)));
+        const int best = std::min(a, b);
+        memo_.emplace(f.id(), best);
+        return best;
+    }
+
+    // Every path of cost k to true, changes first so that the sets come in ascending order;
+    // stops after `limit` sets.
+    void Enumerate(const bdd& f, int budget, size_t limit, std::vector<std::vector<int>>& out) {
+        if (out.size() >= limit || f == bddfalse) return;
+        if (f == bddtrue) {
+            if (budget == 0) out.push_back(current_);
+            return;
+        }
+        const int var = bdd_var(f);
+        const auto [lowCost, highCost] = Cost(var);
+        const bdd low = bdd_low(f);
+        const bdd high = bdd_high(f);
+        // The branch that costs a change first.
+        struct Branch {
+            const bdd* node;
+            int cost;
+        };
+        Branch first{&low, lowCost};
+        Branch second{&high, highCost};
+        if (highCost > lowCost) std::swap(first, second);
+        for (const Branch& br : {first, second}) {
+            if (Add(br.cost, MinCost(*br.node)) > budget) continue;
+            if (br.cost > 0) current_.push_back(BddSession::TsOfVar(var));
+            Enumerate(*br.node, budget - br.cost, limit, out);
+            if (br.cost > 0) current_.pop_back();
+        }
+    }
+
+    static constexpr int kInfinite = INT_MAX / 4;
+
+private:
+    std::pair<int, int> Cost(int var) const {
+        auto it = costs_.find(var);
+        return it == costs_.end() ? std::pair<int, int>{0, 0} : it->second;
+    }
+    static int Add(int a, int b) { return std::min(a + b, kInfinite); }
+
+    std::map<int, std::pair<int, int>> costs_;
+    std::unordered_map<int, int> memo_;
+    std::vector<int> current_;
+};
+
+}  // namespace
+
+bdd GoverningState(const TsTableData& table, int stateSignal, Side side) {
+    if (stateSignal == 0) return bddtrue;
+    const int n = stateSignal > 0 ? stateSignal : -stateSignal;
+    // ON while the state TS reads 1 (0 for an inverted state signal); the ON logic governs
+    // while the apparatus is OFF.
+    const bool on = side == Side::Off;
+    const bool value = stateSignal > 0 ? on : !on;
+    const PairBit b = BitOf(table, n);
+    const bdd bit = BddSession::Value(b.ts);
+    return (value != b.flipped) ? bit : !bit;
+}
+
+Literal GoverningLiteral(const TsTableData& table, int stateSignal, Side side) {
+    const int n = stateSignal > 0 ? stateSignal : -stateSignal;
+    const bool on = side == Side::Off;
+    const bool value = stateSignal > 0 ? on : !on;
+    const PairBit b = BitOf(table, n);
+    return Literal{b.ts, value != b.flipped ? 1 : 0};
+}
+
+Analyser::Analyser(int maxNodes, int initialNodes)
+    : session_(std::make_unique<BddSession>(maxNodes, initialNodes)) {}
+
+int Analyser::InitialNodesFor(const Workspace& ws) {
+    size_t bytes = 0;
+    for (int n = 1; n <= interlock::kBlockCount; ++n) {
+        for (Side side : kSides)
+            for (const std::string& line : ws.Blocks[n].Of(side).Logic) bytes += line.size();
+    }
+    // About ten nodes per character of logic: 100,000 for the heaviest configuration.
+    return static_cast<int>(std::clamp<size_t>(bytes * 10, 10'000, BddSession::kDefaultInitialNodes));
+}
+
+Analyser::~Analyser() {
+    // The diagrams must be released while the session is still open.
+    for (auto& pair : logics_) {
+        for (Logic& l : pair) l = Logic{};
+    }
+}
+
+const LogicModel* Analyser::Model(int block, Side side) const {
+    const Logic& l = At(block, side);
+    return l.accepted ? &l.model : nullptr;
+}
+
+void Analyser::Rebuild(const Workspace& ws, int n, Side side, TextCheck& check) {
+    Logic& l = At(n, side);
+    l = Logic{};
+    l.known = true;
+    l.text = ws.Blocks[n].Of(side).Logic;
+    l.structure = ReadLogic(l.text);
+    l.accepted = !l.text.empty() && check.Accepted(ws, n, side, &l.error);
+    if (l.accepted) l.model = BuildModel(*session_, l.structure, DomainReading(ws.TsTable));
+}
+
+void Analyser::Judge(const Workspace& ws, int n, Side side) {
+    Logic& l = At(n, side);
+    const AnalysisTexts& tx = Texts();
+    l.stateSignal = ws.Blocks[n].StateSignal;
+    l.problems.clear();
+    l.verdicts = LogicVerdicts{};
+    if (!l.accepted) return;
+    auto add = [&](const char* id, Severity severity, int line, std::string message) {
+        l.problems.push_back(MakeProblem(id, severity, n, side, line, std::move(message)));
+    };
+    const TsTableData& table = ws.TsTable;
+
+    // What the text shows without the model.
+    for (size_t i = 0; i < l.structure.lines.size(); ++i) {
+        const LogicLine& line = l.structure.lines[i];
+        for (const Operand& o : line.operands) {
+            if (o.letter == 'M') continue;
+            const int t = o.number;
+            if (t >= 2 && table.TwoPosition[t - 1]) {
+                add(check::kPairSecondRead, Severity::Error, line.index + 1, tx.pairSecond + o.text);
+            } else if (o.letter == 'D' && !table.TwoPosition[t]) {
+                add(check::kDNotPair, Severity::Error, line.index + 1, tx.dNotPair + o.text);
+            } else if (o.letter == 'S' && table.TwoPosition[t]) {
+                add(check::kSOnPair, Severity::Error, line.index + 1, tx.sOnPair + o.text);
+            }
+        }
+        if (line.target != 'M') continue;
+        bool read = false;
+        for (size_t j = i + 1; j < l.structure.lines.size() && !read; ++j) {
+            const LogicLine& later = l.structure.lines[j];
+            for (const Operand& o : later.operands)
+                read = read || (o.letter == 'M' && o.number == line.targetNumber);
+            if (later.target == 'M' && later.targetNumber == line.targetNumber) break;
+        }
+        if (!read) {
+            add(check::kMNeverRead, Severity::Warning, line.index + 1,
+                tx.mNeverRead + std::to_string(line.targetNumber));
+        }
+    }
+
+    if (l.model.undetermined) {
+        l.verdicts.undetermined = true;
+        add(check::kUndetermined, Severity::Information, 0, tx.budget);
+        return;
+    }
+    const int outputLine = l.structure.lines[l.structure.outputLine].index + 1;
+    const bdd state = GoverningState(table, l.stateSignal, side);
+    const bdd f = bdd_restrict(l.model.output, state);
+    if (session_->Overflowed()) {
+        l.verdicts.undetermined = true;
+        add(check::kUndetermined, Severity::Information, 0, tx.budget);
+        return;
+    }
+    l.verdicts.never = f == bddfalse;
+    l.verdicts.always = f == bddtrue;
+    if (l.verdicts.never) add(check::kNeverAllowed, Severity::Error, outputLine, tx.neverAllowed);
+    if (l.verdicts.always) add(check::kAlwaysAllowed, Severity::Warning, outputLine, tx.alwaysAllowed);
+    if (l.model.output == bddtrue || l.model.output == bddfalse)
+        add(check::kNoTs, Severity::Warning, outputLine, tx.noTs);
+    for (size_t i = 0; i < l.structure.lines.size(); ++i) {
+        if (static_cast<int>(i) == l.structure.outputLine) continue;
+        const bdd v = bdd_restrict(l.model.lines[i], state);
+        if (v == bddtrue || v == bddfalse) {
+            add(check::kConstantLine, Severity::Error, l.structure.lines[i].index + 1,
+                v == bddtrue ? tx.constantOne : tx.constantZero);
+        }
+    }
+    std::stable_sort(l.problems.begin(), l.problems.end(),
+                     [](const Problem& a, const Problem& b) { return a.line < b.line; });
+}
+
+void Analyser::Update(const Workspace& ws) {
+    if (!attributesKnown_ || twoPosition_ != ws.TsTable.TwoPosition) {
+        // The pairs decide which TS share a bit: every model is rebuilt.
+        twoPosition_ = ws.TsTable.TwoPosition;
+        attributesKnown_ = true;
+        for (auto& pair : logics_) {
+            for (Logic& l : pair) l.known = false;
+        }
+    }
+    std::unique_ptr<TextCheck> textCheck;
+    for (int n = 1; n <= interlock::kBlockCount; ++n) {
+        for (Side side : kSides) {
+            Logic& l = At(n, side);
+            if (!l.known || l.text != ws.Blocks[n].Of(side).Logic) {
+                if (!textCheck) textCheck = std::make_unique<TextCheck>(ws);
+                Rebuild(ws, n, side, *textCheck);
+                Judge(ws, n, side);
+            } else if (l.stateSignal != ws.Blocks[n].StateSignal) {
+                Judge(ws, n, side);
+            }
+        }
+    }
+
+    // Findings about the block as a whole.
+    const AnalysisTexts& tx = Texts();
+    std::map<int, std::vector<int>> byState;  // the bit of the state TS -> blocks
+    for (int n = 1; n <= interlock::kBlockCount; ++n) {
+        const interlock::Block& b = ws.Blocks[n];
+        if (b.IsEmpty() || b.StateSignal == 0) continue;
+        byState[BitOf(ws.TsTable, std::abs(b.StateSignal)).ts].push_back(n);
+    }
+    for (int n = 1; n <= interlock::kBlockCount; ++n) {
+        std::vector<Problem>& out = blockProblems_[n];
+        out.clear();
+        const interlock::Block& b = ws.Blocks[n];
+        for (Side side : kSides) {
+            const Logic& l = At(n, side);
+            out.insert(out.end(), l.problems.begin(), l.problems.end());
+        }
+        if (b.IsEmpty() || b.StateSignal == 0) continue;
+        const int stateBit = BitOf(ws.TsTable, std::abs(b.StateSignal)).ts;
+        for (int other : byState[stateBit]) {
+            if (other == n) continue;
+            out.push_back(MakeProblem(check::kSharedStateSignal, Severity::Warning, n, std::nullopt, 0,
+                                      tx.sharedState + std::to_string(other)));
+        }
+        bool reads = false;
+        for (Side side : kSides) {
+            for (const LogicLine& line : At(n, side).structure.lines) {
+                for (const Operand& o : line.operands) {
+                    reads = reads || (o.letter != 'M' && BitOf(ws.TsTable, o.number).ts == stateBit);
+                }
+            }
+        }
+        if (!reads) {
+            out.push_back(MakeProblem(check::kStateNotRead, Severity::Information, n, std::nullopt, 0,
+                                      tx.stateNotRead));
+        }
+    }
+}
+
+std::vector<Problem> Analyser::Problems() const {
+    std::vector<Problem> all;
+    for (int n = 1; n <= interlock::kBlockCount; ++n) {
+        all.insert(all.end(), blockProblems_[n].begin(), blockProblems_[n].end());
+    }
+    return all;
+}
+
+std::vector<Use> Analyser::WhereUsed(int ts) const {
+    std::vector<Use> uses;
+    for (int n = 1; n <= interlock::kBlockCount; ++n) {
+        for (Side side : kSides) {
+            for (const LogicLine& line : At(n, side).structure.lines) {
+                for (const Operand& o : line.operands) {
+                    if (o.letter != 'M' && o.number == ts) uses.push_back({n, side, line.index + 1, o.text});
+                }
+            }
+        }
+    }
+    return uses;
+}
+
+BlockAnalysis Analyser::Analyse(const Workspace& ws, int n) {
+    Update(ws);
+    BlockAnalysis r;
+    for (Side side : kSides) {
+        const Logic& l = At(n, side);
+        if (!l.accepted) continue;
+        (side == Side::On ? r.on : r.off) = l.verdicts;
+    }
+    r.problems = blockProblems_[n];
+    const interlock::Block& b = ws.Blocks[n];
+    const int s = b.StateSignal;
+    if (s == 0 || interlock::PairInvalid(ws, std::abs(s))) return r;
+    const Side governing = interlock::ApparatusIsOn(ws, s) ? Side::Off : Side::On;
+    r.governing = governing;
+    const Logic& g = At(n, governing);
+    if (!g.accepted) return r;
+    const auto f = b.Of(governing);
+    if (f.Error || f.Empty) return r;  // no verdict to change
+    if (f.Result == 0) r.minChanges = FindMinChanges(ws, n, governing);
+    r.decisive = FindDecisive(ws, n, governing);
+    return r;
+}
+
+MinChanges Analyser::FindMinChanges(const Workspace& ws, int n, Side side) {
+    MinChanges result;
+    const Logic& l = At(n, side);
+    if (l.model.undetermined) {
+        result.undetermined = true;
+        return result;
+    }
+    const int s = ws.Blocks[n].StateSignal;
+    const int stateBit = BitOf(ws.TsTable, std::abs(s)).ts;
+    std::map<int, int> present = PresentBits(l.structure, ws);
+    std::set<int> irregular;
+    for (auto [ts, bit] : present) {
+        if (bit < 0) irregular.insert(ts);
+    }
+
+    bdd g;
+    if (irregular.empty()) {
+        g = bdd_restrict(l.model.output, GoverningState(ws.TsTable, s, side));
+    } else {
+        // A group whose present values are not a 0/1 state reads them as long as it is not
+        // changed (its Other flag set); a change puts it in either 0/1 state.
+        const TsTableData& table = ws.TsTable;
+        TsReading reading = [&](int ts) {
+            const PairBit b = BitOf(table, ts);
+            bdd bit = BddSession::Value(b.ts);
+            if (b.flipped) bit = !bit;
+            if (!irregular.count(b.ts)) return TsConditions{!bit, bit};
+            const bdd kept = BddSession::Other(b.ts);
+            const int c = ValueClass(table.Value[ts]);
+            return TsConditions{(kept & ConstantOf(c == 0)) | ((!kept) & (!bit)),
+                                (kept & ConstantOf(c == 1)) | ((!kept) & bit)};
+        };
+        LogicModel present_model = BuildModel(*session_, l.structure, reading);
+        if (present_model.undetermined) {
+            result.undetermined = true;
+            return result;
+        }
+        const bdd state =
+            irregular.count(stateBit) ? BddSession::Other(stateBit) : GoverningState(table, s, side);
+        g = bdd_restrict(present_model.output, state);
+        std::vector<int> vars;
+        for (int ts : irregular) vars.push_back(BddSession::ValueVar(ts));
+        g = bdd_exist(g, bdd_makesetpp(vars.data(), static_cast<int>(vars.size())));
+    }
+    if (session_->Overflowed()) {
+        result.undetermined = true;
+        return result;
+    }
+
+    std::map<int, std::pair<int, int>> costs;
+    for (auto [ts, bit] : present) {
+        if (bit < 0) {
+            costs[BddSession::OtherVar(ts)] = {1, 0};
+        } else {
+            costs[BddSession::ValueVar(ts)] = {bit == 1 ? 1 : 0, bit == 0 ? 1 : 0};
+        }
+    }
+    ChangeSearch search(std::move(costs));
+    const int k = search.MinCost(g);
+    if (k >= ChangeSearch::kInfinite) return result;
+    result.exists = true;
+    result.size = k;
+    search.Enumerate(g, k, MinChanges::kMaxSets + 1, result.sets);
+    if (result.sets.size() > MinChanges::kMaxSets) {
+        result.sets.resize(MinChanges::kMaxSets);
+        result.truncated = true;
+    }
+    return result;
+}
+
+Decisive Analyser::FindDecisive(const Workspace& ws, int n, Side side) {
+    Decisive result;
+    const Logic& l = At(n, side);
+    const TsTableData& table = ws.TsTable;
+    const int s = ws.Blocks[n].StateSignal;
+    const int stateBit = BitOf(table, std::abs(s)).ts;
+    std::set<int> unreliable;  // TS read by the logic
+    std::set<int> free;        // their groups
+    for (const LogicLine& line : l.structure.lines) {
+        for (const Operand& o : line.operands) {
+            if (o.letter == 'M' || table.Unreliability[o.number] == 0) continue;
+            const int group = BitOf(table, o.number).ts;
+            if (group == stateBit) continue;
+            unreliable.insert(o.number);
+            free.insert(group);
+        }
+    }
+    if (unreliable.empty()) return result;
+    if (l.model.undetermined) {
+        result.undetermined = true;
+        return result;
+    }
+
+    // Every other group at its present values: with those all 0/1 the model is restricted,
+    // otherwise it is built again with the present values as constants.
+    std::map<int, int> present = PresentBits(l.structure, ws);
+    bool regular = true;
+    bdd cube = GoverningState(table, s, side);
+    for (auto [ts, bit] : present) {
+        if (free.count(ts) || ts == stateBit) continue;
+        if (bit < 0) regular = false;
+        cube &= bit ? BddSession::Value(ts) : !BddSession::Value(ts);
+    }
+    bdd g;
+    if (regular) {
+        g = bdd_restrict(l.model.output, cube);
+    } else {
+        std::set<int> keep = free;
+        keep.insert(stateBit);
+        LogicModel m = BuildModel(*session_, l.structure, PresentReading(ws, keep));
+        if (m.undetermined) {
+            result.undetermined = true;
+            return result;
+        }
+        g = bdd_restrict(m.output, GoverningState(table, s, side));
+    }
+    if (session_->Overflowed()) {
+        result.undetermined = true;
+        return result;
+    }
+    const std::set<int> support = SupportTs(g);
+    for (int t : unreliable) {
+        if (support.count(BitOf(table, t).ts)) result.ts.push_back(t);
+    }
+    return result;
+}
+
+}  // namespace analysis

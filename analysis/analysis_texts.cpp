@@ -1,0 +1,47 @@
+#include "analysis/analysis_texts.h"
+
+#include "interlock/cp1251.h"
+
+namespace analysis {
+namespace {
+
+AnalysisTexts MakeTexts() {
+    auto t = [](const char* utf8) { return cp1251::FromUtf8(utf8); };
+    AnalysisTexts x;
+    x.neverAllowed = t("Операция не разрешается ни в одном состоянии ТС");
+    x.alwaysAllowed = t("Операция разрешена в любом состоянии ТС: блокировка ничего не запрещает");
+    x.constantZero = t("Строка всегда даёт 0");
+    x.constantOne = t("Строка всегда даёт 1");
+    x.mNeverRead = t("Значение не читается: M");
+    x.pairSecond = t("Второй ТС двухпозиционной пары читается отдельно: ");
+    x.dNotPair = t("Операнд D на ТС, не отмеченном двухпозиционным: ");
+    x.sOnPair = t("Операнд S на двухпозиционном ТС: ");
+    x.sharedState = t("Тот же сигнал состояния у блока ");
+    x.stateNotRead = t("Логики блока не читают его сигнал состояния");
+    x.noTs = t("Результат логики не зависит ни от одного ТС");
+    x.undetermined = t("не определено");
+    x.budget = t("не определено: модель логики превысила бюджет узлов");
+    x.reqSide = t("ожидается ON или OFF");
+    x.reqBlock = t("ожидается номер блока от 1 до 32");
+    x.reqKind = t("ожидается REQUIRES, FORBIDDEN WHEN или POSSIBLE");
+    x.reqWhen = t("ожидается WHEN после FORBIDDEN");
+    x.reqOperand = t("ожидается операнд S/D или AND(...)/OR(...)");
+    x.reqTs = t("номер ТС должен быть от 1 до 256");
+    x.reqOpen = t("ожидается \"(\"");
+    x.reqNext = t("ожидается \",\" или \")\"");
+    x.reqTrailing = t("лишние символы в конце требования");
+    x.reqEmptyLogic = t("логика пуста");
+    x.reqLogicError = t("ошибка в логике: ");
+    x.reqNoState = t("у блока нет сигнала состояния");
+    x.reqNever = t("операция не разрешается ни в одном состоянии ТС");
+    return x;
+}
+
+}  // namespace
+
+const AnalysisTexts& Texts() {
+    static const AnalysisTexts texts = MakeTexts();
+    return texts;
+}
+
+}  // namespace analysis

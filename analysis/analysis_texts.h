@@ -1,0 +1,42 @@
+#pragma once
+
+// The fixed texts of the analysis, in Windows-1251, converted once on first use.
+
+#include <string>
+
+namespace analysis {
+
+struct AnalysisTexts {
+    std::string neverAllowed;  // Операция не разрешается ни в одном состоянии ТС
+    std::string alwaysAllowed;  // Операция разрешена в любом состоянии ТС: блокировка ничего не запрещает
+    std::string constantZero;   // Строка всегда даёт 0
+    std::string constantOne;    // Строка всегда даёт 1
+    std::string mNeverRead;     // Значение M не читается: M
+    std::string pairSecond;  // Второй ТС двухпозиционной пары читается отдельно:
+    std::string dNotPair;  // Операнд D на ТС, не отмеченном двухпозиционным:
+    std::string sOnPair;      // Операнд S на двухпозиционном ТС:
+    std::string sharedState;  // Тот же сигнал состояния у блока
+    std::string stateNotRead;  // Логики блока не читают его сигнал состояния
+    std::string noTs;  // Результат логики не зависит ни от одного ТС
+    std::string undetermined;  // не определено
+    std::string budget;  // не определено: модель логики превысила бюджет узлов
+
+    // Requirements.
+    std::string reqSide;        // ожидается ON или OFF
+    std::string reqBlock;       // ожидается номер блока от 1 до 32
+    std::string reqKind;        // ожидается REQUIRES, FORBIDDEN WHEN или POSSIBLE
+    std::string reqWhen;        // ожидается WHEN после FORBIDDEN
+    std::string reqOperand;     // ожидается операнд S/D или AND(...)/OR(...)
+    std::string reqTs;          // номер ТС должен быть от 1 до 256
+    std::string reqOpen;        // ожидается "("
+    std::string reqNext;        // ожидается "," или ")"
+    std::string reqTrailing;    // лишние символы в конце требования
+    std::string reqEmptyLogic;  // логика пуста
+    std::string reqLogicError;  // ошибка в логике:
+    std::string reqNoState;     // у блока нет сигнала состояния
+    std::string reqNever;  // операция не разрешается ни в одном состоянии ТС
+};
+
+const AnalysisTexts& Texts();
+
+}  // namespace analysis

@@ -1,0 +1,79 @@
+#pragma once
+
+// Safety requirements over all TS states, written in the logic language, and their proofs.
+//
+// A requirements file is Windows-1251 text; "#" starts a comment, one requirement per line:
+//
+//     [label:] ON|OFF block REQUIRES condition        whenever the operation is allowed, the condition holds
+//     [label:] ON|OFF block FORBIDDEN WHEN condition  the operation is never allowed while the condition
+//     holds [label:] ON|OFF block POSSIBLE                  the operation is allowed in at least one state
+//
+// A condition is an operand (S5, ~D7) or AND(...) / OR(...) / ~AND(...) / ~OR(...) of
+// conditions, as in a logic line. Blanks may stand between the parts; keywords and letters may
+// be written in either case. The label is everything before the last ":".
+//
+//     Заземлители отключены: ON 2 REQUIRES AND(~D4,~D9)
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/analyser.h"
+#include "analysis/cube.h"
+#include "interlock/workspace.h"
+
+namespace analysis {
+
+struct Condition {
+    enum class Kind { Ts, And, Or } kind = Kind::Ts;
+    bool negated = false;
+    int ts = 0;  // for Kind::Ts
+    std::vector<Condition> operands;
+};
+
+struct Requirement {
+    int line = 0;  // from 1 in the file
+    std::string label;
+    std::string text;  // the requirement as written, without label and comment
+    interlock::Side side = interlock::Side::On;
+    int block = 0;
+    enum class Kind { Requires, ForbiddenWhen, Possible } kind = Kind::Requires;
+    Condition condition;  // not for Possible
+};
+
+struct RequirementError {
+    int line = 0;
+    int position = 0;  // from 1 in the line
+    std::string message;
+};
+
+struct RequirementsFile {
+    std::vector<Requirement> requirements;
+    std::vector<RequirementError> errors;
+};
+
+// Reads the file's lines; a malformed line gives an error and the others are still read.
+RequirementsFile ParseRequirements(const std::vector<std::string>& lines);
+
+// The value of a condition under the present TS values, by the fold rules of the evaluator.
+bool EvaluateCondition(const Condition& c, const interlock::TsTableData& table);
+
+enum class Verdict { Proven, Refuted, NotChecked, Undetermined };
+
+struct RequirementResult {
+    Requirement requirement;
+    Verdict verdict = Verdict::NotChecked;
+    std::string reason;                        // why not checked, or what a refuted POSSIBLE means
+    std::optional<CubeResult> counterexample;  // for a refuted REQUIRES / FORBIDDEN WHEN
+    std::optional<Literal> state;              // the apparatus state the proof holds the state TS in
+};
+
+// Proves or refutes each requirement on the models of `analyser` (brought up to date with `ws`).
+std::vector<RequirementResult> Prove(Analyser& analyser, const interlock::Workspace& ws,
+                                     const std::vector<Requirement>& requirements);
+
+// The requirements file kept beside a configuration: its name with the extension ".req".
+std::string RequirementsFileFor(const std::string& configPath);
+
+}  // namespace analysis

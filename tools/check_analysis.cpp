@@ -1,0 +1,148 @@
+#include "tools/check_analysis.h"
+
+#include "analysis/analysis_texts.h"
+#include "interlock/cp1251.h"
+
+namespace check {
+namespace {
+
+using analysis::Severity;
+using interlock::Side;
+using Json = nlohmann::ordered_json;
+
+std::string Utf8(const std::string& text) { return cp1251::ToUtf8(text); }
+
+Json SideJson(const std::optional<Side>& side) {
+    return side ? Json(interlock::SideName(*side)) : Json(nullptr);
+}
+
+const char* SeverityName(Severity s) {
+    switch (s) {
+        case Severity::Error:
+            return "error";
+        case Severity::Warning:
+            return "warning";
+        case Severity::Information:
+            break;
+    }
+    return "information";
+}
+
+Json VerdictsJson(const std::optional<analysis::LogicVerdicts>& v) {
+    if (!v) return nullptr;
+    if (v->undetermined) return {{"never", nullptr}, {"always", nullptr}, {"undetermined", true}};
+    return {{"never", v->never}, {"always", v->always}};
+}
+
+Json MinChangesJson(const std::optional<analysis::MinChanges>& m) {
+    if (!m) return nullptr;
+    Json j;
+    j["size"] = m->exists ? Json(m->size) : Json(nullptr);
+    j["sets"] = m->sets;
+    j["truncated"] = m->truncated;
+    if (m->undetermined) j["undetermined"] = true;
+    return j;
+}
+
+Json BlockJson(const analysis::BlockAnalysis& a) {
+    Json problems = Json::array();
+    for (const analysis::Problem& p : a.problems) {
+        problems.push_back({{"check", p.check},
+                            {"severity", SeverityName(p.severity)},
+                            {"side", SideJson(p.side)},
+                            {"line", p.line > 0 ? Json(p.line) : Json(nullptr)},
+                            {"message", Utf8(p.message)}});
+    }
+    return {{"governing", SideJson(a.governing)},
+            {"min_changes", MinChangesJson(a.minChanges)},
+            {"decisive_unreliable", a.decisive.undetermined ? Json(nullptr) : Json(a.decisive.ts)},
+            {"on", VerdictsJson(a.on)},
+            {"off", VerdictsJson(a.off)},
+            {"problems", problems}};
+}
+
+std::string TsList(const std::vector<int>& ts) {
+    std::string s;
+    for (size_t i = 0; i < ts.size(); ++i) s += (i ? ", " : "") + std::string("ТС") + std::to_string(ts[i]);
+    return s;
+}
+
+}  // namespace
+
+AnalysisResult RunAnalysis(analysis::Analyser& analyser, const interlock::Workspace& ws,
+                           const CheckResult& check, std::optional<int> whereTs) {
+    AnalysisResult result;
+    for (const BlockReport& b : check.blocks) {
+        analysis::BlockAnalysis a = analyser.Analyse(ws, b.number);
+        for (const analysis::Problem& p : a.problems) {
+            result.hasErrorClass = result.hasErrorClass || p.severity == Severity::Error;
+        }
+        result.blocks.emplace(b.number, std::move(a));
+    }
+    result.whereTs = whereTs;
+    if (whereTs) result.whereUsed = analyser.WhereUsed(*whereTs);
+    return result;
+}
+
+void AddToJson(nlohmann::ordered_json& report, const AnalysisResult& result) {
+    for (Json& block : report["blocks"]) {
+        auto it = result.blocks.find(block["number"].get<int>());
+        if (it != result.blocks.end()) block["analysis"] = BlockJson(it->second);
+    }
+    if (!result.whereTs) return;
+    Json uses = Json::array();
+    for (const analysis::Use& u : result.whereUsed) {
+        uses.push_back({u.block, interlock::SideName(u.side), u.line, Utf8(u.operand)});
+    }
+    report["where_used"] = uses;
+}
+
+std::string AnalysisText(const CheckResult& check, const AnalysisResult& result) {
+    const std::string undetermined = Utf8(analysis::Texts().undetermined);
+    std::string out;
+    for (const BlockReport& b : check.blocks) {
+        auto it = result.blocks.find(b.number);
+        if (it == result.blocks.end()) continue;
+        const analysis::BlockAnalysis& a = it->second;
+        std::string head = std::to_string(b.number);
+        head.insert(0, head.size() < 2 ? " " : "");
+        head += " " + (b.name.empty() ? std::string("-") : Utf8(b.name));
+        if (a.minChanges) {
+            const analysis::MinChanges& m = *a.minChanges;
+            std::string line = head + " " + interlock::SideName(*a.governing) + ": ";
+            if (m.undetermined) {
+                line += "наименьшие изменения: " + undetermined;
+            } else if (!m.exists) {
+                line += "разрешить нельзя никаким изменением ТС";
+            } else {
+                line += "наименьшее число изменений " + std::to_string(m.size) + ":";
+                for (size_t i = 0; i < m.sets.size(); ++i) line += (i ? "; " : " ") + TsList(m.sets[i]);
+                if (m.truncated) line += "; ...";
+            }
+            out += line + "\n";
+        }
+        if (a.decisive.undetermined) {
+            out += head + ": решающие недостоверные ТС: " + undetermined + "\n";
+        } else if (!a.decisive.ts.empty()) {
+            out += head + ": решающие недостоверные ТС: " + TsList(a.decisive.ts) + "\n";
+        }
+        for (const analysis::Problem& p : a.problems) {
+            std::string line = head;
+            if (p.side) line += std::string(" ") + interlock::SideName(*p.side);
+            if (p.line > 0) line += " стр. " + std::to_string(p.line);
+            line += ": " + p.check + " - " + Utf8(p.message);
+            out += line + "\n";
+        }
+    }
+    if (result.whereTs) {
+        out += "ТС" + std::to_string(*result.whereTs) +
+               (result.whereUsed.empty() ? ": не используется\n" : ":\n");
+        for (const analysis::Use& u : result.whereUsed) {
+            out += "  блок " + std::to_string(u.block) + " " + interlock::SideName(u.side) + " стр. " +
+                   std::to_string(u.line) + ": " + Utf8(u.operand) + "\n";
+        }
+    }
+    return out;
+}
+
+}  // namespace check
