@@ -33,16 +33,7 @@ constexpr int kFlippedTs = 200;
 constexpr double kRatioGoal = 3;
 
 void BuildWorstCase(Workspace& ws) {
-    std::mt19937 random(worst_case::kSeed);
-    for (int ts = 1; ts <= kTsCount; ++ts) ws.TsTable.Value[ts] = static_cast<int16_t>(random() % 2);
-    int next = 1;
-    for (int n = 1; n <= kBlockCount; ++n) {
-        interlock::Block& b = ws.Blocks[n];
-        b.Name = "Q" + std::to_string(n);
-        b.OffLogic = worst_case::Side(n, next, random);
-        b.OnLogic = worst_case::Side(n, next, random);
-        interlock::SetStateSignal(ws, n, "S" + std::to_string(n + 2));
-    }
+    worst_case::Build(ws);
     ws.CurrentBlock = 1;
     interlock::ShowBlock(ws, 1);
 }

@@ -68,8 +68,9 @@
 
 #include "storage/config_text.h"
 #include "interlock/cp1251.h"
+#include "tests/support/scripted_dialogs.h"
+#include "acquisition/rtu_reception.h"
 #include "ui/analysis_form.h"
-#include "ui/dialogs.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "acquisition/udp_socket.h"
@@ -90,11 +91,6 @@ constexpr int kRateGoal = 10000;
 
 // ---- The configuration ----
 
-// One side of block n of the heaviest configuration, into the text.
-void AddSide(storage::Lines& text, int n, int& next, std::mt19937& random) {
-    for (std::string& line : worst_case::Side(n, next, random)) text.push_back(std::move(line));
-}
-
 // The output line of block 1's ON logic: S65, S66, then operands that hold with `values` (TS
 // outside group 2, each read the way that gives 1).
 std::string SwitchingOutput(const std::vector<char>& values) {
@@ -107,33 +103,22 @@ std::string SwitchingOutput(const std::vector<char>& values) {
     return line + ")";
 }
 
+// The heaviest configuration as the program writes it, with block 1 set up to switch on a
+// single RTU value.
 storage::Lines WorstCaseText() {
-    std::mt19937 random(worst_case::kSeed);
+    auto ws = std::make_unique<interlock::Workspace>();
+    worst_case::Build(*ws);
+    interlock::TsTableData& t = ws->TsTable;
+    t.Value[3] = 0;   // block 1's state TS: the apparatus is off, the ON logic governs
+    t.Value[65] = 0;  // forbidden ...
+    t.Value[66] = 1;  // ... but TS 65 alone would allow it
     std::vector<char> values(kTsCount + 1, '0');
-    storage::Lines text{"@", "F=" + std::string(kTsCount, '0'), "#Server_Channel=0", "#Server_RTU=1"};
-    for (int ts = 1; ts <= kTsCount; ++ts) values[ts] = random() % 2 ? '1' : '0';
-    values[3] = '0';   // block 1's state TS: the apparatus is off, the ON logic governs
-    values[65] = '0';  // forbidden ...
-    values[66] = '1';  // ... but TS 65 alone would allow it
-    for (int k = 0; k < 8; ++k) {
-        text.push_back("#TS" + std::to_string(k) + "=" +
-                       std::string(values.begin() + 1 + 32 * k, values.begin() + 33 + 32 * k));
-    }
-    int next = 1;
-    for (int n = 1; n <= kBlockCount; ++n) {
-        const std::string state = "S" + std::to_string(n + 2);
-        text.push_back("##" + std::to_string(n) + " - Q" + std::to_string(n));
-        text.push_back("#On->Off");
-        text.push_back("IF (" + state + ")");
-        AddSide(text, n, next, random);
-        text.push_back("END");
-        text.push_back("#Off->On");
-        text.push_back("IF (~" + state + ")");
-        AddSide(text, n, next, random);
-        if (n == 1) text.back() = SwitchingOutput(values);
-        text.push_back("END");
-    }
-    text.push_back("@");
+    for (int ts = 1; ts <= kTsCount; ++ts) values[ts] = t.Value[ts] ? '1' : '0';
+    std::vector<std::string> on = ws->Blocks[1].OnLogic.lines();
+    on.back() = SwitchingOutput(values);
+    ws->Blocks[1].OnLogic = std::move(on);
+    storage::Lines text;
+    storage::Write_Config_Text(*ws, text, true);
     return text;
 }
 
@@ -304,25 +289,25 @@ int main(int argc, char** argv) {
     ::bind(sink, reinterpret_cast<sockaddr*>(&sinkAddress), sizeof sinkAddress);
     socklen_t length = sizeof sinkAddress;
     ::getsockname(sink, reinterpret_cast<sockaddr*>(&sinkAddress), &length);
-    if (!fixedPorts) form.SetRtuPorts("0", std::to_string(ntohs(sinkAddress.sin_port)));
+    if (!fixedPorts) form.Rtu().SetPorts("0", std::to_string(ntohs(sinkAddress.sin_port)));
     try {
-        form.SendTsRequest(0);
+        form.Rtu().SendTsRequest(0);
     } catch (...) {
     }
-    if (!form.UDP->Bound()) {
+    if (!form.Rtu().Socket().Bound()) {
         std::fprintf(stderr, "rtu-bench: the window's socket could not bind%s\n",
                      fixedPorts ? " 127.0.0.1:955 (see docs/rtu.md)" : "");
         return 1;
     }
-    const uint16_t port = form.UDP->LocalAddress().Port;
+    const uint16_t port = form.Rtu().Socket().LocalAddress().Port;
     std::printf("rtu-bench: resident size with the configuration loaded: %ld KiB\n", machine::ResidentKib());
 
     Progress progress;
     PaintWatch paintWatch(progress);
     form.Top_Label6->installEventFilter(&paintWatch);
-    auto handler = form.UDP->OnDataAvailable;
+    auto handler = form.Rtu().Socket().OnDataAvailable;
     std::string shown = ui::FromQString(form.Top_Label6->text());
-    form.UDP->OnDataAvailable = [&](TfndUDPSocket& socket) {
+    form.Rtu().Socket().OnDataAvailable = [&](TfndUDPSocket& socket) {
         const double cpu = ThreadCpuMs();
         const auto start = Clock::now();
         handler(socket);
@@ -501,7 +486,7 @@ int main(int argc, char** argv) {
     auto keepsUp = [&](int rate) {
         const long first = progress.Get(&Progress::taken);
         const int from66 = ws.TsTable.Value[66];
-        const uint64_t droppedBefore = form.UDP->DroppedPacketCount();
+        const uint64_t droppedBefore = form.Rtu().Socket().DroppedPacketCount();
         bool ok = false;
         RunWhile([&] {
             Sender sender;
@@ -524,7 +509,7 @@ int main(int argc, char** argv) {
         QTimer::singleShot(300, &settle, &QEventLoop::quit);
         settle.exec();
         ok = ok && progress.Get(&Progress::taken) == first + rate &&
-             form.UDP->DroppedPacketCount() == droppedBefore;
+             form.Rtu().Socket().DroppedPacketCount() == droppedBefore;
         std::printf("  %6d changing datagrams/s: %s\n", rate, ok ? "kept up" : "fell behind");
         return ok;
     };

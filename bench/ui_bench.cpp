@@ -37,10 +37,14 @@
 #include <string>
 
 #include "storage/config_text.h"
-#include "ui/dialogs.h"
+#include "tests/support/scripted_dialogs.h"
+#include "acquisition/rtu_reception.h"
 #include "ui/main_window.h"
 #include "interlock/report.h"
+#include "ui/logic_editor.h"
 #include "ui/signal_grids.h"
+#include "ui/ts_captions_form.h"
+#include <QRadioButton>
 #include "interlock/workspace.h"
 #include "bench/machine.h"
 #include "bench/worst_case.h"
@@ -51,34 +55,12 @@ using interlock::kBlockCount;
 using interlock::kTsCount;
 
 
-// One side of block n of the heaviest configuration, into the text.
-void AddSide(storage::Lines& text, int n, int& next, std::mt19937& random) {
-    for (std::string& line : worst_case::Side(n, next, random)) text.push_back(std::move(line));
-}
-
-// The whole configuration as the text of a configuration file.
+// The whole configuration as the program writes it into a configuration file.
 storage::Lines WorstCaseText() {
-    std::mt19937 random(worst_case::kSeed);
-    storage::Lines text{"@", "F=" + std::string(kTsCount, '0'), "#Server_Channel=0", "#Server_RTU=1"};
-    for (int k = 0; k < 8; ++k) {
-        std::string values = "#TS" + std::to_string(k) + "=";
-        for (int j = 0; j < 32; ++j) values += random() % 2 ? '1' : '0';
-        text.push_back(values);
-    }
-    int next = 1;
-    for (int n = 1; n <= kBlockCount; ++n) {
-        const std::string state = "S" + std::to_string(n + 2);
-        text.push_back("##" + std::to_string(n) + " - Q" + std::to_string(n));
-        text.push_back("#On->Off");
-        text.push_back("IF (" + state + ")");
-        AddSide(text, n, next, random);
-        text.push_back("END");
-        text.push_back("#Off->On");
-        text.push_back("IF (~" + state + ")");
-        AddSide(text, n, next, random);
-        text.push_back("END");
-    }
-    text.push_back("@");
+    auto ws = std::make_unique<interlock::Workspace>();
+    worst_case::Build(*ws);
+    storage::Lines text;
+    storage::Write_Config_Text(*ws, text, true);
     return text;
 }
 
@@ -202,7 +184,7 @@ void BM_RtuResponse(benchmark::State& state) {
     const std::array<std::string, 2> datagrams = Responses(p.ws);
     int next = p.ws.TsTable.Value[66] ? 0 : 1;
     for (auto _ : state) {
-        p.form->ReceiveTsData(datagrams[next]);
+        p.form->Rtu().ReceiveTsData(datagrams[next]);
         next ^= 1;
         benchmark::DoNotOptimize(p.form->Top_Label6->text().size());
     }
@@ -215,7 +197,7 @@ void BM_RtuResponsePainted(benchmark::State& state) {
     const std::array<std::string, 2> datagrams = Responses(p.ws);
     int next = p.ws.TsTable.Value[66] ? 0 : 1;
     for (auto _ : state) {
-        p.form->ReceiveTsData(datagrams[next]);
+        p.form->Rtu().ReceiveTsData(datagrams[next]);
         next ^= 1;
         PaintPending();
     }
@@ -232,6 +214,62 @@ void BM_EngineTsChange(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_EngineTsChange)->Unit(benchmark::kMillisecond);
+
+// The logic editor colouring 500 lines with 2000 runs: every line changed ("Whole"), then one
+// operand changing its colour in turn ("OneRun").
+struct Colouring {
+    std::vector<ui::ColourRun> runs;
+    std::vector<std::string> lines;
+    Colouring() {
+        for (int i = 0; i < 500; ++i) {
+            lines.push_back("V1=AND(S1,~S2,M3)");
+            runs.push_back({i, 0, 2, interlock::colour::kRed, false});
+            runs.push_back({i, 7, 2, interlock::colour::kGreen, false});
+            runs.push_back({i, 10, 3, interlock::colour::kGrey, true});
+            runs.push_back({i, 14, 2, interlock::colour::kRed, false});
+        }
+    }
+};
+
+void BM_EditorRecolourWhole(benchmark::State& state) {
+    Colouring c;
+    std::vector<ui::ColourRun> plain = c.runs;
+    for (ui::ColourRun& r : plain) r.colour = interlock::colour::kBlack, r.boldUnderline = false;
+    ui::LogicEditor editor;
+    editor.ShowLines(c.lines);
+    bool coloured = false;
+    for (auto _ : state) {
+        editor.Recolour(coloured ? plain : c.runs);
+        coloured = !coloured;
+    }
+}
+BENCHMARK(BM_EditorRecolourWhole)->Unit(benchmark::kMillisecond);
+
+void BM_EditorRecolourOneRun(benchmark::State& state) {
+    Colouring c;
+    ui::LogicEditor editor;
+    editor.ShowLines(c.lines);
+    editor.Recolour(c.runs);
+    for (auto _ : state) {
+        c.runs[1000].colour = c.runs[1000].colour == interlock::colour::kGreen ? interlock::colour::kRed
+                                                                               : interlock::colour::kGreen;
+        editor.Recolour(c.runs);
+    }
+}
+BENCHMARK(BM_EditorRecolourOneRun)->Unit(benchmark::kMillisecond);
+
+// The TS list refilled while hidden, all 256 rows listed, one value changed each time.
+void BM_TsListFillHidden(benchmark::State& state) {
+    Program& p = Shared();
+    p.form->TsCaptionsForm()->Radio_TS_All->setChecked(true);
+    p.form->TsCaptionsForm()->hide();
+    int n = 0;
+    for (auto _ : state) {
+        p.ws.TsTable.Value[1 + n++ % 256] ^= 1;
+        p.form->FillTsList();
+    }
+}
+BENCHMARK(BM_TsListFillHidden)->Unit(benchmark::kMillisecond);
 
 void Describe() {
     Program& p = Shared();
@@ -269,7 +307,7 @@ void ListPaints() {
     for (int round = 0; round < 3; ++round) {
         PaintPending();
         const std::string before = p.form->Top_Label6->text().toStdString();
-        p.form->ReceiveTsData(datagrams[next]);
+        p.form->Rtu().ReceiveTsData(datagrams[next]);
         next ^= 1;
         std::printf("paints after a changing RTU response (verdict \"%s\" -> \"%s\"):\n", before.c_str(),
                     p.form->Top_Label6->text().toUtf8().constData());

@@ -8,7 +8,6 @@
 #include <QTextBlock>
 #include <QTextCursor>
 
-#include "interlock/report.h"
 #include "ui/analysis_form.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
@@ -73,7 +72,6 @@ void TForm1::TsListContextMenu(QPoint pos) {
 void TForm1::ApplyTsValues(const std::vector<std::pair<int, int>>& values) {
     if (!Check_Change_TS->isChecked() || Check_Get_TS_Orvesk->isChecked() || Check_Get_TS_Server->isChecked())
         return;
-    Pull();
     interlock::TsTableData& t = ws_.TsTable;
     const int s = ws_.CurrentBlockRef().StateSignal;
     bool stateChanged = false;
@@ -83,12 +81,9 @@ void TForm1::ApplyTsValues(const std::vector<std::pair<int, int>>& values) {
         t.Value[n] = static_cast<int16_t>(v);
         stateChanged = stateChanged || n == (s < 0 ? -s : s);
     }
-    interlock::FillTsGrid(ws_);
-    interlock::RecalculateAll(ws_);
-    if (stateChanged) interlock::SelectViewByState(ws_);
-    interlock::RefreshBlockDisplay(ws_);
-    FillTsList();
-    Push();
+    using View = interlock::TsCascade::View;
+    TsValuesChanged(
+        {.fillGrid = true, .view = stateChanged ? View::AfterRecalculation : View::Keep, .refillList = true});
 }
 
 void TForm1::ShowLogicLine(int block, interlock::Side side, int line) {

@@ -23,6 +23,7 @@
 #include "interlock/cp1251.h"
 #include "interlock/workspace.h"
 #include "ui/analysis_form.h"
+#include "tests/support/scripted_dialogs.h"
 #include "ui/dialogs.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
