@@ -73,8 +73,9 @@ private:
     std::vector<std::pair<int, CharLook>> known_;
 };
 
-// The looks the characters of an editor line have now. Text that never had a colour of its
-// own is plain black.
+// The looks the characters of an editor line have now: the document's formats with the
+// colouring of the line's layout over them. Text that never had a colour of its own is plain
+// black.
 std::vector<CharLook> ShownLooks(const QTextBlock& block, CharLook plain, FormatLooks& formats) {
     std::vector<CharLook> looks(static_cast<size_t>(std::max(0, block.length() - 1)), plain);
     for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
@@ -86,7 +87,31 @@ std::vector<CharLook> ShownLooks(const QTextBlock& block, CharLook plain, Format
              ++i)
             looks[static_cast<size_t>(i)] = look;
     }
+    for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
+        const int to = std::min(range.start + range.length, static_cast<int>(looks.size()));
+        for (int i = std::max(0, range.start); i < to; ++i) {
+            CharLook& look = looks[static_cast<size_t>(i)];
+            if (range.format.hasProperty(QTextFormat::ForegroundBrush))
+                look.colour = range.format.foreground().color().rgb();
+            if (range.format.hasProperty(QTextFormat::FontUnderline) ||
+                range.format.hasProperty(QTextFormat::FontWeight))
+                look.marked = range.format.fontUnderline() || range.format.fontWeight() > QFont::Normal;
+        }
+    }
     return looks;
+}
+
+// The colouring of a line: every character covered, so that the document's own formats (a
+// format set through the QTextEdit functions) never show through.
+QList<QTextLayout::FormatRange> LineFormats(const std::vector<CharLook>& looks, LookFormats& formats) {
+    QList<QTextLayout::FormatRange> ranges;
+    for (size_t i = 0; i < looks.size();) {
+        size_t j = i + 1;
+        while (j < looks.size() && looks[j] == looks[i]) ++j;
+        ranges.append({static_cast<int>(i), static_cast<int>(j - i), formats.Of(looks[i])});
+        i = j;
+    }
+    return ranges;
 }
 
 void KeepGlyphs(QTextBlock from, const QTextBlock& to) {
@@ -100,15 +125,57 @@ void KeepGlyphs(QTextBlock from, const QTextBlock& to) {
 
 LogicEditor::LogicEditor(QWidget* parent) : QTextEdit(parent) {
     // Any change to the document that this class did not make may have changed the text or
-    // the looks: what it remembers is forgotten. The lines touched keep their glyphs.
-    connect(document(), &QTextDocument::contentsChange, this, [this](int position, int, int added) {
-        if (!ownEdit_) Forget();
-        if (document()->blockCount() <= kCachedLineLimit)
+    // the looks: what it remembers is forgotten, and the colours of the edited line follow its
+    // text. The lines touched keep their glyphs.
+    connect(document(), &QTextDocument::contentsChange, this, [this](int position, int removed, int added) {
+        if (!ownEdit_) {
+            Forget();
+            FollowEdit(position, removed, added);
+        }
+        blockCount_ = document()->blockCount();
+        if (blockCount_ <= kCachedLineLimit)
             KeepGlyphs(document()->findBlock(position), document()->findBlock(position + added));
     });
 }
 
 void LogicEditor::Forget() { shownKnown_ = readKnown_ = looksKnown_ = false; }
+
+// Typing within one line keeps the colours before and after it, moved with the text; the typed
+// characters are plain. An edit over several lines leaves those lines plain until the next
+// refresh.
+void LogicEditor::FollowEdit(int position, int removed, int added) {
+    QTextDocument* document = this->document();
+    const QTextBlock first = document->findBlock(position);
+    if (!first.isValid()) return;
+    const QTextBlock last = document->findBlock(position + added);
+    const bool oneLine = document->blockCount() == blockCount_ && last == first;
+    const int offset = position - first.position();
+    QList<QTextLayout::FormatRange> kept;
+    for (const QTextLayout::FormatRange& range : first.layout()->formats()) {
+        const int end = range.start + range.length;
+        if (range.start < offset)
+            kept.append({range.start, std::min(end, offset) - range.start, range.format});
+        const int from = std::max(range.start, offset + removed);
+        if (oneLine && from < end) kept.append({from + added - removed, end - from, range.format});
+    }
+    first.layout()->setFormats(kept);
+    if (oneLine) return;
+    for (QTextBlock block = first.next(); block.isValid(); block = block.next()) {
+        block.layout()->clearFormats();
+        if (block == last) break;
+    }
+}
+
+QTextCharFormat LogicEditor::ShownFormat(int line, int column) const {
+    const QTextBlock block = document()->findBlockByNumber(line);
+    QTextCursor cursor(block);
+    cursor.setPosition(block.position() + column + 1);
+    QTextCharFormat format = cursor.charFormat();
+    for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
+        if (column >= range.start && column < range.start + range.length) format.merge(range.format);
+    }
+    return format;
+}
 
 const std::vector<std::string>& LogicEditor::Lines() {
     if (!readKnown_) {
@@ -143,10 +210,10 @@ std::vector<std::vector<CharLook>> LogicEditor::ReadLooks() const {
     return looks;
 }
 
-// Laying the text out again is what costs, and one edit lays out every line from its first
-// change to its last. After a TS change only the few lines that read the changed TS or an M
-// variable it moved change colour: each of them is recoloured in an edit of its own. When most
-// lines change (a new text, the colouring switched on) one edit for all of them is cheaper.
+// Laying the text out again is what costs, and one change lays out every line from its first
+// changed line to its last. After a TS change only the few lines that read the changed TS or an
+// M variable it moved change colour: each of them is laid out on its own. When most lines
+// change (a new text, the colouring switched on) laying them all out in one go is cheaper.
 void LogicEditor::Recolour(const std::vector<ColourRun>& runs) {
     QTextDocument* document = this->document();
     const CharLook plain = PlainLook();
@@ -179,38 +246,24 @@ void LogicEditor::Recolour(const std::vector<ColourRun>& runs) {
 
     ownEdit_ = true;
     if (!changed.empty()) {
-        // The colouring is a display of values, not an edit to undo.
-        const bool undoEnabled = document->isUndoRedoEnabled();
-        document->setUndoRedoEnabled(false);
+        // The new colours go onto the lines' layouts; the lines are laid out again in one go
+        // when they lie close together, else each on its own.
         const int span = changed.back().line - changed.front().line + 1;
         const bool oneEdit = span <= 2 * static_cast<int>(changed.size());
+        const bool keepGlyphs = document->blockCount() <= kCachedLineLimit;
         LookFormats formats;
-        QTextCursor cursor(document);
-        if (oneEdit) cursor.beginEditBlock();
         for (ChangedLine& c : changed) {
-            const int start = c.block.position();
-            const std::vector<CharLook>& shown = looks_[static_cast<size_t>(c.line)];
-            const std::vector<CharLook>& looks = c.looks;
-            const size_t length = looks.size();
-            if (!oneEdit) cursor.beginEditBlock();
-            // Each stretch of one look that some of its characters do not show yet.
-            for (size_t i = 0; i < length;) {
-                size_t j = i + 1;
-                while (j < length && looks[j] == looks[i]) ++j;
-                if (shown.size() != length ||
-                    !std::equal(looks.begin() + static_cast<long>(i), looks.begin() + static_cast<long>(j),
-                                shown.begin() + static_cast<long>(i))) {
-                    cursor.setPosition(start + static_cast<int>(i));
-                    cursor.setPosition(start + static_cast<int>(j), QTextCursor::KeepAnchor);
-                    cursor.setCharFormat(formats.Of(looks[i]));
-                }
-                i = j;
-            }
-            if (!oneEdit) cursor.endEditBlock();
+            QTextLayout* layout = c.block.layout();
+            layout->setFormats(LineFormats(c.looks, formats));
+            if (keepGlyphs) layout->setCacheEnabled(true);
+            if (!oneEdit) document->markContentsDirty(c.block.position(), c.block.length());
             looks_[static_cast<size_t>(c.line)] = std::move(c.looks);
         }
-        if (oneEdit) cursor.endEditBlock();
-        document->setUndoRedoEnabled(undoEnabled);
+        if (oneEdit) {
+            const QTextBlock& last = changed.back().block;
+            const int from = changed.front().block.position();
+            document->markContentsDirty(from, last.position() + last.length() - from);
+        }
     }
     // The caret goes to the end of the text, scrolled into view. A caret put there anew while
     // it is there and in view already stays where it is, but the scroll bars and the caret's

@@ -7,7 +7,12 @@
 // A refresh that changes neither the text nor the colour of a line then does no work on the
 // document, and a repaint draws only the lines that changed. The editor keeps the document it
 // was created with (it watches that one).
+//
+// The colours lie on the lines' layouts, over the document's own character formats, not in the
+// document: colouring is a display of values, never an edit, so it neither adds undo steps nor
+// clears the operator's undo history. Typing moves the colours of its line with the text.
 
+#include <QTextCharFormat>
 #include <QTextEdit>
 #include <string>
 #include <vector>
@@ -41,17 +46,23 @@ public:
         bool operator==(const CharLook&) const = default;
     };
 
+    // The format the character at (line, column) is drawn with: the document's character format
+    // with the colouring over it.
+    QTextCharFormat ShownFormat(int line, int column) const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     void Forget();
+    void FollowEdit(int position, int removed, int added);
     std::vector<std::vector<CharLook>> ReadLooks() const;
 
     bool ownEdit_ = false;     // the document is being changed by this class
     bool shownKnown_ = false;  // shown_ is the document's text
     bool readKnown_ = false;   // read_ is the document's text read back
     bool looksKnown_ = false;  // looks_ is the look of the document's characters
+    int blockCount_ = 1;       // the document's lines after the last change seen
     std::vector<std::string> shown_;
     std::vector<std::string> read_;
     std::vector<std::vector<CharLook>> looks_;  // by line

@@ -730,7 +730,7 @@ void TForm1::Temp_SaverTimer() {
 void TForm1::Check_ColorClick() {
     if (!windowReady_) return;
     Pull();
-    Logic->setPlainText(Logic->toPlainText());  // plain black text again
+    Logic->Recolour({});  // plain black text again; the text and its undo history stay
     interlock::Recalculate(ws_, ws_.CurrentBlock);
     interlock::RefreshBlockDisplay(ws_);
     Push();

@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -54,15 +55,12 @@ QString Code(const QTextCharFormat& f) {
     return "?";
 }
 
-QStringList Codes(const QTextEdit& editor) {
+QStringList Codes(const LogicEditor& editor) {
     QStringList lines;
     for (QTextBlock block = editor.document()->firstBlock(); block.isValid(); block = block.next()) {
         QString codes;
-        for (int i = 0; i < block.length() - 1; ++i) {
-            QTextCursor cursor(block);
-            cursor.setPosition(block.position() + i + 1);
-            codes += Code(cursor.charFormat());
-        }
+        for (int i = 0; i < block.length() - 1; ++i)
+            codes += Code(editor.ShownFormat(block.blockNumber(), i));
         lines << codes;
     }
     return lines;
@@ -101,6 +99,8 @@ private slots:
     void showLinesPutsBackAnEditedText();
     void caretEndsAtTheEndInView();
     void repaintMatchesAFreshPaint();
+    void colouringKeepsTheUndoHistory();
+    void typingMovesTheColoursOfItsLine();
 };
 
 // Whatever happened to the document between two refreshes, the second colouring leaves the
@@ -154,24 +154,31 @@ void LogicEditorTest::recolourMatchesAFreshColouring() {
     }
 }
 
-// A refresh changes only the lines whose look changes, and none when nothing changes.
+// A refresh lays out again nothing when no look changes, and nothing above the first line
+// whose look changes; it never edits the document.
 void LogicEditorTest::recolourTouchesOnlyTheLinesThatChange() {
     LogicEditor editor;
+    editor.resize(300, 200);
+    editor.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&editor));
     editor.ShowLines(kLines);
     editor.Recolour(Runs("GGGG"));
-    QSignalSpy changes(editor.document(), &QTextDocument::contentsChange);
+    QCoreApplication::processEvents();
+    QSignalSpy edits(editor.document(), &QTextDocument::contentsChange);
+    QSignalSpy layouts(editor.document()->documentLayout(), &QAbstractTextDocumentLayout::update);
     editor.Recolour(Runs("GGGG"));
-    QCOMPARE(changes.count(), 0);
+    QCOMPARE(layouts.count(), 0);
 
     editor.Recolour(Runs("GGRG"));
-    QVERIFY(changes.count() > 0);
-    const QTextBlock line2 = editor.document()->findBlockByNumber(2);
-    for (const QList<QVariant>& change : changes) {
-        const int from = change[0].toInt();
-        const int length = change[2].toInt();
-        QVERIFY(from >= line2.position());
-        QVERIFY(from + length <= line2.position() + line2.length() - 1);
+    QVERIFY(layouts.count() > 0);
+    const QRectF line2 =
+        editor.document()->documentLayout()->blockBoundingRect(editor.document()->findBlockByNumber(2));
+    for (const QList<QVariant>& update : layouts) {
+        const QRectF r = update[0].toRectF();
+        QVERIFY2(r.top() >= line2.top() - 1,
+                 qPrintable(QString("%1 above %2").arg(r.top()).arg(line2.top())));
     }
+    QCOMPARE(edits.count(), 0);
 }
 
 // The lines read back always follow the document, whoever changed it.
@@ -294,6 +301,98 @@ void LogicEditorTest::repaintMatchesAFreshPaint() {
         QCOMPARE(shown.size(), fresh.size());
         QVERIFY(shown == fresh);
     }
+}
+
+// Colouring is no edit: it adds no undo step, and the operator's typing stays undoable and
+// redoable across any number of refreshes that leave the text as it is.
+void LogicEditorTest::colouringKeepsTheUndoHistory() {
+    struct Row {
+        const char* name;
+        std::function<void(LogicEditor&)> refresh;
+    };
+    const Row rows[] = {
+        {"recoloured", [](LogicEditor& e) { e.Recolour(Runs("RRRR")); }},
+        {"the same colours", [](LogicEditor& e) { e.Recolour(Runs("GGGG")); }},
+        {"colours cleared", [](LogicEditor& e) { e.Recolour({}); }},
+        {"error line marked",
+         [](LogicEditor& e) {
+             e.Recolour({{1, 0, 12, kBlack, true}});
+         }},
+        {"the same text shown again",
+         [](LogicEditor& e) {
+             e.ShowLines(e.Lines());
+             e.Recolour(Runs("GRGR"));
+         }},
+    };
+    for (const Row& row : rows) {
+        LogicEditor editor;
+        editor.ShowLines(kLines);
+        editor.Recolour(Runs("GGGG"));
+        QVERIFY2(editor.document()->availableUndoSteps() == 0, row.name);
+        editor.moveCursor(QTextCursor::End);
+        QTest::keyClicks(&editor, ",S9");
+        const QString typed = editor.toPlainText();
+        const int steps = editor.document()->availableUndoSteps();
+        QVERIFY2(steps > 0, row.name);
+        row.refresh(editor);
+        row.refresh(editor);
+        QVERIFY2(editor.document()->availableUndoSteps() == steps, row.name);
+        QVERIFY2(editor.toPlainText() == typed, row.name);
+        while (editor.document()->isUndoAvailable()) editor.undo();
+        QVERIFY2(editor.toPlainText().endsWith("M3=AND(S6)"), row.name);
+        row.refresh(editor);
+        QVERIFY2(editor.document()->isRedoAvailable(), row.name);
+        while (editor.document()->isRedoAvailable()) editor.redo();
+        QVERIFY2(editor.toPlainText() == typed, row.name);
+    }
+    // A different text is another logic: its history starts afresh.
+    LogicEditor editor;
+    editor.ShowLines(kLines);
+    QTest::keyClicks(&editor, "X");
+    editor.ShowLines({"V2=AND(S7)"});
+    QCOMPARE(editor.document()->availableUndoSteps(), 0);
+}
+
+// Typing inside a coloured line keeps the colours before and after it in place on the text; the
+// typed characters are plain.
+void LogicEditorTest::typingMovesTheColoursOfItsLine() {
+    struct Row {
+        const char* name;
+        int position;
+        int remove;
+        const char* text;
+        QString line0;
+    };
+    // Line 0, "M1=AND(S1,~S2,S3)", coloured "GG.....GG........".
+    const Row rows[] = {
+        {"before an operand", 0, 0, "ab", "..GG.....GG........"},
+        {"inside an operand", 1, 0, "x", "G.G.....GG........"},
+        {"after the operands", 17, 0, ")", "GG.....GG........."},
+        {"an operand replaced", 7, 2, "S12",
+         "GG.........."
+         "......"},
+        {"a character removed", 3, 1, "", "GG....GG........"},
+    };
+    for (const Row& row : rows) {
+        LogicEditor editor;
+        editor.ShowLines(kLines);
+        editor.Recolour(Runs("GGGG"));
+        QTextCursor cursor(editor.document());
+        cursor.setPosition(row.position);
+        cursor.setPosition(row.position + row.remove, QTextCursor::KeepAnchor);
+        cursor.insertText(row.text);
+        const QStringList codes = Codes(editor);
+        QVERIFY2(codes[0] == row.line0, qPrintable(QString("%1: %2").arg(row.name, codes[0])));
+        QVERIFY2(codes[1] == "GG.....GG...", row.name);
+    }
+    // A line break typed: the lines it touches are plain until the next refresh, the others keep
+    // their colours.
+    LogicEditor editor;
+    editor.ShowLines(kLines);
+    editor.Recolour(Runs("GGGG"));
+    TypeAt(editor, 3, "\n");
+    QCOMPARE(Codes(editor),
+             (QStringList{"GG.", "..............", "GG.....GG...", "GG.....GG.......", "GG.....GG."}));
 }
 
 QTEST_MAIN(LogicEditorTest)

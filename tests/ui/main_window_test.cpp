@@ -247,12 +247,7 @@ QString Box(const char* kind, const char* captionUtf8, const char* textUtf8, Ico
 QString EditorText(const TForm1& f) { return f.Logic->toPlainText(); }
 
 // The look of one character of the editor.
-QTextCharFormat CharAt(const TForm1& f, int line, int column) {
-    const QTextBlock block = f.Logic->document()->findBlockByNumber(line);
-    QTextCursor cursor(block);
-    cursor.setPosition(block.position() + column + 1);
-    return cursor.charFormat();
-}
+QTextCharFormat CharAt(const TForm1& f, int line, int column) { return f.Logic->ShownFormat(line, column); }
 
 QColor CharColour(const TForm1& f, int line, int column) {
     const QTextCharFormat format = CharAt(f, line, column);
