@@ -102,7 +102,7 @@ std::vector<CharLook> ShownLooks(const QTextBlock& block, CharLook plain, Format
 }
 
 // The colouring of a line: every character covered, so that the document's own formats (a
-// format set through the QTextEdit functions) never show through.
+// format set through the QPlainTextEdit functions) never show through.
 QList<QTextLayout::FormatRange> LineFormats(const std::vector<CharLook>& looks, LookFormats& formats) {
     QList<QTextLayout::FormatRange> ranges;
     for (size_t i = 0; i < looks.size();) {
@@ -123,7 +123,7 @@ void KeepGlyphs(QTextBlock from, const QTextBlock& to) {
 
 }  // namespace
 
-LogicEditor::LogicEditor(QWidget* parent) : QTextEdit(parent) {
+LogicEditor::LogicEditor(QWidget* parent) : QPlainTextEdit(parent) {
     // Any change to the document that this class did not make may have changed the text or
     // the looks: what it remembers is forgotten, and the colours of the edited line follow its
     // text. The lines touched keep their glyphs.
@@ -210,10 +210,8 @@ std::vector<std::vector<CharLook>> LogicEditor::ReadLooks() const {
     return looks;
 }
 
-// Laying the text out again is what costs, and one change lays out every line from its first
-// changed line to its last. After a TS change only the few lines that read the changed TS or an
-// M variable it moved change colour: each of them is laid out on its own. When most lines
-// change (a new text, the colouring switched on) laying them all out in one go is cheaper.
+// Only the lines whose look changes get new colours: after a TS change that is the few lines
+// that read the changed TS or an M variable it moved.
 void LogicEditor::Recolour(const std::vector<ColourRun>& runs) {
     QTextDocument* document = this->document();
     const CharLook plain = PlainLook();
@@ -246,24 +244,18 @@ void LogicEditor::Recolour(const std::vector<ColourRun>& runs) {
 
     ownEdit_ = true;
     if (!changed.empty()) {
-        // The new colours go onto the lines' layouts; the lines are laid out again in one go
-        // when they lie close together, else each on its own.
-        const int span = changed.back().line - changed.front().line + 1;
-        const bool oneEdit = span <= 2 * static_cast<int>(changed.size());
+        // The new colours go onto the lines' layouts. Each layout marks its line as changed, and
+        // the editor lays out again, when next shown, the lines from the first changed to the
+        // last; the plain-text layout only drops their line breaks, it does not lay them out now.
         const bool keepGlyphs = document->blockCount() <= kCachedLineLimit;
         LookFormats formats;
         for (ChangedLine& c : changed) {
             QTextLayout* layout = c.block.layout();
             layout->setFormats(LineFormats(c.looks, formats));
             if (keepGlyphs) layout->setCacheEnabled(true);
-            if (!oneEdit) document->markContentsDirty(c.block.position(), c.block.length());
             looks_[static_cast<size_t>(c.line)] = std::move(c.looks);
         }
-        if (oneEdit) {
-            const QTextBlock& last = changed.back().block;
-            const int from = changed.front().block.position();
-            document->markContentsDirty(from, last.position() + last.length() - from);
-        }
+        document->markContentsDirty(changed.front().block.position(), 1);
     }
     // The caret goes to the end of the text, scrolled into view. A caret put there anew while
     // it is there and in view already stays where it is, but the scroll bars and the caret's
@@ -285,7 +277,7 @@ void LogicEditor::Recolour(const std::vector<ColourRun>& runs) {
 void LogicEditor::paintEvent(QPaintEvent* event) {
     const QRegion& region = event->region();
     if (region.rectCount() < 2) {
-        QTextEdit::paintEvent(event);
+        QPlainTextEdit::paintEvent(event);
         return;
     }
     const int lineHeight = QFontMetrics(font()).height();
@@ -297,12 +289,12 @@ void LogicEditor::paintEvent(QPaintEvent* event) {
             stretches.push_back(r);
     }
     if (stretches.size() < 2) {
-        QTextEdit::paintEvent(event);
+        QPlainTextEdit::paintEvent(event);
         return;
     }
     for (const QRect& r : stretches) {
         QPaintEvent part(region.intersected(r));
-        QTextEdit::paintEvent(&part);
+        QPlainTextEdit::paintEvent(&part);
     }
 }
 

@@ -1,19 +1,20 @@
 #pragma once
 
-// LogicEditor: the editor of the logic on view (the main window's Logic). A QTextEdit that
+// LogicEditor: the editor of the logic on view (the main window's Logic). A QPlainTextEdit that
 // remembers what it shows: the lines it was last given, the lines it last read back and the
 // look of every character, for as long as nobody else has changed its document (the operator's
-// typing, a paste, an undo or anyone calling the QTextEdit functions directly forgets them).
+// typing, a paste, an undo or anyone calling the QPlainTextEdit functions directly forgets them).
 // A refresh that changes neither the text nor the colour of a line then does no work on the
 // document, and a repaint draws only the lines that changed. The editor keeps the document it
 // was created with (it watches that one).
 //
-// The colours lie on the lines' layouts, over the document's own character formats, not in the
+// A plain-text editor lays out and draws only the lines in view, so a logic of many megabytes
+// costs no more to scroll, colour or paint than a short one. The colours lie on the lines' layouts, over the document's own character formats, not in the
 // document: colouring is a display of values, never an edit, so it neither adds undo steps nor
 // clears the operator's undo history. Typing moves the colours of its line with the text.
 
 #include <QTextCharFormat>
-#include <QTextEdit>
+#include <QPlainTextEdit>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,7 @@
 
 namespace ui {
 
-class LogicEditor : public QTextEdit {
+class LogicEditor : public QPlainTextEdit {
     Q_OBJECT
 public:
     explicit LogicEditor(QWidget* parent = nullptr);
