@@ -101,6 +101,7 @@ private slots:
     void repaintMatchesAFreshPaint();
     void colouringKeepsTheUndoHistory();
     void typingMovesTheColoursOfItsLine();
+    void longTextIsColouredAsItComesIntoView();
 };
 
 // Whatever happened to the document between two refreshes, the second colouring leaves the
@@ -387,6 +388,52 @@ void LogicEditorTest::typingMovesTheColoursOfItsLine() {
     TypeAt(editor, 3, "\n");
     QCOMPARE(Codes(editor),
              (QStringList{"GG.", "..............", "GG.....GG...", "GG.....GG.......", "GG.....GG."}));
+}
+
+// A text of thousands of lines gets its colours on the lines in view; the others get theirs
+// when scrolled into view, and then look as a short text coloured at once does.
+void LogicEditorTest::longTextIsColouredAsItComesIntoView() {
+    auto linesAndRuns = [](int count, int red) {
+        std::vector<std::string> lines;
+        std::vector<ColourRun> runs;
+        for (int i = 0; i < count; ++i) {
+            lines.push_back("M" + std::to_string(i % 16 + 1) + "=AND(S1,~S2,M3)");
+            runs.push_back({i, 7, 2, i == red ? kRed : kGreen, false});
+            runs.push_back({i, 10, 3, kGrey, true});
+        }
+        return std::pair{lines, runs};
+    };
+    auto prepare = [](LogicEditor& e) {
+        e.setFocusPolicy(Qt::NoFocus);
+        e.setLineWrapMode(QPlainTextEdit::NoWrap);
+        e.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        e.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        e.resize(260, 200);
+        e.show();
+    };
+    LogicEditor longText;
+    LogicEditor shortText;
+    prepare(longText);
+    prepare(shortText);
+    QVERIFY(QTest::qWaitForWindowExposed(&longText));
+    QVERIFY(QTest::qWaitForWindowExposed(&shortText));
+
+    for (int red : {-1, 3}) {  // a first colouring, then one line recoloured
+        const auto [lines, runs] = linesAndRuns(5000, red);
+        const auto [few, fewRuns] = linesAndRuns(40, red);
+        longText.ShowLines(lines);
+        longText.Recolour(runs);
+        shortText.ShowLines(few);
+        shortText.Recolour(fewRuns);
+        const QStringList codes = Codes(longText);
+        const QStringList fresh = Fresh(longText, runs);
+        for (int line : {0, 3, 2500, 4999}) QCOMPARE(codes[line], fresh[line]);
+
+        longText.verticalScrollBar()->setValue(0);
+        shortText.verticalScrollBar()->setValue(0);
+        QCoreApplication::processEvents();
+        QCOMPARE(longText.viewport()->grab().toImage(), shortText.viewport()->grab().toImage());
+    }
 }
 
 QTEST_MAIN(LogicEditorTest)
