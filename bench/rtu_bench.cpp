@@ -12,8 +12,8 @@
 // compared there; the handler sets it before it recolours the editor, so the interval is an
 // upper bound); the time to the start of the label's next paint is given beside it.
 //
-// Goals: median spaced latency within one eighth of a 16 ms frame (2 ms), and at least 1,000
-// changing datagrams a second kept up with.
+// Goals: spaced latency median within 1 ms and 99th percentile within 2 ms on an idle machine,
+// and at least 10,000 changing datagrams a second kept up with back to back.
 //
 // The configuration is the one ui-bench uses: all 32 blocks with 40 lines on each side, every
 // line close to the 100 characters the parser reads, the 256 TS all referenced by the logic on
@@ -69,6 +69,7 @@
 #include "ui/qt_text.h"
 #include "acquisition/udp_socket.h"
 #include "interlock/workspace.h"
+#include "bench/machine.h"
 #include "bench/worst_case.h"
 
 namespace {
@@ -78,8 +79,9 @@ using interlock::kBlockCount;
 using interlock::kTsCount;
 
 using worst_case::kLineLimit;
-constexpr double kLatencyGoalMs = 16.0 / 8;
-constexpr int kRateGoal = 1000;
+constexpr double kMedianGoalMs = 1.0;
+constexpr double kP99GoalMs = 2.0;
+constexpr int kRateGoal = 10000;
 
 // ---- The configuration ----
 
@@ -229,12 +231,7 @@ double ThreadCpuMs() {
     return static_cast<double>(t.tv_sec) * 1000 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
-std::string LoadAverage() {
-    std::ifstream in("/proc/loadavg");
-    std::string one;
-    in >> one;
-    return one.empty() ? "unknown" : one;
-}
+std::string LoadAverage() { return machine::LoadAverages(); }
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
@@ -313,6 +310,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     const uint16_t port = form.UDP->LocalAddress().Port;
+    std::printf("rtu-bench: resident size with the configuration loaded: %ld KiB\n", machine::ResidentKib());
 
     Progress progress;
     PaintWatch paintWatch(progress);
@@ -396,11 +394,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     const double median = Percentile(idle->verdict, 0.5);
+    const double p99 = Percentile(idle->verdict, 0.99);
     std::printf(
         "latency, spaced (%d ms idle before each of %zu datagrams): median %.3f ms, 99th percentile %.3f ms, "
-        "max %.3f ms (goal: median <= %.1f ms) %s\n",
-        gapMs, idle->verdict.size(), median, Percentile(idle->verdict, 0.99), Percentile(idle->verdict, 1.0),
-        kLatencyGoalMs, median <= kLatencyGoalMs ? "MET" : "MISSED");
+        "max %.3f ms (goal: median <= %.1f ms, 99th percentile <= %.1f ms) %s\n",
+        gapMs, idle->verdict.size(), median, p99, Percentile(idle->verdict, 1.0), kMedianGoalMs, kP99GoalMs,
+        median <= kMedianGoalMs && p99 <= kP99GoalMs ? "MET" : "MISSED");
     if (!idle->painted.empty()) {
         std::printf("  to the start of the label's paint (%zu painted): median %.3f ms, 99th percentile %.3f ms\n",
                     idle->painted.size(), Percentile(idle->painted, 0.5), Percentile(idle->painted, 0.99));
