@@ -227,9 +227,14 @@ void LogicEditor::Recolour(const std::vector<ColourRun>& runs) {
     // The caret goes to the end of the text, scrolled into view. A caret put there anew while
     // it is there and in view already stays where it is, but the scroll bars and the caret's
     // line are repainted, so it is left alone.
+    // Whether the end is in view is told from the line numbers: asking the caret's rectangle
+    // would lay out the last line again after every change of its colours.
     const QTextCursor current = textCursor();
-    if (current.hasSelection() || !current.atEnd() ||
-        !viewport()->rect().contains(cursorRect().adjusted(-5, 0, 5, 0))) {
+    const int lineHeight = std::max(1, QFontMetrics(font()).lineSpacing());
+    const int linesInView = viewport()->height() / lineHeight;
+    const bool endInView =
+        document->blockCount() - 1 - firstVisibleBlock().blockNumber() < std::max(1, linesInView);
+    if (current.hasSelection() || !current.atEnd() || !endInView) {
         QTextCursor caret(document);
         caret.movePosition(QTextCursor::End);
         setTextCursor(caret);
