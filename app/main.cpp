@@ -4,6 +4,7 @@
 #include <clocale>
 
 #include "interlock/cp1251.h"
+#include "ui/application.h"
 #include "ui/dialogs.h"
 #include "storage/file_io.h"
 #include "ui/main_window.h"
@@ -11,12 +12,12 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    ui::PrepareApplication(app);
     std::setlocale(LC_MESSAGES, "");
     interlock::Workspace workspace;
     ui::QtDialogs dialogs;
     // Paths are the program's text (Windows-1251) like every other text of it.
     ui::TForm1 window(workspace, dialogs, cp1251::FromUtf8(storage::ExecutableDir()));
-    app.setApplicationDisplayName(window.windowTitle());
     window.CreateSecondaryWindows();
     window.show();
     return app.exec();

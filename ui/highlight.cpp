@@ -206,6 +206,34 @@ struct CharLook {
 // Paints the ranges one after another over a plain text and hands back the result as
 // non-overlapping ranges in text order.
 std::vector<TextRange> Flatten(size_t textSize, const std::vector<TextRange>& ranges) {
+    // The passes give ranges in text order that do not overlap: then they are the result as
+    // they are, with touching ranges of one look joined and plain ones dropped, and no look is
+    // kept for each of the text's characters (a logic of megabytes has millions).
+    std::vector<TextRange> sorted(ranges);
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const TextRange& x, const TextRange& y) { return x.offset < y.offset; });
+    std::vector<TextRange> joined;
+    joined.reserve(sorted.size());
+    bool apart = true;
+    for (const TextRange& r : sorted) {
+        if (r.offset >= textSize) continue;
+        TextRange c = r;
+        c.length = std::min(c.length, textSize - c.offset);
+        if (c.length == 0) continue;
+        if (!joined.empty() && joined.back().offset + joined.back().length > c.offset) {
+            apart = false;
+            break;
+        }
+        if (CharLook{c.colour, c.boldUnderline}.Plain()) continue;
+        TextRange* last = joined.empty() ? nullptr : &joined.back();
+        if (last && last->offset + last->length == c.offset && last->colour == c.colour &&
+            last->boldUnderline == c.boldUnderline)
+            last->length += c.length;
+        else
+            joined.push_back(c);
+    }
+    if (apart) return joined;
+
     std::vector<CharLook> looks(textSize);
     for (const TextRange& r : ranges) {
         const size_t end = std::min(textSize, r.offset + r.length);

@@ -50,43 +50,21 @@ private:
     std::vector<std::pair<CharLook, QTextCharFormat>> known_;
 };
 
-// The looks of the document's character formats, by format index: a text holds only a few
-// distinct formats, and reading a format is slower than looking it up.
-class FormatLooks {
-public:
-    explicit FormatLooks(CharLook plain) : plain_(plain) {}
-    CharLook Of(const QTextFragment& fragment) {
-        const int index = fragment.charFormatIndex();
-        for (const auto& [known, look] : known_) {
-            if (known == index) return look;
-        }
-        const QTextCharFormat format = fragment.charFormat();
-        const CharLook look{
-            format.foreground().style() == Qt::NoBrush ? plain_.colour : format.foreground().color().rgb(),
-            format.fontUnderline() || format.fontWeight() > QFont::Normal};
-        known_.emplace_back(index, look);
-        return look;
+// The colouring of a line of `length` characters: the stretches, and plain black between them,
+// so that every character is covered and the document's own formats (a format set through the
+// QPlainTextEdit functions) never show through.
+QList<QTextLayout::FormatRange> LineFormats(const std::vector<LogicEditor::Stretch>& stretches, int length,
+                                            LookFormats& formats) {
+    QList<QTextLayout::FormatRange> ranges;
+    int at = 0;
+    for (const LogicEditor::Stretch& s : stretches) {
+        if (s.column > at) ranges.append({at, s.column - at, formats.Of(PlainLook())});
+        ranges.append({s.column, s.length, formats.Of(s.look)});
+        at = s.column + s.length;
     }
-
-private:
-    CharLook plain_;
-    std::vector<std::pair<int, CharLook>> known_;
-};
-
-// The looks the characters of an editor line have now. Text that never had a colour of its
-// own is plain black.
-std::vector<CharLook> ShownLooks(const QTextBlock& block, CharLook plain, FormatLooks& formats) {
-    std::vector<CharLook> looks(static_cast<size_t>(std::max(0, block.length() - 1)), plain);
-    for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
-        const QTextFragment fragment = it.fragment();
-        if (!fragment.isValid()) continue;
-        const CharLook look = formats.Of(fragment);
-        const int from = fragment.position() - block.position();
-        for (int i = std::max(0, from); i < from + fragment.length() && i < static_cast<int>(looks.size());
-             ++i)
-            looks[static_cast<size_t>(i)] = look;
-    }
-    return looks;
+    if (at < length || ranges.isEmpty())
+        ranges.append({at, std::max(0, length - at), formats.Of(PlainLook())});
+    return ranges;
 }
 
 void KeepGlyphs(QTextBlock from, const QTextBlock& to) {
@@ -98,17 +76,81 @@ void KeepGlyphs(QTextBlock from, const QTextBlock& to) {
 
 }  // namespace
 
-LogicEditor::LogicEditor(QWidget* parent) : QTextEdit(parent) {
+LogicEditor::LogicEditor(QWidget* parent) : QPlainTextEdit(parent) {
     // Any change to the document that this class did not make may have changed the text or
-    // the looks: what it remembers is forgotten. The lines touched keep their glyphs.
-    connect(document(), &QTextDocument::contentsChange, this, [this](int position, int, int added) {
-        if (!ownEdit_) Forget();
-        if (document()->blockCount() <= kCachedLineLimit)
+    // the looks: what it remembers is forgotten, and the colours of the edited line follow its
+    // text. The lines touched keep their glyphs.
+    connect(document(), &QTextDocument::contentsChange, this, [this](int position, int removed, int added) {
+        if (!ownEdit_) {
+            Forget();
+            FollowEdit(position, removed, added);
+        }
+        blockCount_ = document()->blockCount();
+        if (blockCount_ <= kCachedLineLimit)
             KeepGlyphs(document()->findBlock(position), document()->findBlock(position + added));
     });
 }
 
-void LogicEditor::Forget() { shownKnown_ = readKnown_ = looksKnown_ = false; }
+void LogicEditor::Forget() {
+    shownKnown_ = readKnown_ = wantedKnown_ = false;
+    wanted_.clear();
+    stale_.clear();
+    staleCount_ = 0;
+}
+
+void LogicEditor::AllPlain() {
+    const size_t count = static_cast<size_t>(document()->blockCount());
+    wanted_.assign(count, {});
+    stale_.assign(count, 0);
+    staleCount_ = 0;
+    wantedKnown_ = true;
+}
+
+// Typing within one line keeps the colours before and after it, moved with the text; the typed
+// characters are plain. An edit over several lines leaves those lines plain until the next
+// refresh.
+void LogicEditor::FollowEdit(int position, int removed, int added) {
+    QTextDocument* document = this->document();
+    const QTextBlock first = document->findBlock(position);
+    if (!first.isValid()) return;
+    const QTextBlock last = document->findBlock(position + added);
+    const bool oneLine = document->blockCount() == blockCount_ && last == first;
+    const int offset = position - first.position();
+    QList<QTextLayout::FormatRange> kept;
+    for (const QTextLayout::FormatRange& range : first.layout()->formats()) {
+        const int end = range.start + range.length;
+        if (range.start < offset)
+            kept.append({range.start, std::min(end, offset) - range.start, range.format});
+        const int from = std::max(range.start, offset + removed);
+        if (oneLine && from < end) kept.append({from + added - removed, end - from, range.format});
+    }
+    first.layout()->setFormats(kept);
+    if (oneLine) return;
+    for (QTextBlock block = first.next(); block.isValid(); block = block.next()) {
+        block.layout()->clearFormats();
+        if (block == last) break;
+    }
+}
+
+QTextCharFormat LogicEditor::ShownFormat(int line, int column) const {
+    const QTextBlock block = document()->findBlockByNumber(line);
+    QTextCursor cursor(block);
+    cursor.setPosition(block.position() + column + 1);
+    QTextCharFormat format = cursor.charFormat();
+    const auto n = static_cast<size_t>(line);
+    if (wantedKnown_ && n < stale_.size() && stale_[n]) {  // not put on the line yet
+        CharLook look = PlainLook();
+        for (const Stretch& s : wanted_[n]) {
+            if (column >= s.column && column < s.column + s.length) look = s.look;
+        }
+        format.merge(LookFormat(look));
+        return format;
+    }
+    for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
+        if (column >= range.start && column < range.start + range.length) format.merge(range.format);
+    }
+    return format;
+}
 
 const std::vector<std::string>& LogicEditor::Lines() {
     if (!readKnown_) {
@@ -129,110 +171,121 @@ void LogicEditor::ShowLines(const std::vector<std::string>& lines) {
         ownEdit_ = true;
         setPlainText(text);
         ownEdit_ = false;
-        readKnown_ = looksKnown_ = false;
+        readKnown_ = false;
+        AllPlain();  // a new text has no colours
     }
     shown_ = lines;
     shownKnown_ = true;
 }
 
-std::vector<std::vector<CharLook>> LogicEditor::ReadLooks() const {
-    std::vector<std::vector<CharLook>> looks;
-    FormatLooks formats(PlainLook());  // an index keeps its format: recolouring only adds formats
-    for (QTextBlock block = document()->firstBlock(); block.isValid(); block = block.next())
-        looks.push_back(ShownLooks(block, PlainLook(), formats));
-    return looks;
-}
-
-// Laying the text out again is what costs, and one edit lays out every line from its first
-// change to its last. After a TS change only the few lines that read the changed TS or an M
-// variable it moved change colour: each of them is recoloured in an edit of its own. When most
-// lines change (a new text, the colouring switched on) one edit for all of them is cheaper.
+// Only the lines whose look changes get new colours: after a TS change that is the few lines
+// that read the changed TS or an M variable it moved. A long text gets them on the lines in
+// view at once, and on the others when they come into view: a logic of many megabytes is not
+// coloured line by line while the operator waits.
 void LogicEditor::Recolour(const std::vector<ColourRun>& runs) {
     QTextDocument* document = this->document();
     const CharLook plain = PlainLook();
-    if (!looksKnown_) {
-        looks_ = ReadLooks();
-        looksKnown_ = true;
+    if (!wantedKnown_ || wanted_.size() != static_cast<size_t>(document->blockCount())) {
+        // Someone else changed the document: whatever the lines show, they get their colours.
+        AllPlain();
+        std::fill(stale_.begin(), stale_.end(), 1);
+        staleCount_ = stale_.size();
     }
 
-    struct ChangedLine {
-        QTextBlock block;
-        int line;
-        std::vector<CharLook> looks;
-    };
-    std::vector<ChangedLine> changed;
     size_t next = 0;
-    int line = 0;
-    std::vector<CharLook> wanted;
+    size_t line = 0;
+    std::vector<CharLook> looks;
+    std::vector<Stretch> stretches;
     for (QTextBlock block = document->firstBlock(); block.isValid(); block = block.next(), ++line) {
         const int length = std::max(0, block.length() - 1);
-        wanted.assign(static_cast<size_t>(length), plain);
-        while (next < runs.size() && runs[next].line < line) ++next;
-        for (; next < runs.size() && runs[next].line == line; ++next) {
-            const ColourRun& run = runs[next];
-            const CharLook look{ToQColor(run.colour).rgb(), run.boldUnderline};
-            const int to = std::min(length, run.column + run.length);
-            for (int i = std::max(0, run.column); i < to; ++i) wanted[static_cast<size_t>(i)] = look;
+        stretches.clear();
+        while (next < runs.size() && runs[next].line < static_cast<int>(line)) ++next;
+        if (next < runs.size() && runs[next].line == static_cast<int>(line)) {
+            looks.assign(static_cast<size_t>(length), plain);
+            for (; next < runs.size() && runs[next].line == static_cast<int>(line); ++next) {
+                const ColourRun& run = runs[next];
+                const CharLook look{ToQColor(run.colour).rgb(), run.boldUnderline};
+                const int to = std::min(length, run.column + run.length);
+                for (int i = std::max(0, run.column); i < to; ++i) looks[static_cast<size_t>(i)] = look;
+            }
+            for (size_t i = 0; i < looks.size();) {
+                size_t j = i + 1;
+                while (j < looks.size() && looks[j] == looks[i]) ++j;
+                if (!(looks[i] == plain))
+                    stretches.push_back({static_cast<int>(i), static_cast<int>(j - i), looks[i]});
+                i = j;
+            }
         }
-        if (wanted != looks_[static_cast<size_t>(line)]) changed.push_back({block, line, wanted});
+        if (stretches != wanted_[line]) {
+            wanted_[line].swap(stretches);
+            if (!stale_[line]) ++staleCount_;
+            stale_[line] = 1;
+        }
     }
 
     ownEdit_ = true;
-    if (!changed.empty()) {
-        // The colouring is a display of values, not an edit to undo.
-        const bool undoEnabled = document->isUndoRedoEnabled();
-        document->setUndoRedoEnabled(false);
-        const int span = changed.back().line - changed.front().line + 1;
-        const bool oneEdit = span <= 2 * static_cast<int>(changed.size());
-        LookFormats formats;
-        QTextCursor cursor(document);
-        if (oneEdit) cursor.beginEditBlock();
-        for (ChangedLine& c : changed) {
-            const int start = c.block.position();
-            const std::vector<CharLook>& shown = looks_[static_cast<size_t>(c.line)];
-            const std::vector<CharLook>& looks = c.looks;
-            const size_t length = looks.size();
-            if (!oneEdit) cursor.beginEditBlock();
-            // Each stretch of one look that some of its characters do not show yet.
-            for (size_t i = 0; i < length;) {
-                size_t j = i + 1;
-                while (j < length && looks[j] == looks[i]) ++j;
-                if (shown.size() != length ||
-                    !std::equal(looks.begin() + static_cast<long>(i), looks.begin() + static_cast<long>(j),
-                                shown.begin() + static_cast<long>(i))) {
-                    cursor.setPosition(start + static_cast<int>(i));
-                    cursor.setPosition(start + static_cast<int>(j), QTextCursor::KeepAnchor);
-                    cursor.setCharFormat(formats.Of(looks[i]));
-                }
-                i = j;
-            }
-            if (!oneEdit) cursor.endEditBlock();
-            looks_[static_cast<size_t>(c.line)] = std::move(c.looks);
-        }
-        if (oneEdit) cursor.endEditBlock();
-        document->setUndoRedoEnabled(undoEnabled);
-    }
     // The caret goes to the end of the text, scrolled into view. A caret put there anew while
     // it is there and in view already stays where it is, but the scroll bars and the caret's
     // line are repainted, so it is left alone.
+    // Whether the end is in view is told from the line numbers: asking the caret's rectangle
+    // would lay out the last line again after every change of its colours.
     const QTextCursor current = textCursor();
-    if (current.hasSelection() || !current.atEnd() ||
-        !viewport()->rect().contains(cursorRect().adjusted(-5, 0, 5, 0))) {
+    const int lineHeight = std::max(1, QFontMetrics(font()).lineSpacing());
+    const int linesInView = viewport()->height() / lineHeight;
+    const bool endInView =
+        document->blockCount() - 1 - firstVisibleBlock().blockNumber() < std::max(1, linesInView);
+    if (current.hasSelection() || !current.atEnd() || !endInView) {
         QTextCursor caret(document);
         caret.movePosition(QTextCursor::End);
         setTextCursor(caret);
     }
+    if (document->blockCount() <= kCachedLineLimit)
+        PutColours(document->firstBlock(), document->blockCount());
+    else
+        PutColoursInView();
     mergeCurrentCharFormat(LookFormat(plain));
     ownEdit_ = false;
+}
+
+// The colours go onto the lines' layouts. Each layout marks its line as changed, and the editor
+// lays out again, when next shown, the lines from the first changed to the last.
+void LogicEditor::PutColours(QTextBlock block, int lines) {
+    if (staleCount_ == 0) return;
+    QTextDocument* document = this->document();
+    const bool keepGlyphs = document->blockCount() <= kCachedLineLimit;
+    LookFormats formats;
+    int first = -1;
+    for (int k = 0; k < lines && block.isValid(); ++k, block = block.next()) {
+        const auto n = static_cast<size_t>(block.blockNumber());
+        if (n >= stale_.size() || !stale_[n]) continue;
+        QTextLayout* layout = block.layout();
+        layout->setFormats(LineFormats(wanted_[n], std::max(0, block.length() - 1), formats));
+        if (keepGlyphs) layout->setCacheEnabled(true);
+        stale_[n] = 0;
+        --staleCount_;
+        if (first < 0) first = block.position();
+    }
+    if (first >= 0) {
+        const bool own = ownEdit_;
+        ownEdit_ = true;
+        document->markContentsDirty(first, 1);
+        ownEdit_ = own;
+    }
+}
+
+void LogicEditor::PutColoursInView() {
+    const int lineHeight = std::max(1, QFontMetrics(font()).lineSpacing());
+    PutColours(firstVisibleBlock(), viewport()->height() / lineHeight + 2);
 }
 
 // A repaint of lines far apart (the few lines a TS change recolours) draws each stretch of
 // lines on its own instead of every line between the first and the last. The editor draws a
 // stretch clipped to it, so each pixel is drawn as before.
 void LogicEditor::paintEvent(QPaintEvent* event) {
+    if (wantedKnown_ && staleCount_ > 0) PutColoursInView();
     const QRegion& region = event->region();
     if (region.rectCount() < 2) {
-        QTextEdit::paintEvent(event);
+        QPlainTextEdit::paintEvent(event);
         return;
     }
     const int lineHeight = QFontMetrics(font()).height();
@@ -244,12 +297,12 @@ void LogicEditor::paintEvent(QPaintEvent* event) {
             stretches.push_back(r);
     }
     if (stretches.size() < 2) {
-        QTextEdit::paintEvent(event);
+        QPlainTextEdit::paintEvent(event);
         return;
     }
     for (const QRect& r : stretches) {
         QPaintEvent part(region.intersected(r));
-        QTextEdit::paintEvent(&part);
+        QPlainTextEdit::paintEvent(&part);
     }
 }
 

@@ -1,14 +1,22 @@
 #pragma once
 
-// LogicEditor: the editor of the logic on view (the main window's Logic). A QTextEdit that
+// LogicEditor: the editor of the logic on view (the main window's Logic). A QPlainTextEdit that
 // remembers what it shows: the lines it was last given, the lines it last read back and the
 // look of every character, for as long as nobody else has changed its document (the operator's
-// typing, a paste, an undo or anyone calling the QTextEdit functions directly forgets them).
+// typing, a paste, an undo or anyone calling the QPlainTextEdit functions directly forgets them).
 // A refresh that changes neither the text nor the colour of a line then does no work on the
 // document, and a repaint draws only the lines that changed. The editor keeps the document it
 // was created with (it watches that one).
+//
+// A plain-text editor lays out and draws only the lines in view, so a logic of many megabytes
+// costs no more to scroll, colour or paint than a short one. The colours lie on the lines' layouts, over the
+// document's own character formats, not in the document: colouring is a display of values, never an edit, so
+// it neither adds undo steps nor clears the operator's undo history. Typing moves the colours of its line
+// with the text.
 
-#include <QTextEdit>
+#include <QTextBlock>
+#include <QTextCharFormat>
+#include <QPlainTextEdit>
 #include <string>
 #include <vector>
 
@@ -16,7 +24,7 @@
 
 namespace ui {
 
-class LogicEditor : public QTextEdit {
+class LogicEditor : public QPlainTextEdit {
     Q_OBJECT
 public:
     explicit LogicEditor(QWidget* parent = nullptr);
@@ -41,20 +49,38 @@ public:
         bool operator==(const CharLook&) const = default;
     };
 
+    // A stretch of one line in one look other than plain black.
+    struct Stretch {
+        int column = 0;
+        int length = 0;
+        CharLook look;
+        bool operator==(const Stretch&) const = default;
+    };
+
+    // The format the character at (line, column) is drawn with: the document's character format
+    // with the colouring over it.
+    QTextCharFormat ShownFormat(int line, int column) const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     void Forget();
-    std::vector<std::vector<CharLook>> ReadLooks() const;
+    void FollowEdit(int position, int removed, int added);
+    void AllPlain();
+    void PutColours(QTextBlock block, int lines);
+    void PutColoursInView();
 
-    bool ownEdit_ = false;     // the document is being changed by this class
-    bool shownKnown_ = false;  // shown_ is the document's text
-    bool readKnown_ = false;   // read_ is the document's text read back
-    bool looksKnown_ = false;  // looks_ is the look of the document's characters
+    bool ownEdit_ = false;      // the document is being changed by this class
+    bool shownKnown_ = false;   // shown_ is the document's text
+    bool readKnown_ = false;    // read_ is the document's text read back
+    bool wantedKnown_ = false;  // wanted_ is the colouring of the document's lines
+    int blockCount_ = 1;        // the document's lines after the last change seen
     std::vector<std::string> shown_;
     std::vector<std::string> read_;
-    std::vector<std::vector<CharLook>> looks_;  // by line
+    std::vector<std::vector<Stretch>> wanted_;  // by line: the colouring asked for
+    std::vector<char> stale_;                   // by line: the line does not show it yet
+    size_t staleCount_ = 0;
 };
 
 }  // namespace ui

@@ -198,8 +198,7 @@ void TForm1::BuildWidgets() {
     Tab_Off->setFont(DesignFont("Verdana", 13));
     Logic = new LogicEditor(Logic_Panel);
     Logic->setGeometry(16, 40, 353, 289);
-    Logic->setAcceptRichText(false);
-    Logic->setLineWrapMode(QTextEdit::NoWrap);
+    Logic->setLineWrapMode(QPlainTextEdit::NoWrap);
     Logic->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Logic->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Logic->setFont(DesignFont("Lucida Sans", 16));
@@ -691,7 +690,7 @@ void TForm1::Load_File_ButtonClick() {
     Pull();
     storage::Lines backup;
     storage::LoadResult r = storage::Load_Config_File(ws_, *chosen, backup);
-    viewFileForm_->SetLines(backup);
+    viewFileForm_->SetLines(std::move(backup));
     if (r.caption) setWindowTitle(ToQString(*r.caption));
     Push();
     if (!r.fileError.empty()) ShowFileError(r.fileError);
@@ -709,7 +708,7 @@ void TForm1::Temp_SaverTimer() {
 void TForm1::Check_ColorClick() {
     if (!windowReady_) return;
     Pull();
-    Logic->setPlainText(Logic->toPlainText());  // plain black text again
+    Logic->Recolour({});  // plain black text again; the text and its undo history stay
     interlock::Recalculate(ws_, ws_.CurrentBlock);
     interlock::RefreshBlockDisplay(ws_);
     Push();
@@ -768,7 +767,7 @@ void TForm1::StartupRestore(TView_File_Form& viewer) {
     if (Check_Save_Temp->isChecked() && storage::FileExists(cp1251::ToUtf8(temp))) {
         storage::Lines backup;
         storage::LoadResult r = storage::Load_Config_File(ws_, temp, backup);
-        viewer.SetLines(backup);  // viewFileForm_ is set only once the viewer's creation is over
+        viewer.SetLines(std::move(backup));  // viewFileForm_ is set only once the viewer's creation is over
         if (r.caption) setWindowTitle(ToQString(*r.caption));
         if (!r.fileError.empty()) ws_.Messages.push_back({r.fileError, Texts().errorCaption, interlock::Icon::Error});
     }

@@ -1,14 +1,63 @@
 #include "ui/qt_text.h"
 
+#include <array>
+#include <unordered_map>
+
 #include "interlock/cp1251.h"
 
 namespace ui {
 
-QString ToQString(std::string_view text) { return QString::fromStdString(cp1251::ToUtf8(text)); }
+namespace {
+
+// The code page as a table, taken once from the system's own conversion: a logic of megabytes
+// crosses this boundary at every refresh, and converting it a byte at a time through the
+// table costs a fraction of a general conversion.
+struct CodePage {
+    std::array<char16_t, 256> toUtf16{};
+    std::unordered_map<char16_t, char> fromUtf16;
+
+    CodePage() {
+        for (int b = 0; b < 256; ++b) {
+            const QString one = QString::fromStdString(cp1251::ToUtf8(std::string(1, static_cast<char>(b))));
+            toUtf16[static_cast<size_t>(b)] = one.size() == 1 ? one[0].unicode() : u'?';
+            fromUtf16.emplace(toUtf16[static_cast<size_t>(b)], static_cast<char>(b));  // the first byte wins
+        }
+    }
+};
+
+const CodePage& Table() {
+    static const CodePage table;
+    return table;
+}
+
+}  // namespace
+
+QString ToQString(std::string_view text) {
+    const CodePage& table = Table();
+    QString out(static_cast<qsizetype>(text.size()), Qt::Uninitialized);
+    QChar* to = out.data();
+    for (const char c : text) *to++ = QChar(table.toUtf16[static_cast<unsigned char>(c)]);
+    return out;
+}
 
 std::string FromQString(const QString& text) {
-    const QByteArray utf8 = text.toUtf8();
-    return cp1251::FromUtf8(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
+    const CodePage& table = Table();
+    std::string out(static_cast<size_t>(text.size()), '\0');
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i].unicode();
+        if (u < 0x80) {
+            out[static_cast<size_t>(i)] = static_cast<char>(u);
+            continue;
+        }
+        const auto it = table.fromUtf16.find(u);
+        if (it == table.fromUtf16.end()) {
+            // A character the code page cannot hold: the general conversion decides its "?".
+            const QByteArray utf8 = text.toUtf8();
+            return cp1251::FromUtf8(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
+        }
+        out[static_cast<size_t>(i)] = it->second;
+    }
+    return out;
 }
 
 QString ToDisplayText(std::string_view text) {

@@ -17,10 +17,17 @@ namespace ui {
 namespace col = interlock::colour;
 
 QFont DesignFont(const QString& family, int pixelHeight, bool bold) {
-    QFont font;
+    // The design's fonts are not on Linux; each gets a stand-in Debian ships whose glyphs are
+    // no wider than the design's, so that every text fits the controls laid out for them
+    // (the text-fit test measures it): Carlito (Calibri's metrics) for the narrow "MS Sans
+    // Serif", DejaVu Sans Condensed for "Verdana", DejaVu Sans for the editor's "Lucida Sans".
     QStringList families{family};
-    if (family == "MS Sans Serif") families << "Liberation Sans" << "DejaVu Sans";
+    if (family == "MS Sans Serif")
+        families << "Carlito";
+    else if (family == "Verdana")
+        families << "DejaVu Sans Condensed";
     families << "DejaVu Sans";
+    QFont font;
     font.setFamilies(families);
     font.setPixelSize(pixelHeight);
     font.setBold(bold);

@@ -13,7 +13,8 @@ class QScrollBar;
 
 namespace ui {
 
-// Fonts of the design with close Linux fallbacks ("MS Sans Serif", "Verdana", "Lucida Sans").
+// Fonts of the design ("MS Sans Serif", "Verdana", "Lucida Sans"), with Linux stand-ins no
+// wider than them.
 QFont DesignFont(const QString& family, int pixelHeight, bool bold = false);
 
 // Text offset inside a TS grid value or number cell: a rough centring by digit count.

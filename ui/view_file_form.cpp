@@ -49,16 +49,29 @@ TView_File_Form::TView_File_Form(TForm1& mainWindow, Dialogs& dialogs)
     main_.StartupRestore(*this);
 }
 
-void TView_File_Form::SetLines(const storage::Lines& lines) {
+void TView_File_Form::SetLines(storage::Lines lines) {
+    pending_ = std::move(lines);
+    if (isVisible()) ShowPendingLines();
+}
+
+void TView_File_Form::ShowPendingLines() {
+    if (!pending_) return;
     QString text;
-    for (size_t i = 0; i < lines.size(); ++i) {
+    for (size_t i = 0; i < pending_->size(); ++i) {
         if (i) text += '\n';
-        text += ToQString(lines[i]);
+        text += ToQString((*pending_)[i]);
     }
+    pending_.reset();
     Memo1->setPlainText(text);
 }
 
+void TView_File_Form::showEvent(QShowEvent* event) {
+    ShowPendingLines();
+    QDialog::showEvent(event);
+}
+
 storage::Lines TView_File_Form::Lines() const {
+    if (pending_) return *pending_;
     return storage::SplitLines(FromQString(Memo1->toPlainText()));
 }
 

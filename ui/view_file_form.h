@@ -4,6 +4,7 @@
 // also the backup copy taken before a configuration file is loaded.
 
 #include <QDialog>
+#include <optional>
 
 #include "storage/config_text.h"
 
@@ -21,7 +22,9 @@ public:
     // Creating the viewer performs the start-up restore of the main window.
     TView_File_Form(TForm1& mainWindow, Dialogs& dialogs);
 
-    void SetLines(const storage::Lines& lines);
+    // The text of the viewer. It reaches the memo only when the viewer is shown: a load keeps
+    // its backup here, and a large configuration laid into a hidden memo would hold up the load.
+    void SetLines(storage::Lines lines);
     storage::Lines Lines() const;
 
     QPlainTextEdit* Memo1 = nullptr;
@@ -31,7 +34,13 @@ public:
     void Save_ButtonClick();
     void Close_ButtonClick();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void ShowPendingLines();
+
+    std::optional<storage::Lines> pending_;  // the text, while the memo does not show it yet
     TForm1& main_;
     Dialogs& dialogs_;
 };

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -283,3 +284,57 @@ TEST(FindNoCase, FoldsWindows1251Letters) {
 }
 
 }  // namespace
+
+namespace {
+
+// The colouring painted a character at a time, every range over the ones before it: what the
+// combined colouring must give whatever the text.
+std::vector<ColourRun> PaintedColouring(const std::vector<std::string>& lines, const Workspace& ws) {
+    const ui::EditorText text(lines);
+    std::vector<ui::TextRange> ranges = ui::TsOperandRanges(text.Text(), ws);
+    const std::vector<ui::TextRange> variables = ui::VariableRanges(text.Text(), ws);
+    ranges.insert(ranges.end(), variables.begin(), variables.end());
+    std::vector<std::pair<interlock::Colour, bool>> looks(text.Text().size(),
+                                                          {interlock::colour::kBlack, false});
+    for (const ui::TextRange& r : ranges) {
+        for (size_t i = r.offset; i < r.offset + r.length && i < looks.size(); ++i)
+            looks[i] = {r.colour, r.boldUnderline};
+    }
+    std::vector<ui::TextRange> flat;
+    for (size_t i = 0; i < looks.size();) {
+        size_t j = i + 1;
+        while (j < looks.size() && looks[j] == looks[i]) ++j;
+        if (looks[i] != std::pair{interlock::colour::kBlack, false})
+            flat.push_back({i, j - i, looks[i].first, looks[i].second});
+        i = j;
+    }
+    return text.ToRuns(flat);
+}
+
+}  // namespace
+
+// Random texts of operands, odd tokens ("S5=M3", "~~", "S$D5" where D5 lies inside the hex
+// number of S$D5) and line breaks, with random
+// values: the combined colouring equals painting the passes' ranges a character at a time.
+TEST(ComputeColouring, AgreesWithPaintingEveryCharacter) {
+    std::mt19937 random(7);
+    const std::vector<std::string> pieces = {"M1=AND(", "V2=OR(", "S5", "~S6", "D7",    "~D8",  "M3",
+                                             "~M4",     "V9",     ",",  ")",   "S5=M3", "~~",   ",,",
+                                             "AND",     "END",    "S",  "M17", "S300",  "S$D5", "Sx9"};
+    for (int round = 0; round < 300; ++round) {
+        Workspace ws;
+        for (int n = 1; n <= 10; ++n) {
+            ws.TsTable.Value[n] = static_cast<int16_t>(random() % 2);
+            ws.TsTable.Unreliability[n] = static_cast<int8_t>(random() % 3);
+        }
+        for (int n = 1; n <= 4; ++n) ws.MVariables.Value[n] = static_cast<int16_t>(random() % 2);
+        std::vector<std::string> lines(1 + random() % 4);
+        for (std::string& line : lines) {
+            const size_t count = random() % 8;
+            for (size_t k = 0; k < count; ++k) line += pieces[random() % (round % 2 ? pieces.size() : 10)];
+        }
+        const auto runs = ui::ComputeColouring(lines, ws, EditorColouring::Operands, "");
+        ASSERT_TRUE(runs.has_value());
+        EXPECT_EQ(*runs, PaintedColouring(lines, ws)) << "round " << round;
+    }
+}

@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QtTest>
 
+#include "interlock/cp1251.h"
 #include "ui/colors.h"
 #include "ui/qt_text.h"
 
@@ -13,6 +14,7 @@ class QtTextTest : public QObject {
 private slots:
     void textConversions_data();
     void textConversions();
+    void conversionsAgreeWithTheCodePage();
     void displayText_data();
     void displayText();
     void colours_data();
@@ -38,6 +40,20 @@ void QtTextTest::textConversions() {
     const std::string bytes = ui::FromQString(text);
     QCOMPARE(QByteArray::fromStdString(bytes), cp1251);
     if (roundTrip) QCOMPARE(ui::ToQString(bytes), text);
+}
+
+// The table the boundary converts with gives what the general conversion gives, for every byte
+// and for characters inside and outside the code page.
+void QtTextTest::conversionsAgreeWithTheCodePage() {
+    std::string all;
+    for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+    QCOMPARE(ui::ToQString(all), QString::fromStdString(cp1251::ToUtf8(all)));
+    for (const QString& text : {QString::fromStdString(cp1251::ToUtf8(all)), QString::fromUtf8("\xC2\x98 \xEF\xBF\xBD"),
+                                QString::fromUtf8("M1=AND(S1) ёЁ№ € a中b 😀 \xC2\xA0"), QString()}) {
+        const QByteArray utf8 = text.toUtf8();
+        QCOMPARE(QByteArray::fromStdString(ui::FromQString(text)),
+                 QByteArray::fromStdString(cp1251::FromUtf8(std::string_view(utf8.constData(), utf8.size()))));
+    }
 }
 
 void QtTextTest::displayText_data() {

@@ -1,0 +1,152 @@
+// The main window with a configuration whose logic on view holds about 20 MB of lines: how long
+// the window is frozen by each thing the operator does with it. A figure is the longest time
+// one handler or one pass of the event loop kept the window from answering, from the command
+// until the window is idle again (the editor lays its text out and paints afterwards). The goal
+// is no freeze over 1 s.
+//
+// Runs headless (QT_QPA_PLATFORM=offscreen unless the environment says otherwise).
+//
+//   large-file-bench [megabytes]   (20 unless given)
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "interlock/cp1251.h"
+#include "interlock/workspace.h"
+#include "ui/color_button.h"
+#include "tests/support/scripted_dialogs.h"
+#include "ui/dialogs.h"
+#include "ui/main_window.h"
+#include "ui/signal_grids.h"
+
+namespace {
+
+// A configuration file whose block 1 has `bytes` of ON logic (lines of about 100 characters,
+// every one valid) and state signal S1, shown first since TS 1 is 0; the other blocks are small.
+void WriteLarge(const std::string& path, size_t bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out << "@\r\nF=" << std::string(256, '0') << "\r\n#Server_Channel=0\r\n#Server_RTU=1\r\n";
+    for (int k = 0; k < 8; ++k) out << "#TS" << k << "=" << std::string(32, '0') << "\r\n";
+    out << "##1 - Q1\r\n#On->Off\r\nIF (S1)\r\nV1=AND(S14)\r\nEND\r\n#Off->On\r\nIF (~S1)\r\n";
+    size_t written = 0;
+    for (int i = 0; written < bytes; ++i) {
+        std::string line = "M" + std::to_string(i % 16 + 1) + "=AND(";
+        for (int ts = i % 200 + 2; line.size() < 88; ++ts) line += "S" + std::to_string(ts) + ",";
+        line += "~S1)\r\n";
+        written += line.size();
+        out << line;
+    }
+    out << "V1=AND(M1,S14)\r\nEND\r\n";
+    out << "##2 - Q2\r\n#On->Off\r\nIF (S3)\r\nV2=AND(S4)\r\nEND\r\n#Off->On\r\nIF "
+           "(~S3)\r\nV2=AND(S5)\r\nEND\r\n@\r\n";
+}
+
+void WriteSmall(const std::string& path) {
+    std::ofstream out(path, std::ios::binary);
+    out << "@\r\n##1 - Q1\r\n#On->Off\r\nIF (S1)\r\nV1=AND(S14)\r\nEND\r\n#Off->On\r\nIF "
+           "(~S1)\r\nV1=AND(S2)\r\nEND\r\n@\r\n";
+}
+
+// Runs `command` and then the event loop until it has had nothing to do for 300 ms; returns the
+// longest stretch, in ms, that one of them kept the loop busy, and the total time.
+struct Freeze {
+    double longestMs = 0;
+    double totalMs = 0;
+};
+
+Freeze Measure(const std::function<void()>& command) {
+    Freeze f;
+    QElapsedTimer total;
+    total.start();
+    QElapsedTimer step;
+    step.start();
+    command();
+    f.longestMs = step.nsecsElapsed() / 1e6;
+    QElapsedTimer idle;
+    idle.start();
+    while (idle.elapsed() < 300) {
+        step.restart();
+        const bool busy =
+            QCoreApplication::instance()->eventDispatcher()->processEvents(QEventLoop::AllEvents);
+        const double ms = step.nsecsElapsed() / 1e6;
+        f.longestMs = std::max(f.longestMs, ms);
+        if (busy && ms > 1) idle.restart();
+    }
+    f.totalMs = total.nsecsElapsed() / 1e6 - 300;
+    return f;
+}
+
+void Report(const char* what, const Freeze& f) {
+    std::printf("%-58s longest freeze %8.1f ms   until idle %8.1f ms\n", what, f.longestMs, f.totalMs);
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const size_t megabytes = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 20;
+
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir("Temp");
+    const std::string folder = dir.path().toStdString() + "/";
+    WriteLarge(folder + "large.blk", megabytes << 20);
+    WriteSmall(folder + "small.blk");
+    std::printf("logic on view: %zu MB of lines of about 100 characters\n", megabytes);
+
+    interlock::Workspace ws;
+    ui::ScriptedDialogs dialogs;
+    auto form = std::make_unique<ui::TForm1>(ws, dialogs, folder);
+    ui::TForm1& f = *form;
+    f.CreateSecondaryWindows();
+    f.show();
+    Measure([] {});
+
+    auto load = [&](const char* name) {
+        dialogs.AnswerOpenFile(folder + name);
+        f.Load_File_ButtonClick();
+    };
+    Report("load the large configuration", Measure([&] { load("large.blk"); }));
+    std::printf("editor lines %d, block 1 ON logic lines %zu, verdict \"%s\", %zu boxes\n",
+                f.Logic->document()->blockCount(), ws.Blocks[1].OnLogic.size(),
+                f.Top_Label6->text().toUtf8().constData(), dialogs.Log().size());
+    std::printf("hint %s\n", f.Top_Label6->toolTip().left(300).toUtf8().constData());
+    for (const auto& r : dialogs.Log())
+        std::printf("box %s\n", cp1251::ToUtf8(r.text).substr(0, 200).c_str());
+    f.Check_Change_TS->setChecked(true);
+    Report("a TS typed in the grid", Measure([&] {
+               f.TS_Grid->SetCurrentCell(1, 1);
+               f.TsGridKey('1');
+           }));
+    Report("recalculate button", Measure([&] { f.Recalculate_ButtonClick(); }));
+    Report("colouring off", Measure([&] { f.Check_Color->click(); }));
+    Report("colouring on", Measure([&] { f.Check_Color->click(); }));
+    Report("block 2, then block 1 again", Measure([&] {
+               f.BlockTabClick(2);
+               f.BlockTabClick(1);
+           }));
+    Report("OFF logic, then ON logic again", Measure([&] {
+               f.ViewTabClick(interlock::Side::Off);
+               f.ViewTabClick(interlock::Side::On);
+           }));
+    Report("load a small configuration over it", Measure([&] { load("small.blk"); }));
+    Report("load the large configuration again", Measure([&] { load("large.blk"); }));
+    Report("load a small configuration over it again", Measure([&] { load("small.blk"); }));
+    dialogs.ClearLog();
+    form.reset();
+    return 0;
+}
