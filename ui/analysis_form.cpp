@@ -1,5 +1,6 @@
 #include "ui/analysis_form.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -142,6 +143,12 @@ void TForm_Analysis::BuildWidgets() {
     bottom->addWidget(Print_Button);
     connect(Print_Button, &QPushButton::clicked, this, &TForm_Analysis::Print_ButtonClick);
     connect(Pages, &QTabWidget::currentChanged, this, &TForm_Analysis::Refresh);
+    // The layouts place the widgets only once the window is first shown; until then every label
+    // and button already has the room its text needs.
+    for (QWidget* w : findChildren<QWidget*>()) {
+        if (qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w))
+            w->resize(w->size().expandedTo(w->sizeHint()).expandedTo(w->minimumSizeHint()));
+    }
 }
 
 void TForm_Analysis::showEvent(QShowEvent* event) {
