@@ -1,0 +1,333 @@
+#include "ui/interlock_report.h"
+
+#include <QDate>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <memory>
+#include <optional>
+
+#include "analysis/analyser.h"
+#include "interlock/cp1251.h"
+#include "ui/diagram_layout.h"
+#include "ui/diagram_painter.h"
+#include "ui/qt_text.h"
+
+namespace ui::report {
+namespace {
+
+QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+QString Q(const std::string& cp1251) { return ToQString(cp1251); }
+
+QString OneLine(const std::string& text) {
+    QString s = ToDisplayText(text);
+    s.replace('\n', ' ');
+    return s.simplified();
+}
+
+constexpr int kResolution = 600;
+
+// A4 in points with the margins of a filed document: wider on the left for the binding.
+constexpr double kPageW = 595.3, kPageH = 841.9;
+constexpr double kLeft = 57, kRight = 34, kTop = 40, kBottom = 46;
+constexpr double kWidth = kPageW - kLeft - kRight;
+
+QFont Font(double points, bool bold = false, bool mono = false) {
+    QFont f(mono ? U("DejaVu Sans Mono") : U("DejaVu Sans"));
+    // The painter already scales points to the writer's dots.
+    f.setPointSizeF(points * 72.0 / kResolution);
+    f.setBold(bold);
+    return f;
+}
+
+// Writes flowing text page by page, in points.
+class Sheet {
+public:
+    Sheet(QPdfWriter& writer, QPainter& painter, QString file, QString date)
+        : writer_(writer), p_(painter), file_(std::move(file)), date_(std::move(date)) {
+        p_.scale(kResolution / 72.0, kResolution / 72.0);
+        Furniture();
+    }
+
+    void NewPage() {
+        writer_.newPage();
+        ++page_;
+        Furniture();
+    }
+    double Left() const { return kPageH - kBottom - y_; }
+    void Need(double h) {
+        if (y_ + h > kPageH - kBottom) NewPage();
+    }
+    void Skip(double h) { y_ += h; }
+    double Y() const { return y_; }
+
+    // A paragraph at `indent`, wrapped to the text width.
+    void Text(const QString& text, const QFont& font, double indent = 0, QColor colour = Qt::black,
+              int align = Qt::AlignLeft) {
+        p_.setFont(font);
+        const QRectF area(kLeft + indent, 0, kWidth - indent, 1e5);
+        const QRectF r = p_.boundingRect(area, align | Qt::TextWordWrap, text);
+        Need(r.height());
+        p_.setPen(colour);
+        p_.drawText(QRectF(kLeft + indent, y_, kWidth - indent, r.height() + 1), align | Qt::TextWordWrap,
+                    text);
+        y_ += r.height();
+    }
+
+    // A term of a condition: the joiner in its own narrow column, then the wrapped term.
+    void Term(const QString& joiner, const QString& text, double indent) {
+        const QFont f = Font(10);
+        const double jw = 34;
+        p_.setFont(f);
+        const QRectF r = p_.boundingRect(QRectF(0, 0, kWidth - indent - jw, 1e5), Qt::TextWordWrap, text);
+        Need(r.height());
+        p_.setFont(Font(10, true));
+        p_.setPen(Qt::black);
+        p_.drawText(QRectF(kLeft + indent, y_, jw, r.height()), Qt::AlignLeft | Qt::AlignTop, joiner);
+        p_.setFont(f);
+        p_.drawText(QRectF(kLeft + indent + jw, y_, kWidth - indent - jw, r.height() + 1), Qt::TextWordWrap,
+                    text);
+        y_ += r.height() + 1.5;
+    }
+
+    void Rule(double weight = 0.6) {
+        p_.setPen(QPen(Qt::black, weight));
+        p_.drawLine(QPointF(kLeft, y_), QPointF(kPageW - kRight, y_));
+    }
+
+    // A diagram scaled to the text width (never enlarged), on a new page when too little is left.
+    void Diagram(const diagram::Diagram& d) {
+        double scale = std::min(1.0, kWidth / d.width);
+        const double fullPage = kPageH - kTop - kBottom - 30;
+        if (d.height * scale > fullPage) scale = std::max(0.3, fullPage / d.height);
+        if (d.height * scale > Left() && Left() < fullPage * 0.98) NewPage();
+        const double h = std::min(d.height * scale, Left());
+        p_.save();
+        p_.setClipRect(QRectF(kLeft - 1, y_, kWidth + 2, h + 1));
+        p_.translate(kLeft, y_);
+        p_.scale(scale, scale);
+        diagram::Paint(p_, d);
+        p_.restore();
+        p_.setPen(QPen(QColor(160, 160, 160), 0.5));
+        p_.drawRect(QRectF(kLeft, y_, kWidth, h));
+        y_ += h + 6;
+    }
+
+    QPainter& Painter() { return p_; }
+    void SetY(double y) { y_ = y; }
+
+private:
+    void Furniture() {
+        p_.setPen(Qt::black);
+        p_.setFont(Font(8));
+        const double top = kTop - 14;
+        p_.drawText(QRectF(kLeft, top - 10, kWidth, 12), Qt::AlignLeft | Qt::AlignBottom,
+                    U("Таблица оперативных блокировок"));
+        p_.drawText(QRectF(kLeft, top - 10, kWidth, 12), Qt::AlignRight | Qt::AlignBottom, file_);
+        p_.setPen(QPen(Qt::black, 0.5));
+        p_.drawLine(QPointF(kLeft, top + 4), QPointF(kPageW - kRight, top + 4));
+        const double bottom = kPageH - kBottom + 14;
+        p_.drawLine(QPointF(kLeft, bottom), QPointF(kPageW - kRight, bottom));
+        p_.drawText(QRectF(kLeft, bottom + 2, kWidth, 12), Qt::AlignLeft | Qt::AlignTop, date_);
+        p_.drawText(QRectF(kLeft, bottom + 2, kWidth, 12), Qt::AlignRight | Qt::AlignTop,
+                    U("Лист ") + QString::number(page_));
+        y_ = kTop + 12;
+    }
+
+    QPdfWriter& writer_;
+    QPainter& p_;
+    QString file_, date_;
+    int page_ = 1;
+    double y_ = 0;
+};
+
+void TitlePage(Sheet& s, const Report& r) {
+    s.SetY(170);
+    s.Text(U("ТАБЛИЦА ОПЕРАТИВНЫХ БЛОКИРОВОК"), Font(20, true), 0, Qt::black, Qt::AlignHCenter);
+    s.Skip(8);
+    s.Text(U("условия включения и отключения коммутационных аппаратов,\nуправляемых выходными реле КП"),
+           Font(11), 0, Qt::black, Qt::AlignHCenter);
+    s.Skip(50);
+
+    auto row = [&](const QString& key, const QString& value) {
+        QPainter& p = s.Painter();
+        p.setFont(Font(10.5));
+        const QRectF r = p.boundingRect(QRectF(0, 0, kWidth - 190, 1e5), Qt::TextWordWrap, value);
+        p.setPen(Qt::black);
+        p.setFont(Font(10.5, true));
+        p.drawText(QRectF(kLeft + 10, s.Y(), 180, r.height()), Qt::AlignLeft | Qt::AlignTop, key);
+        p.setFont(Font(10.5));
+        p.drawText(QRectF(kLeft + 190, s.Y(), kWidth - 190, r.height() + 1), Qt::TextWordWrap, value);
+        s.Skip(r.height() + 7);
+    };
+    s.Rule();
+    s.Skip(8);
+    row(U("Файл конфигурации"), Q(r.file));
+    row(U("Дата составления"), QString::fromStdString(r.date));
+    row(U("Блоков"), U("с логикой %1 (нормальных %2, ошибочных %3), пустых %4")
+                         .arg(r.normal + r.erroneous)
+                         .arg(r.normal)
+                         .arg(r.erroneous)
+                         .arg(r.empty));
+    row(U("Замечания анализа"),
+        U("ошибок %1, предупреждений %2, сведений %3").arg(r.errors).arg(r.warnings).arg(r.information));
+    if (r.requirementsFile.empty()) {
+        row(U("Требования"), U("файл требований не найден"));
+    } else {
+        row(U("Файл требований"), QString::fromStdString(r.requirementsFile));
+        QString req =
+            U("доказано %1, опровергнуто %2, не проверено %3").arg(r.proven).arg(r.refuted).arg(r.notChecked);
+        if (!r.requirementErrors.empty())
+            req += U("; строк с ошибкой %1").arg(static_cast<int>(r.requirementErrors.size()));
+        row(U("Требования"), req);
+    }
+    s.Rule();
+
+    // Signatures at the foot of the title page.
+    s.SetY(kPageH - kBottom - 150);
+    for (const char* role : {"Составил", "Проверил", "Утвердил"}) {
+        QPainter& p = s.Painter();
+        p.setPen(Qt::black);
+        p.setFont(Font(10.5));
+        const double y = s.Y();
+        p.drawText(QPointF(kLeft + 10, y + 12), U(role));
+        p.setPen(QPen(Qt::black, 0.5));
+        p.drawLine(QPointF(kLeft + 100, y + 14), QPointF(kLeft + 250, y + 14));
+        p.drawLine(QPointF(kLeft + 265, y + 14), QPointF(kLeft + 380, y + 14));
+        p.drawText(QPointF(kLeft + 395, y + 12), U("«___» ________ 20__ г."));
+        p.setFont(Font(7));
+        p.drawText(QRectF(kLeft + 100, y + 15, 150, 10), Qt::AlignHCenter, U("подпись"));
+        p.drawText(QRectF(kLeft + 265, y + 15, 115, 10), Qt::AlignHCenter, U("фамилия, инициалы"));
+        s.Skip(42);
+    }
+}
+
+void ConditionText(Sheet& s, const Condition& c) {
+    s.Need(40);
+    s.Text(Q(c.heading), Font(10.5, true));
+    s.Skip(3);
+    if (c.terms.empty()) {
+        s.Text(Q(c.sentence), Font(10, false), 14);
+    } else {
+        for (size_t i = 0; i < c.terms.size(); ++i)
+            s.Term(i == 0 ? QString() : Q(c.joiner), Q(c.terms[i]), 14);
+    }
+    s.Skip(8);
+}
+
+QString CubeText(const analysis::Cube& cube, const interlock::Workspace& ws) {
+    QString s;
+    for (const analysis::Literal& l : cube) s += (s.isEmpty() ? "" : "; ") + Q(LiteralText(ws, l));
+    return s;
+}
+
+void BlockPages(Sheet& s, const Report& r, const interlock::Workspace& ws) {
+    for (const BlockEntry& b : r.blocks) {
+        s.NewPage();
+        s.Text(U("Блок %1. %2").arg(b.number).arg(b.name.empty() ? U("(без названия)") : Q(b.name)),
+               Font(14, true));
+        s.Skip(4);
+        s.Rule(1.0);
+        s.Skip(6);
+        s.Text(U("Сигнал состояния: ") + Q(b.stateSignal), Font(10));
+        s.Text(U("Состояние блока: ") +
+                   (b.status == interlock::BlockStatus::Erroneous ? U("ошибка в логике") : U("нормальный")),
+               Font(10), 0,
+               b.status == interlock::BlockStatus::Erroneous ? QColor(Qt::red) : QColor(Qt::black));
+        s.Skip(10);
+        ConditionText(s, b.on);
+        ConditionText(s, b.off);
+
+        diagram::Metrics m;
+        m.values = false;
+        for (interlock::Side side : {interlock::Side::On, interlock::Side::Off}) {
+            if (ws.Blocks[b.number].Of(side).Logic.empty()) continue;
+            s.Need(80);
+            s.Text(side == interlock::Side::On ? U("Схема логики включения") : U("Схема логики отключения"),
+                   Font(10.5, true));
+            s.Skip(3);
+            s.Diagram(diagram::LayOut(ws, b.number, side, m));
+        }
+
+        s.Need(40);
+        s.Text(U("Замечания анализа"), Font(10.5, true));
+        s.Skip(3);
+        if (b.problems.empty()) s.Text(U("нет"), Font(10), 14);
+        for (const analysis::Problem& p : b.problems) {
+            QString where;
+            if (p.side) where = p.side == interlock::Side::On ? U("включение") : U("отключение");
+            if (p.line > 0) where += U(", строка %1").arg(p.line);
+            s.Text(QString("– ") + Q(SeverityText(p.severity)) + (where.isEmpty() ? "" : " (" + where + ")") +
+                       ": " + OneLine(p.message),
+                   Font(10), 14,
+                   p.severity == analysis::Severity::Error ? QColor(Qt::red) : QColor(Qt::black));
+        }
+        s.Skip(8);
+        s.Need(40);
+        s.Text(U("Требования"), Font(10.5, true));
+        s.Skip(3);
+        if (b.requirements.empty())
+            s.Text(r.requirementsFile.empty() ? U("файл требований не найден") : U("нет"), Font(10), 14);
+        for (const analysis::RequirementResult& x : b.requirements) {
+            const bool bad = x.verdict == analysis::Verdict::Refuted;
+            QString line = QString("– [") + Q(VerdictText(x.verdict)) + "] ";
+            if (!x.requirement.label.empty()) line += Q(x.requirement.label) + ": ";
+            line += Q(x.requirement.text);
+            if (!x.reason.empty()) line += " (" + OneLine(x.reason) + ")";
+            s.Text(line, Font(10, bad), 14, bad ? QColor(Qt::red) : QColor(Qt::black));
+            if (x.counterexample)
+                s.Text(U("Контрпример: ") + CubeText(x.counterexample->cube, ws), Font(9.5), 28);
+        }
+    }
+}
+
+}  // namespace
+
+bool PaintPdf(const Report& r, const interlock::Workspace& ws, QIODevice& device) {
+    QPdfWriter writer(&device);
+    writer.setResolution(kResolution);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    writer.setTitle(U("Таблица оперативных блокировок"));
+    writer.setCreator(U("interlocks-report"));
+    QPainter painter;
+    if (!painter.begin(&writer)) return false;
+    Sheet sheet(writer, painter, Q(r.file), QString::fromStdString(r.date));
+    TitlePage(sheet, r);
+    BlockPages(sheet, r, ws);
+    painter.end();
+    return true;
+}
+
+std::string WriteInterlockTable(const interlock::Workspace& ws, const std::string& configPath,
+                                const std::string& outPath, analysis::Analyser* analyser,
+                                const std::string& requirementsPath) {
+    std::optional<analysis::Analyser> own;
+    if (!analyser) {
+        own.emplace(analysis::BddSession::kDefaultMaxNodes, analysis::Analyser::InitialNodesFor(ws));
+        analyser = &*own;
+    }
+    const std::string utf8 = cp1251::ToUtf8(configPath);
+    const std::string requirements = !requirementsPath.empty() ? requirementsPath
+                                     : utf8.empty()            ? std::string()
+                                                               : analysis::RequirementsFileFor(utf8);
+    const std::string date = QDate::currentDate().toString("dd.MM.yyyy").toStdString();
+    const Report r = Build(*analyser, ws, configPath, requirements, date);
+
+    QSaveFile file(QString::fromStdString(outPath));
+    if (!file.open(QIODevice::WriteOnly)) return file.errorString().toStdString();
+    // The diagrams read the blocks as a recalculation leaves them; the caller's stay untouched.
+    auto copy = std::make_unique<interlock::Workspace>(ws);
+    interlock::RecalculateAll(*copy);
+    if (!PaintPdf(r, *copy, file)) {
+        file.cancelWriting();
+        return "PDF";
+    }
+    if (!file.commit()) return file.errorString().toStdString();
+    return {};
+}
+
+}  // namespace ui::report

@@ -1,0 +1,173 @@
+#include "ui/logic_diagram.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QScrollArea>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/analyser.h"
+#include "interlock/cp1251.h"
+#include "ui/diagram_painter.h"
+#include "ui/dialogs.h"
+#include "ui/interlock_report.h"
+#include "ui/qt_text.h"
+
+namespace ui {
+
+// The drawing surface inside the scroll area: sized by the diagram and the zoom, painted from
+// the page's diagram (Qt buffers the widget, so a repaint never flickers).
+class LogicDiagramPage::Canvas : public QWidget {
+public:
+    explicit Canvas(LogicDiagramPage& page) : QWidget(nullptr), page_(page) {
+        setAutoFillBackground(true);
+        QPalette pal = palette();
+        pal.setColor(QPalette::Window, Qt::white);
+        setPalette(pal);
+    }
+
+    void Fit() {
+        const QSize size(static_cast<int>(std::ceil(page_.diagram_.width * page_.zoom_)),
+                         static_cast<int>(std::ceil(page_.diagram_.height * page_.zoom_)));
+        if (size != this->size()) resize(size);
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.scale(page_.zoom_, page_.zoom_);
+        diagram::Paint(p, page_.diagram_);
+    }
+    void wheelEvent(QWheelEvent* e) override {
+        if (e->modifiers() & Qt::ControlModifier) {
+            page_.SetZoom(page_.zoom_ * (e->angleDelta().y() > 0 ? 1.25 : 0.8));
+            e->accept();
+            return;
+        }
+        QWidget::wheelEvent(e);
+    }
+
+private:
+    LogicDiagramPage& page_;
+};
+
+namespace {
+
+QToolButton* Button(QWidget* parent, const char* text, const char* tip) {
+    auto* b = new QToolButton(parent);
+    b->setText(QString::fromUtf8(text));
+    b->setToolTip(QString::fromUtf8(tip));
+    return b;
+}
+
+}  // namespace
+
+LogicDiagramPage::LogicDiagramPage(interlock::Workspace& ws, Dialogs* dialogs, QWidget* parent)
+    : QWidget(parent), ws_(ws), dialogs_(dialogs) {
+    if (!dialogs_) {
+        ownDialogs_ = std::make_unique<QtDialogs>();
+        dialogs_ = ownDialogs_.get();
+    }
+    auto* bar = new QHBoxLayout;
+    auto* out = Button(this, "−", "Уменьшить (Ctrl+колесо)");
+    auto* in = Button(this, "+", "Увеличить (Ctrl+колесо)");
+    auto* one = Button(this, "100%", "Исходный масштаб");
+    auto* svg = Button(this, "SVG...", "Сохранить схему в SVG");
+    auto* pdf = Button(this, "PDF...", "Сохранить схему в PDF");
+    out->setObjectName("ZoomOut");
+    in->setObjectName("ZoomIn");
+    svg->setObjectName("ExportSvg");
+    pdf->setObjectName("ExportPdf");
+    zoomLabel_ = new QLabel(this);
+    bar->addWidget(out);
+    bar->addWidget(zoomLabel_);
+    bar->addWidget(in);
+    bar->addWidget(one);
+    bar->addStretch();
+    bar->addWidget(svg);
+    bar->addWidget(pdf);
+
+    canvas_ = new Canvas(*this);
+    scroll_ = new QScrollArea(this);
+    scroll_->setWidget(canvas_);
+    scroll_->setWidgetResizable(false);
+    scroll_->setBackgroundRole(QPalette::Base);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addLayout(bar);
+    layout->addWidget(scroll_, 1);
+
+    connect(out, &QToolButton::clicked, this, [this] { SetZoom(zoom_ * 0.8); });
+    connect(in, &QToolButton::clicked, this, [this] { SetZoom(zoom_ * 1.25); });
+    connect(one, &QToolButton::clicked, this, [this] { SetZoom(1.0); });
+    connect(svg, &QToolButton::clicked, this, &LogicDiagramPage::exportSvg);
+    connect(pdf, &QToolButton::clicked, this, &LogicDiagramPage::exportPdf);
+    refresh();
+}
+
+LogicDiagramPage::~LogicDiagramPage() = default;
+
+void LogicDiagramPage::refresh() {
+    diagram_ = diagram::LayOutCurrent(ws_);
+    zoomLabel_->setText(QString::number(std::lround(zoom_ * 100)) + "%");
+    canvas_->Fit();
+}
+
+void LogicDiagramPage::SetZoom(double zoom) {
+    zoom_ = std::clamp(zoom, 0.25, 4.0);
+    zoomLabel_->setText(QString::number(std::lround(zoom_ * 100)) + "%");
+    canvas_->Fit();
+}
+
+void LogicDiagramPage::exportSvg() { Export(true); }
+void LogicDiagramPage::exportPdf() { Export(false); }
+
+void LogicDiagramPage::Export(bool svg) {
+    const std::string ext = svg ? "svg" : "pdf";
+    const std::string name = cp1251::FromUtf8("схема_блок") + std::to_string(ws_.CurrentBlock) + "_" +
+                             interlock::SideName(ws_.CurrentView) + "." + ext;
+    const FileFilters filters{
+        {cp1251::FromUtf8(svg ? "Рисунок SVG (*.svg)" : "Документ PDF (*.pdf)"), "*." + ext}};
+    const std::optional<std::string> chosen = dialogs_->SaveFile(name, filters, ext);
+    if (!chosen) return;
+    const std::string path = cp1251::ToUtf8(*chosen);
+    const std::string error = svg ? diagram::ExportSvg(diagram_, path) : diagram::ExportPdf(diagram_, path);
+    if (!error.empty())
+        dialogs_->Message(
+            {cp1251::FromUtf8("Не удалось записать файл ") + *chosen + "\n\r" + cp1251::FromUtf8(error),
+             cp1251::FromUtf8("Схема логики"), interlock::Icon::Error});
+}
+
+QWidget* CreateLogicDiagramPage(interlock::Workspace& ws, QWidget* parent, Dialogs* dialogs) {
+    return new LogicDiagramPage(ws, dialogs, parent);
+}
+
+void PrintInterlockTable(interlock::Workspace& ws, Dialogs& dialogs, const std::string& configPath,
+                         analysis::Analyser* analyser) {
+    const std::string caption = cp1251::FromUtf8("Печать таблицы блокировок");
+    std::string base = configPath.empty() ? cp1251::FromUtf8("блокировки") : configPath;
+    if (const size_t slash = base.find_last_of("/\\"); slash != std::string::npos)
+        base = base.substr(slash + 1);
+    if (const size_t dot = base.rfind('.'); dot != std::string::npos && dot > 0) base.resize(dot);
+    const std::optional<std::string> chosen =
+        dialogs.SaveFile(base + ".pdf", {{cp1251::FromUtf8("Документ PDF (*.pdf)"), "*.pdf"}}, "pdf");
+    if (!chosen) return;
+    std::string error;
+    try {
+        error = report::WriteInterlockTable(ws, configPath, cp1251::ToUtf8(*chosen), analyser);
+    } catch (const std::exception& e) {
+        error = e.what();
+    }
+    if (!error.empty())
+        dialogs.Message({cp1251::FromUtf8("Не удалось записать таблицу блокировок ") + *chosen + "\n\r" +
+                             cp1251::FromUtf8(error),
+                         caption, interlock::Icon::Error});
+}
+
+}  // namespace ui
