@@ -108,10 +108,14 @@ Diagram LayOut(const Workspace& ws, int number, Side side, const Metrics& m) {
             for (size_t k = 0; k < reads[i].size(); ++k) {
                 if (reads[i][k].cls != acc) continue;
                 operandMarked[i][k] = true;
+                const analysis::Operand& o = s.lines[i].operands[k];
+                if (o.letter != 'M') d.decidingTs.push_back(o.number);
                 if (reads[i][k].source >= 0) mark(reads[i][k].source);
             }
         };
         mark(s.outputLine);
+        std::sort(d.decidingTs.begin(), d.decidingTs.end());
+        d.decidingTs.erase(std::unique(d.decidingTs.begin(), d.decidingTs.end()), d.decidingTs.end());
     }
 
     // Geometry: a band per line, a column per depth.
@@ -119,13 +123,25 @@ Diagram LayOut(const Workspace& ws, int number, Side side, const Metrics& m) {
     for (int dd : depth) columns = std::max(columns, dd + 1);
     const double stub = 34;  // output stub with its name
     const double stride = m.gateWidth + stub + m.columnGap;
-    const double inputsEnd = m.margin + m.labelWidth;
+    // The label column fits the longest TS label, at about 6.5 units a character.
+    double labelWidth = 40;
+    for (const analysis::LogicLine& l : s.lines)
+        for (const analysis::Operand& o : l.operands) {
+            if (o.letter == 'M') continue;
+            size_t chars = o.text.size() + 1;
+            if (o.number >= 1 && o.number <= interlock::kTsCount)
+                chars += ws.TsTable.Name[o.number].size() + 1;
+            labelWidth = std::max(labelWidth, chars * 6.5 + 12);
+        }
+    labelWidth = std::min(labelWidth, m.labelWidth);
+    const double inputsEnd = m.margin + labelWidth;
     auto gateLeft = [&](int column) { return inputsEnd + m.columnGap * 0.6 + column * stride; };
     const double terminalX = gateLeft(columns) - m.columnGap * 0.4;
 
     std::map<std::pair<int, int>, int> slots;  // (target column, source line) -> channel
     std::map<int, int> slotsUsed;
-    double y = m.margin + m.titleHeight + (d.note.empty() ? 0 : 20);
+    if (!m.title) d.title.clear();
+    double y = m.margin + (m.title ? m.titleHeight : 0) + (d.note.empty() ? 0 : 20);
     for (size_t i = 0; i < n; ++i) {
         const analysis::LogicLine& l = s.lines[i];
         Gate g;
@@ -174,7 +190,7 @@ Diagram LayOut(const Workspace& ws, int number, Side side, const Metrics& m) {
                 const auto key = std::make_pair(depth[i], r.source);
                 auto it = slots.find(key);
                 if (it == slots.end()) it = slots.emplace(key, slotsUsed[depth[i]]++).first;
-                const double cx = g.box.x - 14 - std::min(it->second, 8) * 5;
+                const double cx = g.box.x - 28 - std::min(it->second, 8) * 6;
                 const double fromY = from.output.y;
                 d.wires.push_back(
                     {{{from.output.x + stub, fromY}, {cx, fromY}, {cx, p.at.y}, {wireEnd, p.at.y}},
@@ -198,7 +214,7 @@ Diagram LayOut(const Workspace& ws, int number, Side side, const Metrics& m) {
                                     r.tone,
                                     marked,
                                     false,
-                                    m.labelWidth - 10});
+                                    labelWidth - 10});
                 std::string shown = "?";
                 if (o.letter != 'M' && o.number >= 1 && o.number <= interlock::kTsCount)
                     shown = std::to_string(ws.TsTable.Value[o.number]);

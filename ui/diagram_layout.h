@@ -80,7 +80,8 @@ struct Diagram {
     std::vector<Wire> wires;
     std::vector<Label> labels;
     std::vector<Terminal> terminals;
-    bool forbidden = false;  // the logic gives 0: the marked inputs decide it
+    bool forbidden = false;       // the logic gives 0: the marked inputs decide it
+    std::vector<int> decidingTs;  // the TS of the marked inputs, ascending
 };
 
 // Sizes of the drawing, in drawing units.
@@ -88,11 +89,12 @@ struct Metrics {
     double pitch = 22;  // between two inputs of a gate
     double gateWidth = 56;
     double columnGap = 70;    // between gate columns, where the M wires turn
-    double labelWidth = 230;  // the column of TS labels
+    double labelWidth = 230;  // the widest column of TS labels (narrower when the labels are short)
     double rowGap = 16;       // between the bands of two lines
     double margin = 14;
     double titleHeight = 26;
     bool values = true;  // false: a neutral drawing for paper, without values or marks
+    bool title = true;
 };
 
 // The diagram of one logic of a block under the present TS values of `ws` (M values are

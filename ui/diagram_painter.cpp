@@ -58,13 +58,13 @@ void Paint(QPainter& p, const Diagram& d) {
     titleFont.setBold(true);
     p.setFont(titleFont);
     p.setPen(Qt::black);
-    p.drawText(QPointF(14, 28), ToQString(d.title));
+    if (!d.title.empty()) p.drawText(QPointF(14, 28), ToQString(d.title));
     if (!d.note.empty()) {
         QFont noteFont(QStringLiteral("DejaVu Sans"));
         noteFont.setPixelSize(11);
         p.setFont(noteFont);
         p.setPen(ColourOf(Tone::False));
-        p.drawText(QPointF(14, 48), ToQString(d.note));
+        p.drawText(QPointF(14, d.title.empty() ? 18 : 48), ToQString(d.note));
     }
 
     for (const Wire& w : d.wires) {
@@ -90,7 +90,7 @@ void Paint(QPainter& p, const Diagram& d) {
 
     for (const Terminal& t : d.terminals) {
         p.setPen(QPen(ColourOf(t.tone), 2));
-        p.setBrush(ColourOf(t.tone).lighter(185));
+        p.setBrush(t.tone == Tone::Neither ? QColor(Qt::white) : ColourOf(t.tone).lighter(185));
         p.drawRoundedRect(QRectF(t.box.x, t.box.y, t.box.w, t.box.h), 4, 4);
         QFont f(QStringLiteral("DejaVu Sans"));
         f.setPixelSize(12);

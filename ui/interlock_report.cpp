@@ -101,7 +101,8 @@ public:
 
     // A diagram scaled to the text width (never enlarged), on a new page when too little is left.
     void Diagram(const diagram::Diagram& d) {
-        double scale = std::min(1.0, kWidth / d.width);
+        // One scale for every diagram that fits, so that sheets look alike.
+        double scale = std::min(0.8, kWidth / d.width);
         const double fullPage = kPageH - kTop - kBottom - 30;
         if (d.height * scale > fullPage) scale = std::max(0.3, fullPage / d.height);
         if (d.height * scale > Left() && Left() < fullPage * 0.98) NewPage();
@@ -211,7 +212,7 @@ void ConditionText(Sheet& s, const Condition& c) {
     s.Text(Q(c.heading), Font(10.5, true));
     s.Skip(3);
     if (c.terms.empty()) {
-        s.Text(Q(c.sentence), Font(10, false), 14);
+        s.Text(Q(c.sentence).simplified(), Font(10, false), 48);
     } else {
         for (size_t i = 0; i < c.terms.size(); ++i)
             s.Term(i == 0 ? QString() : Q(c.joiner), Q(c.terms[i]), 14);
@@ -244,6 +245,7 @@ void BlockPages(Sheet& s, const Report& r, const interlock::Workspace& ws) {
 
         diagram::Metrics m;
         m.values = false;
+        m.title = false;
         for (interlock::Side side : {interlock::Side::On, interlock::Side::Off}) {
             if (ws.Blocks[b.number].Of(side).Logic.empty()) continue;
             s.Need(80);

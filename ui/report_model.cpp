@@ -175,7 +175,7 @@ Report Build(analysis::Analyser& analyser, const Workspace& ws, const std::strin
                             (w.TsTable.TwoPosition[s] ? "D" : "S") + std::to_string(s);
             if (!w.TsTable.Name[s].empty()) e.stateSignal += W(" «") + w.TsTable.Name[s] + W("»");
             e.stateSignal +=
-                W(": аппарат включен при ТС") + std::to_string(s) + " = " + (b.StateSignal > 0 ? "1" : "0");
+                W(", аппарат включен при ТС") + std::to_string(s) + " = " + (b.StateSignal > 0 ? "1" : "0");
         }
         e.on = ConditionOf(analyser, w, n, Side::On);
         e.off = ConditionOf(analyser, w, n, Side::Off);
