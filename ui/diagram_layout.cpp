@@ -123,7 +123,7 @@ Diagram LayOut(const Workspace& ws, int number, Side side, const Metrics& m) {
     for (int dd : depth) columns = std::max(columns, dd + 1);
     const double stub = 34;  // output stub with its name
     const double stride = m.gateWidth + stub + m.columnGap;
-    // The label column fits the longest TS label, at about 6.5 units a character.
+    // The label column fits the longest TS label, at about 7.2 units a character.
     double labelWidth = 40;
     for (const analysis::LogicLine& l : s.lines)
         for (const analysis::Operand& o : l.operands) {
@@ -131,7 +131,7 @@ Diagram LayOut(const Workspace& ws, int number, Side side, const Metrics& m) {
             size_t chars = o.text.size() + 1;
             if (o.number >= 1 && o.number <= interlock::kTsCount)
                 chars += ws.TsTable.Name[o.number].size() + 1;
-            labelWidth = std::max(labelWidth, chars * 6.5 + 12);
+            labelWidth = std::max(labelWidth, chars * 7.2 + 12);
         }
     labelWidth = std::min(labelWidth, m.labelWidth);
     const double inputsEnd = m.margin + labelWidth;

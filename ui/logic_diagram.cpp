@@ -161,8 +161,9 @@ void PrintInterlockTable(interlock::Workspace& ws, Dialogs& dialogs, const std::
     std::string error;
     try {
         error = report::WriteInterlockTable(ws, configPath, cp1251::ToUtf8(*chosen), analyser);
-    } catch (const std::exception& e) {
-        error = e.what();
+    } catch (const std::logic_error& e) {
+        // Another window holds the process's analysis session and did not lend it.
+        error = cp1251::FromUtf8("анализ занят другим окном (") + e.what() + ")";
     }
     if (!error.empty())
         dialogs.Message({cp1251::FromUtf8("Не удалось записать таблицу блокировок ") + *chosen + "\n\r" +
