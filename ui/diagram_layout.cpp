@@ -183,6 +183,7 @@ Diagram LayOut(const Workspace& ws, int number, Side side, const Metrics& m) {
             const bool marked = operandMarked[i][k];
             Pin p;
             p.bubble = o.inverted;
+            p.tone = r.tone;
             p.at = {g.box.x, g.box.y + (k + 0.5) * m.pitch};
             const double wireEnd = p.at.x - (p.bubble ? 8 : 0);
             if (r.source >= 0) {

@@ -32,8 +32,9 @@ struct Rect {
 };
 
 struct Pin {
-    Point at;             // where the wire meets the gate's edge
-    bool bubble = false;  // "~" on the operand
+    Point at;                   // where the wire meets the gate's edge
+    bool bubble = false;        // "~" on the operand
+    Tone tone = Tone::Neither;  // of the wire that arrives
 };
 
 struct Gate {

@@ -1,6 +1,7 @@
 #include "ui/diagram_painter.h"
 
 #include <QFont>
+#include <algorithm>
 #include <QFontMetricsF>
 #include <QPageSize>
 #include <QPainter>
@@ -8,6 +9,7 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 #include <QSvgGenerator>
+#include <optional>
 
 #include "interlock/workspace.h"
 #include "ui/colors.h"
@@ -18,11 +20,25 @@ namespace {
 
 QPointF Q(Point p) { return {p.x, p.y}; }
 
-QFont LabelFont(const Label& l) {
-    QFont f(QStringLiteral("DejaVu Sans"));
-    f.setPixelSize(l.small ? 9 : 11);
-    f.setBold(l.bold);
-    return f;
+// The four label fonts with their metrics, made once per painting.
+struct LabelFonts {
+    QFont font[2][2];  // [small][bold]
+    std::optional<QFontMetricsF> metrics[2][2];
+
+    LabelFonts() {
+        for (int small = 0; small < 2; ++small)
+            for (int bold = 0; bold < 2; ++bold) {
+                QFont& f = font[small][bold];
+                f = QFont(QStringLiteral("DejaVu Sans"));
+                f.setPixelSize(small ? 9 : 11);
+                f.setBold(bold);
+                metrics[small][bold].emplace(f);
+            }
+    }
+};
+
+bool Meets(const Rect& a, double x0, double y0, double x1, double y1) {
+    return x1 >= a.x && x0 <= a.x + a.w && y1 >= a.y && y0 <= a.y + a.h;
 }
 
 void Bubble(QPainter& p, QPointF centre) {
@@ -48,7 +64,9 @@ QColor ColourOf(Tone tone) {
     return ToQColor(interlock::colour::kBlack);
 }
 
-void Paint(QPainter& p, const Diagram& d) {
+void Paint(QPainter& p, const Diagram& d, const Rect* visible) {
+    const Rect all{-1e9, -1e9, 2e9, 2e9};
+    const Rect& view = visible ? *visible : all;
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setBrush(Qt::NoBrush);
@@ -69,6 +87,12 @@ void Paint(QPainter& p, const Diagram& d) {
 
     for (const Wire& w : d.wires) {
         if (w.path.size() < 2) continue;
+        double x0 = w.path[0].x, x1 = x0, y0 = w.path[0].y, y1 = y0;
+        for (const Point& pt : w.path) {
+            x0 = std::min(x0, pt.x), x1 = std::max(x1, pt.x);
+            y0 = std::min(y0, pt.y), y1 = std::max(y1, pt.y);
+        }
+        if (!Meets(view, x0 - 4, y0 - 4, x1 + 4, y1 + 4)) continue;
         QPen pen(ColourOf(w.tone), w.emphasised ? 3.2 : 1.4);
         pen.setJoinStyle(Qt::MiterJoin);
         p.setPen(pen);
@@ -78,14 +102,18 @@ void Paint(QPainter& p, const Diagram& d) {
     }
 
     for (const Gate& g : d.gates) {
+        if (!Meets(view, g.box.x - 12, g.box.y - 16, g.box.x + g.box.w + 12, g.box.y + g.box.h + 4)) continue;
         QPen pen(ColourOf(g.tone), g.emphasised ? 2.6 : 1.4);
         p.setPen(pen);
         p.setBrush(g.emphasised ? QColor(255, 240, 200) : QColor(Qt::white));
         p.drawRect(QRectF(g.box.x, g.box.y, g.box.w, g.box.h));
         p.setBrush(Qt::NoBrush);
-        for (const Pin& in : g.inputs)
-            if (in.bubble) Bubble(p, QPointF(in.at.x - 4, in.at.y));
         if (g.negated) Bubble(p, QPointF(g.box.x + g.box.w + 4, g.box.y + g.box.h / 2));
+        for (const Pin& in : g.inputs) {
+            if (!in.bubble) continue;
+            p.setPen(QPen(ColourOf(in.tone), 1.4));
+            Bubble(p, QPointF(in.at.x - 4, in.at.y));
+        }
     }
 
     for (const Terminal& t : d.terminals) {
@@ -101,12 +129,15 @@ void Paint(QPainter& p, const Diagram& d) {
         p.setBrush(Qt::NoBrush);
     }
 
+    const LabelFonts fonts;
     for (const Label& l : d.labels) {
-        const QFont f = LabelFont(l);
-        p.setFont(f);
+        // A label reaches at most its limit (or 400 units) from its anchor.
+        const double reach = l.maxWidth > 0 ? l.maxWidth : 400;
+        if (!Meets(view, l.at.x - reach, l.at.y - 14, l.at.x + reach, l.at.y + 4)) continue;
+        p.setFont(fonts.font[l.small][l.bold]);
         p.setPen(l.small && l.tone == Tone::Neither ? QColor(90, 90, 90) : ColourOf(l.tone));
         QString text = ToQString(l.text);
-        const QFontMetricsF fm(f);
+        const QFontMetricsF& fm = *fonts.metrics[l.small][l.bold];
         if (l.maxWidth > 0) text = fm.elidedText(text, Qt::ElideRight, l.maxWidth);
         double x = l.at.x;
         if (l.align == Label::Align::Right) x -= fm.horizontalAdvance(text);

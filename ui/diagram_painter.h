@@ -14,8 +14,9 @@ namespace ui::diagram {
 // The product's palette: green 1, red 0, grey hardware-unreliable, black anything else.
 QColor ColourOf(Tone tone);
 
-// Paints `d` in drawing units at the painter's present transform.
-void Paint(QPainter& painter, const Diagram& d);
+// Paints `d` in drawing units at the painter's present transform; with `visible` (in drawing
+// units) only what lies in it.
+void Paint(QPainter& painter, const Diagram& d, const Rect* visible = nullptr);
 
 // The diagram into a file, replaced only when the whole drawing was written. An empty result
 // is success; otherwise the reason, for a message box.

@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollArea>
 #include <QToolButton>
@@ -38,10 +39,13 @@ public:
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent* e) override {
         QPainter p(this);
         p.scale(page_.zoom_, page_.zoom_);
-        diagram::Paint(p, page_.diagram_);
+        const QRectF r = e->rect();
+        const diagram::Rect visible{r.x() / page_.zoom_, r.y() / page_.zoom_, r.width() / page_.zoom_,
+                                    r.height() / page_.zoom_};
+        diagram::Paint(p, page_.diagram_, &visible);
     }
     void wheelEvent(QWheelEvent* e) override {
         if (e->modifiers() & Qt::ControlModifier) {
