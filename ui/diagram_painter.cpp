@@ -118,7 +118,11 @@ void Paint(QPainter& p, const Diagram& d, const Rect* visible) {
 
     for (const Terminal& t : d.terminals) {
         p.setPen(QPen(ColourOf(t.tone), 2));
-        p.setBrush(t.tone == Tone::Neither ? QColor(Qt::white) : ColourOf(t.tone).lighter(185));
+        // A pale tint of the value's colour, so that the text stays black on it.
+        const QColor c = ColourOf(t.tone);
+        const auto tint = [](int v) { return 255 - (255 - v) / 4; };
+        p.setBrush(t.tone == Tone::Neither ? QColor(Qt::white)
+                                           : QColor(tint(c.red()), tint(c.green()), tint(c.blue())));
         p.drawRoundedRect(QRectF(t.box.x, t.box.y, t.box.w, t.box.h), 4, 4);
         QFont f(QStringLiteral("DejaVu Sans"));
         f.setPixelSize(12);

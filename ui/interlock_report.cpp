@@ -100,22 +100,46 @@ public:
     }
 
     // A diagram scaled to the text width (never enlarged), on a new page when too little is left.
-    void Diagram(const diagram::Diagram& d) {
+    // A diagram scaled to the text width (never enlarged). One that is taller than a page goes
+    // on over the next pages, cut between the bands of two lines where it can be.
+    void Diagram(const diagram::Diagram& d, const QString& heading) {
         // One scale for every diagram that fits, so that sheets look alike.
         double scale = std::min(0.8, kWidth / d.width);
         const double fullPage = kPageH - kTop - kBottom - 30;
-        if (d.height * scale > fullPage) scale = std::max(0.3, fullPage / d.height);
-        if (d.height * scale > Left() && Left() < fullPage * 0.98) NewPage();
-        const double h = std::min(d.height * scale, Left());
-        p_.save();
-        p_.setClipRect(QRectF(kLeft - 1, y_, kWidth + 2, h + 1));
-        p_.translate(kLeft, y_);
-        p_.scale(scale, scale);
-        diagram::Paint(p_, d);
-        p_.restore();
-        p_.setPen(QPen(QColor(160, 160, 160), 0.5));
-        p_.drawRect(QRectF(kLeft, y_, kWidth, h));
-        y_ += h + 6;
+        if (d.height * scale > fullPage) scale = std::min(scale, std::max(0.5, fullPage / d.height));
+        // The heading stays with its diagram: a diagram that fits a page is not cut, a longer one
+        // starts where it is when a good part of the page is left.
+        const double headingHeight = 20;
+        const double wanted = std::min(d.height * scale, d.height * scale > fullPage ? 200.0 : fullPage);
+        if (wanted + headingHeight > Left()) NewPage();
+        Text(heading, Font(10.5, true));
+        Skip(3);
+        double from = 0;  // in drawing units
+        while (from < d.height - 1) {
+            double to = std::min(d.height, from + Left() / scale);
+            if (to < d.height) {
+                // The last gap between two lines' bands before the page ends.
+                double cut = from;
+                for (const diagram::Gate& g : d.gates) {
+                    const double top = g.box.y - 16;
+                    if (top > from + 1 && top <= to) cut = std::max(cut, top);
+                }
+                if (cut > from) to = cut;
+            }
+            const double h = (to - from) * scale;
+            p_.save();
+            p_.setClipRect(QRectF(kLeft - 1, y_, kWidth + 2, h + 1));
+            p_.translate(kLeft, y_ - from * scale);
+            p_.scale(scale, scale);
+            const diagram::Rect visible{0, from, d.width, to - from};
+            diagram::Paint(p_, d, &visible);
+            p_.restore();
+            p_.setPen(QPen(QColor(160, 160, 160), 0.5));
+            p_.drawRect(QRectF(kLeft, y_, kWidth, h));
+            y_ += h + 6;
+            from = to;
+            if (from < d.height - 1) NewPage();
+        }
     }
 
     QPainter& Painter() { return p_; }
@@ -248,11 +272,9 @@ void BlockPages(Sheet& s, const Report& r, const interlock::Workspace& ws) {
         m.title = false;
         for (interlock::Side side : {interlock::Side::On, interlock::Side::Off}) {
             if (ws.Blocks[b.number].Of(side).Logic.empty()) continue;
-            s.Need(80);
-            s.Text(side == interlock::Side::On ? U("Схема логики включения") : U("Схема логики отключения"),
-                   Font(10.5, true));
-            s.Skip(3);
-            s.Diagram(diagram::LayOut(ws, b.number, side, m));
+            s.Diagram(diagram::LayOut(ws, b.number, side, m), side == interlock::Side::On
+                                                                  ? U("Схема логики включения")
+                                                                  : U("Схема логики отключения"));
         }
 
         s.Need(40);

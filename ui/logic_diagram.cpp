@@ -80,7 +80,7 @@ LogicDiagramPage::LogicDiagramPage(interlock::Workspace& ws, Dialogs* dialogs, Q
     auto* bar = new QHBoxLayout;
     auto* out = Button(this, "−", "Уменьшить (Ctrl+колесо)");
     auto* in = Button(this, "+", "Увеличить (Ctrl+колесо)");
-    auto* one = Button(this, "100%", "Исходный масштаб");
+    auto* one = Button(this, "1:1", "Исходный масштаб");
     auto* svg = Button(this, "SVG...", "Сохранить схему в SVG");
     auto* pdf = Button(this, "PDF...", "Сохранить схему в PDF");
     out->setObjectName("ZoomOut");
