@@ -1,6 +1,7 @@
 #include "ui/interlock_report.h"
 
 #include <QDate>
+#include <algorithm>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPageLayout>
@@ -211,6 +212,13 @@ void TitlePage(Sheet& s, const Report& r) {
         row(U("Требования"), req);
     }
     s.Rule();
+    if (!r.requirementErrors.empty()) {
+        s.Skip(10);
+        s.Text(U("Строки файла требований с ошибкой (не проверены):"), Font(10, true), 10);
+        for (const analysis::RequirementError& e : r.requirementErrors)
+            s.Text(U("строка %1, позиция %2: ").arg(e.line).arg(e.position) + OneLine(e.message), Font(9.5),
+                   24, Qt::red);
+    }
 
     // Signatures at the foot of the title page.
     s.SetY(kPageH - kBottom - 150);
@@ -240,6 +248,50 @@ void ConditionText(Sheet& s, const Condition& c) {
     } else {
         for (size_t i = 0; i < c.terms.size(); ++i)
             s.Term(i == 0 ? QString() : Q(c.joiner), Q(c.terms[i]), 14);
+    }
+    s.Skip(8);
+}
+
+// The two logics as written, side by side in a fixed-width font, so that the sheet can be
+// checked against the configuration file line by line.
+void LogicText(Sheet& s, const interlock::Block& b) {
+    const size_t rows = std::max(b.OnLogic.size(), b.OffLogic.size());
+    if (rows == 0) return;
+    const QFont mono = Font(7.5, false, true);
+    QPainter& p = s.Painter();
+    p.setFont(mono);
+    // The font's size already allows for the painter's scale: its metrics on the writer come
+    // out in points.
+    const QFontMetricsF fm(mono, p.device());
+    const double line = fm.lineSpacing();
+    const double half = kWidth / 2;
+    s.Need(std::min(60.0, line * rows + 30));
+    s.Text(U("Текст логики"), Font(10.5, true));
+    s.Skip(3);
+    auto header = [&] {
+        p.setFont(Font(8.5, true));
+        p.setPen(Qt::black);
+        p.drawText(QPointF(kLeft + 14, s.Y() + 9), U("включение (#Off->On)"));
+        p.drawText(QPointF(kLeft + half + 14, s.Y() + 9), U("отключение (#On->Off)"));
+        s.Skip(13);
+    };
+    header();
+    for (size_t i = 0; i < rows; ++i) {
+        if (s.Left() < line + 2) {
+            s.NewPage();
+            header();
+        }
+        p.setFont(mono);
+        p.setPen(Qt::black);
+        const double y = s.Y() + line * 0.8;
+        auto cell = [&](const std::vector<std::string>& logic, double x) {
+            if (i >= logic.size()) return;
+            const QString text = QString::number(i + 1).rightJustified(2) + "  " + Q(logic[i]);
+            p.drawText(QPointF(x, y), fm.elidedText(text, Qt::ElideRight, half - 20));
+        };
+        cell(b.OnLogic, kLeft + 14);
+        cell(b.OffLogic, kLeft + half + 14);
+        s.Skip(line);
     }
     s.Skip(8);
 }
@@ -276,6 +328,8 @@ void BlockPages(Sheet& s, const Report& r, const interlock::Workspace& ws) {
                                                                   ? U("Схема логики включения")
                                                                   : U("Схема логики отключения"));
         }
+
+        LogicText(s, ws.Blocks[b.number]);
 
         s.Need(40);
         s.Text(U("Замечания анализа"), Font(10.5, true));

@@ -59,9 +59,9 @@ private:
 QWidget* CreateLogicDiagramPage(interlock::Workspace& ws, QWidget* parent, Dialogs* dialogs = nullptr);
 
 // "Печать таблицы блокировок": asks for a PDF name through the dialogs and writes the
-// interlock table of the configuration in memory; configPath names the loaded file (its
-// requirements file is looked for beside it). Pass the window's analyser when it has one: a
-// process holds one BDD session at a time.
+// interlock table of the configuration in memory; configPath names the loaded file as
+// ConfigFileName holds it (Windows-1251; its requirements file is looked for beside it). Pass the window's
+// analyser when it has one: a process holds one BDD session at a time.
 void PrintInterlockTable(interlock::Workspace& ws, Dialogs& dialogs, const std::string& configPath,
                          analysis::Analyser* analyser = nullptr);
 

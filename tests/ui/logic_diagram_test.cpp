@@ -323,7 +323,7 @@ TEST(InterlockTable, PrintedThroughTheDialogs) {
           "Блок 2. QS1 Разъединитель ввода", "Включение разрешено, если:", "Отключение разрешено, если:",
           "QE1 Заземляющий нож ввода отключен (ТС4 = 0)", "Схема логики включения", "V2",
           "[опровергнуто] QS2 включается при отключенном QE3", "Контрпример:", "Блок 9. Q4 Выключатель ТСН",
-          "Лист 10"})
+          "Лист 10", "Текст логики", "V5=OR(S14,S17)"})
         EXPECT_NE(text.find(label), std::string::npos) << label;
     EXPECT_NE(Shell("pdfinfo '" + pdf.string() + "'").find("595 x 842 pts (A4)"), std::string::npos);
 
@@ -348,6 +348,18 @@ TEST(InterlockTable, HeadlessTool) {
           &status);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(ReadFile(out).substr(0, 5), "%PDF-");
+
+    // Another requirements file; its malformed line is listed on the title page.
+    { std::ofstream(dir.path / "other.req") << cp1251::FromUtf8("ON 2 REQUIRES AND(~D1\nON 2 POSSIBLE\n"); }
+    Shell("'" + tool + "' '" EXAMPLES_DIR "/substation.blk' --out '" + out.string() + "' --requirements '" +
+              (dir.path / "other.req").string() + "' 2>&1",
+          &status);
+    EXPECT_EQ(status, 0);
+    if (HavePdfToText()) {
+        const std::string text = PdfText(out);
+        EXPECT_NE(text.find("доказано 1, опровергнуто 0, не проверено 0; строк с"), std::string::npos);
+        EXPECT_NE(text.find("строка 1, позиция 22"), std::string::npos);
+    }
 
     Shell("'" + tool + "' '" + (dir.path / "none.blk").string() + "' --out '" +
               (dir.path / "a.pdf").string() + "' 2>&1",
