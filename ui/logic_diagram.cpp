@@ -88,10 +88,22 @@ LogicDiagramPage::LogicDiagramPage(interlock::Workspace& ws, Dialogs* dialogs, Q
     svg->setObjectName("ExportSvg");
     pdf->setObjectName("ExportPdf");
     zoomLabel_ = new QLabel(this);
+    // The palette of the values, as the grids and the editor use it.
+    auto* legend = new QLabel(this);
+    legend->setObjectName("Legend");
+    const auto swatch = [](diagram::Tone t, const char* text) {
+        return QString("<span style='color:%1'>&#9644;</span>&nbsp;%2")
+            .arg(diagram::ColourOf(t).name(), QString::fromUtf8(text));
+    };
+    legend->setText(swatch(diagram::Tone::True, "1") + "&nbsp;&nbsp;" + swatch(diagram::Tone::False, "0") +
+                    "&nbsp;&nbsp;" + swatch(diagram::Tone::Unreliable, "недостоверный") + "&nbsp;&nbsp;" +
+                    QString::fromUtf8("<b>&#9644;</b>&nbsp;решающие запрет входы"));
     bar->addWidget(out);
     bar->addWidget(zoomLabel_);
     bar->addWidget(in);
     bar->addWidget(one);
+    bar->addSpacing(16);
+    bar->addWidget(legend);
     bar->addStretch();
     bar->addWidget(svg);
     bar->addWidget(pdf);
