@@ -297,6 +297,43 @@ TEST(InterlockTable, ConditionsReadFromTheModel) {
     EXPECT_EQ(terms(10, Side::On), "логика пуста: операция не разрешается");
 }
 
+struct Naming {
+    const char* name;
+    int stateSignal;  // of block 1, named "QS7"; 0: block 1 is empty
+    bool pair;        // TS 5 and 6 form a two-position pair
+    analysis::Literal literal;
+    const char* text;
+};
+
+class LiteralNames : public ::testing::TestWithParam<Naming> {};
+
+TEST_P(LiteralNames, ApparatusStateOrTs) {
+    const Naming& n = GetParam();
+    auto ws = std::make_unique<Workspace>();
+    ws->TsTable.Name[7] = cp1251::FromUtf8("Напряжение");
+    if (n.pair) {
+        ws->TsTable.TwoPosition[5] = 1;
+        ws->TsTable.PairSecond[6] = 1;
+    }
+    if (n.stateSignal) {
+        ws->Blocks[1].Name = cp1251::FromUtf8("QS7");
+        ws->Blocks[1].StateSignal = static_cast<int16_t>(n.stateSignal);
+        ws->Blocks[1].OnLogic = {"V1=AND(S1)"};
+    }
+    EXPECT_EQ(cp1251::ToUtf8(ui::report::LiteralText(*ws, n.literal)), n.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    InterlockTable, LiteralNames,
+    ::testing::Values(Naming{"state_signal", 5, false, {5, 1}, "QS7 включен (ТС5 = 1)"},
+                      Naming{"inverted_state_signal", -5, false, {5, 1}, "QS7 отключен (ТС5 = 1)"},
+                      // The second TS of a pair reads the complement of the first.
+                      Naming{"second_of_pair", 6, true, {5, 1}, "QS7 отключен (ТС5 = 1)"},
+                      Naming{"inverted_second_of_pair", -6, true, {5, 1}, "QS7 включен (ТС5 = 1)"},
+                      Naming{"named_ts", 5, false, {7, 0}, "ТС7 «Напряжение» = 0"},
+                      Naming{"empty_block_names_nothing", 0, false, {5, 1}, "ТС5 = 1"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(InterlockTable, PrintedThroughTheDialogs) {
     if (!HavePdfToText()) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
     auto ws = LoadExample();
