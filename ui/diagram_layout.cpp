@@ -236,7 +236,9 @@ Diagram LayOut(const Workspace& ws, int number, Side side, const Metrics& m) {
         d.gates.push_back(std::move(g));
         y += inputs * m.pitch + m.rowGap;
     }
-    d.width = terminalX + 74 + m.margin;
+    // Room for the title and the note on one line (the painter shortens a longer note).
+    const double text = 2 * m.margin + 7.2 * static_cast<double>(std::max(d.title.size(), d.note.size()));
+    d.width = std::max(terminalX + 74 + m.margin, std::min(text, 1200.0));
     d.height = y + m.margin;
     return d;
 }

@@ -82,7 +82,9 @@ void Paint(QPainter& p, const Diagram& d, const Rect* visible) {
         noteFont.setPixelSize(11);
         p.setFont(noteFont);
         p.setPen(ColourOf(Tone::False));
-        p.drawText(QPointF(14, d.title.empty() ? 18 : 48), ToQString(d.note));
+        p.drawText(QPointF(14, d.title.empty() ? 18 : 48),
+                   QFontMetricsF(noteFont).elidedText(ToDisplayText(d.note).simplified(), Qt::ElideRight,
+                                                      std::max(100.0, d.width - 28)));
     }
 
     for (const Wire& w : d.wires) {

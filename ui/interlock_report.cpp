@@ -80,7 +80,10 @@ public:
     }
 
     // A term of a condition: the joiner in its own narrow column, then the wrapped term.
-    void Term(const QString& joiner, const QString& text, double indent) {
+    void Term(const QString& joiner, const QString& plain, double indent) {
+        // "ТС7 = 1" is never broken across lines.
+        QString text = plain;
+        text.replace(QStringLiteral(" = "), QStringLiteral("\u00A0=\u00A0"));
         const QFont f = Font(10);
         const double jw = 34;
         p_.setFont(f);

@@ -52,7 +52,12 @@ std::string Shell(const std::string& command, int* status = nullptr) {
 
 bool HavePdfToText() { return std::system("command -v pdftotext >/dev/null 2>&1") == 0; }
 
-std::string PdfText(const fs::path& pdf) { return Shell("pdftotext -layout '" + pdf.string() + "' -"); }
+// The text of a PDF, no-break spaces read as spaces.
+std::string PdfText(const fs::path& pdf) {
+    std::string text = Shell("pdftotext -layout '" + pdf.string() + "' -");
+    for (size_t at; (at = text.find("\xC2\xA0")) != std::string::npos;) text.replace(at, 2, " ");
+    return text;
+}
 
 struct TempDir {
     fs::path path;
