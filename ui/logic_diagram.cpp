@@ -5,6 +5,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -78,9 +79,11 @@ LogicDiagramPage::LogicDiagramPage(interlock::Workspace& ws, Dialogs* dialogs, Q
         dialogs_ = ownDialogs_.get();
     }
     auto* bar = new QHBoxLayout;
-    auto* out = Button(this, "−", "Уменьшить (Ctrl+колесо)");
-    auto* in = Button(this, "+", "Увеличить (Ctrl+колесо)");
-    auto* one = Button(this, "1:1", "Исходный масштаб");
+    auto* out = Button(this, "−", "Уменьшить (Ctrl+−, Ctrl+колесо)");
+    auto* in = Button(this, "+", "Увеличить (Ctrl++, Ctrl+колесо)");
+    auto* one = Button(this, "1:1", "Исходный масштаб (Ctrl+0)");
+    auto* fit = Button(this, "По ширине", "Уместить схему по ширине окна");
+    fit->setObjectName("ZoomFit");
     auto* svg = Button(this, "SVG...", "Сохранить схему в SVG");
     auto* pdf = Button(this, "PDF...", "Сохранить схему в PDF");
     out->setObjectName("ZoomOut");
@@ -102,6 +105,7 @@ LogicDiagramPage::LogicDiagramPage(interlock::Workspace& ws, Dialogs* dialogs, Q
     bar->addWidget(zoomLabel_);
     bar->addWidget(in);
     bar->addWidget(one);
+    bar->addWidget(fit);
     bar->addSpacing(16);
     bar->addWidget(legend);
     bar->addStretch();
@@ -122,6 +126,19 @@ LogicDiagramPage::LogicDiagramPage(interlock::Workspace& ws, Dialogs* dialogs, Q
     connect(out, &QToolButton::clicked, this, [this] { SetZoom(zoom_ * 0.8); });
     connect(in, &QToolButton::clicked, this, [this] { SetZoom(zoom_ * 1.25); });
     connect(one, &QToolButton::clicked, this, [this] { SetZoom(1.0); });
+    connect(fit, &QToolButton::clicked, this, [this] {
+        const int room = scroll_->viewport()->width() - 4;
+        if (diagram_.width > 0 && room > 0) SetZoom(room / diagram_.width);
+    });
+    const auto key = [this](QKeySequence seq, auto slot) {
+        auto* s = new QShortcut(seq, this);
+        s->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(s, &QShortcut::activated, this, slot);
+    };
+    key(QKeySequence::ZoomIn, [this] { SetZoom(zoom_ * 1.25); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_Equal), [this] { SetZoom(zoom_ * 1.25); });
+    key(QKeySequence::ZoomOut, [this] { SetZoom(zoom_ * 0.8); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_0), [this] { SetZoom(1.0); });
     connect(svg, &QToolButton::clicked, this, &LogicDiagramPage::exportSvg);
     connect(pdf, &QToolButton::clicked, this, &LogicDiagramPage::exportPdf);
     refresh();

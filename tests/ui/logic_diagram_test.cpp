@@ -241,6 +241,9 @@ TEST(DiagramPage, RedrawsOnTsChangeAndZooms) {
     EXPECT_NEAR(canvas->width(), normal.width() * 2, 2);
     diagram->SetZoom(100);
     EXPECT_DOUBLE_EQ(diagram->Zoom(), 4.0);
+    page->findChild<QToolButton*>("ZoomFit")->click();
+    EXPECT_LE(canvas->width(), page->findChild<QScrollArea*>()->viewport()->width());
+    EXPECT_GE(canvas->width(), page->findChild<QScrollArea*>()->viewport()->width() - 8);
 }
 
 TEST(DiagramPage, ExportsThroughTheDialogs) {
