@@ -215,7 +215,8 @@ Diagram LayOut(const Workspace& ws, int number, Side side, const Metrics& m) {
                                     r.tone,
                                     marked,
                                     false,
-                                    labelWidth - 10});
+                                    labelWidth - 10,
+                                    o.letter == 'M' ? 0 : o.number});
                 std::string shown = "?";
                 if (o.letter != 'M' && o.number >= 1 && o.number <= interlock::kTsCount)
                     shown = std::to_string(ws.TsTable.Value[o.number]);
@@ -241,6 +242,15 @@ Diagram LayOut(const Workspace& ws, int number, Side side, const Metrics& m) {
     d.width = std::max(terminalX + 74 + m.margin, std::min(text, 1200.0));
     d.height = y + m.margin;
     return d;
+}
+
+int TsAt(const Diagram& d, Point at) {
+    for (const Label& l : d.labels) {
+        if (l.ts == 0 || at.y < l.at.y - 13 || at.y > l.at.y + 5) continue;
+        // The label, and the start of its wire where the value is written.
+        if (at.x <= l.at.x + 34 && at.x >= l.at.x - l.maxWidth) return l.ts;
+    }
+    return 0;
 }
 
 Diagram LayOutCurrent(const Workspace& ws, const Metrics& m) {

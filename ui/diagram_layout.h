@@ -64,6 +64,7 @@ struct Label {
     bool bold = false;
     bool small = false;
     double maxWidth = 0;  // 0: no limit; otherwise the painter elides the text to it
+    int ts = 0;           // the TS of an input's label, for its tooltip
 };
 
 // The output terminal of the logic: the box with the block's V and its value.
@@ -101,6 +102,9 @@ struct Metrics {
 // The diagram of one logic of a block under the present TS values of `ws` (M values are
 // computed from the lines, not read from the shared M table).
 Diagram LayOut(const interlock::Workspace& ws, int block, interlock::Side side, const Metrics& m = {});
+
+// The TS whose input label (or the start of its wire) lies at `at`, in drawing units; 0 when none.
+int TsAt(const Diagram& d, Point at);
 
 // The logic on view: the current block, CurrentView.
 Diagram LayOutCurrent(const interlock::Workspace& ws, const Metrics& m = {});

@@ -7,6 +7,8 @@
 #include <QScrollArea>
 #include <QShortcut>
 #include <QToolButton>
+#include <QToolTip>
+#include <QHelpEvent>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <algorithm>
@@ -20,6 +22,9 @@
 #include "ui/qt_text.h"
 
 namespace ui {
+namespace {
+QString ToolTipOf(const interlock::Workspace& ws, int ts);
+}  // namespace
 
 // The drawing surface inside the scroll area: sized by the diagram and the zoom, painted from
 // the page's diagram (Qt buffers the widget, so a repaint never flickers).
@@ -48,6 +53,18 @@ protected:
                                     r.height() / page_.zoom_};
         diagram::Paint(p, page_.diagram_, &visible);
     }
+    bool event(QEvent* e) override {
+        if (e->type() != QEvent::ToolTip) return QWidget::event(e);
+        const QPoint pos = static_cast<QHelpEvent*>(e)->pos();
+        const int ts = diagram::TsAt(page_.diagram_, {pos.x() / page_.zoom_, pos.y() / page_.zoom_});
+        if (ts == 0) {
+            QToolTip::hideText();
+            e->ignore();
+            return true;
+        }
+        QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), ToolTipOf(page_.ws_, ts), this);
+        return true;
+    }
     void wheelEvent(QWheelEvent* e) override {
         if (e->modifiers() & Qt::ControlModifier) {
             page_.SetZoom(page_.zoom_ * (e->angleDelta().y() > 0 ? 1.25 : 0.8));
@@ -62,6 +79,18 @@ private:
 };
 
 namespace {
+
+// "ТС15 Напряжение: 1, недостоверный (аппаратно)".
+QString ToolTipOf(const interlock::Workspace& ws, int ts) {
+    const interlock::TsTableData& t = ws.TsTable;
+    QString s = QString::fromUtf8("ТС%1").arg(ts);
+    if (!t.Name[ts].empty()) s += " " + ToQString(t.Name[ts]);
+    s += ": " + QString::number(t.Value[ts]);
+    if (t.Unreliability[ts] == 2) s += QString::fromUtf8(", недостоверный (аппаратно)");
+    if (t.Unreliability[ts] == 1) s += QString::fromUtf8(", недостоверный (вручную)");
+    if (t.TwoPosition[ts]) s += QString::fromUtf8(", двухпозиционный (пара с ТС%1)").arg(ts + 1);
+    return s;
+}
 
 QToolButton* Button(QWidget* parent, const char* text, const char* tip) {
     auto* b = new QToolButton(parent);

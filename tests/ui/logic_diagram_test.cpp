@@ -114,6 +114,11 @@ TEST_P(Layout, ValuesAndDecidingInputs) {
         }
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->tone, c.firstInput);
+    // The start of that wire names its TS, for the tooltip; the gates name none.
+    const std::string operand = analysis::ReadLogic(c.lines).lines.front().operands.front().text;
+    EXPECT_EQ(ui::diagram::TsAt(d, first->path[0]),
+              std::stoi(operand.substr(operand.find_first_of("0123456789"))));
+    EXPECT_EQ(ui::diagram::TsAt(d, {d.gates.front().box.x + 20, d.gates.front().box.y + 5}), 0);
     // Every emphasised wire belongs to a forbidden logic.
     for (const auto& w : d.wires) EXPECT_TRUE(!w.emphasised || d.forbidden);
 }
