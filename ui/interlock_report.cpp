@@ -1,5 +1,6 @@
 #include "ui/interlock_report.h"
 
+#include <QBuffer>
 #include <QDate>
 #include <algorithm>
 #include <QFont>
@@ -48,8 +49,8 @@ QFont Font(double points, bool bold = false, bool mono = false) {
 // Writes flowing text page by page, in points.
 class Sheet {
 public:
-    Sheet(QPdfWriter& writer, QPainter& painter, QString file, QString date)
-        : writer_(writer), p_(painter), file_(std::move(file)), date_(std::move(date)) {
+    Sheet(QPdfWriter& writer, QPainter& painter, QString file, QString date, int total)
+        : writer_(writer), p_(painter), file_(std::move(file)), date_(std::move(date)), total_(total) {
         p_.scale(kResolution / 72.0, kResolution / 72.0);
         Furniture();
     }
@@ -147,6 +148,7 @@ public:
     }
 
     QPainter& Painter() { return p_; }
+    int Page() const { return page_; }
     void SetY(double y) { y_ = y; }
 
 private:
@@ -163,13 +165,15 @@ private:
         p_.drawLine(QPointF(kLeft, bottom), QPointF(kPageW - kRight, bottom));
         p_.drawText(QRectF(kLeft, bottom + 2, kWidth, 12), Qt::AlignLeft | Qt::AlignTop, date_);
         p_.drawText(QRectF(kLeft, bottom + 2, kWidth, 12), Qt::AlignRight | Qt::AlignTop,
-                    U("Лист ") + QString::number(page_));
+                    U("Лист ") + QString::number(page_) +
+                        (total_ > 0 ? U(" из ") + QString::number(total_) : QString()));
         y_ = kTop + 12;
     }
 
     QPdfWriter& writer_;
     QPainter& p_;
     QString file_, date_;
+    int total_ = 0;  // 0 while not known
     int page_ = 1;
     double y_ = 0;
 };
@@ -305,9 +309,36 @@ QString CubeText(const analysis::Cube& cube, const interlock::Workspace& ws) {
     return s;
 }
 
-void BlockPages(Sheet& s, const Report& r, const interlock::Workspace& ws) {
+// The blocks with their sheets, as the first pass found them.
+void Contents(Sheet& s, const Report& r, const Pagination& known) {
+    if (r.blocks.empty()) return;
+    s.NewPage();
+    s.Text(U("Содержание"), Font(14, true));
+    s.Skip(4);
+    s.Rule(1.0);
+    s.Skip(8);
+    for (size_t i = 0; i < r.blocks.size(); ++i) {
+        const BlockEntry& b = r.blocks[i];
+        s.Need(16);
+        QPainter& p = s.Painter();
+        p.setPen(Qt::black);
+        p.setFont(Font(10));
+        const double y = s.Y() + 11;
+        p.drawText(QPointF(kLeft + 10, y), U("Блок %1").arg(b.number));
+        const QString name = b.name.empty() ? U("(без названия)") : Q(b.name);
+        p.drawText(QRectF(kLeft + 70, s.Y(), kWidth - 140, 14), Qt::AlignLeft | Qt::AlignVCenter,
+                   p.fontMetrics().elidedText(name, Qt::ElideRight, static_cast<int>(kWidth - 140)));
+        if (b.status == interlock::BlockStatus::Erroneous) p.setPen(Qt::red);
+        const QString page = i < known.blockPage.size() ? U("лист %1").arg(known.blockPage[i]) : QString();
+        p.drawText(QRectF(kLeft, s.Y(), kWidth - 4, 14), Qt::AlignRight | Qt::AlignVCenter, page);
+        s.Skip(15);
+    }
+}
+
+void BlockPages(Sheet& s, const Report& r, const interlock::Workspace& ws, Pagination& found) {
     for (const BlockEntry& b : r.blocks) {
         s.NewPage();
+        found.blockPage.push_back(s.Page());
         s.Text(U("Блок %1. %2").arg(b.number).arg(b.name.empty() ? U("(без названия)") : Q(b.name)),
                Font(14, true));
         s.Skip(4);
@@ -368,7 +399,8 @@ void BlockPages(Sheet& s, const Report& r, const interlock::Workspace& ws) {
 
 }  // namespace
 
-bool PaintPdf(const Report& r, const interlock::Workspace& ws, QIODevice& device) {
+bool PaintPdf(const Report& r, const interlock::Workspace& ws, QIODevice& device, const Pagination& known,
+              Pagination* found) {
     QPdfWriter writer(&device);
     writer.setResolution(kResolution);
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
@@ -376,10 +408,14 @@ bool PaintPdf(const Report& r, const interlock::Workspace& ws, QIODevice& device
     writer.setCreator(U("interlocks-report"));
     QPainter painter;
     if (!painter.begin(&writer)) return false;
-    Sheet sheet(writer, painter, Q(r.file), QString::fromStdString(r.date));
+    Sheet sheet(writer, painter, Q(r.file), QString::fromStdString(r.date), known.total);
+    Pagination pages;
     TitlePage(sheet, r);
-    BlockPages(sheet, r, ws);
+    Contents(sheet, r, known);
+    BlockPages(sheet, r, ws, pages);
+    pages.total = sheet.Page();
     painter.end();
+    if (found) *found = std::move(pages);
     return true;
 }
 
@@ -403,7 +439,14 @@ std::string WriteInterlockTable(const interlock::Workspace& ws, const std::strin
     // The diagrams read the blocks as a recalculation leaves them; the caller's stay untouched.
     auto copy = std::make_unique<interlock::Workspace>(ws);
     interlock::RecalculateAll(*copy);
-    if (!PaintPdf(r, *copy, file)) {
+    // A first pass in memory finds the sheets of the blocks and their number for the contents.
+    Pagination pages;
+    {
+        QBuffer scratch;
+        scratch.open(QIODevice::WriteOnly);
+        if (!PaintPdf(r, *copy, scratch, {}, &pages)) return "PDF";
+    }
+    if (!PaintPdf(r, *copy, file, pages)) {
         file.cancelWriting();
         return "PDF";
     }

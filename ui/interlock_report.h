@@ -5,6 +5,7 @@
 // requirement results.
 
 #include <string>
+#include <vector>
 
 #include "interlock/workspace.h"
 #include "ui/report_model.h"
@@ -17,8 +18,17 @@ class Analyser;
 
 namespace ui::report {
 
-// Paints the table onto a PDF written into `device`; false when the writer could not start.
-bool PaintPdf(const Report& r, const interlock::Workspace& ws, QIODevice& device);
+// Where the blocks' sheets fall: the contents and the "Лист N из M" of every sheet need it before
+// the sheets are painted, so the table is painted twice.
+struct Pagination {
+    int total = 0;               // 0: not known yet
+    std::vector<int> blockPage;  // the first sheet of each block of the report, in order
+};
+
+// Paints the table onto a PDF written into `device`, numbering the sheets as `known` says, and
+// reports where they fell into `found`; false when the writer could not start.
+bool PaintPdf(const Report& r, const interlock::Workspace& ws, QIODevice& device,
+              const Pagination& known = {}, Pagination* found = nullptr);
 
 // The table of the configuration in `ws` into the PDF file `outPath` (UTF-8), replaced only
 // when complete. `configPath` is the configuration's name as the program keeps it
