@@ -122,7 +122,17 @@ Diagram LayOut(const Workspace& ws, int number, Side side, const Metrics& m) {
     int columns = 1;
     for (int dd : depth) columns = std::max(columns, dd + 1);
     const double stub = 34;  // output stub with its name
-    const double stride = m.gateWidth + stub + m.columnGap;
+    // Every line that feeds a column gets its own channel before it, 6 units apart.
+    std::map<int, std::vector<int>> feeds;  // column -> source lines
+    for (size_t i = 0; i < n; ++i)
+        for (const Read& r : reads[i]) {
+            std::vector<int>& f = feeds[depth[i]];
+            if (r.source >= 0 && std::find(f.begin(), f.end(), r.source) == f.end()) f.push_back(r.source);
+        }
+    size_t channels = 0;
+    for (const auto& [column, sources] : feeds) channels = std::max(channels, sources.size());
+    const double gap = std::max(m.columnGap, 48 + 6.0 * static_cast<double>(channels));
+    const double stride = m.gateWidth + stub + gap;
     // The label column fits the longest TS label, at about 7.2 units a character.
     double labelWidth = 40;
     for (const analysis::LogicLine& l : s.lines)
@@ -136,10 +146,8 @@ Diagram LayOut(const Workspace& ws, int number, Side side, const Metrics& m) {
     labelWidth = std::min(labelWidth, m.labelWidth);
     const double inputsEnd = m.margin + labelWidth;
     auto gateLeft = [&](int column) { return inputsEnd + m.columnGap * 0.6 + column * stride; };
-    const double terminalX = gateLeft(columns) - m.columnGap * 0.4;
+    const double terminalX = gateLeft(columns) - gap * 0.4;
 
-    std::map<std::pair<int, int>, int> slots;  // (target column, source line) -> channel
-    std::map<int, int> slotsUsed;
     if (!m.title) d.title.clear();
     double y = m.margin + (m.title ? m.titleHeight : 0) + (d.note.empty() ? 0 : 20);
     for (size_t i = 0; i < n; ++i) {
@@ -188,10 +196,9 @@ Diagram LayOut(const Workspace& ws, int number, Side side, const Metrics& m) {
             const double wireEnd = p.at.x - (p.bubble ? 8 : 0);
             if (r.source >= 0) {
                 const Gate& from = d.gates[r.source];
-                const auto key = std::make_pair(depth[i], r.source);
-                auto it = slots.find(key);
-                if (it == slots.end()) it = slots.emplace(key, slotsUsed[depth[i]]++).first;
-                const double cx = g.box.x - 28 - std::min(it->second, 8) * 6;
+                const std::vector<int>& f = feeds[depth[i]];
+                const auto slot = std::find(f.begin(), f.end(), r.source) - f.begin();
+                const double cx = g.box.x - 28 - static_cast<double>(slot) * 6;
                 const double fromY = from.output.y;
                 d.wires.push_back(
                     {{{from.output.x + stub, fromY}, {cx, fromY}, {cx, p.at.y}, {wireEnd, p.at.y}},

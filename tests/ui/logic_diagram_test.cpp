@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <set>
 #include <sstream>
 
 #include "../analysis/random_logic.h"
@@ -191,6 +192,40 @@ TEST(Diagram, FortyLinesStayInsideTheirBands) {
         EXPECT_LT(d.gates[i].box.y + d.gates[i].box.h, d.gates[i + 1].box.y);
     for (const auto& g : d.gates) EXPECT_LE(g.box.x + g.box.w, d.width);
     EXPECT_LE(d.gates.back().box.y + d.gates.back().box.h, d.height);
+    // An M wire turns down in its own channel, right of where it leaves and left of its gate.
+    std::set<std::pair<double, double>> channels;  // (x, source y)
+    for (const auto& w : d.wires) {
+        if (w.path.size() != 4) continue;
+        EXPECT_GE(w.path[1].x, w.path[0].x);
+        EXPECT_LT(w.path[1].x, w.path[3].x);
+        channels.insert({w.path[1].x, w.path[0].y});
+    }
+    std::set<double> xs;
+    for (const auto& [x, y] : channels)
+        EXPECT_TRUE(xs.insert(x).second) << "two sources share the channel at " << x;
+}
+
+TEST(Diagram, ManyMIntoOneLineGetTheirOwnChannels) {
+    auto ws = std::make_unique<Workspace>();
+    std::vector<std::string> lines;
+    std::string out = "V1=AND(";
+    for (int m = 1; m <= 16; ++m) {
+        lines.push_back("M" + std::to_string(m) + "=OR(S" + std::to_string(m) + ",S" +
+                        std::to_string(m + 20) + ")");
+        out += (m > 1 ? ",M" : "M") + std::to_string(m);
+    }
+    lines.push_back(out + ")");
+    ws->Blocks[1].OnLogic = lines;
+    interlock::Recalculate(*ws, 1);
+    const ui::diagram::Diagram d = ui::diagram::LayOut(*ws, 1, Side::On);
+    std::set<double> xs;
+    const double prior = d.gates.front().box.x + d.gates.front().box.w + 34;  // the stubs of column 0
+    for (const auto& w : d.wires) {
+        if (w.path.size() != 4) continue;
+        EXPECT_TRUE(xs.insert(w.path[1].x).second);
+        EXPECT_GE(w.path[1].x, prior);
+    }
+    EXPECT_EQ(xs.size(), 16u);
 }
 
 TEST(Diagram, ErrorAndEmptyLogicsSaySo) {
