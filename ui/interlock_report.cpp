@@ -186,7 +186,8 @@ void TitlePage(Sheet& s, const Report& r) {
            Font(11), 0, Qt::black, Qt::AlignHCenter);
     s.Skip(50);
 
-    auto row = [&](const QString& key, const QString& value) {
+    // A value that needs the approver's attention is red.
+    auto row = [&](const QString& key, const QString& value, bool alarm = false) {
         QPainter& p = s.Painter();
         p.setFont(Font(10.5));
         const QRectF r = p.boundingRect(QRectF(0, 0, kWidth - 190, 1e5), Qt::TextWordWrap, value);
@@ -194,6 +195,7 @@ void TitlePage(Sheet& s, const Report& r) {
         p.setFont(Font(10.5, true));
         p.drawText(QRectF(kLeft + 10, s.Y(), 180, r.height()), Qt::AlignLeft | Qt::AlignTop, key);
         p.setFont(Font(10.5));
+        p.setPen(alarm ? QColor(Qt::red) : QColor(Qt::black));
         p.drawText(QRectF(kLeft + 190, s.Y(), kWidth - 190, r.height() + 1), Qt::TextWordWrap, value);
         s.Skip(r.height() + 7);
     };
@@ -201,13 +203,16 @@ void TitlePage(Sheet& s, const Report& r) {
     s.Skip(8);
     row(U("Файл конфигурации"), Q(r.file));
     row(U("Дата составления"), QString::fromStdString(r.date));
-    row(U("Блоков"), U("с логикой %1 (нормальных %2, ошибочных %3), пустых %4")
-                         .arg(r.normal + r.erroneous)
-                         .arg(r.normal)
-                         .arg(r.erroneous)
-                         .arg(r.empty));
+    row(U("Блоков"),
+        U("с логикой %1 (нормальных %2, ошибочных %3), пустых %4")
+            .arg(r.normal + r.erroneous)
+            .arg(r.normal)
+            .arg(r.erroneous)
+            .arg(r.empty),
+        r.erroneous > 0);
     row(U("Замечания анализа"),
-        U("ошибок %1, предупреждений %2, сведений %3").arg(r.errors).arg(r.warnings).arg(r.information));
+        U("ошибок %1, предупреждений %2, сведений %3").arg(r.errors).arg(r.warnings).arg(r.information),
+        r.errors > 0);
     if (r.requirementsFile.empty()) {
         row(U("Требования"), U("файл требований не найден"));
     } else {
@@ -216,7 +221,7 @@ void TitlePage(Sheet& s, const Report& r) {
             U("доказано %1, опровергнуто %2, не проверено %3").arg(r.proven).arg(r.refuted).arg(r.notChecked);
         if (!r.requirementErrors.empty())
             req += U("; строк с ошибкой %1").arg(static_cast<int>(r.requirementErrors.size()));
-        row(U("Требования"), req);
+        row(U("Требования"), req, r.refuted > 0 || r.notChecked > 0 || !r.requirementErrors.empty());
     }
     s.Rule();
     if (!r.requirementErrors.empty()) {
