@@ -286,6 +286,26 @@ TEST(DiagramPage, RedrawsOnTsChangeAndZooms) {
     EXPECT_GE(canvas->width(), page->findChild<QScrollArea*>()->viewport()->width() - 8);
 }
 
+TEST(DiagramPage, FollowsEveryBlockAndView) {
+    auto ws = LoadExample();
+    ui::ScriptedDialogs dialogs;
+    std::unique_ptr<QWidget> page(ui::CreateLogicDiagramPage(*ws, nullptr, &dialogs));
+    auto* diagram = qobject_cast<ui::LogicDiagramPage*>(page.get());
+    page->resize(500, 300);
+    page->show();
+    for (int n = 1; n <= interlock::kBlockCount; ++n)
+        for (Side side : {Side::On, Side::Off}) {
+            ws->CurrentBlock = n;
+            ws->CurrentView = side;
+            diagram->refresh();
+            const bool empty = ws->Blocks[n].Of(side).Logic.empty();
+            EXPECT_EQ(diagram->Shown().gates.empty(), empty) << n;
+            EXPECT_EQ(diagram->Shown().terminals.size(), empty ? 0u : 1u) << n;
+            EXPECT_FALSE(page->findChild<QScrollArea*>()->widget()->grab().isNull());
+        }
+    EXPECT_TRUE(dialogs.Log().empty());
+}
+
 TEST(DiagramPage, ExportsThroughTheDialogs) {
     auto ws = LoadExample();
     ws->CurrentBlock = 5;
