@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "interlock/cp1251.h"
-#include "ui/dialogs.h"
 #include "interlock/int_rule.h"
 #include "interlock/report.h"
+#include "interlock/ts_cascade.h"
 
 namespace acquisition {
 
@@ -30,43 +30,14 @@ bool TsStatusIs(uint16_t status, TsStatusWord word) {
     return false;
 }
 
-const ServerTexts& LinkTexts() {
-    static const ServerTexts texts = [] {
-        auto t = [](const char* utf8) { return cp1251::FromUtf8(utf8); };
-        ServerTexts x;
-        x.caption = t("Ошибка");
-        x.connectCaption = t("Соединение с сервером");
-        x.connectPrompt = t("Укажите имя сервера для соединения:\n\r\n\rАлиас\\шлюз");
-        x.connectFailed = t("Не удалось создать связь с сервером ");
-        x.connectCheck = t("\n\rПроверьте соединение.");
-        x.pollNoLink = t("Соединение с сервером отстутствует.\n\rЗагрузка данных ТС отменена.");
-        x.pollBadChannel = t("Некорректный номер канала данных.\n\rЗагрузка данных ТС была остановлена.");
-        x.pollBadRtu = t("Некорректный номер КП.\n\rЗагрузка данных ТС была остановлена.");
-        x.pollTooManyErrors =
-            t("Большое число ошибочных данных ТС.\n\rПроверьте состояние сервера.\n\r"
-              "Загрузка данных ТС была отменена.");
-        x.namesNoLink = t("Соединение с сервером отстутствует.\n\rЗагрузка наименований отменена.");
-        x.namesBadChannel = t("Некорректный номер канала данных.\n\rЗагрузка наименований была отменена.");
-        x.namesBadRtu = t("Некорректный номер КП.\n\rЗагрузка наименований была отменена.");
-        x.namesLost =
-            t("Во время получения наименований связь с сервером была потеряна.\n\rЗагрузка остановлена.");
-        return x;
-    }();
-    return texts;
-}
-
-ServerLink::ServerLink(interlock::Workspace& ws, TmLibrary& library, ui::Dialogs& dialogs,
+ServerLink::ServerLink(interlock::Workspace& ws, TmLibrary& library, SourcePort& port,
                        ServerControls& controls, std::string& serverName, std::string clientName)
     : ws_(ws),
       library_(library),
-      dialogs_(dialogs),
+      port_(port),
       controls_(controls),
       serverName_(serverName),
       clientName_(std::move(clientName)) {}
-
-void ServerLink::ShowError(const std::string& text) {
-    dialogs_.Message({text, LinkTexts().caption, interlock::Icon::Error});
-}
 
 // ---- Connection ----
 
@@ -75,7 +46,7 @@ void ServerLink::ServerConnect(bool ask) {
     if (ask) {
         const std::string kept = serverName_;
         std::optional<std::string> entered =
-            dialogs_.InputBox(LinkTexts().connectCaption, LinkTexts().connectPrompt, serverName_);
+            port_.AskText(Texts().connectCaption, Texts().connectPrompt, serverName_);
         if (!entered) {
             ServerDisconnect();
             return;
@@ -92,7 +63,7 @@ void ServerLink::ServerConnect(bool ask) {
         if (controls_.Checked(ServerBox::Check_Server)) controls_.SetServerPanelVisible(true);
         return;
     }
-    ShowError(LinkTexts().connectFailed + serverName_ + LinkTexts().connectCheck);
+    port_.ShowError(Texts().connectFailed + serverName_ + Texts().connectCheck);
     if (controls_.WindowReady()) {
         ServerDisconnect();
         return;
@@ -104,7 +75,7 @@ void ServerLink::ServerConnect(bool ask) {
     controls_.SetChecked(ServerBox::Check_Get_TS_Server, false);
     controls_.SetServerTimerEnabled(false);
     controls_.SetChecked(ServerBox::Check_Get_Names_Server, false);
-    controls_.SetGetTsOrveskEnabled(!controls_.Checked(ServerBox::Check_Get_TS_Server));
+    ReceptionChanged();
 }
 
 void ServerLink::ServerDisconnect() {
@@ -114,7 +85,7 @@ void ServerLink::ServerDisconnect() {
     controls_.SetChecked(ServerBox::Check_Get_TS_Server, false);
     controls_.SetServerTimerEnabled(false);
     controls_.SetChecked(ServerBox::Check_Get_Names_Server, false);
-    controls_.SetGetTsOrveskEnabled(!controls_.Checked(ServerBox::Check_Get_TS_Server));
+    ReceptionChanged();
     if (connected_) library_.Close();
     connected_ = false;
     interlock::TsTableData& t = ws_.TsTable;
@@ -122,7 +93,8 @@ void ServerLink::ServerDisconnect() {
         t.Unreliability[n] = 0;
         t.FromServer[n] = 0;
     }
-    RecalculateAllAndRefresh();
+    // Unreliability and the server marks are gone: the verdicts change, the TS list stays.
+    port_.TsValuesChanged({.refillList = false});
 }
 
 bool ServerLink::ServerIsConnected() {
@@ -133,12 +105,6 @@ bool ServerLink::ServerIsConnected() {
 void ServerLink::Close() {
     if (connected_) library_.Close();
     connected_ = false;
-}
-
-void ServerLink::RecalculateAllAndRefresh() {
-    interlock::SelectViewByState(ws_);
-    interlock::RecalculateAll(ws_);
-    interlock::RefreshBlockDisplay(ws_);
 }
 
 // ---- Reception ----
@@ -156,7 +122,7 @@ void ServerLink::ReleaseServerValues() {
 void ServerLink::StopReception() {
     controls_.SetChecked(ServerBox::Check_Get_TS_Server, false);
     controls_.SetServerTimerEnabled(false);
-    controls_.SetGetTsOrveskEnabled(!controls_.Checked(ServerBox::Check_Get_TS_Server));
+    ReceptionChanged();
 }
 
 bool ServerLink::ReadNumbers(int& channel, int& rtu, bool& badChannel) const {
@@ -170,21 +136,33 @@ bool ServerLink::ReadNumbers(int& channel, int& rtu, bool& badChannel) const {
     return true;
 }
 
-void ServerLink::ServerPollTs() {
-    const ServerTexts& tx = LinkTexts();
-    if (!controls_.Checked(ServerBox::Check_Get_TS_Server)) return;
+bool ServerLink::StartRequest(ServerBox box, const RequestTexts& texts, int& channel, int& rtu) {
+    if (!controls_.Checked(box)) return false;
     if (!ServerIsConnected()) {
-        ShowError(tx.pollNoLink);
-        return;
+        port_.ShowError(texts.noLink);
+        return false;
     }
-    int channel = 0;
-    int rtu = 0;
     bool badChannel = false;
     if (!ReadNumbers(channel, rtu, badChannel)) {
-        StopReception();
-        ShowError(badChannel ? tx.pollBadChannel : tx.pollBadRtu);
-        return;
+        // The box goes off first: unchecking "Принимать данные ТС" also stops its timer.
+        if (box == ServerBox::Check_Get_TS_Server) {
+            StopReception();
+        } else {
+            controls_.SetChecked(box, false);
+        }
+        port_.ShowError(badChannel ? texts.badChannel : texts.badRtu);
+        return false;
     }
+    return true;
+}
+
+void ServerLink::ServerPollTs() {
+    const AcquisitionTexts& tx = Texts();
+    int channel = 0;
+    int rtu = 0;
+    if (!StartRequest(ServerBox::Check_Get_TS_Server, {tx.pollNoLink, tx.pollBadChannel, tx.pollBadRtu},
+                      channel, rtu))
+        return;
 
     std::vector<TmStatusRequest> request(kPoints);
     for (int i = 0; i < kPoints; ++i) {
@@ -203,7 +181,7 @@ void ServerLink::ServerPollTs() {
     }
     if (errors > kTooManyErrors) {
         StopReception();
-        ShowError(tx.pollTooManyErrors);
+        port_.ShowError(tx.pollTooManyErrors);
         return;
     }
 
@@ -234,10 +212,7 @@ void ServerLink::ServerPollTs() {
         }
         if (!error[n]) t.FromServer[n] = 1;
     }
-    if ((changed || ForceRecalc) && controls_.WindowReady()) {
-        RecalculateAllAndRefresh();
-        controls_.FillTsList();
-    }
+    if ((changed || ForceRecalc) && controls_.WindowReady()) port_.TsValuesChanged({});
     ForceRecalc = false;
 }
 
@@ -261,27 +236,19 @@ void ServerLink::ServerGetTsName(int channel, int rtu, int point, std::string& n
 }
 
 void ServerLink::ServerFetchNames() {
-    const ServerTexts& tx = LinkTexts();
-    if (!controls_.Checked(ServerBox::Check_Get_Names_Server)) return;
-    if (!ServerIsConnected()) {
-        ShowError(tx.namesNoLink);
-        return;
-    }
+    const AcquisitionTexts& tx = Texts();
     int channel = 0;
     int rtu = 0;
-    bool badChannel = false;
-    if (!ReadNumbers(channel, rtu, badChannel)) {
-        controls_.SetChecked(ServerBox::Check_Get_Names_Server, false);
-        ShowError(badChannel ? tx.namesBadChannel : tx.namesBadRtu);
+    if (!StartRequest(ServerBox::Check_Get_Names_Server, {tx.namesNoLink, tx.namesBadChannel, tx.namesBadRtu},
+                      channel, rtu))
         return;
-    }
     for (int n = 1; n <= kTsCount; ++n) {
         std::string name;
         bool lost = false;
         ServerGetTsName(channel, rtu, n, name, lost);
         if (lost) {
             // The entries not fetched keep what they held: no name is guessed for them.
-            ShowError(tx.namesLost);
+            port_.ShowError(tx.namesLost);
             break;
         }
         ws_.TsTable.Name[n] = name.substr(0, kNameSize);
@@ -320,7 +287,7 @@ void ServerLink::Check_Get_TS_ServerClick() {
     // The poll may have stopped the reception itself: the box says what holds now.
     const bool still = controls_.Checked(ServerBox::Check_Get_TS_Server);
     controls_.SetServerTimerEnabled(still);
-    controls_.SetGetTsOrveskEnabled(!still);
+    ReceptionChanged();
 }
 
 void ServerLink::Get_TS_Server_TimerTimer() { ServerPollTs(); }

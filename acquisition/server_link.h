@@ -5,17 +5,16 @@
 // table, fetching their names, and the four handlers of the main window's server controls.
 //
 // The link works on the Workspace and reaches the window's check boxes, panel and timer only
-// through ServerControls, so that the same code runs under the Qt window and under tests.
+// through ServerControls, and its boxes through SourcePort, so that the same code runs under the
+// Qt window and under tests.
 
 #include <cstdint>
 #include <string>
 
+#include "acquisition/texts.h"
 #include "acquisition/tm_library.h"
+#include "acquisition/ts_source.h"
 #include "interlock/workspace.h"
-
-namespace ui {
-class Dialogs;
-}
 
 namespace acquisition {
 
@@ -39,10 +38,8 @@ public:
     virtual void SetServerPanelVisible(bool visible) = 0;
     // Get_TS_Server_Timer (2000 ms): enabling a running timer leaves its rhythm alone.
     virtual void SetServerTimerEnabled(bool enabled) = 0;
-    // Check_Get_TS_Orvesk, the reception from the RTU: disabled while the server delivers.
-    virtual void SetGetTsOrveskEnabled(bool enabled) = 0;
-    // Refills the TS list window after a poll that changed something.
-    virtual void FillTsList() = 0;
+    // Enables or disables "Принимать данные ТС" (while another source receives).
+    virtual void SetReceptionBoxEnabled(bool enabled) = 0;
 };
 
 // The classification of a status word.
@@ -54,25 +51,7 @@ enum class TsStatusWord {
 };
 bool TsStatusIs(uint16_t status, TsStatusWord word);
 
-// The message texts of the link (Windows-1251, line breaks LF CR).
-struct ServerTexts {
-    std::string caption;         // "Ошибка"
-    std::string connectCaption;  // "Соединение с сервером"
-    std::string connectPrompt;   // "Укажите имя сервера для соединения: ..."
-    std::string connectFailed;  // "Не удалось создать связь с сервером " (+ name + check)
-    std::string connectCheck;  // "\n\rПроверьте соединение."
-    std::string pollNoLink;  // "Соединение с сервером отстутствует. ... данных ТС ..."
-    std::string pollBadChannel;
-    std::string pollBadRtu;
-    std::string pollTooManyErrors;
-    std::string namesNoLink;
-    std::string namesBadChannel;
-    std::string namesBadRtu;
-    std::string namesLost;
-};
-const ServerTexts& LinkTexts();
-
-class ServerLink {
+class ServerLink : public TsSource {
 public:
     static constexpr int kPoints = interlock::kTsCount;  // points polled per RTU
     static constexpr int kNameSize = TM_NAME_SIZE;
@@ -80,8 +59,12 @@ public:
 
     // `serverName` is the window's ServerName (settings "server_name"), read and changed here.
     // `clientName` is passed to tmInit.
-    ServerLink(interlock::Workspace& ws, TmLibrary& library, ui::Dialogs& dialogs, ServerControls& controls,
+    ServerLink(interlock::Workspace& ws, TmLibrary& library, SourcePort& port, ServerControls& controls,
                std::string& serverName, std::string clientName);
+
+    bool Receiving() const override { return controls_.Checked(ServerBox::Check_Get_TS_Server); }
+    void StopReceiving() override { controls_.SetChecked(ServerBox::Check_Get_TS_Server, false); }
+    void AllowReception(bool allowed) override { controls_.SetReceptionBoxEnabled(allowed); }
 
     bool ServerConnected() const { return connected_; }
     // Makes the next completed poll recalculate the blocks even when no TS changed.
@@ -121,15 +104,22 @@ public:
     void Close();
 
 private:
-    void ShowError(const std::string& text);
     void StopReception();
-    void RecalculateAllAndRefresh();
+    // The checks before a poll or a name fetch: the box checked, the link up, the channel and
+    // RTU numbers valid. On failure the error box is shown and, unless the link is missing, the
+    // box goes off.
+    struct RequestTexts {
+        const std::string& noLink;
+        const std::string& badChannel;
+        const std::string& badRtu;
+    };
+    bool StartRequest(ServerBox box, const RequestTexts& texts, int& channel, int& rtu);
     // The channel and RTU texts as numbers; false when one is out of range (`badChannel` tells which).
     bool ReadNumbers(int& channel, int& rtu, bool& badChannel) const;
 
     interlock::Workspace& ws_;
     TmLibrary& library_;
-    ui::Dialogs& dialogs_;
+    SourcePort& port_;
     ServerControls& controls_;
     std::string& serverName_;
     std::string clientName_;

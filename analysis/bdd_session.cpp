@@ -28,10 +28,16 @@ BddSession::BddSession(int maxNodes, int initialNodes) : maxNodes_(maxNodes) {
 BddSession::~BddSession() { bdd_done(); }
 
 bool BddSession::Overflowed() {
-    // When BuDDy runs out of nodes every node is in use and it returns false from then on
-    // until its error is cleared.
-    const bool full = bdd_getnodenum() >= bdd_getallocnum();
-    if (full) bdd_clear_error();
+    // BuDDy runs out of nodes only once its table has grown to the limit (to the largest prime
+    // below it) and every node is in use; from then on it returns false until its error is
+    // cleared. The garbage of the failed operation is collected at once, so that the next
+    // operation does not find the table full.
+    const int alloc = bdd_getallocnum();
+    const bool full = bdd_getnodenum() >= alloc && alloc > maxNodes_ - 1000;
+    if (full) {
+        bdd_clear_error();
+        bdd_gbc();
+    }
     return full;
 }
 

@@ -19,7 +19,7 @@ public:
     BddSession(const BddSession&) = delete;
     BddSession& operator=(const BddSession&) = delete;
 
-    static constexpr int kDefaultMaxNodes = 2'000'000;  // about 40 MB
+    static constexpr int kDefaultMaxNodes = 500000;  // about 10 MB; reached within a second
     static constexpr int kDefaultInitialNodes = 100'000;
 
     // Two variables per TS t, in TS order: the "no 0/1 value" flag, then the value bit.

@@ -72,6 +72,7 @@ LogicDiff Compare(BddSession& session, const Built& a, const Built& b, const bdd
     if (a.empty) d.reason = tx.reqEmptyLogic + " (A)";
     if (b.empty) d.reason = tx.reqEmptyLogic + " (B)";
     d.witness = SmallestCube(d.bAllowsMore ? more : less);
+    if (session.Overflowed()) d.witness.reset();  // different, but no witness within the budget
     d.verdictA = d.bAllowsMore ? 0 : 1;
     d.verdictB = d.bAllowsMore ? 1 : 0;
     return d;

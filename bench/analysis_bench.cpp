@@ -78,10 +78,12 @@ std::unique_ptr<Workspace> WorstCase(bool satisfiable) {
         if (satisfiable) {
             for (auto* side : {&b.OffLogic, &b.OnLogic}) {
                 // The last assignments of M2, M4, ... M16 are OR lines.
-                std::string& out = side->back();
+                std::vector<std::string> lines = *side;
+                std::string& out = lines.back();
                 const size_t from = out.find("M1,");
                 const size_t to = out.find("~S1,") + 4;
                 out.replace(from, to - from, "M2,M4,M6,M8,M10,M12,M14,M16,");
+                *side = std::move(lines);
             }
         }
         interlock::SetStateSignal(*ws, n, "S" + std::to_string(n + 2));
@@ -192,7 +194,9 @@ int main() {
     std::printf("whole worst case analysed (64 models, 32 blocks' answers, problems): %.2f (goal <= 200)\n",
                 whole);
     const double wholeOpen = Time(15, fresh, [&] { AnalyseAll(*analyser, *open); });
-    std::printf("whole worst case with satisfiable outputs: %.2f (goal <= 200)\n", wholeOpen);
+    std::printf(
+        "whole worst case with satisfiable outputs: %.2f (goal <= 200); node table %d of at most %d\n",
+        wholeOpen, bdd_getallocnum(), analysis::BddSession::kDefaultMaxNodes);
 
     for (Workspace* ws : {worst.get(), open.get()}) {
         fresh();
@@ -282,8 +286,10 @@ int main() {
     for (Workspace* ws : {worst.get(), open.get()}) {
         auto other = std::make_unique<Workspace>(*ws);
         for (int n = 1; n <= kBlockCount; ++n) {
-            std::string& line = other->Blocks[n].OnLogic.back();
+            std::vector<std::string> lines = other->Blocks[n].OnLogic;
+            std::string& line = lines.back();
             line.erase(line.rfind(','), line.size() - 1 - line.rfind(','));
+            other->Blocks[n].OnLogic = std::move(lines);
         }
         std::unique_ptr<analysis::BddSession> session;
         analysis::DiffResult d;

@@ -12,8 +12,8 @@
 // compared there; the handler sets it before it recolours the editor, so the interval is an
 // upper bound); the time to the start of the label's next paint is given beside it.
 //
-// Goals: median spaced latency within one eighth of a 16 ms frame (2 ms), and at least 1,000
-// changing datagrams a second kept up with.
+// Goals: spaced latency median within 1 ms and 99th percentile within 2 ms on an idle machine,
+// and at least 10,000 changing datagrams a second kept up with back to back.
 //
 // The configuration is the one ui-bench uses: all 32 blocks with 40 lines on each side, every
 // line close to the 100 characters the parser reads, the 256 TS all referenced by the logic on
@@ -64,11 +64,13 @@
 
 #include "storage/config_text.h"
 #include "interlock/cp1251.h"
-#include "ui/dialogs.h"
+#include "tests/support/scripted_dialogs.h"
+#include "acquisition/rtu_reception.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "acquisition/udp_socket.h"
 #include "interlock/workspace.h"
+#include "bench/machine.h"
 #include "bench/worst_case.h"
 
 namespace {
@@ -78,15 +80,11 @@ using interlock::kBlockCount;
 using interlock::kTsCount;
 
 using worst_case::kLineLimit;
-constexpr double kLatencyGoalMs = 16.0 / 8;
-constexpr int kRateGoal = 1000;
+constexpr double kMedianGoalMs = 1.0;
+constexpr double kP99GoalMs = 2.0;
+constexpr int kRateGoal = 10000;
 
 // ---- The configuration ----
-
-// One side of block n of the heaviest configuration, into the text.
-void AddSide(storage::Lines& text, int n, int& next, std::mt19937& random) {
-    for (std::string& line : worst_case::Side(n, next, random)) text.push_back(std::move(line));
-}
 
 // The output line of block 1's ON logic: S65, S66, then operands that hold with `values` (TS
 // outside group 2, each read the way that gives 1).
@@ -100,33 +98,22 @@ std::string SwitchingOutput(const std::vector<char>& values) {
     return line + ")";
 }
 
+// The heaviest configuration as the program writes it, with block 1 set up to switch on a
+// single RTU value.
 storage::Lines WorstCaseText() {
-    std::mt19937 random(worst_case::kSeed);
+    auto ws = std::make_unique<interlock::Workspace>();
+    worst_case::Build(*ws);
+    interlock::TsTableData& t = ws->TsTable;
+    t.Value[3] = 0;   // block 1's state TS: the apparatus is off, the ON logic governs
+    t.Value[65] = 0;  // forbidden ...
+    t.Value[66] = 1;  // ... but TS 65 alone would allow it
     std::vector<char> values(kTsCount + 1, '0');
-    storage::Lines text{"@", "F=" + std::string(kTsCount, '0'), "#Server_Channel=0", "#Server_RTU=1"};
-    for (int ts = 1; ts <= kTsCount; ++ts) values[ts] = random() % 2 ? '1' : '0';
-    values[3] = '0';   // block 1's state TS: the apparatus is off, the ON logic governs
-    values[65] = '0';  // forbidden ...
-    values[66] = '1';  // ... but TS 65 alone would allow it
-    for (int k = 0; k < 8; ++k) {
-        text.push_back("#TS" + std::to_string(k) + "=" +
-                       std::string(values.begin() + 1 + 32 * k, values.begin() + 33 + 32 * k));
-    }
-    int next = 1;
-    for (int n = 1; n <= kBlockCount; ++n) {
-        const std::string state = "S" + std::to_string(n + 2);
-        text.push_back("##" + std::to_string(n) + " - Q" + std::to_string(n));
-        text.push_back("#On->Off");
-        text.push_back("IF (" + state + ")");
-        AddSide(text, n, next, random);
-        text.push_back("END");
-        text.push_back("#Off->On");
-        text.push_back("IF (~" + state + ")");
-        AddSide(text, n, next, random);
-        if (n == 1) text.back() = SwitchingOutput(values);
-        text.push_back("END");
-    }
-    text.push_back("@");
+    for (int ts = 1; ts <= kTsCount; ++ts) values[ts] = t.Value[ts] ? '1' : '0';
+    std::vector<std::string> on = ws->Blocks[1].OnLogic.lines();
+    on.back() = SwitchingOutput(values);
+    ws->Blocks[1].OnLogic = std::move(on);
+    storage::Lines text;
+    storage::Write_Config_Text(*ws, text, true);
     return text;
 }
 
@@ -229,12 +216,7 @@ double ThreadCpuMs() {
     return static_cast<double>(t.tv_sec) * 1000 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
-std::string LoadAverage() {
-    std::ifstream in("/proc/loadavg");
-    std::string one;
-    in >> one;
-    return one.empty() ? "unknown" : one;
-}
+std::string LoadAverage() { return machine::LoadAverages(); }
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
@@ -302,24 +284,25 @@ int main(int argc, char** argv) {
     ::bind(sink, reinterpret_cast<sockaddr*>(&sinkAddress), sizeof sinkAddress);
     socklen_t length = sizeof sinkAddress;
     ::getsockname(sink, reinterpret_cast<sockaddr*>(&sinkAddress), &length);
-    if (!fixedPorts) form.SetRtuPorts("0", std::to_string(ntohs(sinkAddress.sin_port)));
+    if (!fixedPorts) form.Rtu().SetPorts("0", std::to_string(ntohs(sinkAddress.sin_port)));
     try {
-        form.SendTsRequest(0);
+        form.Rtu().SendTsRequest(0);
     } catch (...) {
     }
-    if (!form.UDP->Bound()) {
+    if (!form.Rtu().Socket().Bound()) {
         std::fprintf(stderr, "rtu-bench: the window's socket could not bind%s\n",
                      fixedPorts ? " 127.0.0.1:955 (see docs/rtu.md)" : "");
         return 1;
     }
-    const uint16_t port = form.UDP->LocalAddress().Port;
+    const uint16_t port = form.Rtu().Socket().LocalAddress().Port;
+    std::printf("rtu-bench: resident size with the configuration loaded: %ld KiB\n", machine::ResidentKib());
 
     Progress progress;
     PaintWatch paintWatch(progress);
     form.Top_Label6->installEventFilter(&paintWatch);
-    auto handler = form.UDP->OnDataAvailable;
+    auto handler = form.Rtu().Socket().OnDataAvailable;
     std::string shown = ui::FromQString(form.Top_Label6->text());
-    form.UDP->OnDataAvailable = [&](TfndUDPSocket& socket) {
+    form.Rtu().Socket().OnDataAvailable = [&](TfndUDPSocket& socket) {
         const double cpu = ThreadCpuMs();
         const auto start = Clock::now();
         handler(socket);
@@ -396,11 +379,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     const double median = Percentile(idle->verdict, 0.5);
+    const double p99 = Percentile(idle->verdict, 0.99);
     std::printf(
         "latency, spaced (%d ms idle before each of %zu datagrams): median %.3f ms, 99th percentile %.3f ms, "
-        "max %.3f ms (goal: median <= %.1f ms) %s\n",
-        gapMs, idle->verdict.size(), median, Percentile(idle->verdict, 0.99), Percentile(idle->verdict, 1.0),
-        kLatencyGoalMs, median <= kLatencyGoalMs ? "MET" : "MISSED");
+        "max %.3f ms (goal: median <= %.1f ms, 99th percentile <= %.1f ms) %s\n",
+        gapMs, idle->verdict.size(), median, p99, Percentile(idle->verdict, 1.0), kMedianGoalMs, kP99GoalMs,
+        median <= kMedianGoalMs && p99 <= kP99GoalMs ? "MET" : "MISSED");
     if (!idle->painted.empty()) {
         std::printf("  to the start of the label's paint (%zu painted): median %.3f ms, 99th percentile %.3f ms\n",
                     idle->painted.size(), Percentile(idle->painted, 0.5), Percentile(idle->painted, 0.99));
@@ -430,7 +414,7 @@ int main(int argc, char** argv) {
     auto keepsUp = [&](int rate) {
         const long first = progress.Get(&Progress::taken);
         const int from66 = ws.TsTable.Value[66];
-        const uint64_t droppedBefore = form.UDP->DroppedPacketCount();
+        const uint64_t droppedBefore = form.Rtu().Socket().DroppedPacketCount();
         bool ok = false;
         RunWhile([&] {
             Sender sender;
@@ -453,7 +437,7 @@ int main(int argc, char** argv) {
         QTimer::singleShot(300, &settle, &QEventLoop::quit);
         settle.exec();
         ok = ok && progress.Get(&Progress::taken) == first + rate &&
-             form.UDP->DroppedPacketCount() == droppedBefore;
+             form.Rtu().Socket().DroppedPacketCount() == droppedBefore;
         std::printf("  %6d changing datagrams/s: %s\n", rate, ok ? "kept up" : "fell behind");
         return ok;
     };

@@ -46,4 +46,20 @@ inline std::vector<std::string> Side(int n, int& next, std::mt19937& random) {
     return lines;
 }
 
+// The whole configuration into the workspace: random TS values, then the OFF and the ON logic
+// of every block, its name "Q<n>" and its state TS n + 2.
+inline void Build(interlock::Workspace& ws) {
+    std::mt19937 random(kSeed);
+    for (int ts = 1; ts <= interlock::kTsCount; ++ts)
+        ws.TsTable.Value[ts] = static_cast<int16_t>(random() % 2);
+    int next = 1;
+    for (int n = 1; n <= interlock::kBlockCount; ++n) {
+        interlock::Block& b = ws.Blocks[n];
+        b.Name = "Q" + std::to_string(n);
+        b.OffLogic = Side(n, next, random);
+        b.OnLogic = Side(n, next, random);
+        interlock::SetStateSignal(ws, n, "S" + std::to_string(n + 2));
+    }
+}
+
 }  // namespace worst_case

@@ -1,5 +1,7 @@
 #include "interlock/engine_texts.h"
 
+#include <utility>
+
 #include "interlock/cp1251.h"
 
 namespace interlock {
@@ -77,11 +79,78 @@ EngineTexts MakeTexts() {
     return x;
 }
 
+using Member = std::string EngineTexts::*;
+constexpr std::pair<std::string_view, Member> kMembers[] = {
+    {"badVariable", &EngineTexts::badVariable},
+    {"noTargetNumber", &EngineTexts::noTargetNumber},
+    {"noEquals", &EngineTexts::noEquals},
+    {"badTargetPrefix", &EngineTexts::badTargetPrefix},
+    {"noOperation", &EngineTexts::noOperation},
+    {"badOperationPrefix", &EngineTexts::badOperationPrefix},
+    {"dataAfterBracket", &EngineTexts::dataAfterBracket},
+    {"repeatedBracket", &EngineTexts::repeatedBracket},
+    {"emptyVariable", &EngineTexts::emptyVariable},
+    {"badInputPrefix", &EngineTexts::badInputPrefix},
+    {"badPairD256", &EngineTexts::badPairD256},
+    {"badPairData", &EngineTexts::badPairData},
+    {"unknownInputPrefix", &EngineTexts::unknownInputPrefix},
+    {"badOperandPrefix", &EngineTexts::badOperandPrefix},
+    {"noClosingBracket", &EngineTexts::noClosingBracket},
+    {"wrongOutput", &EngineTexts::wrongOutput},
+    {"repeatedOutput", &EngineTexts::repeatedOutput},
+    {"noOutput", &EngineTexts::noOutput},
+    {"inLine", &EngineTexts::inLine},
+    {"ts", &EngineTexts::ts},
+    {"badRelayNumber", &EngineTexts::badRelayNumber},
+    {"attention", &EngineTexts::attention},
+    {"nullifyQuestion", &EngineTexts::nullifyQuestion},
+    {"nullifyCaption", &EngineTexts::nullifyCaption},
+    {"nullifyDone", &EngineTexts::nullifyDone},
+    {"nameLabelDesign", &EngineTexts::nameLabelDesign},
+    {"hintApparatus", &EngineTexts::hintApparatus},
+    {"hintRelay", &EngineTexts::hintRelay},
+    {"hintFile", &EngineTexts::hintFile},
+    {"unknown", &EngineTexts::unknown},
+    {"controlCaption", &EngineTexts::controlCaption},
+    {"stateOn", &EngineTexts::stateOn},
+    {"stateOff", &EngineTexts::stateOff},
+    {"switchOff", &EngineTexts::switchOff},
+    {"switchOn", &EngineTexts::switchOn},
+    {"allowed", &EngineTexts::allowed},
+    {"forbidden", &EngineTexts::forbidden},
+    {"forbiddenStar", &EngineTexts::forbiddenStar},
+    {"forbiddenTwoStars", &EngineTexts::forbiddenTwoStars},
+    {"error", &EngineTexts::error},
+    {"unknownVerdict", &EngineTexts::unknownVerdict},
+    {"notCalculatedEmpty", &EngineTexts::notCalculatedEmpty},
+    {"unknownState", &EngineTexts::unknownState},
+    {"badStatePair", &EngineTexts::badStatePair},
+    {"inOnLogic", &EngineTexts::inOnLogic},
+    {"inOffLogic", &EngineTexts::inOffLogic},
+    {"emptyOnLogic", &EngineTexts::emptyOnLogic},
+    {"emptyOffLogic", &EngineTexts::emptyOffLogic},
+    {"emptyInverted", &EngineTexts::emptyInverted},
+    {"onAllowed", &EngineTexts::onAllowed},
+    {"offAllowed", &EngineTexts::offAllowed},
+    {"onForbidden", &EngineTexts::onForbidden},
+    {"offForbidden", &EngineTexts::offForbidden},
+    {"candidatesHeader", &EngineTexts::candidatesHeader},
+    {"stateUnreliable", &EngineTexts::stateUnreliable},
+    {"hardwareList", &EngineTexts::hardwareList},
+    {"manualList", &EngineTexts::manualList},
+    {"hardwareForbidden", &EngineTexts::hardwareForbidden},
+    {"warningDesign", &EngineTexts::warningDesign},
+    {"stateValueOn", &EngineTexts::stateValueOn},
+    {"stateValueOff", &EngineTexts::stateValueOff},
+};
+
 }  // namespace
 
 const EngineTexts& Texts() {
     static const EngineTexts texts = MakeTexts();
     return texts;
 }
+
+TextList EngineTextList() { return ListTexts(Texts(), kMembers); }
 
 }  // namespace interlock

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "interlock/text_list.h"
+
 namespace interlock {
 
 struct EngineTexts {
@@ -77,5 +79,7 @@ struct EngineTexts {
 };
 
 const EngineTexts& Texts();
+// Every engine text by its name.
+TextList EngineTextList();
 
 }  // namespace interlock

@@ -11,7 +11,9 @@
 namespace interlock {
 
 // Parses and evaluates one logic of a block; results go to the block's fields of that side,
-// MVariables.Value and TsTable.UsedInLogic.
+// MVariables.Value and TsTable.UsedInLogic. The text is compiled once per change of it and its
+// compiled form evaluated (compiled_logic.h); with Workspace::ReadLogicAsText the text itself is
+// read, with the same results.
 void ParseLogic(Workspace& ws, Block& block, Side side);
 
 // Records an error of one logic: message, " в строке: ", CR CR and the line (or the message

@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "interlock/compiled_logic.h"
 #include "interlock/int_rule.h"
 #include "interlock/parser.h"
 #include "interlock/engine_texts.h"
@@ -30,6 +31,31 @@ void SetLabel(LabelLook& label, const std::string& text, Colour color, const std
     label.hint = hint;
     label.hintOn = true;
     label.visible = true;
+}
+
+// The M grid's rows from MVariables.Shown and the current block.
+void FillMGridRows(Workspace& ws) {
+    MGridModel& grid = ws.Display.mGrid;
+    grid.rows.clear();
+    for (int n = 1; n <= kMCount; ++n) {
+        if (ws.MVariables.Shown[n]) grid.rows.emplace_back("M" + Number(n), ws.MVariables.Value[n]);
+    }
+    const Block& b = ws.CurrentBlockRef();
+    grid.rows.emplace_back("V" + Number(ws.CurrentBlock), ws.CurrentView == Side::On ? b.OnResult : b.OffResult);
+}
+
+// The used TS and the M variables shown, from what the compiled form of the logic on view found
+// in its lines (the editor holds those lines): the same marks as scanning the editor's text.
+void CollectFromForm(Workspace& ws, const CompiledLogic& form) {
+    TsTableData& t = ws.TsTable;
+    for (uint16_t n : form.namedTs) {
+        t.UsedInLogic[n] = 1;
+        if (t.TwoPosition[n] == 1 && n < kTsCount) t.UsedInLogic[n + 1] = 1;
+    }
+    ClearShownM(ws);
+    for (int n = 1; n <= kMCount; ++n) {
+        if (form.readM & (1u << n)) ws.MVariables.Shown[n] = 1;
+    }
 }
 
 }  // namespace
@@ -96,13 +122,7 @@ void FillMGrid(Workspace& ws) {
                 ws.MVariables.Shown[n] = 1;
         }
     }
-    MGridModel& grid = ws.Display.mGrid;
-    grid.rows.clear();
-    for (int n = 1; n <= kMCount; ++n) {
-        if (ws.MVariables.Shown[n]) grid.rows.emplace_back("M" + Number(n), ws.MVariables.Value[n]);
-    }
-    const Block& b = ws.CurrentBlockRef();
-    grid.rows.emplace_back("V" + Number(ws.CurrentBlock), ws.CurrentView == Side::On ? b.OnResult : b.OffResult);
+    FillMGridRows(ws);
 }
 
 const Screen& RefreshBlockDisplay(Workspace& ws) {
@@ -114,11 +134,18 @@ const Screen& RefreshBlockDisplay(Workspace& ws) {
     // 1-3: state field, the logic on view into the editor, used TS and the grids.
     SetStateSignal(ws, b.Number, ws.Fields.TS_State_Number);
     ParseLogic(ws, b, ws.CurrentView);
-    ws.Fields.Logic = b.Of(ws.CurrentView).Logic;
+    const LogicText& onView = b.Of(ws.CurrentView).Logic;
+    ws.Fields.Logic = onView;
     ClearUsedTs(ws);
-    CollectUsedTs(ws);
-    FillTsGrid(ws);
-    FillMGrid(ws);
+    if (ws.ReadLogicAsText || onView.empty()) {
+        CollectUsedTs(ws);
+        FillTsGrid(ws);
+        FillMGrid(ws);
+    } else {
+        CollectFromForm(ws, CompiledFormOf(onView, b.Number));
+        FillTsGrid(ws);
+        FillMGridRows(ws);
+    }
 
     // 4: warning hidden, state label back to plain.
     d.Top_Label7.visible = false;

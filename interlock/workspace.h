@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "interlock/logic_text.h"
+
 namespace interlock {
 
 constexpr int kTsCount = 256;
@@ -81,8 +83,8 @@ public:
     std::string OffErrorMessage;
     std::string OffErrorLine;
     std::array<uint8_t, kTsCount + 1> OffUnreliability{};
-    std::vector<std::string> OnLogic;
-    std::vector<std::string> OffLogic;
+    LogicText OnLogic;
+    LogicText OffLogic;
     int16_t StateSignal = 0;
 
     // The fields of one side, by reference, so that code written once serves both logics.
@@ -95,7 +97,7 @@ public:
         std::string& ErrorMessage;
         std::string& ErrorLine;
         std::array<uint8_t, kTsCount + 1>& Unreliability;
-        std::vector<std::string>& Logic;
+        LogicText& Logic;
     };
     struct ConstSideFields {
         const uint8_t& Result;
@@ -106,7 +108,7 @@ public:
         const std::string& ErrorMessage;
         const std::string& ErrorLine;
         const std::array<uint8_t, kTsCount + 1>& Unreliability;
-        const std::vector<std::string>& Logic;
+        const LogicText& Logic;
     };
     SideFields Of(Side side);
     ConstSideFields Of(Side side) const;
@@ -226,6 +228,10 @@ struct Workspace {
     std::array<TabLook, 2> GroupTabs;  // Tab1_16, Tab17_32
     Screen Display;  // the verdict line, grids and colouring of the current block
     std::vector<Message> Messages;     // boxes to show, oldest first; the window drains them
+
+    // Every parse reads the logic text afresh instead of evaluating its compiled form: the
+    // plain twin of the engine, which gives the same results more slowly (for comparisons).
+    bool ReadLogicAsText = false;
 
     Block& CurrentBlockRef() { return Blocks[CurrentBlock]; }
 };

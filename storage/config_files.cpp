@@ -2,6 +2,7 @@
 
 #include "interlock/cp1251.h"
 #include "interlock/int_rule.h"
+#include "storage/texts.h"
 
 namespace storage {
 
@@ -40,9 +41,7 @@ std::string ErroneousBlocksWarning(const Workspace& ws) {
         if (interlock::IsErroneous(ws, ws.Blocks[n])) list += "#" + std::to_string(n) + "  ";
     }
     if (list.empty()) return list;
-    return cp1251::FromUtf8("Внимание! Конфигурация содержит ошибки в следующих блоках: \n\r\n\r") + list +
-           "\n\r\n\r" +
-           cp1251::FromUtf8("Использование данной конфигурации в блоке ТУ может привести к его некорректной работе.");
+    return Texts().erroneousBlocksHead + list + Texts().erroneousBlocksTail;
 }
 
 WriteResult Save_Config_File(Workspace& ws, const std::string& path, bool withValues) {
@@ -51,7 +50,7 @@ WriteResult Save_Config_File(Workspace& ws, const std::string& path, bool withVa
     return WriteFileAtomically(cp1251::ToUtf8(path), JoinLines(lines));
 }
 
-std::string MainCaption() { return cp1251::FromUtf8("Оперативные блокировки Орвеск"); }
+std::string MainCaption() { return Texts().mainCaption; }
 std::string MainCaption(const std::string& loadedFile) { return MainCaption() + " - " + loadedFile; }
 
 LoadResult Load_Config_File(Workspace& ws, const std::string& path, Lines& backup) {

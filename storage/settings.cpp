@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "storage/file_io.h"
@@ -204,6 +205,38 @@ std::string OneLine(const std::string& text) { return text.substr(0, text.find_f
 
 std::string Flag(bool value) { return value ? "1" : "0"; }
 
+// The fifteen keys, in the order a new file lists them. "file" is written only.
+struct Key {
+    std::string_view section;
+    std::string_view name;
+    std::variant<bool Settings::*, int8_t Settings::*, std::string Settings::*> member;
+    bool read = true;
+};
+constexpr Key kKeys[] = {
+    {"Settings", "color", &Settings::color},
+    {"TS", "show", &Settings::ts_show},
+    {"TS", "change", &Settings::ts_change},
+    {"TS", "get", &Settings::ts_get},
+    {"M", "show", &Settings::m_show},
+    {"File", "temp", &Settings::temp},
+    {"File", "temp_last", &Settings::temp_last},
+    {"File", "file", &Settings::file, false},
+    {"File", "save_ts", &Settings::save_ts},
+    {"Server", "connect", &Settings::connect},
+    {"Server", "server_name", &Settings::server_name},
+    {"Server", "get_ts", &Settings::get_ts},
+    {"Server", "get_names", &Settings::get_names},
+    {"Server", "channel", &Settings::channel},
+    {"Server", "RTU", &Settings::rtu},
+};
+
+template <class... F>
+struct Overloaded : F... {
+    using F::operator()...;
+};
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
+
 }  // namespace
 
 Settings LoadSettings(const std::string& path) {
@@ -211,22 +244,19 @@ Settings LoadSettings(const std::string& path) {
     ReadResult file = ReadWholeFile(path);
     if (!file) return s;
     const std::vector<Line> lines = SplitLines(file.bytes);
-    s.color = ReadBool(lines, "Settings", "color", s.color);
-    s.ts_show = ReadBool(lines, "TS", "show", s.ts_show);
-    s.ts_change = ReadBool(lines, "TS", "change", s.ts_change);
-    s.ts_get = ReadBool(lines, "TS", "get", s.ts_get);
-    s.m_show = ReadBool(lines, "M", "show", s.m_show);
-    s.temp = ReadBool(lines, "File", "temp", s.temp);
-    // The counter is the low 8 bits of the number, as a signed value.
-    s.temp_last =
-        static_cast<int8_t>(static_cast<uint8_t>(ReadInteger(lines, "File", "temp_last", 0) & 0xFF));
-    s.save_ts = ReadBool(lines, "File", "save_ts", s.save_ts);
-    s.connect = ReadBool(lines, "Server", "connect", s.connect);
-    s.server_name = ReadText(lines, "Server", "server_name", s.server_name);
-    s.channel = ReadText(lines, "Server", "channel", s.channel);
-    s.rtu = ReadText(lines, "Server", "RTU", s.rtu);
-    s.get_ts = ReadBool(lines, "Server", "get_ts", s.get_ts);
-    s.get_names = ReadBool(lines, "Server", "get_names", s.get_names);
+    for (const Key& k : kKeys) {
+        if (!k.read) continue;
+        std::visit(Overloaded{
+                       [&](bool Settings::*m) { s.*m = ReadBool(lines, k.section, k.name, s.*m); },
+                       // The counter is the low 8 bits of the number, as a signed value.
+                       [&](int8_t Settings::*m) {
+                           s.*m = static_cast<int8_t>(
+                               static_cast<uint8_t>(ReadInteger(lines, k.section, k.name, s.*m) & 0xFF));
+                       },
+                       [&](std::string Settings::*m) { s.*m = ReadText(lines, k.section, k.name, s.*m); },
+                   },
+                   k.member);
+    }
     return s;
 }
 
@@ -238,21 +268,16 @@ bool SaveSettings(const std::string& path, const Settings& s, std::string* error
         return false;
     }
     std::vector<Line> lines = SplitLines(old.bytes);
-    WriteValue(lines, "Settings", "color", Flag(s.color));
-    WriteValue(lines, "TS", "show", Flag(s.ts_show));
-    WriteValue(lines, "TS", "change", Flag(s.ts_change));
-    WriteValue(lines, "TS", "get", Flag(s.ts_get));
-    WriteValue(lines, "M", "show", Flag(s.m_show));
-    WriteValue(lines, "File", "temp", Flag(s.temp));
-    WriteValue(lines, "File", "temp_last", std::to_string(static_cast<int>(s.temp_last)));
-    WriteValue(lines, "File", "file", OneLine(s.file));
-    WriteValue(lines, "File", "save_ts", Flag(s.save_ts));
-    WriteValue(lines, "Server", "connect", Flag(s.connect));
-    WriteValue(lines, "Server", "server_name", OneLine(s.server_name));
-    WriteValue(lines, "Server", "get_ts", Flag(s.get_ts));
-    WriteValue(lines, "Server", "get_names", Flag(s.get_names));
-    WriteValue(lines, "Server", "channel", OneLine(s.channel));
-    WriteValue(lines, "Server", "RTU", OneLine(s.rtu));
+    for (const Key& k : kKeys) {
+        const std::string value =
+            std::visit(Overloaded{
+                           [&](bool Settings::*m) { return Flag(s.*m); },
+                           [&](int8_t Settings::*m) { return std::to_string(int{s.*m}); },
+                           [&](std::string Settings::*m) { return OneLine(s.*m); },
+                       },
+                       k.member);
+        WriteValue(lines, k.section, k.name, value);
+    }
 
     const std::string bytes = JoinLines(lines);
     if (old && bytes == old.bytes) return true;  // nothing to store

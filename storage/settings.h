@@ -8,7 +8,11 @@
 // or "0X", in hexadecimal; a missing key or a value that is not an integer gives the
 // default. Texts are Windows-1251 bytes, written and read verbatim (the blanks around a
 // value are not part of it). Saving changes only the lines of the fifteen keys: every other
-// line of an existing file stays as it was.
+// line of an existing file stays as it was. The keys and their sections are listed once, in
+// settings.cpp.
+//
+// The reader is our own rather than an INI library's: saving must keep every other line, key
+// spelling, comment and line break of the file byte for byte, which none of them promises.
 
 #include <cstdint>
 #include <string>
@@ -16,21 +20,21 @@
 namespace storage {
 
 struct Settings {
-    bool color = true;                   // [Settings] color     - Check_Color
-    bool ts_show = true;                 // [TS] show            - Check_Show_TS
-    bool ts_change = true;               // [TS] change          - Check_Change_TS
-    bool ts_get = false;                 // [TS] get             - Check_Get_TS_Orvesk
-    bool m_show = false;                 // [M] show             - Check_Show_M
-    bool temp = true;                    // [File] temp          - Check_Save_Temp
-    int8_t temp_last = 0;                // [File] temp_last     - TempCounter
-    std::string file;                    // [File] file          - ConfigFileName (written only)
-    bool save_ts = true;                 // [File] save_ts       - Check_Save_TS
-    bool connect = false;                // [Server] connect     - Check_Server
-    std::string server_name = ".\\TMS";  // [Server] server_name - ServerName
-    std::string channel = "0";           // [Server] channel     - Server_channel_Number
-    std::string rtu = "1";               // [Server] RTU         - Server_RTU_Number
-    bool get_ts = false;                 // [Server] get_ts      - Check_Get_TS_Server
-    bool get_names = false;              // [Server] get_names   - Check_Get_Names_Server
+    bool color = true;                   // Check_Color
+    bool ts_show = true;                 // Check_Show_TS
+    bool ts_change = true;               // Check_Change_TS
+    bool ts_get = false;                 // Check_Get_TS_Orvesk
+    bool m_show = false;                 // Check_Show_M
+    bool temp = true;                    // Check_Save_Temp
+    int8_t temp_last = 0;                // TempCounter
+    std::string file;                    // ConfigFileName (written only)
+    bool save_ts = true;                 // Check_Save_TS
+    bool connect = false;                // Check_Server
+    std::string server_name = ".\\TMS";  // ServerName
+    std::string channel = "0";           // Server_channel_Number
+    std::string rtu = "1";               // Server_RTU_Number
+    bool get_ts = false;                 // Check_Get_TS_Server
+    bool get_names = false;              // Check_Get_Names_Server
 
     bool operator==(const Settings&) const = default;
 };

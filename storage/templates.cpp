@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "interlock/cp1251.h"
+#include "interlock/engine_texts.h"
+#include "storage/texts.h"
 #include "storage/file_io.h"
 #include "interlock/int_rule.h"
 #include "interlock/report.h"
@@ -12,21 +14,6 @@ namespace {
 
 bool StartsWith(std::string_view line, std::string_view prefix) {
     return line.substr(0, prefix.size()) == prefix;
-}
-
-TemplateTexts MakeTexts() {
-    auto t = [](const char* utf8) { return cp1251::FromUtf8(utf8); };
-    TemplateTexts x;
-    x.badBlockNumber = t("Некорректный номер блока для вставки. Прерываю работу.");
-    x.attention = t("Внимание");
-    x.sideErrorPrefix = t("Внимание! Ошибка в шаблоне в логике ");
-    x.sideOn = t("включения");
-    x.sideOff = t("отключения");
-    // "\n\r": the program's own line break, LF then CR.
-    x.sideErrorSuffix = t("\n\rМодификация текста отменена, в логику блока будет загружен текст шаблона.");
-    x.defaultName = t("Шаблон ");
-    x.openFileError = t("Ошибка при открытии файла");
-    return x;
 }
 
 // A parameter line "#TS - S<k> - <caption>": the caption of parameter k, when the number is
@@ -54,15 +41,12 @@ std::string StateFieldText(int16_t stateSignal) {
 
 }  // namespace
 
-const TemplateTexts& TemplateTextsCp1251() {
-    static const TemplateTexts texts = MakeTexts();
-    return texts;
-}
 
 interlock::Message SideFailureMessage(interlock::Side side) {
-    const TemplateTexts& x = TemplateTextsCp1251();
-    return {x.sideErrorPrefix + (side == interlock::Side::On ? x.sideOn : x.sideOff) + x.sideErrorSuffix,
-            x.attention, interlock::Icon::None};
+    const StorageTexts& x = Texts();
+    return {x.templateSideErrorPrefix + (side == interlock::Side::On ? x.templateSideOn : x.templateSideOff) +
+                x.templateSideErrorSuffix,
+            interlock::Texts().attention, interlock::Icon::None};
 }
 
 const Template* TemplateLibrary::Find(int n) const {
@@ -98,7 +82,7 @@ TemplateLibrary ReadTemplates(std::string_view bytes) {
             // A header too short to carry a name still starts its own template, so that its
             // lines never run on into the template before it.
             t.name = line.size() > 4 ? line.substr(3)
-                                     : TemplateTextsCp1251().defaultName + std::to_string(t.number);
+                                     : Texts().templateDefaultName + std::to_string(t.number);
             current = &t;
             continue;
         }
@@ -223,8 +207,7 @@ SendResult Send_Template(interlock::Workspace& ws, const std::string& blockNumbe
                          const ParameterValues& values, const std::string& blockName) {
     int32_t n = 0;
     if (!interlock::IsIntInRange(blockNumberText, 1, interlock::kBlockCount, &n)) {
-        const TemplateTexts& x = TemplateTextsCp1251();
-        ws.Messages.push_back({x.badBlockNumber, x.attention, interlock::Icon::None});
+        ws.Messages.push_back({Texts().templateBadBlockNumber, interlock::Texts().attention, interlock::Icon::None});
         return SendResult::BadBlockNumber;
     }
     if (t == nullptr) return SendResult::NoTemplate;

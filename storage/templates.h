@@ -120,19 +120,6 @@ enum class SendResult {
 SendResult Send_Template(interlock::Workspace& ws, const std::string& blockNumberText, const Template* t,
                          const ParameterValues& values, const std::string& blockName);
 
-// The fixed texts of the templates, in Windows-1251.
-struct TemplateTexts {
-    std::string badBlockNumber;  // Некорректный номер блока для вставки. Прерываю работу.
-    std::string attention;        // Внимание
-    std::string sideErrorPrefix;  // Внимание! Ошибка в шаблоне в логике
-    std::string sideOn;           // включения
-    std::string sideOff;          // отключения
-    std::string sideErrorSuffix;  // \n\rМодификация текста отменена, ...
-    std::string defaultName;      // "Шаблон " (a header without a name)
-    std::string openFileError;    // Ошибка при открытии файла
-};
-const TemplateTexts& TemplateTextsCp1251();
-
 // The message of a side whose references could not be replaced.
 interlock::Message SideFailureMessage(interlock::Side side);
 

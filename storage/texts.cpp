@@ -1,5 +1,7 @@
 #include "storage/texts.h"
 
+#include <utility>
+
 #include "interlock/cp1251.h"
 
 namespace storage {
@@ -12,8 +14,34 @@ StorageTexts MakeTexts() {
     x.badBlockNumber =
         t("Некорректный файл конфигурации (задан недопустимый номер блокировки).\n\rЗагрузка остановлена.");
     x.openFileError = t("Ошибка при открытии файла");
+    x.erroneousBlocksHead = t("Внимание! Конфигурация содержит ошибки в следующих блоках: \n\r\n\r");
+    x.erroneousBlocksTail =
+        t("\n\r\n\rИспользование данной конфигурации в блоке ТУ может привести к его некорректной работе.");
+    x.mainCaption = t("Оперативные блокировки Орвеск");
+    x.templateBadBlockNumber = t("Некорректный номер блока для вставки. Прерываю работу.");
+    x.templateSideErrorPrefix = t("Внимание! Ошибка в шаблоне в логике ");
+    x.templateSideOn = t("включения");
+    x.templateSideOff = t("отключения");
+    x.templateSideErrorSuffix =
+        t("\n\rМодификация текста отменена, в логику блока будет загружен текст шаблона.");
+    x.templateDefaultName = t("Шаблон ");
     return x;
 }
+
+using Member = std::string StorageTexts::*;
+constexpr std::pair<std::string_view, Member> kMembers[] = {
+    {"badBlockNumber", &StorageTexts::badBlockNumber},
+    {"openFileError", &StorageTexts::openFileError},
+    {"erroneousBlocksHead", &StorageTexts::erroneousBlocksHead},
+    {"erroneousBlocksTail", &StorageTexts::erroneousBlocksTail},
+    {"mainCaption", &StorageTexts::mainCaption},
+    {"templateBadBlockNumber", &StorageTexts::templateBadBlockNumber},
+    {"templateSideErrorPrefix", &StorageTexts::templateSideErrorPrefix},
+    {"templateSideOn", &StorageTexts::templateSideOn},
+    {"templateSideOff", &StorageTexts::templateSideOff},
+    {"templateSideErrorSuffix", &StorageTexts::templateSideErrorSuffix},
+    {"templateDefaultName", &StorageTexts::templateDefaultName},
+};
 
 }  // namespace
 
@@ -21,5 +49,7 @@ const StorageTexts& Texts() {
     static const StorageTexts texts = MakeTexts();
     return texts;
 }
+
+interlock::TextList StorageTextList() { return interlock::ListTexts(Texts(), kMembers); }
 
 }  // namespace storage

@@ -5,14 +5,28 @@
 
 #include <string>
 
+#include "interlock/text_list.h"
+
 namespace storage {
 
 struct StorageTexts {
-    // Reading a configuration text.
-    std::string badBlockNumber;  // Некорректный файл конфигурации (...).\n\rЗагрузка остановлена.
-    std::string openFileError;   // Ошибка при открытии файла
+    // Configuration files.
+    std::string badBlockNumber;       // the configuration stops at an invalid block number
+    std::string openFileError;        // the caption of a file that cannot be read
+    std::string erroneousBlocksHead;  // the warning before saving, up to the list of blocks
+    std::string erroneousBlocksTail;  // ... after the list
+    std::string mainCaption;          // the main window's caption
+    // Templates.
+    std::string templateBadBlockNumber;
+    std::string templateSideErrorPrefix;  // "... в логике " + side
+    std::string templateSideOn;
+    std::string templateSideOff;
+    std::string templateSideErrorSuffix;
+    std::string templateDefaultName;  // "Шаблон " + number, for a header without a name
 };
 
 const StorageTexts& Texts();
+// Every storage text by its name.
+interlock::TextList StorageTextList();
 
 }  // namespace storage

@@ -148,7 +148,9 @@ std::string Reason(const BlockReport& b) {
     if (b.off.error) return OneLine(tx.inOffLogic + b.off.message);
     const LogicReport& governing = b.labels.operation == tx.switchOff ? b.off : b.on;
     if (b.labels.verdict == tx.forbiddenStar && !governing.candidates.empty()) {
-        std::string s = cp1251::FromUtf8("Возможные ТС для изменения:");
+        // The heading of the candidate list, on one line: "Возможные ТС для изменения:".
+        std::string s = tx.candidatesHeader.substr(0, tx.candidatesHeader.find_last_not_of(" \n\r") + 1);
+        s.erase(0, s.find_first_not_of("\n\r"));
         for (size_t i = 0; i < governing.candidates.size(); ++i) {
             s += (i ? ", " : " ") + tx.ts + std::to_string(governing.candidates[i]);
         }

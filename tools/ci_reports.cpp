@@ -164,7 +164,7 @@ std::string ToJunit(const std::vector<FileFindings>& files) {
                 cases += ">\n      <failure message=\"" + XmlEscaped(c.message) + "\"/>\n    </testcase>\n";
             } else if (c.skipped) {
                 ++sk;
-                cases += ">\n      <skipped message=\"" + XmlEscaped(c.message) + "\"/>\n    </testcase>\n";
+                cases += ">\n      <skipped>" + XmlEscaped(c.message) + "</skipped>\n    </testcase>\n";
             } else {
                 cases += "/>\n";
             }

@@ -15,16 +15,20 @@
 #include "storage/config_files.h"
 #include "interlock/cp1251.h"
 #include "ui/dialogs.h"
-#include "ui/editor_colouring.h"
 #include "ui/highlight.h"
 #include "interlock/int_rule.h"
 #include "ui/qt_text.h"
 #include "interlock/report.h"
 #include "storage/settings.h"
 #include "interlock/engine_texts.h"
-#include "ui/form1_server_controls.h"
+#include "ui/form1_sources.h"
+#include "acquisition/rtu_reception.h"
+#include "acquisition/server_link.h"
+#include "acquisition/tm_library.h"
 #include "ui/signal_grids.h"
+#include "storage/texts.h"
 #include "ui/templates_form.h"
+#include "ui/texts.h"
 #include "ui/ts_captions_form.h"
 #include "ui/view_file_form.h"
 #include "ui/widgets.h"
@@ -32,11 +36,10 @@
 namespace ui {
 
 using interlock::Side;
+using View = interlock::TsCascade::View;
 namespace col = interlock::colour;
 
 namespace {
-
-std::string W(const char* utf8) { return cp1251::FromUtf8(utf8); }
 
 constexpr int kHintPause = 30000;
 
@@ -348,59 +351,47 @@ void TForm1::ConnectHandlers() {
     connect(Check_Show_M, &QCheckBox::toggled, this, &TForm1::Check_Show_MClick);
     connect(Check_Save_Temp, &QCheckBox::toggled, this, &TForm1::Check_Save_TempClick);
     connect(Temp_Saver, &QTimer::timeout, this, &TForm1::Temp_SaverTimer);
-    SetUpRtuExchange();
-    SetUpServerLink();
+    SetUpSources();
 }
 
 // ---- Settings ----
 
+namespace {
+// The options kept in the settings file and their check boxes, in the order they are set.
+const std::pair<bool storage::Settings::*, QCheckBox* TForm1::*> kOptionBoxes[] = {
+    {&storage::Settings::color, &TForm1::Check_Color},
+    {&storage::Settings::ts_show, &TForm1::Check_Show_TS},
+    {&storage::Settings::ts_change, &TForm1::Check_Change_TS},
+    {&storage::Settings::ts_get, &TForm1::Check_Get_TS_Orvesk},
+    {&storage::Settings::m_show, &TForm1::Check_Show_M},
+    {&storage::Settings::temp, &TForm1::Check_Save_Temp},
+    {&storage::Settings::save_ts, &TForm1::Check_Save_TS},
+    {&storage::Settings::connect, &TForm1::Check_Server},
+    {&storage::Settings::get_ts, &TForm1::Check_Get_TS_Server},
+    {&storage::Settings::get_names, &TForm1::Check_Get_Names_Server},
+};
+}  // namespace
+
 void TForm1::Load_Settings() {
     storage::Settings s = storage::LoadSettings(cp1251::ToUtf8(exeDir_) + "settings.ini");
-    Check_Color->setChecked(s.color);
-    Check_Show_TS->setChecked(s.ts_show);
     // The only reaction not held back at start-up: TS editing on brings the TS display back.
-    Check_Change_TS->setChecked(s.ts_change);
-    Check_Get_TS_Orvesk->setChecked(s.ts_get);
-    Check_Show_M->setChecked(s.m_show);
-    Check_Save_Temp->setChecked(s.temp);
+    for (const auto& [option, box] : kOptionBoxes) (this->*box)->setChecked(s.*option);
     tempCounter_ = s.temp_last;
-    Check_Save_TS->setChecked(s.save_ts);
-    Check_Server->setChecked(s.connect);
     serverName_ = s.server_name;
     PutFieldText(Server_channel_Number, ToQString(s.channel), kServerFieldLimit);
     PutFieldText(Server_RTU_Number, ToQString(s.rtu), kServerFieldLimit);
-    Check_Get_TS_Server->setChecked(s.get_ts);
-    Check_Get_Names_Server->setChecked(s.get_names);
 
     Temp_Saver->setInterval(120000);
     if (Check_Save_Temp->isChecked()) Temp_Saver->start(); else Temp_Saver->stop();
-    // The server link: connect without prompting, or leave both server reception boxes off.
-    ServerStartUpConnect();
-    // Reception from the RTU and from the server exclude each other: the server wins.
-    if (Check_Get_TS_Orvesk->isChecked() && Check_Get_TS_Server->isChecked()) Check_Get_TS_Orvesk->setChecked(false);
-    Check_Get_TS_Orvesk->setEnabled(!Check_Get_TS_Server->isChecked());
-    Check_Get_TS_Server->setEnabled(!Check_Get_TS_Orvesk->isChecked());
-    if (Check_Get_TS_Orvesk->isChecked()) Get_TS_Orvesk_Timer->start(); else Get_TS_Orvesk_Timer->stop();
-    if (Check_Get_TS_Server->isChecked()) Get_TS_Server_Timer->start(); else Get_TS_Server_Timer->stop();
-    // The names from the server, then one poll at once, as the boxes say.
-    ServerStartUpFetchAndPoll();
+    SourcesStartUp();
 }
 
 void TForm1::Save_Settings() {
     storage::Settings s;
-    s.color = Check_Color->isChecked();
-    s.ts_show = Check_Show_TS->isChecked();
-    s.ts_change = Check_Change_TS->isChecked();
-    s.ts_get = Check_Get_TS_Orvesk->isChecked();
-    s.m_show = Check_Show_M->isChecked();
-    s.temp = Check_Save_Temp->isChecked();
+    for (const auto& [option, box] : kOptionBoxes) s.*option = (this->*box)->isChecked();
     s.temp_last = tempCounter_;
     s.file = ws_.ConfigFileName;
-    s.save_ts = Check_Save_TS->isChecked();
-    s.connect = Check_Server->isChecked();
     s.server_name = serverName_;
-    s.get_ts = Check_Get_TS_Server->isChecked();
-    s.get_names = Check_Get_Names_Server->isChecked();
     s.channel = FromQString(Server_channel_Number->text());
     s.rtu = FromQString(Server_RTU_Number->text());
     // A settings file that cannot be written is simply not kept: nothing to tell at exit.
@@ -561,17 +552,12 @@ void TForm1::BlockNameEnter() {
 
 void TForm1::StateValueDoubleClick() {
     if (!Check_Change_TS->isChecked()) return;
-    Pull();
     interlock::TsTableData& t = ws_.TsTable;
     int s = ws_.CurrentBlockRef().StateSignal;
     int n = s < 0 ? -s : s;
     if (s != 0) t.Value[n] = static_cast<int16_t>(t.Value[n] ^ 1);
     if (t.TwoPosition[n] == 1 && t.FromServer[n] == 0) t.Value[n + 1] = static_cast<int16_t>(t.Value[n + 1] ^ 1);
-    interlock::FillTsGrid(ws_);
-    interlock::RecalculateAll(ws_);
-    interlock::SelectViewByState(ws_);
-    interlock::RefreshBlockDisplay(ws_);
-    Push();
+    TsValuesChanged({.fillGrid = true, .view = View::AfterRecalculation, .refillList = false});
 }
 
 void TForm1::TsGridKey(char key) {
@@ -580,12 +566,8 @@ void TForm1::TsGridKey(char key) {
     if (n < 1 || n > interlock::kTsCount) return;
     interlock::TsTableData& t = ws_.TsTable;
     if (t.PairSecond[n] && t.FromServer[n]) return;
-    Pull();
     t.Value[n] = key == '1' ? 1 : 0;
-    interlock::FillTsGrid(ws_);
-    interlock::RecalculateAll(ws_);
-    interlock::RefreshBlockDisplay(ws_);
-    Push();
+    TsValuesChanged({.fillGrid = true, .view = View::Keep, .refillList = false});
 }
 
 void TForm1::TsGridDoubleClick() {
@@ -595,17 +577,13 @@ void TForm1::TsGridDoubleClick() {
     interlock::TsTableData& t = ws_.TsTable;
     if (t.PairSecond[n] && t.FromServer[n]) return;
     if (TS_Grid->CurrentRow() == 1) {
-        Pull();
         t.Value[n] = static_cast<int16_t>(t.Value[n] ^ 1);
-        interlock::FillTsGrid(ws_);
-        interlock::RecalculateAll(ws_);
-        int s = ws_.CurrentBlockRef().StateSignal;
-        if (n == (s < 0 ? -s : s)) interlock::SelectViewByState(ws_);
-        interlock::RefreshBlockDisplay(ws_);
-        Push();
+        const int s = ws_.CurrentBlockRef().StateSignal;
+        const bool state = n == (s < 0 ? -s : s);
+        TsValuesChanged({.fillGrid = true, .view = state ? View::AfterRecalculation : View::Keep, .refillList = false});
         return;
     }
-    std::string hint = "\xD2\xD1" + std::to_string(n);  // "ТС" + n
+    std::string hint = interlock::Texts().ts + std::to_string(n);
     if (!t.Name[n].empty()) hint += ":\n\r" + t.Name[n];
     TS_Grid->setToolTip(ToDisplayText(hint));
     QToolTip::showText(QCursor::pos(), TS_Grid->toolTip(), TS_Grid, QRect(), kHintPause);
@@ -672,7 +650,7 @@ void TForm1::ApplyViewerText(const storage::Lines& lines) {
 }
 
 void TForm1::ShowFileError(const std::string& text) {
-    dialogs_.Message({text, W("Ошибка"), interlock::Icon::Error});
+    dialogs_.Message({text, Texts().errorCaption, interlock::Icon::Error});
 }
 
 void TForm1::Save_File_ButtonClick() {
@@ -680,7 +658,7 @@ void TForm1::Save_File_ButtonClick() {
     interlock::CommitEditor(ws_, ws_.CurrentBlock);
     Push();
     std::string warning = storage::ErroneousBlocksWarning(ws_);
-    if (!warning.empty()) dialogs_.Message({warning, W("Внимание"), interlock::Icon::Warning});
+    if (!warning.empty()) dialogs_.Message({warning, interlock::Texts().attention, interlock::Icon::Warning});
     if (!storage::HasBlkEnding(ws_.ConfigFileName))
         ws_.ConfigFileName = storage::DefaultConfigFileName(ws_, exeDir_);
     std::optional<std::string> chosen =
@@ -702,10 +680,10 @@ void TForm1::Load_File_ButtonClick() {
     if (!storage::HasBlkEnding(ws_.ConfigFileName)) ws_.ConfigFileName = exeDir_ + ".blk";
     std::optional<std::string> chosen = dialogs_.OpenFile(
         ws_.ConfigFileName,
-        {{W("Конфигурация (*.blk)"), "*.blk"}, {W("Временный файл (*.tmp)"), "*.tmp"}}, "blk");
+        {{Texts().configFilter, "*.blk"}, {Texts().tempFilter, "*.tmp"}}, "blk");
     if (!chosen) return;
     if (!storage::FileExists(cp1251::ToUtf8(*chosen))) {
-        dialogs_.Message({W("Указанный файл не найден."), W("Ошибка при открытии файла"), interlock::Icon::Error});
+        dialogs_.Message({Texts().fileNotFound, storage::Texts().openFileError, interlock::Icon::Error});
         return;
     }
     ws_.ConfigFileName = *chosen;
@@ -790,15 +768,14 @@ void TForm1::StartupRestore(TView_File_Form& viewer) {
         storage::LoadResult r = storage::Load_Config_File(ws_, temp, backup);
         viewer.SetLines(backup);  // viewFileForm_ is set only once the viewer's creation is over
         if (r.caption) setWindowTitle(ToQString(*r.caption));
-        if (!r.fileError.empty()) ws_.Messages.push_back({r.fileError, W("Ошибка"), interlock::Icon::Error});
+        if (!r.fileError.empty()) ws_.Messages.push_back({r.fileError, Texts().errorCaption, interlock::Icon::Error});
     }
     interlock::ShowBlock(ws_, 1);
     Push();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    bool yes = dialogs_.AskYesNo(W("Завершить работу программы?\n\r\n\rВся текущая несохранённая конфигурация будет потеряна."),
-                                 W("Завершение работы программы"), interlock::Icon::Information);
+    bool yes = dialogs_.AskYesNo(Texts().exitQuestion, Texts().exitCaption, interlock::Icon::Information);
     if (yes) event->accept(); else event->ignore();
 }
 
@@ -811,7 +788,7 @@ void TForm1::FormDestroy() {
     viewFileForm_ = nullptr;
     delete templatesForm_;
     templatesForm_ = nullptr;
-    ServerClose();
+    SourcesClose();
 }
 
 }  // namespace ui

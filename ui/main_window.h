@@ -6,14 +6,15 @@
 
 #include <QWidget>
 #include <array>
-#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "storage/config_text.h"
-#include "ui/logic_editor.h"
+#include "interlock/ts_cascade.h"
 #include "interlock/workspace.h"
+#include "ui/logic_editor.h"
 
 class QCheckBox;
 class QLabel;
@@ -21,9 +22,10 @@ class QLineEdit;
 class QPlainTextEdit;
 class QTimer;
 class QFrame;
-class TfndUDPSocket;
 
 namespace acquisition {
+class ReceptionRule;
+class RtuReception;
 class ServerLink;
 class TmLibrary;
 }  // namespace acquisition
@@ -39,6 +41,8 @@ class TForm5;
 class TForm_TS_Captions;
 class ClickableLabel;
 class TForm1ServerControls;
+class TForm1RtuControls;
+class TForm1SourcePort;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -66,6 +70,7 @@ public:
     int8_t TempCounter() const { return tempCounter_; }
 
     interlock::Workspace& Ws() { return ws_; }
+    Dialogs& Boxes() { return dialogs_; }
     TView_File_Form* ViewFileForm() const { return viewFileForm_; }
     TForm5* TemplatesForm() const { return templatesForm_; }
     TForm_TS_Captions* TsCaptionsForm() const { return tsCaptionsForm_; }
@@ -119,7 +124,6 @@ public:
     QTimer* Temp_Saver = nullptr;
     QTimer* Get_TS_Orvesk_Timer = nullptr;
     QTimer* Get_TS_Server_Timer = nullptr;
-    TfndUDPSocket* UDP = nullptr;  // the RTU exchange's socket, 127.0.0.1:955
 
     // Handlers (public so that the other windows and the tests reach them as a click does).
     void BlockTabClick(int i);
@@ -144,26 +148,20 @@ public:
     // Refills the TS list window, shown or hidden (after TS values have changed).
     void FillTsList();
 
-    // The RTU exchange: reception on/off, the request timer, one request, the socket's
-    // data-available event and the application of one datagram.
-    static constexpr int kMemoLineLimit = 1000;        // newest receipt log lines kept in Memo1
-    static constexpr int kRtuReceiveQueueLimit = 256;  // datagrams waiting while the window is busy
+    // TS values changed (from a source, the grid, the state value or the TS list): the
+    // cascade the trigger needs, the TS list refilled when asked, the window shown again.
+    void TsValuesChanged(const interlock::TsCascade& cascade);
+
+    // The TS sources, and the handlers of their controls and timers.
+    static constexpr int kMemoLineLimit = 1000;  // newest receipt log lines kept in Memo1
+    acquisition::RtuReception& Rtu();
+    acquisition::ServerLink& Server();
     void Check_Get_TS_OrveskClick();
     void Get_TS_Orvesk_TimerTimer();
-    void SendTsRequest(int8_t group);
-    void UDPDataAvailable();
-    void ReceiveTsData(const std::string& text);
-    int8_t RtuRequestGroup() const { return rtuGroup_; }
-    // For tests and benchmarks only: listen on another local port and send the requests to
-    // another port (the program always uses 955 and 956). Takes effect before the first binding.
-    void SetRtuPorts(const std::string& localPort, const std::string& requestPort);
-
-    // The telemechanics server link: the handlers of its boxes and its poll timer.
     void Check_ServerClick();
     void Check_Get_Names_ServerClick();
     void Check_Get_TS_ServerClick();
     void Get_TS_Server_TimerTimer();
-    acquisition::ServerLink& Server();
 
     // Applies the text edited in the configuration viewer (after its confirmation).
     void ApplyViewerText(const storage::Lines& lines);
@@ -209,25 +207,23 @@ private:
     TView_File_Form* viewFileForm_ = nullptr;
     TForm5* templatesForm_ = nullptr;
     TForm_TS_Captions* tsCaptionsForm_ = nullptr;  // a child window, deleted with this one
-    // RTU exchange: the group of the next request, the responder's port, the read error box.
-    void SetUpRtuExchange();
-    void RtuReadFailed();
-    void RtuRecalculate();
-    int8_t rtuGroup_ = 0;
-    std::string rtuRequestPort_ = "956";
-    bool rtuErrorBoxOpen_ = false;
-    bool rtuRecalcPending_ = false;  // values changed, the recalculation waits for the queue
-    std::chrono::steady_clock::time_point rtuPendingSince_;
-    // Telemechanics server link: the access library, the link and the controls it sets.
-    void SetUpServerLink();
+    // The TS sources: the port they reach the window through, each source with its controls,
+    // and the rule that only one receives at a time.
+    void SetUpSources();
+    void SourcesStartUp();
+    void SourcesClose();
+    void StartUpSources(const std::function<void()>& step);
+    // Runs `operation` between Pull and Push, unless an operation already runs.
+    void RunOperation(const std::function<void()>& operation);
     void RunServerOperation(void (acquisition::ServerLink::*operation)());
-    void ServerStartUpConnect();
-    void ServerStartUpFetchAndPoll();
-    void ServerClose();
+    std::unique_ptr<TForm1SourcePort> sourcePort_;
+    std::unique_ptr<TForm1RtuControls> rtuControls_;
+    std::unique_ptr<acquisition::RtuReception> rtu_;
     std::unique_ptr<acquisition::TmLibrary> tmLibrary_;
     std::unique_ptr<TForm1ServerControls> serverControls_;
     std::unique_ptr<acquisition::ServerLink> serverLink_;
-    int serverDepth_ = 0;
+    std::unique_ptr<acquisition::ReceptionRule> reception_;
+    int operationDepth_ = 0;
 };
 
 }  // namespace ui

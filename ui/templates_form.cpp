@@ -9,6 +9,7 @@
 #include "ui/command_button.h"
 #include "ui/colors.h"
 #include "interlock/cp1251.h"
+#include "storage/texts.h"
 #include "ui/dialogs.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
@@ -150,7 +151,7 @@ void TForm5::FormShow() {
         storage::ReadTemplateFile(cp1251::ToUtf8(storage::TemplateFilePath(exeDir_)));
     library_ = std::move(file.library);
     if (!file.ok()) {
-        dialogs_.Message({file.error, storage::TemplateTextsCp1251().openFileError, interlock::Icon::Error});
+        dialogs_.Message({file.error, storage::Texts().openFileError, interlock::Icon::Error});
     }
 
     for (int j = 1; j <= storage::kParameterCount; ++j) LabeledEdit[static_cast<size_t>(j)]->clear();

@@ -9,6 +9,7 @@
 #include "ui/colors.h"
 #include "ui/main_window.h"
 #include "interlock/report.h"
+#include "interlock/ts_cascade.h"
 #include "ui/signal_grids.h"
 #include "ui/ts_list_grid.h"
 #include "interlock/workspace.h"
@@ -89,12 +90,7 @@ void TForm_TS_Captions::closeEvent(QCloseEvent* event) {
 void TForm_TS_Captions::FormClose() {
     // The attribute toggles take effect here: all blocks, then the view that follows the
     // apparatus state, then the verdict of the current block.
-    interlock::Workspace& ws = main_.Ws();
-    main_.Pull();
-    interlock::RecalculateAll(ws);
-    interlock::SelectViewByState(ws);
-    interlock::RefreshBlockDisplay(ws);
-    main_.Push();
+    main_.TsValuesChanged({.view = interlock::TsCascade::View::AfterRecalculation, .refillList = false});
 }
 
 }  // namespace ui

@@ -1,5 +1,8 @@
 #include "ui/ts_list_model.h"
 
+#include "interlock/engine_texts.h"
+#include "ui/texts.h"
+
 #include <charconv>
 #include <string_view>
 
@@ -39,9 +42,9 @@ constexpr std::array<int, kTsListColumns> kHeaderOffsets{15, 150, 14, 18, 10};
 }  // namespace
 
 const TsListRow& TsListHeader() {
-    static const TsListRow header{cp1251::FromUtf8("ТС"), cp1251::FromUtf8("Наименование"),
-                                  cp1251::FromUtf8("Знач"), cp1251::FromUtf8("Инв"),
-                                  cp1251::FromUtf8("Двух")};
+    const WindowTexts& x = Texts();
+    static const TsListRow header{interlock::Texts().ts, x.listName, x.listValue, x.listInverted,
+                                  x.listTwoPosition};
     return header;
 }
 

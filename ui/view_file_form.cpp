@@ -9,6 +9,7 @@
 #include "ui/dialogs.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
+#include "ui/texts.h"
 #include "ui/signal_grids.h"
 
 namespace ui {
@@ -62,8 +63,7 @@ storage::Lines TView_File_Form::Lines() const {
 }
 
 void TView_File_Form::Save_ButtonClick() {
-    if (!dialogs_.AskYesNo(cp1251::FromUtf8("Вы уверены, что хотите сохранить изменения?"),
-                           cp1251::FromUtf8("Сохранение изменений"), interlock::Icon::Information))
+    if (!dialogs_.AskYesNo(Texts().saveChangesQuestion, Texts().saveChangesCaption, interlock::Icon::Information))
         return;
     main_.ApplyViewerText(Lines());
 }

@@ -25,7 +25,8 @@
 #include <string>
 
 #include "interlock/cp1251.h"
-#include "ui/dialogs.h"
+#include "tests/support/window_rig.h"
+#include "acquisition/rtu_reception.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "interlock/workspace.h"
@@ -117,22 +118,12 @@ inline void PumpFor(int ms) {
 
 // The program over a folder of its own (settings.ini and Temp/ beside it), with scripted boxes
 // unless the test brings its own.
-class Rig {
+class Rig : public test::WindowRig {
 public:
-    explicit Rig(const char* settings = nullptr) {
-        QDir(dir.path()).mkdir("Temp");
-        if (settings) {
-            std::ofstream out(dir.path().toStdString() + "/settings.ini", std::ios::binary);
-            out << settings;
-        }
-    }
-    ~Rig() { form.reset(); }
+    using WindowRig::WindowRig;
 
-    ui::TForm1& Start(ui::Dialogs* boxes = nullptr) {
-        form = std::make_unique<ui::TForm1>(ws, boxes ? *boxes : dialogs, dir.path().toStdString() + "/");
-        form->CreateSecondaryWindows();
-        return *form;
-    }
+    // The window is not shown: the exchange needs no painting.
+    ui::TForm1& Start(ui::Dialogs* boxes = nullptr) { return WindowRig::Start(Shown::No, boxes); }
 
     // Block 1 on view with state signal S1, ON logic V1=AND(S65) and OFF logic V1=AND(S66).
     void ShowTestBlock() {
@@ -149,11 +140,6 @@ public:
     int MemoLines() const { return form->Memo1->document()->blockCount(); }
     std::string LastMemoLine() const { return ui::FromQString(form->Memo1->document()->lastBlock().text()); }
     std::string Verdict() const { return ui::FromQString(form->Top_Label6->text()); }
-
-    QTemporaryDir dir;
-    interlock::Workspace ws;
-    ui::ScriptedDialogs dialogs;
-    std::unique_ptr<ui::TForm1> form;
 };
 
 }  // namespace rtu_test

@@ -92,7 +92,7 @@ private slots:
         QVERIFY2(responder.Bound(), responder.Error().c_str());
         Rig rig;
         ui::TForm1& f = rig.Start();
-        QVERIFY(!f.UDP->Bound());  // nothing bound before the first request
+        QVERIFY(!f.Rtu().Socket().Bound());  // nothing bound before the first request
         QVERIFY(f.Check_Get_TS_Orvesk->isEnabled());
 
         f.Check_Get_TS_Orvesk->setChecked(true);
@@ -104,9 +104,9 @@ private slots:
         QVERIFY(PumpUntil([&] { return (first = responder.TryReceive()).has_value(); }, 3000));
         QCOMPARE(*first, std::string("R0"));
         QVERIFY2(clock.elapsed() >= 900, "the first request goes out one interval after switching on");
-        QVERIFY(f.UDP->Bound());
-        QCOMPARE(f.UDP->LocalAddress().AddressText(), std::string("127.0.0.1"));
-        QCOMPARE(f.UDP->LocalAddress().Port, kProgramPort);
+        QVERIFY(f.Rtu().Socket().Bound());
+        QCOMPARE(f.Rtu().Socket().LocalAddress().AddressText(), std::string("127.0.0.1"));
+        QCOMPARE(f.Rtu().Socket().LocalAddress().Port, kProgramPort);
 
         auto collect = [&](int count) {
             std::string got;
@@ -127,8 +127,8 @@ private slots:
         QVERIFY(f.Check_Get_TS_Server->isEnabled());
         f.Check_Get_TS_Orvesk->setChecked(true);
         // Groups outside 0..7 send nothing.
-        f.SendTsRequest(8);
-        f.SendTsRequest(-1);
+        f.Rtu().SendTsRequest(8);
+        f.Rtu().SendTsRequest(-1);
         for (int i = 0; i < 6; ++i) f.Get_TS_Orvesk_TimerTimer();
         QCOMPARE(collect(6), std::string("R3R4R5R6R7R0"));
         QVERIFY(rig.dialogs.Log().empty());
@@ -184,7 +184,7 @@ private slots:
         }
         f.Check_Get_TS_Orvesk->setChecked(true);
         f.Get_TS_Orvesk_TimerTimer();  // the first request binds the socket
-        QVERIFY(f.UDP->Bound());
+        QVERIFY(f.Rtu().Socket().Bound());
         if (c.receptionOff) f.Check_Get_TS_Orvesk->setChecked(false);
 
         unsigned refreshes = 0;
@@ -243,17 +243,17 @@ private slots:
         rig.ShowTestBlock();
         f.Check_Get_TS_Orvesk->setChecked(true);
         f.Get_TS_Orvesk_TimerTimer();
-        QVERIFY(f.UDP->Bound());
+        QVERIFY(f.Rtu().Socket().Bound());
 
         // A datagram cut to the read buffer raises the socket's OnError: here it fails the read.
-        f.UDP->OnError = [](TfndUDPSocket& s) {
+        f.Rtu().Socket().OnError = [](TfndUDPSocket& s) {
             if (s.LastErrorCode() == udp_error::kPacketTruncated)
                 throw EWinSock("read failed", s.LastErrorCode());
         };
         int depth = 0;
         int maxDepth = 0;
-        auto handler = f.UDP->OnDataAvailable;
-        f.UDP->OnDataAvailable = [&](TfndUDPSocket& s) {
+        auto handler = f.Rtu().Socket().OnDataAvailable;
+        f.Rtu().Socket().OnDataAvailable = [&](TfndUDPSocket& s) {
             maxDepth = std::max(maxDepth, ++depth);
             handler(s);
             --depth;
@@ -266,7 +266,7 @@ private slots:
             responder.SendTo(kProgramPort, tooLong);
             for (char g : {'2', '3', '4'}) responder.SendTo(kProgramPort, Response(g, kOnes));
             // Something calls the event again while the box is open: the long datagram fails too.
-            QTimer::singleShot(100, [&] { f.UDPDataAvailable(); });
+            QTimer::singleShot(100, [&] { f.Rtu().DataAvailable(); });
         };
         boxes.onClose = [&] { linesAtClose = rig.MemoLines(); };
 
@@ -301,7 +301,7 @@ private slots:
         ui::TForm1& f = rig.Start();
         rig.ShowTestBlock();
         f.Get_TS_Orvesk_TimerTimer();
-        QVERIFY(f.UDP->Bound());
+        QVERIFY(f.Rtu().Socket().Bound());
         const int lines = rig.MemoLines();
         std::vector<std::string> burst = {Response('7', kZeros), Response('7', kZeros), Response('2', kOnes)};
         for (int i = 0; i < 40; ++i) burst.push_back(Response(i % 2 ? '5' : '2', kOnes));
@@ -311,7 +311,7 @@ private slots:
         QCOMPARE(ListedValue(f, 65), std::string("1"));
         QCOMPARE(int(rig.ws.TsTable.Value[161]), 1);
         QCOMPARE(int(rig.ws.TsTable.Value[192]), 1);
-        QCOMPARE(f.UDP->DroppedPacketCount(), uint64_t(0));
+        QCOMPARE(f.Rtu().Socket().DroppedPacketCount(), uint64_t(0));
     }
 
     // The receipt log keeps the newest lines only, one per datagram.
@@ -320,7 +320,7 @@ private slots:
         Rig rig;
         ui::TForm1& f = rig.Start();
         f.Get_TS_Orvesk_TimerTimer();
-        QVERIFY(f.UDP->Bound());
+        QVERIFY(f.Rtu().Socket().Bound());
         QCOMPARE(rig.MemoLines(), 1);  // "Memo1"
         const int count = ui::TForm1::kMemoLineLimit + 100;
         for (int i = 0; i < count; ++i) {
@@ -334,7 +334,7 @@ private slots:
         QCOMPARE(rig.MemoLines(), ui::TForm1::kMemoLineLimit);
         QCOMPARE(ui::FromQString(f.Memo1->document()->firstBlock().text()),
                  "x" + std::to_string(count - ui::TForm1::kMemoLineLimit));
-        QCOMPARE(f.UDP->DroppedPacketCount(), uint64_t(0));
+        QCOMPARE(f.Rtu().Socket().DroppedPacketCount(), uint64_t(0));
     }
 
     // With the settings "get" on, the start-up switches reception on without running the click:
@@ -346,7 +346,7 @@ private slots:
         QVERIFY(f.Check_Get_TS_Orvesk->isEnabled());
         QVERIFY(f.Get_TS_Orvesk_Timer->isActive());
         QVERIFY(!f.Check_Get_TS_Server->isEnabled());
-        QCOMPARE(int(f.RtuRequestGroup()), 0);
+        QCOMPARE(int(f.Rtu().RequestGroup()), 0);
     }
 
     // With rtu-sim answering on 956, switching reception on makes the verdict follow its values.
@@ -383,7 +383,7 @@ private slots:
         // New values in the file: the next request for group 2 brings TS 65 = 0 back.
         writeValues('0');
         for (int sent = -1; sent != 2;) {
-            sent = f.RtuRequestGroup() > 7 ? 0 : f.RtuRequestGroup();
+            sent = f.Rtu().RequestGroup() > 7 ? 0 : f.Rtu().RequestGroup();
             f.Get_TS_Orvesk_TimerTimer();
         }
         QVERIFY(PumpUntil([&] { return rig.Verdict() == W("запрещено*"); }, 4000));

@@ -5,13 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <functional>
+#include <optional>
+#include <stdexcept>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "ui/dialogs.h"
+#include "interlock/cp1251.h"
 #include "interlock/report.h"
+#include "interlock/ts_cascade.h"
 #include "acquisition/server_link.h"
 #include "acquisition/tm_library.h"
 #include "tests/acquisition/tmaccess_fixture.h"
@@ -31,8 +35,7 @@ public:
                                     {ServerBox::Check_Get_Names_Server, false}};
     bool panel = false;
     bool timer = false;
-    bool orveskEnabled = true;
-    int fillTsList = 0;
+    bool receptionBoxEnabled = true;
 
     bool WindowReady() const override { return ready; }
     bool Checked(ServerBox box) const override { return boxes.at(box); }
@@ -53,8 +56,49 @@ public:
     }
     void SetServerPanelVisible(bool visible) override { panel = visible; }
     void SetServerTimerEnabled(bool enabled) override { timer = enabled; }
-    void SetGetTsOrveskEnabled(bool enabled) override { orveskEnabled = enabled; }
-    void FillTsList() override { ++fillTsList; }
+    void SetReceptionBoxEnabled(bool enabled) override { receptionBoxEnabled = enabled; }
+};
+
+// Another source under the one-receiver rule: the RTU reception box as the link leaves it.
+class OtherSource : public TsSource {
+public:
+    bool receiving = false;
+    bool allowed = true;
+    bool Receiving() const override { return receiving; }
+    void StopReceiving() override { receiving = false; }
+    void AllowReception(bool a) override { allowed = a; }
+};
+
+// The window's boxes, scripted: every error box is recorded (the window shows it with the
+// caption "Ошибка" and the error icon), input boxes are answered from a queue, and the TS
+// values cascade runs on the workspace as the window runs it.
+class ScriptedPort : public SourcePort {
+public:
+    explicit ScriptedPort(interlock::Workspace& ws) : ws_(ws) {}
+    struct Input {
+        std::string caption, prompt, value;
+    };
+    std::vector<Message> errors;
+    std::vector<Input> inputs;
+    std::deque<std::optional<std::string>> answers;
+    int fillTsList = 0;
+
+    void ShowError(const std::string& text) override { errors.push_back({text, W("Ошибка"), Icon::Error}); }
+    std::optional<std::string> AskText(const std::string& caption, const std::string& prompt,
+                                       const std::string& value) override {
+        inputs.push_back({caption, prompt, value});
+        if (answers.empty()) throw std::logic_error("an input box the test did not expect");
+        std::optional<std::string> answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    void TsValuesChanged(const interlock::TsCascade& cascade) override {
+        interlock::RunTsCascade(ws_, cascade);
+        if (cascade.refillList) ++fillTsList;
+    }
+
+private:
+    interlock::Workspace& ws_;
 };
 
 // The real library with a hook after each name call: a stand-in for anything that clears the
@@ -86,14 +130,18 @@ protected:
     DlTmLibrary dl{{kLibraryPath}};
     HookedLibrary lib{dl};
     interlock::Workspace ws;
-    ui::ScriptedDialogs dialogs;
+    ScriptedPort port{ws};
     FakeControls controls;
     std::string serverName = ".\\TMS";
-    ServerLink link{ws, lib, dialogs, controls, serverName, "interlocks-tests"};
-    const ServerTexts& tx = LinkTexts();
+    ServerLink link{ws, lib, port, controls, serverName, "interlocks-tests"};
+    OtherSource rtu;
+    ReceptionRule rule;
+    const AcquisitionTexts& tx = Texts();
 
     void SetUp() override {
         controls.link = &link;
+        rule.Add(rtu);
+        rule.Add(link);
         folder.Write("server .\\TMS\nserver ORVESK\\GW1\nrtu 0 1\n");
     }
     void TearDown() override { link.Close(); }
@@ -103,12 +151,12 @@ protected:
 
     // The user checks "Связь с сервером ТМ" and answers the prompt with `name`.
     void UserConnect(const std::string& name = ".\\TMS") {
-        dialogs.AnswerInput(name);
+        port.answers.push_back(name);
         controls.SetChecked(ServerBox::Check_Server, true);
     }
     void StartReception() { controls.SetChecked(ServerBox::Check_Get_TS_Server, true); }
 
-    std::vector<Message> Boxes() const { return dialogs.Messages(); }
+    std::vector<Message> Boxes() const { return port.errors; }
     static Message Error(const std::string& text) { return {text, W("Ошибка"), Icon::Error}; }
     unsigned Refreshes() const { return ws.Display.refreshCount; }
 
@@ -116,7 +164,7 @@ protected:
     void ExpectReceptionOff() {
         EXPECT_FALSE(controls.Checked(ServerBox::Check_Get_TS_Server));
         EXPECT_FALSE(controls.timer);
-        EXPECT_TRUE(controls.orveskEnabled);
+        EXPECT_TRUE(rtu.allowed);
     }
     void ExpectDisconnected() {
         EXPECT_FALSE(link.ServerConnected());
@@ -131,12 +179,12 @@ protected:
 
 TEST_F(ServerLinkTest, ConnectPromptsWithTheCurrentNameAndShowsThePanel) {
     UserConnect("ORVESK\\GW1");
-    ASSERT_EQ(dialogs.Log().size(), 1u);
-    const auto& input = dialogs.Log()[0];
-    EXPECT_EQ(input.kind, ui::ScriptedDialogs::Kind::Input);
+    ASSERT_EQ(port.inputs.size(), 1u);
+    EXPECT_TRUE(port.errors.empty());
+    const auto& input = port.inputs[0];
     EXPECT_EQ(input.caption, W("Соединение с сервером"));
-    EXPECT_EQ(input.text, W("Укажите имя сервера для соединения:\n\r\n\rАлиас\\шлюз"));
-    EXPECT_EQ(input.defaultValue, ".\\TMS");
+    EXPECT_EQ(input.prompt, W("Укажите имя сервера для соединения:\n\r\n\rАлиас\\шлюз"));
+    EXPECT_EQ(input.value, ".\\TMS");
     EXPECT_TRUE(link.ServerConnected());
     EXPECT_TRUE(controls.panel);
     EXPECT_EQ(serverName, "ORVESK\\GW1");
@@ -153,7 +201,7 @@ class ConnectPromptTest : public ServerLinkTest, public testing::WithParamInterf
 
 TEST_P(ConnectPromptTest, EndsDisconnectedWithoutALink) {
     const PromptRow& row = GetParam();
-    dialogs.AnswerInput(row.answer);
+    port.answers.push_back(row.answer);
     controls.SetChecked(ServerBox::Check_Server, true);
     ExpectDisconnected();
     EXPECT_EQ(serverName, row.nameAfter);
@@ -175,9 +223,9 @@ INSTANTIATE_TEST_SUITE_P(Answers, ConnectPromptTest,
 
 TEST_F(ServerLinkTest, AMissingLibraryFailsWithTheConnectMessage) {
     DlTmLibrary missing{{"/nonexistent/libtmaccess.so"}};
-    ServerLink broken{ws, missing, dialogs, controls, serverName, "t"};
+    ServerLink broken{ws, missing, port, controls, serverName, "t"};
     controls.link = &broken;
-    dialogs.AnswerInput(".\\TMS");
+    port.answers.push_back(".\\TMS");
     controls.SetChecked(ServerBox::Check_Server, true);
     ExpectDisconnected();
     EXPECT_FALSE(broken.ServerConnected());
@@ -211,7 +259,7 @@ TEST_F(ServerLinkTest, HandlersWaitForTheWindow) {
     controls.SetChecked(ServerBox::Check_Server, true);  // no prompt while the window is built
     controls.SetChecked(ServerBox::Check_Get_TS_Server, true);
     controls.SetChecked(ServerBox::Check_Get_Names_Server, true);
-    EXPECT_TRUE(dialogs.Log().empty());
+    EXPECT_TRUE(port.errors.empty() && port.inputs.empty());
     EXPECT_FALSE(link.ServerConnected());
     EXPECT_FALSE(controls.timer);
     EXPECT_FALSE(link.ForceRecalc);
@@ -230,13 +278,13 @@ TEST_F(ServerLinkTest, StartUpConnectsWithoutPromptFetchesAndPollsOnce) {
     EXPECT_TRUE(link.ServerConnected());
     EXPECT_TRUE(controls.panel);
     link.StartUpFetchAndPoll();
-    EXPECT_TRUE(dialogs.Log().empty());
+    EXPECT_TRUE(port.errors.empty() && port.inputs.empty());
     EXPECT_EQ(ws.TsTable.Name[1], W("Выключатель Q1"));
     EXPECT_EQ(ws.TsTable.Value[1], 1);
     EXPECT_EQ(ws.TsTable.Unreliability[2], 1);
     EXPECT_FALSE(link.ForceRecalc);  // the first poll took it
     EXPECT_EQ(Refreshes(), before);  // and recalculated nothing yet
-    EXPECT_EQ(controls.fillTsList, 0);
+    EXPECT_EQ(port.fillTsList, 0);
 }
 
 TEST_F(ServerLinkTest, StartUpFailureLeavesEverythingOffWithoutPrompt) {
@@ -246,7 +294,7 @@ TEST_F(ServerLinkTest, StartUpFailureLeavesEverythingOffWithoutPrompt) {
          {ServerBox::Check_Server, ServerBox::Check_Get_TS_Server, ServerBox::Check_Get_Names_Server})
         controls.SetChecked(box, true);
     controls.timer = true;
-    controls.orveskEnabled = false;
+    rtu.allowed = false;
     link.StartUpConnect();
     ExpectDisconnected();
     EXPECT_EQ(Boxes(), std::vector<Message>{
@@ -262,7 +310,7 @@ TEST_F(ServerLinkTest, StartUpWithoutTheLinkUnchecksTheReceptionBoxes) {
     link.StartUpConnect();
     EXPECT_FALSE(controls.Checked(ServerBox::Check_Get_TS_Server));
     EXPECT_FALSE(controls.Checked(ServerBox::Check_Get_Names_Server));
-    EXPECT_TRUE(dialogs.Log().empty());
+    EXPECT_TRUE(port.errors.empty() && port.inputs.empty());
 }
 
 // ---- Polling ----
@@ -330,7 +378,7 @@ TEST_P(ErrorCountTest, MoreThan250ErrorsAbortThePollUntouched) {
     } else {
         EXPECT_TRUE(Boxes().empty());
         EXPECT_TRUE(controls.timer);
-        EXPECT_FALSE(controls.orveskEnabled);
+        EXPECT_FALSE(rtu.allowed);
         EXPECT_EQ(ws.TsTable.Value[256], 1);
         EXPECT_EQ(ws.TsTable.Unreliability[256], 2);
         EXPECT_EQ(ws.TsTable.Unreliability[1], 1);
@@ -409,11 +457,11 @@ TEST_F(ServerLinkTest, ForceRecalcMakesOnePollRecalculateThenOnlyChangesDo) {
     unsigned r0 = Refreshes();
     StartReception();  // nothing changes (all 0, reliable) but reception just started
     EXPECT_EQ(Refreshes(), r0 + 1);
-    EXPECT_EQ(controls.fillTsList, 1);
+    EXPECT_EQ(port.fillTsList, 1);
     EXPECT_FALSE(link.ForceRecalc);
     link.Get_TS_Server_TimerTimer();  // identical data
     EXPECT_EQ(Refreshes(), r0 + 1);
-    EXPECT_EQ(controls.fillTsList, 1);
+    EXPECT_EQ(port.fillTsList, 1);
     Points(TsLine(0, 1, 1, 1, 0));  // the file is edited while the program runs
     link.Get_TS_Server_TimerTimer();
     EXPECT_EQ(ws.TsTable.Value[1], 1);
@@ -421,7 +469,7 @@ TEST_F(ServerLinkTest, ForceRecalcMakesOnePollRecalculateThenOnlyChangesDo) {
     Points(TsLine(0, 1, 1, 1, 0x0001));  // a change of reliability alone counts as a change
     link.Get_TS_Server_TimerTimer();
     EXPECT_EQ(Refreshes(), r0 + 3);
-    EXPECT_EQ(controls.fillTsList, 3);
+    EXPECT_EQ(port.fillTsList, 3);
 }
 
 TEST_F(ServerLinkTest, AnAbortedPollKeepsForceRecalcForTheNextOne) {
@@ -461,10 +509,10 @@ TEST_F(ServerLinkTest, ReceptionFromTheServerAndFromTheRtuExcludeEachOther) {
     UserConnect();
     StartReception();
     EXPECT_TRUE(controls.timer);
-    EXPECT_FALSE(controls.orveskEnabled);
+    EXPECT_FALSE(rtu.allowed);
     controls.SetChecked(ServerBox::Check_Get_TS_Server, false);
     EXPECT_FALSE(controls.timer);
-    EXPECT_TRUE(controls.orveskEnabled);
+    EXPECT_TRUE(rtu.allowed);
 }
 
 TEST_F(ServerLinkTest, APollWithoutTheLinkDisconnectsWithItsMessage) {
@@ -611,6 +659,57 @@ TEST(TsStatusIs, ClassifiesOneWord) {
         EXPECT_EQ(TsStatusIs(r.status, TsStatusWord::UnreliableManual), r.manual) << r.status;
         EXPECT_EQ(TsStatusIs(r.status, TsStatusWord::UnreliableBoth), r.both) << r.status;
     }
+}
+
+}  // namespace
+}  // namespace acquisition::test
+
+namespace acquisition::test {
+namespace {
+
+// ---- The one-receiver rule ----
+
+TEST(ReceptionRule, SettleKeepsTheStrongestReceiverAndLocksTheOthers) {
+    struct Row {
+        std::vector<bool> receiving;  // weakest first
+        std::vector<bool> after;
+        std::vector<bool> allowed;
+    };
+    const Row rows[] = {
+        {{false, false}, {false, false}, {true, true}},
+        {{true, false}, {true, false}, {true, false}},
+        {{false, true}, {false, true}, {false, true}},
+        {{true, true}, {false, true}, {false, true}},
+        {{true, true, true}, {false, false, true}, {false, false, true}},
+        {{true, false, false}, {true, false, false}, {true, false, false}},
+    };
+    for (const Row& row : rows) {
+        std::vector<OtherSource> sources(row.receiving.size());
+        ReceptionRule rule;
+        for (size_t i = 0; i < sources.size(); ++i) {
+            sources[i].receiving = row.receiving[i];
+            rule.Add(sources[i]);
+        }
+        rule.Settle();
+        for (size_t i = 0; i < sources.size(); ++i) {
+            EXPECT_EQ(sources[i].receiving, row.after[i]) << i;
+            EXPECT_EQ(sources[i].allowed, row.allowed[i]) << i;
+        }
+    }
+}
+
+TEST(ReceptionRule, AChangeLocksOrFreesEveryOtherSource) {
+    std::vector<OtherSource> sources(3);
+    ReceptionRule rule;
+    for (OtherSource& s : sources) rule.Add(s);
+    sources[1].receiving = true;
+    rule.Changed(sources[1]);
+    EXPECT_FALSE(sources[0].allowed);
+    EXPECT_TRUE(sources[1].allowed);
+    EXPECT_FALSE(sources[2].allowed);
+    sources[1].receiving = false;
+    rule.Changed(sources[1]);
+    EXPECT_TRUE(sources[0].allowed && sources[2].allowed);
 }
 
 }  // namespace

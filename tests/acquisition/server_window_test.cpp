@@ -18,7 +18,7 @@
 #include <memory>
 #include <sstream>
 
-#include "ui/dialogs.h"
+#include "tests/support/window_rig.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "acquisition/server_link.h"
@@ -36,36 +36,13 @@ using ui::TForm1;
 namespace {
 
 // The program over a folder of its own files, with the server's points file beside them.
-class Rig {
+class Rig : public test::WindowRig {
 public:
-    explicit Rig(const std::string& settings = "") {
-        QDir(dir.path()).mkdir("Temp");
-        if (!settings.empty()) Write("settings.ini", settings);
+    explicit Rig(const std::string& settings = "") : WindowRig(settings.empty() ? nullptr : settings.c_str()) {
         points.Write("server .\\TMS\nserver ORVESK\\GW1\n" +
                      TsLine(0, 1, 1, 0, 0, W("Выключатель Q1 включён")) + TsLine(0, 1, 2, 1, 0) +
                      TsLine(0, 1, 3, 1, 0x0001, W("Напряжение на вводе")) +
                      TsLine(0, 2, 1, 1, 0x0002, W("КП 2, точка 1")));
-    }
-    ~Rig() { form.reset(); }
-
-    TForm1& Start() {
-        form = std::make_unique<TForm1>(ws, dialogs, Dir());
-        form->CreateSecondaryWindows();
-        form->show();
-        return *form;
-    }
-    void Stop() { form.reset(); }
-
-    std::string Dir() const { return dir.path().toStdString() + "/"; }
-    void Write(const std::string& name, const std::string& bytes) const {
-        std::ofstream out(Dir() + name, std::ios::binary);
-        out << bytes;
-    }
-    std::string Read(const std::string& name) const {
-        std::ifstream in(Dir() + name, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
     }
 
     // The block on view gets a state signal and ON logic, as the operator types them.
@@ -76,11 +53,7 @@ public:
     }
     bool PanelShown() const { return form->Server_Panel->isVisibleTo(form->Settings_Panel); }
 
-    QTemporaryDir dir;
     PointsFolder points;
-    interlock::Workspace ws;
-    ui::ScriptedDialogs dialogs;
-    std::unique_ptr<TForm1> form;
 };
 
 interlock::Message Error(const std::string& text) { return {text, W("Ошибка"), Icon::Error}; }

@@ -287,6 +287,7 @@ TEST(Answers, BudgetGivesUndetermined) {
     }
     blowUp.push_back(output + ")");
     ws->Blocks[1].OnLogic = blowUp;
+    ws->Blocks[1].OffLogic = {"V1=AND(S3)"};  // built right after the overflow
     ws->Blocks[2].OnLogic = {"V2=AND(S1,S2)"};
     interlock::SetStateSignal(*ws, 1, "S200");
     interlock::SetStateSignal(*ws, 2, "S201");
@@ -297,6 +298,8 @@ TEST(Answers, BudgetGivesUndetermined) {
     EXPECT_TRUE(a.on->undetermined);
     ASSERT_TRUE(a.minChanges);
     EXPECT_TRUE(a.minChanges->undetermined);
+    ASSERT_TRUE(a.off);
+    EXPECT_FALSE(a.off->undetermined);
     const BlockAnalysis b = analyser.Analyse(*ws, 2);
     ASSERT_TRUE(b.minChanges);
     EXPECT_FALSE(b.minChanges->undetermined);

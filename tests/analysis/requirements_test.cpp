@@ -217,6 +217,27 @@ TEST(Requirements, ProvenAndRefuted) {
     }
 }
 
+// A logic whose model outgrows the node budget gives "undetermined", never "proven".
+TEST(Requirements, BudgetGivesUndetermined) {
+    auto ws = std::make_unique<Workspace>();
+    std::vector<std::string> blowUp;
+    std::string output = "V1=OR(";
+    for (int i = 1; i <= 16; ++i) {
+        blowUp.push_back("M" + std::to_string(i) + "=AND(S" + std::to_string(i) + ",S" +
+                         std::to_string(i + 100) + ")");
+        output += (i > 1 ? ",M" : "M") + std::to_string(i);
+    }
+    blowUp.push_back(output + ")");
+    ws->Blocks[1].OnLogic = blowUp;
+    interlock::SetStateSignal(*ws, 1, "S200");
+    Analyser analyser(20'000);
+    const RequirementsFile f = ParseRequirements({"ON 1 REQUIRES S1", "ON 1 POSSIBLE"});
+    for (const RequirementResult& r : Prove(analyser, *ws, f.requirements)) {
+        EXPECT_EQ(r.verdict, Verdict::Undetermined);
+        EXPECT_FALSE(r.reason.empty());
+    }
+}
+
 TEST(Requirements, FileBesideTheConfiguration) {
     EXPECT_EQ(RequirementsFileFor("examples/substation.blk"), "examples/substation.req");
     EXPECT_EQ(RequirementsFileFor("a.b/config"), "a.b/config.req");

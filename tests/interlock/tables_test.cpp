@@ -454,12 +454,6 @@ TEST_F(BlockTransferTest, NullifyEmptiesEveryBlockAndKeepsTheSignals) {
                                        W("Обнуление блока"), Icon::Warning}));
 }
 
-TEST(NullifyTexts, QuestionAndCaptionOfTheConfirmation) {
-    EXPECT_EQ(Texts().nullifyQuestion, W("Вы уверены, что хотите обнулить блок? Вся текущая несохранённая "
-                                         "конфигурация будет потеряна."));
-    EXPECT_EQ(Texts().nullifyCaption, W("Обнуление блока"));
-}
-
 TEST(SplitEditorText, LinesAsALineListHoldsThem) {
     EXPECT_TRUE(SplitEditorText("").empty());
     EXPECT_EQ(SplitEditorText("A"), (Lines{"A"}));

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Runs interlocks-check on the examples with --sarif and --junit and checks both files:
-SARIF against the SARIF 2.1.0 schema shipped beside this script, JUnit XML for its shape
-(well-formed, counts that add up, one test case per requirement and per non-empty block).
+"""Runs interlocks-check on the examples with --sarif and --junit and checks both files against
+the schemas shipped beside this script: SARIF against the SARIF 2.1.0 schema, JUnit XML against
+the Jenkins JUnit schema (with xmllint); then that the counts add up and that there is one test
+case per requirement.
 
 usage: validate_ci_reports.py CHECK_BINARY EXAMPLES_DIR SCRATCH_DIR
 """
@@ -40,6 +41,10 @@ def main():
             location = r["locations"][0]["physicalLocation"]
             if not location["artifactLocation"]["uri"].endswith(".blk"):
                 sys.exit(f"{args}: a result not on a configuration file: {r}")
+        valid = subprocess.run(["xmllint", "--noout", "--schema", os.path.join(here, "schemas", "junit-jenkins.xsd"),
+                                junit], capture_output=True)
+        if valid.returncode != 0:
+            sys.exit(f"{args}: JUnit XML does not validate: {valid.stderr.decode()}")
         root = ET.parse(junit).getroot()
         if root.tag != "testsuites":
             sys.exit(f"{args}: root {root.tag}")

@@ -22,6 +22,7 @@
 #include "storage/config_text.h"
 #include "storage/file_io.h"
 #include "ui/diagram_painter.h"
+#include "tests/support/scripted_dialogs.h"
 #include "ui/dialogs.h"
 #include "ui/logic_diagram.h"
 #include "ui/report_model.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "interlock/cp1251.h"
-#include "ui/dialogs.h"
+#include "tests/support/scripted_dialogs.h"
 #include "interlock/workspace.h"
 
 namespace {
@@ -10,21 +10,6 @@ using Kind = ui::ScriptedDialogs::Kind;
 using interlock::Icon;
 
 std::string W(const char* utf8) { return cp1251::FromUtf8(utf8); }
-
-TEST(FileFilters, ParsedFromBarSeparatedPairs) {
-    struct Row {
-        std::string list;
-        ui::FileFilters expected;
-    };
-    const Row rows[] = {
-        {W("Конфигурация (*.blk)|*.blk|Временный файл (*.tmp)|*.tmp"),
-         {{W("Конфигурация (*.blk)"), "*.blk"}, {W("Временный файл (*.tmp)"), "*.tmp"}}},
-        {"*.blk|*.blk", {{"*.blk", "*.blk"}}},
-        {"", {}},
-        {"Text|*.txt|Dangling", {{"Text", "*.txt"}}},
-    };
-    for (const Row& row : rows) EXPECT_EQ(ui::ParseFileFilters(row.list), row.expected) << row.list;
-}
 
 TEST(ScriptedDialogs, OkBoxesNeedNoAnswerAndAreLoggedWithTheirTexts) {
     ui::ScriptedDialogs dialogs;

@@ -20,7 +20,7 @@
 
 #include "ui/color_button.h"
 #include "interlock/cp1251.h"
-#include "ui/dialogs.h"
+#include "tests/support/window_rig.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "ui/templates_form.h"
@@ -60,22 +60,14 @@ std::string Library() {
         "@\r\n");
 }
 
-class Rig {
+class Rig : public test::WindowRig {
 public:
     // library: the bytes of templates.txt, or null for no file.
     explicit Rig(const std::string* library) {
-        QDir(dir.path()).mkdir("Temp");
-        if (library) {
-            std::ofstream out(Dir() + "templates.txt", std::ios::binary);
-            out << *library;
-        }
-        form = std::make_unique<TForm1>(ws, dialogs, Dir());
-        form->CreateSecondaryWindows();
-        form->show();
+        if (library) Write("templates.txt", *library);
+        Start();
     }
-    ~Rig() { form.reset(); }
 
-    std::string Dir() const { return dir.path().toStdString() + "/"; }
     TForm5& T5() { return *form->TemplatesForm(); }
 
     // Clicks "Шаблоны" and runs `inside` while the modal window is open; the window is closed
@@ -92,11 +84,6 @@ public:
         QCoreApplication::processEvents();  // a window that did not open still runs `inside` now
         return opened;
     }
-
-    QTemporaryDir dir;
-    interlock::Workspace ws;
-    ui::ScriptedDialogs dialogs;
-    std::unique_ptr<TForm1> form;
 };
 
 void Click(TColorButton* button) { QTest::mouseClick(button, Qt::LeftButton); }

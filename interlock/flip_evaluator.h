@@ -1,0 +1,89 @@
+#pragma once
+
+// The check-free re-evaluation of one logic with one TS complemented, used by the candidate
+// search of the current block. The logic is decoded into FlipCode once (for a text that
+// compiles without error, once per text change) and evaluated unchanged once per search; each
+// TS tried then re-evaluates only the lines it can change.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "interlock/workspace.h"
+
+namespace interlock {
+
+// One operand as the re-evaluation reads it.
+struct FlipOperand {
+    enum Kind : uint8_t { None, Ts, M } kind = None;  // None: an operand that reads as 0
+    bool inverted = false;
+    int16_t n = 0;
+};
+
+// One line as the re-evaluation reads it: lines it passes over are left out. Its operands are
+// operands[first, last) of the code.
+struct FlipLine {
+    bool isM = false;
+    int target = 1;
+    bool isAnd = false;
+    bool negated = false;
+    uint32_t first = 0;
+    uint32_t last = 0;
+    uint32_t mRead = 0;  // bit n: the line reads M n
+};
+
+// A logic decoded for the re-evaluation, with the lines that read each TS.
+struct FlipCode {
+    std::vector<FlipLine> lines;
+    std::vector<FlipOperand> operands;
+    // For every TS the lines that read it, in order: readers[readerStart[k], readerStart[k + 1]).
+    std::array<uint32_t, kTsCount + 2> readerStart{};
+    std::vector<uint32_t> readers;
+    // Every TS an operand names, as 0xFF at its index (0 elsewhere), indices 0..263.
+    std::array<uint8_t, kTsCount + 8> read{};
+
+    // Decodes leniently: lines without "=" or "(" are passed over, numbers that do not read are
+    // taken as 1, any operation other than AND is an OR, and operands after the closing bracket
+    // are ignored. Lines are cut to their first 100 characters.
+    static FlipCode Decode(const std::vector<std::string>& logic);
+};
+
+// Sets UsedInLogic to 1 for every TS whose byte in the mask is not 0 (indices 0..257).
+void MarkUsed(Workspace& ws, const std::array<uint8_t, kTsCount + 8>& mask);
+
+// The re-evaluation of one logic for many TS. The logic is evaluated once without any change.
+// A TS tried re-evaluates only the lines that read it or read an M variable whose value it
+// changed; while no M variable differs, the run jumps from one line that reads the TS to the
+// next, taking the M values and the output the unchanged run had there, and once no later line
+// reads it the rest gives what it gave unchanged.
+class FlipEvaluator {
+public:
+    // Evaluates the logic unchanged and marks every TS it reads in UsedInLogic. The code must
+    // outlive the evaluator.
+    FlipEvaluator(Workspace& ws, const FlipCode& code);
+
+    // True when the logic, with TS k complemented, assigns 1 to its output.
+    bool Allows(int k) const;
+
+private:
+    // The state of a run between two lines.
+    struct Run {
+        std::array<uint8_t, kMCount + 1> m{};
+        bool outputSeen = false;
+        uint8_t output = 0;
+    };
+
+    uint8_t Evaluate(const FlipLine& line, const std::array<uint8_t, kMCount + 1>& m, int k) const;
+    static void Assign(const FlipLine& line, uint8_t acc, Run& run);
+
+    Workspace& ws_;
+    const FlipCode& code_;
+    std::vector<int32_t> outputBefore_;  // the last V line before line i, or -1
+    std::vector<Run> before_;            // the unchanged run before every line
+    std::vector<uint8_t> base_;          // the value of every line without any change
+    std::vector<int8_t> laterOutput_;    // the unchanged output assigned from line i on, or -1
+    bool baseAllows_ = false;
+};
+
+}  // namespace interlock
