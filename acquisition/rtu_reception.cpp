@@ -15,8 +15,12 @@ RtuReception::RtuReception(interlock::Workspace& ws, SourcePort& port, RtuContro
     socket_->SetLocalHost(kRtuHost);
     socket_->SetLocalPort(kRtuLocalPort);
     socket_->SetUseSendBuffer(true);
-    // Datagrams wait in the receive queue only while the window is busy.
+    // Datagrams wait in the receive queue only while the window is busy. The latest answer of
+    // each group is what counts: a burst beyond the bound loses its oldest answers, and the
+    // system is asked to hold a burst of that size (4096 bytes at most each) meanwhile.
     socket_->SetMaxReceiveBufferPacketCount(kReceiveQueueLimit);
+    socket_->SetDropOldestWhenFull(true);
+    socket_->SetSystemReceiveBufferSize(kReceiveQueueLimit * 4096);
     socket_->OnDataAvailable = [this](TfndUDPSocket&) { DataAvailable(); };
 }
 

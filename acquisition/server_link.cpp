@@ -170,6 +170,13 @@ void ServerLink::ServerPollTs() {
     }
     std::vector<TmStatusResult> result(kPoints, TmStatusResult{0, 0});
     library_.StatusByList(request, result);
+    if (library_.LastCallFailed()) {
+        // The library died or hung: the link is gone, as when a poll finds it missing.
+        connected_ = false;
+        ServerIsConnected();
+        port_.ShowError(tx.pollNoLink);
+        return;
+    }
     result.resize(kPoints, TmStatusResult{0, TM_STATUS_ERROR});
 
     // First pass: the errors; too many of them leave the table untouched.
@@ -211,6 +218,15 @@ void ServerLink::ServerPollTs() {
             changed = true;
         }
         if (!error[n]) t.FromServer[n] = 1;
+        // The server delivers a pair as one value: the second TS follows the first here, before
+        // the blocks are evaluated, not only when the grid is next filled.
+        if (t.PairSecond[n] && t.FromServer[n]) {
+            const int16_t derived = static_cast<int16_t>(t.Value[n - 1] ^ 1);
+            if (derived != t.Value[n]) {
+                t.Value[n] = derived;
+                changed = true;
+            }
+        }
     }
     if ((changed || ForceRecalc) && controls_.WindowReady()) port_.TsValuesChanged({});
     ForceRecalc = false;
@@ -226,6 +242,12 @@ void ServerLink::ServerGetTsName(int channel, int rtu, int point, std::string& n
     std::array<char, kNameSize> buffer{};
     int16_t r = library_.GetObjectName(TM_OBJECT_TS, static_cast<int16_t>(channel), static_cast<int16_t>(rtu),
                                        static_cast<int16_t>(point), buffer.data(), kNameSize);
+    if (library_.LastCallFailed()) {
+        // The library died or hung: the link is lost in the middle of the fetch.
+        connected_ = false;
+        lost = !ServerIsConnected();
+        return;
+    }
     if (r <= 0) {
         name.clear();
         return;

@@ -25,6 +25,9 @@ public:
     // tmGetObjectName; 0 when the library is not loaded.
     virtual int16_t GetObjectName(uint16_t kind, int16_t channel, int16_t rtu, int16_t point, char* buffer,
                                   int16_t size) = 0;
+    // True when the last call did not complete (the library crashed, hung past its bound or
+    // answered out of turn): its results are not the server's, and the link is gone.
+    virtual bool LastCallFailed() const { return false; }
 };
 
 // The library file name of this platform: "tmaccess.dll" on Windows, "libtmaccess.so" elsewhere.

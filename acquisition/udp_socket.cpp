@@ -181,6 +181,12 @@ void TfndUDPSocket::Bind() {
         localPort = ConvertPort(localPort_).value_or(0);
     }
 
+    if (systemReceiveBufferSize_ > 0) {
+        // A request: the system caps it at its own maximum, and a refusal leaves its default.
+        const int size = systemReceiveBufferSize_;
+        setsockopt(handle, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+    }
+
     const sockaddr_in local = ToSockAddr({localAddress, localPort});
     if (!portValid || ::bind(handle, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
         const int error = portValid ? errno : EINVAL;
@@ -450,7 +456,8 @@ void TfndUDPSocket::HandleReadReady() {
     if (handle_ >= 0) {
         if (useReceiveBuffer_) {
             // Move everything the socket holds into the receive queue, up to its limit; what does
-            // not fit is dropped, so the socket is always drained and the notifier stays quiet.
+            // not fit is dropped (the newest, or the oldest queued when DropOldestWhenFull), so
+            // the socket is always drained and the notifier stays quiet.
             for (;;) {
                 ReceivedPacket packet;
                 int error = 0;
@@ -459,6 +466,10 @@ void TfndUDPSocket::HandleReadReady() {
                 if (maxReceiveBufferPacketCount_ < 0 ||
                     receiveQueue_.size() < static_cast<std::size_t>(maxReceiveBufferPacketCount_)) {
                     receiveQueue_.push_back(std::move(packet));
+                } else if (dropOldestWhenFull_ && !receiveQueue_.empty()) {
+                    receiveQueue_.pop_front();
+                    receiveQueue_.push_back(std::move(packet));
+                    ++droppedPacketCount_;
                 } else {
                     ++droppedPacketCount_;
                 }

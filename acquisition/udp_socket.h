@@ -75,9 +75,18 @@ public:
     void SetUseSendBuffer(bool on) { useSendBuffer_ = on; }
     bool UseReceiveBuffer() const { return useReceiveBuffer_; }
     void SetUseReceiveBuffer(bool on) { useReceiveBuffer_ = on; }
-    // Negative: no limit. Datagrams that arrive while the receive queue holds this many are dropped.
+    // Negative: no limit. Datagrams that arrive while the receive queue holds this many are dropped
+    // (see DropOldestWhenFull).
     int MaxReceiveBufferPacketCount() const { return maxReceiveBufferPacketCount_; }
     void SetMaxReceiveBufferPacketCount(int count) { maxReceiveBufferPacketCount_ = count; }
+    // With a full receive queue, an arriving datagram pushes out the oldest queued one instead of
+    // being dropped itself: for exchanges where the latest answer is what counts. Off by default.
+    bool DropOldestWhenFull() const { return dropOldestWhenFull_; }
+    void SetDropOldestWhenFull(bool on) { dropOldestWhenFull_ = on; }
+    // Bytes asked of the system for its own receive buffer at the next binding, so that a burst
+    // waits there while the owner is busy; 0 keeps the system's default. The system may give less.
+    int SystemReceiveBufferSize() const { return systemReceiveBufferSize_; }
+    void SetSystemReceiveBufferSize(int bytes) { systemReceiveBufferSize_ = bytes < 0 ? 0 : bytes; }
     int MaxPacketSize() const { return maxPacketSize_; }
     void SetMaxPacketSize(int size) { maxPacketSize_ = size < 0 ? 0 : size; }
     bool BroadcastOption() const { return broadcastOption_; }
@@ -118,7 +127,7 @@ public:
     SenderAddress LocalAddress() const;
     std::size_t ReceiveQueueSize() const { return receiveQueue_.size(); }
     std::size_t SendQueueSize() const { return sendQueue_.size(); }
-    // Datagrams dropped because the receive queue was full.
+    // Datagrams dropped because the receive queue was full (the newest or the oldest).
     uint64_t DroppedPacketCount() const { return droppedPacketCount_; }
     bool Writable() const { return writable_; }
 
@@ -162,6 +171,8 @@ private:
     bool useSendBuffer_ = true;
     bool useReceiveBuffer_ = true;
     int maxReceiveBufferPacketCount_ = -1;
+    bool dropOldestWhenFull_ = false;
+    int systemReceiveBufferSize_ = 0;
     int maxPacketSize_ = 4096;
     bool broadcastOption_ = false;
 

@@ -1,6 +1,8 @@
 #include "storage/file_io.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -72,8 +74,28 @@ std::string ResolveTarget(const std::string& path) {
     return resolved;
 }
 
-// Creates a new, exclusive file beside the target: "<folder>.<name>.<random>.new".
-// Returns the descriptor (or -1 with errno set) and the name chosen.
+// The new file of a save is "<folder>.<name>.<8 hex digits>.new". While a save writes it, it
+// holds an exclusive lock on it, so a file of this pattern that nobody holds locked is the
+// leftover of a save that was killed before its rename.
+constexpr size_t kSuffixDigits = 8;
+constexpr const char* kSiblingEnd = ".new";
+
+std::string SiblingPrefix(const std::string& name) { return "." + name + "."; }
+
+bool IsSiblingName(const std::string& entry, const std::string& prefix) {
+    const size_t endSize = std::char_traits<char>::length(kSiblingEnd);
+    if (entry.size() != prefix.size() + kSuffixDigits + endSize) return false;
+    if (entry.compare(0, prefix.size(), prefix) != 0) return false;
+    if (entry.compare(prefix.size() + kSuffixDigits, endSize, kSiblingEnd) != 0) return false;
+    for (size_t i = prefix.size(); i < prefix.size() + kSuffixDigits; ++i) {
+        const char c = entry[i];
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+    }
+    return true;
+}
+
+// Creates a new, exclusive file beside the target and locks it. Returns the descriptor (or -1
+// with errno set) and the name chosen.
 int CreateSibling(const std::string& target, std::string* siblingPath) {
     std::string folder = FolderOf(target);
     std::string name = target.substr(folder.size());
@@ -81,12 +103,51 @@ int CreateSibling(const std::string& target, std::string* siblingPath) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         char suffix[16];
         std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(random()));
-        *siblingPath = folder + "." + name + "." + suffix + ".new";
+        *siblingPath = folder + SiblingPrefix(name) + suffix + kSiblingEnd;
         int fd = ::open(siblingPath->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
+        if (fd >= 0) {
+            ::flock(fd, LOCK_EX | LOCK_NB);  // new and ours alone: cannot be held by anybody else
+            return fd;
+        }
+        if (errno != EEXIST) return fd;
     }
     errno = EEXIST;
     return -1;
+}
+
+// Removes the new files that earlier saves of the same target left when they were killed:
+// regular files of the sibling pattern that no running save holds locked. Nothing else in
+// the folder is touched, and a file that cannot be removed simply stays.
+void RemoveLeftovers(const std::string& target) {
+    const std::string folder = FolderOf(target);
+    const std::string prefix = SiblingPrefix(target.substr(folder.size()));
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (dir == nullptr) return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (!IsSiblingName(name, prefix)) continue;
+        const std::string path = folder + name;
+        int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            ::unlink(path.c_str());
+        }
+        ::close(fd);
+    }
+    ::closedir(dir);
+}
+
+// A file that is replaced must be one the user could open for writing: the rename would
+// otherwise overwrite a read-only file or another user's file in a shared folder.
+// Returns 0 or the errno of the refused open.
+int CheckWritable(const std::string& target) {
+    struct stat st {};
+    if (::stat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
+    int fd = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    ::close(fd);
+    return 0;
 }
 
 void SyncFolder(const std::string& target) {
@@ -141,14 +202,19 @@ ReadResult ReadWholeFile(const std::string& path) {
 WriteResult WriteFileAtomically(const std::string& path, const std::string& bytes) {
     if (path.empty()) return WriteFailure(path, ENOENT);
     const std::string target = ResolveTarget(path);
+    if (int code = CheckWritable(target); code != 0) return WriteFailure(path, code);
 
     std::string sibling;
     int fd = CreateSibling(target, &sibling);
     if (fd < 0) return WriteFailure(path, errno);
 
+    // The lock lives as long as any descriptor of the file: this one keeps it up to the rename.
+    int lockFd = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+
     auto abandon = [&](int code) {
         if (fd >= 0) ::close(fd);
         ::unlink(sibling.c_str());
+        if (lockFd >= 0) ::close(lockFd);
         return WriteFailure(path, code);
     };
 
@@ -167,7 +233,9 @@ WriteResult WriteFileAtomically(const std::string& path, const std::string& byte
     fd = -1;
     if (closed != 0) return abandon(errno);
     if (::rename(sibling.c_str(), target.c_str()) != 0) return abandon(errno);
+    if (lockFd >= 0) ::close(lockFd);
     SyncFolder(target);
+    RemoveLeftovers(target);
 
     WriteResult result;
     result.ok = true;

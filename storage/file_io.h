@@ -38,8 +38,11 @@ ReadResult ReadWholeFile(const std::string& path);
 // or the complete new one: the bytes go into a new file in the same folder, every write is
 // checked (a full disk is a failure), the data are flushed to the disk, and only then is the
 // new file renamed over the target. On failure the new file is removed and the old target
-// is left untouched. A replaced file keeps its permission bits; a new one gets 0666 less the
-// umask. When the target is a symbolic link, the file it points to is replaced.
+// is left untouched. A file the caller could not open for writing (read-only, another user's)
+// is refused with the error that open gives, and stays as it is. A replaced file keeps its
+// permission bits; a new one gets 0666 less the umask. When the target is a symbolic link,
+// the file it points to is replaced. A successful save removes the new files that earlier
+// saves of the same target left behind when they were killed before their rename.
 WriteResult WriteFileAtomically(const std::string& path, const std::string& bytes);
 
 // True when path names an existing regular file (a folder is not a file).

@@ -19,23 +19,20 @@ struct Line {
     std::string end;   // "\r\n", "\n", or "" for a last line without a break
 };
 
+// CR LF, a lone LF and a lone CR each end a line, as in the configuration reader: a value
+// never runs on into the next key.
 std::vector<Line> SplitLines(const std::string& bytes) {
     std::vector<Line> lines;
     size_t start = 0;
     while (start < bytes.size()) {
-        size_t lf = bytes.find('\n', start);
-        if (lf == std::string::npos) {
+        size_t stop = bytes.find_first_of("\r\n", start);
+        if (stop == std::string::npos) {
             lines.push_back({bytes.substr(start), ""});
             break;
         }
-        size_t stop = lf;
-        std::string end = "\n";
-        if (stop > start && bytes[stop - 1] == '\r') {
-            --stop;
-            end = "\r\n";
-        }
+        std::string end = bytes.compare(stop, 2, "\r\n") == 0 ? "\r\n" : bytes.substr(stop, 1);
         lines.push_back({bytes.substr(start, stop - start), end});
-        start = lf + 1;
+        start = stop + end.size();
     }
     return lines;
 }
@@ -121,7 +118,10 @@ std::optional<std::string> ReadValue(const std::vector<Line>& lines, std::string
 }
 
 // The line break of a new line: the one the file already uses, CR LF for a new file.
+// A lone CR is taken only when the file uses nothing else.
 std::string LineBreakOf(const std::vector<Line>& lines) {
+    for (const Line& line : lines)
+        if (!line.end.empty() && line.end != "\r") return line.end;
     for (const Line& line : lines)
         if (!line.end.empty()) return line.end;
     return "\r\n";

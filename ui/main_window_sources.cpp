@@ -8,6 +8,7 @@
 
 #include "acquisition/rtu_reception.h"
 #include "acquisition/server_link.h"
+#include "acquisition/tm_host_library.h"
 #include "acquisition/tm_library.h"
 #include "interlock/ts_cascade.h"
 #include "storage/file_io.h"
@@ -27,9 +28,11 @@ void TForm1::SetUpSources() {
     connect(Get_TS_Orvesk_Timer, &QTimer::timeout, this, &TForm1::Get_TS_Orvesk_TimerTimer);
 
     // The server: the library is looked for beside the program's executable, then through the
-    // system.
-    tmLibrary_ = std::make_unique<acquisition::DlTmLibrary>(
-        acquisition::DefaultTmLibraryCandidates(storage::ExecutableDir()));
+    // system, and is held by the helper process beside the executable: a library that crashes
+    // or hangs costs the link, never the program.
+    const std::string exeDir = storage::ExecutableDir();
+    tmLibrary_ = std::make_unique<acquisition::HostTmLibrary>(
+        exeDir + acquisition::TmHostFileName(), acquisition::DefaultTmLibraryCandidates(exeDir));
     serverControls_ = std::make_unique<TForm1ServerControls>(*this);
     serverLink_ = std::make_unique<acquisition::ServerLink>(ws_, *tmLibrary_, *sourcePort_, *serverControls_,
                                                             serverName_, acquisition::ExecutableFileName());

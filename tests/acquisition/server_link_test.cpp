@@ -18,6 +18,7 @@
 #include "interlock/ts_cascade.h"
 #include "acquisition/server_link.h"
 #include "acquisition/tm_library.h"
+#include "tests/acquisition/scripted_port.h"
 #include "tests/acquisition/tmaccess_fixture.h"
 
 namespace acquisition::test {
@@ -25,81 +26,6 @@ namespace {
 
 using interlock::Icon;
 using interlock::Message;
-
-class FakeControls : public ServerControls {
-public:
-    ServerLink* link = nullptr;
-    bool ready = true;
-    std::map<ServerBox, bool> boxes{{ServerBox::Check_Server, false},
-                                    {ServerBox::Check_Get_TS_Server, false},
-                                    {ServerBox::Check_Get_Names_Server, false}};
-    bool panel = false;
-    bool timer = false;
-    bool receptionBoxEnabled = true;
-
-    bool WindowReady() const override { return ready; }
-    bool Checked(ServerBox box) const override { return boxes.at(box); }
-    void SetChecked(ServerBox box, bool checked) override {
-        if (boxes[box] == checked) return;
-        boxes[box] = checked;
-        switch (box) {
-            case ServerBox::Check_Server:
-                link->Check_ServerClick();
-                break;
-            case ServerBox::Check_Get_TS_Server:
-                link->Check_Get_TS_ServerClick();
-                break;
-            case ServerBox::Check_Get_Names_Server:
-                link->Check_Get_Names_ServerClick();
-                break;
-        }
-    }
-    void SetServerPanelVisible(bool visible) override { panel = visible; }
-    void SetServerTimerEnabled(bool enabled) override { timer = enabled; }
-    void SetReceptionBoxEnabled(bool enabled) override { receptionBoxEnabled = enabled; }
-};
-
-// Another source under the one-receiver rule: the RTU reception box as the link leaves it.
-class OtherSource : public TsSource {
-public:
-    bool receiving = false;
-    bool allowed = true;
-    bool Receiving() const override { return receiving; }
-    void StopReceiving() override { receiving = false; }
-    void AllowReception(bool a) override { allowed = a; }
-};
-
-// The window's boxes, scripted: every error box is recorded (the window shows it with the
-// caption "Ошибка" and the error icon), input boxes are answered from a queue, and the TS
-// values cascade runs on the workspace as the window runs it.
-class ScriptedPort : public SourcePort {
-public:
-    explicit ScriptedPort(interlock::Workspace& ws) : ws_(ws) {}
-    struct Input {
-        std::string caption, prompt, value;
-    };
-    std::vector<Message> errors;
-    std::vector<Input> inputs;
-    std::deque<std::optional<std::string>> answers;
-    int fillTsList = 0;
-
-    void ShowError(const std::string& text) override { errors.push_back({text, W("Ошибка"), Icon::Error}); }
-    std::optional<std::string> AskText(const std::string& caption, const std::string& prompt,
-                                       const std::string& value) override {
-        inputs.push_back({caption, prompt, value});
-        if (answers.empty()) throw std::logic_error("an input box the test did not expect");
-        std::optional<std::string> answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    void TsValuesChanged(const interlock::TsCascade& cascade) override {
-        interlock::RunTsCascade(ws_, cascade);
-        if (cascade.refillList) ++fillTsList;
-    }
-
-private:
-    interlock::Workspace& ws_;
-};
 
 // The real library with a hook after each name call: a stand-in for anything that clears the
 // link while a name fetch runs.
@@ -490,11 +416,11 @@ TEST_F(ServerLinkTest, AServerPairKeepsItsSecondValueAndIsReleasedToTheComplemen
     ws.TsTable.TwoPosition[5] = 1;
     ws.TsTable.PairSecond[6] = 1;
     ws.TsTable.Value[6] = 1;
-    Points(TsLine(0, 1, 5, 1, 0) + TsLine(0, 1, 6, 0, 0) + TsLine(0, 1, 9, 1, 0));
+    Points(TsLine(0, 1, 5, 1, 0) + TsLine(0, 1, 6, 1, 0) + TsLine(0, 1, 9, 1, 0));
     UserConnect();
     StartReception();
     EXPECT_EQ(ws.TsTable.Value[5], 1);
-    EXPECT_EQ(ws.TsTable.Value[6], 1);  // a second TS is never written by a poll
+    EXPECT_EQ(ws.TsTable.Value[6], 0);  // derived from TS 5, never the server's own value
     EXPECT_EQ(ws.TsTable.FromServer[6], 1);
     controls.SetChecked(ServerBox::Check_Get_TS_Server, false);
     EXPECT_EQ(ws.TsTable.Value[6], 0);  // complement of TS 5
@@ -504,6 +430,46 @@ TEST_F(ServerLinkTest, AServerPairKeepsItsSecondValueAndIsReleasedToTheComplemen
     ExpectReceptionOff();
     EXPECT_TRUE(link.ServerConnected());
 }
+
+// The second TS of a server pair follows the first as soon as the poll stores it, so the
+// evaluation right after the poll already reads it: one more recalculation changes nothing.
+struct PairPollRow {
+    const char* name;
+    int first;              // the server's value of TS 4
+    unsigned secondStatus;  // the server's status of TS 5
+    int16_t secondBefore;
+    int16_t secondAfter;
+    uint8_t result;  // of V1=AND(~S5)
+};
+
+class ServerPairPollTest : public ServerLinkTest, public testing::WithParamInterface<PairPollRow> {};
+
+TEST_P(ServerPairPollTest, EvaluationAfterThePollReadsTheDerivedValue) {
+    const PairPollRow& row = GetParam();
+    ws.TsTable.TwoPosition[4] = 1;
+    ws.TsTable.PairSecond[5] = 1;
+    ws.TsTable.Value[5] = row.secondBefore;
+    interlock::Block& b = ws.Blocks[1];
+    b.OnLogic = {"V1=AND(~S5)"};
+    interlock::ShowBlock(ws, 1);
+    Points(TsLine(0, 1, 4, row.first, 0) + TsLine(0, 1, 5, 0, row.secondStatus));
+    UserConnect();
+    StartReception();
+    EXPECT_EQ(ws.TsTable.Value[5], row.secondAfter);
+    EXPECT_EQ(b.OnResult, row.result);
+    interlock::RecalculateAll(ws);
+    interlock::RefreshBlockDisplay(ws);
+    EXPECT_EQ(ws.TsTable.Value[5], row.secondAfter);
+    EXPECT_EQ(b.OnResult, row.result);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pairs, ServerPairPollTest,
+                         testing::Values(PairPollRow{"FirstOnSecondStale", 1, 0, 1, 0, 1},
+                                         PairPollRow{"FirstOffSecondStale", 0, 0, 0, 1, 0},
+                                         // No valid data for the second: it is not the server's
+                                         // and keeps the operator's value.
+                                         PairPollRow{"SecondInError", 1, 0xFFFF, 1, 1, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ServerLinkTest, ReceptionFromTheServerAndFromTheRtuExcludeEachOther) {
     UserConnect();

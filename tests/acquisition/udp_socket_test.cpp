@@ -19,6 +19,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -406,20 +407,24 @@ TEST(UdpSocketTest, PortNumberOutOfRangeFailsToBind) {
     EXPECT_FALSE(socket.Bound());
 }
 
-// The receive queue keeps at most MaxReceiveBufferPacketCount datagrams; the rest are dropped.
+// The receive queue keeps at most MaxReceiveBufferPacketCount datagrams; the rest are dropped:
+// the newest ones, or with DropOldestWhenFull the oldest queued ones.
 struct QueueLimitRow {
     int limit;
+    bool dropOldest;
     std::size_t kept;
+    int first;  // the first datagram kept
 };
 
 class UdpReceiveLimitTest : public testing::TestWithParam<QueueLimitRow> {};
 
-TEST_P(UdpReceiveLimitTest, KeepsTheOldestUpToTheLimit) {
+TEST_P(UdpReceiveLimitTest, KeepsUpToTheLimit) {
     const auto& row = GetParam();
     constexpr int kSent = 5;
     Peer peer;
     auto socket = BoundSocket();
     socket->SetMaxReceiveBufferPacketCount(row.limit);
+    socket->SetDropOldestWhenFull(row.dropOldest);
     const uint16_t port = socket->LocalAddress().Port;
     for (int i = 0; i < kSent; ++i) peer.SendTo(port, std::to_string(i));
     WaitForDatagramInSystemBuffer();
@@ -430,7 +435,7 @@ TEST_P(UdpReceiveLimitTest, KeepsTheOldestUpToTheLimit) {
         std::string data;
         SenderAddress from;
         ASSERT_TRUE(socket->ReadPacket(data, from));
-        EXPECT_EQ(data, std::to_string(i));
+        EXPECT_EQ(data, std::to_string(row.first + static_cast<int>(i)));
     }
     // The socket was drained, so the notifier stays quiet and the queue does not refill.
     SpinFor(50);
@@ -438,8 +443,56 @@ TEST_P(UdpReceiveLimitTest, KeepsTheOldestUpToTheLimit) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Limits, UdpReceiveLimitTest,
-                         testing::Values(QueueLimitRow{-1, 5}, QueueLimitRow{0, 0}, QueueLimitRow{2, 2},
-                                         QueueLimitRow{5, 5}));
+                         testing::Values(QueueLimitRow{-1, false, 5, 0}, QueueLimitRow{0, false, 0, 0},
+                                         QueueLimitRow{2, false, 2, 0}, QueueLimitRow{5, false, 5, 0},
+                                         QueueLimitRow{-1, true, 5, 0}, QueueLimitRow{0, true, 0, 0},
+                                         QueueLimitRow{1, true, 1, 4}, QueueLimitRow{2, true, 2, 3},
+                                         QueueLimitRow{5, true, 5, 0}));
+
+// A burst larger than the bound, with a handler that takes one datagram per event: it sees the
+// first datagram, then the newest ones up to the bound, the last one last.
+TEST(UdpSocketTest, BurstBeyondTheBoundEndsWithItsNewestDatagrams) {
+    constexpr int kBound = 8;
+    constexpr int kSent = 40;
+    Peer peer;
+    auto socket = BoundSocket();
+    socket->SetMaxReceiveBufferPacketCount(kBound);
+    socket->SetDropOldestWhenFull(true);
+    std::vector<std::string> seen;
+    socket->OnDataAvailable = [&](TfndUDPSocket& s) {
+        std::string data;
+        SenderAddress from;
+        if (s.ReadPacket(data, from)) seen.push_back(data);
+    };
+    for (int i = 0; i < kSent; ++i) peer.SendTo(socket->LocalAddress().Port, std::to_string(i));
+    WaitForDatagramInSystemBuffer();
+    ASSERT_TRUE(WaitUntil([&] { return !seen.empty() && seen.back() == std::to_string(kSent - 1); }));
+    SpinFor(30);
+    std::vector<std::string> expected{"0"};
+    for (int i = kSent - kBound; i < kSent; ++i) expected.push_back(std::to_string(i));
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(socket->DroppedPacketCount(), static_cast<uint64_t>(kSent - 1 - kBound));
+}
+
+TEST(UdpSocketTest, SystemReceiveBufferIsAskedForAtBinding) {
+    constexpr int kBytes = 1 << 20;
+    std::ifstream rmemMax("/proc/sys/net/core/rmem_max");
+    long systemMax = 0;
+    rmemMax >> systemMax;
+    if (systemMax < kBytes)
+        GTEST_SKIP() << "the system gives a receive buffer of " << systemMax << " bytes at most";
+    auto socket = std::make_unique<TfndUDPSocket>();
+    socket->SetLocalHost("127.0.0.1");
+    socket->SetLocalPort("0");
+    socket->SetSystemReceiveBufferSize(kBytes);
+    socket->SetBound(true);
+    Peer peer;
+    // A burst of that many bytes waits in the system while nobody reads.
+    constexpr int kSent = 600;
+    for (int i = 0; i < kSent; ++i) peer.SendTo(socket->LocalAddress().Port, "r2 " + std::string(32, '1'));
+    WaitForDatagramInSystemBuffer();
+    ASSERT_TRUE(WaitUntil([&] { return socket->ReceiveQueueSize() == kSent; }));
+}
 
 TEST(UdpSocketTest, DataAvailableIsNotReenteredFromANestedEventLoop) {
     Peer peer;

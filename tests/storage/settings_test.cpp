@@ -83,6 +83,18 @@ const ReadCase kReadCases[] = {
     {"CommentIgnored", "[Settings]\r\n;color=0\r\n", [](Settings&) {}},
     {"FirstOfDuplicateKeys", "[TS]\r\nshow=0\r\nshow=1\r\n", [](Settings& s) { s.ts_show = false; }},
     {"FileKeyNeverRead", "[File]\r\nfile=/data/plant.blk\r\n", [](Settings&) {}},
+    // A lone CR ends a line: the next key is seen, and the value stops before it.
+    {"LoneCrEndsALine", "[Server]\r\nchannel=12\rRTU=3\r\n",
+     [](Settings& s) {
+         s.channel = "12";
+         s.rtu = "3";
+     }},
+    {"LoneCrOnly", "[Settings]\rcolor=0\r[M]\rshow=1\r",
+     [](Settings& s) {
+         s.color = false;
+         s.m_show = true;
+     }},
+    {"LfCrIsTwoBreaks", "[TS]\n\rshow=0\n\r", [](Settings& s) { s.ts_show = false; }},
     {"LfOnlyAndNoFinalBreak", "[TS]\nchange=0\n[Server]\nconnect=1",
      [](Settings& s) {
          s.ts_change = false;
@@ -202,6 +214,9 @@ const LayoutCase kLayoutCases[] = {
     {"OnlyFirstOfDuplicateSections", "[TS]\r\nshow=0\r\n[TS]\r\nshow=0\r\n",
      "[TS]\r\nshow=1\r\nchange=1\r\nget=0\r\n[TS]\r\nshow=0\r\n\r\n[Settings]\r\n"},
     {"CommentedKeyStays", "[Settings]\r\n;color=0\r\n", "[Settings]\r\ncolor=1\r\n;color=0\r\n\r\n[TS]\r\n"},
+    {"LoneCrKeptAndKeyReplacedInPlace", "[Server]\r\nchannel=12\rRTU=3\r\n",
+     "[Server]\r\nchannel=0\rRTU=1\r\nconnect=0\r\n"},
+    {"LoneCrFileGetsCrLines", "[M]\rshow=1\r", "[M]\rshow=0\r\r[Settings]\rcolor=1\r"},
     {"BlanksAfterEqualsKept", "[Settings]\r\ncolor =  0  \r\n", "[Settings]\r\ncolor =  1\r\n\r\n"},
 };
 
