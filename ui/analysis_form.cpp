@@ -20,7 +20,7 @@
 #include "storage/file_io.h"
 #include "ui/colors.h"
 #include "ui/dialogs.h"
-#include "ui/interlock_table_print.h"
+#include "ui/logic_diagram.h"
 #include "ui/logic_diagram_page.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
@@ -391,6 +391,8 @@ void TForm_Analysis::Compare_ButtonClick() {
     OpenPage(Compare);
 }
 
-void TForm_Analysis::Print_ButtonClick() { PrintInterlockTable(main_.Ws(), dialogs_, this); }
+void TForm_Analysis::Print_ButtonClick() {
+    PrintInterlockTable(main_.Ws(), dialogs_, main_.Ws().ConfigFileName, &Analyser());
+}
 
 }  // namespace ui

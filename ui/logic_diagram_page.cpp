@@ -1,17 +1,16 @@
 #include "ui/logic_diagram_page.h"
 
-#include <QLabel>
-
-#include "interlock/cp1251.h"
-#include "ui/qt_text.h"
+#include "ui/analysis_form.h"
+#include "ui/logic_diagram.h"
+#include "ui/main_window.h"
 
 namespace ui {
 
-// Until the diagram is built, the page says so.
-QWidget* CreateLogicDiagramPage(TForm1&, TForm_Analysis&, QWidget* parent) {
-    auto* page = new QLabel(ToQString(cp1251::FromUtf8("Схема логики пока не построена")), parent);
-    page->setAlignment(Qt::AlignCenter);
-    page->setObjectName("Logic_Diagram_Placeholder");
+// The diagram follows the analysis window: it is drawn anew after each of the window's
+// refreshes, which come at most once per burst of changes.
+QWidget* CreateLogicDiagramPage(TForm1& mainWindow, TForm_Analysis& analysisWindow, QWidget* parent) {
+    auto* page = new LogicDiagramPage(mainWindow.Ws(), &mainWindow.Boxes(), parent);
+    QObject::connect(&analysisWindow, &TForm_Analysis::Refreshed, page, &LogicDiagramPage::refresh);
     return page;
 }
 

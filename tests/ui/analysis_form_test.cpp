@@ -25,6 +25,7 @@
 #include "ui/analysis_form.h"
 #include "tests/support/scripted_dialogs.h"
 #include "ui/dialogs.h"
+#include "ui/logic_diagram.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "ui/signal_grids.h"
@@ -148,6 +149,7 @@ private slots:
     void RequirementsBesideTheConfiguration();
     void CompareWithAFile();
     void RefreshFollowsTheMainWindowDeferred();
+    void DiagramFollowsTheWindowAndTheTablePrints();
 };
 
 void AnalysisFormTest::ApplyGateTable() {
@@ -453,6 +455,36 @@ void AnalysisFormTest::RefreshFollowsTheMainWindowDeferred() {
     // TS 4 on forbids again, now TS 4 alone allows it.
     QCOMPARE(rig.window->Shown(Page::Why).rows.size(), size_t(1));
     QCOMPARE(rig.window->Shown(Page::Why).rows[0].apply, (std::vector<ui::TsValue>{{4, 0}}));
+}
+
+// The "Схема" page draws the logic on view after each of the window's refreshes, and
+// "Печать таблицы блокировок" writes the table through the dialogs.
+void AnalysisFormTest::DiagramFollowsTheWindowAndTheTablePrints() {
+    Rig rig;
+    auto* page = qobject_cast<ui::LogicDiagramPage*>(rig.window->Diagram_Page);
+    QVERIFY(page);
+    rig.Open(Page::Why);
+    rig.window->Pages->setCurrentWidget(page);
+    rig.window->Refresh();
+    // Block 1's ON logic V1=AND(S2,S3,~S4) with every TS 0: forbidden by TS 2 and 3.
+    QVERIFY(page->Shown().forbidden);
+    QCOMPARE(page->Shown().decidingTs, (std::vector<int>{2, 3}));
+
+    rig.form->Check_Change_TS->setChecked(true);
+    for (int ts : {2, 3}) {
+        for (int col = 1; col < rig.form->TS_Grid->ColumnCount(); ++col)
+            if (rig.form->TS_Grid->Cell(col, 0).toInt() == ts) rig.form->TS_Grid->SetCurrentCell(col, 1);
+        rig.form->TsGridKey('1');
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!page->Shown().forbidden, 1000);
+
+    const std::string pdf = rig.Path("table.pdf");
+    rig.dialogs.AnswerSaveFile(cp1251::FromUtf8(pdf));
+    rig.window->Print_ButtonClick();
+    std::ifstream in(pdf, std::ios::binary);
+    std::string head(4, '\0');
+    in.read(head.data(), 4);
+    QCOMPARE(QString::fromStdString(head), QStringLiteral("%PDF"));
 }
 
 QTEST_MAIN(AnalysisFormTest)

@@ -1,0 +1,66 @@
+#pragma once
+
+// The contents of the printed interlock table, in plain C++: per block its apparatus, state
+// signal, the ON and OFF conditions as short formulas with TS names (read from the analysis
+// model, not from the raw lines), its problems and requirement results. Texts are
+// Windows-1251.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/analyser.h"
+#include "analysis/requirements.h"
+#include "interlock/workspace.h"
+
+namespace ui::report {
+
+// One condition as a reader meets it: a heading, then terms one per line, every term after
+// the first starting with the joiner ("И" / "ИЛИ"). Without terms, `sentence` says why
+// (never allowed, always allowed, empty logic, an error in the logic).
+struct Condition {
+    std::string heading;  // "Включение разрешено, если:"
+    std::string joiner;
+    std::vector<std::string> terms;
+    std::string sentence;
+};
+
+struct BlockEntry {
+    int number = 0;
+    std::string name;
+    interlock::BlockStatus status = interlock::BlockStatus::Empty;
+    std::string stateSignal;  // "S6: включен при ТС6 = 1", or a sentence when there is none
+    Condition on, off;
+    std::vector<analysis::Problem> problems;
+    std::vector<analysis::RequirementResult> requirements;
+};
+
+struct Report {
+    std::string file;  // as given
+    std::string date;  // dd.mm.yyyy
+    int normal = 0, erroneous = 0, empty = 0;
+    int errors = 0, warnings = 0, information = 0;
+    std::string requirementsFile;  // empty when none was found
+    std::vector<analysis::RequirementError> requirementErrors;
+    int proven = 0, refuted = 0, notChecked = 0;
+    std::vector<BlockEntry> blocks;  // the non-empty blocks, in order
+};
+
+// The table of the configuration in `ws` (left as it is: the work happens on a copy), with the
+// requirements file read from `requirementsPath` (UTF-8; empty or missing: none).
+Report Build(analysis::Analyser& analyser, const interlock::Workspace& ws, const std::string& file,
+             const std::string& requirementsPath, const std::string& date);
+
+// One TS value as the reader names it: the apparatus whose state signal it is ("Q1 ... отключен
+// (ТС1 = 0)"), or the TS with its name ("ТС12 «Напряжение» = 1").
+std::string LiteralText(const interlock::Workspace& ws, const analysis::Literal& l);
+
+// The condition under which the operation of `side` is allowed, in the apparatus state in
+// which it governs.
+Condition ConditionOf(analysis::Analyser& analyser, const interlock::Workspace& ws, int block,
+                      interlock::Side side);
+
+std::string VerdictText(analysis::Verdict v);  // "доказано" / "опровергнуто" / ...
+std::string SeverityText(analysis::Severity s);
+
+}  // namespace ui::report
