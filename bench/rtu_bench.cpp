@@ -265,8 +265,8 @@ int main(int argc, char** argv) {
         } else if (arg == "--fixed-ports") {
             fixedPorts = true;
         } else {
-            std::fprintf(stderr,
-                         "usage: rtu-bench [--count N] [--spaced N] [--gap MS] [--no-rate] [--fixed-ports]\n");
+            std::fprintf(
+                stderr, "usage: rtu-bench [--count N] [--spaced N] [--gap MS] [--no-rate] [--fixed-ports]\n");
             return 2;
         }
     }
@@ -356,8 +356,9 @@ int main(int argc, char** argv) {
                 const long paintedBefore = progress.Get(&Progress::painted);
                 const auto sent = Clock::now();
                 sender.SendTo(port, datagramFor(start66, i));
-                const auto shownAt = progress.WaitFor(&Progress::verdicts, &Progress::lastVerdict,
-                                                      verdictsBefore + i + 1, std::chrono::milliseconds(2000));
+                const auto shownAt =
+                    progress.WaitFor(&Progress::verdicts, &Progress::lastVerdict, verdictsBefore + i + 1,
+                                     std::chrono::milliseconds(2000));
                 if (!shownAt) {
                     lost = true;
                     break;
@@ -373,9 +374,10 @@ int main(int argc, char** argv) {
         return result;
     };
     auto handlerTimes = [&] {
-        std::printf("  the window's data-available event of a changing datagram: %.3f ms, %.3f ms of it on the CPU\n",
-                    progress.wallMs / static_cast<double>(progress.measured),
-                    progress.cpuMs / static_cast<double>(progress.measured));
+        std::printf(
+            "  the window's data-available event of a changing datagram: %.3f ms, %.3f ms of it on the CPU\n",
+            progress.wallMs / static_cast<double>(progress.measured),
+            progress.cpuMs / static_cast<double>(progress.measured));
     };
 
     const std::optional<Latencies> idle = measure(spaced, std::chrono::milliseconds(gapMs));
@@ -391,8 +393,9 @@ int main(int argc, char** argv) {
         gapMs, idle->verdict.size(), median, p99, Percentile(idle->verdict, 1.0), kMedianGoalMs, kP99GoalMs,
         median <= kMedianGoalMs && p99 <= kP99GoalMs ? "MET" : "MISSED");
     if (!idle->painted.empty()) {
-        std::printf("  to the start of the label's paint (%zu painted): median %.3f ms, 99th percentile %.3f ms\n",
-                    idle->painted.size(), Percentile(idle->painted, 0.5), Percentile(idle->painted, 0.99));
+        std::printf(
+            "  to the start of the label's paint (%zu painted): median %.3f ms, 99th percentile %.3f ms\n",
+            idle->painted.size(), Percentile(idle->painted, 0.5), Percentile(idle->painted, 0.99));
     }
     handlerTimes();
 

@@ -54,7 +54,6 @@ namespace {
 using interlock::kBlockCount;
 using interlock::kTsCount;
 
-
 // The whole configuration as the program writes it into a configuration file.
 storage::Lines WorstCaseText() {
     auto ws = std::make_unique<interlock::Workspace>();

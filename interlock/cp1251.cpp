@@ -56,9 +56,7 @@ std::string Convert(const char* to, const char* from, std::string_view in, Skip 
 
 }  // namespace
 
-std::string FromUtf8(std::string_view utf8) {
-    return Convert("WINDOWS-1251", "UTF-8", utf8, Utf8Length);
-}
+std::string FromUtf8(std::string_view utf8) { return Convert("WINDOWS-1251", "UTF-8", utf8, Utf8Length); }
 
 std::string ToUtf8(std::string_view text) {
     return Convert("UTF-8", "WINDOWS-1251", text, [](unsigned char) { return size_t{1}; });

@@ -41,7 +41,8 @@ void FillMGridRows(Workspace& ws) {
         if (ws.MVariables.Shown[n]) grid.rows.emplace_back("M" + Number(n), ws.MVariables.Value[n]);
     }
     const Block& b = ws.CurrentBlockRef();
-    grid.rows.emplace_back("V" + Number(ws.CurrentBlock), ws.CurrentView == Side::On ? b.OnResult : b.OffResult);
+    grid.rows.emplace_back("V" + Number(ws.CurrentBlock),
+                           ws.CurrentView == Side::On ? b.OnResult : b.OffResult);
 }
 
 // The used TS and the M variables shown, from what the compiled form of the logic on view found
@@ -63,7 +64,8 @@ void CollectFromForm(Workspace& ws, const CompiledLogic& form) {
 void PaintGroupTabs(Workspace& ws) {
     for (int g = 0; g < 2; ++g) {
         bool erroneous = false;
-        for (int n = 1 + 16 * g; n <= 16 + 16 * g && !erroneous; ++n) erroneous = IsErroneous(ws, ws.Blocks[n]);
+        for (int n = 1 + 16 * g; n <= 16 + 16 * g && !erroneous; ++n)
+            erroneous = IsErroneous(ws, ws.Blocks[n]);
         bool onShow = ws.TabGroup == g;
         if (erroneous) {
             ws.GroupTabs[g] = {colour::kRed, colour::kWhite, !onShow, true};
@@ -161,8 +163,9 @@ const Screen& RefreshBlockDisplay(Workspace& ws) {
 
     // 5: header.
     if (!b.Name.empty()) {
-        std::string hint = tx.hintApparatus + b.Name + "\"\n\r" + tx.hintRelay + Number(b.Number) + "\n\r\n\r" +
-                           tx.hintFile + (ws.ConfigFileName.empty() ? "-" : ws.ConfigFileName) + "\"";
+        std::string hint = tx.hintApparatus + b.Name + "\"\n\r" + tx.hintRelay + Number(b.Number) +
+                           "\n\r\n\r" + tx.hintFile + (ws.ConfigFileName.empty() ? "-" : ws.ConfigFileName) +
+                           "\"";
         SetLabel(d.Top_Label_Name, b.Name, colour::kBlack, hint);
     } else {
         d.Top_Label_Name = {"", colour::kBlack, false, "", false};
@@ -225,17 +228,21 @@ const Screen& RefreshBlockDisplay(Workspace& ws) {
             s < 0 ? tx.emptyInverted : (governing == Side::On ? tx.emptyOnLogic : tx.emptyOffLogic);
         SetLabel(d.Top_Label6, tx.unknownVerdict, colour::kBlack, hint);
     } else if (g.Result == 1) {
-        SetLabel(d.Top_Label6, tx.allowed, colour::kGreen, governing == Side::On ? tx.onAllowed : tx.offAllowed);
+        SetLabel(d.Top_Label6, tx.allowed, colour::kGreen,
+                 governing == Side::On ? tx.onAllowed : tx.offAllowed);
     } else if (g.HasCandidates) {
-        SetLabel(d.Top_Label6, tx.forbiddenStar, colour::kRed,
-                 (governing == Side::On ? tx.onForbidden : tx.offForbidden) + tx.candidatesHeader + g.Candidates);
+        SetLabel(
+            d.Top_Label6, tx.forbiddenStar, colour::kRed,
+            (governing == Side::On ? tx.onForbidden : tx.offForbidden) + tx.candidatesHeader + g.Candidates);
     } else {
-        SetLabel(d.Top_Label6, tx.forbidden, colour::kRed, governing == Side::On ? tx.onForbidden : tx.offForbidden);
+        SetLabel(d.Top_Label6, tx.forbidden, colour::kRed,
+                 governing == Side::On ? tx.onForbidden : tx.offForbidden);
     }
 
     // 11: the state signal itself is unreliable.
     const TsTableData& t = ws.TsTable;
-    if (t.Unreliability[n] > 0 || (t.TwoPosition[n] && t.FromServer[n + 1] == 0 && t.Unreliability[n + 1] > 0)) {
+    if (t.Unreliability[n] > 0 ||
+        (t.TwoPosition[n] && t.FromServer[n + 1] == 0 && t.Unreliability[n + 1] > 0)) {
         d.Top_Label4.color = colour::kRed;
         d.Top_Label4.text += "*";
         d.Top_Label4.hint = tx.stateUnreliable;

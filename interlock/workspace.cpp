@@ -20,19 +20,19 @@ void TsTableData::Reset() {
 
 Block::SideFields Block::Of(Side side) {
     if (side == Side::On) {
-        return {OnResult, OnEmpty, OnHasCandidates, OnCandidates, OnError,
+        return {OnResult,       OnEmpty,     OnHasCandidates, OnCandidates, OnError,
                 OnErrorMessage, OnErrorLine, OnUnreliability, OnLogic};
     }
-    return {OffResult, OffEmpty, OffHasCandidates, OffCandidates, OffError,
+    return {OffResult,       OffEmpty,     OffHasCandidates, OffCandidates, OffError,
             OffErrorMessage, OffErrorLine, OffUnreliability, OffLogic};
 }
 
 Block::ConstSideFields Block::Of(Side side) const {
     if (side == Side::On) {
-        return {OnResult, OnEmpty, OnHasCandidates, OnCandidates, OnError,
+        return {OnResult,       OnEmpty,     OnHasCandidates, OnCandidates, OnError,
                 OnErrorMessage, OnErrorLine, OnUnreliability, OnLogic};
     }
-    return {OffResult, OffEmpty, OffHasCandidates, OffCandidates, OffError,
+    return {OffResult,       OffEmpty,     OffHasCandidates, OffCandidates, OffError,
             OffErrorMessage, OffErrorLine, OffUnreliability, OffLogic};
 }
 

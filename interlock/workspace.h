@@ -150,7 +150,7 @@ struct Message {
 // Texts of the main window's fields that the core reads and writes. The window copies its
 // widgets into these before it calls the core and shows them again afterwards.
 struct WindowFields {
-    std::string TS_State_Number = "S1";        // state signal entry
+    std::string TS_State_Number = "S1";       // state signal entry
     std::string Block_Name;                   // apparatus name entry
     std::vector<std::string> Logic;           // lines of the logic editor
     std::string Server_channel_Number = "0";  // channel of the server link
@@ -159,10 +159,10 @@ struct WindowFields {
 
 // The options of the settings panel that the core consults.
 struct Options {
-    bool Check_Color = true;      // "Подсветка текста"
-    bool Check_Show_TS = true;    // "Показывать данные ТС"
-    bool Check_Change_TS = false; // "Разрешить изменение ТС"
-    bool Check_Save_TS = true;    // "Сохранять ТС в файл конф."
+    bool Check_Color = true;       // "Подсветка текста"
+    bool Check_Show_TS = true;     // "Показывать данные ТС"
+    bool Check_Change_TS = false;  // "Разрешить изменение ТС"
+    bool Check_Save_TS = true;     // "Сохранять ТС в файл конф."
 };
 
 // One label of the verdict line.
@@ -170,7 +170,7 @@ struct LabelLook {
     std::string text;
     Colour color = colour::kBlack;
     bool visible = true;
-    std::string hint;       // empty when the label shows none
+    std::string hint;  // empty when the label shows none
     bool hintOn = false;
 
     bool operator==(const LabelLook&) const = default;
@@ -189,7 +189,7 @@ struct TsGridModel {
     std::vector<std::pair<int, int16_t>> columns;  // (TS number, value)
     std::string stateValueText = "0";              // TS_State_Value: "вкл" / "откл" / "---"
     Colour stateValueColor = colour::kBlack;
-    int windowHeight = 524;                        // 524, 577 or 596
+    int windowHeight = 524;  // 524, 577 or 596
 };
 
 // M grid: the M variables read by the logic on view, then the block's output V.
@@ -226,7 +226,7 @@ struct Workspace {
     Options Opts;
     std::array<TabLook, 17> Tabs;      // Tab1..Tab16 at 1..16
     std::array<TabLook, 2> GroupTabs;  // Tab1_16, Tab17_32
-    Screen Display;  // the verdict line, grids and colouring of the current block
+    Screen Display;                    // the verdict line, grids and colouring of the current block
     std::vector<Message> Messages;     // boxes to show, oldest first; the window drains them
 
     // Every parse reads the logic text afresh instead of evaluating its compiled form: the

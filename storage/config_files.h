@@ -38,8 +38,8 @@ std::string ErroneousBlocksWarning(const interlock::Workspace& ws);
 WriteResult Save_Config_File(interlock::Workspace& ws, const std::string& path, bool withValues);
 
 struct LoadResult {
-    bool loaded = false;          // the file was read and applied
-    std::string fileError;        // the file could not be read: text for the error box
+    bool loaded = false;                 // the file was read and applied
+    std::string fileError;               // the file could not be read: text for the error box
     std::optional<std::string> caption;  // new window caption after a successful load
 };
 

@@ -41,7 +41,6 @@ std::string StateFieldText(int16_t stateSignal) {
 
 }  // namespace
 
-
 interlock::Message SideFailureMessage(interlock::Side side) {
     const StorageTexts& x = Texts();
     return {x.templateSideErrorPrefix + (side == interlock::Side::On ? x.templateSideOn : x.templateSideOff) +
@@ -81,8 +80,8 @@ TemplateLibrary ReadTemplates(std::string_view bytes) {
             t.number = static_cast<int8_t>(library.templates.size());
             // A header too short to carry a name still starts its own template, so that its
             // lines never run on into the template before it.
-            t.name = line.size() > 4 ? line.substr(3)
-                                     : Texts().templateDefaultName + std::to_string(t.number);
+            t.name =
+                line.size() > 4 ? line.substr(3) : Texts().templateDefaultName + std::to_string(t.number);
             current = &t;
             continue;
         }
@@ -207,7 +206,8 @@ SendResult Send_Template(interlock::Workspace& ws, const std::string& blockNumbe
                          const ParameterValues& values, const std::string& blockName) {
     int32_t n = 0;
     if (!interlock::IsIntInRange(blockNumberText, 1, interlock::kBlockCount, &n)) {
-        ws.Messages.push_back({Texts().templateBadBlockNumber, interlock::Texts().attention, interlock::Icon::None});
+        ws.Messages.push_back(
+            {Texts().templateBadBlockNumber, interlock::Texts().attention, interlock::Icon::None});
         return SendResult::BadBlockNumber;
     }
     if (t == nullptr) return SendResult::NoTemplate;

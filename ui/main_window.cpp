@@ -202,8 +202,8 @@ void TForm1::BuildWidgets() {
     Logic->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Logic->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Logic->setFont(DesignFont("Lucida Sans", 16));
-    auto* labelName = MakeLabel(Logic_Panel, QStringLiteral("Наименование аппарата"), QRect(16, 336, 193, 25), 13,
-                                Qt::AlignLeft | Qt::AlignTop, true);
+    auto* labelName = MakeLabel(Logic_Panel, QStringLiteral("Наименование аппарата"), QRect(16, 336, 193, 25),
+                                13, Qt::AlignLeft | Qt::AlignTop, true);
     labelName->setObjectName("Label_Block_Name");
     Block_Name = new QLineEdit(Logic_Panel);
     Block_Name->setGeometry(16, 360, 193, 20);
@@ -262,21 +262,24 @@ void TForm1::BuildWidgets() {
                             QStringLiteral("Подсветка переменных в тексте логики"), QRect(12, 0, 190, 25));
     Check_Show_TS = MakeCheck(Settings_Panel, QStringLiteral("Показывать данные ТС"),
                               QStringLiteral("Отображать в окне данные ТС"), QRect(12, 29, 190, 25));
-    Check_Change_TS = MakeCheck(Settings_Panel, QStringLiteral("Разрешить изменение ТС"),
-                                QStringLiteral("Разрешить ручное изменение данных ТС"), QRect(12, 50, 190, 25));
-    Check_Show_M = MakeCheck(Settings_Panel, QStringLiteral("Показывать значения M"),
-                             QStringLiteral("Отображать в окне значения внутренних переменных"),
-                             QRect(12, 71, 190, 25));
+    Check_Change_TS =
+        MakeCheck(Settings_Panel, QStringLiteral("Разрешить изменение ТС"),
+                  QStringLiteral("Разрешить ручное изменение данных ТС"), QRect(12, 50, 190, 25));
+    Check_Show_M =
+        MakeCheck(Settings_Panel, QStringLiteral("Показывать значения M"),
+                  QStringLiteral("Отображать в окне значения внутренних переменных"), QRect(12, 71, 190, 25));
     Check_Save_Temp = MakeCheck(Settings_Panel, QStringLiteral("Сохранять во врем. файлы"),
                                 QStringLiteral("Периодически cохранять логику во временные файлы"),
                                 QRect(12, 104, 190, 25));
-    Check_Save_TS = MakeCheck(Settings_Panel, QStringLiteral("Сохранять ТС в файл конф."),
-                              QStringLiteral("Сохранять данные ТС в файл конфигурации"), QRect(12, 125, 205, 25));
-    Check_Get_TS_Orvesk = MakeCheck(Settings_Panel, QStringLiteral("Принимать ТС с КП"),
-                                    QStringLiteral("Принимать данные ТС с Контрольного Пункта"),
-                                    QRect(12, 158, 190, 25));
-    Check_Server = MakeCheck(Settings_Panel, QStringLiteral("Связь с сервером ТМ"),
-                             QStringLiteral("Установить связь с сервером телемеханики"), QRect(12, 191, 190, 25));
+    Check_Save_TS =
+        MakeCheck(Settings_Panel, QStringLiteral("Сохранять ТС в файл конф."),
+                  QStringLiteral("Сохранять данные ТС в файл конфигурации"), QRect(12, 125, 205, 25));
+    Check_Get_TS_Orvesk =
+        MakeCheck(Settings_Panel, QStringLiteral("Принимать ТС с КП"),
+                  QStringLiteral("Принимать данные ТС с Контрольного Пункта"), QRect(12, 158, 190, 25));
+    Check_Server =
+        MakeCheck(Settings_Panel, QStringLiteral("Связь с сервером ТМ"),
+                  QStringLiteral("Установить связь с сервером телемеханики"), QRect(12, 191, 190, 25));
     Check_Color->setChecked(true);
     Check_Show_TS->setChecked(true);
     Check_Save_TS->setChecked(true);
@@ -295,8 +298,9 @@ void TForm1::BuildWidgets() {
     LimitTyping(Server_RTU_Number, kServerFieldLimit);
     Check_Get_Names_Server = MakeCheck(Server_Panel, QStringLiteral("Принять заголовки ТС"),
                                        QStringLiteral("Принять наименования ТС"), QRect(0, 52, 185, 25));
-    Check_Get_TS_Server = MakeCheck(Server_Panel, QStringLiteral("Принимать данные ТС"),
-                                    QStringLiteral("Принимать данные ТС с сервера ОИК"), QRect(0, 78, 185, 25));
+    Check_Get_TS_Server =
+        MakeCheck(Server_Panel, QStringLiteral("Принимать данные ТС"),
+                  QStringLiteral("Принимать данные ТС с сервера ОИК"), QRect(0, 78, 185, 25));
 
     TS_Grid = new TsGridWidget(this);
     TS_Grid->setGeometry(0, 496, 753, 67);
@@ -324,7 +328,8 @@ void TForm1::BuildWidgets() {
 }
 
 void TForm1::ConnectHandlers() {
-    for (int i = 1; i <= 16; ++i) connect(Tab[i], &TColorButton::onclick, this, [this, i] { BlockTabClick(i); });
+    for (int i = 1; i <= 16; ++i)
+        connect(Tab[i], &TColorButton::onclick, this, [this, i] { BlockTabClick(i); });
     connect(Tab1_16, &TColorButton::onclick, this, [this] { GroupTabClick(0); });
     connect(Tab17_32, &TColorButton::onclick, this, [this] { GroupTabClick(1); });
     connect(Tab_On, &TColorButton::onclick, this, [this] { ViewTabClick(Side::On); });
@@ -357,7 +362,7 @@ void TForm1::ConnectHandlers() {
 
 namespace {
 // The options kept in the settings file and their check boxes, in the order they are set.
-const std::pair<bool storage::Settings::*, QCheckBox* TForm1::*> kOptionBoxes[] = {
+const std::pair<bool storage::Settings::*, QCheckBox * TForm1::*> kOptionBoxes[] = {
     {&storage::Settings::color, &TForm1::Check_Color},
     {&storage::Settings::ts_show, &TForm1::Check_Show_TS},
     {&storage::Settings::ts_change, &TForm1::Check_Change_TS},
@@ -381,7 +386,10 @@ void TForm1::Load_Settings() {
     PutFieldText(Server_RTU_Number, ToQString(s.rtu), kServerFieldLimit);
 
     Temp_Saver->setInterval(120000);
-    if (Check_Save_Temp->isChecked()) Temp_Saver->start(); else Temp_Saver->stop();
+    if (Check_Save_Temp->isChecked())
+        Temp_Saver->start();
+    else
+        Temp_Saver->stop();
     SourcesStartUp();
 }
 
@@ -460,13 +468,15 @@ void TForm1::ApplyReport() {
     std::vector<std::pair<QString, int>> rows;
     for (const auto& [name, v] : d.mGrid.rows) rows.emplace_back(ToQString(name), v);
     M_Grid->SetRows(rows);
-    M_Grid->resize(M_Grid->width(), std::max(369, static_cast<int>(rows.size()) * (MGridWidget::kRowHeight + 1)));
+    M_Grid->resize(M_Grid->width(),
+                   std::max(369, static_cast<int>(rows.size()) * (MGridWidget::kRowHeight + 1)));
 }
 
 void TForm1::ApplyEditor() {
     const interlock::Screen& d = ws_.Display;
     Logic->ShowLines(ws_.Fields.Logic);
-    std::optional<std::vector<ColourRun>> runs = ComputeColouring(ws_.Fields.Logic, ws_, d.colouring, d.errorLine);
+    std::optional<std::vector<ColourRun>> runs =
+        ComputeColouring(ws_.Fields.Logic, ws_, d.colouring, d.errorLine);
     if (runs) Logic->Recolour(*runs);
 }
 
@@ -534,7 +544,8 @@ void TForm1::StateNumberEnter() {
     if (!t.empty()) {
         size_t from = t[0] == '~' ? 2 : 1;
         int32_t n = 0;
-        if (t.size() >= from && interlock::IsIntInRange(std::string_view(t).substr(from), 1, interlock::kTsCount, &n)) {
+        if (t.size() >= from &&
+            interlock::IsIntInRange(std::string_view(t).substr(from), 1, interlock::kTsCount, &n)) {
             int s = t[0] == '~' ? -n : n;
             if (s != b.StateSignal) interlock::SelectViewByState(ws_);
         }
@@ -556,7 +567,8 @@ void TForm1::StateValueDoubleClick() {
     int s = ws_.CurrentBlockRef().StateSignal;
     int n = s < 0 ? -s : s;
     if (s != 0) t.Value[n] = static_cast<int16_t>(t.Value[n] ^ 1);
-    if (t.TwoPosition[n] == 1 && t.FromServer[n] == 0) t.Value[n + 1] = static_cast<int16_t>(t.Value[n + 1] ^ 1);
+    if (t.TwoPosition[n] == 1 && t.FromServer[n] == 0)
+        t.Value[n + 1] = static_cast<int16_t>(t.Value[n + 1] ^ 1);
     TsValuesChanged({.fillGrid = true, .view = View::AfterRecalculation, .refillList = false});
 }
 
@@ -580,7 +592,8 @@ void TForm1::TsGridDoubleClick() {
         t.Value[n] = static_cast<int16_t>(t.Value[n] ^ 1);
         const int s = ws_.CurrentBlockRef().StateSignal;
         const bool state = n == (s < 0 ? -s : s);
-        TsValuesChanged({.fillGrid = true, .view = state ? View::AfterRecalculation : View::Keep, .refillList = false});
+        TsValuesChanged(
+            {.fillGrid = true, .view = state ? View::AfterRecalculation : View::Keep, .refillList = false});
         return;
     }
     std::string hint = interlock::Texts().ts + std::to_string(n);
@@ -679,8 +692,7 @@ void TForm1::Save_File_ButtonClick() {
 void TForm1::Load_File_ButtonClick() {
     if (!storage::HasBlkEnding(ws_.ConfigFileName)) ws_.ConfigFileName = exeDir_ + ".blk";
     std::optional<std::string> chosen = dialogs_.OpenFile(
-        ws_.ConfigFileName,
-        {{Texts().configFilter, "*.blk"}, {Texts().tempFilter, "*.tmp"}}, "blk");
+        ws_.ConfigFileName, {{Texts().configFilter, "*.blk"}, {Texts().tempFilter, "*.tmp"}}, "blk");
     if (!chosen) return;
     if (!storage::FileExists(cp1251::ToUtf8(*chosen))) {
         dialogs_.Message({Texts().fileNotFound, storage::Texts().openFileError, interlock::Icon::Error});
@@ -769,7 +781,8 @@ void TForm1::StartupRestore(TView_File_Form& viewer) {
         storage::LoadResult r = storage::Load_Config_File(ws_, temp, backup);
         viewer.SetLines(std::move(backup));  // viewFileForm_ is set only once the viewer's creation is over
         if (r.caption) setWindowTitle(ToQString(*r.caption));
-        if (!r.fileError.empty()) ws_.Messages.push_back({r.fileError, Texts().errorCaption, interlock::Icon::Error});
+        if (!r.fileError.empty())
+            ws_.Messages.push_back({r.fileError, Texts().errorCaption, interlock::Icon::Error});
     }
     interlock::ShowBlock(ws_, 1);
     Push();
@@ -777,7 +790,10 @@ void TForm1::StartupRestore(TView_File_Form& viewer) {
 
 void TForm1::closeEvent(QCloseEvent* event) {
     bool yes = dialogs_.AskYesNo(Texts().exitQuestion, Texts().exitCaption, interlock::Icon::Information);
-    if (yes) event->accept(); else event->ignore();
+    if (yes)
+        event->accept();
+    else
+        event->ignore();
 }
 
 void TForm1::FormDestroy() {

@@ -197,11 +197,20 @@ void TsGridWidget::paintEvent(QPaintEvent* event) {
 
 void TsGridWidget::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
-        case Qt::Key_Left: SetCurrentCell(col_ - 1, row_); return;
-        case Qt::Key_Right: SetCurrentCell(col_ + 1, row_); return;
-        case Qt::Key_Up: SetCurrentCell(col_, row_ - 1); return;
-        case Qt::Key_Down: SetCurrentCell(col_, row_ + 1); return;
-        default: break;
+        case Qt::Key_Left:
+            SetCurrentCell(col_ - 1, row_);
+            return;
+        case Qt::Key_Right:
+            SetCurrentCell(col_ + 1, row_);
+            return;
+        case Qt::Key_Up:
+            SetCurrentCell(col_, row_ - 1);
+            return;
+        case Qt::Key_Down:
+            SetCurrentCell(col_, row_ + 1);
+            return;
+        default:
+            break;
     }
     const QString text = event->text();
     if (text == "0" || text == "1") {

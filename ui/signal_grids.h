@@ -45,8 +45,8 @@ public:
     QRect CellRect(int col, int row) const;
 
 signals:
-    void ValueKey(char key);       // "0" or "1" typed
-    void CellDoubleClicked();      // on the current cell
+    void ValueKey(char key);   // "0" or "1" typed
+    void CellDoubleClicked();  // on the current cell
     void PointerMoved(QPoint pos);
 
 protected:

@@ -76,7 +76,8 @@ storage::Lines TView_File_Form::Lines() const {
 }
 
 void TView_File_Form::Save_ButtonClick() {
-    if (!dialogs_.AskYesNo(Texts().saveChangesQuestion, Texts().saveChangesCaption, interlock::Icon::Information))
+    if (!dialogs_.AskYesNo(Texts().saveChangesQuestion, Texts().saveChangesCaption,
+                           interlock::Icon::Information))
         return;
     main_.ApplyViewerText(Lines());
 }

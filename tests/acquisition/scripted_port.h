@@ -79,7 +79,9 @@ public:
     std::deque<std::optional<std::string>> answers;
     int fillTsList = 0;
 
-    void ShowError(const std::string& text) override { errors.push_back({text, cp1251::FromUtf8("Ошибка"), Icon::Error}); }
+    void ShowError(const std::string& text) override {
+        errors.push_back({text, cp1251::FromUtf8("Ошибка"), Icon::Error});
+    }
     std::optional<std::string> AskText(const std::string& caption, const std::string& prompt,
                                        const std::string& value) override {
         inputs.push_back({caption, prompt, value});

@@ -38,7 +38,8 @@ namespace {
 // The program over a folder of its own files, with the server's points file beside them.
 class Rig : public test::WindowRig {
 public:
-    explicit Rig(const std::string& settings = "") : WindowRig(settings.empty() ? nullptr : settings.c_str()) {
+    explicit Rig(const std::string& settings = "")
+        : WindowRig(settings.empty() ? nullptr : settings.c_str()) {
         points.Write("server .\\TMS\nserver ORVESK\\GW1\n" +
                      TsLine(0, 1, 1, 0, 0, W("Выключатель Q1 включён")) + TsLine(0, 1, 2, 1, 0) +
                      TsLine(0, 1, 3, 1, 0x0001, W("Напряжение на вводе")) +

@@ -22,7 +22,8 @@ TEST_P(ParseIntTest, ConvertsWholeTextOrFails) {
     for (auto [lo, hi] : {std::pair{1, 256}, std::pair{INT32_MIN, INT32_MAX}, std::pair{0, 0}}) {
         const bool inRange = c.value && *c.value >= lo && *c.value <= hi;
         int32_t v = -77;
-        EXPECT_EQ(IsIntInRange(c.text, lo, hi, &v), inRange) << "text: [" << c.text << "] " << lo << ".." << hi;
+        EXPECT_EQ(IsIntInRange(c.text, lo, hi, &v), inRange)
+            << "text: [" << c.text << "] " << lo << ".." << hi;
         EXPECT_EQ(v, inRange ? *c.value : -77);
     }
 }

@@ -42,8 +42,8 @@ TEST(PairInvalid, PairIsInvalidOnlyWhenBothValuesAgreeAndNotFromServer) {
         bool invalid;
     };
     const Row rows[] = {
-        {true, 1, 1, false, true},  {true, 0, 0, false, true},  {true, 1, 0, false, false},
-        {true, 0, 1, false, false}, {true, 1, 1, true, false},  {true, 0, 0, true, false},
+        {true, 1, 1, false, true},   {true, 0, 0, false, true},   {true, 1, 0, false, false},
+        {true, 0, 1, false, false},  {true, 1, 1, true, false},   {true, 0, 0, true, false},
         {false, 1, 1, false, false}, {false, 0, 0, false, false},
     };
     for (const Row& r : rows) {
@@ -51,8 +51,8 @@ TEST(PairInvalid, PairIsInvalidOnlyWhenBothValuesAgreeAndNotFromServer) {
         if (r.twoPosition) MakePair(ws, 5);
         SetValues(ws, {{5, r.first}, {6, r.second}});
         ws.TsTable.FromServer[5] = r.fromServer;
-        EXPECT_EQ(PairInvalid(ws, 5), r.invalid)
-            << "pair=" << r.twoPosition << " values " << r.first << "/" << r.second << " server=" << r.fromServer;
+        EXPECT_EQ(PairInvalid(ws, 5), r.invalid) << "pair=" << r.twoPosition << " values " << r.first << "/"
+                                                 << r.second << " server=" << r.fromServer;
     }
 }
 
@@ -83,8 +83,7 @@ INSTANTIATE_TEST_SUITE_P(
         CollectCase{"PairPartnerAndNotTheDOfAnd", {"V3=AND(S5,~D7)"}, {7}, {5, 7, 8}},
         CollectCase{"NoPairNoPartner", {"V3=AND(S5,~D7)"}, {}, {5, 7}},
         CollectCase{"OutOfRange", {"V3=AND(S300)"}, {}, {}},
-        CollectCase{"LetterAlone", {"V3=AND(S)"}, {}, {}},
-        CollectCase{"NotANumber", {"V3=AND(Sx)"}, {}, {}},
+        CollectCase{"LetterAlone", {"V3=AND(S)"}, {}, {}}, CollectCase{"NotANumber", {"V3=AND(Sx)"}, {}, {}},
         CollectCase{"ZeroIsNoTs", {"V3=OR(S0,D257)"}, {}, {}},
         CollectCase{"BlanksAndHex", {"V3=AND(S 5,D$A,S0x10)"}, {}, {5, 10, 16}},
         CollectCase{"TokenAtLineStart", {"S12"}, {}, {12}},
@@ -125,9 +124,9 @@ TEST_P(SetStateSignalTest, StoresTheSignalAndShowsTheNormalisedEntry) {
 INSTANTIATE_TEST_SUITE_P(
     Block, SetStateSignalTest,
     ::testing::Values(StateCase{"~S5", -5, "~S5"}, StateCase{"S5", 5, "S5"}, StateCase{"D7", 7, "D7"},
-                      StateCase{"~D7", -7, "~D7"}, StateCase{"S256", 256, "S256"}, StateCase{"D255", 255, "D255"},
-                      StateCase{"~S05", -5, "~S05"}, StateCase{"S$A", 10, "S$A"}, StateCase{"S 5", 5, "S 5"},
-                      StateCase{"S1", 1, "S1"},
+                      StateCase{"~D7", -7, "~D7"}, StateCase{"S256", 256, "S256"},
+                      StateCase{"D255", 255, "D255"}, StateCase{"~S05", -5, "~S05"},
+                      StateCase{"S$A", 10, "S$A"}, StateCase{"S 5", 5, "S 5"}, StateCase{"S1", 1, "S1"},
                       // everything unusable becomes no state signal
                       StateCase{"", 0, "---"}, StateCase{"s5", 0, "---"}, StateCase{"S0", 0, "---"},
                       StateCase{"S257", 0, "---"}, StateCase{"X5", 0, "---"}, StateCase{"~", 0, "---"},
@@ -141,7 +140,8 @@ TEST(SetStateSignal, BadBlockNumberRaisesTheWarningAndChangesNothing) {
         ws.Fields.TS_State_Number = "S9";
         SetStateSignal(ws, number, "S5");
         ASSERT_EQ(ws.Messages.size(), 1u);
-        EXPECT_EQ(ws.Messages[0].text, W("Внимание! Некорректный номер выходного реле - ") + std::to_string(number));
+        EXPECT_EQ(ws.Messages[0].text,
+                  W("Внимание! Некорректный номер выходного реле - ") + std::to_string(number));
         EXPECT_EQ(ws.Messages[0].caption, W("Внимание"));
         EXPECT_EQ(ws.Messages[0].icon, Icon::Error);
         EXPECT_EQ(ws.Fields.TS_State_Number, "S9");
@@ -226,18 +226,38 @@ INSTANTIATE_TEST_SUITE_P(
         StatusCase{"OneEmptyLine", {""}, {}, 9, nullptr, true, Expect::Erroneous},
         StatusCase{"OffLogicError", {"V5=AND(S1)"}, {"V5=AND(X1)"}, 9, nullptr, true, Expect::Erroneous},
         StatusCase{"InvalidStatePair", {"V5=AND(S1)"}, {}, 9, InvalidStatePair, true, Expect::Erroneous},
-        StatusCase{"StatePairFromServer", {"V5=AND(S1)"}, {}, 9, InvalidStatePairFromServer, false,
+        StatusCase{
+            "StatePairFromServer", {"V5=AND(S1)"}, {}, 9, InvalidStatePairFromServer, false, Expect::Normal},
+        StatusCase{"HardwareInLogicNotGoverning",
+                   {"V5=AND(S20)"},
+                   {"V5=AND(S1)"},
+                   9,
+                   OnWithHardwareTs20,
+                   false,
                    Expect::Normal},
-        StatusCase{"HardwareInLogicNotGoverning", {"V5=AND(S20)"}, {"V5=AND(S1)"}, 9, OnWithHardwareTs20, false,
-                   Expect::Normal},
-        StatusCase{"HardwareInGoverningOffLogic", {"V5=AND(S1)"}, {"V5=AND(S20)"}, 9, OnWithHardwareTs20, true,
+        StatusCase{"HardwareInGoverningOffLogic",
+                   {"V5=AND(S1)"},
+                   {"V5=AND(S20)"},
+                   9,
+                   OnWithHardwareTs20,
+                   true,
                    Expect::Erroneous},
-        StatusCase{"HardwareInGoverningOnLogic", {"V5=AND(S20)"}, {"V5=AND(S1)"}, 9, OffWithHardwareTs20, true,
+        StatusCase{"HardwareInGoverningOnLogic",
+                   {"V5=AND(S20)"},
+                   {"V5=AND(S1)"},
+                   9,
+                   OffWithHardwareTs20,
+                   true,
                    Expect::Erroneous},
-        StatusCase{"InvertedStateFlipsGoverning", {"V5=AND(S20)"}, {"V5=AND(S1)"}, -9, OnWithHardwareTs20, true,
+        StatusCase{"InvertedStateFlipsGoverning",
+                   {"V5=AND(S20)"},
+                   {"V5=AND(S1)"},
+                   -9,
+                   OnWithHardwareTs20,
+                   true,
                    Expect::Erroneous},
-        StatusCase{"ManualOnlyWarns", {"V5=AND(S1)"}, {"V5=AND(S20)"}, 9, OnWithManualTs20, false,
-                   Expect::Normal}),
+        StatusCase{
+            "ManualOnlyWarns", {"V5=AND(S1)"}, {"V5=AND(S20)"}, 9, OnWithManualTs20, false, Expect::Normal}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(BlockStatus, FromServerFlagRepairsTheStatePair) {
@@ -385,9 +405,8 @@ TEST_F(BlockTransferTest, SelectViewByStateFollowsTheApparatus) {
         int signal;
     };
     const Row rows[] = {
-        {"S5", 1, Side::Off, 5}, {"S5", 0, Side::On, 5},  {"~S5", 0, Side::Off, -5},
-        {"~S5", 1, Side::On, -5}, {"", 1, Side::On, 0},   {"X5", 1, Side::On, 0},
-        {"D5", 1, Side::Off, 5}, {"S5", 2, Side::On, 5},
+        {"S5", 1, Side::Off, 5}, {"S5", 0, Side::On, 5}, {"~S5", 0, Side::Off, -5}, {"~S5", 1, Side::On, -5},
+        {"", 1, Side::On, 0},    {"X5", 1, Side::On, 0}, {"D5", 1, Side::Off, 5},   {"S5", 2, Side::On, 5},
     };
     for (const Row& r : rows) {
         Values({{5, r.value}});
@@ -450,8 +469,9 @@ TEST_F(BlockTransferTest, NullifyEmptiesEveryBlockAndKeepsTheSignals) {
     EXPECT_EQ(ws.Fields.TS_State_Number, "---");
     EXPECT_EQ(ws.Display.Top_Label6.text, "???");
     ASSERT_EQ(ws.Messages.size(), 1u);
-    EXPECT_EQ(ws.Messages[0], (Message{W("Логика конфигурации блока обнулена. Данные ТС оставлены без изменения"),
-                                       W("Обнуление блока"), Icon::Warning}));
+    EXPECT_EQ(ws.Messages[0],
+              (Message{W("Логика конфигурации блока обнулена. Данные ТС оставлены без изменения"),
+                       W("Обнуление блока"), Icon::Warning}));
 }
 
 TEST(SplitEditorText, LinesAsALineListHoldsThem) {

@@ -213,7 +213,9 @@ inline QString Box(const char* kind, const char* captionUtf8, const char* textUt
 inline QString EditorText(const TForm1& f) { return f.Logic->toPlainText(); }
 
 // The look of one character of the editor.
-inline QTextCharFormat CharAt(const TForm1& f, int line, int column) { return f.Logic->ShownFormat(line, column); }
+inline QTextCharFormat CharAt(const TForm1& f, int line, int column) {
+    return f.Logic->ShownFormat(line, column);
+}
 
 inline QColor CharColour(const TForm1& f, int line, int column) {
     const QTextCharFormat format = CharAt(f, line, column);

@@ -48,11 +48,13 @@ void QtTextTest::conversionsAgreeWithTheCodePage() {
     std::string all;
     for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
     QCOMPARE(ui::ToQString(all), QString::fromStdString(cp1251::ToUtf8(all)));
-    for (const QString& text : {QString::fromStdString(cp1251::ToUtf8(all)), QString::fromUtf8("\xC2\x98 \xEF\xBF\xBD"),
-                                QString::fromUtf8("M1=AND(S1) ёЁ№ € a中b 😀 \xC2\xA0"), QString()}) {
+    for (const QString& text :
+         {QString::fromStdString(cp1251::ToUtf8(all)), QString::fromUtf8("\xC2\x98 \xEF\xBF\xBD"),
+          QString::fromUtf8("M1=AND(S1) ёЁ№ € a中b 😀 \xC2\xA0"), QString()}) {
         const QByteArray utf8 = text.toUtf8();
-        QCOMPARE(QByteArray::fromStdString(ui::FromQString(text)),
-                 QByteArray::fromStdString(cp1251::FromUtf8(std::string_view(utf8.constData(), utf8.size()))));
+        QCOMPARE(
+            QByteArray::fromStdString(ui::FromQString(text)),
+            QByteArray::fromStdString(cp1251::FromUtf8(std::string_view(utf8.constData(), utf8.size()))));
     }
 }
 
