@@ -90,13 +90,13 @@ void FillTsGrid(Workspace& ws) {
             found = true;
             bool on = (s == i) ? t.Value[i] == 1 : t.Value[i] != 1;
             grid.stateValueText = on ? tx.stateValueOn : tx.stateValueOff;
-            grid.stateValueColor = on ? colour::kGreen : colour::kRed;
+            grid.stateValueColour = on ? colour::kGreen : colour::kRed;
             if (PairInvalid(ws, i)) found = false;
         }
     }
     if (!found) {
         grid.stateValueText = "---";
-        grid.stateValueColor = colour::kBlack;
+        grid.stateValueColour = colour::kBlack;
     }
     if (count == 0 || !ws.Opts.Check_Show_TS) {
         grid.windowHeight = 524;

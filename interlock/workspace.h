@@ -188,7 +188,7 @@ enum class EditorColouring {
 struct TsGridModel {
     std::vector<std::pair<int, int16_t>> columns;  // (TS number, value)
     std::string stateValueText = "0";              // TS_State_Value: "вкл" / "откл" / "---"
-    Colour stateValueColor = colour::kBlack;
+    Colour stateValueColour = colour::kBlack;
     int windowHeight = 524;  // 524, 577 or 596
 };
 

@@ -18,7 +18,7 @@
 #include "interlock/cp1251.h"
 #include "storage/config_text.h"
 #include "storage/file_io.h"
-#include "ui/colors.h"
+#include "ui/colours.h"
 #include "ui/dialogs.h"
 #include "ui/logic_diagram.h"
 #include "ui/logic_diagram_page.h"

@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-#include "ui/colors.h"
+#include "ui/colours.h"
 
 namespace ui {
 namespace {

@@ -12,7 +12,7 @@
 #include <optional>
 
 #include "interlock/workspace.h"
-#include "ui/colors.h"
+#include "ui/colours.h"
 #include "ui/qt_text.h"
 
 namespace ui::diagram {

@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "ui/colors.h"
+#include "ui/colours.h"
 #include "ui/qt_text.h"
 #include "interlock/workspace.h"
 

@@ -11,7 +11,7 @@
 
 #include "ui/color_button.h"
 #include "ui/command_button.h"
-#include "ui/colors.h"
+#include "ui/colours.h"
 #include "storage/config_files.h"
 #include "interlock/cp1251.h"
 #include "ui/dialogs.h"
@@ -463,7 +463,7 @@ void TForm1::ApplyReport() {
     TS_Grid->SetColumns(columns);
     TS_State_Value->setText(ToQString(d.tsGrid.stateValueText));
     QPalette p = TS_State_Value->palette();
-    p.setColor(QPalette::WindowText, ToQColor(d.tsGrid.stateValueColor));
+    p.setColor(QPalette::WindowText, ToQColor(d.tsGrid.stateValueColour));
     TS_State_Value->setPalette(p);
     std::vector<std::pair<QString, int>> rows;
     for (const auto& [name, v] : d.mGrid.rows) rows.emplace_back(ToQString(name), v);

@@ -7,7 +7,7 @@
 #include <QScrollBar>
 #include <QToolTip>
 
-#include "ui/colors.h"
+#include "ui/colours.h"
 #include "interlock/workspace.h"
 
 #include <algorithm>

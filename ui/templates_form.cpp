@@ -7,7 +7,7 @@
 
 #include "ui/color_button.h"
 #include "ui/command_button.h"
-#include "ui/colors.h"
+#include "ui/colours.h"
 #include "interlock/cp1251.h"
 #include "storage/texts.h"
 #include "ui/dialogs.h"

@@ -6,7 +6,7 @@
 
 #include "ui/color_button.h"
 #include "ui/command_button.h"
-#include "ui/colors.h"
+#include "ui/colours.h"
 #include "ui/main_window.h"
 #include "interlock/report.h"
 #include "interlock/ts_cascade.h"

@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 
-#include "ui/colors.h"
+#include "ui/colours.h"
 #include "ui/qt_text.h"
 #include "ui/signal_grids.h"
 

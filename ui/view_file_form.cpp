@@ -4,7 +4,7 @@
 
 #include "ui/color_button.h"
 #include "ui/command_button.h"
-#include "ui/colors.h"
+#include "ui/colours.h"
 #include "interlock/cp1251.h"
 #include "ui/dialogs.h"
 #include "ui/main_window.h"

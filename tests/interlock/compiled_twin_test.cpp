@@ -192,7 +192,7 @@ std::string Visible(const Workspace& ws) {
     add("colouring " + std::to_string(static_cast<int>(d.colouring)) + " [" + d.errorLine + "]\n");
     for (const auto& [n, v] : d.tsGrid.columns) add(std::to_string(n) + "=" + std::to_string(v) + " ");
     add(d.tsGrid.stateValueText + " ");
-    num(d.tsGrid.stateValueColor);
+    num(d.tsGrid.stateValueColour);
     num(d.tsGrid.windowHeight);
     o += '\n';
     for (const auto& [name, v] : d.mGrid.rows) add(name + "=" + std::to_string(v) + " ");

@@ -581,7 +581,7 @@ TEST(TsGrid, StateValueField) {
         SetStateSignal(ws, 1, r.state);
         ShowBlock(ws, 1);
         EXPECT_EQ(ws.Display.tsGrid.stateValueText, W(r.text)) << r.state << " " << r.value;
-        EXPECT_EQ(ws.Display.tsGrid.stateValueColor, r.colour) << r.state << " " << r.value;
+        EXPECT_EQ(ws.Display.tsGrid.stateValueColour, r.colour) << r.state << " " << r.value;
     }
 }
 

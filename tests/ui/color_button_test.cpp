@@ -12,7 +12,7 @@
 #include <functional>
 
 #include "ui/color_button.h"
-#include "ui/colors.h"
+#include "ui/colours.h"
 
 using ui::TColorButton;
 

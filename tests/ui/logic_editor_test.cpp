@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/colors.h"
+#include "ui/colours.h"
 #include "ui/logic_editor.h"
 
 namespace {

@@ -32,7 +32,7 @@
 #include <sstream>
 
 #include "ui/color_button.h"
-#include "ui/colors.h"
+#include "ui/colours.h"
 #include "interlock/cp1251.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/window_rig.h"

@@ -5,7 +5,7 @@
 #include <QtTest>
 
 #include "interlock/cp1251.h"
-#include "ui/colors.h"
+#include "ui/colours.h"
 #include "ui/qt_text.h"
 
 class QtTextTest : public QObject {

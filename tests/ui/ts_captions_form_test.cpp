@@ -16,7 +16,7 @@
 #include <memory>
 
 #include "ui/color_button.h"
-#include "ui/colors.h"
+#include "ui/colours.h"
 #include "interlock/cp1251.h"
 #include "tests/support/window_rig.h"
 #include "ui/main_window.h"

@@ -1,4 +1,4 @@
-#include "ui/colors.h"
+#include "ui/colours.h"
 
 namespace ui {
 namespace {
