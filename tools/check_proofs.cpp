@@ -1,6 +1,7 @@
 #include "tools/check_proofs.h"
 
 #include "interlock/cp1251.h"
+#include "tools/check_report.h"
 
 namespace check {
 namespace {
@@ -10,22 +11,6 @@ using interlock::Side;
 using Json = nlohmann::ordered_json;
 
 std::string Utf8(const std::string& text) { return cp1251::ToUtf8(text); }
-
-// A message on one line: every run of control characters becomes one space.
-std::string OneLine(const std::string& text) {
-    std::string s;
-    bool gap = false;
-    for (char c : text) {
-        if (static_cast<unsigned char>(c) < 32) {
-            gap = true;
-            continue;
-        }
-        if (gap && !s.empty() && s.back() != ' ') s += ' ';
-        gap = false;
-        s += c;
-    }
-    return s;
-}
 
 const char* VerdictText(Verdict v) {
     switch (v) {

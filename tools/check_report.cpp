@@ -9,6 +9,23 @@
 #include "interlock/engine_texts.h"
 
 namespace check {
+
+// A message on one line: every run of control characters becomes one space.
+std::string OneLine(const std::string& text) {
+    std::string s;
+    bool gap = false;
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) < 32) {
+            gap = true;
+            continue;
+        }
+        if (gap && !s.empty() && s.back() != ' ') s += ' ';
+        gap = false;
+        s += c;
+    }
+    return s;
+}
+
 namespace {
 
 using interlock::Block;
@@ -122,22 +139,6 @@ nlohmann::ordered_json LabelsJson(const LabelsReport& r) {
             {"verdict_hint", Utf8(r.verdictHint)},
             {"warning_visible", r.warningVisible},
             {"warning_hint", Utf8(r.warningHint)}};
-}
-
-// A message on one line: every run of control characters becomes one space.
-std::string OneLine(const std::string& text) {
-    std::string s;
-    bool gap = false;
-    for (char c : text) {
-        if (static_cast<unsigned char>(c) < 32) {
-            gap = true;
-            continue;
-        }
-        if (gap && !s.empty() && s.back() != ' ') s += ' ';
-        gap = false;
-        s += c;
-    }
-    return s;
 }
 
 // The reason given after the verdict: the first logic error, or the TS that would allow the

@@ -81,4 +81,7 @@ std::string ToText(const CheckResult& result);
 // "0x0000FF": the colour value in six hexadecimal digits.
 std::string ColourText(interlock::Colour colour);
 
+// A message on one line: every run of control characters becomes one space.
+std::string OneLine(const std::string& text);
+
 }  // namespace check
