@@ -21,6 +21,7 @@
 #include "ui/colours.h"
 #include "ui/dialogs.h"
 #include "ui/logic_diagram.h"
+#include "ui/texts.h"
 #include "ui/logic_diagram_page.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
@@ -36,7 +37,7 @@ std::string ReadOther(const std::string& path, interlock::Workspace& ws) {
     storage::ReadResult file = storage::ReadWholeFile(cp1251::ToUtf8(path));
     if (!file) return file.error;
     if (!storage::Read_Config_Text(ws, storage::SplitLines(file.bytes))) {
-        std::string text = WindowTexts().fileNotRead + " \"" + path + "\"";
+        std::string text = AnalysisPageTexts().fileNotRead + " \"" + path + "\"";
         for (const interlock::Message& m : ws.Messages) text += "\n\r" + m.text;
         return text;
     }
@@ -70,7 +71,7 @@ analysis::Analyser& TForm_Analysis::Analyser() {
 }
 
 void TForm_Analysis::BuildWidgets() {
-    const AnalysisWindowTexts& t = WindowTexts();
+    const AnalysisWindowTexts& t = AnalysisPageTexts();
     setWindowTitle(Q(t.title));
     resize(820, 420);
     auto* layout = new QVBoxLayout(this);
@@ -331,7 +332,7 @@ void TForm_Analysis::UpdateActions() {
         button->setEnabled(gate.allowed && hasValues);
         button->setToolTip(Q(!gate.allowed ? gate.reason
                              : hasValues   ? std::string()
-                                           : WindowTexts().noApplyRow));
+                                           : AnalysisPageTexts().noApplyRow));
     }
 }
 
@@ -359,14 +360,15 @@ void TForm_Analysis::RowDoubleClick(PageId id, int row) {
 }
 
 void TForm_Analysis::Requirements_ButtonClick() {
-    const AnalysisWindowTexts& t = WindowTexts();
+    const AnalysisWindowTexts& t = AnalysisPageTexts();
     const std::string initial = chosenRequirements_.empty() && !main_.Ws().ConfigFileName.empty()
                                     ? analysis::RequirementsFileFor(main_.Ws().ConfigFileName)
                                     : chosenRequirements_;
     std::optional<std::string> chosen = dialogs_.OpenFile(initial, {{t.requirementsFilter, "*.req"}}, "req");
     if (!chosen) return;
     if (!storage::FileExists(cp1251::ToUtf8(*chosen))) {
-        dialogs_.Message({t.fileNotRead + " \"" + *chosen + "\"", t.errorCaption, interlock::Icon::Error});
+        dialogs_.Message(
+            {t.fileNotRead + " \"" + *chosen + "\"", ui::Texts().errorCaption, interlock::Icon::Error});
         return;
     }
     chosenRequirements_ = *chosen;
@@ -375,14 +377,14 @@ void TForm_Analysis::Requirements_ButtonClick() {
 }
 
 void TForm_Analysis::Compare_ButtonClick() {
-    const AnalysisWindowTexts& t = WindowTexts();
-    std::optional<std::string> chosen = dialogs_.OpenFile(
-        compareFile_.empty() ? main_.Ws().ConfigFileName : compareFile_, {{t.configFilter, "*.blk"}}, "blk");
+    std::optional<std::string> chosen =
+        dialogs_.OpenFile(compareFile_.empty() ? main_.Ws().ConfigFileName : compareFile_,
+                          {{ui::Texts().configFilter, "*.blk"}}, "blk");
     if (!chosen) return;
     auto other = std::make_unique<interlock::Workspace>();
     const std::string error = ReadOther(*chosen, *other);
     if (!error.empty()) {
-        dialogs_.Message({error, t.errorCaption, interlock::Icon::Error});
+        dialogs_.Message({error, ui::Texts().errorCaption, interlock::Icon::Error});
         return;
     }
     other_ = std::move(other);

@@ -32,13 +32,11 @@ AnalysisWindowTexts MakeWindowTexts() {
     t.analysisMenu = W("Анализ блокировок (F9)");
     t.print = W("Печать таблицы блокировок");
     t.requirementsFilter = W("Требования (*.req)");
-    t.configFilter = W("Конфигурация (*.blk)");
     t.noApplyChange =
         W("Изменение ТС запрещено: включите \"Разрешить изменение ТС\" на панели \"Настройки\"");
     t.noApplyRtu = W("Идёт приём ТС с КП: значения ТС задаёт КП");
     t.noApplyServer = W("Идёт приём ТС с сервера ТМ: значения ТС задаёт сервер");
     t.noApplyRow = W("Выберите строку с набором значений ТС");
-    t.errorCaption = W("Ошибка");
     t.fileNotRead = W("Не удалось прочитать файл");
     return t;
 }
@@ -126,7 +124,7 @@ Governing GoverningOf(const interlock::Workspace& ws, const analysis::BlockAnaly
 
 }  // namespace
 
-const AnalysisWindowTexts& WindowTexts() {
+const AnalysisWindowTexts& AnalysisPageTexts() {
     static const AnalysisWindowTexts texts = MakeWindowTexts();
     return texts;
 }
@@ -148,7 +146,7 @@ std::vector<TsValue> ExpandPairs(const interlock::TsTableData& table, const std:
 }
 
 ApplyGate ApplyAllowed(bool changeTs, bool rtuReception, bool serverReception) {
-    const AnalysisWindowTexts& t = WindowTexts();
+    const AnalysisWindowTexts& t = AnalysisPageTexts();
     if (rtuReception) return {false, t.noApplyRtu};
     if (serverReception) return {false, t.noApplyServer};
     if (!changeTs) return {false, t.noApplyChange};

@@ -61,12 +61,12 @@ struct AnalysisWindowTexts {
     std::string whereMenu;           // Где используется ТС
     std::string analysisMenu;        // Анализ блокировок (F9)
     std::string print;               // Печать таблицы блокировок
-    std::string requirementsFilter, configFilter;
+    std::string requirementsFilter;
     std::string noApplyChange;  // why an apply is disabled
     std::string noApplyRtu, noApplyServer, noApplyRow;
-    std::string errorCaption, fileNotRead;
+    std::string fileNotRead;
 };
-const AnalysisWindowTexts& WindowTexts();
+const AnalysisWindowTexts& AnalysisPageTexts();
 
 // "Почему запрещено": the governing operation of the current block, its verdict and the
 // smallest sets of TS changes that allow it, one row per set with the values to apply.

@@ -44,7 +44,7 @@ void TForm1::SetUpAnalysisWindow() {
 }
 
 void TForm1::VerdictContextMenu(QPoint pos) {
-    PopUp(Top_Label6, pos, WindowTexts().analysisMenu,
+    PopUp(Top_Label6, pos, AnalysisPageTexts().analysisMenu,
           [this] { analysisForm_->OpenPage(TForm_Analysis::Why); });
 }
 
@@ -53,7 +53,7 @@ void TForm1::TsGridContextMenu(QPoint pos) {
         if (!TS_Grid->CellRect(col, 0).united(TS_Grid->CellRect(col, 1)).contains(pos)) continue;
         const int ts = TS_Grid->Cell(col, 0).toInt();
         if (ts < 1 || ts > interlock::kTsCount) return;
-        PopUp(TS_Grid, pos, WindowTexts().whereMenu + " " + std::to_string(ts),
+        PopUp(TS_Grid, pos, AnalysisPageTexts().whereMenu + " " + std::to_string(ts),
               [this, ts] { analysisForm_->ShowWhereUsed(ts); });
         return;
     }
@@ -65,7 +65,7 @@ void TForm1::TsListContextMenu(QPoint pos) {
     if (!index.isValid()) return;
     const int ts = std::atoi(grid->CellText(kTsNumberColumn, index.row() + 1).c_str());
     if (ts < 1 || ts > interlock::kTsCount) return;
-    PopUp(grid->viewport(), pos, WindowTexts().whereMenu + " " + std::to_string(ts),
+    PopUp(grid->viewport(), pos, AnalysisPageTexts().whereMenu + " " + std::to_string(ts),
           [this, ts] { analysisForm_->ShowWhereUsed(ts); });
 }
 

@@ -153,7 +153,7 @@ private slots:
 };
 
 void AnalysisFormTest::ApplyGateTable() {
-    const ui::AnalysisWindowTexts& t = ui::WindowTexts();
+    const ui::AnalysisWindowTexts& t = ui::AnalysisPageTexts();
     struct Case {
         bool change, rtu, server, allowed;
         std::string reason;
@@ -277,7 +277,7 @@ void AnalysisFormTest::WhyForbiddenShowsSetsAndAppliesThemOnlyWhenAllowed() {
     // Without "Разрешить изменение ТС" the action is disabled and says why.
     rig.SetChangeTs(false);
     QVERIFY(!rig.window->Apply_Why_Button->isEnabled());
-    QCOMPARE(rig.window->Apply_Why_Button->toolTip(), U(ui::WindowTexts().noApplyChange));
+    QCOMPARE(rig.window->Apply_Why_Button->toolTip(), U(ui::AnalysisPageTexts().noApplyChange));
     rig.window->ApplyClick(Page::Why);  // refused even when reached
     QCOMPARE(rig.ws.TsTable.Value[2], int16_t(0));
 
@@ -290,7 +290,7 @@ void AnalysisFormTest::WhyForbiddenShowsSetsAndAppliesThemOnlyWhenAllowed() {
     }
     rig.window->UpdateActions();
     QVERIFY(!rig.window->Apply_Why_Button->isEnabled());
-    QCOMPARE(rig.window->Apply_Why_Button->toolTip(), U(ui::WindowTexts().noApplyRtu));
+    QCOMPARE(rig.window->Apply_Why_Button->toolTip(), U(ui::AnalysisPageTexts().noApplyRtu));
     rig.form->ApplyTsValues({{2, 1}});
     QCOMPARE(rig.ws.TsTable.Value[2], int16_t(0));
     {
