@@ -290,8 +290,11 @@ public:
             const QRect r = static_cast<QPaintEvent*>(event)->region().boundingRect();
             std::string name = watched->objectName().toStdString();
             if (name.empty()) name = watched->metaObject()->className();
-            if (watched->parent() && !watched->parent()->objectName().isEmpty())
-                name = watched->parent()->objectName().toStdString() + "/" + name;
+            if (QObject* parent = watched->parent()) {
+                std::string owner = parent->objectName().toStdString();
+                if (owner.empty()) owner = parent->metaObject()->className();
+                name = owner + "/" + name;
+            }
             std::printf("  %-40s %4dx%-4d at %d,%d\n", name.c_str(), r.width(), r.height(), r.x(), r.y());
         }
         return false;

@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QPaintEvent>
+#include <QPlainTextDocumentLayout>
 #include <QTextBlock>
 #include <QTextCharFormat>
 #include <QTextCursor>
@@ -24,6 +25,9 @@ using CharLook = LogicEditor::CharLook;
 // text again every time; a text this long is no logic the program reads, and its glyphs are
 // not kept.
 constexpr int kCachedLineLimit = 2000;
+
+// Changed lines up to this many are laid out again one by one, each repainting only itself.
+constexpr size_t kLinesLaidOutAtOnce = 16;
 
 CharLook PlainLook() { return {ToQColor(interlock::colour::kBlack).rgb(), false}; }
 
@@ -67,6 +71,33 @@ QList<QTextLayout::FormatRange> LineFormats(const std::vector<LogicEditor::Stret
     return ranges;
 }
 
+// The editor's document layout. A line whose colours changed reports its whole length as
+// removed and added again, which the plain-text layout takes for a change reaching into the
+// next line: it would lay out again every line from there to the next changed one and repaint
+// the whole view. Told that only one line's look changed, it lays out that line alone and
+// repaints only it.
+class LineLayout : public QPlainTextDocumentLayout {
+public:
+    using QPlainTextDocumentLayout::QPlainTextDocumentLayout;
+
+    void LookChanged(QTextDocument& document, const QTextBlock& block) {
+        oneLine_ = true;
+        document.markContentsDirty(block.position(), 1);
+        oneLine_ = false;
+    }
+
+protected:
+    void documentChanged(int from, int removed, int added) override {
+        if (oneLine_)
+            QPlainTextDocumentLayout::documentChanged(from, 0, 1);
+        else
+            QPlainTextDocumentLayout::documentChanged(from, removed, added);
+    }
+
+private:
+    bool oneLine_ = false;
+};
+
 void KeepGlyphs(QTextBlock from, const QTextBlock& to) {
     for (; from.isValid(); from = from.next()) {
         from.layout()->setCacheEnabled(true);
@@ -77,6 +108,9 @@ void KeepGlyphs(QTextBlock from, const QTextBlock& to) {
 }  // namespace
 
 LogicEditor::LogicEditor(QWidget* parent) : QPlainTextEdit(parent) {
+    auto* own = new QTextDocument(this);
+    own->setDocumentLayout(new LineLayout(own));
+    setDocument(own);
     // Any change to the document that this class did not make may have changed the text or
     // the looks: what it remembers is forgotten, and the colours of the edited line follow its
     // text. The lines touched keep their glyphs.
@@ -247,12 +281,17 @@ void LogicEditor::Recolour(const std::vector<ColourRun>& runs) {
     ownEdit_ = false;
 }
 
-// The colours go onto the lines' layouts. Each layout marks its line as changed, and the editor
-// lays out again, when next shown, the lines from the first changed to the last.
+// The colours go onto the lines' layouts. A few changed lines (what a TS change recolours) are
+// each laid out again at once and only they are repainted; many are told to the document as one
+// stretch, laid out again when next shown, with the whole view repainted.
 void LogicEditor::PutColours(QTextBlock block, int lines) {
     if (staleCount_ == 0) return;
     QTextDocument* document = this->document();
     const bool keepGlyphs = document->blockCount() <= kCachedLineLimit;
+    auto* lineLayout = dynamic_cast<LineLayout*>(document->documentLayout());
+    const bool lineByLine = lineLayout && staleCount_ <= kLinesLaidOutAtOnce;
+    const bool own = ownEdit_;
+    ownEdit_ = true;
     LookFormats formats;
     int first = -1;
     for (int k = 0; k < lines && block.isValid(); ++k, block = block.next()) {
@@ -263,14 +302,13 @@ void LogicEditor::PutColours(QTextBlock block, int lines) {
         if (keepGlyphs) layout->setCacheEnabled(true);
         stale_[n] = 0;
         --staleCount_;
-        if (first < 0) first = block.position();
+        if (lineByLine)
+            lineLayout->LookChanged(*document, block);
+        else if (first < 0)
+            first = block.position();
     }
-    if (first >= 0) {
-        const bool own = ownEdit_;
-        ownEdit_ = true;
-        document->markContentsDirty(first, 1);
-        ownEdit_ = own;
-    }
+    if (first >= 0) document->markContentsDirty(first, 1);
+    ownEdit_ = own;
 }
 
 void LogicEditor::PutColoursInView() {
