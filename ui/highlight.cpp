@@ -24,13 +24,21 @@ EditorText::EditorText(const std::vector<std::string>& lines) {
 }
 
 void EditorText::AppendRuns(const TextRange& range, std::vector<ColourRun>& out) const {
-    if (range.length == 0 || lineStarts_.empty()) return;
+    AppendRunsFrom(FirstLineOf(range.offset), range, out);
+}
+
+size_t EditorText::FirstLineOf(size_t offset) const {
+    // The last line that starts at or before the offset.
+    auto it = std::upper_bound(lineStarts_.begin(), lineStarts_.end(), offset);
+    const size_t line = static_cast<size_t>(it - lineStarts_.begin());
+    return line > 0 ? line - 1 : 0;
+}
+
+size_t EditorText::AppendRunsFrom(size_t line, const TextRange& range, std::vector<ColourRun>& out) const {
+    if (range.length == 0 || lineStarts_.empty()) return line;
     const size_t begin = range.offset;
     const size_t end = range.offset + range.length;
-    // The last line that starts at or before the range's first character.
-    auto it = std::upper_bound(lineStarts_.begin(), lineStarts_.end(), begin);
-    size_t line = static_cast<size_t>(it - lineStarts_.begin());
-    if (line > 0) --line;
+    const size_t first = line;
     for (; line < lineStarts_.size() && lineStarts_[line] < end; ++line) {
         const size_t contentBegin = lineStarts_[line];
         const size_t contentEnd = contentBegin + lineLengths_[line];
@@ -40,12 +48,25 @@ void EditorText::AppendRuns(const TextRange& range, std::vector<ColourRun>& out)
         out.push_back({static_cast<int>(line), static_cast<int>(from - contentBegin),
                        static_cast<int>(to - from), range.colour, range.boldUnderline});
     }
+    // The range's last line: the next range in text order starts on it or after it.
+    return line > first ? line - 1 : first;
 }
 
 std::vector<ColourRun> EditorText::ToRuns(const std::vector<TextRange>& ranges) const {
     std::vector<ColourRun> runs;
     runs.reserve(ranges.size());
-    for (const TextRange& range : ranges) AppendRuns(range, runs);
+    // Ranges in text order walk the lines once; one that starts further back is looked up.
+    size_t line = 0;
+    size_t lastOffset = 0;
+    for (const TextRange& range : ranges) {
+        if (range.offset < lastOffset || lineStarts_.empty() || lineStarts_[line] > range.offset) {
+            line = FirstLineOf(range.offset);
+        } else {
+            while (line + 1 < lineStarts_.size() && lineStarts_[line + 1] <= range.offset) ++line;
+        }
+        lastOffset = range.offset;
+        line = AppendRunsFrom(line, range, runs);
+    }
     return runs;
 }
 
@@ -71,6 +92,7 @@ TextRange OperandRange(const std::string& text, size_t letter, size_t tokenEnd) 
 
 std::vector<TextRange> TsOperandRanges(const std::string& text, const interlock::Workspace& ws) {
     std::vector<TextRange> ranges;
+    ranges.reserve(text.size() / 6);  // an operand and its comma take at least three characters
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         // The D of AND and END is not an operand.
@@ -203,41 +225,64 @@ struct CharLook {
     bool Plain() const { return colour == colour::kBlack && !boldUnderline; }
 };
 
-// Paints the ranges one after another over a plain text and hands back the result as
-// non-overlapping ranges in text order.
-std::vector<TextRange> Flatten(size_t textSize, const std::vector<TextRange>& ranges) {
-    // The passes give ranges in text order that do not overlap: then they are the result as
-    // they are, with touching ranges of one look joined and plain ones dropped, and no look is
-    // kept for each of the text's characters (a logic of megabytes has millions).
-    std::vector<TextRange> sorted(ranges);
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [](const TextRange& x, const TextRange& y) { return x.offset < y.offset; });
+bool ByOffset(const TextRange& x, const TextRange& y) { return x.offset < y.offset; }
+
+}  // namespace
+
+std::vector<TextRange> PaintRanges(size_t textSize, const std::vector<TextRange>& first,
+                                   const std::vector<TextRange>& second) {
+    // Ranges in text order that do not overlap are the result as they are, with touching ranges
+    // of one look joined and plain ones dropped: no look is kept for each of the text's
+    // characters (a logic of megabytes has millions). Each pass gives its ranges in text order,
+    // so the two are merged, a range of the first pass going before one of the second at the
+    // same offset.
     std::vector<TextRange> joined;
-    joined.reserve(sorted.size());
-    bool apart = true;
-    for (const TextRange& r : sorted) {
-        if (r.offset >= textSize) continue;
+    joined.reserve(first.size() + second.size());
+    size_t reach = 0;  // the end of the ranges taken so far
+    auto take = [&](const TextRange& r) {
+        if (r.offset >= textSize) return true;
         TextRange c = r;
         c.length = std::min(c.length, textSize - c.offset);
-        if (c.length == 0) continue;
-        if (!joined.empty() && joined.back().offset + joined.back().length > c.offset) {
-            apart = false;
-            break;
-        }
-        if (CharLook{c.colour, c.boldUnderline}.Plain()) continue;
+        if (c.length == 0) return true;
+        if (c.offset < reach) return false;
+        reach = c.offset + c.length;
+        if (CharLook{c.colour, c.boldUnderline}.Plain()) return true;
         TextRange* last = joined.empty() ? nullptr : &joined.back();
         if (last && last->offset + last->length == c.offset && last->colour == c.colour &&
             last->boldUnderline == c.boldUnderline)
             last->length += c.length;
         else
             joined.push_back(c);
+        return true;
+    };
+    bool apart = true;
+    if (std::is_sorted(first.begin(), first.end(), ByOffset) &&
+        std::is_sorted(second.begin(), second.end(), ByOffset)) {
+        size_t i = 0;
+        size_t j = 0;
+        while (apart && (i < first.size() || j < second.size())) {
+            const bool fromSecond =
+                i == first.size() || (j < second.size() && second[j].offset < first[i].offset);
+            apart = take(fromSecond ? second[j++] : first[i++]);
+        }
+    } else {
+        std::vector<TextRange> sorted;
+        sorted.reserve(first.size() + second.size());
+        sorted.insert(sorted.end(), first.begin(), first.end());
+        sorted.insert(sorted.end(), second.begin(), second.end());
+        std::stable_sort(sorted.begin(), sorted.end(), ByOffset);
+        for (size_t i = 0; apart && i < sorted.size(); ++i) apart = take(sorted[i]);
     }
     if (apart) return joined;
 
+    // Overlapping ranges: every character gets the look of the last range over it.
     std::vector<CharLook> looks(textSize);
-    for (const TextRange& r : ranges) {
-        const size_t end = std::min(textSize, r.offset + r.length);
-        for (size_t i = r.offset; i < end; ++i) looks[i] = {r.colour, r.boldUnderline};
+    for (const std::vector<TextRange>* pass : {&first, &second}) {
+        for (const TextRange& r : *pass) {
+            if (r.offset >= textSize) continue;
+            const size_t end = r.offset + std::min(r.length, textSize - r.offset);
+            for (size_t i = r.offset; i < end; ++i) looks[i] = {r.colour, r.boldUnderline};
+        }
     }
     std::vector<TextRange> flat;
     size_t i = 0;
@@ -254,31 +299,18 @@ std::vector<TextRange> Flatten(size_t textSize, const std::vector<TextRange>& ra
     return flat;
 }
 
-}  // namespace
-
 std::optional<std::vector<ColourRun>> ComputeColouring(const std::vector<std::string>& lines,
                                                        const interlock::Workspace& ws,
                                                        interlock::EditorColouring kind,
                                                        const std::string& errorLine) {
     using interlock::EditorColouring;
     if (kind == EditorColouring::Keep) return std::nullopt;
-    EditorText text(lines);
-    std::vector<TextRange> ranges;
-    switch (kind) {
-        case EditorColouring::Operands: {
-            ranges = TsOperandRanges(text.Text(), ws);
-            std::vector<TextRange> variables = VariableRanges(text.Text(), ws);
-            ranges.insert(ranges.end(), variables.begin(), variables.end());
-            break;
-        }
-        case EditorColouring::ErrorLine:
-            ranges = ErrorLineRanges(text.Text(), errorLine);
-            break;
-        case EditorColouring::Plain:
-        case EditorColouring::Keep:
-            break;
-    }
-    return text.ToRuns(Flatten(text.Text().size(), ranges));
+    if (kind == EditorColouring::Plain) return std::vector<ColourRun>{};
+    const EditorText text(lines);
+    if (kind == EditorColouring::ErrorLine)
+        return text.ToRuns(PaintRanges(text.Text().size(), ErrorLineRanges(text.Text(), errorLine)));
+    return text.ToRuns(
+        PaintRanges(text.Text().size(), TsOperandRanges(text.Text(), ws), VariableRanges(text.Text(), ws)));
 }
 
 }  // namespace ui

@@ -54,6 +54,11 @@ public:
     std::vector<ColourRun> ToRuns(const std::vector<TextRange>& ranges) const;
 
 private:
+    size_t FirstLineOf(size_t offset) const;
+    // AppendRuns with the search for the range's first line started at `line` (a line that
+    // starts at or before it); returns the range's last line.
+    size_t AppendRunsFrom(size_t line, const TextRange& range, std::vector<ColourRun>& out) const;
+
     std::string text_;
     std::vector<size_t> lineStarts_;
     std::vector<size_t> lineLengths_;
@@ -63,6 +68,12 @@ private:
 std::vector<TextRange> TsOperandRanges(const std::string& text, const interlock::Workspace& ws);
 std::vector<TextRange> VariableRanges(const std::string& text, const interlock::Workspace& ws);
 std::vector<TextRange> ErrorLineRanges(const std::string& text, const std::string& errorLine);
+
+// The ranges of the first pass and then those of the second painted one after another over a
+// plain text of textSize characters, each over the ones before it: the result as ranges in text
+// order that do not overlap, touching ranges of one look joined, plain stretches left out.
+std::vector<TextRange> PaintRanges(size_t textSize, const std::vector<TextRange>& first,
+                                   const std::vector<TextRange>& second = {});
 
 // Offset of the first occurrence of needle in text, letters compared without case
 // (Latin and Cyrillic of Windows-1251); npos when there is none.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <random>
 #include <string>
@@ -336,5 +337,92 @@ TEST(ComputeColouring, AgreesWithPaintingEveryCharacter) {
         const auto runs = ui::ComputeColouring(lines, ws, EditorColouring::Operands, "");
         ASSERT_TRUE(runs.has_value());
         EXPECT_EQ(*runs, PaintedColouring(lines, ws)) << "round " << round;
+    }
+}
+
+namespace {
+
+// Ranges painted a character at a time, each over the ones before it.
+std::vector<ui::TextRange> PaintedRanges(size_t textSize, const std::vector<ui::TextRange>& first,
+                                         const std::vector<ui::TextRange>& second) {
+    using Look = std::pair<interlock::Colour, bool>;
+    const Look plain{interlock::colour::kBlack, false};
+    std::vector<Look> looks(textSize, plain);
+    for (const auto* pass : {&first, &second}) {
+        for (const ui::TextRange& r : *pass) {
+            for (size_t i = r.offset; i < r.offset + r.length && i < textSize; ++i)
+                looks[i] = {r.colour, r.boldUnderline};
+        }
+    }
+    std::vector<ui::TextRange> flat;
+    for (size_t i = 0; i < textSize;) {
+        size_t j = i + 1;
+        while (j < textSize && looks[j] == looks[i]) ++j;
+        if (looks[i] != plain) flat.push_back({i, j - i, looks[i].first, looks[i].second});
+        i = j;
+    }
+    return flat;
+}
+
+}  // namespace
+
+// Two passes of random ranges, in text order or not, apart, touching, overlapping, at equal
+// offsets, plain, empty or reaching past the text: painting them without a look per character
+// gives what painting every character gives.
+TEST(PaintRanges, AgreesWithPaintingEveryCharacter) {
+    std::mt19937 random(11);
+    const interlock::Colour colours[] = {interlock::colour::kGreen, interlock::colour::kRed,
+                                         interlock::colour::kGrey, interlock::colour::kBlack};
+    struct Shape {
+        const char* name;
+        size_t maxGap;     // distance from one range's start to the next one's
+        size_t maxLength;  // 0..maxLength characters
+        bool sorted;
+    };
+    const Shape shapes[] = {
+        {"apart in text order", 6, 3, true},
+        {"touching and overlapping in text order", 3, 5, true},
+        {"equal offsets", 1, 4, true},
+        {"out of order", 6, 4, false},
+    };
+    for (const Shape& shape : shapes) {
+        for (int round = 0; round < 400; ++round) {
+            const size_t textSize = 1 + random() % 60;
+            auto pass = [&](size_t count) {
+                std::vector<ui::TextRange> ranges;
+                size_t at = random() % 4;
+                for (size_t k = 0; k < count; ++k) {
+                    at += random() % (shape.maxGap + 1);
+                    ranges.push_back(
+                        {at, random() % (shape.maxLength + 1), colours[random() % 4], random() % 3 == 0});
+                }
+                if (!shape.sorted) std::shuffle(ranges.begin(), ranges.end(), random);
+                return ranges;
+            };
+            const std::vector<ui::TextRange> first = pass(random() % 12);
+            const std::vector<ui::TextRange> second = pass(random() % 6);
+            EXPECT_EQ(ui::PaintRanges(textSize, first, second), PaintedRanges(textSize, first, second))
+                << shape.name << ", round " << round;
+        }
+    }
+}
+
+// A colouring cut into editor runs in one walk over the lines gives the runs of every range
+// looked up on its own, also for ranges over several lines and ranges that start further back.
+TEST(EditorText, RunsOfManyRangesEqualRunsOfEachRange) {
+    std::mt19937 random(5);
+    for (int round = 0; round < 200; ++round) {
+        std::vector<std::string> lines(1 + random() % 8);
+        for (std::string& line : lines) line.assign(random() % 7, 'x');
+        const ui::EditorText text(lines);
+        std::vector<ui::TextRange> ranges;
+        size_t at = 0;
+        for (size_t k = random() % 10; k > 0; --k) {
+            at = round % 3 == 0 ? random() % (text.Text().size() + 2) : at + random() % 5;
+            ranges.push_back({at, random() % 12, interlock::colour::kGreen, false});
+        }
+        std::vector<ColourRun> each;
+        for (const ui::TextRange& r : ranges) text.AppendRuns(r, each);
+        EXPECT_EQ(text.ToRuns(ranges), each) << "round " << round;
     }
 }
