@@ -52,6 +52,16 @@ struct CompiledLogic {
     // the TS named as S or D operands, ascending, and the M variables read.
     std::vector<uint16_t> namedTs;
     uint32_t readM = 0;  // bit n: M n
+
+    // The last candidate search over `flip`: the TS values and used-TS marks it started from,
+    // and the TS whose change alone allows the operation. A search from the same values and
+    // marks finds the same, so it is not run again.
+    struct CandidateSearch {
+        std::array<int16_t, kTsCount + 2> values;
+        std::array<uint8_t, kTsCount + 2> usedBefore;
+        std::vector<uint16_t> allowing;
+    };
+    mutable std::optional<CandidateSearch> lastSearch;
 };
 
 // Compiles the lines of one logic of block `number`.

@@ -165,28 +165,49 @@ std::string CandidateEntry(const Workspace& ws, int n) {
     return "\n\r- " + Texts().ts + std::to_string(n) + " = " + value;
 }
 
-// The check-free code of one side for the candidate search: the compiled form's when the text
-// compiles without error, else the text decoded now (the parse of the text always decodes it).
-const FlipCode* CompiledFlipCode(const Workspace& ws, const Block& block, Side side) {
-    if (ws.ReadLogicAsText) return nullptr;
-    const CompiledLogic& form = CompiledFormOf(block.Of(side).Logic, block.Number);
-    return form.flip ? &*form.flip : nullptr;
-}
-
-void BuildSideCandidates(Workspace& ws, Block& block, Side side) {
-    Block::SideFields f = block.Of(side);
-    if (f.Result != 0) return;
-    // The logic is evaluated on the first TS tried, which marks every TS it reads.
+// The TS, ascending, whose change alone makes the logic give 1: every TS marked used is tried,
+// and the evaluation of the first one tried marks the TS the logic reads.
+std::vector<uint16_t> AllowingTs(Workspace& ws, const FlipCode* code, const LogicText& logic) {
+    std::vector<uint16_t> allowing;
     std::optional<FlipCode> decoded;
     std::optional<FlipEvaluator> evaluator;
     for (int n = 1; n <= kTsCount; ++n) {
         if (!ws.TsTable.UsedInLogic[n]) continue;
         if (!evaluator) {
-            const FlipCode* code = CompiledFlipCode(ws, block, side);
-            if (!code) code = &decoded.emplace(FlipCode::Decode(f.Logic));
+            if (!code) code = &decoded.emplace(FlipCode::Decode(logic));
             evaluator.emplace(ws, *code);
         }
-        if (!evaluator->Allows(n)) continue;
+        if (evaluator->Allows(n)) allowing.push_back(static_cast<uint16_t>(n));
+    }
+    return allowing;
+}
+
+void BuildSideCandidates(Workspace& ws, Block& block, Side side) {
+    Block::SideFields f = block.Of(side);
+    if (f.Result != 0) return;
+    const CompiledLogic* form = ws.ReadLogicAsText ? nullptr : &CompiledFormOf(f.Logic, block.Number);
+    std::vector<uint16_t> computed;
+    const std::vector<uint16_t>* allowing = &computed;
+    if (form && form->flip) {
+        // A refresh searches the same logic with the same values several times: the search
+        // depends on nothing else, so the last one is taken again, marks included.
+        std::optional<CompiledLogic::CandidateSearch>& last = form->lastSearch;
+        const TsTableData& t = ws.TsTable;
+        if (last && last->values == t.Value && last->usedBefore == t.UsedInLogic) {
+            if (std::any_of(t.UsedInLogic.begin() + 1, t.UsedInLogic.begin() + 1 + kTsCount,
+                            [](uint8_t used) { return used != 0; }))
+                MarkUsed(ws, form->flip->read);
+        } else {
+            last.reset();
+            CompiledLogic::CandidateSearch search{t.Value, t.UsedInLogic, {}};
+            search.allowing = AllowingTs(ws, &*form->flip, f.Logic);
+            last = std::move(search);
+        }
+        allowing = &last->allowing;
+    } else {
+        computed = AllowingTs(ws, nullptr, f.Logic);
+    }
+    for (uint16_t n : *allowing) {
         f.HasCandidates = true;
         f.Candidates += CandidateEntry(ws, n);
     }
