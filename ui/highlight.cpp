@@ -52,21 +52,23 @@ size_t EditorText::AppendRunsFrom(size_t line, const TextRange& range, std::vect
     return line > first ? line - 1 : first;
 }
 
+void EditorText::RunWriter::Append(const TextRange& range) {
+    const std::vector<size_t>& starts = text_.lineStarts_;
+    // Ranges in text order walk the lines once; one that starts further back is looked up.
+    if (starts.empty() || range.offset < lastOffset_ || starts[line_] > range.offset) {
+        line_ = text_.FirstLineOf(range.offset);
+    } else {
+        while (line_ + 1 < starts.size() && starts[line_ + 1] <= range.offset) ++line_;
+    }
+    lastOffset_ = range.offset;
+    line_ = text_.AppendRunsFrom(line_, range, out_);
+}
+
 std::vector<ColourRun> EditorText::ToRuns(const std::vector<TextRange>& ranges) const {
     std::vector<ColourRun> runs;
     runs.reserve(ranges.size());
-    // Ranges in text order walk the lines once; one that starts further back is looked up.
-    size_t line = 0;
-    size_t lastOffset = 0;
-    for (const TextRange& range : ranges) {
-        if (range.offset < lastOffset || lineStarts_.empty() || lineStarts_[line] > range.offset) {
-            line = FirstLineOf(range.offset);
-        } else {
-            while (line + 1 < lineStarts_.size() && lineStarts_[line + 1] <= range.offset) ++line;
-        }
-        lastOffset = range.offset;
-        line = AppendRunsFrom(line, range, runs);
-    }
+    RunWriter writer(*this, runs);
+    for (const TextRange& range : ranges) writer.Append(range);
     return runs;
 }
 
@@ -74,9 +76,11 @@ namespace {
 
 // The number token of an operand whose letter is at i: the characters after the letter up to,
 // not including, the next terminator or the end of the text. Line breaks do not end it.
-size_t TokenEnd(const std::string& text, size_t i, const char* terminators) {
-    size_t end = text.find_first_of(terminators, i + 1);
-    return end == std::string::npos ? text.size() : end;
+template <typename IsTerminator>
+size_t TokenEnd(const std::string& text, size_t i, IsTerminator isTerminator) {
+    size_t end = i + 1;
+    while (end < text.size() && !isTerminator(text[end])) ++end;
+    return end;
 }
 
 bool TildeBefore(const std::string& text, size_t i) { return i > 0 && text[i - 1] == '~'; }
@@ -88,60 +92,120 @@ TextRange OperandRange(const std::string& text, size_t letter, size_t tokenEnd) 
     return {start, tokenEnd - start, colour::kBlack, false};
 }
 
-}  // namespace
+// The pass over S and D operands, one range at a time.
+class TsOperandScan {
+public:
+    TsOperandScan(const std::string& text, const interlock::Workspace& ws) : text_(text), ws_(ws) {}
 
-std::vector<TextRange> TsOperandRanges(const std::string& text, const interlock::Workspace& ws) {
-    std::vector<TextRange> ranges;
-    ranges.reserve(text.size() / 6);  // an operand and its comma take at least three characters
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        // The D of AND and END is not an operand.
-        const bool starts = c == 'S' || (c == 'D' && (i == 0 || text[i - 1] != 'N'));
-        if (!starts) continue;
-        const size_t end = TokenEnd(text, i, "),");
-        int32_t n = 0;
-        if (!interlock::IsIntInRange(std::string_view(text).substr(i + 1, end - i - 1), 1,
-                                     interlock::kTsCount, &n)) {
-            break;  // the pass ends at the first operand that is not a TS number
+    bool Next(TextRange& range) {
+        const std::string& text = text_;
+        for (; i_ < text.size(); ++i_) {
+            const size_t i = i_;
+            const char c = text[i];
+            // The D of AND and END is not an operand.
+            const bool starts = c == 'S' || (c == 'D' && (i == 0 || text[i - 1] != 'N'));
+            if (!starts) continue;
+            const size_t end = TokenEnd(text, i, [](char t) { return t == ')' || t == ','; });
+            int32_t n = 0;
+            if (!interlock::IsIntInRange(std::string_view(text).substr(i + 1, end - i - 1), 1,
+                                         interlock::kTsCount, &n)) {
+                break;  // the pass ends at the first operand that is not a TS number
+            }
+            range = OperandRange(text, i, end);
+            int value = ws_.TsTable.Value[n];
+            if (TildeBefore(text, i)) value ^= 1;
+            if (ws_.TsTable.Unreliability[n] == 2) {
+                range.colour = colour::kGrey;
+                range.boldUnderline = true;
+            } else {
+                range.colour = value == 1 ? colour::kGreen : colour::kRed;
+            }
+            ++i_;
+            return true;
         }
-        TextRange range = OperandRange(text, i, end);
-        int value = ws.TsTable.Value[n];
-        if (TildeBefore(text, i)) value ^= 1;
-        if (ws.TsTable.Unreliability[n] == 2) {
-            range.colour = colour::kGrey;
-            range.boldUnderline = true;
-        } else {
-            range.colour = value == 1 ? colour::kGreen : colour::kRed;
-        }
-        ranges.push_back(range);
+        i_ = text.size();
+        return false;
     }
+
+private:
+    const std::string& text_;
+    const interlock::Workspace& ws_;
+    size_t i_ = 0;
+};
+
+// The pass over M and V operands, one range at a time.
+class VariableScan {
+public:
+    VariableScan(const std::string& text, const interlock::Workspace& ws) : text_(text), ws_(ws) {}
+
+    bool Next(TextRange& range) {
+        const std::string& text = text_;
+        for (; i_ < text.size(); ++i_) {
+            const size_t i = i_;
+            const char c = text[i];
+            if (c != 'M' && c != 'V') continue;
+            const size_t end = TokenEnd(text, i, [](char t) { return t == ')' || t == ',' || t == '='; });
+            const int32_t hi = c == 'M' ? interlock::kMCount : interlock::kBlockCount;
+            int32_t n = 0;
+            if (!interlock::IsIntInRange(std::string_view(text).substr(i + 1, end - i - 1), 1, hi, &n)) {
+                break;
+            }
+            int value = 0;
+            if (c == 'M') {
+                value = ws_.MVariables.Value[n];
+            } else {
+                const interlock::Block& block = ws_.Blocks[n];
+                value = ws_.CurrentView == interlock::Side::On ? block.OnResult : block.OffResult;
+            }
+            range = OperandRange(text, i, end);
+            const bool holds = TildeBefore(text, i) ? value == 0 : value == 1;
+            range.colour = holds ? colour::kGreen : colour::kRed;
+            ++i_;
+            return true;
+        }
+        i_ = text.size();
+        return false;
+    }
+
+private:
+    const std::string& text_;
+    const interlock::Workspace& ws_;
+    size_t i_ = 0;
+};
+
+// The ranges of a vector, one at a time.
+class VectorScan {
+public:
+    explicit VectorScan(const std::vector<TextRange>& ranges) : ranges_(ranges) {}
+    bool Next(TextRange& range) {
+        if (i_ == ranges_.size()) return false;
+        range = ranges_[i_++];
+        return true;
+    }
+
+private:
+    const std::vector<TextRange>& ranges_;
+    size_t i_ = 0;
+};
+
+template <typename Scan>
+std::vector<TextRange> AllRanges(Scan scan, size_t expected) {
+    std::vector<TextRange> ranges;
+    ranges.reserve(expected);
+    TextRange range;
+    while (scan.Next(range)) ranges.push_back(range);
     return ranges;
 }
 
+}  // namespace
+
+std::vector<TextRange> TsOperandRanges(const std::string& text, const interlock::Workspace& ws) {
+    // An operand and its comma take at least three characters.
+    return AllRanges(TsOperandScan(text, ws), text.size() / 3 + 1);
+}
+
 std::vector<TextRange> VariableRanges(const std::string& text, const interlock::Workspace& ws) {
-    std::vector<TextRange> ranges;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c != 'M' && c != 'V') continue;
-        const size_t end = TokenEnd(text, i, "),=");
-        const int32_t hi = c == 'M' ? interlock::kMCount : interlock::kBlockCount;
-        int32_t n = 0;
-        if (!interlock::IsIntInRange(std::string_view(text).substr(i + 1, end - i - 1), 1, hi, &n)) {
-            break;
-        }
-        int value = 0;
-        if (c == 'M') {
-            value = ws.MVariables.Value[n];
-        } else {
-            const interlock::Block& block = ws.Blocks[n];
-            value = ws.CurrentView == interlock::Side::On ? block.OnResult : block.OffResult;
-        }
-        TextRange range = OperandRange(text, i, end);
-        const bool holds = TildeBefore(text, i) ? value == 0 : value == 1;
-        range.colour = holds ? colour::kGreen : colour::kRed;
-        ranges.push_back(range);
-    }
-    return ranges;
+    return AllRanges(VariableScan(text, ws), 0);
 }
 
 unsigned char LowerCp1251(unsigned char c) {
@@ -227,55 +291,73 @@ struct CharLook {
 
 bool ByOffset(const TextRange& x, const TextRange& y) { return x.offset < y.offset; }
 
-}  // namespace
+// Takes ranges in text order and hands them on to `out` with touching ranges of one look joined
+// and plain ones dropped. Take refuses a range that starts before the end of the ones taken.
+template <typename Out>
+class Joiner {
+public:
+    Joiner(size_t textSize, Out& out) : textSize_(textSize), out_(out) {}
 
-std::vector<TextRange> PaintRanges(size_t textSize, const std::vector<TextRange>& first,
-                                   const std::vector<TextRange>& second) {
-    // Ranges in text order that do not overlap are the result as they are, with touching ranges
-    // of one look joined and plain ones dropped: no look is kept for each of the text's
-    // characters (a logic of megabytes has millions). Each pass gives its ranges in text order,
-    // so the two are merged, a range of the first pass going before one of the second at the
-    // same offset.
-    std::vector<TextRange> joined;
-    joined.reserve(first.size() + second.size());
-    size_t reach = 0;  // the end of the ranges taken so far
-    auto take = [&](const TextRange& r) {
-        if (r.offset >= textSize) return true;
+    bool Take(const TextRange& r) {
+        if (r.offset >= textSize_) return true;
         TextRange c = r;
-        c.length = std::min(c.length, textSize - c.offset);
+        c.length = std::min(c.length, textSize_ - c.offset);
         if (c.length == 0) return true;
-        if (c.offset < reach) return false;
-        reach = c.offset + c.length;
+        if (c.offset < reach_) return false;
+        reach_ = c.offset + c.length;
         if (CharLook{c.colour, c.boldUnderline}.Plain()) return true;
-        TextRange* last = joined.empty() ? nullptr : &joined.back();
-        if (last && last->offset + last->length == c.offset && last->colour == c.colour &&
-            last->boldUnderline == c.boldUnderline)
-            last->length += c.length;
-        else
-            joined.push_back(c);
-        return true;
-    };
-    bool apart = true;
-    if (std::is_sorted(first.begin(), first.end(), ByOffset) &&
-        std::is_sorted(second.begin(), second.end(), ByOffset)) {
-        size_t i = 0;
-        size_t j = 0;
-        while (apart && (i < first.size() || j < second.size())) {
-            const bool fromSecond =
-                i == first.size() || (j < second.size() && second[j].offset < first[i].offset);
-            apart = take(fromSecond ? second[j++] : first[i++]);
+        if (held_ && held_->offset + held_->length == c.offset && held_->colour == c.colour &&
+            held_->boldUnderline == c.boldUnderline) {
+            held_->length += c.length;
+            return true;
         }
-    } else {
-        std::vector<TextRange> sorted;
-        sorted.reserve(first.size() + second.size());
-        sorted.insert(sorted.end(), first.begin(), first.end());
-        sorted.insert(sorted.end(), second.begin(), second.end());
-        std::stable_sort(sorted.begin(), sorted.end(), ByOffset);
-        for (size_t i = 0; apart && i < sorted.size(); ++i) apart = take(sorted[i]);
+        if (held_) out_(*held_);
+        held_ = c;
+        return true;
     }
-    if (apart) return joined;
 
-    // Overlapping ranges: every character gets the look of the last range over it.
+    void Finish() {
+        if (held_) out_(*held_);
+        held_.reset();
+    }
+
+private:
+    size_t textSize_;
+    Out& out_;
+    size_t reach_ = 0;  // the end of the ranges taken so far
+    std::optional<TextRange> held_;
+};
+
+// Paints the ranges of two passes, each in text order, when no two of them overlap: merged, a
+// range of the first pass going before one of the second at the same offset, joined and handed
+// to `out`. False, with part of the result handed on, when a pass is out of order or two ranges
+// overlap.
+template <typename First, typename Second, typename Out>
+bool PaintApart(size_t textSize, First first, Second second, Out& out) {
+    Joiner<Out> joiner(textSize, out);
+    TextRange a;
+    TextRange b;
+    bool haveA = first.Next(a);
+    bool haveB = second.Next(b);
+    while (haveA || haveB) {
+        const bool fromSecond = !haveA || (haveB && b.offset < a.offset);
+        const TextRange taken = fromSecond ? b : a;
+        if (!joiner.Take(taken)) return false;
+        if (fromSecond) {
+            haveB = second.Next(b);
+            if (haveB && b.offset < taken.offset) return false;
+        } else {
+            haveA = first.Next(a);
+            if (haveA && a.offset < taken.offset) return false;
+        }
+    }
+    joiner.Finish();
+    return true;
+}
+
+// Every character gets the look of the last range over it: ranges that overlap.
+std::vector<TextRange> PaintEveryCharacter(size_t textSize, const std::vector<TextRange>& first,
+                                           const std::vector<TextRange>& second) {
     std::vector<CharLook> looks(textSize);
     for (const std::vector<TextRange>* pass : {&first, &second}) {
         for (const TextRange& r : *pass) {
@@ -299,6 +381,30 @@ std::vector<TextRange> PaintRanges(size_t textSize, const std::vector<TextRange>
     return flat;
 }
 
+}  // namespace
+
+std::vector<TextRange> PaintRanges(size_t textSize, const std::vector<TextRange>& first,
+                                   const std::vector<TextRange>& second) {
+    // Ranges that do not overlap are the result as they are: no look is kept for each of the
+    // text's characters (a logic of megabytes has millions).
+    std::vector<TextRange> joined;
+    joined.reserve(first.size() + second.size());
+    auto keep = [&joined](const TextRange& r) { joined.push_back(r); };
+    if (std::is_sorted(first.begin(), first.end(), ByOffset) &&
+        std::is_sorted(second.begin(), second.end(), ByOffset)) {
+        if (PaintApart(textSize, VectorScan(first), VectorScan(second), keep)) return joined;
+    } else {
+        std::vector<TextRange> sorted;
+        sorted.reserve(first.size() + second.size());
+        sorted.insert(sorted.end(), first.begin(), first.end());
+        sorted.insert(sorted.end(), second.begin(), second.end());
+        std::stable_sort(sorted.begin(), sorted.end(), ByOffset);
+        joined.clear();
+        if (PaintApart(textSize, VectorScan(sorted), VectorScan({}), keep)) return joined;
+    }
+    return PaintEveryCharacter(textSize, first, second);
+}
+
 std::optional<std::vector<ColourRun>> ComputeColouring(const std::vector<std::string>& lines,
                                                        const interlock::Workspace& ws,
                                                        interlock::EditorColouring kind,
@@ -309,6 +415,15 @@ std::optional<std::vector<ColourRun>> ComputeColouring(const std::vector<std::st
     const EditorText text(lines);
     if (kind == EditorColouring::ErrorLine)
         return text.ToRuns(PaintRanges(text.Text().size(), ErrorLineRanges(text.Text(), errorLine)));
+    // The two passes are painted as they scan, straight into editor runs: a logic of megabytes
+    // has millions of operands, and no list of their ranges is kept. Only overlapping ranges
+    // (odd tokens) need the passes' lists.
+    std::vector<ColourRun> runs;
+    runs.reserve(text.Text().size() / 3 + 1);
+    EditorText::RunWriter writer(text, runs);
+    auto write = [&writer](const TextRange& r) { writer.Append(r); };
+    if (PaintApart(text.Text().size(), TsOperandScan(text.Text(), ws), VariableScan(text.Text(), ws), write))
+        return runs;
     return text.ToRuns(
         PaintRanges(text.Text().size(), TsOperandRanges(text.Text(), ws), VariableRanges(text.Text(), ws)));
 }

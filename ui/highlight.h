@@ -53,6 +53,20 @@ public:
     void AppendRuns(const TextRange& range, std::vector<ColourRun>& out) const;
     std::vector<ColourRun> ToRuns(const std::vector<TextRange>& ranges) const;
 
+    // Appends the runs of ranges handed over one at a time; ranges in text order cost no
+    // search for their line.
+    class RunWriter {
+    public:
+        RunWriter(const EditorText& text, std::vector<ColourRun>& out) : text_(text), out_(out) {}
+        void Append(const TextRange& range);
+
+    private:
+        const EditorText& text_;
+        std::vector<ColourRun>& out_;
+        size_t line_ = 0;
+        size_t lastOffset_ = 0;
+    };
+
 private:
     size_t FirstLineOf(size_t offset) const;
     // AppendRuns with the search for the range's first line started at `line` (a line that
