@@ -194,12 +194,32 @@ const std::vector<std::string>& LogicEditor::Lines() {
     return read_;
 }
 
+namespace {
+
+// A line the document gives back as it was shown: its bytes survive the conversion both ways,
+// and it holds no character the document breaks lines at or reads back as another (control
+// characters but the tab, the no-break space).
+bool ReadsBackAsShown(const std::string& line) {
+    for (const char c : line) {
+        const auto b = static_cast<unsigned char>(c);
+        if ((b < 0x20 && b != '\t') || b == 0xA0) return false;
+    }
+    return RoundTrips(line);
+}
+
+}  // namespace
+
 void LogicEditor::ShowLines(const std::vector<std::string>& lines) {
     if (shownKnown_ && shown_ == lines) return;
+    size_t length = 0;
+    for (const std::string& line : lines) length += line.size() + 1;
     QString text;
+    text.reserve(static_cast<qsizetype>(length));
+    bool readsBack = true;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (i) text += '\n';
-        text += ToQString(lines[i]);
+        AppendToQString(text, lines[i]);
+        readsBack = readsBack && ReadsBackAsShown(lines[i]);
     }
     if (toPlainText() != text) {
         ownEdit_ = true;
@@ -210,6 +230,13 @@ void LogicEditor::ShowLines(const std::vector<std::string>& lines) {
     }
     shown_ = lines;
     shownKnown_ = true;
+    if (readsBack) {
+        // The text read back is the lines shown, but for a last empty line: the document ends
+        // with the line break before it, and a final line break starts no line.
+        read_ = lines;
+        if (!read_.empty() && read_.back().empty()) read_.pop_back();
+        readKnown_ = true;
+    }
 }
 
 // Only the lines whose look changes get new colours: after a TS change that is the few lines

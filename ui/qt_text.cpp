@@ -15,12 +15,17 @@ namespace {
 struct CodePage {
     std::array<char16_t, 256> toUtf16{};
     std::unordered_map<char16_t, char> fromUtf16;
+    std::array<bool, 256> roundTrips{};
 
     CodePage() {
         for (int b = 0; b < 256; ++b) {
             const QString one = QString::fromStdString(cp1251::ToUtf8(std::string(1, static_cast<char>(b))));
             toUtf16[static_cast<size_t>(b)] = one.size() == 1 ? one[0].unicode() : u'?';
             fromUtf16.emplace(toUtf16[static_cast<size_t>(b)], static_cast<char>(b));  // the first byte wins
+        }
+        for (int b = 0; b < 256; ++b) {
+            const char16_t u = toUtf16[static_cast<size_t>(b)];
+            roundTrips[static_cast<size_t>(b)] = u < 0x80 ? u == b : fromUtf16.at(u) == static_cast<char>(b);
         }
     }
 };
@@ -38,6 +43,22 @@ QString ToQString(std::string_view text) {
     QChar* to = out.data();
     for (const char c : text) *to++ = QChar(table.toUtf16[static_cast<unsigned char>(c)]);
     return out;
+}
+
+void AppendToQString(QString& out, std::string_view text) {
+    const CodePage& table = Table();
+    const qsizetype at = out.size();
+    out.resize(at + static_cast<qsizetype>(text.size()));
+    QChar* to = out.data() + at;
+    for (const char c : text) *to++ = QChar(table.toUtf16[static_cast<unsigned char>(c)]);
+}
+
+bool RoundTrips(std::string_view text) {
+    const CodePage& table = Table();
+    for (const char c : text) {
+        if (!table.roundTrips[static_cast<unsigned char>(c)]) return false;
+    }
+    return true;
 }
 
 std::string FromQString(const QString& text) {

@@ -10,6 +10,10 @@ namespace ui {
 
 // Windows-1251 bytes to a QString.
 QString ToQString(std::string_view text);
+// ToQString appended to `out`.
+void AppendToQString(QString& out, std::string_view text);
+// True when every byte of text comes back unchanged through ToQString and FromQString.
+bool RoundTrips(std::string_view text);
 // A QString to Windows-1251 bytes; a character the code page cannot hold becomes "?".
 std::string FromQString(const QString& text);
 

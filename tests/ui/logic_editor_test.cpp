@@ -18,7 +18,9 @@
 #include <vector>
 
 #include "ui/colours.h"
+#include "interlock/workspace.h"
 #include "ui/logic_editor.h"
+#include "ui/qt_text.h"
 
 namespace {
 
@@ -96,6 +98,7 @@ private slots:
     void recolourMatchesAFreshColouring();
     void recolourTouchesOnlyTheLinesThatChange();
     void linesFollowEveryEdit();
+    void linesShownAreTheLinesReadBack();
     void showLinesPutsBackAnEditedText();
     void caretEndsAtTheEndInView();
     void repaintMatchesAFreshPaint();
@@ -209,6 +212,32 @@ void LogicEditorTest::linesFollowEveryEdit() {
         QVERIFY2(editor.Lines() == row.expected, row.name);
         editor.Recolour({});
         QVERIFY2(editor.Lines() == row.expected, row.name);
+    }
+}
+
+// The lines the editor hands back right after showing them, without reading its document, are
+// the lines its document gives: for every byte, and for empty lines at either end.
+void LogicEditorTest::linesShownAreTheLinesReadBack() {
+    auto readBack = [](LogicEditor& e) {
+        return interlock::SplitEditorText(ui::FromQString(e.toPlainText()));
+    };
+    std::vector<std::vector<std::string>> texts = {
+        {}, {""}, {"", ""}, {"V1=AND(S1)", ""}, {"V1=AND(S1)", "", ""}, {"", "V1=AND(S1)"}, {"a", "", "b"},
+    };
+    for (int b = 0; b < 256; ++b) {
+        const std::string c(1, static_cast<char>(b));
+        texts.push_back({"M1=AND(S" + c + "2)", "V1=OR(M1)"});
+        texts.push_back({"V1=AND(S1)", c});
+    }
+    for (const auto& lines : texts) {
+        LogicEditor editor;
+        editor.ShowLines({"V9=AND(S9)"});  // the text before: read back already
+        QCOMPARE(editor.Lines(), readBack(editor));
+        editor.ShowLines(lines);
+        const std::vector<std::string> handed = editor.Lines();
+        QVERIFY2(handed == readBack(editor), (lines.empty() ? std::string("-") : lines[0]).c_str());
+        editor.ShowLines(lines);  // shown again: nothing changes
+        QVERIFY(editor.Lines() == handed);
     }
 }
 
