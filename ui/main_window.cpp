@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>
@@ -146,7 +147,10 @@ TForm1::TForm1(interlock::Workspace& ws, Dialogs& dialogs, std::string exeDir, Q
     ApplyHeight();
 }
 
-TForm1::~TForm1() { FormDestroy(); }
+TForm1::~TForm1() {
+    FormDestroy();
+    qApp->removeEventFilter(this);
+}
 
 void TForm1::BuildWidgets() {
     setWindowTitle(ToQString(storage::MainCaption()));
@@ -310,6 +314,12 @@ void TForm1::BuildWidgets() {
     Memo1->setGeometry(760, 352, 297, 201);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
 
+    editorSteps_ = new QTimer(this);
+    editorSteps_->setSingleShot(true);
+    editorSteps_->setInterval(0);
+    connect(editorSteps_, &QTimer::timeout, this, &TForm1::RunEditorStep);
+    qApp->installEventFilter(this);
+
     Temp_Saver = new QTimer(this);
     Temp_Saver->setInterval(120000);
     Get_TS_Orvesk_Timer = new QTimer(this);
@@ -408,6 +418,7 @@ void TForm1::Save_Settings() {
 // ---- Moving data between the widgets and the workspace ----
 
 void TForm1::Pull() {
+    FinishEditor();
     ws_.Fields.TS_State_Number = FromQString(TS_State_Number->text());
     ws_.Fields.Block_Name = FromQString(Block_Name->text());
     ws_.Fields.Logic = Logic->Lines();
@@ -473,11 +484,71 @@ void TForm1::ApplyReport() {
 }
 
 void TForm1::ApplyEditor() {
+    // A refresh replaces whatever an earlier one left to do.
+    editorStep_ = EditorStep::None;
+    editorSteps_->stop();
+    size_t bytes = 0;
+    for (const std::string& line : ws_.Fields.Logic) bytes += line.size();
+    if (bytes < stagedLogicBytes_) {
+        Logic->ShowLines(ws_.Fields.Logic);
+        ColourEditor();
+        return;
+    }
+    editorStep_ = EditorStep::Text;
+    editorSteps_->start();
+}
+
+void TForm1::ColourEditor() {
     const interlock::Screen& d = ws_.Display;
-    Logic->ShowLines(ws_.Fields.Logic);
     std::optional<std::vector<ColourRun>> runs =
         ComputeColouring(ws_.Fields.Logic, ws_, d.colouring, d.errorLine);
     if (runs) Logic->Recolour(*runs);
+}
+
+void TForm1::RunEditorStep() {
+    switch (editorStep_) {
+        case EditorStep::Text:
+            Logic->ShowLines(ws_.Fields.Logic);
+            editorStep_ = EditorStep::Colours;
+            editorSteps_->start();
+            break;
+        case EditorStep::Colours:
+            editorStep_ = EditorStep::None;
+            ColourEditor();
+            break;
+        case EditorStep::None:
+            break;
+    }
+}
+
+void TForm1::FinishEditor() {
+    editorSteps_->stop();
+    while (editorStep_ != EditorStep::None) RunEditorStep();
+    editorSteps_->stop();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (editorStep_ != EditorStep::None) {
+        switch (event->type()) {
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+            case QEvent::ShortcutOverride:
+            case QEvent::InputMethod:
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::Wheel:
+            case QEvent::TouchBegin:
+            case QEvent::DragEnter:
+            case QEvent::Drop:
+            case QEvent::Close:
+                FinishEditor();
+                break;
+            default:
+                break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TForm1::ApplyHeight() {

@@ -188,12 +188,23 @@ public:
     void Pull();
     void Push();
 
+    // A logic of many lines reaches the editor in steps that the event loop runs one after
+    // another (its text, then its colours), so that the window answers in between. Nothing
+    // acts on the window before the last step: every handler starts with Pull, which first
+    // runs what is left, and so does any key or mouse press on one of the program's windows.
+    void FinishEditor();
+    bool EditorPending() const { return editorStep_ != EditorStep::None; }
+    // The size, in bytes of its lines, from which a logic is shown in steps.
+    void SetStagedLogicBytes(size_t bytes) { stagedLogicBytes_ = bytes; }
+    static constexpr size_t kStagedLogicBytes = 1 << 20;
+
 signals:
     // The window has shown the workspace again (after every Push).
     void Refreshed();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildWidgets();
@@ -210,6 +221,8 @@ private:
     void ApplyTabs();
     void ApplyReport();
     void ApplyEditor();
+    void ColourEditor();
+    void RunEditorStep();
     void ApplyHeight();
     void ShowFileError(const std::string& text);
 
@@ -244,6 +257,10 @@ private:
     std::unique_ptr<acquisition::ServerLink> serverLink_;
     std::unique_ptr<acquisition::ReceptionRule> reception_;
     int operationDepth_ = 0;
+    enum class EditorStep { None, Text, Colours };
+    EditorStep editorStep_ = EditorStep::None;  // the next step of the editor's refresh
+    QTimer* editorSteps_ = nullptr;
+    size_t stagedLogicBytes_ = kStagedLogicBytes;
 };
 
 }  // namespace ui

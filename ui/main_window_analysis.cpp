@@ -92,6 +92,7 @@ void TForm1::ShowLogicLine(int block, interlock::Side side, int line) {
     if (group != ws_.TabGroup) GroupTabClick(group);
     if (ws_.CurrentBlock != block) BlockTabClick(block - 16 * group);
     if (ws_.CurrentView != side) ViewTabClick(side);
+    FinishEditor();
     if (line > 0) {
         const QTextBlock text = Logic->document()->findBlockByNumber(line - 1);
         if (text.isValid()) {
