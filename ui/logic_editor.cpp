@@ -10,6 +10,7 @@
 #include <QTextLayout>
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 
 #include "ui/colours.h"
@@ -107,14 +108,17 @@ void KeepGlyphs(QTextBlock from, const QTextBlock& to) {
 
 }  // namespace
 
-LogicEditor::LogicEditor(QWidget* parent) : QPlainTextEdit(parent) {
-    auto* own = new QTextDocument(this);
+LogicEditor::LogicEditor(QWidget* parent) : QPlainTextEdit(parent) { Adopt(new QTextDocument(this)); }
+
+LogicEditor::~LogicEditor() = default;
+
+void LogicEditor::Adopt(QTextDocument* own) {
     own->setDocumentLayout(new LineLayout(own));
     setDocument(own);
     // Any change to the document that this class did not make may have changed the text or
     // the looks: what it remembers is forgotten, and the colours of the edited line follow its
     // text. The lines touched keep their glyphs.
-    connect(document(), &QTextDocument::contentsChange, this, [this](int position, int removed, int added) {
+    connect(own, &QTextDocument::contentsChange, this, [this](int position, int removed, int added) {
         if (!ownEdit_) {
             Forget();
             FollowEdit(position, removed, added);
@@ -209,34 +213,101 @@ bool ReadsBackAsShown(const std::string& line) {
 
 }  // namespace
 
-void LogicEditor::ShowLines(const std::vector<std::string>& lines) {
-    if (shownKnown_ && shown_ == lines) return;
+void LogicEditor::StartLines(const std::vector<std::string>& lines) {
+    built_.reset();
+    next_ = std::make_unique<NextText>();
+    if (shownKnown_ && shown_ == lines) {
+        next_->shownAlready = true;
+        return;
+    }
     size_t length = 0;
     for (const std::string& line : lines) length += line.size() + 1;
-    QString text;
+    QString& text = next_->text;
     text.reserve(static_cast<qsizetype>(length));
-    bool readsBack = true;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (i) text += '\n';
         AppendToQString(text, lines[i]);
-        readsBack = readsBack && ReadsBackAsShown(lines[i]);
+        next_->readsBack = next_->readsBack && ReadsBackAsShown(lines[i]);
     }
-    if (toPlainText() != text) {
+    next_->lines = lines;
+    next_->changed = toPlainText() != text;
+}
+
+bool LogicEditor::BuildLines(size_t characters) {
+    if (!next_) return true;
+    NextText& next = *next_;
+    if (!next.changed || next.shownAlready) return true;
+    if (!built_) {
+        // A document of its own, set up as the present one, takes the text with the format
+        // that the editor gives a text put into it.
+        QTextDocument* present = document();
+        built_ = std::make_unique<QTextDocument>();
+        built_->setDefaultFont(present->defaultFont());
+        built_->setDefaultTextOption(present->defaultTextOption());
+        built_->setDocumentMargin(present->documentMargin());
+        built_->setIndentWidth(present->indentWidth());
+        built_->setUseDesignMetrics(present->useDesignMetrics());
+        built_->setMaximumBlockCount(present->maximumBlockCount());
+        built_->setDefaultCursorMoveStyle(present->defaultCursorMoveStyle());
+        built_->setUndoRedoEnabled(false);
+        next.format = currentCharFormat();
+    }
+    const auto total = static_cast<size_t>(next.text.size());
+    const size_t end = std::min(total, next.at + characters);
+    QTextCursor cursor(built_.get());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(next.text.mid(static_cast<qsizetype>(next.at), static_cast<qsizetype>(end - next.at)),
+                      next.format);
+    next.at = end;
+    return next.at == total;
+}
+
+void LogicEditor::ShowBuilt() {
+    while (!BuildLines(size_t{1} << 22)) {
+    }
+    if (!next_) return;
+    std::unique_ptr<NextText> next = std::move(next_);
+    if (next->shownAlready) return;
+    if (built_) {
+        // The built document takes the present one's place, as a text set anew replaces it.
         ownEdit_ = true;
-        setPlainText(text);
+        std::unique_ptr<QTextDocument> old(document());
+        old->disconnect(this);
+        built_->setUndoRedoEnabled(true);
+        built_->setModified(false);
+        built_->setParent(this);
+        Adopt(built_.release());
+        blockCount_ = document()->blockCount();
         ownEdit_ = false;
         readKnown_ = false;
         AllPlain();  // a new text has no colours
     }
-    shown_ = lines;
+    shown_ = std::move(next->lines);
     shownKnown_ = true;
-    if (readsBack) {
+    if (next->readsBack) {
         // The text read back is the lines shown, but for a last empty line: the document ends
         // with the line break before it, and a final line break starts no line.
-        read_ = lines;
+        read_ = shown_;
         if (!read_.empty() && read_.back().empty()) read_.pop_back();
         readKnown_ = true;
     }
+}
+
+void LogicEditor::ShowLines(const std::vector<std::string>& lines) {
+    StartLines(lines);
+    if (next_->shownAlready) {
+        next_.reset();
+        return;
+    }
+    if (next_->changed) {
+        ownEdit_ = true;
+        setPlainText(next_->text);
+        ownEdit_ = false;
+        readKnown_ = false;
+        AllPlain();  // a new text has no colours
+        next_->changed = false;
+    }
+    ShowBuilt();
 }
 
 // Only the lines whose look changes get new colours: after a TS change that is the few lines

@@ -5,8 +5,8 @@
 // look of every character, for as long as nobody else has changed its document (the operator's
 // typing, a paste, an undo or anyone calling the QPlainTextEdit functions directly forgets them).
 // A refresh that changes neither the text nor the colour of a line then does no work on the
-// document, and a repaint draws only the lines that changed. The editor keeps the document it
-// was created with (it watches that one).
+// document, and a repaint draws only the lines that changed. The editor watches the document it
+// holds: its own, and each one it built aside for a text of megabytes (StartLines).
 //
 // A plain-text editor lays out and draws only the lines in view, so a logic of many megabytes
 // costs no more to scroll, colour or paint than a short one. The colours lie on the lines' layouts, over the
@@ -17,6 +17,7 @@
 #include <QTextBlock>
 #include <QTextCharFormat>
 #include <QPlainTextEdit>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,7 @@ class LogicEditor : public QPlainTextEdit {
     Q_OBJECT
 public:
     explicit LogicEditor(QWidget* parent = nullptr);
+    ~LogicEditor() override;
 
     // The text as the workspace holds it: Windows-1251 lines.
     const std::vector<std::string>& Lines();
@@ -35,6 +37,15 @@ public:
     // Shows `lines` (one block each), unless the editor shows them already. A new text is
     // black and regular.
     void ShowLines(const std::vector<std::string>& lines);
+
+    // ShowLines in parts, for a text of megabytes, each a short pass of the event loop:
+    // StartLines(lines) takes the lines, every BuildLines(characters) puts about that many
+    // characters into a document aside and tells whether it holds them all, and ShowBuilt
+    // (which builds what is left) puts that document in place of the shown one. The editor then
+    // is what ShowLines(lines) leaves; until ShowBuilt it shows what it showed.
+    void StartLines(const std::vector<std::string>& lines);
+    bool BuildLines(size_t characters);
+    void ShowBuilt();
 
     // Puts a colouring on the text: the runs over a black, regular text, sorted by position.
     // Only the lines whose look differs from what they show are touched; the result is the same
@@ -65,6 +76,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void Adopt(QTextDocument* own);
     void Forget();
     void FollowEdit(int position, int removed, int added);
     void AllPlain();
@@ -81,6 +93,19 @@ private:
     std::vector<std::vector<Stretch>> wanted_;  // by line: the colouring asked for
     std::vector<char> stale_;                   // by line: the line does not show it yet
     size_t staleCount_ = 0;
+
+    // A text on its way in (StartLines .. ShowBuilt).
+    struct NextText {
+        std::vector<std::string> lines;
+        QString text;  // the lines as the document holds them
+        bool shownAlready = false;
+        bool changed = false;   // the document holds another text
+        bool readsBack = true;  // the document gives back the lines as they are
+        size_t at = 0;          // the characters of text built so far
+        QTextCharFormat format;
+    };
+    std::unique_ptr<NextText> next_;
+    std::unique_ptr<QTextDocument> built_;
 };
 
 }  // namespace ui

@@ -508,7 +508,16 @@ void TForm1::ColourEditor() {
 void TForm1::RunEditorStep() {
     switch (editorStep_) {
         case EditorStep::Text:
-            Logic->ShowLines(ws_.Fields.Logic);
+            Logic->StartLines(ws_.Fields.Logic);
+            editorStep_ = EditorStep::Build;
+            editorSteps_->start();
+            break;
+        case EditorStep::Build:
+            if (Logic->BuildLines(kCharactersPerStep)) editorStep_ = EditorStep::Show;
+            editorSteps_->start();
+            break;
+        case EditorStep::Show:
+            Logic->ShowBuilt();
             editorStep_ = EditorStep::Colours;
             editorSteps_->start();
             break;

@@ -197,6 +197,8 @@ public:
     // The size, in bytes of its lines, from which a logic is shown in steps.
     void SetStagedLogicBytes(size_t bytes) { stagedLogicBytes_ = bytes; }
     static constexpr size_t kStagedLogicBytes = 1 << 20;
+    // The characters a step puts into the editor's document.
+    static constexpr size_t kCharactersPerStep = 2 << 20;
 
 signals:
     // The window has shown the workspace again (after every Push).
@@ -257,7 +259,7 @@ private:
     std::unique_ptr<acquisition::ServerLink> serverLink_;
     std::unique_ptr<acquisition::ReceptionRule> reception_;
     int operationDepth_ = 0;
-    enum class EditorStep { None, Text, Colours };
+    enum class EditorStep { None, Text, Build, Show, Colours };
     EditorStep editorStep_ = EditorStep::None;  // the next step of the editor's refresh
     QTimer* editorSteps_ = nullptr;
     size_t stagedLogicBytes_ = kStagedLogicBytes;

@@ -11,6 +11,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextStream>
 #include <QtTest>
 
 #include <functional>
@@ -99,6 +100,7 @@ private slots:
     void recolourTouchesOnlyTheLinesThatChange();
     void linesFollowEveryEdit();
     void linesShownAreTheLinesReadBack();
+    void textBuiltAsideEqualsTextShownAtOnce();
     void showLinesPutsBackAnEditedText();
     void caretEndsAtTheEndInView();
     void repaintMatchesAFreshPaint();
@@ -238,6 +240,93 @@ void LogicEditorTest::linesShownAreTheLinesReadBack() {
         QVERIFY2(handed == readBack(editor), (lines.empty() ? std::string("-") : lines[0]).c_str());
         editor.ShowLines(lines);  // shown again: nothing changes
         QVERIFY(editor.Lines() == handed);
+    }
+}
+
+namespace {
+
+// Everything of the editor a text put into it decides: text, lines, character and line formats,
+// looks, undo state, caret and scroll bars.
+QString State(LogicEditor& e) {
+    QString out;
+    QTextStream s(&out);
+    QTextDocument* d = e.document();
+    s << d->toPlainText() << "|" << d->blockCount() << "|" << d->isUndoAvailable() << d->isRedoAvailable()
+      << d->isModified() << "|" << e.textCursor().position() << "," << e.textCursor().anchor() << "|"
+      << e.verticalScrollBar()->value() << "," << e.horizontalScrollBar()->value() << "|"
+      << d->defaultFont().toString() << "|" << int(d->defaultTextOption().wrapMode()) << "\n";
+    for (const std::string& line : e.Lines()) s << QString::fromLatin1(line.c_str()) << "/";
+    for (QTextBlock b = d->firstBlock(); b.isValid(); b = b.next()) {
+        s << "\n" << b.charFormat().properties().size() << ":" << b.charFormat().foreground().color().name();
+        QTextCursor c(b);
+        for (int i = 0; i < b.length() - 1; ++i) {
+            c.setPosition(b.position() + i + 1);
+            const QTextCharFormat f = c.charFormat();
+            s << " " << f.foreground().color().name() << f.fontWeight() << f.fontUnderline() << f.properties().size();
+        }
+        s << " " << Codes(e).value(b.blockNumber());
+    }
+    s.flush();
+    return out;
+}
+
+}  // namespace
+
+// A text built aside a part at a time and then shown leaves the editor as showing it at once
+// does: after the colouring, after typing, and after undoing the typing; also when the text
+// was shown already or has not changed, and when the editor had coloured typing in it before.
+void LogicEditorTest::textBuiltAsideEqualsTextShownAtOnce() {
+    std::vector<std::string> lines;
+    for (int i = 0; i < 40; ++i)
+        lines.push_back("M" + std::to_string(i % 16 + 1) + "=AND(S1,~S2,M3)" + std::string(i % 3, ' '));
+    lines.push_back("");
+    std::vector<ColourRun> runs;
+    for (int line = 0; line < 40; line += 3)
+        runs.push_back({line, 7, 2, line % 2 ? kRed : kGreen, line % 5 == 0});
+    struct Row {
+        const char* name;
+        std::vector<std::string> before;  // shown first, coloured and typed into
+        std::vector<std::string> after;
+        size_t part;  // characters built per step
+    };
+    const std::vector<Row> rows = {
+        {"a new text, small parts", kLines, lines, 7}, {"a new text, one part", kLines, lines, 1 << 20},
+        {"the same text again", lines, lines, 5},      {"an empty text", kLines, {}, 3},
+        {"onto an empty editor", {}, lines, 64},
+    };
+    for (const Row& row : rows) {
+        LogicEditor atOnce;
+        LogicEditor aside;
+        for (LogicEditor* e : {&atOnce, &aside}) {
+            e->setLineWrapMode(QPlainTextEdit::NoWrap);
+            e->setFont(QFont("Sans", 13));
+            e->resize(260, 200);
+            e->show();
+            QVERIFY(QTest::qWaitForWindowExposed(e));
+            e->ShowLines(row.before);
+            e->Recolour(Runs("GRGY"));
+            TypeAt(*e, 0, "x");
+            e->Recolour(Runs("RRGY"));  // typing black and regular from here on
+        }
+        atOnce.ShowLines(row.after);
+        aside.StartLines(row.after);
+        int parts = 0;
+        while (!aside.BuildLines(row.part)) ++parts;
+        QVERIFY2(State(aside) != State(atOnce) || row.after == row.before || row.after.empty() || parts == 0,
+                 "the editor showed the new text before ShowBuilt");
+        aside.ShowBuilt();
+        QCOMPARE(State(aside), State(atOnce));
+        for (LogicEditor* e : {&atOnce, &aside}) e->Recolour(runs);
+        QCOMPARE(State(aside), State(atOnce));
+        QCoreApplication::processEvents();
+        QCOMPARE(aside.viewport()->grab().toImage(), atOnce.viewport()->grab().toImage());
+        for (LogicEditor* e : {&atOnce, &aside}) {
+            QTest::keyClicks(e, "ab");
+            e->Recolour(runs);
+        }
+        QCOMPARE(State(aside), State(atOnce));
+        for (LogicEditor* e : {&atOnce, &aside}) e->undo();
+        QCOMPARE(State(aside), State(atOnce));
     }
 }
 
