@@ -513,7 +513,7 @@ void TForm1::RunEditorStep() {
             editorSteps_->start();
             break;
         case EditorStep::Build:
-            if (Logic->BuildLines(kCharactersPerStep)) editorStep_ = EditorStep::Show;
+            if (Logic->BuildLines(charactersPerStep_)) editorStep_ = EditorStep::Show;
             editorSteps_->start();
             break;
         case EditorStep::Show:

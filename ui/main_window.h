@@ -194,10 +194,13 @@ public:
     // runs what is left, and so does any key or mouse press on one of the program's windows.
     void FinishEditor();
     bool EditorPending() const { return editorStep_ != EditorStep::None; }
-    // The size, in bytes of its lines, from which a logic is shown in steps.
-    void SetStagedLogicBytes(size_t bytes) { stagedLogicBytes_ = bytes; }
+    // The size, in bytes of its lines, from which a logic is shown in steps, and the characters
+    // a step puts into the editor's document.
+    void SetStaging(size_t logicBytes, size_t charactersPerStep) {
+        stagedLogicBytes_ = logicBytes;
+        charactersPerStep_ = charactersPerStep;
+    }
     static constexpr size_t kStagedLogicBytes = 1 << 20;
-    // The characters a step puts into the editor's document.
     static constexpr size_t kCharactersPerStep = 2 << 20;
 
 signals:
@@ -263,6 +266,7 @@ private:
     EditorStep editorStep_ = EditorStep::None;  // the next step of the editor's refresh
     QTimer* editorSteps_ = nullptr;
     size_t stagedLogicBytes_ = kStagedLogicBytes;
+    size_t charactersPerStep_ = kCharactersPerStep;
 };
 
 }  // namespace ui

@@ -1,5 +1,7 @@
 // The main window tests: configuration files, autosave, exit and the configuration viewer.
 
+#include <QScrollBar>
+
 #include "tests/ui/main_window_rig.h"
 
 class MainWindowFilesTest : public QObject {
@@ -29,6 +31,7 @@ private slots:
     void viewerApplyDeclined();
     void viewerInvalidHeaderKeepsText();
     void viewerApplyKeepsCurrentBlock();
+    void stagedEditorLeavesTheSameWindow();
 };
 
 // ---- Configuration files ----
@@ -607,6 +610,169 @@ void MainWindowFilesTest::viewerApplyKeepsCurrentBlock() {
     QCOMPARE(LookOf(f.Tab[3]), NormalTab(true));
     QCOMPARE(f.Top_Label4->text(), QStringLiteral("отключен"));
     QCOMPARE(EditorText(f), QString());  // the ON view; this text has only OFF logic
+}
+
+// ---- A logic shown in steps ----
+
+namespace {
+
+// Everything the window shows and the operator can reach: title, fields, labels and hints,
+// tabs, grids, and the editor's text, looks, undo state, caret and scroll bars.
+QStringList WindowState(Rig& rig, TForm1& f) {
+    QStringList s;
+    s << f.windowTitle() << f.Block_Name->text() << f.TS_State_Number->text() << f.TS_State_Value->text()
+      << QString::number(f.height());
+    for (QLabel* l : {f.Top_Label_Name, f.Top_Label4, f.Top_Label5, f.Top_Label6, f.Top_Label7})
+        s << l->text() + "|" + TextColour(l).name() + "|" + Hint(l) + "|" + QString::number(l->isVisible());
+    for (int i = 1; i <= 16; ++i) s << LookOf(f.Tab[i]);
+    for (TColorButton* b : {f.Tab1_16, f.Tab17_32, f.Tab_On, f.Tab_Off}) s << LookOf(b);
+    s << TsColumns(f).join(' ') << MRows(f).join(' ');
+    QTextDocument* d = f.Logic->document();
+    s << EditorText(f) << QString::number(d->isUndoAvailable()) + QString::number(d->isRedoAvailable())
+      << QString::number(f.Logic->textCursor().position())
+      << QString::number(f.Logic->verticalScrollBar()->value());
+    for (QTextBlock b = d->firstBlock(); b.isValid(); b = b.next()) {
+        QString looks;
+        for (int i = 0; i < b.length() - 1; ++i) {
+            const QTextCharFormat c = CharAt(f, b.blockNumber(), i);
+            looks += CharColour(f, b.blockNumber(), i).name().mid(1, 2) + (c.fontUnderline() ? "_" : " ");
+        }
+        s << looks;
+    }
+    s.replaceInStrings(QString::fromStdString(rig.Dir()), "<dir>/");
+    return s;
+}
+
+void WaitUntilShown(TForm1& f) {
+    for (int i = 0; i < 1000 && f.EditorPending(); ++i) QCoreApplication::processEvents();
+    QVERIFY(!f.EditorPending());
+}
+
+}  // namespace
+
+// The same commands on a window that shows every logic in steps of a few characters and on one
+// that shows it at once leave the same window; input that arrives before the last step (a key
+// in the editor, a tab click) acts on the whole new logic, as it does after showing it at once.
+void MainWindowFilesTest::stagedEditorLeavesTheSameWindow() {
+    std::initializer_list<const char*> big = {"@",
+                                              "F="
+                                              "0001",
+                                              "##1 - Q1",
+                                              "#On->Off",
+                                              "IF (S1)",
+                                              "V1=AND(S14)",
+                                              "END",
+                                              "#Off->On",
+                                              "IF (~S1)",
+                                              "M1=AND(S3,~S4)",
+                                              "M2=OR(S12,~S13,M1)",
+                                              "M3=AND(~M2,S5,D7)",
+                                              "V1=AND(M1,M2,S14)",
+                                              "END",
+                                              "##2 - Q2",
+                                              "#On->Off",
+                                              "IF (S3)",
+                                              "V2=AND(S4)",
+                                              "END",
+                                              "#Off->On",
+                                              "IF (~S3)",
+                                              "V2=AND(S5)",
+                                              "END",
+                                              "##3 - Q3",
+                                              "#On->Off",
+                                              "IF (S6)",
+                                              "V3=AND(S4,S9,Q)",
+                                              "END",
+                                              "#Off->On",
+                                              "IF (~S6)",
+                                              "V3=AND(S5)",
+                                              "END",
+                                              "@"};
+    struct Step {
+        const char* name;
+        std::function<void(Rig&, TForm1&)> command;
+    };
+    auto load = [](const char* name) {
+        return [name](Rig& rig, TForm1& f) {
+            rig.dialogs.AnswerOpenFile(rig.Path(name));
+            f.Load_File_ButtonClick();
+        };
+    };
+    const std::vector<Step> steps = {
+        {"load", load("big.blk")},
+        {"TS typed",
+         [](Rig&, TForm1& f) {
+             f.TS_Grid->SetCurrentCell(ColumnOf(f, 3), 1);
+             f.TsGridKey('1');
+         }},
+        {"recalculate", [](Rig&, TForm1& f) { f.Recalculate_ButtonClick(); }},
+        {"colouring off and on",
+         [](Rig&, TForm1& f) {
+             f.Check_Color->click();
+             f.Check_Color->click();
+         }},
+        {"block 3 (an error line), then 1",
+         [](Rig&, TForm1& f) {
+             f.BlockTabClick(3);
+             f.BlockTabClick(1);
+         }},
+        {"OFF, then ON",
+         [](Rig&, TForm1& f) {
+             f.ViewTabClick(interlock::Side::Off);
+             f.ViewTabClick(interlock::Side::On);
+         }},
+        {"load, then a key at once",
+         [load](Rig& rig, TForm1& f) {
+             load("big.blk")(rig, f);
+             f.Logic->setFocus();
+             QTest::keyClicks(f.Logic, "X");
+         }},
+        {"a block tab clicked at once",
+         [load](Rig& rig, TForm1& f) {
+             load("big.blk")(rig, f);
+             Click(f.Tab[2]);
+         }},
+        {"load another, then recalculate at once",
+         [load](Rig& rig, TForm1& f) {
+             load("small.blk")(rig, f);
+             f.Recalculate_ButtonClick();
+         }},
+        {"load again", load("big.blk")},
+    };
+    Rig atOnce;
+    Rig inSteps;
+    TForm1& a = atOnce.Start();
+    TForm1& b = inSteps.Start();
+    a.SetStaging(SIZE_MAX, 1);
+    b.SetStaging(0, 9);
+    for (Rig* rig : {&atOnce, &inSteps}) {
+        rig->Write("big.blk", ConfigFile(big));
+        rig->Write("small.blk",
+                   ConfigFile({"@", "##1 - Q1", "#Off->On", "IF (~S1)", "V1=AND(S2)", "END", "@"}));
+    }
+    ClickBox(a, a.Check_Change_TS);
+    ClickBox(b, b.Check_Change_TS);
+    int staged = 0;
+    for (const Step& step : steps) {
+        step.command(atOnce, a);
+        WaitUntilShown(a);
+        step.command(inSteps, b);
+        staged += b.EditorPending();
+        WaitUntilShown(b);
+        const QStringList shownInSteps = WindowState(inSteps, b);
+        const QStringList shownAtOnce = WindowState(atOnce, a);
+        QCOMPARE(shownInSteps.size(), shownAtOnce.size());
+        for (qsizetype i = 0; i < shownAtOnce.size(); ++i)
+            QVERIFY2(shownInSteps[i] == shownAtOnce[i],
+                     qPrintable(QString("%1, line %2: %3 / %4")
+                                    .arg(step.name)
+                                    .arg(i)
+                                    .arg(shownInSteps[i], shownAtOnce[i])));
+        QCOMPARE(Boxes(inSteps.dialogs).replaceInStrings(QString::fromStdString(inSteps.Dir()), "<dir>/"),
+                 Boxes(atOnce.dialogs).replaceInStrings(QString::fromStdString(atOnce.Dir()), "<dir>/"));
+        QVERIFY2(atOnce.ws.Blocks[1].OnLogic == inSteps.ws.Blocks[1].OnLogic, step.name);
+    }
+    QVERIFY(staged >= 5);  // the steps did run in later passes
 }
 
 QTEST_MAIN(MainWindowFilesTest)
