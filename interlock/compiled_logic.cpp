@@ -127,8 +127,8 @@ void ScanNamed(CompiledLogic& form, const std::vector<std::string>& lines) {
         for (size_t i = 0; i < line.size(); ++i) {
             const char c = line[i];
             if (c != 'S' && c != 'D' && c != 'M') continue;
-            size_t end = line.find_first_of("),", i + 1);
-            if (end == std::string::npos) end = line.size();
+            size_t end = i + 1;
+            while (end < line.size() && line[end] != ')' && line[end] != ',') ++end;
             const std::string_view token = std::string_view(line).substr(i + 1, end - i - 1);
             int32_t n = 0;
             if (c == 'M') {

@@ -487,6 +487,7 @@ void TForm1::ApplyEditor() {
     // A refresh replaces whatever an earlier one left to do.
     editorStep_ = EditorStep::None;
     editorSteps_->stop();
+    colouring_.reset();
     size_t bytes = 0;
     for (const std::string& line : ws_.Fields.Logic) bytes += line.size();
     if (bytes < stagedLogicBytes_) {
@@ -521,9 +522,17 @@ void TForm1::RunEditorStep() {
             editorStep_ = EditorStep::Colours;
             editorSteps_->start();
             break;
-        case EditorStep::Colours:
+        case EditorStep::Colours: {
+            const interlock::Screen& d = ws_.Display;
+            colouring_ = ComputeColouring(ws_.Fields.Logic, ws_, d.colouring, d.errorLine);
+            editorStep_ = EditorStep::Recolour;
+            editorSteps_->start();
+            break;
+        }
+        case EditorStep::Recolour:
             editorStep_ = EditorStep::None;
-            ColourEditor();
+            if (colouring_) Logic->Recolour(*colouring_);
+            colouring_.reset();
             break;
         case EditorStep::None:
             break;

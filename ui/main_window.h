@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -262,11 +263,12 @@ private:
     std::unique_ptr<acquisition::ServerLink> serverLink_;
     std::unique_ptr<acquisition::ReceptionRule> reception_;
     int operationDepth_ = 0;
-    enum class EditorStep { None, Text, Build, Show, Colours };
+    enum class EditorStep { None, Text, Build, Show, Colours, Recolour };
     EditorStep editorStep_ = EditorStep::None;  // the next step of the editor's refresh
     QTimer* editorSteps_ = nullptr;
     size_t stagedLogicBytes_ = kStagedLogicBytes;
     size_t charactersPerStep_ = kCharactersPerStep;
+    std::optional<std::vector<ColourRun>> colouring_;  // worked out, not yet on the editor
 };
 
 }  // namespace ui
