@@ -202,6 +202,12 @@ std::optional<CompiledLogic::FirstRead> RefusedPair(const Workspace& ws, const C
 std::shared_ptr<const CompiledLogic> CompileLogic(const std::vector<std::string>& lines, int number) {
     auto form = std::make_shared<CompiledLogic>();
     form->number = number;
+    // An operand takes at least two characters and its separator one.
+    size_t characters = 0;
+    for (const std::string& line : lines) characters += std::min(line.size(), kLogicLineLimit);
+    form->operands.reserve(characters / 3 + 1);
+    form->lines.reserve(lines.size());
+    form->lineSource.reserve(lines.size());
     const EngineTexts& tx = Texts();
     CompileState st;
     for (size_t i = 0; i < lines.size(); ++i) {

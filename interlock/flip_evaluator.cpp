@@ -12,6 +12,10 @@ namespace interlock {
 FlipCode FlipCode::Decode(const std::vector<std::string>& logic) {
     FlipCode code;
     code.lines.reserve(logic.size());
+    // An operand takes at least two characters and its separator one.
+    size_t characters = 0;
+    for (const std::string& line : logic) characters += std::min(line.size(), kLogicLineLimit);
+    code.operands.reserve(characters / 3 + 1);
     for (const std::string& full : logic) {
         std::string_view line(full.data(), std::min(full.size(), kLogicLineLimit));
         if (line.empty() || (line[0] != 'V' && line[0] != 'M')) continue;

@@ -253,7 +253,9 @@ bool LogicEditor::BuildLines(size_t characters) {
         next.format = currentCharFormat();
     }
     const auto total = static_cast<size_t>(next.text.size());
-    const size_t end = std::min(total, next.at + characters);
+    size_t end = std::min(total, next.at + characters);
+    // A CR before a line break makes one break with it: the two go in together.
+    if (end < total && next.text[static_cast<qsizetype>(end) - 1] == u'\r') ++end;
     QTextCursor cursor(built_.get());
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(next.text.mid(static_cast<qsizetype>(next.at), static_cast<qsizetype>(end - next.at)),

@@ -262,7 +262,8 @@ QString State(LogicEditor& e) {
         for (int i = 0; i < b.length() - 1; ++i) {
             c.setPosition(b.position() + i + 1);
             const QTextCharFormat f = c.charFormat();
-            s << " " << f.foreground().color().name() << f.fontWeight() << f.fontUnderline() << f.properties().size();
+            s << " " << f.foreground().color().name() << f.fontWeight() << f.fontUnderline()
+              << f.properties().size();
         }
         s << " " << Codes(e).value(b.blockNumber());
     }
@@ -290,9 +291,12 @@ void LogicEditorTest::textBuiltAsideEqualsTextShownAtOnce() {
         size_t part;  // characters built per step
     };
     const std::vector<Row> rows = {
-        {"a new text, small parts", kLines, lines, 7}, {"a new text, one part", kLines, lines, 1 << 20},
-        {"the same text again", lines, lines, 5},      {"an empty text", kLines, {}, 3},
+        {"a new text, small parts", kLines, lines, 7},
+        {"a new text, one part", kLines, lines, 1 << 20},
+        {"the same text again", lines, lines, 5},
+        {"an empty text", kLines, {}, 3},
         {"onto an empty editor", {}, lines, 64},
+        {"a CR before a line break, parts cut after it", kLines, {"V1=AND(S1)\r", "\r", "M1\rx", "\r"}, 11},
     };
     for (const Row& row : rows) {
         LogicEditor atOnce;
