@@ -230,7 +230,9 @@ void LogicEditor::StartLines(const std::vector<std::string>& lines) {
         next_->readsBack = next_->readsBack && ReadsBackAsShown(lines[i]);
     }
     next_->lines = lines;
-    next_->changed = toPlainText() != text;
+    // Lines that read back as shown are the text one to one: other lines than those shown are
+    // another text, without reading the document.
+    next_->changed = shownKnown_ && shownReadsBack_ && next_->readsBack ? true : toPlainText() != text;
 }
 
 bool LogicEditor::BuildLines(size_t characters) {
@@ -286,6 +288,7 @@ void LogicEditor::ShowBuilt() {
     }
     shown_ = std::move(next->lines);
     shownKnown_ = true;
+    shownReadsBack_ = next->readsBack;
     if (next->readsBack) {
         // The text read back is the lines shown, but for a last empty line: the document ends
         // with the line break before it, and a final line break starts no line.

@@ -83,11 +83,12 @@ private:
     void PutColours(QTextBlock block, int lines);
     void PutColoursInView();
 
-    bool ownEdit_ = false;      // the document is being changed by this class
-    bool shownKnown_ = false;   // shown_ is the document's text
-    bool readKnown_ = false;    // read_ is the document's text read back
-    bool wantedKnown_ = false;  // wanted_ is the colouring of the document's lines
-    int blockCount_ = 1;        // the document's lines after the last change seen
+    bool ownEdit_ = false;         // the document is being changed by this class
+    bool shownKnown_ = false;      // shown_ is the document's text
+    bool shownReadsBack_ = false;  // every line of shown_ reads back as it is
+    bool readKnown_ = false;       // read_ is the document's text read back
+    bool wantedKnown_ = false;     // wanted_ is the colouring of the document's lines
+    int blockCount_ = 1;           // the document's lines after the last change seen
     std::vector<std::string> shown_;
     std::vector<std::string> read_;
     std::vector<std::vector<Stretch>> wanted_;  // by line: the colouring asked for
