@@ -289,31 +289,22 @@ struct CharLook {
     bool Plain() const { return colour == colour::kBlack && !boldUnderline; }
 };
 
-bool ByOffset(const TextRange& x, const TextRange& y) { return x.offset < y.offset; }
-
-// Takes ranges in text order and hands them on to `out` with touching ranges of one look joined
-// and plain ones dropped. Take refuses a range that starts before the end of the ones taken.
+// Takes ranges in text order that do not overlap and hands them on to `out` with touching
+// ranges of one look joined and plain ones dropped.
 template <typename Out>
 class Joiner {
 public:
-    Joiner(size_t textSize, Out& out) : textSize_(textSize), out_(out) {}
+    explicit Joiner(Out& out) : out_(out) {}
 
-    bool Take(const TextRange& r) {
-        if (r.offset >= textSize_) return true;
-        TextRange c = r;
-        c.length = std::min(c.length, textSize_ - c.offset);
-        if (c.length == 0) return true;
-        if (c.offset < reach_) return false;
-        reach_ = c.offset + c.length;
-        if (CharLook{c.colour, c.boldUnderline}.Plain()) return true;
+    void Take(const TextRange& c) {
+        if (CharLook{c.colour, c.boldUnderline}.Plain()) return;
         if (held_ && held_->offset + held_->length == c.offset && held_->colour == c.colour &&
             held_->boldUnderline == c.boldUnderline) {
             held_->length += c.length;
-            return true;
+            return;
         }
         if (held_) out_(*held_);
         held_ = c;
-        return true;
     }
 
     void Finish() {
@@ -322,87 +313,124 @@ public:
     }
 
 private:
-    size_t textSize_;
     Out& out_;
-    size_t reach_ = 0;  // the end of the ranges taken so far
     std::optional<TextRange> held_;
 };
 
-// Paints the ranges of two passes, each in text order, when no two of them overlap: merged, a
-// range of the first pass going before one of the second at the same offset, joined and handed
-// to `out`. False, with part of the result handed on, when a pass is out of order or two ranges
-// overlap.
+// Paints ranges handed over in text order, each with its place in the painting order: a range
+// that overlaps no other goes on as it is; a cluster of overlapping ones is painted a character
+// at a time over its own stretch only, the later one in painting order winning. A logic of
+// megabytes with an odd token then costs no look for each of its characters.
+template <typename Out>
+class Painter {
+public:
+    Painter(size_t textSize, Out& out) : textSize_(textSize), joiner_(out) {}
+
+    void Add(const TextRange& r, uint64_t order) {
+        if (r.offset >= textSize_) return;
+        TextRange c = r;
+        c.length = std::min(c.length, textSize_ - c.offset);
+        if (c.length == 0) return;
+        if (!cluster_.empty() && c.offset >= reach_) Flush();
+        cluster_.push_back({c, order});
+        reach_ = std::max(reach_, c.offset + c.length);
+    }
+
+    void Finish() {
+        Flush();
+        joiner_.Finish();
+    }
+
+private:
+    struct Ordered {
+        TextRange range;
+        uint64_t order;
+    };
+
+    void Flush() {
+        if (cluster_.size() == 1) {
+            joiner_.Take(cluster_.front().range);
+        } else if (!cluster_.empty()) {
+            const size_t begin = cluster_.front().range.offset;
+            std::stable_sort(cluster_.begin(), cluster_.end(),
+                             [](const Ordered& x, const Ordered& y) { return x.order < y.order; });
+            looks_.assign(reach_ - begin, CharLook{});
+            for (const Ordered& o : cluster_) {
+                for (size_t i = o.range.offset; i < o.range.offset + o.range.length; ++i)
+                    looks_[i - begin] = {o.range.colour, o.range.boldUnderline};
+            }
+            for (size_t i = 0; i < looks_.size();) {
+                size_t j = i + 1;
+                while (j < looks_.size() && looks_[j] == looks_[i]) ++j;
+                joiner_.Take({begin + i, j - i, looks_[i].colour, looks_[i].boldUnderline});
+                i = j;
+            }
+        }
+        cluster_.clear();
+    }
+
+    size_t textSize_;
+    Joiner<Out> joiner_;
+    std::vector<Ordered> cluster_;  // ranges overlapping one another, by offset
+    size_t reach_ = 0;              // the end of the cluster
+    std::vector<CharLook> looks_;
+};
+
+constexpr uint64_t kSecondPass = uint64_t{1} << 40;
+
+// Paints the ranges of two passes, the second over the first, each pass giving its ranges in
+// text order: merged as they come, with nothing kept but the ranges that overlap one another.
+// False, with part of the result handed on, when a pass is out of order.
 template <typename First, typename Second, typename Out>
-bool PaintApart(size_t textSize, First first, Second second, Out& out) {
-    Joiner<Out> joiner(textSize, out);
+bool PaintInOrder(size_t textSize, First first, Second second, Out& out) {
+    Painter<Out> painter(textSize, out);
     TextRange a;
     TextRange b;
     bool haveA = first.Next(a);
     bool haveB = second.Next(b);
+    uint64_t seqA = 0;
+    uint64_t seqB = kSecondPass;
     while (haveA || haveB) {
-        const bool fromSecond = !haveA || (haveB && b.offset < a.offset);
-        const TextRange taken = fromSecond ? b : a;
-        if (!joiner.Take(taken)) return false;
-        if (fromSecond) {
+        if (!haveA || (haveB && b.offset < a.offset)) {
+            painter.Add(b, seqB++);
+            const size_t at = b.offset;
             haveB = second.Next(b);
-            if (haveB && b.offset < taken.offset) return false;
+            if (haveB && b.offset < at) return false;
         } else {
+            painter.Add(a, seqA++);
+            const size_t at = a.offset;
             haveA = first.Next(a);
-            if (haveA && a.offset < taken.offset) return false;
+            if (haveA && a.offset < at) return false;
         }
     }
-    joiner.Finish();
+    painter.Finish();
     return true;
-}
-
-// Every character gets the look of the last range over it: ranges that overlap.
-std::vector<TextRange> PaintEveryCharacter(size_t textSize, const std::vector<TextRange>& first,
-                                           const std::vector<TextRange>& second) {
-    std::vector<CharLook> looks(textSize);
-    for (const std::vector<TextRange>* pass : {&first, &second}) {
-        for (const TextRange& r : *pass) {
-            if (r.offset >= textSize) continue;
-            const size_t end = r.offset + std::min(r.length, textSize - r.offset);
-            for (size_t i = r.offset; i < end; ++i) looks[i] = {r.colour, r.boldUnderline};
-        }
-    }
-    std::vector<TextRange> flat;
-    size_t i = 0;
-    while (i < textSize) {
-        if (looks[i].Plain()) {
-            ++i;
-            continue;
-        }
-        size_t j = i + 1;
-        while (j < textSize && looks[j] == looks[i]) ++j;
-        flat.push_back({i, j - i, looks[i].colour, looks[i].boldUnderline});
-        i = j;
-    }
-    return flat;
 }
 
 }  // namespace
 
 std::vector<TextRange> PaintRanges(size_t textSize, const std::vector<TextRange>& first,
                                    const std::vector<TextRange>& second) {
-    // Ranges that do not overlap are the result as they are: no look is kept for each of the
-    // text's characters (a logic of megabytes has millions).
-    std::vector<TextRange> joined;
-    joined.reserve(first.size() + second.size());
-    auto keep = [&joined](const TextRange& r) { joined.push_back(r); };
-    if (std::is_sorted(first.begin(), first.end(), ByOffset) &&
-        std::is_sorted(second.begin(), second.end(), ByOffset)) {
-        if (PaintApart(textSize, VectorScan(first), VectorScan(second), keep)) return joined;
-    } else {
-        std::vector<TextRange> sorted;
-        sorted.reserve(first.size() + second.size());
-        sorted.insert(sorted.end(), first.begin(), first.end());
-        sorted.insert(sorted.end(), second.begin(), second.end());
-        std::stable_sort(sorted.begin(), sorted.end(), ByOffset);
-        joined.clear();
-        if (PaintApart(textSize, VectorScan(sorted), VectorScan({}), keep)) return joined;
-    }
-    return PaintEveryCharacter(textSize, first, second);
+    std::vector<TextRange> painted;
+    painted.reserve(first.size() + second.size());
+    auto keep = [&painted](const TextRange& r) { painted.push_back(r); };
+    if (PaintInOrder(textSize, VectorScan(first), VectorScan(second), keep)) return painted;
+    // Ranges out of text order: sorted by offset, each keeping its place in the painting order.
+    painted.clear();
+    struct Ordered {
+        TextRange range;
+        uint64_t order;
+    };
+    std::vector<Ordered> all;
+    all.reserve(first.size() + second.size());
+    for (size_t i = 0; i < first.size(); ++i) all.push_back({first[i], i});
+    for (size_t i = 0; i < second.size(); ++i) all.push_back({second[i], kSecondPass + i});
+    std::stable_sort(all.begin(), all.end(),
+                     [](const Ordered& x, const Ordered& y) { return x.range.offset < y.range.offset; });
+    Painter<decltype(keep)> painter(textSize, keep);
+    for (const Ordered& o : all) painter.Add(o.range, o.order);
+    painter.Finish();
+    return painted;
 }
 
 std::optional<std::vector<ColourRun>> ComputeColouring(const std::vector<std::string>& lines,
@@ -416,13 +444,13 @@ std::optional<std::vector<ColourRun>> ComputeColouring(const std::vector<std::st
     if (kind == EditorColouring::ErrorLine)
         return text.ToRuns(PaintRanges(text.Text().size(), ErrorLineRanges(text.Text(), errorLine)));
     // The two passes are painted as they scan, straight into editor runs: a logic of megabytes
-    // has millions of operands, and no list of their ranges is kept. Only overlapping ranges
-    // (odd tokens) need the passes' lists.
+    // has millions of operands, and no list of their ranges is kept.
     std::vector<ColourRun> runs;
     runs.reserve(text.Text().size() / 3 + 1);
     EditorText::RunWriter writer(text, runs);
     auto write = [&writer](const TextRange& r) { writer.Append(r); };
-    if (PaintApart(text.Text().size(), TsOperandScan(text.Text(), ws), VariableScan(text.Text(), ws), write))
+    if (PaintInOrder(text.Text().size(), TsOperandScan(text.Text(), ws), VariableScan(text.Text(), ws),
+                     write))
         return runs;
     return text.ToRuns(
         PaintRanges(text.Text().size(), TsOperandRanges(text.Text(), ws), VariableRanges(text.Text(), ws)));
