@@ -214,6 +214,7 @@ bool ReadsBackAsShown(const std::string& line) {
 }  // namespace
 
 void LogicEditor::StartLines(const std::vector<std::string>& lines) {
+    if (next_ && !next_->shownAlready && next_->lines == lines) return;  // on its way: it goes on
     built_.reset();
     next_ = std::make_unique<NextText>();
     if (shownKnown_ && shown_ == lines) {

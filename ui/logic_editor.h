@@ -40,7 +40,8 @@ public:
 
     // ShowLines in parts, for a text of megabytes, each a short pass of the event loop:
     // StartLines(lines) takes the lines, every BuildLines(characters) puts about that many
-    // characters into a document aside and tells whether it holds them all, and ShowBuilt
+    // characters into a document aside and tells whether it holds them all (StartLines with
+    // the same lines again leaves that document as far as it is), and ShowBuilt
     // (which builds what is left) puts that document in place of the shown one. The editor then
     // is what ShowLines(lines) leaves; until ShowBuilt it shows what it showed.
     void StartLines(const std::vector<std::string>& lines);

@@ -418,10 +418,11 @@ void TForm1::Save_Settings() {
 // ---- Moving data between the widgets and the workspace ----
 
 void TForm1::Pull() {
-    FinishEditor();
     ws_.Fields.TS_State_Number = FromQString(TS_State_Number->text());
     ws_.Fields.Block_Name = FromQString(Block_Name->text());
-    ws_.Fields.Logic = Logic->Lines();
+    // A logic on its way into the editor is the editor's text: nobody has typed into it (a key
+    // or a click first finishes the steps).
+    if (!EditorPending()) ws_.Fields.Logic = Logic->Lines();
     ws_.Fields.Server_channel_Number = FromQString(Server_channel_Number->text());
     ws_.Fields.Server_RTU_Number = FromQString(Server_RTU_Number->text());
     ws_.Opts.Check_Color = Check_Color->isChecked();

@@ -190,9 +190,11 @@ public:
     void Push();
 
     // A logic of many lines reaches the editor in steps that the event loop runs one after
-    // another (its text, then its colours), so that the window answers in between. Nothing
-    // acts on the window before the last step: every handler starts with Pull, which first
-    // runs what is left, and so does any key or mouse press on one of the program's windows.
+    // another (its text a part at a time, then its colours), so that the window answers in
+    // between. No input acts on a half-shown logic: a key or mouse press on one of the
+    // program's windows first runs the steps left. Until then the logic on its way is the
+    // editor's text for Pull, so that a timer's refresh (the TS sources) need not wait for it;
+    // a refresh starts the steps again, and a text already on its way goes on being built.
     void FinishEditor();
     bool EditorPending() const { return editorStep_ != EditorStep::None; }
     // The size, in bytes of its lines, from which a logic is shown in steps, and the characters

@@ -732,6 +732,29 @@ void MainWindowFilesTest::stagedEditorLeavesTheSameWindow() {
              load("big.blk")(rig, f);
              Click(f.Tab[2]);
          }},
+        {"load, then a TS value from a source at once",
+         [load](Rig& rig, TForm1& f) {
+             load("big.blk")(rig, f);
+             f.TS_Grid->SetCurrentCell(ColumnOf(f, 4), 1);
+             f.TsGridKey('1');  // a refresh, as a source's timer makes it
+         }},
+        {"half built, then recalculate",
+         [load](Rig& rig, TForm1& f) {
+             f.BlockTabClick(1);
+             f.ViewTabClick(interlock::Side::Off);
+             load("big.blk")(rig, f);
+             for (int i = 0; i < 4; ++i) QCoreApplication::processEvents();
+             f.Recalculate_ButtonClick();
+         }},
+        {"half built, then another block",
+         [](Rig&, TForm1& f) {
+             f.BlockTabClick(1);
+             f.ViewTabClick(interlock::Side::Off);
+             WaitUntilShown(f);
+             f.ViewTabClick(interlock::Side::On);
+             for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+             f.BlockTabClick(2);
+         }},
         {"load another, then recalculate at once",
          [load](Rig& rig, TForm1& f) {
              load("small.blk")(rig, f);
