@@ -102,6 +102,7 @@ private slots:
     void colouringKeepsTheUndoHistory();
     void typingMovesTheColoursOfItsLine();
     void longTextIsColouredAsItComesIntoView();
+    void paintsWhatTextFormattedInItsColoursShows();
 };
 
 // Whatever happened to the document between two refreshes, the second colouring leaves the
@@ -433,6 +434,87 @@ void LogicEditorTest::longTextIsColouredAsItComesIntoView() {
         shortText.verticalScrollBar()->setValue(0);
         QCoreApplication::processEvents();
         QCOMPARE(longText.viewport()->grab().toImage(), shortText.viewport()->grab().toImage());
+    }
+}
+
+// The editor paints colours apart from laying out its text; the pixels must be those of the same
+// text given the colours as character formats, whatever the colouring went through before and
+// whatever is selected.
+void LogicEditorTest::paintsWhatTextFormattedInItsColoursShows() {
+    struct Row {
+        const char* name;
+        std::vector<std::vector<ColourRun>> colourings;  // in turn; the last one is compared
+        int selectFrom = -1;
+        int selectTo = -1;
+        std::function<void(QPlainTextEdit&)> after = [](QPlainTextEdit&) {};  // to both, once painted
+    };
+    const std::vector<ColourRun> marked{{1, 0, 12, kBlack, true}};
+    const Row rows[] = {
+        {"one colouring", {Runs("GRYG")}},
+        {"colours changed, shape kept", {Runs("GRGG"), Runs("RGRR")}},
+        {"grey marked, then green", {Runs("YYYY"), Runs("GGGG")}},
+        {"error line over colours", {Runs("GRYG"), marked}},
+        {"colours after an error line", {marked, Runs("RRRR")}},
+        {"a selection across stretches", {Runs("GRYG")}, 4, 30},
+        {"a selection ending inside stretches", {Runs("GRYG")}, 1, 19},
+        {"lines wrapped narrower",
+         {Runs("GRYG")},
+         -1,
+         -1,
+         [](QPlainTextEdit& e) {
+             e.setLineWrapMode(QPlainTextEdit::WidgetWidth);
+             e.setWordWrapMode(QTextOption::WrapAnywhere);
+             e.resize(90, 160);
+         }},
+        {"a larger font",
+         {Runs("GRYG")},
+         -1,
+         -1,
+         [](QPlainTextEdit& e) { e.setFont(QFont(e.font().family(), 15)); }},
+    };
+    auto prepare = [](QPlainTextEdit& e) {
+        e.setFocusPolicy(Qt::NoFocus);
+        e.setLineWrapMode(QPlainTextEdit::NoWrap);
+        e.resize(260, 160);
+        e.show();
+    };
+    for (const Row& row : rows) {
+        LogicEditor editor;
+        QPlainTextEdit formatted;
+        prepare(editor);
+        prepare(formatted);
+        QVERIFY(QTest::qWaitForWindowExposed(&editor));
+        QVERIFY(QTest::qWaitForWindowExposed(&formatted));
+        editor.ShowLines(kLines);
+        for (const auto& runs : row.colourings) {
+            editor.Recolour(runs);
+            QCoreApplication::processEvents();
+        }
+        formatted.setPlainText(editor.toPlainText());
+        for (const ColourRun& r : row.colourings.back()) {
+            QTextCursor c(formatted.document()->findBlockByNumber(r.line));
+            c.setPosition(c.position() + r.column);
+            c.setPosition(c.position() + r.length, QTextCursor::KeepAnchor);
+            QTextCharFormat f;
+            f.setForeground(ui::ToQColor(r.colour));
+            f.setFontWeight(r.boldUnderline ? QFont::Bold : QFont::Normal);
+            f.setFontUnderline(r.boldUnderline);
+            c.setCharFormat(f);
+        }
+        for (QPlainTextEdit* e : {static_cast<QPlainTextEdit*>(&editor), &formatted}) {
+            QTextCursor c(e->document());
+            if (row.selectFrom >= 0) {
+                c.setPosition(row.selectFrom);
+                c.setPosition(row.selectTo, QTextCursor::KeepAnchor);
+            } else {
+                c.movePosition(QTextCursor::End);
+            }
+            e->setTextCursor(c);
+            QCoreApplication::processEvents();
+            row.after(*e);
+        }
+        QCoreApplication::processEvents();
+        QVERIFY2(editor.viewport()->grab().toImage() == formatted.viewport()->grab().toImage(), row.name);
     }
 }
 
