@@ -166,6 +166,21 @@ private:
     bool oneLine_ = false;
 };
 
+// Whether the editor, given `lines`, reads them back as they are: no line break, no character
+// the editor's plain text turns into another (a no-break space comes back as a space) and no
+// last empty line (which reads back as none).
+bool ReadsBackAsIs(const std::vector<std::string>& lines) {
+    if (!lines.empty() && lines.back().empty()) return false;
+    for (const std::string& line : lines) {
+        for (const char ch : line) {
+            const auto c = static_cast<unsigned char>(ch);
+            const bool plain = (c >= 0x20 && c < 0x7F) || c >= 0xC0 || c == 0xA8 || c == 0xB8 || c == '\t';
+            if (!plain) return false;
+        }
+    }
+    return true;
+}
+
 void KeepGlyphs(QTextBlock from, const QTextBlock& to) {
     for (; from.isValid(); from = from.next()) {
         from.layout()->setCacheEnabled(true);
@@ -285,7 +300,8 @@ void LogicEditor::ShowLines(const std::vector<std::string>& lines) {
         ownEdit_ = true;
         setPlainText(text);
         ownEdit_ = false;
-        readKnown_ = false;
+        readKnown_ = ReadsBackAsIs(lines);
+        if (readKnown_) read_ = lines;
         AllPlain();  // a new text has no colours
     }
     shown_ = lines;

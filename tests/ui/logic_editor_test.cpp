@@ -103,6 +103,7 @@ private slots:
     void typingMovesTheColoursOfItsLine();
     void longTextIsColouredAsItComesIntoView();
     void paintsWhatTextFormattedInItsColoursShows();
+    void linesShownAreTheLinesReadBack();
 };
 
 // Whatever happened to the document between two refreshes, the second colouring leaves the
@@ -515,6 +516,33 @@ void LogicEditorTest::paintsWhatTextFormattedInItsColoursShows() {
         }
         QCoreApplication::processEvents();
         QVERIFY2(editor.viewport()->grab().toImage() == formatted.viewport()->grab().toImage(), row.name);
+    }
+}
+
+// What the editor hands back right after showing lines is what reading its text gives: lines the
+// text cannot hold as they are (line breaks, a no-break space, a last empty line) come back as
+// the text holds them.
+void LogicEditorTest::linesShownAreTheLinesReadBack() {
+    const std::vector<std::vector<std::string>> rows = {
+        {},
+        {""},
+        {"V1=AND(S1)", ""},
+        {"", "V1=AND(S1)"},
+        {"V1=AND(S1)\r", "M1=OR(S2)"},
+        {"a\rb", "c\nd", "e\r\nf"},
+        {"V1=AND(S1)\xA0", "x"},
+        {"\xC0\xE1\xE2 \xA8\xB8\tq", "\x01\x7F\x98\xAD\xFF"},
+        {"M1=AND(S1,~S2)", "V1=OR(M1)"},
+    };
+    for (const std::vector<std::string>& lines : rows) {
+        LogicEditor editor;
+        editor.ShowLines(lines);
+        const std::vector<std::string> shown = editor.Lines();
+        editor.insertPlainText("");  // any edit makes the editor read its text again
+        editor.document()->setModified(true);
+        LogicEditor fresh;
+        fresh.setPlainText(editor.toPlainText());
+        QCOMPARE(shown, fresh.Lines());
     }
 }
 
