@@ -63,6 +63,7 @@ void RtuReception::DataAvailable() {
 }
 
 void RtuReception::ReadFailed() {
+    FlushLog();
     Recalculate();  // what was applied before the failure is shown
     controls_.SetChecked(false);
     ReceptionChanged();
@@ -84,18 +85,28 @@ void RtuReception::ReadFailed() {
 }
 
 void RtuReception::ReceiveTsData(const std::string& text) {
-    controls_.AppendLog(LogLine(text));
+    if (pendingLog_.empty()) logSince_ = std::chrono::steady_clock::now();
+    pendingLog_.push_back(LogLine(text));
     if (ApplyTsResponse(ws_.TsTable, text) && !recalcPending_) {
         recalcPending_ = true;
         pendingSince_ = std::chrono::steady_clock::now();
     }
-    // While further responses already wait in the socket's queue, the recalculation waits for the
-    // last of them: the screen shows the values they leave, and a burst that arrived while the
-    // window was busy costs one recalculation instead of one each. Each waiting response is
-    // taken by an event of its own right after this one.
-    if (socket_->ReceiveQueueSize() == 0 ||
-        std::chrono::steady_clock::now() - pendingSince_ >= kRecalcDelayLimit)
-        Recalculate();
+    // While further responses already wait in the socket's queue, the log and the recalculation
+    // wait for the last of them: the screen shows the values they leave, and a burst that
+    // arrived while the window was busy costs one recalculation and one update of the log
+    // instead of one each. Each waiting response is taken by an event of its own right after
+    // this one.
+    const auto now = std::chrono::steady_clock::now();
+    const bool last = socket_->ReceiveQueueSize() == 0;
+    if (last || now - logSince_ >= kRecalcDelayLimit || pendingLog_.size() >= kReceiveQueueLimit) FlushLog();
+    if (last || now - pendingSince_ >= kRecalcDelayLimit) Recalculate();
+}
+
+void RtuReception::FlushLog() {
+    if (pendingLog_.empty()) return;
+    std::vector<std::string> lines;
+    lines.swap(pendingLog_);
+    controls_.AppendLog(lines);
 }
 
 void RtuReception::Recalculate() {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "acquisition/ts_source.h"
 #include "interlock/workspace.h"
@@ -29,8 +30,8 @@ public:
     virtual void SetEnabled(bool enabled) = 0;
     // Get_TS_Orvesk_Timer (1000 ms): enabling a running timer leaves its rhythm alone.
     virtual void SetTimerEnabled(bool enabled) = 0;
-    // One line of the receipt log.
-    virtual void AppendLog(const std::string& line) = 0;
+    // Lines of the receipt log, oldest first.
+    virtual void AppendLog(const std::vector<std::string>& lines) = 0;
 };
 
 class RtuReception : public TsSource {
@@ -56,7 +57,9 @@ public:
     void SendTsRequest(int8_t group);
     // The socket's data-available event: one datagram taken and applied.
     void DataAvailable();
-    // One response: logged, applied to the TS table, the recalculation run or held back.
+    // One response: logged, applied to the TS table, the recalculation run or held back. While
+    // further responses wait in the queue, its log line waits with the recalculation, so that
+    // a burst reaches the log at once.
     void ReceiveTsData(const std::string& text);
 
     int8_t RequestGroup() const { return group_; }
@@ -67,6 +70,7 @@ public:
 
 private:
     void ReadFailed();
+    void FlushLog();
     void Recalculate();
 
     interlock::Workspace& ws_;
@@ -76,7 +80,9 @@ private:
     int8_t group_ = 0;
     std::string requestPort_;
     bool errorBoxOpen_ = false;
-    bool recalcPending_ = false;  // values changed, the recalculation waits for the queue
+    bool recalcPending_ = false;           // values changed, the recalculation waits for the queue
+    std::vector<std::string> pendingLog_;  // receipt log lines waiting with it
+    std::chrono::steady_clock::time_point logSince_;
     std::chrono::steady_clock::time_point pendingSince_;
 };
 

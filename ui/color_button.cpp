@@ -112,6 +112,7 @@ void TColorButton::setFontColor(interlock::Colour colour) {
 }
 
 void TColorButton::setFontBold(bool bold) {
+    if (font().bold() == bold) return;  // a font set anew makes the button and its children resolve it again
     QFont f = font();
     f.setBold(bold);
     setFont(f);

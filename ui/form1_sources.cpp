@@ -83,6 +83,27 @@ void TForm1RtuControls::SetEnabled(bool enabled) { form_.Check_Get_TS_Orvesk->se
 
 void TForm1RtuControls::SetTimerEnabled(bool enabled) { EnableTimer(form_.Get_TS_Orvesk_Timer, enabled); }
 
-void TForm1RtuControls::AppendLog(const std::string& line) { form_.Memo1->appendPlainText(ToQString(line)); }
+// The log is brought up to date right after the handler that logged, so that the verdict of a
+// response reaches the screen first. Only the lines the log keeps are added: a burst longer than
+// the log shows its newest lines.
+void TForm1RtuControls::AppendLog(const std::vector<std::string>& lines) {
+    pendingLog_.insert(pendingLog_.end(), lines.begin(), lines.end());
+    if (pendingLog_.size() == lines.size())
+        QMetaObject::invokeMethod(&form_, [this] { FlushLog(); }, Qt::QueuedConnection);
+}
+
+void TForm1RtuControls::FlushLog() {
+    if (pendingLog_.empty()) return;
+    const int keep = form_.Memo1->maximumBlockCount();
+    const size_t first =
+        keep > 0 && pendingLog_.size() > static_cast<size_t>(keep) ? pendingLog_.size() - keep : 0;
+    QString text;
+    for (size_t i = first; i < pendingLog_.size(); ++i) {
+        if (i > first) text += '\n';
+        text += ToQString(pendingLog_[i]);
+    }
+    pendingLog_.clear();
+    form_.Memo1->appendPlainText(text);
+}
 
 }  // namespace ui

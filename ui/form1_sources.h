@@ -49,10 +49,13 @@ public:
     void SetChecked(bool checked) override;
     void SetEnabled(bool enabled) override;
     void SetTimerEnabled(bool enabled) override;
-    void AppendLog(const std::string& line) override;
+    void AppendLog(const std::vector<std::string>& lines) override;
+    // Puts the lines waiting for the log into it now.
+    void FlushLog();
 
 private:
     TForm1& form_;
+    std::vector<std::string> pendingLog_;
 };
 
 }  // namespace ui

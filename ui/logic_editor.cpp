@@ -1,6 +1,8 @@
 #include "ui/logic_editor.h"
 
 #include <QFontMetrics>
+#include <QGlyphRun>
+#include <QPainter>
 #include <QPaintEvent>
 #include <QPlainTextDocumentLayout>
 #include <QTextBlock>
@@ -40,14 +42,80 @@ QTextCharFormat LookFormat(const CharLook& look) {
     return format;
 }
 
-// The formats of the few looks a colouring has.
+// A stretch whose colour is painted apart from the text: one in a colour other than black,
+// neither bold nor underlined (bold glyphs are laid out anew anyway, and an underline is drawn
+// with the text).
+bool Painted(const CharLook& look) { return !look.marked && look.colour != PlainLook().colour; }
+
+// What a line's layout holds of a colouring: where the stretches are, and the looks of those
+// it draws itself. A painted stretch is laid out with a transparent pen and its colour painted
+// from the line's LineLook, so that a change of those colours alone lays out nothing again.
+LogicEditor::Stretch ShapeOf(const LogicEditor::Stretch& s) {
+    LogicEditor::Stretch shape = s;
+    if (Painted(s.look)) shape.look.colour = 0;  // transparent
+    return shape;
+}
+
+std::vector<LogicEditor::Stretch> ShapeOf(const std::vector<LogicEditor::Stretch>& stretches) {
+    std::vector<LogicEditor::Stretch> shape;
+    shape.reserve(stretches.size());
+    for (const LogicEditor::Stretch& s : stretches) shape.push_back(ShapeOf(s));
+    return shape;
+}
+
+QTextCharFormat ShapeFormat(const CharLook& shape) {
+    QTextCharFormat format = LookFormat(shape);
+    if (shape.colour == 0 && !shape.marked) format.setForeground(QColor(Qt::transparent));
+    return format;
+}
+
+// The colouring a line shows, kept on its block so that it moves with the line when lines are
+// added or removed above it: the shape its layout holds, and the stretches with their colours.
+struct LineLook : QTextBlockUserData {
+    std::vector<LogicEditor::Stretch> shape;
+    std::vector<LogicEditor::Stretch> shown;
+
+    // The glyphs of the painted stretches, by stretch, as last laid out: kept while the line's
+    // text, shape, extent and the editor's font stay as they were.
+    std::vector<QList<QGlyphRun>> glyphs;
+    int revision = -1;
+    QRectF extent;
+    unsigned generation = 0;
+};
+
+LineLook* LookOf(const QTextBlock& block) { return dynamic_cast<LineLook*>(block.userData()); }
+
+LineLook& MakeLookOf(QTextBlock block) {
+    LineLook* look = LookOf(block);
+    if (!look) {
+        look = new LineLook;
+        block.setUserData(look);
+    }
+    return *look;
+}
+
+// The stretches of `stretches` cut at `offset`: what lies before it, and what lies from
+// `offset + removed` on, moved by `added - removed` (dropped when `keepAfter` is false).
+std::vector<LogicEditor::Stretch> Follow(const std::vector<LogicEditor::Stretch>& stretches, int offset,
+                                         int removed, int added, bool keepAfter) {
+    std::vector<LogicEditor::Stretch> kept;
+    for (const LogicEditor::Stretch& s : stretches) {
+        const int end = s.column + s.length;
+        if (s.column < offset) kept.push_back({s.column, std::min(end, offset) - s.column, s.look});
+        const int from = std::max(s.column, offset + removed);
+        if (keepAfter && from < end) kept.push_back({from + added - removed, end - from, s.look});
+    }
+    return kept;
+}
+
+// The formats of the few shapes a colouring has.
 class LookFormats {
 public:
     const QTextCharFormat& Of(const CharLook& look) {
         for (const auto& [known, format] : known_) {
             if (known == look) return format;
         }
-        known_.emplace_back(look, LookFormat(look));
+        known_.emplace_back(look, ShapeFormat(look));
         return known_.back().second;
     }
 
@@ -58,11 +126,11 @@ private:
 // The colouring of a line of `length` characters: the stretches, and plain black between them,
 // so that every character is covered and the document's own formats (a format set through the
 // QPlainTextEdit functions) never show through.
-QList<QTextLayout::FormatRange> LineFormats(const std::vector<LogicEditor::Stretch>& stretches, int length,
+QList<QTextLayout::FormatRange> LineFormats(const std::vector<LogicEditor::Stretch>& shape, int length,
                                             LookFormats& formats) {
     QList<QTextLayout::FormatRange> ranges;
     int at = 0;
-    for (const LogicEditor::Stretch& s : stretches) {
+    for (const LogicEditor::Stretch& s : shape) {
         if (s.column > at) ranges.append({at, s.column - at, formats.Of(PlainLook())});
         ranges.append({s.column, s.length, formats.Of(s.look)});
         at = s.column + s.length;
@@ -163,9 +231,15 @@ void LogicEditor::FollowEdit(int position, int removed, int added) {
         if (oneLine && from < end) kept.append({from + added - removed, end - from, range.format});
     }
     first.layout()->setFormats(kept);
+    if (LineLook* look = LookOf(first)) {
+        look->shape = Follow(look->shape, offset, removed, added, oneLine);
+        look->shown = Follow(look->shown, offset, removed, added, oneLine);
+        look->glyphs.clear();
+    }
     if (oneLine) return;
     for (QTextBlock block = first.next(); block.isValid(); block = block.next()) {
         block.layout()->clearFormats();
+        if (LineLook* look = LookOf(block)) *look = {};
         if (block == last) break;
     }
 }
@@ -186,6 +260,12 @@ QTextCharFormat LogicEditor::ShownFormat(int line, int column) const {
     }
     for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
         if (column >= range.start && column < range.start + range.length) format.merge(range.format);
+    }
+    if (const LineLook* look = LookOf(block)) {
+        for (const Stretch& s : look->shown) {
+            if (Painted(s.look) && column >= s.column && column < s.column + s.length)
+                format.setForeground(QColor::fromRgb(s.look.colour));
+        }
     }
     return format;
 }
@@ -401,11 +481,20 @@ void LogicEditor::PutColours(QTextBlock block, int lines) {
     for (int k = 0; k < lines && block.isValid(); ++k, block = block.next()) {
         const auto n = static_cast<size_t>(block.blockNumber());
         if (n >= stale_.size() || !stale_[n]) continue;
-        QTextLayout* layout = block.layout();
-        layout->setFormats(LineFormats(wanted_[n], std::max(0, block.length() - 1), formats));
-        if (keepGlyphs) layout->setCacheEnabled(true);
         stale_[n] = 0;
         --staleCount_;
+        LineLook& look = MakeLookOf(block);
+        look.shown = wanted_[n];
+        std::vector<Stretch> shape = ShapeOf(look.shown);
+        if (shape == look.shape) {  // the colours alone: the line is painted again
+            emit document->documentLayout()->updateBlock(block);
+            continue;
+        }
+        look.shape.swap(shape);
+        look.glyphs.clear();
+        QTextLayout* layout = block.layout();
+        layout->setFormats(LineFormats(look.shape, std::max(0, block.length() - 1), formats));
+        if (keepGlyphs) layout->setCacheEnabled(true);
         if (lineByLine)
             lineLayout->LookChanged(*document, block);
         else if (first < 0)
@@ -426,6 +515,7 @@ void LogicEditor::PutColoursInView() {
 void LogicEditor::paintEvent(QPaintEvent* event) {
     if (wantedKnown_ && staleCount_ > 0) PutColoursInView();
     const QRegion& region = event->region();
+    PaintColours(region);
     if (region.rectCount() < 2) {
         QPlainTextEdit::paintEvent(event);
         return;
@@ -445,6 +535,69 @@ void LogicEditor::paintEvent(QPaintEvent* event) {
     for (const QRect& r : stretches) {
         QPaintEvent part(region.intersected(r));
         QPlainTextEdit::paintEvent(&part);
+    }
+}
+
+}  // namespace ui
+
+namespace ui {
+
+void LogicEditor::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange) ++glyphGeneration_;
+    QPlainTextEdit::changeEvent(event);
+}
+
+// The coloured stretches of the lines in `region`, painted before the editor draws its text over
+// them: the editor draws these stretches with a transparent pen, a selection over them (in the
+// selection's colours) and the caret on top, as it would over text it coloured itself.
+void LogicEditor::PaintColours(const QRegion& region) {
+    const QRect area = region.boundingRect();
+    QPainter painter(viewport());
+    painter.setClipRegion(region);
+    const QTextCursor cursor = textCursor();
+    const int selectionStart = cursor.hasSelection() ? cursor.selectionStart() : -1;
+    const int selectionEnd = cursor.hasSelection() ? cursor.selectionEnd() : -2;
+    QPointF offset = contentOffset();
+    for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
+        const QRectF r = blockBoundingRect(block).translated(offset);
+        if (r.top() > area.bottom()) break;
+        LineLook* look = LookOf(block);
+        if (block.isVisible() && look && r.bottom() >= area.top()) {
+            const QTextLayout* layout = block.layout();
+            const int at = block.position();
+            const bool selected = selectionStart < at + block.length() && selectionEnd > at;
+            if (!selected &&
+                (look->revision != block.revision() || look->extent != r.translated(-offset) ||
+                 look->generation != glyphGeneration_ || look->glyphs.size() != look->shown.size())) {
+                look->glyphs.clear();
+                for (const Stretch& s : look->shown)
+                    look->glyphs.push_back(Painted(s.look) ? layout->glyphRuns(s.column, s.length)
+                                                           : QList<QGlyphRun>());
+                look->revision = block.revision();
+                look->extent = r.translated(-offset);
+                look->generation = glyphGeneration_;
+            }
+            for (size_t i = 0; i < look->shown.size(); ++i) {
+                const Stretch& s = look->shown[i];
+                if (!Painted(s.look)) continue;
+                painter.setPen(QColor::fromRgb(s.look.colour));
+                if (!selected) {
+                    for (const QGlyphRun& run : look->glyphs[i]) painter.drawGlyphRun(offset, run);
+                    continue;
+                }
+                // The part of a stretch under the selection is the selection's to draw.
+                const int from = at + s.column;
+                const int to = from + s.length;
+                const int cutFrom = std::clamp(selectionStart, from, to);
+                const int cutTo = std::clamp(selectionEnd, from, to);
+                for (auto [a, b] : {std::pair{from, cutFrom}, std::pair{cutTo, to}}) {
+                    if (a >= b) continue;
+                    for (const QGlyphRun& run : layout->glyphRuns(a - at, b - a))
+                        painter.drawGlyphRun(offset, run);
+                }
+            }
+        }
+        offset.ry() += r.height();
     }
 }
 

@@ -75,6 +75,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void Adopt(QTextDocument* own);
@@ -83,6 +84,7 @@ private:
     void AllPlain();
     void PutColours(QTextBlock block, int lines);
     void PutColoursInView();
+    void PaintColours(const QRegion& region);
 
     bool ownEdit_ = false;         // the document is being changed by this class
     bool shownKnown_ = false;      // shown_ is the document's text
@@ -95,6 +97,7 @@ private:
     std::vector<std::vector<Stretch>> wanted_;  // by line: the colouring asked for
     std::vector<char> stale_;                   // by line: the line does not show it yet
     size_t staleCount_ = 0;
+    unsigned glyphGeneration_ = 0;  // counts the font changes: the glyphs kept for painting are of one font
 
     // A text on its way in (StartLines .. ShowBuilt).
     struct NextText {

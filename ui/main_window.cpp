@@ -88,13 +88,20 @@ QCheckBox* MakeCheck(QWidget* parent, const QString& text, const QString& hint, 
     return c;
 }
 
+// Only what changes is set: a palette set anew, even an equal one, makes the label resolve it
+// and repaint.
 void SetLabel(QLabel* label, const interlock::LabelLook& look) {
-    label->setText(ToQString(look.text));
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, ToQColor(look.color));
-    label->setPalette(pal);
+    const QString text = ToQString(look.text);
+    if (label->text() != text) label->setText(text);
+    const QColor colour = ToQColor(look.color);
+    if (label->palette().color(QPalette::WindowText) != colour) {
+        QPalette pal = label->palette();
+        pal.setColor(QPalette::WindowText, colour);
+        label->setPalette(pal);
+    }
     label->setVisible(look.visible);
-    label->setToolTip(look.hintOn ? ToDisplayText(look.hint) : QString());
+    const QString hint = look.hintOn ? ToDisplayText(look.hint) : QString();
+    if (label->toolTip() != hint) label->setToolTip(hint);
 }
 
 // Typing limits of the one-line fields. They hold for typing only: a text the program puts

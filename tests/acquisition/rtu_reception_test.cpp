@@ -23,6 +23,7 @@ public:
     bool enabled = true;
     bool timer = false;
     std::vector<std::string> log;
+    int logUpdates = 0;
 
     bool WindowReady() const override { return ready; }
     bool Checked() const override { return checked; }
@@ -33,7 +34,10 @@ public:
     }
     void SetEnabled(bool e) override { enabled = e; }
     void SetTimerEnabled(bool t) override { timer = t; }
-    void AppendLog(const std::string& line) override { log.push_back(line); }
+    void AppendLog(const std::vector<std::string>& lines) override {
+        log.insert(log.end(), lines.begin(), lines.end());
+        ++logUpdates;
+    }
 };
 
 class RecordingPort : public SourcePort {

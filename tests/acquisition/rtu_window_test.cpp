@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QEventLoop>
 #include <QProcess>
+#include <QTextBlock>
 #include <QTimer>
 #include <QtTest>
 
@@ -307,6 +308,11 @@ private slots:
         for (int i = 0; i < 40; ++i) burst.push_back(Response(i % 2 ? '5' : '2', kOnes));
         for (const std::string& d : burst) QVERIFY(responder.SendTo(kProgramPort, d));
         QVERIFY(PumpUntil([&] { return rig.MemoLines() == lines + int(burst.size()); }, 3000));
+        QTextBlock logged = f.Memo1->document()->findBlockByNumber(lines);
+        for (const std::string& d : burst) {  // in the order they came
+            QCOMPARE(ui::FromQString(logged.text()), acquisition::LogLine(d));
+            logged = logged.next();
+        }
         QCOMPARE(rig.Verdict(), W("разрешено"));
         QCOMPARE(ListedValue(f, 65), std::string("1"));
         QCOMPARE(int(rig.ws.TsTable.Value[161]), 1);

@@ -99,7 +99,7 @@ private slots:
     void recolourMatchesAFreshColouring();
     void recolourTouchesOnlyTheLinesThatChange();
     void linesFollowEveryEdit();
-    void linesShownAreTheLinesReadBack();
+    void everyByteShownIsReadBackAsTheDocumentGivesIt();
     void textBuiltAsideEqualsTextShownAtOnce();
     void showLinesPutsBackAnEditedText();
     void caretEndsAtTheEndInView();
@@ -107,6 +107,8 @@ private slots:
     void colouringKeepsTheUndoHistory();
     void typingMovesTheColoursOfItsLine();
     void longTextIsColouredAsItComesIntoView();
+    void paintsWhatTextFormattedInItsColoursShows();
+    void linesShownAreTheLinesReadBack();
 };
 
 // Whatever happened to the document between two refreshes, the second colouring leaves the
@@ -219,7 +221,7 @@ void LogicEditorTest::linesFollowEveryEdit() {
 
 // The lines the editor hands back right after showing them, without reading its document, are
 // the lines its document gives: for every byte, and for empty lines at either end.
-void LogicEditorTest::linesShownAreTheLinesReadBack() {
+void LogicEditorTest::everyByteShownIsReadBackAsTheDocumentGivesIt() {
     auto readBack = [](LogicEditor& e) {
         return interlock::SplitEditorText(ui::FromQString(e.toPlainText()));
     };
@@ -555,6 +557,114 @@ void LogicEditorTest::longTextIsColouredAsItComesIntoView() {
         shortText.verticalScrollBar()->setValue(0);
         QCoreApplication::processEvents();
         QCOMPARE(longText.viewport()->grab().toImage(), shortText.viewport()->grab().toImage());
+    }
+}
+
+// The editor paints colours apart from laying out its text; the pixels must be those of the same
+// text given the colours as character formats, whatever the colouring went through before and
+// whatever is selected.
+void LogicEditorTest::paintsWhatTextFormattedInItsColoursShows() {
+    struct Row {
+        const char* name;
+        std::vector<std::vector<ColourRun>> colourings;  // in turn; the last one is compared
+        int selectFrom = -1;
+        int selectTo = -1;
+        std::function<void(QPlainTextEdit&)> after = [](QPlainTextEdit&) {};  // to both, once painted
+    };
+    const std::vector<ColourRun> marked{{1, 0, 12, kBlack, true}};
+    const Row rows[] = {
+        {"one colouring", {Runs("GRYG")}},
+        {"colours changed, shape kept", {Runs("GRGG"), Runs("RGRR")}},
+        {"grey marked, then green", {Runs("YYYY"), Runs("GGGG")}},
+        {"error line over colours", {Runs("GRYG"), marked}},
+        {"colours after an error line", {marked, Runs("RRRR")}},
+        {"a selection across stretches", {Runs("GRYG")}, 4, 30},
+        {"a selection ending inside stretches", {Runs("GRYG")}, 1, 19},
+        {"lines wrapped narrower",
+         {Runs("GRYG")},
+         -1,
+         -1,
+         [](QPlainTextEdit& e) {
+             e.setLineWrapMode(QPlainTextEdit::WidgetWidth);
+             e.setWordWrapMode(QTextOption::WrapAnywhere);
+             e.resize(90, 160);
+         }},
+        {"a larger font",
+         {Runs("GRYG")},
+         -1,
+         -1,
+         [](QPlainTextEdit& e) { e.setFont(QFont(e.font().family(), 15)); }},
+    };
+    auto prepare = [](QPlainTextEdit& e) {
+        e.setFocusPolicy(Qt::NoFocus);
+        e.setLineWrapMode(QPlainTextEdit::NoWrap);
+        e.resize(260, 160);
+        e.show();
+    };
+    for (const Row& row : rows) {
+        LogicEditor editor;
+        QPlainTextEdit formatted;
+        prepare(editor);
+        prepare(formatted);
+        QVERIFY(QTest::qWaitForWindowExposed(&editor));
+        QVERIFY(QTest::qWaitForWindowExposed(&formatted));
+        editor.ShowLines(kLines);
+        for (const auto& runs : row.colourings) {
+            editor.Recolour(runs);
+            QCoreApplication::processEvents();
+        }
+        formatted.setPlainText(editor.toPlainText());
+        for (const ColourRun& r : row.colourings.back()) {
+            QTextCursor c(formatted.document()->findBlockByNumber(r.line));
+            c.setPosition(c.position() + r.column);
+            c.setPosition(c.position() + r.length, QTextCursor::KeepAnchor);
+            QTextCharFormat f;
+            f.setForeground(ui::ToQColor(r.colour));
+            f.setFontWeight(r.boldUnderline ? QFont::Bold : QFont::Normal);
+            f.setFontUnderline(r.boldUnderline);
+            c.setCharFormat(f);
+        }
+        for (QPlainTextEdit* e : {static_cast<QPlainTextEdit*>(&editor), &formatted}) {
+            QTextCursor c(e->document());
+            if (row.selectFrom >= 0) {
+                c.setPosition(row.selectFrom);
+                c.setPosition(row.selectTo, QTextCursor::KeepAnchor);
+            } else {
+                c.movePosition(QTextCursor::End);
+            }
+            e->setTextCursor(c);
+            QCoreApplication::processEvents();
+            row.after(*e);
+        }
+        QCoreApplication::processEvents();
+        QVERIFY2(editor.viewport()->grab().toImage() == formatted.viewport()->grab().toImage(), row.name);
+    }
+}
+
+// What the editor hands back right after showing lines is what reading its text gives: lines the
+// text cannot hold as they are (line breaks, a no-break space, a last empty line) come back as
+// the text holds them.
+void LogicEditorTest::linesShownAreTheLinesReadBack() {
+    const std::vector<std::vector<std::string>> rows = {
+        {},
+        {""},
+        {"V1=AND(S1)", ""},
+        {"", "V1=AND(S1)"},
+        {"V1=AND(S1)\r", "M1=OR(S2)"},
+        {"a\rb", "c\nd", "e\r\nf"},
+        {"V1=AND(S1)\xA0", "x"},
+        {"\xC0\xE1\xE2 \xA8\xB8\tq", "\x01\x7F\x98\xAD\xFF"},
+        {"M1=AND(S1,~S2)", "V1=OR(M1)"},
+    };
+    for (const std::vector<std::string>& lines : rows) {
+        LogicEditor editor;
+        editor.ShowLines(lines);
+        const std::vector<std::string> shown = editor.Lines();
+        editor.insertPlainText("");  // any edit makes the editor read its text again
+        editor.document()->setModified(true);
+        LogicEditor fresh;
+        fresh.setPlainText(editor.toPlainText());
+        QCOMPARE(shown, fresh.Lines());
     }
 }
 

@@ -14,9 +14,10 @@ private slots:
 
 namespace {
 
-// The window as the screen shows it (what it painted so far), and the window painted afresh.
+// The window as the screen shows it once the event loop has done what the change left for it
+// (what it painted so far), and the window painted afresh.
 QImage OnScreen(QWidget& w) {
-    QCoreApplication::processEvents();
+    for (int pass = 0; pass < 3; ++pass) QCoreApplication::processEvents();
     return QGuiApplication::primaryScreen()->grabWindow(w.winId()).toImage().convertToFormat(
         QImage::Format_RGB32);
 }
