@@ -53,7 +53,7 @@ WriteResult Save_Config_File(Workspace& ws, const std::string& path, bool withVa
 std::string MainCaption() { return Texts().mainCaption; }
 std::string MainCaption(const std::string& loadedFile) { return MainCaption() + " - " + loadedFile; }
 
-LoadResult Load_Config_File(Workspace& ws, const std::string& path, Lines& backup) {
+LoadResult ReadConfigFile(Workspace& ws, const std::string& path, Lines& backup) {
     LoadResult result;
     interlock::CommitEditor(ws, ws.CurrentBlock);
     Write_Config_Text(ws, backup, true);
@@ -66,15 +66,23 @@ LoadResult Load_Config_File(Workspace& ws, const std::string& path, Lines& backu
         Parse_Config_File_Name(ws, path);
         result.caption = MainCaption(path);
         result.loaded = true;
-        interlock::RecalculateAll(ws);
-        interlock::ShowBlock(ws, ws.CurrentBlock);
+        result.recalculate = true;
         return result;
     }
     // The reader stopped at an invalid block number (its message is queued): put back what was.
-    if (Read_Config_Text(ws, backup)) {
-        interlock::RecalculateAll(ws);
-        interlock::ShowBlock(ws, ws.CurrentBlock);
-    }
+    result.recalculate = Read_Config_Text(ws, backup);
+    return result;
+}
+
+void FinishConfigLoad(Workspace& ws, const LoadResult& read) {
+    if (!read.recalculate) return;
+    interlock::RecalculateAll(ws);
+    interlock::ShowBlock(ws, ws.CurrentBlock);
+}
+
+LoadResult Load_Config_File(Workspace& ws, const std::string& path, Lines& backup) {
+    LoadResult result = ReadConfigFile(ws, path, backup);
+    FinishConfigLoad(ws, result);
     return result;
 }
 

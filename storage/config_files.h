@@ -41,6 +41,7 @@ struct LoadResult {
     bool loaded = false;                 // the file was read and applied
     std::string fileError;               // the file could not be read: text for the error box
     std::optional<std::string> caption;  // new window caption after a successful load
+    bool recalculate = false;            // blocks were read (the file's or the backup's)
 };
 
 // Loads a configuration file: the editor is committed, the configuration is backed up into
@@ -48,6 +49,11 @@ struct LoadResult {
 // reader stops at an invalid block number the backup is applied again. A file that cannot be
 // read changes nothing in memory.
 LoadResult Load_Config_File(interlock::Workspace& ws, const std::string& path, Lines& backup);
+// Load_Config_File in two parts, for a window that lets the event loop run in between: the
+// first does everything but the recalculation of the blocks read and the showing of the
+// current one, which the second does when `recalculate` says so.
+LoadResult ReadConfigFile(interlock::Workspace& ws, const std::string& path, Lines& backup);
+void FinishConfigLoad(interlock::Workspace& ws, const LoadResult& read);
 
 // Main window caption at start and after a load.
 std::string MainCaption();

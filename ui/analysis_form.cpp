@@ -184,6 +184,7 @@ bool TForm_Analysis::RefreshPending() const { return refreshTimer_->isActive(); 
 void TForm_Analysis::Refresh() {
     refreshTimer_->stop();
     if (!isVisible()) return;
+    main_.FinishLoad();  // blocks read but not yet recalculated are not what to show
     const auto start = std::chrono::steady_clock::now();
     const int index = Pages->currentIndex();
     if (index >= 0 && index < kPageCount) {

@@ -14,6 +14,7 @@
 #include "ui/command_button.h"
 #include "ui/colours.h"
 #include "storage/config_files.h"
+#include "interlock/compiled_logic.h"
 #include "interlock/cp1251.h"
 #include "ui/dialogs.h"
 #include "ui/highlight.h"
@@ -321,6 +322,10 @@ void TForm1::BuildWidgets() {
     Memo1->setGeometry(760, 352, 297, 201);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
 
+    loadSteps_ = new QTimer(this);
+    loadSteps_->setSingleShot(true);
+    loadSteps_->setInterval(0);
+    connect(loadSteps_, &QTimer::timeout, this, &TForm1::RunLoadStep);
     editorSteps_ = new QTimer(this);
     editorSteps_->setSingleShot(true);
     editorSteps_->setInterval(0);
@@ -425,6 +430,7 @@ void TForm1::Save_Settings() {
 // ---- Moving data between the widgets and the workspace ----
 
 void TForm1::Pull() {
+    FinishLoad();
     ws_.Fields.TS_State_Number = FromQString(TS_State_Number->text());
     ws_.Fields.Block_Name = FromQString(Block_Name->text());
     // A logic on its way into the editor is the editor's text: nobody has typed into it (a key
@@ -554,7 +560,7 @@ void TForm1::FinishEditor() {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (editorStep_ != EditorStep::None) {
+    if (StepsPending()) {
         switch (event->type()) {
             case QEvent::KeyPress:
             case QEvent::KeyRelease:
@@ -568,6 +574,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
             case QEvent::DragEnter:
             case QEvent::Drop:
             case QEvent::Close:
+                FinishLoad();
                 FinishEditor();
                 break;
             default:
@@ -797,12 +804,54 @@ void TForm1::Load_File_ButtonClick() {
     }
     ws_.ConfigFileName = *chosen;
     Pull();
-    storage::Lines backup;
-    storage::LoadResult r = storage::Load_Config_File(ws_, *chosen, backup);
-    viewFileForm_->SetLines(std::move(backup));
-    if (r.caption) setWindowTitle(ToQString(*r.caption));
-    Push();
-    if (!r.fileError.empty()) ShowFileError(r.fileError);
+    loadBackup_.clear();
+    loadRead_ = storage::ReadConfigFile(ws_, *chosen, loadBackup_);
+    size_t bytes = 0;
+    for (int n = 1; n <= interlock::kBlockCount; ++n) {
+        for (const std::string& line : ws_.Blocks[n].OnLogic) bytes += line.size();
+        for (const std::string& line : ws_.Blocks[n].OffLogic) bytes += line.size();
+    }
+    loadStep_ = LoadStep::Finish;
+    if (loadRead_.recalculate && bytes >= stagedLogicBytes_) {
+        loadStep_ = LoadStep::Compile;
+        loadSteps_->start();
+        return;
+    }
+    FinishLoad();
+}
+
+void TForm1::RunLoadStep() {
+    switch (loadStep_) {
+        case LoadStep::Compile:
+            // Compiling changes nothing the window shows: the recalculation then only evaluates.
+            for (int n = 1; n <= interlock::kBlockCount; ++n) {
+                const interlock::Block& b = ws_.Blocks[n];
+                if (!b.OnLogic.empty()) interlock::CompiledFormOf(b.OnLogic, n);
+                if (!b.OffLogic.empty()) interlock::CompiledFormOf(b.OffLogic, n);
+            }
+            loadStep_ = LoadStep::Finish;
+            loadSteps_->start();
+            break;
+        case LoadStep::Finish: {
+            loadStep_ = LoadStep::None;
+            const storage::LoadResult r = std::move(loadRead_);
+            loadRead_ = {};
+            storage::FinishConfigLoad(ws_, r);
+            if (viewFileForm_) viewFileForm_->SetLines(std::move(loadBackup_));
+            loadBackup_.clear();
+            if (r.caption) setWindowTitle(ToQString(*r.caption));
+            Push();
+            if (!r.fileError.empty()) ShowFileError(r.fileError);
+            break;
+        }
+        case LoadStep::None:
+            break;
+    }
+}
+
+void TForm1::FinishLoad() {
+    loadSteps_->stop();
+    while (loadStep_ != LoadStep::None) RunLoadStep();
 }
 
 void TForm1::Temp_SaverTimer() {

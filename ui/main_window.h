@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "storage/config_files.h"
 #include "storage/config_text.h"
 #include "interlock/ts_cascade.h"
 #include "interlock/workspace.h"
@@ -197,6 +198,12 @@ public:
     // a refresh starts the steps again, and a text already on its way goes on being built.
     void FinishEditor();
     bool EditorPending() const { return editorStep_ != EditorStep::None; }
+    // A configuration of a logic as large is loaded in steps too: the file is read and its
+    // blocks compiled in two passes, and the blocks recalculated and the window refreshed in a
+    // third. Until then the workspace holds blocks not yet recalculated: Pull, a key or mouse
+    // press and the analysis window's refresh first finish the load.
+    void FinishLoad();
+    bool StepsPending() const { return loadStep_ != LoadStep::None || EditorPending(); }
     // The size, in bytes of its lines, from which a logic is shown in steps, and the characters
     // a step puts into the editor's document.
     void SetStaging(size_t logicBytes, size_t charactersPerStep) {
@@ -265,6 +272,12 @@ private:
     std::unique_ptr<acquisition::ServerLink> serverLink_;
     std::unique_ptr<acquisition::ReceptionRule> reception_;
     int operationDepth_ = 0;
+    void RunLoadStep();
+    enum class LoadStep { None, Compile, Finish };
+    LoadStep loadStep_ = LoadStep::None;  // the next step of a load
+    QTimer* loadSteps_ = nullptr;
+    storage::LoadResult loadRead_;  // what the load's first step read
+    storage::Lines loadBackup_;     // the configuration before the load, for the viewer
     enum class EditorStep { None, Text, Build, Show, Colours, Recolour };
     EditorStep editorStep_ = EditorStep::None;  // the next step of the editor's refresh
     QTimer* editorSteps_ = nullptr;

@@ -88,6 +88,7 @@ void TForm1::ApplyTsValues(const std::vector<std::pair<int, int>>& values) {
 
 void TForm1::ShowLogicLine(int block, interlock::Side side, int line) {
     if (block < 1 || block > interlock::kBlockCount) return;
+    FinishLoad();
     const int group = (block - 1) / 16;
     if (group != ws_.TabGroup) GroupTabClick(group);
     if (ws_.CurrentBlock != block) BlockTabClick(block - 16 * group);

@@ -644,8 +644,8 @@ QStringList WindowState(Rig& rig, TForm1& f) {
 }
 
 void WaitUntilShown(TForm1& f) {
-    for (int i = 0; i < 1000 && f.EditorPending(); ++i) QCoreApplication::processEvents();
-    QVERIFY(!f.EditorPending());
+    for (int i = 0; i < 1000 && f.StepsPending(); ++i) QCoreApplication::processEvents();
+    QVERIFY(!f.StepsPending());
 }
 
 }  // namespace
@@ -760,6 +760,7 @@ void MainWindowFilesTest::stagedEditorLeavesTheSameWindow() {
              load("small.blk")(rig, f);
              f.Recalculate_ButtonClick();
          }},
+        {"a file with an invalid block number, the one before kept", load("invalid.blk")},
         {"load again", load("big.blk")},
     };
     Rig atOnce;
@@ -772,6 +773,7 @@ void MainWindowFilesTest::stagedEditorLeavesTheSameWindow() {
         rig->Write("big.blk", ConfigFile(big));
         rig->Write("small.blk",
                    ConfigFile({"@", "##1 - Q1", "#Off->On", "IF (~S1)", "V1=AND(S2)", "END", "@"}));
+        rig->Write("invalid.blk", ConfigFile({"@", "##1 - Q1", "#Off->On", "V1=AND(S2)", "##40 - Q40", "@"}));
     }
     ClickBox(a, a.Check_Change_TS);
     ClickBox(b, b.Check_Change_TS);
@@ -780,7 +782,7 @@ void MainWindowFilesTest::stagedEditorLeavesTheSameWindow() {
         step.command(atOnce, a);
         WaitUntilShown(a);
         step.command(inSteps, b);
-        staged += b.EditorPending();
+        staged += b.StepsPending();
         WaitUntilShown(b);
         const QStringList shownInSteps = WindowState(inSteps, b);
         const QStringList shownAtOnce = WindowState(atOnce, a);
