@@ -89,7 +89,8 @@ void TForm1RtuControls::SetTimerEnabled(bool enabled) { EnableTimer(form_.Get_TS
 void TForm1RtuControls::AppendLog(const std::vector<std::string>& lines) {
     pendingLog_.insert(pendingLog_.end(), lines.begin(), lines.end());
     if (pendingLog_.size() == lines.size())
-        QMetaObject::invokeMethod(&form_, [this] { FlushLog(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &form_, [this] { FlushLog(); }, Qt::QueuedConnection);
 }
 
 void TForm1RtuControls::FlushLog() {
