@@ -8,6 +8,7 @@
 #include "ui/model/dialogs.h"
 #include "storage/file_io.h"
 #include "ui/main/main_window.h"
+#include "ui/workbench/workbench.h"
 #include "interlock/workspace.h"
 
 int main(int argc, char* argv[]) {
@@ -16,8 +17,9 @@ int main(int argc, char* argv[]) {
     std::setlocale(LC_MESSAGES, "");
     interlock::Workspace workspace;
     ui::QtDialogs dialogs;
+    ui::Workbench workbench(workspace, dialogs);
     // Paths are the program's text (Windows-1251) like every other text of it.
-    ui::TForm1 window(workspace, dialogs, cp1251::FromUtf8(storage::ExecutableDir()));
+    ui::TForm1 window(workbench, cp1251::FromUtf8(storage::ExecutableDir()));
     window.CreateSecondaryWindows();
     window.show();
     return app.exec();

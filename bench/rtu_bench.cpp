@@ -418,7 +418,7 @@ int main(int argc, char** argv) {
     ui::TForm_Analysis* analysis = form.AnalysisForm();
     analysis->OpenPage(ui::TForm_Analysis::Why);
     // From the first verdict the analysis window has not yet followed.
-    QObject::connect(&form, &ui::TForm1::Refreshed, [&] {
+    QObject::connect(&form.Bench(), &ui::Workbench::Refreshed, [&] {
         if (awaitingRefresh) return;
         verdictAt = Clock::now();
         awaitingRefresh = true;

@@ -165,7 +165,8 @@ void AnalysisFormTest::ApplyGateTable() {
         {false, true, false, false, t.noApplyRtu},
     };
     for (const Case& c : cases) {
-        const ui::ApplyGate g = ui::ApplyAllowed(c.change, c.rtu, c.server);
+        const ui::ApplyGate g =
+            ui::ApplyAllowed(interlock::TsEditRule({c.change, c.rtu, c.server}, interlock::TsEdit::Applied));
         QCOMPARE(g.allowed, c.allowed);
         QCOMPARE(g.reason, c.reason);
     }
@@ -291,7 +292,7 @@ void AnalysisFormTest::WhyForbiddenShowsSetsAndAppliesThemOnlyWhenAllowed() {
     rig.window->UpdateActions();
     QVERIFY(!rig.window->Apply_Why_Button->isEnabled());
     QCOMPARE(rig.window->Apply_Why_Button->toolTip(), U(ui::AnalysisPageTexts().noApplyRtu));
-    rig.form->ApplyTsValues({{2, 1}});
+    rig.form->Bench().ApplyTsValues({{2, 1}});
     QCOMPARE(rig.ws.TsTable.Value[2], int16_t(0));
     {
         const QSignalBlocker quiet(rig.form->Check_Get_TS_Orvesk);

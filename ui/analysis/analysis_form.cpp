@@ -1,7 +1,6 @@
 #include "ui/analysis/analysis_form.h"
 
 #include <QAbstractButton>
-#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -23,7 +22,7 @@
 #include "ui/report/logic_diagram.h"
 #include "ui/model/texts.h"
 #include "ui/analysis/logic_diagram_page.h"
-#include "ui/main/main_window.h"
+#include "ui/workbench/workbench.h"
 #include "ui/widgets/qt_text.h"
 
 namespace ui {
@@ -47,28 +46,21 @@ std::string ReadOther(const std::string& path, interlock::Workspace& ws) {
 
 }  // namespace
 
-TForm_Analysis::TForm_Analysis(TForm1& mainWindow, Dialogs& dialogs)
-    : QWidget(&mainWindow, Qt::Window), main_(mainWindow), dialogs_(dialogs) {
+TForm_Analysis::TForm_Analysis(Workbench& workbench, QWidget* parent)
+    : QWidget(parent, Qt::Window), workbench_(workbench), dialogs_(workbench.Boxes()) {
     BuildWidgets();
     refreshTimer_ = new QTimer(this);
     refreshTimer_->setSingleShot(true);
     refreshTimer_->setInterval(kRefreshDelayMs);
     connect(refreshTimer_, &QTimer::timeout, this, &TForm_Analysis::Refresh);
-    connect(&main_, &TForm1::Refreshed, this, &TForm_Analysis::ScheduleRefresh);
-    for (QCheckBox* box : {main_.Check_Change_TS, main_.Check_Get_TS_Orvesk, main_.Check_Get_TS_Server})
-        connect(box, &QCheckBox::toggled, this, &TForm_Analysis::UpdateActions);
+    connect(&workbench_, &Workbench::Refreshed, this, &TForm_Analysis::ScheduleRefresh);
+    connect(&workbench_, &Workbench::TsEditChanged, this, &TForm_Analysis::UpdateActions);
     UpdateActions();
 }
 
 TForm_Analysis::~TForm_Analysis() = default;
 
-analysis::Analyser& TForm_Analysis::Analyser() {
-    if (!analyser_) {
-        analyser_ = std::make_unique<analysis::Analyser>(analysis::BddSession::kDefaultMaxNodes,
-                                                         analysis::Analyser::InitialNodesFor(main_.Ws()));
-    }
-    return *analyser_;
-}
+analysis::Analyser& TForm_Analysis::Analyser() { return workbench_.Analyser(); }
 
 void TForm_Analysis::BuildWidgets() {
     const AnalysisWindowTexts& t = AnalysisPageTexts();
@@ -135,7 +127,7 @@ void TForm_Analysis::BuildWidgets() {
         actions->addStretch(1);
         Pages->addTab(page, Q(*names[id]));
     }
-    Diagram_Page = CreateLogicDiagramPage(main_, *this, Pages);
+    Diagram_Page = CreateAnalysisDiagramPage(workbench_, *this, Pages);
     Pages->addTab(Diagram_Page, Q(t.pageDiagram));
     auto* bottom = new QHBoxLayout;
     layout->addLayout(bottom);
@@ -184,7 +176,7 @@ bool TForm_Analysis::RefreshPending() const { return refreshTimer_->isActive(); 
 void TForm_Analysis::Refresh() {
     refreshTimer_->stop();
     if (!isVisible()) return;
-    main_.FinishLoad();  // blocks read but not yet recalculated are not what to show
+    workbench_.FinishLoad();  // blocks read but not yet recalculated are not what to show
     const auto start = std::chrono::steady_clock::now();
     const int index = Pages->currentIndex();
     if (index >= 0 && index < kPageCount) {
@@ -198,7 +190,7 @@ void TForm_Analysis::Refresh() {
 }
 
 size_t TForm_Analysis::Signature() const {
-    const interlock::Workspace& ws = main_.Ws();
+    const interlock::Workspace& ws = workbench_.Ws();
     std::string s;
     for (int n = 1; n <= interlock::kBlockCount; ++n) {
         const interlock::Block& b = ws.Blocks[n];
@@ -216,7 +208,7 @@ size_t TForm_Analysis::Signature() const {
 }
 
 void TForm_Analysis::ProveIfNeeded() {
-    const interlock::Workspace& ws = main_.Ws();
+    const interlock::Workspace& ws = workbench_.Ws();
     std::string file = chosenRequirements_;
     if (file.empty() && !ws.ConfigFileName.empty()) {
         const std::string beside = analysis::RequirementsFileFor(ws.ConfigFileName);
@@ -244,11 +236,11 @@ void TForm_Analysis::CompareIfNeeded() {
     if (compared_ && signature == diffSignature_) return;
     compared_ = true;
     diffSignature_ = signature;
-    diff_ = analysis::Diff(Analyser().Session(), *other_, main_.Ws());
+    diff_ = analysis::Diff(Analyser().Session(), *other_, workbench_.Ws());
 }
 
 Page TForm_Analysis::Build(PageId id) {
-    const interlock::Workspace& ws = main_.Ws();
+    const interlock::Workspace& ws = workbench_.Ws();
     analysis::Analyser& a = Analyser();
     switch (id) {
         case Why:
@@ -320,9 +312,7 @@ void TForm_Analysis::Fill(PageId id, Page page) {
 }
 
 void TForm_Analysis::UpdateActions() {
-    const ApplyGate gate =
-        ApplyAllowed(main_.Check_Change_TS->isChecked(), main_.Check_Get_TS_Orvesk->isChecked(),
-                     main_.Check_Get_TS_Server->isChecked());
+    const ApplyGate gate = ApplyAllowed(workbench_.TsEditRefusal(interlock::TsEdit::Applied));
     for (auto [id, button] :
          {std::pair{Why, Apply_Why_Button}, std::pair{Requirements, Apply_Requirement_Button}}) {
         QTreeWidgetItem* item = Tree(id)->currentItem();
@@ -338,9 +328,7 @@ void TForm_Analysis::UpdateActions() {
 }
 
 void TForm_Analysis::ApplyClick(PageId id) {
-    const ApplyGate gate =
-        ApplyAllowed(main_.Check_Change_TS->isChecked(), main_.Check_Get_TS_Orvesk->isChecked(),
-                     main_.Check_Get_TS_Server->isChecked());
+    const ApplyGate gate = ApplyAllowed(workbench_.TsEditRefusal(interlock::TsEdit::Applied));
     QTreeWidgetItem* item = Tree(id)->currentItem();
     const int row = item ? Tree(id)->indexOfTopLevelItem(item) : -1;
     const Page& p = views_[id].shown;
@@ -348,7 +336,7 @@ void TForm_Analysis::ApplyClick(PageId id) {
     std::vector<std::pair<int, int>> values;
     for (const TsValue& v : p.rows[static_cast<size_t>(row)].apply) values.emplace_back(v.ts, v.value);
     if (values.empty()) return;
-    main_.ApplyTsValues(values);
+    workbench_.ApplyTsValues(values);
     Refresh();
 }
 
@@ -357,13 +345,13 @@ void TForm_Analysis::RowDoubleClick(PageId id, int row) {
     if (row < 0 || row >= static_cast<int>(p.rows.size())) return;
     const Place& place = p.rows[static_cast<size_t>(row)].place;
     if (place.block < 1 || place.block > interlock::kBlockCount) return;
-    main_.ShowLogicLine(place.block, place.side.value_or(main_.Ws().CurrentView), place.line);
+    workbench_.ShowLogicLine(place.block, place.side.value_or(workbench_.Ws().CurrentView), place.line);
 }
 
 void TForm_Analysis::Requirements_ButtonClick() {
     const AnalysisWindowTexts& t = AnalysisPageTexts();
-    const std::string initial = chosenRequirements_.empty() && !main_.Ws().ConfigFileName.empty()
-                                    ? analysis::RequirementsFileFor(main_.Ws().ConfigFileName)
+    const std::string initial = chosenRequirements_.empty() && !workbench_.Ws().ConfigFileName.empty()
+                                    ? analysis::RequirementsFileFor(workbench_.Ws().ConfigFileName)
                                     : chosenRequirements_;
     std::optional<std::string> chosen = dialogs_.OpenFile(initial, {{t.requirementsFilter, "*.req"}}, "req");
     if (!chosen) return;
@@ -379,7 +367,7 @@ void TForm_Analysis::Requirements_ButtonClick() {
 
 void TForm_Analysis::Compare_ButtonClick() {
     std::optional<std::string> chosen =
-        dialogs_.OpenFile(compareFile_.empty() ? main_.Ws().ConfigFileName : compareFile_,
+        dialogs_.OpenFile(compareFile_.empty() ? workbench_.Ws().ConfigFileName : compareFile_,
                           {{ui::Texts().configFilter, "*.blk"}}, "blk");
     if (!chosen) return;
     auto other = std::make_unique<interlock::Workspace>();
@@ -395,7 +383,7 @@ void TForm_Analysis::Compare_ButtonClick() {
 }
 
 void TForm_Analysis::Print_ButtonClick() {
-    PrintInterlockTable(main_.Ws(), dialogs_, main_.Ws().ConfigFileName, &Analyser());
+    PrintInterlockTable(workbench_.Ws(), dialogs_, workbench_.Ws().ConfigFileName, Analyser());
 }
 
 }  // namespace ui

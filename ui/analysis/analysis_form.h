@@ -33,7 +33,7 @@ class Analyser;
 namespace ui {
 
 class Dialogs;
-class TForm1;
+class Workbench;
 
 class TForm_Analysis : public QWidget {
     Q_OBJECT
@@ -42,10 +42,10 @@ public:
     // The longest the window's refresh waits after the main window's, in ms.
     static constexpr int kRefreshDelayMs = 15;
 
-    TForm_Analysis(TForm1& mainWindow, Dialogs& dialogs);
+    TForm_Analysis(Workbench& workbench, QWidget* parent);
     ~TForm_Analysis() override;
 
-    // The analysis engine of the window, opened on first use.
+    // The process's analysis engine, the workbench's.
     analysis::Analyser& Analyser();
 
     QTabWidget* Pages = nullptr;
@@ -101,9 +101,8 @@ private:
     void ProveIfNeeded();
     void CompareIfNeeded();
 
-    TForm1& main_;
+    Workbench& workbench_;
     Dialogs& dialogs_;
-    std::unique_ptr<analysis::Analyser> analyser_;
     std::array<View, kPageCount> views_;
     QTimer* refreshTimer_ = nullptr;
     double lastRefreshMs_ = 0;

@@ -2,14 +2,14 @@
 
 #include "ui/analysis/analysis_form.h"
 #include "ui/report/logic_diagram.h"
-#include "ui/main/main_window.h"
+#include "ui/workbench/workbench.h"
 
 namespace ui {
 
 // The diagram follows the analysis window: it is drawn anew after each of the window's
 // refreshes, which come at most once per burst of changes.
-QWidget* CreateLogicDiagramPage(TForm1& mainWindow, TForm_Analysis& analysisWindow, QWidget* parent) {
-    auto* page = new LogicDiagramPage(mainWindow.Ws(), &mainWindow.Boxes(), parent);
+QWidget* CreateAnalysisDiagramPage(Workbench& workbench, TForm_Analysis& analysisWindow, QWidget* parent) {
+    auto* page = new LogicDiagramPage(workbench.Ws(), &workbench.Boxes(), parent);
     QObject::connect(&analysisWindow, &TForm_Analysis::Refreshed, page, &LogicDiagramPage::refresh);
     return page;
 }

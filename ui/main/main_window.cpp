@@ -129,8 +129,20 @@ void LimitTyping(QLineEdit* field, int limit) {
 
 }  // namespace
 
+TForm1::TForm1(Workbench& workbench, std::string exeDir, QWidget* parent)
+    : TForm1(nullptr, &workbench, std::move(exeDir), parent) {}
+
 TForm1::TForm1(interlock::Workspace& ws, Dialogs& dialogs, std::string exeDir, QWidget* parent)
-    : QWidget(parent), ws_(ws), dialogs_(dialogs), exeDir_(std::move(exeDir)) {
+    : TForm1(std::make_unique<Workbench>(ws, dialogs), nullptr, std::move(exeDir), parent) {}
+
+TForm1::TForm1(std::unique_ptr<Workbench> own, Workbench* shared, std::string exeDir, QWidget* parent)
+    : QWidget(parent),
+      ownWorkbench_(std::move(own)),
+      workbench_(ownWorkbench_ ? *ownWorkbench_ : *shared),
+      ws_(workbench_.Ws()),
+      dialogs_(workbench_.Boxes()),
+      exeDir_(std::move(exeDir)) {
+    workbench_.Attach(this);
     // 1-7: the tables, the blocks and the tabs start afresh.
     windowReady_ = false;
     ws_.CurrentView = Side::On;
@@ -157,7 +169,7 @@ TForm1::TForm1(interlock::Workspace& ws, Dialogs& dialogs, std::string exeDir, Q
 
 TForm1::~TForm1() {
     FormDestroy();
-    qApp->removeEventFilter(this);
+    workbench_.Attach(nullptr);
 }
 
 void TForm1::BuildWidgets() {
@@ -330,7 +342,6 @@ void TForm1::BuildWidgets() {
     editorSteps_->setSingleShot(true);
     editorSteps_->setInterval(0);
     connect(editorSteps_, &QTimer::timeout, this, &TForm1::RunEditorStep);
-    qApp->installEventFilter(this);
 
     Temp_Saver = new QTimer(this);
     Temp_Saver->setInterval(120000);
@@ -374,6 +385,8 @@ void TForm1::ConnectHandlers() {
     connect(Check_Color, &QCheckBox::toggled, this, &TForm1::Check_ColorClick);
     connect(Check_Show_TS, &QCheckBox::toggled, this, &TForm1::Check_Show_TSClick);
     connect(Check_Change_TS, &QCheckBox::toggled, this, &TForm1::Check_Change_TSClick);
+    for (QCheckBox* box : {Check_Change_TS, Check_Get_TS_Orvesk, Check_Get_TS_Server})
+        connect(box, &QCheckBox::toggled, &workbench_, &Workbench::NotifyTsEditChanged);
     connect(Check_Show_M, &QCheckBox::toggled, this, &TForm1::Check_Show_MClick);
     connect(Check_Save_Temp, &QCheckBox::toggled, this, &TForm1::Check_Save_TempClick);
     connect(Temp_Saver, &QTimer::timeout, this, &TForm1::Temp_SaverTimer);
@@ -457,7 +470,7 @@ void TForm1::Push() {
     }
     ApplyHeight();
     ShowQueuedMessages(dialogs_, ws_);
-    emit Refreshed();
+    workbench_.NotifyRefreshed();
 }
 
 void TForm1::ApplyTabs() {
@@ -559,29 +572,15 @@ void TForm1::FinishEditor() {
     editorSteps_->stop();
 }
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (StepsPending()) {
-        switch (event->type()) {
-            case QEvent::KeyPress:
-            case QEvent::KeyRelease:
-            case QEvent::ShortcutOverride:
-            case QEvent::InputMethod:
-            case QEvent::MouseButtonPress:
-            case QEvent::MouseButtonRelease:
-            case QEvent::MouseButtonDblClick:
-            case QEvent::Wheel:
-            case QEvent::TouchBegin:
-            case QEvent::DragEnter:
-            case QEvent::Drop:
-            case QEvent::Close:
-                FinishLoad();
-                FinishEditor();
-                break;
-            default:
-                break;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
+void TForm1::FinishSteps() {
+    FinishLoad();
+    FinishEditor();
+}
+
+interlock::TsEditState TForm1::TsEditState() const {
+    return {.changeTs = Check_Change_TS->isChecked(),
+            .rtuReceiving = Check_Get_TS_Orvesk->isChecked(),
+            .serverReceiving = Check_Get_TS_Server->isChecked()};
 }
 
 void TForm1::ApplyHeight() {
@@ -666,7 +665,7 @@ void TForm1::BlockNameEnter() {
 }
 
 void TForm1::StateValueDoubleClick() {
-    if (!Check_Change_TS->isChecked()) return;
+    if (!workbench_.MayEditTs(interlock::TsEdit::Typed)) return;
     interlock::TsTableData& t = ws_.TsTable;
     int s = ws_.CurrentBlockRef().StateSignal;
     int n = s < 0 ? -s : s;
@@ -677,21 +676,21 @@ void TForm1::StateValueDoubleClick() {
 }
 
 void TForm1::TsGridKey(char key) {
-    if (TS_Grid->CurrentColumn() < 1 || TS_Grid->CurrentRow() != 1 || !Check_Change_TS->isChecked()) return;
+    if (TS_Grid->CurrentColumn() < 1 || TS_Grid->CurrentRow() != 1 ||
+        !workbench_.MayEditTs(interlock::TsEdit::Typed))
+        return;
     int n = TS_Grid->Cell(TS_Grid->CurrentColumn(), 0).toInt();
-    if (n < 1 || n > interlock::kTsCount) return;
     interlock::TsTableData& t = ws_.TsTable;
-    if (t.PairSecond[n] && t.FromServer[n]) return;
+    if (!interlock::OperatorSetsTs(t, n)) return;
     t.Value[n] = key == '1' ? 1 : 0;
     TsValuesChanged({.fillGrid = true, .view = View::Keep, .refillList = false});
 }
 
 void TForm1::TsGridDoubleClick() {
-    if (!Check_Change_TS->isChecked() || TS_Grid->CurrentColumn() < 1) return;
+    if (!workbench_.MayEditTs(interlock::TsEdit::Typed) || TS_Grid->CurrentColumn() < 1) return;
     int n = TS_Grid->Cell(TS_Grid->CurrentColumn(), 0).toInt();
-    if (n < 1 || n > interlock::kTsCount) return;
     interlock::TsTableData& t = ws_.TsTable;
-    if (t.PairSecond[n] && t.FromServer[n]) return;
+    if (!interlock::OperatorSetsTs(t, n)) return;
     if (TS_Grid->CurrentRow() == 1) {
         t.Value[n] = static_cast<int16_t>(t.Value[n] ^ 1);
         const int s = ws_.CurrentBlockRef().StateSignal;
@@ -911,9 +910,11 @@ void TForm1::Check_Save_TempClick() {
 // ---- Start-up and exit ----
 
 void TForm1::CreateSecondaryWindows() {
-    viewFileForm_ = new TView_File_Form(*this, dialogs_);
-    templatesForm_ = new TForm5(*this, dialogs_, exeDir_);
-    tsCaptionsForm_ = new TForm_TS_Captions(*this);
+    auto* viewer = new TView_File_Form(workbench_);
+    StartupRestore(*viewer);  // viewFileForm_ is set only once the viewer's creation is over
+    viewFileForm_ = viewer;
+    templatesForm_ = new TForm5(workbench_, exeDir_);
+    tsCaptionsForm_ = new TForm_TS_Captions(workbench_, this);
     SetUpAnalysisWindow();
 }
 
@@ -925,7 +926,7 @@ void TForm1::StartupRestore(TView_File_Form& viewer) {
     if (Check_Save_Temp->isChecked() && storage::FileExists(cp1251::ToUtf8(temp))) {
         storage::Lines backup;
         storage::LoadResult r = storage::Load_Config_File(ws_, temp, backup);
-        viewer.SetLines(std::move(backup));  // viewFileForm_ is set only once the viewer's creation is over
+        viewer.SetLines(std::move(backup));
         if (r.caption) setWindowTitle(ToQString(*r.caption));
         if (!r.fileError.empty())
             ws_.Messages.push_back({r.fileError, Texts().errorCaption, interlock::Icon::Error});

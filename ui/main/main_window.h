@@ -19,6 +19,7 @@
 #include "interlock/ts_cascade.h"
 #include "interlock/workspace.h"
 #include "ui/widgets/logic_editor.h"
+#include "ui/workbench/workbench.h"
 
 class QCheckBox;
 class QLabel;
@@ -49,7 +50,7 @@ class TForm_Analysis;
 class TForm1RtuControls;
 class TForm1SourcePort;
 
-class TForm1 : public QWidget {
+class TForm1 : public QWidget, public WorkbenchHost {
     Q_OBJECT
 public:
     // Window frame allowances: the design's outer sizes include a title bar and borders. With
@@ -59,9 +60,12 @@ public:
     static constexpr int kFrameHeight = 30;
     static constexpr int kOuterWidth = 1200;
 
-    // Runs the main window's part of the start-up (tables, tabs, settings, layout). `exeDir`
-    // is the folder of the program's files, ending in "/", as Windows-1251 text like every path
-    // the window keeps (file names become UTF-8 only where a file is opened).
+    // Runs the main window's part of the start-up (tables, tabs, settings, layout) over the
+    // workbench the program shares. `exeDir` is the folder of the program's files, ending in
+    // "/", as Windows-1251 text like every path the window keeps (file names become UTF-8 only
+    // where a file is opened).
+    TForm1(Workbench& workbench, std::string exeDir, QWidget* parent = nullptr);
+    // A main window with a workbench of its own (a window standing alone, as tests run it).
     TForm1(interlock::Workspace& ws, Dialogs& dialogs, std::string exeDir, QWidget* parent = nullptr);
     ~TForm1() override;
 
@@ -76,6 +80,7 @@ public:
 
     interlock::Workspace& Ws() { return ws_; }
     Dialogs& Boxes() { return dialogs_; }
+    Workbench& Bench() { return workbench_; }
     TView_File_Form* ViewFileForm() const { return viewFileForm_; }
     TForm5* TemplatesForm() const { return templatesForm_; }
     TForm_TS_Captions* TsCaptionsForm() const { return tsCaptionsForm_; }
@@ -156,7 +161,7 @@ public:
 
     // TS values changed (from a source, the grid, the state value or the TS list): the
     // cascade the trigger needs, the TS list refilled when asked, the window shown again.
-    void TsValuesChanged(const interlock::TsCascade& cascade);
+    void TsValuesChanged(const interlock::TsCascade& cascade) override;
 
     // The TS sources, and the handlers of their controls and timers.
     static constexpr int kMemoLineLimit = 1000;  // newest receipt log lines kept in Memo1
@@ -170,16 +175,10 @@ public:
     void Get_TS_Server_TimerTimer();
 
     // Applies the text edited in the configuration viewer (after its confirmation).
-    void ApplyViewerText(const storage::Lines& lines);
-    // The start-up restore run when the viewer is created; the viewer under construction
-    // receives the backup taken before the temporary file is read.
-    void StartupRestore(TView_File_Form& viewer);
+    void ApplyViewerText(const storage::Lines& lines) override;
 
-    // The analysis window's actions: TS values set as an operator's edit in the TS grid sets
-    // them (nothing happens unless "Разрешить изменение ТС" is checked and no reception is on),
-    // and a block, side and line (from 1; 0: none) shown as a block tab click shows a block.
-    void ApplyTsValues(const std::vector<std::pair<int, int>>& values);
-    void ShowLogicLine(int block, interlock::Side side, int line);
+    // A block, side and line (from 1; 0: none) shown as a block tab click shows a block.
+    void ShowLogicLine(int block, interlock::Side side, int line) override;
     // The right-click menus that open the analysis window (shown at `pos` of the widget).
     void VerdictContextMenu(QPoint pos);
     void TsGridContextMenu(QPoint pos);
@@ -187,8 +186,8 @@ public:
 
     // Copies the fields into the workspace before a core operation, and shows the workspace
     // again afterwards (labels, tabs, grids, editor, queued messages).
-    void Pull();
-    void Push();
+    void Pull() override;
+    void Push() override;
 
     // A logic of many lines reaches the editor in steps that the event loop runs one after
     // another (its text a part at a time, then its colours), so that the window answers in
@@ -202,8 +201,10 @@ public:
     // blocks compiled in two passes, and the blocks recalculated and the window refreshed in a
     // third. Until then the workspace holds blocks not yet recalculated: Pull, a key or mouse
     // press and the analysis window's refresh first finish the load.
-    void FinishLoad();
-    bool StepsPending() const { return loadStep_ != LoadStep::None || EditorPending(); }
+    void FinishLoad() override;
+    bool StepsPending() const override { return loadStep_ != LoadStep::None || EditorPending(); }
+    // Both, the load's first (a key or mouse press on any window asks for it, see Workbench).
+    void FinishSteps() override;
     // The size, in bytes of its lines, from which a logic is shown in steps, and the characters
     // a step puts into the editor's document.
     void SetStaging(size_t logicBytes, size_t charactersPerStep) {
@@ -213,13 +214,8 @@ public:
     static constexpr size_t kStagedLogicBytes = 1 << 20;
     static constexpr size_t kCharactersPerStep = 2 << 20;
 
-signals:
-    // The window has shown the workspace again (after every Push).
-    void Refreshed();
-
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildWidgets();
@@ -240,7 +236,14 @@ private:
     void RunEditorStep();
     void ApplyHeight();
     void ShowFileError(const std::string& text);
+    // The start-up restore run once the viewer is created: it receives the backup taken before
+    // the temporary file is read.
+    void StartupRestore(TView_File_Form& viewer);
+    interlock::TsEditState TsEditState() const override;
+    TForm1(std::unique_ptr<Workbench> own, Workbench* shared, std::string exeDir, QWidget* parent);
 
+    std::unique_ptr<Workbench> ownWorkbench_;  // only for a window standing alone
+    Workbench& workbench_;
     interlock::Workspace& ws_;
     Dialogs& dialogs_;
     std::string exeDir_;

@@ -31,7 +31,7 @@ void PopUp(QWidget* widget, QPoint pos, const std::string& text, std::function<v
 }  // namespace
 
 void TForm1::SetUpAnalysisWindow() {
-    analysisForm_ = new TForm_Analysis(*this, dialogs_);
+    analysisForm_ = new TForm_Analysis(workbench_, this);
     auto* f9 = new QShortcut(QKeySequence(Qt::Key_F9), this);
     connect(f9, &QShortcut::activated, analysisForm_, &TForm_Analysis::Open);
     Top_Label6->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -67,23 +67,6 @@ void TForm1::TsListContextMenu(QPoint pos) {
     if (ts < 1 || ts > interlock::kTsCount) return;
     PopUp(grid->viewport(), pos, AnalysisPageTexts().whereMenu + " " + std::to_string(ts),
           [this, ts] { analysisForm_->ShowWhereUsed(ts); });
-}
-
-void TForm1::ApplyTsValues(const std::vector<std::pair<int, int>>& values) {
-    if (!Check_Change_TS->isChecked() || Check_Get_TS_Orvesk->isChecked() || Check_Get_TS_Server->isChecked())
-        return;
-    interlock::TsTableData& t = ws_.TsTable;
-    const int s = ws_.CurrentBlockRef().StateSignal;
-    bool stateChanged = false;
-    for (const auto& [n, v] : values) {
-        if (n < 1 || n > interlock::kTsCount) continue;
-        if (t.PairSecond[n] && t.FromServer[n]) continue;
-        t.Value[n] = static_cast<int16_t>(v);
-        stateChanged = stateChanged || n == (s < 0 ? -s : s);
-    }
-    using View = interlock::TsCascade::View;
-    TsValuesChanged(
-        {.fillGrid = true, .view = stateChanged ? View::AfterRecalculation : View::Keep, .refillList = true});
 }
 
 void TForm1::ShowLogicLine(int block, interlock::Side side, int line) {

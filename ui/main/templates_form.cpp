@@ -12,6 +12,7 @@
 #include "storage/texts.h"
 #include "ui/model/dialogs.h"
 #include "ui/main/main_window.h"
+#include "ui/workbench/workbench.h"
 #include "ui/widgets/qt_text.h"
 #include "ui/widgets/signal_grids.h"
 
@@ -40,11 +41,11 @@ QLabel* MakeLabel(QWidget* parent, const QString& text, QPoint at) {
 
 }  // namespace
 
-TForm5::TForm5(TForm1& mainWindow, Dialogs& dialogs, std::string exeDir)
+TForm5::TForm5(Workbench& workbench, std::string exeDir)
     : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint |
                            Qt::WindowTitleHint),
-      main_(mainWindow),
-      dialogs_(dialogs),
+      workbench_(workbench),
+      dialogs_(workbench.Boxes()),
       exeDir_(std::move(exeDir)) {
     setWindowTitle(QStringLiteral("Шаблоны конфигурации аппаратов"));
     setFont(DesignFont("MS Sans Serif", 13));
@@ -144,7 +145,7 @@ void TForm5::FormShow() {
         bound_[static_cast<size_t>(j)] = 0;
     }
     Block_Name->clear();
-    Block_Number->setText(QString::number(main_.Ws().CurrentBlock));
+    Block_Number->setText(QString::number(workbench_.Ws().CurrentBlock));
 
     // The folder is the program's text; the file system takes UTF-8 names.
     storage::TemplateFile file =
@@ -207,16 +208,16 @@ storage::ParameterValues TForm5::Values() const {
 }
 
 void TForm5::Send_Templateclick() {
-    main_.Pull();
+    workbench_.Pull();
     storage::SendResult r =
-        storage::Send_Template(main_.Ws(), FromQString(Block_Number->text()), SelectedTemplate(), Values(),
-                               FromQString(Block_Name->text()));
+        storage::Send_Template(workbench_.Ws(), FromQString(Block_Number->text()), SelectedTemplate(),
+                               Values(), FromQString(Block_Name->text()));
     if (r != storage::SendResult::Inserted) {
         // The window stays open; only the message, if any, is shown.
-        ShowQueuedMessages(dialogs_, main_.Ws());
+        ShowQueuedMessages(dialogs_, workbench_.Ws());
         return;
     }
-    main_.Push();
+    workbench_.Push();
     library_ = {};
     accept();
 }

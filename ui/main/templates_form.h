@@ -18,7 +18,7 @@ namespace ui {
 
 class Dialogs;
 class TColorButton;
-class TForm1;
+class Workbench;
 
 class TForm5 : public QDialog {
     Q_OBJECT
@@ -27,7 +27,7 @@ public:
 
     // `exeDir` is the folder holding "templates.txt", ending in "/", in the program's text
     // (Windows-1251) like the main window's.
-    TForm5(TForm1& mainWindow, Dialogs& dialogs, std::string exeDir);
+    TForm5(Workbench& workbench, std::string exeDir);
 
     // Prepares the window for an opening (FormShow) and shows it modally.
     int Open();
@@ -64,7 +64,7 @@ private:
     void PlaceLabel(int j);
     storage::ParameterValues Values() const;
 
-    TForm1& main_;
+    Workbench& workbench_;
     Dialogs& dialogs_;
     std::string exeDir_;
     storage::TemplateLibrary library_;

@@ -7,7 +7,7 @@
 #include "ui/widgets/color_button.h"
 #include "ui/widgets/command_button.h"
 #include "ui/widgets/colours.h"
-#include "ui/main/main_window.h"
+#include "ui/workbench/workbench.h"
 #include "interlock/report.h"
 #include "interlock/ts_cascade.h"
 #include "ui/widgets/signal_grids.h"
@@ -18,10 +18,10 @@ namespace ui {
 
 namespace col = interlock::colour;
 
-TForm_TS_Captions::TForm_TS_Captions(TForm1& mainWindow)
-    : QWidget(&mainWindow, Qt::Tool | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                               Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      main_(mainWindow) {
+TForm_TS_Captions::TForm_TS_Captions(Workbench& workbench, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      workbench_(workbench) {
     setObjectName("Form_TS_Captions");
     setWindowTitle(QStringLiteral("Список телесигналов"));
     setFixedSize(668, 521);
@@ -31,7 +31,7 @@ TForm_TS_Captions::TForm_TS_Captions(TForm1& mainWindow)
     pal.setColor(QPalette::Window, ToQColor(col::kWindowBackground));
     setPalette(pal);
 
-    StringGrid1 = new TsListGrid(main_.Ws().TsTable, this);
+    StringGrid1 = new TsListGrid(workbench_.Ws().TsTable, this);
     StringGrid1->setGeometry(8, 8, 653, 433);
 
     Radio_TS_Block = new QRadioButton(QStringLiteral("Список ТС текущей блокировки"), this);
@@ -70,7 +70,7 @@ void TForm_TS_Captions::StringGrid1DblClick() {
     int row = StringGrid1->CurrentRow();
     int column = StringGrid1->CurrentColumn();
     // The blocks are recalculated only when the window closes.
-    if (ToggleTsAttribute(main_.Ws().TsTable, row, column, StringGrid1->CellText(kTsNumberColumn, row)))
+    if (ToggleTsAttribute(workbench_.Ws().TsTable, row, column, StringGrid1->CellText(kTsNumberColumn, row)))
         FillTsList();
 }
 
@@ -90,7 +90,7 @@ void TForm_TS_Captions::closeEvent(QCloseEvent* event) {
 void TForm_TS_Captions::FormClose() {
     // The attribute toggles take effect here: all blocks, then the view that follows the
     // apparatus state, then the verdict of the current block.
-    main_.TsValuesChanged({.view = interlock::TsCascade::View::AfterRecalculation, .refillList = false});
+    workbench_.TsValuesChanged({.view = interlock::TsCascade::View::AfterRecalculation, .refillList = false});
 }
 
 }  // namespace ui

@@ -12,7 +12,7 @@ class QRadioButton;
 namespace ui {
 
 class TColorButton;
-class TForm1;
+class Workbench;
 class TsListGrid;
 
 class TForm_TS_Captions : public QWidget {
@@ -20,7 +20,7 @@ class TForm_TS_Captions : public QWidget {
 public:
     // The window shows the TS table of the main window's workspace and hands the recalculation
     // on closing to the main window. It stays hidden until shown.
-    explicit TForm_TS_Captions(TForm1& mainWindow);
+    TForm_TS_Captions(Workbench& workbench, QWidget* parent);
 
     TsListGrid* StringGrid1 = nullptr;
     QRadioButton* Radio_TS_Block = nullptr;
@@ -43,7 +43,7 @@ protected:
 private:
     void FormClose();
 
-    TForm1& main_;
+    Workbench& workbench_;
 };
 
 }  // namespace ui

@@ -7,7 +7,7 @@
 #include "ui/widgets/colours.h"
 #include "interlock/cp1251.h"
 #include "ui/model/dialogs.h"
-#include "ui/main/main_window.h"
+#include "ui/workbench/workbench.h"
 #include "ui/widgets/qt_text.h"
 #include "ui/model/texts.h"
 #include "ui/widgets/signal_grids.h"
@@ -16,11 +16,11 @@ namespace ui {
 
 namespace col = interlock::colour;
 
-TView_File_Form::TView_File_Form(TForm1& mainWindow, Dialogs& dialogs)
+TView_File_Form::TView_File_Form(Workbench& workbench)
     : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint |
                            Qt::WindowTitleHint),
-      main_(mainWindow),
-      dialogs_(dialogs) {
+      workbench_(workbench),
+      dialogs_(workbench.Boxes()) {
     setWindowTitle(QStringLiteral("Просмотр текста конфигурации"));
     setFixedSize(662, 414);
     setAutoFillBackground(true);
@@ -45,8 +45,6 @@ TView_File_Form::TView_File_Form(TForm1& mainWindow, Dialogs& dialogs)
     Close_Button = button(QStringLiteral("Закрыть окно"), 360);
     connect(Save_Button, &TColorButton::onclick, this, &TView_File_Form::Save_ButtonClick);
     connect(Close_Button, &TColorButton::onclick, this, &TView_File_Form::Close_ButtonClick);
-
-    main_.StartupRestore(*this);
 }
 
 void TView_File_Form::SetLines(storage::Lines lines) {
@@ -79,7 +77,7 @@ void TView_File_Form::Save_ButtonClick() {
     if (!dialogs_.AskYesNo(Texts().saveChangesQuestion, Texts().saveChangesCaption,
                            interlock::Icon::Information))
         return;
-    main_.ApplyViewerText(Lines());
+    workbench_.ApplyViewerText(Lines());
 }
 
 void TView_File_Form::Close_ButtonClick() { reject(); }

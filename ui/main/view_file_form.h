@@ -14,13 +14,13 @@ namespace ui {
 
 class Dialogs;
 class TColorButton;
-class TForm1;
+class Workbench;
 
 class TView_File_Form : public QDialog {
     Q_OBJECT
 public:
     // Creating the viewer performs the start-up restore of the main window.
-    TView_File_Form(TForm1& mainWindow, Dialogs& dialogs);
+    explicit TView_File_Form(Workbench& workbench);
 
     // The text of the viewer. It reaches the memo only when the viewer is shown: a load keeps
     // its backup here, and a large configuration laid into a hidden memo would hold up the load.
@@ -41,7 +41,7 @@ private:
     void ShowPendingLines();
 
     std::optional<storage::Lines> pending_;  // the text, while the memo does not show it yet
-    TForm1& main_;
+    Workbench& workbench_;
     Dialogs& dialogs_;
 };
 

@@ -145,11 +145,18 @@ std::vector<TsValue> ExpandPairs(const interlock::TsTableData& table, const std:
     return out;
 }
 
-ApplyGate ApplyAllowed(bool changeTs, bool rtuReception, bool serverReception) {
+ApplyGate ApplyAllowed(interlock::TsEditRefusal refusal) {
     const AnalysisWindowTexts& t = AnalysisPageTexts();
-    if (rtuReception) return {false, t.noApplyRtu};
-    if (serverReception) return {false, t.noApplyServer};
-    if (!changeTs) return {false, t.noApplyChange};
+    switch (refusal) {
+        case interlock::TsEditRefusal::RtuReceiving:
+            return {false, t.noApplyRtu};
+        case interlock::TsEditRefusal::ServerReceiving:
+            return {false, t.noApplyServer};
+        case interlock::TsEditRefusal::ChangeTsOff:
+            return {false, t.noApplyChange};
+        case interlock::TsEditRefusal::None:
+            break;
+    }
     return {true, {}};
 }
 

@@ -11,6 +11,7 @@
 #include "analysis/analyser.h"
 #include "analysis/diff.h"
 #include "analysis/requirements.h"
+#include "interlock/ts_edit_rule.h"
 #include "interlock/workspace.h"
 
 namespace ui {
@@ -91,13 +92,13 @@ Page ComparePage(const std::string& file, const analysis::DiffResult& diff, cons
 // "Где используется": every block, side and line that reads TS ts.
 Page WhereUsedPage(const analysis::Analyser& analyser, const interlock::Workspace& ws, int ts);
 
-// Whether an apply action may change TS values now, and why not: the same conditions as an
-// operator's edit in the TS grid, and no reception from the RTU or the server.
+// Whether an apply action may change TS values now, and why not, from the operator's TS-edit
+// rule for values applied at once (interlock::TsEditRule).
 struct ApplyGate {
     bool allowed = false;
     std::string reason;  // the tooltip of a disabled action
 };
-ApplyGate ApplyAllowed(bool changeTs, bool rtuReception, bool serverReception);
+ApplyGate ApplyAllowed(interlock::TsEditRefusal refusal);
 
 // The values `changes` sets in the table: a pair's second TS takes the complement of its first.
 std::vector<TsValue> ExpandPairs(const interlock::TsTableData& table, const std::vector<TsValue>& changes);

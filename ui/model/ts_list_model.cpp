@@ -31,15 +31,14 @@ bool PutNumber(std::string& out, int v) {
     return Put(out, std::string_view(buffer, static_cast<size_t>(end - buffer)));
 }
 
-// The number a cell text stands for when it is one in 0..1000, else `fallback`.
-int SmallNumber(const std::string& text, int fallback) {
-    int32_t v = 0;
-    return interlock::IsIntInRange(text, 0, 1000, &v) ? v : fallback;
-}
-
 constexpr std::array<int, kTsListColumns> kHeaderOffsets{15, 150, 14, 18, 10};
 
 }  // namespace
+
+int SmallNumber(std::string_view text, int fallback) {
+    int32_t v = 0;
+    return interlock::IsIntInRange(text, 0, 1000, &v) ? v : fallback;
+}
 
 const TsListRow& TsListHeader() {
     const WindowTexts& x = Texts();

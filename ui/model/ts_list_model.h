@@ -9,11 +9,16 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "interlock/workspace.h"
 
 namespace ui {
+
+// The number a cell text stands for when it is one in 0..1000 by the integer rule, else
+// `fallback` (the TS list's numbers, the grids' cell offsets).
+int SmallNumber(std::string_view text, int fallback);
 
 constexpr int kTsListColumns = 5;
 

@@ -211,7 +211,7 @@ QWidget* CreateLogicDiagramPage(interlock::Workspace& ws, QWidget* parent, Dialo
 }
 
 void PrintInterlockTable(interlock::Workspace& ws, Dialogs& dialogs, const std::string& configPath,
-                         analysis::Analyser* analyser) {
+                         analysis::Analyser& analyser) {
     const std::string caption = cp1251::FromUtf8("Печать таблицы блокировок");
     std::string base = configPath.empty() ? cp1251::FromUtf8("блокировки") : configPath;
     if (const size_t slash = base.find_last_of("/\\"); slash != std::string::npos)
@@ -220,13 +220,7 @@ void PrintInterlockTable(interlock::Workspace& ws, Dialogs& dialogs, const std::
     const std::optional<std::string> chosen =
         dialogs.SaveFile(base + ".pdf", {{cp1251::FromUtf8("Документ PDF (*.pdf)"), "*.pdf"}}, "pdf");
     if (!chosen) return;
-    std::string error;
-    try {
-        error = report::WriteInterlockTable(ws, configPath, cp1251::ToUtf8(*chosen), analyser);
-    } catch (const std::logic_error& e) {
-        // Another window holds the process's analysis session and did not lend it.
-        error = cp1251::FromUtf8("анализ занят другим окном (") + e.what() + ")";
-    }
+    const std::string error = report::WriteInterlockTable(ws, configPath, cp1251::ToUtf8(*chosen), &analyser);
     if (!error.empty())
         dialogs.Message({cp1251::FromUtf8("Не удалось записать таблицу блокировок ") + *chosen + "\n\r" +
                              cp1251::FromUtf8(error),

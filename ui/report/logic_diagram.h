@@ -60,9 +60,9 @@ QWidget* CreateLogicDiagramPage(interlock::Workspace& ws, QWidget* parent, Dialo
 
 // "Печать таблицы блокировок": asks for a PDF name through the dialogs and writes the
 // interlock table of the configuration in memory; configPath names the loaded file as
-// ConfigFileName holds it (Windows-1251; its requirements file is looked for beside it). Pass the window's
-// analyser when it has one: a process holds one BDD session at a time.
+// ConfigFileName holds it (Windows-1251; its requirements file is looked for beside it), judged by
+// the process's analyser.
 void PrintInterlockTable(interlock::Workspace& ws, Dialogs& dialogs, const std::string& configPath,
-                         analysis::Analyser* analyser = nullptr);
+                         analysis::Analyser& analyser);
 
 }  // namespace ui

@@ -8,6 +8,7 @@
 #include <QToolTip>
 
 #include "ui/widgets/colours.h"
+#include "ui/model/ts_list_model.h"
 #include "interlock/workspace.h"
 
 #include <algorithm>
@@ -34,24 +35,13 @@ QFont DesignFont(const QString& family, int pixelHeight, bool bold) {
     return font;
 }
 
-namespace {
-
-// The number the text stands for when it is one in 0..1000, else `fallback`.
-int SmallNumber(const QString& text, int fallback) {
-    bool ok = false;
-    int v = text.toInt(&ok);
-    return ok && v >= 0 && v <= 1000 ? v : fallback;
-}
-
-}  // namespace
-
 int TsCellOffset(const QString& text) {
-    int v = SmallNumber(text, 1);
+    int v = SmallNumber(text.toStdString(), 1);
     return v < 10 ? 22 : v < 100 ? 17 : 12;
 }
 
 int MCellOffset(const QString& text) {
-    int v = SmallNumber(text.mid(1), 1);
+    int v = SmallNumber(text.mid(1).toStdString(), 1);
     return v < 10 ? 15 : v < 100 ? 11 : 7;
 }
 

@@ -1,0 +1,99 @@
+#include "ui/workbench/workbench.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+
+#include "analysis/analyser.h"
+#include "analysis/bdd_session.h"
+
+namespace ui {
+
+Workbench::Workbench(interlock::Workspace& ws, Dialogs& dialogs) : ws_(ws), dialogs_(dialogs) {
+    if (QCoreApplication* app = QCoreApplication::instance()) app->installEventFilter(this);
+}
+
+Workbench::~Workbench() = default;
+
+analysis::Analyser& Workbench::Analyser() {
+    if (!analyser_) {
+        analyser_ = std::make_unique<analysis::Analyser>(analysis::BddSession::kDefaultMaxNodes,
+                                                         analysis::Analyser::InitialNodesFor(ws_));
+    }
+    return *analyser_;
+}
+
+void Workbench::Pull() {
+    if (host_) host_->Pull();
+}
+
+void Workbench::Push() {
+    if (host_) host_->Push();
+}
+
+void Workbench::TsValuesChanged(const interlock::TsCascade& cascade) {
+    if (host_) host_->TsValuesChanged(cascade);
+}
+
+void Workbench::ApplyViewerText(const storage::Lines& lines) {
+    if (host_) host_->ApplyViewerText(lines);
+}
+
+bool Workbench::StepsPending() const { return host_ && host_->StepsPending(); }
+
+void Workbench::FinishLoad() {
+    if (host_) host_->FinishLoad();
+}
+
+void Workbench::Finish() {
+    if (host_) host_->FinishSteps();
+}
+
+interlock::TsEditRefusal Workbench::TsEditRefusal(interlock::TsEdit edit) const {
+    return interlock::TsEditRule(host_ ? host_->TsEditState() : interlock::TsEditState{}, edit);
+}
+
+void Workbench::ApplyTsValues(const std::vector<std::pair<int, int>>& values) {
+    if (!MayEditTs(interlock::TsEdit::Applied)) return;
+    interlock::TsTableData& t = ws_.TsTable;
+    const int s = ws_.CurrentBlockRef().StateSignal;
+    bool stateChanged = false;
+    for (const auto& [n, v] : values) {
+        if (!interlock::OperatorSetsTs(t, n)) continue;
+        t.Value[n] = static_cast<int16_t>(v);
+        stateChanged = stateChanged || n == (s < 0 ? -s : s);
+    }
+    using View = interlock::TsCascade::View;
+    TsValuesChanged(
+        {.fillGrid = true, .view = stateChanged ? View::AfterRecalculation : View::Keep, .refillList = true});
+}
+
+void Workbench::ShowLogicLine(int block, interlock::Side side, int line) {
+    if (block < 1 || block > interlock::kBlockCount || !host_) return;
+    host_->ShowLogicLine(block, side, line);
+}
+
+bool Workbench::eventFilter(QObject* watched, QEvent* event) {
+    if (StepsPending()) {
+        switch (event->type()) {
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+            case QEvent::ShortcutOverride:
+            case QEvent::InputMethod:
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::Wheel:
+            case QEvent::TouchBegin:
+            case QEvent::DragEnter:
+            case QEvent::Drop:
+            case QEvent::Close:
+                Finish();
+                break;
+            default:
+                break;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+}  // namespace ui
