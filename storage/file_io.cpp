@@ -14,26 +14,23 @@
 #include <system_error>
 
 #include "interlock/cp1251.h"
+#include "storage/texts.h"
 
 namespace storage {
 namespace {
 
-// Message-box text: "<what> "<path>": <system text>", converted once to Windows-1251.
-std::string Describe(const char* whatUtf8, const std::string& path, int code) {
-    std::string text = whatUtf8;
-    text += " \"";
+// Message-box text in Windows-1251: "<what> "<path>": <system text>" (path and system text UTF-8).
+std::string Describe(const std::string& what, const std::string& path, int code) {
+    std::string text = " \"";
     text += path;
     text += "\": ";
     text += std::system_category().message(code);
-    return cp1251::FromUtf8(text);
+    return what + cp1251::FromUtf8(text);
 }
-
-constexpr const char* kCannotRead = "Не удалось прочитать файл";
-constexpr const char* kCannotWrite = "Не удалось записать файл";
 
 WriteResult WriteFailure(const std::string& path, int code) {
     WriteResult result;
-    result.error = Describe(kCannotWrite, path, code);
+    result.error = Describe(Texts().cannotWrite, path, code);
     result.errorCode = code;
     return result;
 }
@@ -165,7 +162,7 @@ ReadResult ReadWholeFile(const std::string& path) {
     auto fail = [&](int code) {
         result.ok = false;
         result.bytes.clear();
-        result.error = Describe(kCannotRead, path, code);
+        result.error = Describe(Texts().cannotRead, path, code);
         result.errorCode = code;
         return result;
     };

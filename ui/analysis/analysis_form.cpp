@@ -256,7 +256,7 @@ Page TForm_Analysis::Build(PageId id) {
         case Compare:
             if (!other_) {
                 Page p;
-                p.empty = cp1251::FromUtf8("Выберите файл конфигурации для сравнения");
+                p.empty = Texts().compareChoose;
                 return p;
             }
             CompareIfNeeded();

@@ -160,7 +160,7 @@ TForm1::TForm1(std::unique_ptr<Workbench> own, Workbench* shared, std::string ex
     Load_Settings();
     ApplyShowM();
     // 10-13: width, grid captions, hints.
-    TS_Grid->SetCaptions(QStringLiteral("ТС"), QStringLiteral("Знач."));
+    TS_Grid->SetCaptions(ToQString(interlock::Texts().ts), ToQString(Texts().gridValue));
     QToolTip::setFont(DesignFont("Verdana", 15));
     windowReady_ = true;
     ApplyTabs();
@@ -197,12 +197,12 @@ void TForm1::BuildWidgets() {
         Tab[i]->setObjectName(QString("Tab%1").arg(i));
     }
 
-    Top_Label_Name = MakeLabel(this, QStringLiteral("Наименование аппарата"), QRect(56, 38, 633, 33), 24,
-                               Qt::AlignHCenter | Qt::AlignTop);
-    Top_Label3 = MakeLabel(this, QStringLiteral("Состояние:"), QRect(16, 70, 105, 25), 19);
-    Top_Label4 = MakeLabel(this, QStringLiteral("неизвестно"), QRect(128, 70, 121, 25), 19,
+    Top_Label_Name = MakeLabel(this, ToQString(interlock::Texts().nameLabelDesign), QRect(56, 38, 633, 33),
+                               24, Qt::AlignHCenter | Qt::AlignTop);
+    Top_Label3 = MakeLabel(this, ToQString(Texts().stateCaption), QRect(16, 70, 105, 25), 19);
+    Top_Label4 = MakeLabel(this, ToQString(interlock::Texts().unknown), QRect(128, 70, 121, 25), 19,
                            Qt::AlignLeft | Qt::AlignTop, true);
-    Top_Label7 = MakeLabel(this, QStringLiteral("Недостоверность ТС!"), QRect(264, 70, 225, 25), 19,
+    Top_Label7 = MakeLabel(this, ToQString(interlock::Texts().warningDesign), QRect(264, 70, 225, 25), 19,
                            Qt::AlignHCenter | Qt::AlignTop);
     {
         QPalette p = Top_Label7->palette();
@@ -210,14 +210,14 @@ void TForm1::BuildWidgets() {
         Top_Label7->setPalette(p);
         Top_Label7->hide();
     }
-    Top_Label5 = MakeLabel(this, QStringLiteral("Управление:"), QRect(502, 70, 123, 25), 19,
+    Top_Label5 = MakeLabel(this, ToQString(interlock::Texts().controlCaption), QRect(502, 70, 123, 25), 19,
                            Qt::AlignRight | Qt::AlignTop);
     Top_Label6 = MakeLabel(this, QStringLiteral("???"), QRect(632, 70, 113, 25), 19,
                            Qt::AlignLeft | Qt::AlignTop, true);
 
     Logic_Panel = MakePanel(this, QRect(8, 96, 385, 393), true);
-    Tab_On = tab(Logic_Panel, QStringLiteral("Откл -> Вкл"), QRect(16, 16, 129, 25));
-    Tab_Off = tab(Logic_Panel, QStringLiteral("Вкл -> Откл"), QRect(145, 16, 129, 25));
+    Tab_On = tab(Logic_Panel, ToQString(Texts().onTab), QRect(16, 16, 129, 25));
+    Tab_Off = tab(Logic_Panel, ToQString(Texts().offTab), QRect(145, 16, 129, 25));
     Tab_On->setFont(DesignFont("Verdana", 13));
     Tab_Off->setFont(DesignFont("Verdana", 13));
     Logic = new LogicEditor(Logic_Panel);
@@ -226,15 +226,15 @@ void TForm1::BuildWidgets() {
     Logic->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Logic->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Logic->setFont(DesignFont("Lucida Sans", 16));
-    auto* labelName = MakeLabel(Logic_Panel, QStringLiteral("Наименование аппарата"), QRect(16, 336, 193, 25),
-                                13, Qt::AlignLeft | Qt::AlignTop, true);
+    auto* labelName = MakeLabel(Logic_Panel, ToQString(interlock::Texts().nameLabelDesign),
+                                QRect(16, 336, 193, 25), 13, Qt::AlignLeft | Qt::AlignTop, true);
     labelName->setObjectName("Label_Block_Name");
     Block_Name = new QLineEdit(Logic_Panel);
     Block_Name->setGeometry(16, 360, 193, 20);
     LimitTyping(Block_Name, kNameLimit);
     Block_Name->setAlignment(Qt::AlignHCenter);
     Block_Name->setFont(DesignFont("MS Sans Serif", 11));
-    auto* labelState = MakeLabel(Logic_Panel, QStringLiteral("ТС состояния"), QRect(224, 336, 153, 25), 13,
+    auto* labelState = MakeLabel(Logic_Panel, ToQString(Texts().stateTsLabel), QRect(224, 336, 153, 25), 13,
                                  Qt::AlignLeft | Qt::AlignTop, true);
     labelState->setObjectName("Label_TS_State");
     TS_State_Number = new QLineEdit(QStringLiteral("S1"), Logic_Panel);
@@ -259,8 +259,8 @@ void TForm1::BuildWidgets() {
     M_Grid->setGeometry(16, 16, 102, 369);
 
     Control_Panel = MakePanel(this, QRect(519, 96, 226, 393), true);
-    Tab_Control = tab(Control_Panel, QStringLiteral("Управление"), QRect(8, 16, 106, 25));
-    Tab_Settings = tab(Control_Panel, QStringLiteral("Настройки"), QRect(112, 16, 105, 25));
+    Tab_Control = tab(Control_Panel, ToQString(Texts().controlTab), QRect(8, 16, 106, 25));
+    Tab_Settings = tab(Control_Panel, ToQString(Texts().settingsTab), QRect(112, 16, 105, 25));
     Tab_Control->setFont(DesignFont("Verdana", 13));
     Tab_Settings->setFont(DesignFont("Verdana", 13));
     Buttons_Panel = MakePanel(Control_Panel, QRect(2, 56, 223, 281), false);
@@ -274,57 +274,50 @@ void TForm1::BuildWidgets() {
         StyleCommandButton(b);
         return b;
     };
-    Recalculate_Button = command(QStringLiteral("Пересчитать логику"), 4);
-    Templates_Button = command(QStringLiteral("Шаблоны"), 52);
-    Show_TS_Captions_Button = command(QStringLiteral("Список ТС"), 84);
-    View_File_Button = command(QStringLiteral("Просмотреть файл"), 132);
-    Load_File_Button = command(QStringLiteral("Загрузить из файла"), 164);
-    Save_File_Button = command(QStringLiteral("Сохранить в файл"), 196);
-    Nullify_Button = command(QStringLiteral("Обнулить блок"), 244);
+    Recalculate_Button = command(ToQString(Texts().recalculateButton), 4);
+    Templates_Button = command(ToQString(Texts().templatesButton), 52);
+    Show_TS_Captions_Button = command(ToQString(Texts().tsListButton), 84);
+    View_File_Button = command(ToQString(Texts().viewFileButton), 132);
+    Load_File_Button = command(ToQString(Texts().loadFileButton), 164);
+    Save_File_Button = command(ToQString(Texts().saveFileButton), 196);
+    Nullify_Button = command(ToQString(Texts().nullifyButton), 244);
 
-    Check_Color = MakeCheck(Settings_Panel, QStringLiteral("Подсветка текста"),
-                            QStringLiteral("Подсветка переменных в тексте логики"), QRect(12, 0, 190, 25));
-    Check_Show_TS = MakeCheck(Settings_Panel, QStringLiteral("Показывать данные ТС"),
-                              QStringLiteral("Отображать в окне данные ТС"), QRect(12, 29, 190, 25));
-    Check_Change_TS =
-        MakeCheck(Settings_Panel, QStringLiteral("Разрешить изменение ТС"),
-                  QStringLiteral("Разрешить ручное изменение данных ТС"), QRect(12, 50, 190, 25));
-    Check_Show_M =
-        MakeCheck(Settings_Panel, QStringLiteral("Показывать значения M"),
-                  QStringLiteral("Отображать в окне значения внутренних переменных"), QRect(12, 71, 190, 25));
-    Check_Save_Temp = MakeCheck(Settings_Panel, QStringLiteral("Сохранять во врем. файлы"),
-                                QStringLiteral("Периодически cохранять логику во временные файлы"),
-                                QRect(12, 104, 190, 25));
-    Check_Save_TS =
-        MakeCheck(Settings_Panel, QStringLiteral("Сохранять ТС в файл конф."),
-                  QStringLiteral("Сохранять данные ТС в файл конфигурации"), QRect(12, 125, 205, 25));
-    Check_Get_TS_Orvesk =
-        MakeCheck(Settings_Panel, QStringLiteral("Принимать ТС с КП"),
-                  QStringLiteral("Принимать данные ТС с Контрольного Пункта"), QRect(12, 158, 190, 25));
-    Check_Server =
-        MakeCheck(Settings_Panel, QStringLiteral("Связь с сервером ТМ"),
-                  QStringLiteral("Установить связь с сервером телемеханики"), QRect(12, 191, 190, 25));
+    Check_Color = MakeCheck(Settings_Panel, ToQString(Texts().colourCheck), ToQString(Texts().colourHint),
+                            QRect(12, 0, 190, 25));
+    Check_Show_TS = MakeCheck(Settings_Panel, ToQString(Texts().showTsCheck), ToQString(Texts().showTsHint),
+                              QRect(12, 29, 190, 25));
+    Check_Change_TS = MakeCheck(Settings_Panel, ToQString(Texts().changeTsCheck),
+                                ToQString(Texts().changeTsHint), QRect(12, 50, 190, 25));
+    Check_Show_M = MakeCheck(Settings_Panel, ToQString(Texts().showMCheck), ToQString(Texts().showMHint),
+                             QRect(12, 71, 190, 25));
+    Check_Save_Temp = MakeCheck(Settings_Panel, ToQString(Texts().saveTempCheck),
+                                ToQString(Texts().saveTempHint), QRect(12, 104, 190, 25));
+    Check_Save_TS = MakeCheck(Settings_Panel, ToQString(Texts().saveTsCheck), ToQString(Texts().saveTsHint),
+                              QRect(12, 125, 205, 25));
+    Check_Get_TS_Orvesk = MakeCheck(Settings_Panel, ToQString(Texts().rtuCheck), ToQString(Texts().rtuHint),
+                                    QRect(12, 158, 190, 25));
+    Check_Server = MakeCheck(Settings_Panel, ToQString(Texts().serverCheck), ToQString(Texts().serverHint),
+                             QRect(12, 191, 190, 25));
     Check_Color->setChecked(true);
     Check_Show_TS->setChecked(true);
     Check_Save_TS->setChecked(true);
 
     Server_Panel = MakePanel(Settings_Panel, QRect(32, 216, 185, 105), false);
     Server_Panel->hide();
-    auto* labelChannel = MakeLabel(Server_Panel, QStringLiteral("Номер канала:"), QRect(0, 4, 100, 20), 13);
+    auto* labelChannel = MakeLabel(Server_Panel, ToQString(Texts().channelLabel), QRect(0, 4, 100, 20), 13);
     labelChannel->setObjectName("Label_Channel");
     Server_channel_Number = new QLineEdit("0", Server_Panel);
     Server_channel_Number->setGeometry(104, 2, 40, 20);
     LimitTyping(Server_channel_Number, kServerFieldLimit);
-    auto* labelRtu = MakeLabel(Server_Panel, QStringLiteral("Номер КП:"), QRect(0, 28, 100, 20), 13);
+    auto* labelRtu = MakeLabel(Server_Panel, ToQString(Texts().rtuLabel), QRect(0, 28, 100, 20), 13);
     labelRtu->setObjectName("Label_RTU");
     Server_RTU_Number = new QLineEdit("1", Server_Panel);
     Server_RTU_Number->setGeometry(104, 26, 40, 20);
     LimitTyping(Server_RTU_Number, kServerFieldLimit);
-    Check_Get_Names_Server = MakeCheck(Server_Panel, QStringLiteral("Принять заголовки ТС"),
-                                       QStringLiteral("Принять наименования ТС"), QRect(0, 52, 185, 25));
-    Check_Get_TS_Server =
-        MakeCheck(Server_Panel, QStringLiteral("Принимать данные ТС"),
-                  QStringLiteral("Принимать данные ТС с сервера ОИК"), QRect(0, 78, 185, 25));
+    Check_Get_Names_Server = MakeCheck(Server_Panel, ToQString(Texts().namesServerCheck),
+                                       ToQString(Texts().namesServerHint), QRect(0, 52, 185, 25));
+    Check_Get_TS_Server = MakeCheck(Server_Panel, ToQString(Texts().tsServerCheck),
+                                    ToQString(Texts().tsServerHint), QRect(0, 78, 185, 25));
 
     TS_Grid = new TsGridWidget(this);
     TS_Grid->setGeometry(0, 496, 753, 67);

@@ -14,6 +14,7 @@
 #include "ui/main/main_window.h"
 #include "ui/workbench/workbench.h"
 #include "ui/widgets/qt_text.h"
+#include "ui/model/texts.h"
 #include "ui/widgets/signal_grids.h"
 
 namespace ui {
@@ -47,19 +48,19 @@ TForm5::TForm5(Workbench& workbench, std::string exeDir)
       workbench_(workbench),
       dialogs_(workbench.Boxes()),
       exeDir_(std::move(exeDir)) {
-    setWindowTitle(QStringLiteral("Шаблоны конфигурации аппаратов"));
+    setWindowTitle(ToQString(Texts().templatesCaption));
     setFont(DesignFont("MS Sans Serif", 13));
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, ToQColor(col::kInactiveTab));
     setPalette(pal);
 
-    Label2 = MakeLabel(this, QStringLiteral("Номер блокировки:"), QPoint(16, 10));
+    Label2 = MakeLabel(this, ToQString(Texts().templateNumberLabel), QPoint(16, 10));
     Label2->setObjectName("Label2");
     Block_Number = new QLineEdit(this);
     Block_Number->setObjectName("Block_Number");
     Block_Number->setGeometry(160, 8, 49, kFieldHeight);
-    Label3 = MakeLabel(this, QStringLiteral("Наименование блокировки:"), QPoint(232, 10));
+    Label3 = MakeLabel(this, ToQString(Texts().templateNameLabel), QPoint(232, 10));
     Label3->setObjectName("Label3");
     Block_Name = new QLineEdit(this);
     Block_Name->setObjectName("Block_Name");
@@ -97,9 +98,9 @@ TForm5::TForm5(Workbench& workbench, std::string exeDir)
         StyleCommandButton(b);
         return b;
     };
-    Send_Template = button(QStringLiteral("Загрузить шаблон"), 183);
+    Send_Template = button(ToQString(Texts().loadTemplateButton), 183);
     Send_Template->setObjectName("Send_Template");
-    Close_Button = button(QStringLiteral("Закрыть окно"), 383);
+    Close_Button = button(ToQString(Texts().closeWindowButton), 383);
     Close_Button->setObjectName("Close_Button");
 
     connect(Templates_LB, &QComboBox::activated, this, [this] { Templates_LBSelect(); });

@@ -12,6 +12,8 @@
 #include "interlock/ts_cascade.h"
 #include "ui/widgets/signal_grids.h"
 #include "ui/widgets/ts_list_grid.h"
+#include "ui/widgets/qt_text.h"
+#include "ui/model/texts.h"
 #include "interlock/workspace.h"
 
 namespace ui {
@@ -23,7 +25,7 @@ TForm_TS_Captions::TForm_TS_Captions(Workbench& workbench, QWidget* parent)
                           Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       workbench_(workbench) {
     setObjectName("Form_TS_Captions");
-    setWindowTitle(QStringLiteral("Список телесигналов"));
+    setWindowTitle(ToQString(Texts().tsListCaption));
     setFixedSize(668, 521);
     setFont(DesignFont("MS Sans Serif", 13));
     setAutoFillBackground(true);
@@ -34,14 +36,14 @@ TForm_TS_Captions::TForm_TS_Captions(Workbench& workbench, QWidget* parent)
     StringGrid1 = new TsListGrid(workbench_.Ws().TsTable, this);
     StringGrid1->setGeometry(8, 8, 653, 433);
 
-    Radio_TS_Block = new QRadioButton(QStringLiteral("Список ТС текущей блокировки"), this);
+    Radio_TS_Block = new QRadioButton(ToQString(Texts().tsListCurrent), this);
     Radio_TS_Block->setGeometry(16, 448, 233, 25);
     Radio_TS_Block->setChecked(true);
-    Radio_TS_All = new QRadioButton(QStringLiteral("Список всех ТС"), this);
+    Radio_TS_All = new QRadioButton(ToQString(Texts().tsListAll), this);
     Radio_TS_All->setGeometry(16, 480, 233, 25);
 
     Templates_Button = new TColorButton(this);
-    Templates_Button->setCaption(QStringLiteral("Закрыть окно"));
+    Templates_Button->setCaption(ToQString(Texts().closeWindowButton));
     Templates_Button->setGeometry(468, 480, 185, 25);
     Templates_Button->setAlignment(Qt::AlignHCenter);
     StyleCommandButton(Templates_Button);

@@ -21,7 +21,7 @@ TView_File_Form::TView_File_Form(Workbench& workbench)
                            Qt::WindowTitleHint),
       workbench_(workbench),
       dialogs_(workbench.Boxes()) {
-    setWindowTitle(QStringLiteral("Просмотр текста конфигурации"));
+    setWindowTitle(ToQString(Texts().viewerCaption));
     setFixedSize(662, 414);
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -41,8 +41,8 @@ TView_File_Form::TView_File_Form(Workbench& workbench)
         StyleCommandButton(b);
         return b;
     };
-    Save_Button = button(QStringLiteral("Сохранить изменения"), 144);
-    Close_Button = button(QStringLiteral("Закрыть окно"), 360);
+    Save_Button = button(ToQString(Texts().saveChangesButton), 144);
+    Close_Button = button(ToQString(Texts().closeWindowButton), 360);
     connect(Save_Button, &TColorButton::onclick, this, &TView_File_Form::Save_ButtonClick);
     connect(Close_Button, &TColorButton::onclick, this, &TView_File_Form::Close_ButtonClick);
 }
