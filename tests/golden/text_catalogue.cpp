@@ -10,6 +10,7 @@
 #include "interlock/cp1251.h"
 #include "interlock/engine_texts.h"
 #include "storage/texts.h"
+#include "ui/model/diagram_texts.h"
 #include "ui/model/texts.h"
 
 namespace {
@@ -49,5 +50,6 @@ int main() {
     Print("storage", storage::StorageTextList());
     Print("acquisition", acquisition::AcquisitionTextList());
     Print("ui", ui::WindowTextList());
+    Print("diagram", ui::DiagramTextList());
     return 0;
 }

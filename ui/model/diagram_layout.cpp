@@ -1,4 +1,5 @@
 #include "ui/model/diagram_layout.h"
+#include "ui/model/diagram_texts.h"
 
 #include <algorithm>
 #include <functional>
@@ -20,8 +21,6 @@ int ClassOf(int raw) {
 }
 
 Tone ToneOf(int cls) { return cls == 1 ? Tone::True : cls == 0 ? Tone::False : Tone::Neither; }
-
-std::string W(const char* utf8) { return cp1251::FromUtf8(utf8); }
 
 std::string OneLine(const std::string& text) {
     std::string s;
@@ -49,10 +48,11 @@ Diagram LayOut(const Workspace& ws, int number, Side side, const Metrics& m) {
     Diagram d;
     const interlock::Block& block = ws.Blocks[number];
     const auto fields = block.Of(side);
-    d.title = W("Блок ") + std::to_string(number) + ", " + W(side == Side::On ? "включение" : "отключение") +
+    const DiagramTexts& t = DiagramPageTexts();
+    d.title = t.blockPrefix + std::to_string(number) + ", " + (side == Side::On ? t.sideOn : t.sideOff) +
               (block.Name.empty() ? std::string() : ": " + block.Name);
-    if (fields.Logic.empty()) d.note = W("Логика пуста");
-    if (fields.Error) d.note = W("Ошибка: ") + OneLine(fields.ErrorMessage);
+    if (fields.Logic.empty()) d.note = t.emptyLogic;
+    if (fields.Error) d.note = t.errorPrefix + OneLine(fields.ErrorMessage);
 
     const analysis::LogicStructure s = analysis::ReadLogic(fields.Logic);
     const size_t n = s.lines.size();
@@ -163,7 +163,7 @@ Diagram LayOut(const Workspace& ws, int number, Side side, const Metrics& m) {
         y += 12;  // the line number above the gate
         g.box = Rect{gateLeft(depth[i]), y, m.gateWidth, inputs * m.pitch};
         d.labels.push_back({{g.box.x, y - 3},
-                            W("стр. ") + std::to_string(g.line),
+                            DiagramPageTexts().linePrefix + std::to_string(g.line),
                             Label::Align::Left,
                             Tone::Neither,
                             false,

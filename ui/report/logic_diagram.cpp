@@ -20,6 +20,9 @@
 #include "ui/model/dialogs.h"
 #include "ui/report/interlock_report.h"
 #include "ui/widgets/qt_text.h"
+#include "ui/model/diagram_texts.h"
+#include "interlock/engine_texts.h"
+#include "storage/texts.h"
 
 namespace ui {
 namespace {
@@ -83,19 +86,20 @@ namespace {
 // "ТС15 Напряжение: 1, недостоверный (аппаратно)".
 QString ToolTipOf(const interlock::Workspace& ws, int ts) {
     const interlock::TsTableData& t = ws.TsTable;
-    QString s = QString::fromUtf8("ТС%1").arg(ts);
+    const DiagramTexts& x = DiagramPageTexts();
+    QString s = ToQString(interlock::Texts().ts) + QString::number(ts);
     if (!t.Name[ts].empty()) s += " " + ToQString(t.Name[ts]);
     s += ": " + QString::number(t.Value[ts]);
-    if (t.Unreliability[ts] == 2) s += QString::fromUtf8(", недостоверный (аппаратно)");
-    if (t.Unreliability[ts] == 1) s += QString::fromUtf8(", недостоверный (вручную)");
-    if (t.TwoPosition[ts]) s += QString::fromUtf8(", двухпозиционный (пара с ТС%1)").arg(ts + 1);
+    if (t.Unreliability[ts] == 2) s += ToQString(x.tipHardware);
+    if (t.Unreliability[ts] == 1) s += ToQString(x.tipManual);
+    if (t.TwoPosition[ts]) s += ToQString(x.tipPair).arg(ts + 1);
     return s;
 }
 
-QToolButton* Button(QWidget* parent, const char* text, const char* tip) {
+QToolButton* Button(QWidget* parent, const QString& text, const std::string& tip) {
     auto* b = new QToolButton(parent);
-    b->setText(QString::fromUtf8(text));
-    b->setToolTip(QString::fromUtf8(tip));
+    b->setText(text);
+    b->setToolTip(ToQString(tip));
     return b;
 }
 
@@ -108,13 +112,14 @@ LogicDiagramPage::LogicDiagramPage(interlock::Workspace& ws, Dialogs* dialogs, Q
         dialogs_ = ownDialogs_.get();
     }
     auto* bar = new QHBoxLayout;
-    auto* out = Button(this, "−", "Уменьшить (Ctrl+−, Ctrl+колесо)");
-    auto* in = Button(this, "+", "Увеличить (Ctrl++, Ctrl+колесо)");
-    auto* one = Button(this, "1:1", "Исходный масштаб (Ctrl+0)");
-    auto* fit = Button(this, "По ширине", "Уместить схему по ширине окна");
+    const DiagramTexts& x = DiagramPageTexts();
+    auto* out = Button(this, QString::fromUtf8("−"), x.zoomOutTip);
+    auto* in = Button(this, "+", x.zoomInTip);
+    auto* one = Button(this, "1:1", x.zoomOneTip);
+    auto* fit = Button(this, ToQString(x.fitButton), x.fitTip);
     fit->setObjectName("ZoomFit");
-    auto* svg = Button(this, "SVG...", "Сохранить схему в SVG");
-    auto* pdf = Button(this, "PDF...", "Сохранить схему в PDF");
+    auto* svg = Button(this, "SVG...", x.svgTip);
+    auto* pdf = Button(this, "PDF...", x.pdfTip);
     out->setObjectName("ZoomOut");
     in->setObjectName("ZoomIn");
     svg->setObjectName("ExportSvg");
@@ -123,13 +128,13 @@ LogicDiagramPage::LogicDiagramPage(interlock::Workspace& ws, Dialogs* dialogs, Q
     // The palette of the values, as the grids and the editor use it.
     auto* legend = new QLabel(this);
     legend->setObjectName("Legend");
-    const auto swatch = [](diagram::Tone t, const char* text) {
+    const auto swatch = [](diagram::Tone t, const QString& text) {
         return QString("<span style='color:%1'>&#9644;</span>&nbsp;%2")
-            .arg(diagram::ColourOf(t).name(), QString::fromUtf8(text));
+            .arg(diagram::ColourOf(t).name(), text);
     };
     legend->setText(swatch(diagram::Tone::True, "1") + "&nbsp;&nbsp;" + swatch(diagram::Tone::False, "0") +
-                    "&nbsp;&nbsp;" + swatch(diagram::Tone::Unreliable, "недостоверный") + "&nbsp;&nbsp;" +
-                    QString::fromUtf8("<b>&#9644;</b>&nbsp;решающие запрет входы"));
+                    "&nbsp;&nbsp;" + swatch(diagram::Tone::Unreliable, ToQString(x.legendUnreliable)) +
+                    "&nbsp;&nbsp;" + "<b>&#9644;</b>&nbsp;" + ToQString(x.legendDecisive));
     bar->addWidget(out);
     bar->addWidget(zoomLabel_);
     bar->addWidget(in);
@@ -192,18 +197,17 @@ void LogicDiagramPage::exportPdf() { Export(false); }
 
 void LogicDiagramPage::Export(bool svg) {
     const std::string ext = svg ? "svg" : "pdf";
-    const std::string name = cp1251::FromUtf8("схема_блок") + std::to_string(ws_.CurrentBlock) + "_" +
+    const std::string name = DiagramPageTexts().exportName + std::to_string(ws_.CurrentBlock) + "_" +
                              interlock::SideName(ws_.CurrentView) + "." + ext;
     const FileFilters filters{
-        {cp1251::FromUtf8(svg ? "Рисунок SVG (*.svg)" : "Документ PDF (*.pdf)"), "*." + ext}};
+        {svg ? DiagramPageTexts().svgFilter : DiagramPageTexts().pdfFilter, "*." + ext}};
     const std::optional<std::string> chosen = dialogs_->SaveFile(name, filters, ext);
     if (!chosen) return;
     const std::string path = cp1251::ToUtf8(*chosen);
     const std::string error = svg ? diagram::ExportSvg(diagram_, path) : diagram::ExportPdf(diagram_, path);
     if (!error.empty())
-        dialogs_->Message(
-            {cp1251::FromUtf8("Не удалось записать файл ") + *chosen + "\n\r" + cp1251::FromUtf8(error),
-             cp1251::FromUtf8("Схема логики"), interlock::Icon::Error});
+        dialogs_->Message({storage::Texts().cannotWrite + " " + *chosen + "\n\r" + cp1251::FromUtf8(error),
+                           DiagramPageTexts().diagramCaption, interlock::Icon::Error});
 }
 
 QWidget* CreateLogicDiagramPage(interlock::Workspace& ws, QWidget* parent, Dialogs* dialogs) {
@@ -212,19 +216,18 @@ QWidget* CreateLogicDiagramPage(interlock::Workspace& ws, QWidget* parent, Dialo
 
 void PrintInterlockTable(interlock::Workspace& ws, Dialogs& dialogs, const std::string& configPath,
                          analysis::Analyser& analyser) {
-    const std::string caption = cp1251::FromUtf8("Печать таблицы блокировок");
-    std::string base = configPath.empty() ? cp1251::FromUtf8("блокировки") : configPath;
+    const DiagramTexts& x = DiagramPageTexts();
+    std::string base = configPath.empty() ? x.printDefaultName : configPath;
     if (const size_t slash = base.find_last_of("/\\"); slash != std::string::npos)
         base = base.substr(slash + 1);
     if (const size_t dot = base.rfind('.'); dot != std::string::npos && dot > 0) base.resize(dot);
     const std::optional<std::string> chosen =
-        dialogs.SaveFile(base + ".pdf", {{cp1251::FromUtf8("Документ PDF (*.pdf)"), "*.pdf"}}, "pdf");
+        dialogs.SaveFile(base + ".pdf", {{x.pdfFilter, "*.pdf"}}, "pdf");
     if (!chosen) return;
     const std::string error = report::WriteInterlockTable(ws, configPath, cp1251::ToUtf8(*chosen), &analyser);
     if (!error.empty())
-        dialogs.Message({cp1251::FromUtf8("Не удалось записать таблицу блокировок ") + *chosen + "\n\r" +
-                             cp1251::FromUtf8(error),
-                         caption, interlock::Icon::Error});
+        dialogs.Message({x.printFailed + *chosen + "\n\r" + cp1251::FromUtf8(error), x.printCaption,
+                         interlock::Icon::Error});
 }
 
 }  // namespace ui
