@@ -67,8 +67,8 @@ std::optional<std::string> Answer(acquisition::DlTmLibrary& lib, std::string_vie
     }
 }
 
-// The program went away: the whole process group goes with it, the helper and whatever the
-// library started in it.
+// The program went away or the link ended: the whole process group goes, the helper and
+// whatever the library started in it.
 void OnProgramGone(int) { ::kill(0, SIGKILL); }
 
 }  // namespace
@@ -95,9 +95,12 @@ int main(int argc, char** argv) {
         do {
             n = ::recv(kHostSocketFd, request.data(), request.size(), 0);
         } while (n < 0 && errno == EINTR);
-        if (n <= 0) return 0;  // the program closed its end
+        if (n <= 0) break;  // the program closed its end
         const std::optional<std::string> answer =
             Answer(lib, std::string_view(request.data(), static_cast<size_t>(n)));
-        if (!answer || !Send(*answer)) return 1;
+        if (!answer || !Send(*answer)) break;
     }
+    // The link has ended: nothing the library started may stay behind.
+    OnProgramGone(0);
+    return 0;
 }
