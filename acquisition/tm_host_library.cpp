@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <thread>
@@ -161,27 +162,31 @@ bool HostTmLibrary::Start() {
 bool HostTmLibrary::Receive(Clock::time_point deadline, std::string& packet) {
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() < 0) {
-            Fail("no answer in time");
-            return false;
-        }
-        if (loop_) {
+        // How long to block on the socket: the rest of the bound, or not at all when the loop
+        // has waited. An answer that came while the loop could not stop (a box of another
+        // window open) counts even after the deadline.
+        int block = static_cast<int>(std::max<long long>(left.count() + 1, 0));
+        if (loop_ && left.count() > 0) {
             const TmHostLoop::Outcome outcome = loop_->Wait(socket_, deadline);
             if (outcome == TmHostLoop::Outcome::Cancelled) {
                 Fail("cancelled");
                 cancelled_ = true;
                 return false;
             }
-            if (outcome == TmHostLoop::Outcome::TimedOut) continue;  // the deadline is checked above
+            if (outcome != TmHostLoop::Outcome::Block) block = 0;
         }
         pollfd ready{socket_, POLLIN, 0};
-        const int r = ::poll(&ready, 1, static_cast<int>(left.count()) + 1);
+        const int r = ::poll(&ready, 1, block);
         if (r < 0 && errno == EINTR) continue;
         if (r < 0) {
             Fail(std::string("poll: ") + std::strerror(errno));
             return false;
         }
-        if (r == 0) continue;  // the deadline is checked above
+        if (r == 0) {
+            if (Clock::now() < deadline) continue;
+            Fail("no answer in time");
+            return false;
+        }
         packet.resize(kMaxPacket + 1);
         const ssize_t n = ::recv(socket_, packet.data(), packet.size(), MSG_DONTWAIT);
         if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;

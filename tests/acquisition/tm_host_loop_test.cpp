@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTimer>
 
 #include <chrono>
@@ -183,6 +184,35 @@ TEST(CallInTheLoop, ACallMadeInsideAnotherCallsWaitIsRefusedAndTheFirstGoesOn) {
     ASSERT_EQ(outer.size(), 256u);
     EXPECT_EQ(outer[0].value, 1);
     EXPECT_EQ(outer[0].status, 0);
+    ::unsetenv("BAD_TMACCESS_DELAY_MS");
+    Mode("good");
+}
+
+TEST(CallInTheLoop, AnAnswerThatCameWhileAnInnerLoopHeldTheWaitCounts) {
+    Mode("slow-poll");
+    ::setenv("BAD_TMACCESS_DELAY_MS", "100", 1);
+    QtTmHostLoop loop;
+    TmCallBounds bounds;
+    bounds.status = 300ms;
+    HostTmLibrary lib(kHost, {kBadLibrary}, bounds);
+    lib.SetLoop(&loop);
+    ASSERT_EQ(lib.Init("S", "t"), 1);
+    std::vector<TmStatusResult> result;
+    QTimer::singleShot(0, [&] {
+        // A modal box of another window, open past the call's bound: the wait cannot end
+        // before the box is closed, though the answer came long before.
+        QTimer::singleShot(10, [] {
+            QEventLoop box;
+            QTimer::singleShot(600, &box, &QEventLoop::quit);
+            box.exec();
+        });
+        lib.StatusByList(Points(), result);
+        QCoreApplication::exit(0);
+    });
+    QCoreApplication::exec();
+    EXPECT_FALSE(lib.LastCallFailed()) << lib.FailureReason();
+    ASSERT_EQ(result.size(), 256u);
+    EXPECT_EQ(result[0].value, 1);
     ::unsetenv("BAD_TMACCESS_DELAY_MS");
     Mode("good");
 }
