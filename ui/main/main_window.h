@@ -278,8 +278,8 @@ private:
     bool closeAfterServer_ = false;
     bool exitConfirmed_ = false;
     std::array<bool, 3> serverBoxesAtClose_{};
-    bool serverOperation_ = false;  // a server operation runs (its calls may wait in the loop)
-    int suspendedDepth_ = 0;        // operationDepth_ of the operation put aside
+    bool serverOperation_ = false;                 // a server operation runs (its calls may wait in the loop)
+    int suspendedDepth_ = 0;                       // operationDepth_ of the operation put aside
     acquisition::QtTmHostLoop* tmLoop_ = nullptr;  // a child: it outlives tmLibrary_
     std::unique_ptr<TForm1SourcePort> sourcePort_;
     std::unique_ptr<TForm1RtuControls> rtuControls_;
