@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <functional>
 #include <map>
 #include <set>
 #include <unordered_map>
@@ -69,17 +70,56 @@ TsReading PresentReading(const Workspace& ws, const std::set<int>& keep) {
     };
 }
 
+// The compiled form of a logic text, compiled now when it has none.
+std::shared_ptr<const interlock::CompiledLogic> FormOf(const interlock::LogicText& text, int n) {
+    interlock::CompiledFormOf(text, n);
+    return text.compiled();
+}
+
 Problem MakeProblem(const char* id, Severity severity, int block, std::optional<Side> side, int line,
                     std::string message) {
     return Problem{id, severity, block, side, line, std::move(message)};
 }
 
+// The TS of the group whose bit is TS `group`'s, each with whether it reads the complement.
+std::vector<std::pair<int, bool>> Members(const TsTableData& table, int group) {
+    std::vector<std::pair<int, bool>> members{{group, false}};
+    for (int t = group + 1; t <= interlock::kTsCount + 1 && table.TwoPosition[t - 1]; ++t)
+        members.push_back({t, !members.back().second});
+    return members;
+}
+
+// True when every TS of the state group that the logic reads reads the value the governing
+// state gives it: the present values and the governing state are then one and the same.
+bool StateReadsGoverning(const LogicStructure& s, const Workspace& ws, int stateSignal, Side side) {
+    if (stateSignal == 0) return true;
+    const Literal governing = GoverningLiteral(ws.TsTable, stateSignal, side);
+    for (const LogicLine& line : s.lines) {
+        for (const Operand& o : line.operands) {
+            if (o.letter == 'M') continue;
+            const PairBit b = BitOf(ws.TsTable, o.number);
+            if (b.ts != governing.ts) continue;
+            if (ValueClass(ws.TsTable.Value[o.number]) != (governing.value ^ (b.flipped ? 1 : 0)))
+                return false;
+        }
+    }
+    return true;
+}
+
+// The reading of the TS of the state group: their present values, as constants.
+TsConditions PresentConstant(const TsTableData& table, int ts) {
+    const int c = ValueClass(table.Value[ts]);
+    return TsConditions{ConstantOf(c == 0), ConstantOf(c == 1)};
+}
+
 // The smallest sets of changes that lead from the present state to true. Each variable has a
-// cost on either branch; variables a path skips keep their present values.
+// cost on either branch; variables a path skips keep their present values. A group in neither
+// of its 0/1 states is changed on the low branch of its Other flag and then goes to the state
+// its value bit takes on the path.
 class ChangeSearch {
 public:
     // costLow/costHigh: the cost of taking that branch at a variable.
-    ChangeSearch(std::map<int, std::pair<int, int>> costs) : costs_(std::move(costs)) {}
+    explicit ChangeSearch(std::map<int, std::pair<int, int>> costs) : costs_(std::move(costs)) {}
 
     int MinCost(const bdd& f) {
         if (f == bddtrue) return 0;
@@ -94,31 +134,46 @@ public:
         return best;
     }
 
+    // One path: the groups it changes, ascending, and the value bits it fixes on the way.
+    struct Path {
+        std::vector<int> changed;
+        std::map<int, int> bits;  // group -> bit
+    };
+
     // Every path of cost k to true, changes first so that the sets come in ascending order;
-    // stops after `limit` sets.
-    void Enumerate(const bdd& f, int budget, size_t limit, std::vector<std::vector<int>>& out) {
+    // stops after `limit` different sets. `prefer(group)` is the bit tried first where a bit
+    // costs nothing either way.
+    void Enumerate(const bdd& f, int budget, size_t limit, const std::function<int(int)>& prefer,
+                   std::vector<Path>& out) {
         if (out.size() >= limit || f == bddfalse) return;
         if (f == bddtrue) {
-            if (budget == 0) out.push_back(current_);
+            if (budget == 0 && seen_.insert(current_.changed).second) out.push_back(current_);
             return;
         }
         const int var = bdd_var(f);
+        const int group = BddSession::TsOfVar(var);
         const auto [lowCost, highCost] = Cost(var);
         const bdd low = bdd_low(f);
         const bdd high = bdd_high(f);
-        // The branch that costs a change first.
         struct Branch {
             const bdd* node;
             int cost;
+            int bit;
         };
-        Branch first{&low, lowCost};
-        Branch second{&high, highCost};
-        if (highCost > lowCost) std::swap(first, second);
+        Branch first{&low, lowCost, 0};
+        Branch second{&high, highCost, 1};
+        // The branch that costs a change first; between free branches of a value bit, the
+        // preferred bit.
+        if (highCost > lowCost || (highCost == lowCost && BddSession::IsValueVar(var) && prefer(group) == 1))
+            std::swap(first, second);
         for (const Branch& br : {first, second}) {
             if (Add(br.cost, MinCost(*br.node)) > budget) continue;
-            if (br.cost > 0) current_.push_back(BddSession::TsOfVar(var));
-            Enumerate(*br.node, budget - br.cost, limit, out);
-            if (br.cost > 0) current_.pop_back();
+            const bool value = BddSession::IsValueVar(var);
+            if (br.cost > 0) current_.changed.push_back(group);
+            if (value) current_.bits[group] = br.bit;
+            Enumerate(*br.node, budget - br.cost, limit, prefer, out);
+            if (value) current_.bits.erase(group);
+            if (br.cost > 0) current_.changed.pop_back();
         }
     }
 
@@ -133,7 +188,8 @@ private:
 
     std::map<int, std::pair<int, int>> costs_;
     std::unordered_map<int, int> memo_;
-    std::vector<int> current_;
+    Path current_;
+    std::set<std::vector<int>> seen_;
 };
 
 }  // namespace
@@ -187,10 +243,19 @@ void Analyser::Rebuild(const Workspace& ws, int n, Side side, TextCheck& check) 
     Logic& l = At(n, side);
     l = Logic{};
     l.known = true;
-    l.text = ws.Blocks[n].Of(side).Logic;
-    l.structure = ReadLogic(l.text);
-    l.accepted = !l.text.empty() && check.Accepted(ws, n, side, &l.error);
-    if (l.accepted) l.model = BuildModel(*session_, l.structure, DomainReading(ws.TsTable));
+    const interlock::LogicText& text = ws.Blocks[n].Of(side).Logic;
+    l.form = FormOf(text, n);
+    l.structure = ReadLogic(text);
+    l.accepted = !text.empty() && check.Accepted(ws, n, side, &l.error);
+}
+
+void Analyser::BuildFor(const Workspace& ws, int n, Side side) {
+    Logic& l = At(n, side);
+    l.stateSignal = ws.Blocks[n].StateSignal;
+    l.model = LogicModel{};
+    if (!l.accepted) return;
+    const bdd state = GoverningState(ws.TsTable, l.stateSignal, side);
+    l.model = BuildModel(*session_, l.structure, DomainReading(ws.TsTable), &state);
 }
 
 void Analyser::Judge(const Workspace& ws, int n, Side side) {
@@ -235,7 +300,9 @@ void Analyser::Judge(const Workspace& ws, int n, Side side) {
 
     if (l.model.undetermined) {
         l.verdicts.undetermined = true;
-        add(check::kUndetermined, Severity::Information, 0, tx.budget);
+        add(check::kUndetermined, Severity::Information, 0, l.model.timedOut ? tx.timeBudget : tx.budget);
+        std::stable_sort(l.problems.begin(), l.problems.end(),
+                         [](const Problem& a, const Problem& b) { return a.line < b.line; });
         return;
     }
     const int outputLine = l.structure.lines[l.structure.outputLine].index + 1;
@@ -254,10 +321,10 @@ void Analyser::Judge(const Workspace& ws, int n, Side side) {
         add(check::kNoTs, Severity::Warning, outputLine, tx.noTs);
     for (size_t i = 0; i < l.structure.lines.size(); ++i) {
         if (static_cast<int>(i) == l.structure.outputLine) continue;
-        const bdd v = bdd_restrict(l.model.lines[i], state);
-        if (v == bddtrue || v == bddfalse) {
+        const int8_t v = l.model.constant[i];
+        if (v >= 0) {
             add(check::kConstantLine, Severity::Error, l.structure.lines[i].index + 1,
-                v == bddtrue ? tx.constantOne : tx.constantZero);
+                v == 1 ? tx.constantOne : tx.constantZero);
         }
     }
     std::stable_sort(l.problems.begin(), l.problems.end(),
@@ -269,23 +336,34 @@ void Analyser::Update(const Workspace& ws) {
         // The pairs decide which TS share a bit: every model is rebuilt.
         twoPosition_ = ws.TsTable.TwoPosition;
         attributesKnown_ = true;
+        blockFindingsKnown_ = false;
         for (auto& pair : logics_) {
             for (Logic& l : pair) l.known = false;
         }
     }
     std::unique_ptr<TextCheck> textCheck;
+    std::vector<std::pair<int, Side>> build;
     for (int n = 1; n <= interlock::kBlockCount; ++n) {
         for (Side side : kSides) {
             Logic& l = At(n, side);
-            if (!l.known || l.text != ws.Blocks[n].Of(side).Logic) {
+            if (!l.known || l.form != FormOf(ws.Blocks[n].Of(side).Logic, n)) {
                 if (!textCheck) textCheck = std::make_unique<TextCheck>(ws);
                 Rebuild(ws, n, side, *textCheck);
-                Judge(ws, n, side);
+                build.push_back({n, side});
             } else if (l.stateSignal != ws.Blocks[n].StateSignal) {
-                Judge(ws, n, side);
+                // Which lines are constant depends on the apparatus state held.
+                build.push_back({n, side});
             }
         }
     }
+    textCheck.reset();
+    BuildWithinBudget(ws, build);
+    for (auto [n, side] : build) Judge(ws, n, side);
+    std::array<int16_t, interlock::kBlockCount + 1> stateSignals{};
+    for (int n = 1; n <= interlock::kBlockCount; ++n) stateSignals[n] = ws.Blocks[n].StateSignal;
+    if (build.empty() && blockFindingsKnown_ && stateSignals == stateSignals_) return;
+    stateSignals_ = stateSignals;
+    blockFindingsKnown_ = true;
 
     // Findings about the block as a whole.
     const AnalysisTexts& tx = Texts();
@@ -323,6 +401,30 @@ void Analyser::Update(const Workspace& ws) {
                                       tx.stateNotRead));
         }
     }
+}
+
+void Analyser::BuildWithinBudget(const Workspace& ws, const std::vector<std::pair<int, Side>>& build) {
+    // One budget for all of them: first every model with an equal share of half of it, so that
+    // a few heavy logics cannot starve the rest; then those that ran out of time share what is
+    // left. A model that outgrows the node table is not tried again.
+    using Clock = BddSession::Clock;
+    const Clock::time_point end = Clock::now() + timeBudget_;
+    std::vector<std::pair<int, Side>> again;
+    const Clock::duration share = std::chrono::duration_cast<Clock::duration>(timeBudget_) / 2 /
+                                  std::max<long>(static_cast<long>(build.size()), 1);
+    for (auto [n, side] : build) {
+        session_->SetDeadline(std::min<Clock::time_point>(end, Clock::now() + share));
+        BuildFor(ws, n, side);
+        if (At(n, side).model.undetermined && session_->TimedOut()) again.push_back({n, side});
+    }
+    for (size_t i = 0; i < again.size(); ++i) {
+        const auto [n, side] = again[i];
+        const Clock::time_point now = Clock::now();
+        if (now >= end) break;
+        session_->SetDeadline(now + (end - now) / static_cast<long>(again.size() - i));
+        BuildFor(ws, n, side);
+    }
+    session_->SetDeadline(std::nullopt);
 }
 
 std::vector<Problem> Analyser::Problems() const {
@@ -365,8 +467,12 @@ BlockAnalysis Analyser::Analyse(const Workspace& ws, int n) {
     if (!g.accepted) return r;
     const auto f = b.Of(governing);
     if (f.Error || f.Empty) return r;  // no verdict to change
+    // The models of the answers read the present values as constants and are smaller than the
+    // model itself: a quarter of the budget, so that all 32 blocks stay within a few budgets.
+    session_->SetDeadline(BddSession::Clock::now() + timeBudget_ / 4);
     if (f.Result == 0) r.minChanges = FindMinChanges(ws, n, governing);
     r.decisive = FindDecisive(ws, n, governing);
+    session_->SetDeadline(std::nullopt);
     return r;
 }
 
@@ -377,23 +483,26 @@ MinChanges Analyser::FindMinChanges(const Workspace& ws, int n, Side side) {
         result.undetermined = true;
         return result;
     }
+    const TsTableData& table = ws.TsTable;
     const int s = ws.Blocks[n].StateSignal;
-    const int stateBit = BitOf(ws.TsTable, std::abs(s)).ts;
+    const int stateBit = BitOf(table, std::abs(s)).ts;
     std::map<int, int> present = PresentBits(l.structure, ws);
+    present.erase(stateBit);  // the state group is never changed
     std::set<int> irregular;
     for (auto [ts, bit] : present) {
         if (bit < 0) irregular.insert(ts);
     }
 
     bdd g;
-    if (irregular.empty()) {
-        g = bdd_restrict(l.model.output, GoverningState(ws.TsTable, s, side));
+    if (irregular.empty() && StateReadsGoverning(l.structure, ws, s, side)) {
+        g = bdd_restrict(l.model.output, GoverningState(table, s, side));
     } else {
-        // A group whose present values are not a 0/1 state reads them as long as it is not
-        // changed (its Other flag set); a change puts it in either 0/1 state.
-        const TsTableData& table = ws.TsTable;
+        // The state group reads its present values. A group whose present values are not a 0/1
+        // state reads them as long as it is not changed (its Other flag set); a change puts it
+        // in the 0/1 state its bit says.
         TsReading reading = [&](int ts) {
             const PairBit b = BitOf(table, ts);
+            if (b.ts == stateBit) return PresentConstant(table, ts);
             bdd bit = BddSession::Value(b.ts);
             if (b.flipped) bit = !bit;
             if (!irregular.count(b.ts)) return TsConditions{!bit, bit};
@@ -402,17 +511,12 @@ MinChanges Analyser::FindMinChanges(const Workspace& ws, int n, Side side) {
             return TsConditions{(kept & ConstantOf(c == 0)) | ((!kept) & (!bit)),
                                 (kept & ConstantOf(c == 1)) | ((!kept) & bit)};
         };
-        LogicModel present_model = BuildModel(*session_, l.structure, reading);
-        if (present_model.undetermined) {
+        LogicModel presentModel = BuildModel(*session_, l.structure, reading);
+        if (presentModel.undetermined) {
             result.undetermined = true;
             return result;
         }
-        const bdd state =
-            irregular.count(stateBit) ? BddSession::Other(stateBit) : GoverningState(table, s, side);
-        g = bdd_restrict(present_model.output, state);
-        std::vector<int> vars;
-        for (int ts : irregular) vars.push_back(BddSession::ValueVar(ts));
-        g = bdd_exist(g, bdd_makesetpp(vars.data(), static_cast<int>(vars.size())));
+        g = presentModel.output;
     }
     if (session_->Overflowed()) {
         result.undetermined = true;
@@ -427,15 +531,44 @@ MinChanges Analyser::FindMinChanges(const Workspace& ws, int n, Side side) {
             costs[BddSession::ValueVar(ts)] = {bit == 1 ? 1 : 0, bit == 0 ? 1 : 0};
         }
     }
+    // The bit a changed group in neither 0/1 state goes to when either would do: the state
+    // that changes fewer of its TS, 1 between equals.
+    auto nearer = [&](int group) {
+        int differ[2] = {0, 0};
+        for (auto [t, flipped] : Members(table, group)) {
+            for (int bit : {0, 1}) differ[bit] += table.Value[t] != (bit ^ (flipped ? 1 : 0));
+        }
+        return differ[0] < differ[1] ? 0 : 1;
+    };
     ChangeSearch search(std::move(costs));
     const int k = search.MinCost(g);
     if (k >= ChangeSearch::kInfinite) return result;
     result.exists = true;
     result.size = k;
-    search.Enumerate(g, k, MinChanges::kMaxSets + 1, result.sets);
-    if (result.sets.size() > MinChanges::kMaxSets) {
-        result.sets.resize(MinChanges::kMaxSets);
+    std::vector<ChangeSearch::Path> paths;
+    search.Enumerate(g, k, MinChanges::kMaxSets + 1, nearer, paths);
+    if (paths.size() > MinChanges::kMaxSets) {
+        paths.resize(MinChanges::kMaxSets);
         result.truncated = true;
+    }
+    for (const ChangeSearch::Path& path : paths) {
+        result.sets.push_back(path.changed);
+        std::vector<Change> changes;
+        for (int group : path.changed) {
+            int bit = 0;
+            if (!irregular.count(group)) {
+                bit = present.at(group) ^ 1;
+            } else {
+                auto it = path.bits.find(group);
+                bit = it != path.bits.end() ? it->second : nearer(group);
+            }
+            Change change{group, {}, false};
+            for (auto [t, flipped] : Members(table, group))
+                change.values.push_back({t, bit ^ (flipped ? 1 : 0)});
+            change.flip = change.values.size() == 1 && !irregular.count(group);
+            changes.push_back(std::move(change));
+        }
+        result.changes.push_back(std::move(changes));
     }
     return result;
 }
@@ -466,7 +599,7 @@ Decisive Analyser::FindDecisive(const Workspace& ws, int n, Side side) {
     // Every other group at its present values: with those all 0/1 the model is restricted,
     // otherwise it is built again with the present values as constants.
     std::map<int, int> present = PresentBits(l.structure, ws);
-    bool regular = true;
+    bool regular = StateReadsGoverning(l.structure, ws, s, side);
     bdd cube = GoverningState(table, s, side);
     for (auto [ts, bit] : present) {
         if (free.count(ts) || ts == stateBit) continue;
@@ -477,14 +610,13 @@ Decisive Analyser::FindDecisive(const Workspace& ws, int n, Side side) {
     if (regular) {
         g = bdd_restrict(l.model.output, cube);
     } else {
-        std::set<int> keep = free;
-        keep.insert(stateBit);
-        LogicModel m = BuildModel(*session_, l.structure, PresentReading(ws, keep));
+        // The state group reads its present values with the rest.
+        LogicModel m = BuildModel(*session_, l.structure, PresentReading(ws, free));
         if (m.undetermined) {
             result.undetermined = true;
             return result;
         }
-        g = bdd_restrict(m.output, GoverningState(table, s, side));
+        g = m.output;
     }
     if (session_->Overflowed()) {
         result.undetermined = true;

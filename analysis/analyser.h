@@ -9,11 +9,14 @@
 // Domain: TS values 0 and 1; the second TS of a two-position pair is the complement of the
 // first, and a change of the pair is one change named by its first TS. The apparatus state
 // is held at the value in which the logic asked about governs: the OFF logic while the
-// apparatus is ON, the ON logic while it is OFF.
+// apparatus is ON, the ON logic while it is OFF. The answers about the present state (the
+// smallest change sets, the decisive unreliable TS) keep the state TS and its partner at
+// their present values, whatever those are, so that they agree with the verdict on screen.
 //
 // Texts are Windows-1251.
 
 #include <array>
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,6 +26,7 @@
 #include "analysis/cube.h"
 #include "analysis/logic_reader.h"
 #include "analysis/model.h"
+#include "interlock/compiled_logic.h"
 #include "interlock/workspace.h"
 
 namespace analysis {
@@ -61,12 +65,26 @@ struct LogicVerdicts {
     bool always = false;  // true in every such state
 };
 
+// One change of a set: the TS group it changes, named by its first TS, and the value it gives
+// every TS of the group, so that a pair names the state it goes to with both TS. `flip`: a TS
+// alone whose 0/1 value is turned over, which its number says well enough.
+struct Change {
+    int ts = 0;
+    std::vector<Literal> values;
+    bool flip = false;
+
+    bool operator==(const Change&) const = default;
+};
+
 struct MinChanges {
     bool undetermined = false;
     bool exists = false;  // false: no set of changes allows the operation
     int size = 0;
     std::vector<std::vector<int>> sets;  // each sorted, the list sorted, at most kMaxSets
-    bool truncated = false;              // there were more sets of that size
+    // For each set, its changes in TS order. A group in neither of its 0/1 states goes to a
+    // state that allows the operation (the nearer one when both do).
+    std::vector<std::vector<Change>> changes;
+    bool truncated = false;  // there were more sets of that size
 
     static constexpr size_t kMaxSets = 16;
 };
@@ -105,6 +123,12 @@ public:
     Analyser(const Analyser&) = delete;
     Analyser& operator=(const Analyser&) = delete;
 
+    // The time one Update may spend on building models, for all logics that changed together,
+    // and one Analyse a quarter of it on the models of its answers: what is not built by then
+    // is "не определено", so that no configuration keeps its caller waiting.
+    static constexpr std::chrono::milliseconds kDefaultTimeBudget{600};
+    void SetTimeBudget(std::chrono::milliseconds budget) { timeBudget_ = budget; }
+
     // Brings the models and the problem list up to date with the texts, state signals and TS
     // attributes of `ws`; only what changed is rebuilt. TS values are not read.
     void Update(const interlock::Workspace& ws);
@@ -129,7 +153,9 @@ public:
 private:
     struct Logic {
         bool known = false;
-        std::vector<std::string> text;
+        // The compiled form of the text the model was built from: a text that changes gets a
+        // new form, so the same form means the same text.
+        std::shared_ptr<const interlock::CompiledLogic> form;
         bool accepted = false;
         std::string error;
         LogicStructure structure;
@@ -140,6 +166,9 @@ private:
     };
 
     void Rebuild(const interlock::Workspace& ws, int n, interlock::Side side, class TextCheck& check);
+    void BuildFor(const interlock::Workspace& ws, int n, interlock::Side side);
+    void BuildWithinBudget(const interlock::Workspace& ws,
+                           const std::vector<std::pair<int, interlock::Side>>& build);
     void Judge(const interlock::Workspace& ws, int n, interlock::Side side);
     Logic& At(int n, interlock::Side side) { return logics_[n][side == interlock::Side::On ? 0 : 1]; }
     const Logic& At(int n, interlock::Side side) const {
@@ -149,10 +178,14 @@ private:
     Decisive FindDecisive(const interlock::Workspace& ws, int n, interlock::Side side);
 
     std::unique_ptr<BddSession> session_;  // first: the diagrams below go before it does
+    std::chrono::milliseconds timeBudget_ = kDefaultTimeBudget;
     std::array<std::array<Logic, 2>, interlock::kBlockCount + 1> logics_;
     std::array<uint8_t, interlock::kTsCount + 2> twoPosition_{};
     bool attributesKnown_ = false;
     std::array<std::vector<Problem>, interlock::kBlockCount + 1> blockProblems_;
+    // What the findings about whole blocks were last drawn from, besides the models.
+    std::array<int16_t, interlock::kBlockCount + 1> stateSignals_{};
+    bool blockFindingsKnown_ = false;
 };
 
 // The literal that holds the apparatus of a block with state signal s in the state in which

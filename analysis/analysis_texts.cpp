@@ -21,6 +21,7 @@ AnalysisTexts MakeTexts() {
     x.noTs = t("Результат логики не зависит ни от одного ТС");
     x.undetermined = t("не определено");
     x.budget = t("не определено: модель логики превысила бюджет узлов");
+    x.timeBudget = t("не определено: на модель логики не хватило времени");
     x.reqSide = t("ожидается ON или OFF");
     x.reqBlock = t("ожидается номер блока от 1 до 32");
     x.reqKind = t("ожидается REQUIRES, FORBIDDEN WHEN или POSSIBLE");

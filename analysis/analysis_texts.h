@@ -20,6 +20,7 @@ struct AnalysisTexts {
     std::string noTs;  // Результат логики не зависит ни от одного ТС
     std::string undetermined;  // не определено
     std::string budget;  // не определено: модель логики превысила бюджет узлов
+    std::string timeBudget;  // не определено: на модель логики не хватило времени
 
     // Requirements.
     std::string reqSide;        // ожидается ON или OFF

@@ -37,8 +37,10 @@ bool BddSession::Overflowed() {
     if (full) {
         bdd_clear_error();
         bdd_gbc();
+        return true;
     }
-    return full;
+    if (deadline_ && Clock::now() >= *deadline_) timedOut_ = true;
+    return timedOut_;
 }
 
 }  // namespace analysis

@@ -6,6 +6,9 @@
 
 #include <bdd.h>
 
+#include <chrono>
+#include <optional>
+
 namespace analysis {
 
 class BddSession {
@@ -30,14 +33,26 @@ public:
     static int TsOfVar(int var) { return var / 2 + 1; }
     static bool IsValueVar(int var) { return var % 2 == 1; }
 
-    // True when an operation since the last call ran out of nodes; its result is meaningless.
-    // Clears the library's error state.
+    // True when an operation since the last call ran out of nodes (its result is meaningless;
+    // the library's error state is cleared), or when the deadline has passed.
     bool Overflowed();
+
+    // A time after which Overflowed says true, so that a long build stops at its next check;
+    // none by default. Setting one clears TimedOut.
+    using Clock = std::chrono::steady_clock;
+    void SetDeadline(std::optional<Clock::time_point> deadline) {
+        deadline_ = deadline;
+        timedOut_ = false;
+    }
+    // True when Overflowed said true for the deadline since it was set.
+    bool TimedOut() const { return timedOut_; }
 
     int NodesInUse() const { return bdd_getnodenum(); }
 
 private:
     int maxNodes_;
+    std::optional<Clock::time_point> deadline_;
+    bool timedOut_ = false;
 };
 
 }  // namespace analysis

@@ -94,7 +94,9 @@ bool TextCheck::Accepted(const interlock::Workspace& ws, int blockNumber, interl
     interlock::ParseLogic(*scratch_, b, side);
     const auto f = b.Of(side);
     if (message) *message = f.ErrorMessage;
-    return !f.Error && !f.Empty;
+    const bool accepted = !f.Error && !f.Empty;
+    f.Logic.clear();  // the copy of a long text goes at once
+    return accepted;
 }
 
 }  // namespace analysis

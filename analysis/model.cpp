@@ -12,11 +12,12 @@ int Level(const bdd& f) { return f == bddtrue || f == bddfalse ? INT_MAX : bdd_v
 
 }  // namespace
 
-LogicModel BuildModel(BddSession& session, const LogicStructure& structure, const TsReading& reading) {
+LogicModel BuildModel(BddSession& session, const LogicStructure& structure, const TsReading& reading,
+                      const bdd* constantUnder) {
     LogicModel model;
     std::array<bdd, interlock::kMCount + 1> m;
     for (bdd& v : m) v = bddfalse;
-    model.lines.reserve(structure.lines.size());
+    if (constantUnder) model.constant.reserve(structure.lines.size());
     std::vector<bdd> terms;
     for (const LogicLine& line : structure.lines) {
         // An AND is the conjunction of "the operand does not read 0", an OR the disjunction of
@@ -41,12 +42,18 @@ LogicModel BuildModel(BddSession& session, const LogicStructure& structure, cons
         bdd acc = line.isAnd ? bddtrue : bddfalse;
         for (const bdd& t : terms) acc = line.isAnd ? (acc & t) : (acc | t);
         if (line.negated) acc = !acc;
+        int8_t constant = -1;
+        if (constantUnder) {
+            const bdd under = bdd_restrict(acc, *constantUnder);
+            constant = under == bddtrue ? 1 : under == bddfalse ? 0 : -1;
+        }
         if (session.Overflowed()) {
             model = LogicModel{};
             model.undetermined = true;
+            model.timedOut = session.TimedOut();
             return model;
         }
-        model.lines.push_back(acc);
+        if (constantUnder) model.constant.push_back(constant);
         if (line.target == 'M') {
             m[line.targetNumber] = acc;
         } else if (!model.hasOutput) {

@@ -24,14 +24,21 @@ struct TsConditions {
 using TsReading = std::function<TsConditions(int ts)>;
 
 struct LogicModel {
-    bool undetermined = false;  // the node budget ran out: nothing below is meaningful
+    bool undetermined = false;  // the node budget or the time ran out: nothing below is meaningful
+    bool timedOut = false;      // undetermined for the time
     bool hasOutput = false;
-    bdd output;              // the value assigned to V
-    std::vector<bdd> lines;  // the value each line of the structure assigns
+    bdd output;  // the value assigned to V
+    // With a restriction asked for: for each line of the structure, 0 or 1 when the value it
+    // assigns is that constant wherever the restriction holds, -1 otherwise.
+    std::vector<int8_t> constant;
 };
 
-// Builds the model line by line; lines after the V line are built too.
-LogicModel BuildModel(BddSession& session, const LogicStructure& structure, const TsReading& reading);
+// Builds the model line by line; lines after the V line are built too. Only what later lines
+// read is kept (the M variables as last assigned, and V), so a long logic of a small function
+// costs the nodes of that function. With `constantUnder`, each line is judged constant or not
+// where that function holds, as it is built.
+LogicModel BuildModel(BddSession& session, const LogicStructure& structure, const TsReading& reading,
+                      const bdd* constantUnder = nullptr);
 
 // The TS whose value bit stands for TS t in the 0/1 domain, and whether t reads its
 // complement: the second TS of a two-position pair is the complement of the first.

@@ -160,6 +160,75 @@ int SatModels(const Workspace& ws) {
 }
 #endif
 
+// A configuration whose block 1 has `bytes` of ON logic in lines of about 100 characters that
+// reassign the M variables: a long text of a small function.
+void WriteLongLogic(const std::string& path, size_t bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out << "@\r\nF=" << std::string(256, '0') << "\r\n#Server_Channel=0\r\n#Server_RTU=1\r\n";
+    for (int k = 0; k < 8; ++k) out << "#TS" << k << "=" << std::string(32, '0') << "\r\n";
+    out << "##1 - Q1\r\n#On->Off\r\nIF (S1)\r\nV1=AND(S14)\r\nEND\r\n#Off->On\r\nIF (~S1)\r\n";
+    size_t written = 0;
+    for (int i = 0; written < bytes; ++i) {
+        std::string line = "M" + std::to_string(i % 16 + 1) + "=AND(";
+        for (int ts = i % 200 + 2; line.size() < 88; ++ts) line += "S" + std::to_string(ts) + ",";
+        line += "~S1)\r\n";
+        written += line.size();
+        out << line;
+    }
+    out << "V1=AND(M1,S14)\r\nEND\r\n@\r\n";
+}
+
+// 64 logics whose diagrams outgrow any node table in TS order: ANDs of ORs that pair TS i with
+// TS i + 90.
+void WriteOutgrowing(const std::string& path) {
+    std::ofstream out(path, std::ios::binary);
+    out << "@\r\nF=" << std::string(256, '0') << "\r\n#Server_Channel=0\r\n#Server_RTU=1\r\n";
+    for (int k = 0; k < 8; ++k) out << "#TS" << k << "=" << std::string(32, '0') << "\r\n";
+    for (int n = 1; n <= kBlockCount; ++n) {
+        out << "##" << n << " - B" << n << "\r\n";
+        for (const char* side : {"#On->Off\r\nIF (S", "#Off->On\r\nIF (~S"}) {
+            out << side << 200 + n << ")\r\n";
+            for (int k = 0; k < 16; ++k) {
+                out << "M" << k + 1 << "=OR(";
+                for (int j = 0; j < 6; j += 2) {
+                    const int a = 1 + (k * 6 + j + n) % 90;
+                    out << (j ? "," : "") << "S" << a << ",S" << a + 90;
+                }
+                out << ")\r\n";
+            }
+            out << "V" << n << "=AND(M1";
+            for (int k = 2; k <= 16; ++k) out << ",M" << k;
+            out << ")\r\nEND\r\n";
+        }
+    }
+    out << "@\r\n";
+}
+
+// One run of interlocks-check: wall time, CPU time and peak memory of that process.
+struct CheckRun {
+    double wallMs = 0;
+    double cpuMs = 0;
+    long maxKb = 0;
+};
+
+CheckRun RunCheck(const std::string& args) {
+    const std::string command = std::string("exec '") + CHECK_BINARY + "' " + args + " > /dev/null 2>&1";
+    CheckRun r;
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    rusage u{};
+    wait4(pid, &status, 0, &u);
+    r.wallMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    r.cpuMs = (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+    r.maxKb = u.ru_maxrss;
+    return r;
+}
+
 }  // namespace
 
 int main() {
@@ -340,6 +409,21 @@ int main() {
         "300 configurations like examples/substation.blk, interlocks-check --analyse: %.0f wall, "
         "%.0f CPU in all processes, %.0f per core (goal <= 2000)\n",
         many, cpu, cpu / std::max(1u, std::thread::hardware_concurrency()));
+
+    // Hostile sizes: a 20 MB logic, and 64 logics that outgrow the node table, checked with and
+    // without --analyse (the goal: the analysis answers or says "не определено" within 1 s, in at
+    // most twice the memory of the plain check).
+    WriteLongLogic((dir / "long.blk").string(), size_t{20} << 20);
+    WriteOutgrowing((dir / "outgrowing.blk").string());
+    for (const char* name : {"long.blk", "outgrowing.blk"}) {
+        const std::string file = "'" + (dir / name).string() + "'";
+        const CheckRun plain = RunCheck(file);
+        const CheckRun analysed = RunCheck("--analyse " + file);
+        std::printf(
+            "%s: plain check %.0f ms wall, %.0f CPU, %ld KB; --analyse %.0f ms wall, %.0f CPU, %ld KB "
+            "(goal: +1000 ms, <= 2x memory)\n",
+            name, plain.wallMs, plain.cpuMs, plain.maxKb, analysed.wallMs, analysed.cpuMs, analysed.maxKb);
+    }
     fs::remove_all(dir);
     return 0;
 }

@@ -39,6 +39,14 @@ Json MinChangesJson(const std::optional<analysis::MinChanges>& m) {
     Json j;
     j["size"] = m->exists ? Json(m->size) : Json(nullptr);
     j["sets"] = m->sets;
+    Json values = Json::array();
+    for (const std::vector<analysis::Change>& set : m->changes) {
+        Json one = Json::array();
+        for (const analysis::Change& c : set)
+            for (const analysis::Literal& v : c.values) one.push_back({{"ts", v.ts}, {"value", v.value}});
+        values.push_back(one);
+    }
+    j["values"] = values;
     j["truncated"] = m->truncated;
     if (m->undetermined) j["undetermined"] = true;
     return j;
@@ -64,6 +72,23 @@ Json BlockJson(const analysis::BlockAnalysis& a) {
 std::string TsList(const std::vector<int>& ts) {
     std::string s;
     for (size_t i = 0; i < ts.size(); ++i) s += (i ? ", " : "") + std::string("ТС") + std::to_string(ts[i]);
+    return s;
+}
+
+// One set of changes: a TS of 0/1 alone by its number (the change is its flip); a pair, and a
+// TS whose value is neither 0 nor 1, by the values it goes to, both TS of a pair named.
+std::string SetText(const std::vector<analysis::Change>& set) {
+    std::string s;
+    for (const analysis::Change& c : set) {
+        s += s.empty() ? "" : ", ";
+        if (c.flip) {
+            s += "ТС" + std::to_string(c.ts);
+            continue;
+        }
+        for (size_t i = 0; i < c.values.size(); ++i)
+            s += (i ? " и " : "") + std::string("ТС") + std::to_string(c.values[i].ts) + "=" +
+                 std::to_string(c.values[i].value);
+    }
     return s;
 }
 
@@ -116,7 +141,8 @@ std::string AnalysisText(const CheckResult& check, const AnalysisResult& result)
                 line += "разрешить нельзя никаким изменением ТС";
             } else {
                 line += "наименьшее число изменений " + std::to_string(m.size) + ":";
-                for (size_t i = 0; i < m.sets.size(); ++i) line += (i ? "; " : " ") + TsList(m.sets[i]);
+                for (size_t i = 0; i < m.changes.size(); ++i)
+                    line += (i ? "; " : " ") + SetText(m.changes[i]);
                 if (m.truncated) line += "; ...";
             }
             out += line + "\n";

@@ -149,6 +149,69 @@ TEST(Answers, MinimumChangeSets) {
     }
 }
 
+TEST(Answers, ChangesKeepTheStateGroupAndNameTheStateTheyGoTo) {
+    // Each change as the values it gives; -1 as size: no set exists.
+    using Values = std::vector<std::vector<Literal>>;
+    const struct {
+        const char* name;
+        Given setup;
+        int size;
+        Values values;
+    } cases[] = {
+        {"state TS 257 reads 1 while the apparatus is OFF: ~S1 stays 0",
+         {{}, {{1, 257}}, {}, "S1", {"V1=AND(~S1,S2)"}, {}},
+         -1,
+         {}},
+        {"state TS 257 reads 1 while the apparatus is OFF: S1 holds",
+         {{}, {{1, 257}}, {}, "S1", {"V1=AND(S1,S2)"}, {}},
+         1,
+         {{{2, 1}}}},
+        {"state pair 0/256: its partner reads 0 and keeps it",
+         {{1}, {{2, 256}}, {}, "D1", {"V1=AND(S2,S3)"}, {}},
+         -1,
+         {}},
+        {"pair 0/0 read through its second TS goes to 0/1",
+         {{4}, {}, {}, "S10", {"V1=AND(S5)"}, {}},
+         1,
+         {{{4, 0}, {5, 1}}}},
+        {"pair 1/2 read through both TS goes to the state that allows",
+         {{4}, {{4, 1}, {5, 2}}, {}, "S10", {"V1=OR(~D4,S5)"}, {}},
+         1,
+         {{{4, 0}, {5, 1}}}},
+        {"a valid pair flips with both TS named",
+         {{4}, {{4, 1}}, {}, "S10", {"V1=AND(~D4,S6)"}, {}},
+         2,
+         {{{4, 0}, {5, 1}, {6, 1}}}},
+        {"value 2 goes to the value that allows",
+         {{}, {{2, 2}}, {}, "S10", {"V1=OR(~S2)"}, {}},
+         1,
+         {{{2, 0}}}},
+    };
+    Analyser analyser;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<Workspace> ws = Make(c.setup);
+        const BlockAnalysis a = analyser.Analyse(*ws, 1);
+        ASSERT_EQ(a.governing, Side::On);
+        ASSERT_EQ(ws->Blocks[1].OnResult, 0);
+        ASSERT_TRUE(a.minChanges);
+        EXPECT_EQ(a.minChanges->exists, c.size >= 0);
+        if (c.size >= 0) {
+            EXPECT_EQ(a.minChanges->size, c.size);
+        }
+        Values values;
+        for (const std::vector<Change>& set : a.minChanges->changes) {
+            values.emplace_back();
+            for (const Change& change : set) {
+                EXPECT_EQ(change.flip, change.values.size() == 1 && (ws->TsTable.Value[change.ts] == 0 ||
+                                                                     ws->TsTable.Value[change.ts] == 1));
+                values.back().insert(values.back().end(), change.values.begin(), change.values.end());
+            }
+        }
+        EXPECT_EQ(values, c.values);
+    }
+}
+
 TEST(Answers, DecisiveUnreliability) {
     const struct {
         const char* name;
@@ -173,6 +236,10 @@ TEST(Answers, DecisiveUnreliability) {
         {"pair TS decide for their pair, other TS at 1",
          {{4}, {{4, 1}, {1, 1}}, {{5, 2}}, "S10", {"V1=AND(S5,S1)"}, {}},
          {5}},
+        {"state TS 257 holds the verdict at 0", {{}, {{1, 257}}, {{2, 1}}, "S1", {"V1=AND(~S1,S2)"}, {}}, {}},
+        {"state TS 257 leaves the verdict to S2",
+         {{}, {{1, 257}}, {{2, 1}}, "S1", {"V1=AND(S1,S2)"}, {}},
+         {2}},
     };
     Analyser analyser;
     for (const auto& c : cases) {

@@ -74,8 +74,10 @@ protected:
         RandomPairs(random, *ws, kTs);
         Groups groups(*ws);
         for (const auto& [g, list] : groups.members) groups.Set(*ws, g, random() % 2);
-        // Now and then a value that is neither 0 nor 1, alone or in a pair.
-        if (random() % 3 == 0) ws->TsTable.Value[1 + random() % kTs] = random() % 2 ? 2 : 255;
+        // Now and then a value other than 0 and 1, alone or in a pair, the state TS included:
+        // some an operand reads as 0 or 1 (256, 257), some as neither (2, 255).
+        constexpr int16_t kOdd[] = {2, 255, 256, 257};
+        if (random() % 3 == 0) ws->TsTable.Value[1 + random() % kTs] = kOdd[random() % 4];
         for (int t = 1; t <= kTs; ++t)
             if (random() % 6 == 0) ws->TsTable.Unreliability[t] = static_cast<uint8_t>(1 + random() % 2);
         interlock::Block& b = ws->Blocks[kBlock];
@@ -85,6 +87,7 @@ protected:
         b.OffLogic = RandomLogic(random, kBlock, shape);
         const int s = 1 + static_cast<int>(random() % kTs);
         b.StateSignal = static_cast<int16_t>(random() % 2 ? s : -s);
+        if (random() % 4 == 0) ws->TsTable.Value[s + random() % 2] = kOdd[random() % 4];
         ws->CurrentBlock = 0;  // keeps the candidate search out of the oracle's evaluations
         interlock::RecalculateAll(*ws);
         return ws;
@@ -181,6 +184,23 @@ TEST_F(Oracle, AnswersAgreeWithTryingEveryState) {
                 EXPECT_EQ(m.truncated, found.size() > MinChanges::kMaxSets) << context;
                 if (found.size() > MinChanges::kMaxSets) found.resize(MinChanges::kMaxSets);
                 EXPECT_EQ(m.sets, found) << context;
+            }
+            // Each set listed, applied with the values it names, allows the operation and
+            // leaves the apparatus state alone; a pair is named with both its TS.
+            ASSERT_EQ(m.changes.size(), m.sets.size()) << context;
+            for (size_t i = 0; i < m.changes.size(); ++i) {
+                *trial = *ws;
+                std::vector<int> named;
+                for (const Change& c : m.changes[i]) {
+                    named.push_back(c.ts);
+                    EXPECT_NE(groups.Of(c.ts), stateGroup) << context;
+                    EXPECT_EQ(c.values.size(), groups.members.at(groups.Of(c.ts)).size()) << context;
+                    for (const Literal& v : c.values)
+                        trial->TsTable.Value[v.ts] = static_cast<int16_t>(v.value);
+                }
+                EXPECT_EQ(named, m.sets[i]) << context;
+                EXPECT_EQ(interlock::ApparatusIsOn(*trial, s), interlock::ApparatusIsOn(*ws, s)) << context;
+                EXPECT_EQ(Verdict(*trial, side), 1) << context << " set " << i;
             }
             ++minChecked;
         }

@@ -1,6 +1,7 @@
 // The "TS values changed" cascade: every block recalculated, the view chosen by the apparatus
 // state when asked, the current block shown again.
 
+#include "interlock/report.h"
 #include "interlock/ts_cascade.h"
 #include "tests/interlock/engine_fixture.h"
 
@@ -38,6 +39,49 @@ TEST_F(TsCascadeTest, RecalculatesEveryBlockAndChoosesTheViewAsAsked) {
         EXPECT_EQ(B(2).OnResult, 1);  // not the current block, recalculated all the same
         EXPECT_EQ(ws.Display.refreshCount, refreshes + 1);
     }
+}
+
+TEST_F(TsCascadeTest, TheViewStepTakesTheStateEntryBeforeOrAfterTheRecalculation) {
+    // Block 1 was stored with the state signal S7 of a refused pair; the entry now reads S5. The
+    // view step takes the entry: a recalculation after it paints the tab by S5 (normal), one
+    // before it by S7 (erroneous), and the refresh does not paint a normal tab over it.
+    struct Row {
+        View view;
+        BlockStatus tab;
+    };
+    const Row rows[] = {
+        {View::BeforeRecalculation, BlockStatus::Normal},
+        {View::AfterRecalculation, BlockStatus::Erroneous},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(static_cast<int>(row.view));
+        ws = Workspace();
+        Pair(7);
+        Values({{7, 0}, {8, 0}, {5, 1}, {6, 1}});
+        Show(1, "S7", {"V1=AND(S6)"}, {"V1=AND(S6)"});
+        ASSERT_EQ(ws.Tabs[1], StatusLook(BlockStatus::Erroneous, ws.Tabs[1].enabled));
+        ws.Fields.TS_State_Number = "S5";
+        RunTsCascade(ws, {.view = row.view});
+        EXPECT_EQ(B(1).StateSignal, 5);
+        EXPECT_EQ(ws.CurrentView, Side::Off);
+        EXPECT_EQ(ws.Tabs[1], StatusLook(row.tab, ws.Tabs[1].enabled));
+    }
+}
+
+TEST_F(TsCascadeTest, TheRefreshComesAfterTheRecalculation) {
+    // The OFF logic on view while the ON logic governs: the refresh parses only the logic on
+    // view, so the verdict it shows is the new one only when the recalculation came first.
+    Show(1, "S5", {"V1=AND(S6)"}, {"V1=AND(S7)"});
+    SetView(ws, Side::Off);
+    RefreshBlockDisplay(ws);
+    const LabelLook forbidden = ws.Display.Top_Label6;
+    Values({{6, 1}});
+    RunTsCascade(ws, {.view = View::Keep});
+    EXPECT_EQ(B(1).OnResult, 1);
+    EXPECT_NE(ws.Display.Top_Label6, forbidden);
+    const LabelLook shown = ws.Display.Top_Label6;
+    RefreshBlockDisplay(ws);
+    EXPECT_EQ(ws.Display.Top_Label6, shown);
 }
 
 TEST_F(TsCascadeTest, TheGridStepFirstMeansTheBlocksSeeDerivedServerPairs) {

@@ -77,7 +77,10 @@ TEST(CheckAnalysis, ExampleAnswers) {
     const json j = json::parse(run.out);
     const json& q3 = j["blocks"][7]["analysis"];  // ON forbidden: one of two pair changes
     EXPECT_EQ(q3["governing"], "on");
-    EXPECT_EQ(q3["min_changes"], json::parse(R"({"size": 1, "sets": [[1], [6]], "truncated": false})"));
+    // Each pair change names the state it goes to, both TS with their values.
+    EXPECT_EQ(q3["min_changes"], json::parse(R"({"size": 1, "sets": [[1], [6]],
+        "values": [[{"ts": 1, "value": 0}, {"ts": 2, "value": 1}], [{"ts": 6, "value": 0}, {"ts": 7, "value": 1}]],
+        "truncated": false})"));
     EXPECT_EQ(q3["on"], json::parse(R"({"never": false, "always": false})"));
     const json& qe1 = j["blocks"][2]["analysis"];  // the pair, and both TS of an OR
     EXPECT_EQ(qe1["min_changes"]["sets"], json::parse("[[1, 3, 5]]"));

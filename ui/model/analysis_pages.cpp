@@ -52,40 +52,13 @@ std::string BlockTitle(const interlock::Workspace& ws, int n) {
 
 std::string ValueText(int16_t v) { return std::to_string(v); }
 
-// The value a change gives TS ts: the other of 0/1, or `neither` for a value that is neither.
-int ChangedValue(int16_t present, int neither) {
-    const int c = analysis::ValueClass(present);
-    return c == 0 ? 1 : c == 1 ? 0 : neither;
-}
-
-// The values that apply one set of changes: a TS whose present value is neither 0 nor 1 takes
-// the value under which the governing logic's model allows the operation (1 when none does).
-std::vector<TsValue> SetValues(const analysis::Analyser& a, const interlock::Workspace& ws, int n, Side side,
-                               const std::vector<int>& set) {
-    const auto& table = ws.TsTable;
-    std::vector<int> open;
-    for (int ts : set)
-        if (analysis::ValueClass(table.Value[ts]) < 0) open.push_back(ts);
-    const analysis::LogicModel* model = a.Model(n, side);
-    auto values = [&](unsigned mask) {
-        std::vector<TsValue> out;
-        for (int ts : set) {
-            int neither = 1;
-            for (size_t k = 0; k < open.size(); ++k)
-                if (open[k] == ts) neither = (mask >> k) & 1u ? 0 : 1;
-            out.push_back({ts, ChangedValue(table.Value[ts], neither)});
-        }
-        return ExpandPairs(table, out);
-    };
-    if (model && !model->undetermined && model->hasOutput && open.size() <= 8) {
-        for (unsigned mask = 0; mask < (1u << open.size()); ++mask) {
-            std::vector<TsValue> v = values(mask);
-            auto trial = table.Value;
-            for (const TsValue& x : v) trial[x.ts] = static_cast<int16_t>(x.value);
-            if (analysis::EvaluateGeneral(model->output, trial)) return v;
-        }
-    }
-    return values(0);
+// The values that apply one set of changes: every TS of every group it changes, a pair with
+// both its TS.
+std::vector<TsValue> SetValues(const std::vector<analysis::Change>& set) {
+    std::vector<TsValue> out;
+    for (const analysis::Change& c : set)
+        for (const analysis::Literal& v : c.values) out.push_back({v.ts, v.value});
+    return out;
 }
 
 std::string ChangeText(const interlock::TsTableData& table, const TsValue& v) {
@@ -191,9 +164,9 @@ Page WhyPage(analysis::Analyser& analyser, const interlock::Workspace& ws) {
     p.heading += "\n" + W("Наименьшее число изменений ТС: ") + std::to_string(m.size) + W(", наборов: ") +
                  std::to_string(m.sets.size()) + (m.truncated ? W(" (показаны не все)") : "");
     int i = 0;
-    for (const std::vector<int>& set : m.sets) {
+    for (const std::vector<analysis::Change>& set : m.changes) {
         PageRow row;
-        row.apply = SetValues(analyser, ws, n, side, set);
+        row.apply = SetValues(set);
         std::string text;
         for (const TsValue& v : row.apply) {
             if (!text.empty()) text += "; ";
