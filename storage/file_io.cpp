@@ -150,6 +150,26 @@ int CheckWritable(const std::string& target) {
     return 0;
 }
 
+// What is not a regular file is never replaced: a FIFO, a device, a terminal, /dev/stdout or a
+// descriptor under /proc are written through, so that a reader at the other end gets the
+// bytes and the node stays. A folder is refused by the open with the system's own error.
+bool WritesThrough(const std::string& path) {
+    if (path.rfind("/dev/", 0) == 0 || path.rfind("/proc/", 0) == 0) return true;
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+}
+
+WriteResult WriteThrough(const std::string& path, const std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return WriteFailure(path, errno);
+    int code = WriteAll(fd, bytes.data(), bytes.size());
+    if (::close(fd) != 0 && code == 0) code = errno;
+    if (code != 0) return WriteFailure(path, code);
+    WriteResult result;
+    result.ok = true;
+    return result;
+}
+
 void SyncFolder(const std::string& target) {
     const std::string folder = FolderOf(target);
     int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -201,6 +221,7 @@ ReadResult ReadWholeFile(const std::string& path) {
 
 WriteResult WriteFileAtomically(const std::string& path, const std::string& bytes) {
     if (path.empty()) return WriteFailure(path, ENOENT);
+    if (WritesThrough(path)) return WriteThrough(path, bytes);
     const std::string target = ResolveTarget(path);
     if (int code = CheckWritable(target); code != 0) return WriteFailure(path, code);
 

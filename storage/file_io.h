@@ -43,6 +43,12 @@ ReadResult ReadWholeFile(const std::string& path);
 // permission bits; a new one gets 0666 less the umask. When the target is a symbolic link,
 // the file it points to is replaced. A successful save removes the new files that earlier
 // saves of the same target left behind when they were killed before their rename.
+//
+// What is not a regular file is never replaced: a FIFO, a character device, a socket, and
+// every path under /dev/ or /proc/ (/dev/stdout, /dev/fd/N) are opened and written through,
+// so a pipe's reader gets the bytes and the node stays as it is; a write error (a full
+// device) is reported with the system's text. A folder is refused ("Is a directory").
+// Every file the programs write goes through here.
 WriteResult WriteFileAtomically(const std::string& path, const std::string& bytes);
 
 // True when path names an existing regular file (a folder is not a file).

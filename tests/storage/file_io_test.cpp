@@ -134,6 +134,62 @@ const FailureCase kFailures[] = {
 INSTANTIATE_TEST_SUITE_P(Cases, FileFailure, ::testing::ValuesIn(kFailures),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// ---- What is not a regular file is written through, never replaced ----
+
+struct SpecialTarget {
+    const char* name;
+    // Makes the target in the folder; false when this machine cannot (the case is skipped).
+    std::function<bool(const TempFolder&)> make;
+    int errorCode;           // 0: the write succeeds
+    std::string systemText;  // the system's text of the failure
+};
+
+void PrintTo(const SpecialTarget& c, std::ostream* os) { *os << c.name; }
+
+class SpecialTargets : public ::testing::TestWithParam<SpecialTarget> {};
+
+TEST_P(SpecialTargets, StayWhatTheyAreAndTakeTheBytes) {
+    const SpecialTarget& c = GetParam();
+    TempFolder dir;
+    if (!c.make(dir)) GTEST_SKIP() << "cannot make the target here";
+    const std::string target = dir / "out";
+    struct stat before {};
+    ASSERT_EQ(::stat(target.c_str(), &before), 0);
+    const bool fifo = S_ISFIFO(before.st_mode);
+    std::string received;
+    std::thread reader;
+    if (fifo) {
+        reader = std::thread([&] { received = ReadRaw(target); });
+    }
+    const WriteResult r = WriteFileAtomically(target, "payload");
+    if (reader.joinable()) reader.join();
+    EXPECT_EQ(r.errorCode, c.errorCode);
+    EXPECT_EQ(r.ok, c.errorCode == 0);
+    if (c.errorCode != 0) {
+        EXPECT_TRUE(Contains(r.error, c.systemText)) << r.error;
+    }
+    if (fifo) EXPECT_EQ(received, "payload");
+    struct stat after {};
+    ASSERT_EQ(::stat(target.c_str(), &after), 0);
+    EXPECT_EQ(after.st_mode & S_IFMT, before.st_mode & S_IFMT);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"out"});  // no temporary file left beside
+}
+
+bool LinkTo(const TempFolder& dir, const char* device) {
+    return ::access(device, W_OK) == 0 && ::symlink(device, (dir / "out").c_str()) == 0;
+}
+
+const SpecialTarget kSpecialTargets[] = {
+    {"Fifo", [](const TempFolder& dir) { return ::mkfifo((dir / "out").c_str(), 0600) == 0; }, 0, ""},
+    {"LinkToDevNull", [](const TempFolder& dir) { return LinkTo(dir, "/dev/null"); }, 0, ""},
+    {"LinkToDevFull", [](const TempFolder& dir) { return LinkTo(dir, "/dev/full"); }, ENOSPC,
+     "No space left on device"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Kinds, SpecialTargets, ::testing::ValuesIn(kSpecialTargets),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST(FileExists, OnlyRegularFiles) {
     TempFolder dir;
     WriteRaw(dir / "file", "");
