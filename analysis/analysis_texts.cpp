@@ -34,6 +34,10 @@ AnalysisTexts MakeTexts() {
     x.reqLogicError = t("ошибка в логике: ");
     x.reqNoState = t("у блока нет сигнала состояния");
     x.reqNever = t("операция не разрешается ни в одном состоянии ТС");
+    x.reqDepth = t("условие вложено глубже 100 уровней");
+    x.proven = t("доказано");
+    x.refuted = t("опровергнуто");
+    x.notChecked = t("не проверено");
     return x;
 }
 

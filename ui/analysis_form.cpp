@@ -233,7 +233,7 @@ void TForm_Analysis::ProveIfNeeded() {
     provenFile_ = file;
     provenBytes_ = bytes;
     provenSignature_ = signature;
-    parsed_ = analysis::ParseRequirements(storage::SplitLines(bytes));
+    parsed_ = analysis::ParseRequirementsFile(bytes);
     results_ = file.empty() ? std::vector<analysis::RequirementResult>{}
                             : analysis::Prove(Analyser(), ws, parsed_.requirements);
 }
