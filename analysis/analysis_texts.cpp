@@ -41,11 +41,47 @@ AnalysisTexts MakeTexts() {
     return x;
 }
 
+using Member = std::string AnalysisTexts::*;
+constexpr std::pair<std::string_view, Member> kMembers[] = {
+    {"neverAllowed", &AnalysisTexts::neverAllowed},
+    {"alwaysAllowed", &AnalysisTexts::alwaysAllowed},
+    {"constantZero", &AnalysisTexts::constantZero},
+    {"constantOne", &AnalysisTexts::constantOne},
+    {"mNeverRead", &AnalysisTexts::mNeverRead},
+    {"pairSecond", &AnalysisTexts::pairSecond},
+    {"dNotPair", &AnalysisTexts::dNotPair},
+    {"sOnPair", &AnalysisTexts::sOnPair},
+    {"sharedState", &AnalysisTexts::sharedState},
+    {"stateNotRead", &AnalysisTexts::stateNotRead},
+    {"noTs", &AnalysisTexts::noTs},
+    {"undetermined", &AnalysisTexts::undetermined},
+    {"budget", &AnalysisTexts::budget},
+    {"reqSide", &AnalysisTexts::reqSide},
+    {"reqBlock", &AnalysisTexts::reqBlock},
+    {"reqKind", &AnalysisTexts::reqKind},
+    {"reqWhen", &AnalysisTexts::reqWhen},
+    {"reqOperand", &AnalysisTexts::reqOperand},
+    {"reqTs", &AnalysisTexts::reqTs},
+    {"reqOpen", &AnalysisTexts::reqOpen},
+    {"reqNext", &AnalysisTexts::reqNext},
+    {"reqTrailing", &AnalysisTexts::reqTrailing},
+    {"reqEmptyLogic", &AnalysisTexts::reqEmptyLogic},
+    {"reqLogicError", &AnalysisTexts::reqLogicError},
+    {"reqNoState", &AnalysisTexts::reqNoState},
+    {"reqNever", &AnalysisTexts::reqNever},
+    {"reqDepth", &AnalysisTexts::reqDepth},
+    {"proven", &AnalysisTexts::proven},
+    {"refuted", &AnalysisTexts::refuted},
+    {"notChecked", &AnalysisTexts::notChecked},
+};
+
 }  // namespace
 
 const AnalysisTexts& Texts() {
     static const AnalysisTexts texts = MakeTexts();
     return texts;
 }
+
+interlock::TextList AnalysisTextList() { return interlock::ListTexts(Texts(), kMembers); }
 
 }  // namespace analysis

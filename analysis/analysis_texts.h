@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "interlock/text_list.h"
+
 namespace analysis {
 
 struct AnalysisTexts {
@@ -44,5 +46,7 @@ struct AnalysisTexts {
 };
 
 const AnalysisTexts& Texts();
+// Every analysis text by its name, for the golden listing.
+interlock::TextList AnalysisTextList();
 
 }  // namespace analysis

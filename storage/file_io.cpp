@@ -14,26 +14,19 @@
 #include <system_error>
 
 #include "interlock/cp1251.h"
+#include "storage/texts.h"
 
 namespace storage {
 namespace {
 
-// Message-box text: "<what> "<path>": <system text>", converted once to Windows-1251.
-std::string Describe(const char* whatUtf8, const std::string& path, int code) {
-    std::string text = whatUtf8;
-    text += " \"";
-    text += path;
-    text += "\": ";
-    text += std::system_category().message(code);
-    return cp1251::FromUtf8(text);
+// Message-box text: "<what> "<path>": <system text>", in Windows-1251.
+std::string Describe(const std::string& what, const std::string& path, int code) {
+    return what + " \"" + cp1251::FromUtf8(path) + "\": " + SystemErrorText(code);
 }
-
-constexpr const char* kCannotRead = "Не удалось прочитать файл";
-constexpr const char* kCannotWrite = "Не удалось записать файл";
 
 WriteResult WriteFailure(const std::string& path, int code) {
     WriteResult result;
-    result.error = Describe(kCannotWrite, path, code);
+    result.error = Describe(Texts().cannotWrite, path, code);
     result.errorCode = code;
     return result;
 }
@@ -180,12 +173,56 @@ void SyncFolder(const std::string& target) {
 
 }  // namespace
 
+std::string SystemErrorText(int code) {
+    const StorageTexts& t = Texts();
+    switch (code) {
+        case ENOENT:
+            return t.errNoEntry;
+        case EACCES:
+            return t.errAccess;
+        case EPERM:
+            return t.errPermission;
+        case EISDIR:
+            return t.errIsFolder;
+        case ENOTDIR:
+            return t.errNotFolder;
+        case ENOSPC:
+            return t.errNoSpace;
+        case EROFS:
+            return t.errReadOnly;
+        case EEXIST:
+            return t.errExists;
+        case ENAMETOOLONG:
+            return t.errLongName;
+        case ELOOP:
+            return t.errLinkLoop;
+        case EIO:
+            return t.errIo;
+        case EFBIG:
+            return t.errTooBig;
+        case EDQUOT:
+            return t.errQuota;
+        case EMFILE:
+            return t.errTooManyOpen;
+        case ENXIO:
+            return t.errNoDevice;
+        case EPIPE:
+            return t.errPipe;
+        case EBUSY:
+            return t.errBusy;
+        case EINVAL:
+            return t.errInvalid;
+        default:
+            return cp1251::FromUtf8(std::system_category().message(code));
+    }
+}
+
 ReadResult ReadWholeFile(const std::string& path) {
     ReadResult result;
     auto fail = [&](int code) {
         result.ok = false;
         result.bytes.clear();
-        result.error = Describe(kCannotRead, path, code);
+        result.error = Describe(Texts().cannotRead, path, code);
         result.errorCode = code;
         return result;
     };

@@ -7,8 +7,7 @@
 // Error texts are meant for a message box: they are Windows-1251, like every text of the
 // program, in the form
 //   Не удалось записать файл "<path>": <system error text>
-// The path and the system's error text (strerror, which may be localised once the program
-// has set its locale) are converted from UTF-8; the system text is always kept in full.
+// The path is converted from UTF-8; the system's error is given by SystemErrorText.
 
 #include <string>
 
@@ -30,6 +29,10 @@ struct WriteResult {
 
     explicit operator bool() const { return ok; }
 };
+
+// The text of a system error (errno) in Windows-1251: Russian for the errors file operations
+// commonly meet, whatever the locale; the system's own text for any other.
+std::string SystemErrorText(int code);
 
 // Loads the whole file as bytes, with no conversion of line breaks or code page.
 ReadResult ReadWholeFile(const std::string& path);

@@ -100,6 +100,7 @@ std::string ToSarif(const std::vector<FileFindings>& files) {
     Json ruleList = Json::array();
     for (const std::string& id : rules) ruleList.push_back({{"id", id}});
     Json run = {{"tool", {{"driver", {{"name", "interlocks-check"}, {"rules", ruleList}}}}},
+                {"language", "ru-RU"},
                 {"results", results}};
     Json log = {
         {"$schema",

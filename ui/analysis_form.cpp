@@ -395,6 +395,11 @@ void TForm_Analysis::Compare_ButtonClick() {
 }
 
 void TForm_Analysis::Print_ButtonClick() {
+    // What is printed is what the editor shows: its text becomes the block's logic first, as
+    // before saving and viewing the file.
+    main_.Pull();
+    interlock::CommitEditor(main_.Ws(), main_.Ws().CurrentBlock);
+    main_.Push();
     PrintInterlockTable(main_.Ws(), dialogs_, main_.Ws().ConfigFileName, &Analyser());
 }
 

@@ -390,7 +390,7 @@ void BlockPages(Sheet& s, const Report& r, const interlock::Workspace& ws, Pagin
             s.Text(r.requirementsFile.empty() ? U("файл требований не найден") : U("нет"), Font(10), 14);
         for (const analysis::RequirementResult& x : b.requirements) {
             const bool bad = x.verdict == analysis::Verdict::Refuted;
-            QString line = QString("– [") + Q(VerdictText(x.verdict)) + "] ";
+            QString line = QString("– [") + Q(analysis::VerdictText(x.verdict)) + "] ";
             if (!x.requirement.label.empty()) line += Q(x.requirement.label) + ": ";
             line += Q(x.requirement.text);
             if (!x.reason.empty()) line += " (" + OneLine(x.reason) + ")";

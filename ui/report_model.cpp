@@ -93,8 +93,6 @@ Condition ConditionOf(analysis::Analyser& analyser, const Workspace& ws, int blo
     return c;
 }
 
-std::string VerdictText(analysis::Verdict v) { return analysis::VerdictText(v); }
-
 std::string SeverityText(analysis::Severity s) {
     return W(s == analysis::Severity::Error     ? "ошибка"
              : s == analysis::Severity::Warning ? "предупреждение"

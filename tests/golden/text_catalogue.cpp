@@ -7,9 +7,11 @@
 #include <string>
 
 #include "acquisition/texts.h"
+#include "analysis/analysis_texts.h"
 #include "interlock/cp1251.h"
 #include "interlock/engine_texts.h"
 #include "storage/texts.h"
+#include "tools/tool_texts.h"
 #include "ui/texts.h"
 
 namespace {
@@ -47,7 +49,9 @@ void Print(const char* layer, const interlock::TextList& list) {
 int main() {
     Print("interlock", interlock::EngineTextList());
     Print("storage", storage::StorageTextList());
+    Print("analysis", analysis::AnalysisTextList());
     Print("acquisition", acquisition::AcquisitionTextList());
     Print("ui", ui::WindowTextList());
+    Print("tools", tools::ToolTextList());
     return 0;
 }
