@@ -18,7 +18,7 @@
 #include "storage/texts.h"
 #include "tools/cli_texts.h"
 #include "tools/tool_texts.h"
-#include "ui/interlock_report.h"
+#include "ui/report/interlock_report.h"
 
 int main(int argc, char** argv) {
     const tools::ToolTexts& tx = tools::Texts();

@@ -12,7 +12,7 @@
 #include "interlock/engine_texts.h"
 #include "storage/texts.h"
 #include "tools/tool_texts.h"
-#include "ui/texts.h"
+#include "ui/model/texts.h"
 
 namespace {
 
