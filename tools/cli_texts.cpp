@@ -65,7 +65,7 @@ void RussianHelp(CLI::App& app) {
 int Parse(CLI::App& app, int argc, char** argv) {
     try {
         app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
+    } catch (const CLI::Success& e) {  // --help (and any other request that ends the program well)
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         std::cerr << Message(e) << "\n" << Fill(Texts().helpHint, {app.get_name()}) << "\n";

@@ -168,7 +168,9 @@ TEST_P(SpecialTargets, StayWhatTheyAreAndTakeTheBytes) {
     if (c.errorCode != 0) {
         EXPECT_TRUE(Contains(r.error, cp1251::FromUtf8(c.systemText))) << r.error;
     }
-    if (fifo) EXPECT_EQ(received, "payload");
+    if (fifo) {
+        EXPECT_EQ(received, "payload");
+    }
     struct stat after {};
     ASSERT_EQ(::stat(target.c_str(), &after), 0);
     EXPECT_EQ(after.st_mode & S_IFMT, before.st_mode & S_IFMT);
@@ -332,9 +334,9 @@ const MountCase kMountCases[] = {
     {"FullDisk", 1000, "\"$P\" write \"$D/f\" 200000 B", "На устройстве не осталось места"},
     {"NoRoomBesideOldFile", 40000, "\"$P\" write \"$D/f\" 40000 B", "На устройстве не осталось места"},
     {"ReadOnly", 1000, "mount -o remount,bind,ro \"$D\" || exit 92\n\"$P\" write \"$D/f\" 10 B",
-     "Read-only file system"},
+     "Файловая система доступна только для чтения"},
     {"ReadOnlySettings", 1000, "mount -o remount,bind,ro \"$D\" || exit 92\n\"$P\" settings \"$D/f\"",
-     "Read-only file system"},
+     "Файловая система доступна только для чтения"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Mounts, SmallFileSystem, ::testing::ValuesIn(kMountCases),

@@ -18,10 +18,8 @@ using namespace check_test;
 using nlohmann::json;
 
 // Block 1 with the state signal S2 and the ON logic given.
-std::string OneBlock(const std::string& on, const std::string& attributes = "") {
-    std::string text = "@\n";
-    if (!attributes.empty()) text += "F=" + attributes + "\n";
-    return text + "##1 - Q1\n#On->Off\nIF (S2)\nV1=AND(S3)\nEND\n#Off->On\nIF (~S2)\n" + on + "\nEND\n@\n";
+std::string OneBlock(const std::string& on) {
+    return "@\n##1 - Q1\n#On->Off\nIF (S2)\nV1=AND(S3)\nEND\n#Off->On\nIF (~S2)\n" + on + "\nEND\n@\n";
 }
 
 TEST(CheckCi, ErroneousBlockFailsItsCaseAndIsAnErrorAtItsLine) {
@@ -130,17 +128,45 @@ TEST(CheckCi, RequirementsFilesOfAnyShape) {
     }
 }
 
+// Block 1 with the state signal given, both logics as given.
+std::string Block(const std::string& state, const std::string& off, const std::string& on,
+                  const std::string& attributes) {
+    return "@\nF=" + attributes + "\n##1 - Q1\n#On->Off\nIF (" + state + ")\n" + off +
+           "\nEND\n#Off->On\nIF (~" + state + ")\n" + on + "\nEND\n@\n";
+}
+
 TEST(CheckCi, DiffWitnessHoldsInBothReadings) {
-    // TS 5 read inverted by B only: where A reads TS5=1, B reads 0.
-    const std::string a = File("inv-a.blk", OneBlock("V1=AND(S5)", std::string(256, '0')));
-    const std::string b = File("inv-b.blk", OneBlock("V1=AND(S5)", "00001" + std::string(251, '0')));
-    const Outcome run = Check("--diff " + a + " " + b);
-    EXPECT_EQ(run.status, 1) << run.err;
-    EXPECT_NE(run.out.find("ТС5=1 {в B: ТС5=0}"), std::string::npos) << run.out;
-    const json j = json::parse(Check("--json --diff " + a + " " + b).out);
-    const json& witness = j["diff"]["blocks"][0]["on"]["witness"][0];
-    EXPECT_EQ(witness["ts"], 5);
-    EXPECT_EQ(witness["value_b"], 1 - witness["value"].get<int>());
+    // TS 5 read inverted by B only: where A reads TS5=0, B reads 1.
+    const std::string plain(256, '0');
+    const std::string inverted = "00001" + std::string(251, '0');
+    const struct {
+        const char* label;
+        std::string a, b, outPart;
+    } rows[] = {
+        {"a TS of the witness", Block("S2", "V1=AND(S3)", "V1=AND(S5)", plain),
+         Block("S2", "V1=AND(S3)", "V1=AND(S5)", inverted), "при ТС5=0 {в B: ТС5=1} (состояние: ТС2=0)"},
+        {"the state TS", Block("S5", "V1=AND(S3)", "V1=AND(S3)", plain),
+         Block("S5", "V1=AND(S3)", "V1=AND(S4)", inverted), "(состояние: ТС5=0 {в B: ТС5=1})"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        const std::string a = File("inv-a.blk", row.a);
+        const std::string b = File("inv-b.blk", row.b);
+        const Outcome run = Check("--diff " + a + " " + b);
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_NE(run.out.find(row.outPart), std::string::npos) << run.out;
+        const json j = json::parse(Check("--json --diff " + a + " " + b).out);
+        const json& on = j["diff"]["blocks"][0]["on"];
+        json literals = on["witness"];
+        for (const json& x : on["state"]) literals.push_back(x);
+        for (const json& literal : literals) {
+            if (literal["ts"] == 5) {
+                EXPECT_EQ(literal["value_b"], 1 - literal["value"].get<int>());
+            } else {
+                EXPECT_FALSE(literal.contains("value_b"));
+            }
+        }
+    }
 }
 
 #ifdef REPORT_BINARY

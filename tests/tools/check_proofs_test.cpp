@@ -71,7 +71,7 @@ TEST(CheckProofs, RequirementsFilesAndStatus) {
          "состояние: ТС2=0",
          ""},
         {"no file beside the configuration", "--prove " + config, 2, "", "one.req"},
-        {"--diff excludes --prove", "--prove --diff " + config + " " + config, 2, "", "excludes"},
+        {"--diff excludes --prove", "--prove --diff " + config + " " + config, 2, "", "не задаются вместе"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);

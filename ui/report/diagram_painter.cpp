@@ -11,8 +11,7 @@
 #include <QSvgGenerator>
 #include <optional>
 
-#include <system_error>
-
+#include "interlock/cp1251.h"
 #include "interlock/workspace.h"
 #include "storage/file_io.h"
 #include "ui/widgets/colours.h"
@@ -161,7 +160,7 @@ void Paint(QPainter& p, const Diagram& d, const Rect* visible) {
 std::string WriteOut(const std::string& path, const QByteArray& bytes) {
     const storage::WriteResult r =
         storage::WriteFileAtomically(path, std::string(bytes.constData(), static_cast<size_t>(bytes.size())));
-    return r ? std::string() : std::system_category().message(r.errorCode);
+    return r ? std::string() : cp1251::ToUtf8(storage::SystemErrorText(r.errorCode));
 }
 
 std::string ExportSvg(const Diagram& d, const std::string& path) {
