@@ -254,7 +254,8 @@ TEST(Requirements, FileBytesCodePageAndDepth) {
     } rows[] = {
         {"Windows-1251", W("Метка: ON 1 POSSIBLE"), W("Метка"), ""},
         {"UTF-8 with CR LF", "Метка: ON 1 POSSIBLE\r\n", W("Метка"), ""},
-        {"UTF-8 beyond the code page", "Знак \xE2\x84\x96 \xF0\x9F\x94\x92: ON 1 POSSIBLE", W("Знак № ?"), ""},
+        {"UTF-8 beyond the code page", "Знак \xE2\x84\x96 \xF0\x9F\x94\x92: ON 1 POSSIBLE", W("Знак № ?"),
+         ""},
         {"truncated UTF-8 is Windows-1251", "\xD0\x9C\xD0: ON 1 POSSIBLE", "\xD0\x9C\xD0", ""},
         {"overlong UTF-8 is Windows-1251", "\xC0\xAF: ON 1 POSSIBLE", "\xC0\xAF", ""},
         {"surrogate is Windows-1251", "\xED\xA0\x80: ON 1 POSSIBLE", "\xED\xA0\x80", ""},
