@@ -35,8 +35,46 @@ AnalysisTexts MakeTexts() {
     x.reqLogicError = t("ошибка в логике: ");
     x.reqNoState = t("у блока нет сигнала состояния");
     x.reqNever = t("операция не разрешается ни в одном состоянии ТС");
+    x.reqDepth = t("условие вложено глубже 100 уровней");
+    x.proven = t("доказано");
+    x.refuted = t("опровергнуто");
+    x.notChecked = t("не проверено");
     return x;
 }
+
+using Member = std::string AnalysisTexts::*;
+constexpr std::pair<std::string_view, Member> kMembers[] = {
+    {"neverAllowed", &AnalysisTexts::neverAllowed},
+    {"alwaysAllowed", &AnalysisTexts::alwaysAllowed},
+    {"constantZero", &AnalysisTexts::constantZero},
+    {"constantOne", &AnalysisTexts::constantOne},
+    {"mNeverRead", &AnalysisTexts::mNeverRead},
+    {"pairSecond", &AnalysisTexts::pairSecond},
+    {"dNotPair", &AnalysisTexts::dNotPair},
+    {"sOnPair", &AnalysisTexts::sOnPair},
+    {"sharedState", &AnalysisTexts::sharedState},
+    {"stateNotRead", &AnalysisTexts::stateNotRead},
+    {"noTs", &AnalysisTexts::noTs},
+    {"undetermined", &AnalysisTexts::undetermined},
+    {"budget", &AnalysisTexts::budget},
+    {"reqSide", &AnalysisTexts::reqSide},
+    {"reqBlock", &AnalysisTexts::reqBlock},
+    {"reqKind", &AnalysisTexts::reqKind},
+    {"reqWhen", &AnalysisTexts::reqWhen},
+    {"reqOperand", &AnalysisTexts::reqOperand},
+    {"reqTs", &AnalysisTexts::reqTs},
+    {"reqOpen", &AnalysisTexts::reqOpen},
+    {"reqNext", &AnalysisTexts::reqNext},
+    {"reqTrailing", &AnalysisTexts::reqTrailing},
+    {"reqEmptyLogic", &AnalysisTexts::reqEmptyLogic},
+    {"reqLogicError", &AnalysisTexts::reqLogicError},
+    {"reqNoState", &AnalysisTexts::reqNoState},
+    {"reqNever", &AnalysisTexts::reqNever},
+    {"reqDepth", &AnalysisTexts::reqDepth},
+    {"proven", &AnalysisTexts::proven},
+    {"refuted", &AnalysisTexts::refuted},
+    {"notChecked", &AnalysisTexts::notChecked},
+};
 
 }  // namespace
 
@@ -44,5 +82,7 @@ const AnalysisTexts& Texts() {
     static const AnalysisTexts texts = MakeTexts();
     return texts;
 }
+
+interlock::TextList AnalysisTextList() { return interlock::ListTexts(Texts(), kMembers); }
 
 }  // namespace analysis

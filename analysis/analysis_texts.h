@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "interlock/text_list.h"
+
 namespace analysis {
 
 struct AnalysisTexts {
@@ -36,8 +38,16 @@ struct AnalysisTexts {
     std::string reqLogicError;  // ошибка в логике:
     std::string reqNoState;     // у блока нет сигнала состояния
     std::string reqNever;  // операция не разрешается ни в одном состоянии ТС
+    std::string reqDepth;  // условие вложено глубже 100 уровней
+
+    // The verdicts of a requirement.
+    std::string proven;      // доказано
+    std::string refuted;     // опровергнуто
+    std::string notChecked;  // не проверено
 };
 
 const AnalysisTexts& Texts();
+// Every analysis text by its name, for the golden listing.
+interlock::TextList AnalysisTextList();
 
 }  // namespace analysis

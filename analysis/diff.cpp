@@ -139,6 +139,7 @@ DiffResult Diff(BddSession& session, const Workspace& a, const Workspace& b) {
         if (d.NameChanged() || d.StateChanged() || d.LogicChanged() || d.textChanged)
             result.blocks.push_back(std::move(d));
     }
+    result.flipped.assign(flipped.begin(), flipped.end());
     for (int t : changed) {
         if (!read.count(t) && !(t > 1 && read.count(t - 1) && pairs.TwoPosition[t - 1])) continue;
         result.attributes.push_back({t, a.TsTable.Inverted[t] != b.TsTable.Inverted[t],

@@ -51,6 +51,9 @@ struct DiffResult {
     std::vector<BlockDiff> blocks;  // the blocks where anything or any text differs, in block order
     std::vector<AttributeChange> attributes;
     bool logicsDiffer = false;  // some logic is not equivalent (or could not be compared)
+    // The TS (first of their group) that B reads inverted against A. Witnesses and states are
+    // given in A's reading; such a TS holds the other value in B's.
+    std::vector<int> flipped;
 };
 
 // Compares configuration B with configuration A. TS states are those valid in both: a pair in

@@ -5,6 +5,7 @@
 
 #include "analysis/analysis_texts.h"
 #include "analysis/model.h"
+#include "interlock/cp1251.h"
 
 namespace analysis {
 namespace {
@@ -66,8 +67,9 @@ private:
     size_t end_;
 };
 
-Condition ParseCondition(Reader& r) {
+Condition ParseCondition(Reader& r, int depth) {
     const AnalysisTexts& tx = Texts();
+    if (depth > kMaxConditionDepth) throw ParseFailure{r.Position(), tx.reqDepth};
     Condition c;
     c.negated = r.Take('~');
     r.Blanks();
@@ -78,7 +80,7 @@ Condition ParseCondition(Reader& r) {
         r.Blanks();
         if (!r.Take('(')) throw ParseFailure{r.Position(), tx.reqOpen};
         for (;;) {
-            c.operands.push_back(ParseCondition(r));
+            c.operands.push_back(ParseCondition(r, depth + 1));
             if (r.Take(',')) continue;
             if (r.Take(')')) break;
             r.Blanks();
@@ -141,7 +143,7 @@ Requirement ParseLine(std::string_view line, size_t end) {
     } else {
         throw ParseFailure{at, tx.reqKind};
     }
-    if (req.kind != Requirement::Kind::Possible) req.condition = ParseCondition(r);
+    if (req.kind != Requirement::Kind::Possible) req.condition = ParseCondition(r, 1);
     if (!r.AtEnd()) throw ParseFailure{r.Position(), tx.reqTrailing};
     return req;
 }
@@ -181,6 +183,74 @@ RequirementsFile ParseRequirements(const std::vector<std::string>& lines) {
         }
     }
     return file;
+}
+
+// Valid UTF-8 with at least one byte beyond ASCII (overlong forms and surrogates refused).
+static bool LooksUtf8(std::string_view s) {
+    bool wide = false;
+    for (size_t i = 0; i < s.size();) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        wide = true;
+        size_t n = 0;
+        unsigned lo = 0x80, hi = 0xBF;
+        if (c >= 0xC2 && c <= 0xDF) {
+            n = 1;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            n = 2;
+            if (c == 0xE0) lo = 0xA0;
+            if (c == 0xED) hi = 0x9F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            n = 3;
+            if (c == 0xF0) lo = 0x90;
+            if (c == 0xF4) hi = 0x8F;
+        } else {
+            return false;
+        }
+        for (size_t k = 1; k <= n; ++k) {
+            if (i + k >= s.size()) return false;
+            const unsigned char b = static_cast<unsigned char>(s[i + k]);
+            if (b < (k == 1 ? lo : 0x80) || b > (k == 1 ? hi : 0xBF)) return false;
+        }
+        i += n + 1;
+    }
+    return wide;
+}
+
+RequirementsFile ParseRequirementsFile(std::string_view bytes) {
+    std::string converted;
+    if (LooksUtf8(bytes)) {
+        converted = cp1251::FromUtf8(bytes);
+        bytes = converted;
+    }
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < bytes.size()) {
+        size_t end = start;
+        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+        lines.emplace_back(bytes.substr(start, end - start));
+        if (end == bytes.size()) break;
+        start = end + (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1);
+    }
+    return ParseRequirements(lines);
+}
+
+const std::string& VerdictText(Verdict v) {
+    const AnalysisTexts& tx = Texts();
+    switch (v) {
+        case Verdict::Proven:
+            return tx.proven;
+        case Verdict::Refuted:
+            return tx.refuted;
+        case Verdict::NotChecked:
+            return tx.notChecked;
+        case Verdict::Undetermined:
+            break;
+    }
+    return tx.undetermined;
 }
 
 bool EvaluateCondition(const Condition& c, const interlock::TsTableData& table) {

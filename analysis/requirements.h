@@ -17,6 +17,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/analyser.h"
@@ -53,13 +54,24 @@ struct RequirementsFile {
     std::vector<RequirementError> errors;
 };
 
-// Reads the file's lines; a malformed line gives an error and the others are still read.
+// Reads the file's lines; a malformed line gives an error and the others are still read. A
+// condition may be nested at most kMaxConditionDepth levels deep; a deeper one is an error of
+// its line, so no reading or proof of a condition recurses without bound.
+constexpr int kMaxConditionDepth = 100;
 RequirementsFile ParseRequirements(const std::vector<std::string>& lines);
+
+// A whole requirements file's bytes: Windows-1251, or UTF-8 when the bytes are valid UTF-8 and
+// hold a character beyond ASCII (converted to Windows-1251; what the code page lacks becomes
+// "?"). CR LF, CR and LF each end a line.
+RequirementsFile ParseRequirementsFile(std::string_view bytes);
 
 // The value of a condition under the present TS values, by the fold rules of the evaluator.
 bool EvaluateCondition(const Condition& c, const interlock::TsTableData& table);
 
 enum class Verdict { Proven, Refuted, NotChecked, Undetermined };
+
+// "доказано", "опровергнуто", "не проверено", "не определено" (Windows-1251).
+const std::string& VerdictText(Verdict v);
 
 struct RequirementResult {
     Requirement requirement;

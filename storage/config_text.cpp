@@ -142,10 +142,12 @@ void ApplyCondition(Workspace& ws, std::string_view line, const ReadState& st) {
     interlock::SetStateSignal(ws, st.block, std::string(token));
 }
 
-void ApplyLogicLine(Workspace& ws, std::string_view line, const ReadState& st) {
+void ApplyLogicLine(Workspace& ws, std::string_view line, const ReadState& st, ConfigLocations* where,
+                    int number) {
     if (!st.section || st.block < 1 || st.side == OpenSide::None) return;
     Block& b = ws.Blocks[st.block];
     (st.side == OpenSide::On ? b.OnLogic : b.OffLogic).emplace_back(line);
+    if (where) (st.side == OpenSide::On ? where->on : where->off)[st.block].push_back(number);
 }
 
 }  // namespace
@@ -191,20 +193,36 @@ void Write_Config_Text(Workspace& ws, Lines& lines, bool with_values) {
     lines.emplace_back(kSectionMark);
 }
 
-bool Read_Config_Text(Workspace& ws, const Lines& lines) {
+int ConfigLocations::Header(int block) const {
+    return block >= 1 && block <= kBlockCount ? header[block] : 0;
+}
+
+int ConfigLocations::Logic(int block, interlock::Side side, int logicLine) const {
+    if (block < 1 || block > kBlockCount) return 0;
+    const std::vector<int>& lines = (side == interlock::Side::On ? on : off)[block];
+    if (logicLine >= 1 && static_cast<size_t>(logicLine) <= lines.size()) return lines[logicLine - 1];
+    return header[block];
+}
+
+bool Read_Config_Text(Workspace& ws, const Lines& lines, ConfigLocations* where) {
     interlock::ResetAllBlocks(ws);
+    if (where) *where = ConfigLocations();
     ReadState st;
+    int number = 0;
     for (const std::string& raw : lines) {
+        ++number;
         std::string_view line = StripTrailing(raw);
         if (line.empty()) continue;
         if (line == kSectionMark) st.section = !st.section;
 
         if (StartsWith(line, kHeaderPrefix) && st.section) {
             if (!ApplyHeader(ws, line, st)) {
+                if (where) where->stop = number;
                 ws.Messages.push_back(
                     {Texts().badBlockNumber, Texts().openFileError, interlock::Icon::Error});
                 return false;
             }
+            if (where && !where->header[st.block]) where->header[st.block] = number;
         } else if (StartsWith(line, kSidePrefix)) {
             if (line.size() > 2 && line[2] == 'n') st.side = OpenSide::Off;
             if (line.size() > 2 && line[2] == 'f') st.side = OpenSide::On;
@@ -221,7 +239,7 @@ bool Read_Config_Text(Workspace& ws, const Lines& lines) {
         } else if (StartsWith(line, kEndLine)) {
             st.side = OpenSide::None;
         } else {
-            ApplyLogicLine(ws, line, st);
+            ApplyLogicLine(ws, line, st, where, number);
         }
     }
     return true;

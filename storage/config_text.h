@@ -24,13 +24,27 @@ using Lines = std::vector<std::string>;
 // value other than 0 or 1 (only the server delivers one) never shifts the TS after it.
 void Write_Config_Text(interlock::Workspace& ws, Lines& lines, bool with_values);
 
+// Where the reader found the parts of a configuration: line numbers from 1 in the lines read,
+// 0 where absent. For tools that point at a line of the file (SARIF, JUnit).
+struct ConfigLocations {
+    int header[interlock::kBlockCount + 1] = {};       // a block's first header
+    std::vector<int> on[interlock::kBlockCount + 1];   // the file line of each ON logic line
+    std::vector<int> off[interlock::kBlockCount + 1];  // and of each OFF logic line
+    int stop = 0;  // the header with an invalid block number where reading stopped
+
+    // The line of a logic line (from 1), or the block's header when there is no such line.
+    int Logic(int block, interlock::Side side, int logicLine) const;
+    int Header(int block) const;
+};
+
 // Resets all 32 blocks and applies the lines in order. Returns false when a block header
 // inside the section carries an invalid block number: the error message is queued in
 // ws.Messages, reading stops and what was applied so far stays applied. True otherwise.
 // Neither the current block nor the view is changed and nothing is re-shown; the state
 // field Fields.TS_State_Number is written by the condition lines, so callers re-show the
 // current block.
-bool Read_Config_Text(interlock::Workspace& ws, const Lines& lines);
+// With `where`, also records the lines where each part was found.
+bool Read_Config_Text(interlock::Workspace& ws, const Lines& lines, ConfigLocations* where = nullptr);
 
 // A file's bytes as lines: CR LF, a lone CR and a lone LF each end a line; a final line
 // break does not start another line, and empty bytes have no lines.

@@ -19,13 +19,9 @@
 namespace storage {
 namespace {
 
-// Message-box text in Windows-1251: "<what> "<path>": <system text>" (path and system text UTF-8).
+// Message-box text: "<what> "<path>": <system text>", in Windows-1251.
 std::string Describe(const std::string& what, const std::string& path, int code) {
-    std::string text = " \"";
-    text += path;
-    text += "\": ";
-    text += std::system_category().message(code);
-    return what + cp1251::FromUtf8(text);
+    return what + " \"" + cp1251::FromUtf8(path) + "\": " + SystemErrorText(code);
 }
 
 WriteResult WriteFailure(const std::string& path, int code) {
@@ -147,6 +143,26 @@ int CheckWritable(const std::string& target) {
     return 0;
 }
 
+// What is not a regular file is never replaced: a FIFO, a device, a terminal, /dev/stdout or a
+// descriptor under /proc are written through, so that a reader at the other end gets the
+// bytes and the node stays. A folder is refused by the open with the system's own error.
+bool WritesThrough(const std::string& path) {
+    if (path.rfind("/dev/", 0) == 0 || path.rfind("/proc/", 0) == 0) return true;
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+}
+
+WriteResult WriteThrough(const std::string& path, const std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return WriteFailure(path, errno);
+    int code = WriteAll(fd, bytes.data(), bytes.size());
+    if (::close(fd) != 0 && code == 0) code = errno;
+    if (code != 0) return WriteFailure(path, code);
+    WriteResult result;
+    result.ok = true;
+    return result;
+}
+
 void SyncFolder(const std::string& target) {
     const std::string folder = FolderOf(target);
     int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -156,6 +172,50 @@ void SyncFolder(const std::string& target) {
 }
 
 }  // namespace
+
+std::string SystemErrorText(int code) {
+    const StorageTexts& t = Texts();
+    switch (code) {
+        case ENOENT:
+            return t.errNoEntry;
+        case EACCES:
+            return t.errAccess;
+        case EPERM:
+            return t.errPermission;
+        case EISDIR:
+            return t.errIsFolder;
+        case ENOTDIR:
+            return t.errNotFolder;
+        case ENOSPC:
+            return t.errNoSpace;
+        case EROFS:
+            return t.errReadOnly;
+        case EEXIST:
+            return t.errExists;
+        case ENAMETOOLONG:
+            return t.errLongName;
+        case ELOOP:
+            return t.errLinkLoop;
+        case EIO:
+            return t.errIo;
+        case EFBIG:
+            return t.errTooBig;
+        case EDQUOT:
+            return t.errQuota;
+        case EMFILE:
+            return t.errTooManyOpen;
+        case ENXIO:
+            return t.errNoDevice;
+        case EPIPE:
+            return t.errPipe;
+        case EBUSY:
+            return t.errBusy;
+        case EINVAL:
+            return t.errInvalid;
+        default:
+            return cp1251::FromUtf8(std::system_category().message(code));
+    }
+}
 
 ReadResult ReadWholeFile(const std::string& path) {
     ReadResult result;
@@ -198,6 +258,7 @@ ReadResult ReadWholeFile(const std::string& path) {
 
 WriteResult WriteFileAtomically(const std::string& path, const std::string& bytes) {
     if (path.empty()) return WriteFailure(path, ENOENT);
+    if (WritesThrough(path)) return WriteThrough(path, bytes);
     const std::string target = ResolveTarget(path);
     if (int code = CheckWritable(target); code != 0) return WriteFailure(path, code);
 

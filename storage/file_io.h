@@ -7,8 +7,7 @@
 // Error texts are meant for a message box: they are Windows-1251, like every text of the
 // program, in the form
 //   Не удалось записать файл "<path>": <system error text>
-// The path and the system's error text (strerror, which may be localised once the program
-// has set its locale) are converted from UTF-8; the system text is always kept in full.
+// The path is converted from UTF-8; the system's error is given by SystemErrorText.
 
 #include <string>
 
@@ -31,6 +30,10 @@ struct WriteResult {
     explicit operator bool() const { return ok; }
 };
 
+// The text of a system error (errno) in Windows-1251: Russian for the errors file operations
+// commonly meet, whatever the locale; the system's own text for any other.
+std::string SystemErrorText(int code);
+
 // Loads the whole file as bytes, with no conversion of line breaks or code page.
 ReadResult ReadWholeFile(const std::string& path);
 
@@ -43,6 +46,12 @@ ReadResult ReadWholeFile(const std::string& path);
 // permission bits; a new one gets 0666 less the umask. When the target is a symbolic link,
 // the file it points to is replaced. A successful save removes the new files that earlier
 // saves of the same target left behind when they were killed before their rename.
+//
+// What is not a regular file is never replaced: a FIFO, a character device, a socket, and
+// every path under /dev/ or /proc/ (/dev/stdout, /dev/fd/N) are opened and written through,
+// so a pipe's reader gets the bytes and the node stays as it is; a write error (a full
+// device) is reported with the system's text. A folder is refused ("Is a directory").
+// Every file the programs write goes through here.
 WriteResult WriteFileAtomically(const std::string& path, const std::string& bytes);
 
 // True when path names an existing regular file (a folder is not a file).

@@ -27,6 +27,26 @@ StorageTexts MakeTexts() {
     x.templateSideErrorSuffix =
         t("\n\rМодификация текста отменена, в логику блока будет загружен текст шаблона.");
     x.templateDefaultName = t("Шаблон ");
+    x.cannotRead = t("Не удалось прочитать файл");
+    x.cannotWrite = t("Не удалось записать файл");
+    x.errNoEntry = t("Файл или каталог не существует");
+    x.errAccess = t("Отказано в доступе");
+    x.errPermission = t("Операция не позволена");
+    x.errIsFolder = t("Это каталог");
+    x.errNotFolder = t("Это не каталог");
+    x.errNoSpace = t("На устройстве не осталось места");
+    x.errReadOnly = t("Файловая система доступна только для чтения");
+    x.errExists = t("Файл уже существует");
+    x.errLongName = t("Слишком длинное имя файла");
+    x.errLinkLoop = t("Слишком много уровней символьных ссылок");
+    x.errIo = t("Ошибка ввода-вывода");
+    x.errTooBig = t("Файл слишком велик");
+    x.errQuota = t("Превышена дисковая квота");
+    x.errTooManyOpen = t("Слишком много открытых файлов");
+    x.errNoDevice = t("Нет такого устройства или адреса");
+    x.errPipe = t("Обрыв канала");
+    x.errBusy = t("Устройство или ресурс занято");
+    x.errInvalid = t("Недопустимый аргумент");
     return x;
 }
 
@@ -45,6 +65,26 @@ constexpr std::pair<std::string_view, Member> kMembers[] = {
     {"templateSideOff", &StorageTexts::templateSideOff},
     {"templateSideErrorSuffix", &StorageTexts::templateSideErrorSuffix},
     {"templateDefaultName", &StorageTexts::templateDefaultName},
+    {"cannotRead", &StorageTexts::cannotRead},
+    {"cannotWrite", &StorageTexts::cannotWrite},
+    {"errNoEntry", &StorageTexts::errNoEntry},
+    {"errAccess", &StorageTexts::errAccess},
+    {"errPermission", &StorageTexts::errPermission},
+    {"errIsFolder", &StorageTexts::errIsFolder},
+    {"errNotFolder", &StorageTexts::errNotFolder},
+    {"errNoSpace", &StorageTexts::errNoSpace},
+    {"errReadOnly", &StorageTexts::errReadOnly},
+    {"errExists", &StorageTexts::errExists},
+    {"errLongName", &StorageTexts::errLongName},
+    {"errLinkLoop", &StorageTexts::errLinkLoop},
+    {"errIo", &StorageTexts::errIo},
+    {"errTooBig", &StorageTexts::errTooBig},
+    {"errQuota", &StorageTexts::errQuota},
+    {"errTooManyOpen", &StorageTexts::errTooManyOpen},
+    {"errNoDevice", &StorageTexts::errNoDevice},
+    {"errPipe", &StorageTexts::errPipe},
+    {"errBusy", &StorageTexts::errBusy},
+    {"errInvalid", &StorageTexts::errInvalid},
 };
 
 }  // namespace

@@ -25,6 +25,30 @@ struct StorageTexts {
     std::string templateSideOff;
     std::string templateSideErrorSuffix;
     std::string templateDefaultName;  // "Шаблон " + number, for a header without a name
+
+    // Files read and written: "<what> "<path>": <system error>". The system's errors that a
+    // file operation commonly meets have Russian texts here, whatever the locale; any other
+    // keeps the system's own text.
+    std::string cannotRead;
+    std::string cannotWrite;
+    std::string errNoEntry;      // ENOENT
+    std::string errAccess;       // EACCES
+    std::string errPermission;   // EPERM
+    std::string errIsFolder;     // EISDIR
+    std::string errNotFolder;    // ENOTDIR
+    std::string errNoSpace;      // ENOSPC
+    std::string errReadOnly;     // EROFS
+    std::string errExists;       // EEXIST
+    std::string errLongName;     // ENAMETOOLONG
+    std::string errLinkLoop;     // ELOOP
+    std::string errIo;           // EIO
+    std::string errTooBig;       // EFBIG
+    std::string errQuota;        // EDQUOT
+    std::string errTooManyOpen;  // EMFILE
+    std::string errNoDevice;     // ENXIO
+    std::string errPipe;         // EPIPE
+    std::string errBusy;         // EBUSY
+    std::string errInvalid;      // EINVAL
 };
 
 const StorageTexts& Texts();

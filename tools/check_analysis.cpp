@@ -2,6 +2,8 @@
 
 #include "analysis/analysis_texts.h"
 #include "interlock/cp1251.h"
+#include "interlock/engine_texts.h"
+#include "tools/tool_texts.h"
 
 namespace check {
 namespace {
@@ -71,7 +73,8 @@ Json BlockJson(const analysis::BlockAnalysis& a) {
 
 std::string TsList(const std::vector<int>& ts) {
     std::string s;
-    for (size_t i = 0; i < ts.size(); ++i) s += (i ? ", " : "") + std::string("ТС") + std::to_string(ts[i]);
+    const std::string tsWord = Utf8(interlock::Texts().ts);
+    for (size_t i = 0; i < ts.size(); ++i) s += (i ? ", " : "") + tsWord + std::to_string(ts[i]);
     return s;
 }
 
@@ -124,6 +127,7 @@ void AddToJson(nlohmann::ordered_json& report, const AnalysisResult& result) {
 
 std::string AnalysisText(const CheckResult& check, const AnalysisResult& result) {
     const std::string undetermined = Utf8(analysis::Texts().undetermined);
+    const tools::ToolTexts& tx = tools::Texts();
     std::string out;
     for (const BlockReport& b : check.blocks) {
         auto it = result.blocks.find(b.number);
@@ -136,11 +140,11 @@ std::string AnalysisText(const CheckResult& check, const AnalysisResult& result)
             const analysis::MinChanges& m = *a.minChanges;
             std::string line = head + " " + interlock::SideName(*a.governing) + ": ";
             if (m.undetermined) {
-                line += "наименьшие изменения: " + undetermined;
+                line += tx.minChangesUndetermined + undetermined;
             } else if (!m.exists) {
-                line += "разрешить нельзя никаким изменением ТС";
+                line += tx.cannotAllow;
             } else {
-                line += "наименьшее число изменений " + std::to_string(m.size) + ":";
+                line += tools::Fill(tx.minChanges, {std::to_string(m.size)});
                 for (size_t i = 0; i < m.changes.size(); ++i)
                     line += (i ? "; " : " ") + SetText(m.changes[i]);
                 if (m.truncated) line += "; ...";
@@ -148,24 +152,25 @@ std::string AnalysisText(const CheckResult& check, const AnalysisResult& result)
             out += line + "\n";
         }
         if (a.decisive.undetermined) {
-            out += head + ": решающие недостоверные ТС: " + undetermined + "\n";
+            out += head + ": " + tx.decisive + undetermined + "\n";
         } else if (!a.decisive.ts.empty()) {
-            out += head + ": решающие недостоверные ТС: " + TsList(a.decisive.ts) + "\n";
+            out += head + ": " + tx.decisive + TsList(a.decisive.ts) + "\n";
         }
         for (const analysis::Problem& p : a.problems) {
             std::string line = head;
             if (p.side) line += std::string(" ") + interlock::SideName(*p.side);
-            if (p.line > 0) line += " стр. " + std::to_string(p.line);
+            if (p.line > 0) line += " " + tx.lineShort + " " + std::to_string(p.line);
             line += ": " + p.check + " - " + Utf8(p.message);
             out += line + "\n";
         }
     }
     if (result.whereTs) {
-        out += "ТС" + std::to_string(*result.whereTs) +
-               (result.whereUsed.empty() ? ": не используется\n" : ":\n");
+        out += Utf8(interlock::Texts().ts) + std::to_string(*result.whereTs) +
+               (result.whereUsed.empty() ? ": " + tx.notUsed + "\n" : ":\n");
         for (const analysis::Use& u : result.whereUsed) {
-            out += "  блок " + std::to_string(u.block) + " " + interlock::SideName(u.side) + " стр. " +
-                   std::to_string(u.line) + ": " + Utf8(u.operand) + "\n";
+            out += "  " + tools::Fill(tx.blockCase, {std::to_string(u.block)}) + " " +
+                   interlock::SideName(u.side) + " " + tx.lineShort + " " + std::to_string(u.line) + ": " +
+                   Utf8(u.operand) + "\n";
         }
     }
     return out;

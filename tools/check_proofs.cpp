@@ -1,7 +1,11 @@
 #include "tools/check_proofs.h"
 
+#include <algorithm>
+
 #include "interlock/cp1251.h"
+#include "interlock/engine_texts.h"
 #include "tools/check_report.h"
+#include "tools/tool_texts.h"
 
 namespace check {
 namespace {
@@ -12,19 +16,9 @@ using Json = nlohmann::ordered_json;
 
 std::string Utf8(const std::string& text) { return cp1251::ToUtf8(text); }
 
-const char* VerdictText(Verdict v) {
-    switch (v) {
-        case Verdict::Proven:
-            return "доказано";
-        case Verdict::Refuted:
-            return "опровергнуто";
-        case Verdict::NotChecked:
-            return "не проверено";
-        case Verdict::Undetermined:
-            break;
-    }
-    return "не определено";
-}
+std::string VerdictWord(Verdict v) { return Utf8(analysis::VerdictText(v)); }
+
+std::string TsWord() { return Utf8(interlock::Texts().ts); }
 
 std::string StateText(int s) {
     if (s == 0) return "-";
@@ -54,24 +48,34 @@ bool RequirementsReport::AllProven() const {
     return true;
 }
 
-std::string CubeText(const analysis::Cube& cube, const interlock::Workspace& ws) {
+std::string CubeText(const analysis::Cube& cube, const interlock::Workspace& ws,
+                     const std::vector<int>& flipped) {
+    const std::string ts = TsWord();
     std::string s;
     for (const analysis::Literal& l : cube) {
         if (!s.empty()) s += ", ";
-        s += "ТС" + std::to_string(l.ts) + "=" + std::to_string(l.value);
+        s += ts + std::to_string(l.ts) + "=" + std::to_string(l.value);
         if (!ws.TsTable.Name[l.ts].empty()) s += " (" + Utf8(ws.TsTable.Name[l.ts]) + ")";
         if (l.ts < interlock::kTsCount && ws.TsTable.TwoPosition[l.ts])
-            s += " [ТС" + std::to_string(l.ts + 1) + "=" + std::to_string(l.value ^ 1) + "]";
+            s += " [" + ts + std::to_string(l.ts + 1) + "=" + std::to_string(l.value ^ 1) + "]";
+        // A TS read inverted by B: its value in B's own reading as well.
+        if (std::find(flipped.begin(), flipped.end(), l.ts) != flipped.end()) {
+            s += " {" + tools::Texts().inB + ts + std::to_string(l.ts) + "=" + std::to_string(l.value ^ 1);
+            if (l.ts < interlock::kTsCount && ws.TsTable.TwoPosition[l.ts])
+                s += " [" + ts + std::to_string(l.ts + 1) + "=" + std::to_string(l.value) + "]";
+            s += "}";
+        }
     }
-    return s.empty() ? "любые значения" : s;
+    return s.empty() ? tools::Texts().anyValues : s;
 }
 
-Json CubeJson(const analysis::Cube& cube, const interlock::Workspace& ws) {
+Json CubeJson(const analysis::Cube& cube, const interlock::Workspace& ws, const std::vector<int>& flipped) {
     Json list = Json::array();
     for (const analysis::Literal& l : cube) {
         Json j = {{"ts", l.ts}, {"name", Utf8(ws.TsTable.Name[l.ts])}, {"value", l.value}};
         if (l.ts < interlock::kTsCount && ws.TsTable.TwoPosition[l.ts])
             j["pair_second"] = {{"ts", l.ts + 1}, {"value", l.value ^ 1}};
+        if (std::find(flipped.begin(), flipped.end(), l.ts) != flipped.end()) j["value_b"] = l.value ^ 1;
         list.push_back(j);
     }
     return list;
@@ -107,30 +111,32 @@ Json RequirementsJson(const RequirementsReport& r, const interlock::Workspace& w
 }
 
 std::string RequirementsText(const RequirementsReport& r, const interlock::Workspace& ws) {
+    const tools::ToolTexts& tx = tools::Texts();
     std::string out;
     int counts[4] = {};
     for (const analysis::RequirementError& e : r.parsed.errors) {
-        out += r.file + ":" + std::to_string(e.line) + ":" + std::to_string(e.position) +
-               ": ошибка: " + Utf8(e.message) + "\n";
+        out += r.file + ":" + std::to_string(e.line) + ":" + std::to_string(e.position) + ": " +
+               tx.fileError + ": " + Utf8(e.message) + "\n";
     }
     for (const analysis::RequirementResult& x : r.results) {
         const analysis::Requirement& q = x.requirement;
         ++counts[static_cast<int>(x.verdict)];
         std::string line =
-            std::string("[") + VerdictText(x.verdict) + "] стр. " + std::to_string(q.line) + " ";
+            "[" + VerdictWord(x.verdict) + "] " + tx.lineShort + " " + std::to_string(q.line) + " ";
         line += q.label.empty() ? Utf8(q.text) : Utf8(q.label) + " (" + Utf8(q.text) + ")";
         if (x.counterexample) {
-            line += " - контрпример: " + CubeText(x.counterexample->cube, ws);
+            line += " - " + tx.counterexample + CubeText(x.counterexample->cube, ws);
             if (x.state)
-                line +=
-                    "; состояние: ТС" + std::to_string(x.state->ts) + "=" + std::to_string(x.state->value);
+                line += "; " + tx.stateHeld + TsWord() + std::to_string(x.state->ts) + "=" +
+                        std::to_string(x.state->value);
         }
         if (!x.reason.empty()) line += " - " + OneLine(Utf8(x.reason));
         out += line + "\n";
     }
-    out += "Требований: доказано " + std::to_string(counts[0]) + ", опровергнуто " +
-           std::to_string(counts[1]) + ", не проверено " + std::to_string(counts[2]) + ", не определено " +
-           std::to_string(counts[3]) + ", ошибок в файле " + std::to_string(r.parsed.errors.size()) + "\n";
+    out += tx.requirementsHead;
+    for (Verdict v : {Verdict::Proven, Verdict::Refuted, Verdict::NotChecked, Verdict::Undetermined})
+        out += VerdictWord(v) + " " + std::to_string(counts[static_cast<int>(v)]) + ", ";
+    out += tools::Fill(tx.fileErrors, {std::to_string(r.parsed.errors.size())}) + "\n";
     return out;
 }
 
@@ -153,12 +159,13 @@ const char* StatusName(analysis::LogicDiff::Status s) {
     return "not_compared";
 }
 
-Json LogicDiffJson(const analysis::LogicDiff& d, const interlock::Workspace& b) {
+Json LogicDiffJson(const analysis::LogicDiff& d, const interlock::Workspace& b,
+                   const std::vector<int>& flipped) {
     Json j = {{"status", StatusName(d.status)}};
     if (d.status == analysis::LogicDiff::Status::Different) {
         j["direction"] = Direction(d);
-        j["witness"] = d.witness ? CubeJson(d.witness->cube, b) : Json(nullptr);
-        j["state"] = CubeJson(d.state, b);
+        j["witness"] = d.witness ? CubeJson(d.witness->cube, b, flipped) : Json(nullptr);
+        j["state"] = CubeJson(d.state, b, flipped);
         j["verdict_a"] = d.verdictA;
         j["verdict_b"] = d.verdictB;
     }
@@ -166,23 +173,23 @@ Json LogicDiffJson(const analysis::LogicDiff& d, const interlock::Workspace& b) 
     return j;
 }
 
-std::string LogicDiffText(const char* side, const analysis::LogicDiff& d, const interlock::Workspace& b) {
+std::string LogicDiffText(const char* side, const analysis::LogicDiff& d, const interlock::Workspace& b,
+                          const std::vector<int>& flipped) {
+    const tools::ToolTexts& tx = tools::Texts();
     switch (d.status) {
         case analysis::LogicDiff::Status::Equivalent:
-            return std::string(side) + ": то же поведение";
+            return std::string(side) + ": " + tx.same;
         case analysis::LogicDiff::Status::NotCompared:
-            return std::string(side) + ": не сравнивается - " + OneLine(Utf8(d.reason));
+            return std::string(side) + ": " + tx.notCompared + " - " + OneLine(Utf8(d.reason));
         case analysis::LogicDiff::Status::Different:
             break;
     }
-    std::string s = std::string(side) + ": различается (";
-    s += d.bAllowsMore && d.aAllowsMore ? "в обе стороны"
-         : d.bAllowsMore                ? "B разрешает то, что A запрещает"
-                                        : "A разрешает то, что B запрещает";
+    std::string s = std::string(side) + ": " + tx.differs + " (";
+    s += d.bAllowsMore && d.aAllowsMore ? tx.bothWays : d.bAllowsMore ? tx.bAllowsMore : tx.aAllowsMore;
     s += ")";
     if (d.witness) {
-        s += ", например при " + CubeText(d.witness->cube, b);
-        if (!d.state.empty()) s += " (состояние: " + CubeText(d.state, b) + ")";
+        s += ", " + tx.forExample + CubeText(d.witness->cube, b, flipped);
+        if (!d.state.empty()) s += " (" + tx.stateOf + CubeText(d.state, b, flipped) + ")";
         s += ": A " + std::to_string(d.verdictA) + ", B " + std::to_string(d.verdictB);
     }
     if (!d.reason.empty()) s += " - " + Utf8(d.reason);
@@ -201,8 +208,8 @@ Json DiffJson(const analysis::DiffResult& d, const interlock::Workspace& a, cons
                           {"state_signal_a", StateText(x.stateA)},
                           {"state_signal_b", StateText(x.stateB)},
                           {"text_changed", x.textChanged},
-                          {"on", LogicDiffJson(x.on, b)},
-                          {"off", LogicDiffJson(x.off, b)}});
+                          {"on", LogicDiffJson(x.on, b, d.flipped)},
+                          {"off", LogicDiffJson(x.off, b, d.flipped)}});
     }
     Json attributes = Json::array();
     for (const analysis::AttributeChange& c : d.attributes)
@@ -213,25 +220,27 @@ Json DiffJson(const analysis::DiffResult& d, const interlock::Workspace& a, cons
 std::string DiffText(const analysis::DiffResult& d, const interlock::Workspace& a,
                      const interlock::Workspace& b) {
     (void)a;
+    const tools::ToolTexts& tx = tools::Texts();
     std::string out;
     int differing = 0;
     for (const analysis::BlockDiff& x : d.blocks) {
         std::string head = std::to_string(x.block);
         head.insert(0, head.size() < 2 ? " " : "");
         out += head + " " + (x.nameB.empty() ? std::string("-") : Utf8(x.nameB)) + ":";
-        if (x.NameChanged()) out += " имя \"" + Utf8(x.nameA) + "\" -> \"" + Utf8(x.nameB) + "\";";
+        if (x.NameChanged()) out += " " + tools::Fill(tx.nameChanged, {Utf8(x.nameA), Utf8(x.nameB)});
         if (x.StateChanged())
-            out += " сигнал состояния " + StateText(x.stateA) + " -> " + StateText(x.stateB) + ";";
-        out += " " + LogicDiffText("on", x.on, b) + "; " + LogicDiffText("off", x.off, b) + "\n";
+            out += " " + tools::Fill(tx.stateChanged, {StateText(x.stateA), StateText(x.stateB)});
+        out += " " + LogicDiffText("on", x.on, b, d.flipped) + "; " +
+               LogicDiffText("off", x.off, b, d.flipped) + "\n";
         differing += x.LogicChanged() ? 1 : 0;
     }
     for (const analysis::AttributeChange& c : d.attributes) {
-        out += "ТС" + std::to_string(c.ts) + ": изменён признак";
-        if (c.inverted) out += " \"инвертирован\"";
-        if (c.twoPosition) out += " \"двухпозиционный\"";
+        out += TsWord() + std::to_string(c.ts) + ": " + tx.attributeChanged;
+        if (c.inverted) out += " " + tx.inverted;
+        if (c.twoPosition) out += " " + tx.twoPosition;
         out += "\n";
     }
-    out += "Блоков с другим поведением: " + std::to_string(differing) + "\n";
+    out += tools::Fill(tx.differingBlocks, {std::to_string(differing)}) + "\n";
     return out;
 }
 

@@ -32,9 +32,13 @@ nlohmann::ordered_json DiffJson(const analysis::DiffResult& d, const interlock::
 std::string DiffText(const analysis::DiffResult& d, const interlock::Workspace& a,
                      const interlock::Workspace& b);
 
-// "ТС5=1 (Q1), ТС7=0": a partial assignment with the names known in `ws`, UTF-8.
-std::string CubeText(const analysis::Cube& cube, const interlock::Workspace& ws);
-nlohmann::ordered_json CubeJson(const analysis::Cube& cube, const interlock::Workspace& ws);
+// "ТС5=1 (Q1), ТС7=0": a partial assignment with the names known in `ws`, UTF-8. A TS of
+// `flipped` (read inverted by B of a diff) also gets its value in B's reading:
+// "ТС5=1 {в B: ТС5=0}", and "value_b" in JSON.
+std::string CubeText(const analysis::Cube& cube, const interlock::Workspace& ws,
+                     const std::vector<int>& flipped = {});
+nlohmann::ordered_json CubeJson(const analysis::Cube& cube, const interlock::Workspace& ws,
+                                const std::vector<int>& flipped = {});
 
 const char* VerdictName(analysis::Verdict v);  // "proven", "refuted", "not_checked", "undetermined"
 

@@ -7,6 +7,7 @@
 #include "interlock/int_rule.h"
 #include "interlock/report.h"
 #include "interlock/engine_texts.h"
+#include "tools/tool_texts.h"
 
 namespace check {
 
@@ -254,8 +255,9 @@ std::string ToText(const CheckResult& result) {
         if (std::string reason = Reason(b); !reason.empty()) line += " - " + reason;
         out += Utf8(line) + "\n";
     }
-    out += "Блоков: нормальных " + std::to_string(normal) + ", ошибочных " + std::to_string(erroneous) +
-           ", пустых " + std::to_string(empty) + "\n";
+    out += tools::Fill(tools::Texts().blocksSummary,
+                       {std::to_string(normal), std::to_string(erroneous), std::to_string(empty)}) +
+           "\n";
     return out;
 }
 

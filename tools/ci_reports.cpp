@@ -1,8 +1,7 @@
 #include "tools/ci_reports.h"
 
 #include <algorithm>
-
-#include "interlock/int_rule.h"
+#include <cctype>
 
 namespace check {
 namespace {
@@ -39,61 +38,21 @@ std::string XmlEscaped(const std::string& s) {
 
 }  // namespace
 
-ConfigLocator::ConfigLocator(const std::vector<std::string>& lines)
-    : header_(interlock::kBlockCount + 1), on_(interlock::kBlockCount + 1), off_(interlock::kBlockCount + 1) {
-    // The same walk as the configuration reader: headers inside the "@" section, side marks,
-    // and every other line of an open side is a logic line.
-    bool section = false;
-    int block = 0;
-    int side = 0;  // 0 none, 1 on, 2 off
-    for (size_t i = 0; i < lines.size(); ++i) {
-        std::string line = lines[i];
-        while (!line.empty() && static_cast<unsigned char>(line.back()) <= 32) line.pop_back();
-        if (line.empty()) continue;
-        const int number = static_cast<int>(i + 1);
-        if (line == "@") {
-            section = !section;
-            continue;
+std::string UriReference(const std::string& path) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string uri = path.rfind('/', 0) == 0 ? "file://" : "";
+    for (unsigned char c : path) {
+        if (std::isalnum(c) && c < 128) {
+            uri += static_cast<char>(c);
+        } else if (c == '-' || c == '.' || c == '_' || c == '~' || c == '/') {
+            uri += static_cast<char>(c);
+        } else {
+            uri += '%';
+            uri += hex[c >> 4];
+            uri += hex[c & 15];
         }
-        if (line.rfind("##", 0) == 0 && section) {
-            const size_t space = line.find(' ', 3);
-            int32_t n = 0;
-            if (!interlock::IsIntInRange(
-                    line.substr(2, space == std::string::npos ? std::string::npos : space - 2), 1,
-                    interlock::kBlockCount, &n))
-                break;
-            block = n;
-            side = 0;
-            if (!header_[n]) header_[n] = number;
-            continue;
-        }
-        if (line.rfind("#O", 0) == 0) {
-            if (line.size() > 2 && line[2] == 'n') side = 2;
-            if (line.size() > 2 && line[2] == 'f') side = 1;
-            continue;
-        }
-        if ((line.rfind("F=", 0) == 0 && line.size() >= 258) ||
-            (line.rfind("#TS", 0) == 0 && line.size() >= 36) ||
-            (line.rfind("#Server_Channel=", 0) == 0 && line.size() > 16) ||
-            (line.rfind("#Server_RTU=", 0) == 0 && line.size() > 12) || line.rfind("IF", 0) == 0)
-            continue;
-        if (line.rfind("END", 0) == 0) {
-            side = 0;
-            continue;
-        }
-        if (section && block >= 1 && side) (side == 1 ? on_ : off_)[block].push_back(number);
     }
-}
-
-int ConfigLocator::Header(int block) const {
-    return block >= 1 && block <= interlock::kBlockCount ? header_[block] : 0;
-}
-
-int ConfigLocator::Logic(int block, interlock::Side side, int logicLine) const {
-    if (block < 1 || block > interlock::kBlockCount) return 0;
-    const std::vector<int>& lines = (side == interlock::Side::On ? on_ : off_)[block];
-    if (logicLine >= 1 && static_cast<size_t>(logicLine) <= lines.size()) return lines[logicLine - 1];
-    return header_[block];
+    return uri;
 }
 
 Json FindingsToJson(const FileFindings& f) {
@@ -128,7 +87,9 @@ std::string ToSarif(const std::vector<FileFindings>& files) {
     for (const FileFindings& f : files) {
         for (const Finding& r : f.results) {
             if (std::find(rules.begin(), rules.end(), r.ruleId) == rules.end()) rules.push_back(r.ruleId);
-            Json location = {{"physicalLocation", {{"artifactLocation", {{"uri", f.file}}}}}};
+            Json artifact = {{"uri", UriReference(f.file)}};
+            if (f.file.rfind('/', 0) != 0) artifact["uriBaseId"] = "%SRCROOT%";
+            Json location = {{"physicalLocation", {{"artifactLocation", artifact}}}};
             if (r.line > 0) location["physicalLocation"]["region"] = {{"startLine", r.line}};
             results.push_back({{"ruleId", r.ruleId},
                                {"level", r.level},
@@ -139,10 +100,13 @@ std::string ToSarif(const std::vector<FileFindings>& files) {
     Json ruleList = Json::array();
     for (const std::string& id : rules) ruleList.push_back({{"id", id}});
     Json run = {{"tool", {{"driver", {{"name", "interlocks-check"}, {"rules", ruleList}}}}},
+                {"language", "ru-RU"},
                 {"results", results}};
-    Json log = {{"$schema", "https://json.schemastore.org/sarif-2.1.0.json"},
-                {"version", "2.1.0"},
-                {"runs", Json::array({run})}};
+    Json log = {
+        {"$schema",
+         "https://docs.oasis-open.org/sarif/sarif/v2.1.0/errata01/os/schemas/sarif-schema-2.1.0.json"},
+        {"version", "2.1.0"},
+        {"runs", Json::array({run})}};
     return log.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 

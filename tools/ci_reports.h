@@ -1,7 +1,8 @@
 #pragma once
 
 // Findings of one checked configuration in the form CI systems read: SARIF 2.1.0 results
-// located at lines of the configuration file, and JUnit XML test cases.
+// located at lines of the configuration file, and JUnit XML test cases. A relative file is
+// given relative to %SRCROOT%, the folder the check ran in.
 
 #include <string>
 #include <vector>
@@ -33,17 +34,9 @@ struct FileFindings {
     std::vector<TestCase> tests;
 };
 
-// Where the lines of a configuration text are: block headers and logic lines.
-class ConfigLocator {
-public:
-    explicit ConfigLocator(const std::vector<std::string>& lines);
-    int Header(int block) const;                                      // 0 when absent
-    int Logic(int block, interlock::Side side, int logicLine) const;  // the header when absent
-
-private:
-    std::vector<int> header_;
-    std::vector<std::vector<int>> on_, off_;  // file lines of each block's logic lines
-};
+// A path as a URI reference (RFC 3986): every byte but the unreserved ones and "/" is
+// percent-encoded; an absolute path becomes a "file://" URI, a relative one stays relative.
+std::string UriReference(const std::string& path);
 
 nlohmann::ordered_json FindingsToJson(const FileFindings& f);
 FileFindings FindingsFromJson(const nlohmann::json& j);

@@ -34,6 +34,8 @@
 #include "tools/check_proofs.h"
 #include "tools/check_report.h"
 #include "tools/ci_reports.h"
+#include "tools/cli_texts.h"
+#include "tools/tool_texts.h"
 
 namespace {
 
@@ -82,46 +84,92 @@ std::string Dump(const nlohmann::ordered_json& j) {
     return j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
-// Reads a configuration into ws; false (with the messages on err) when it cannot be used.
-bool ReadConfig(const std::string& path, interlock::Workspace& ws, std::vector<std::string>* lines,
-                std::ostream& err) {
+// Reads a configuration into ws; false (with the messages on err, and a failed case and an
+// error result in the findings) when it cannot be used.
+bool ReadConfig(const std::string& path, interlock::Workspace& ws, storage::ConfigLocations* where,
+                std::ostream& err, check::FileFindings* findings) {
     storage::ReadResult file = storage::ReadWholeFile(path);
+    std::ostringstream messages;
+    int line = 0;
+    bool read = false;
     if (!file) {
-        err << TerminalText(file.error) << "\n";
-        return false;
+        messages << TerminalText(file.error) << "\n";
+    } else {
+        storage::ConfigLocations found;
+        read = storage::Read_Config_Text(ws, storage::SplitLines(file.bytes), &found);
+        line = found.stop;
+        if (where) *where = std::move(found);
+        PrintMessages(ws, messages);  // with warnings raised while reading (a condition before any block)
     }
-    std::vector<std::string> split = storage::SplitLines(file.bytes);
-    if (!storage::Read_Config_Text(ws, split)) {
-        PrintMessages(ws, err);
-        return false;
+    err << messages.str();
+    if (!read && findings) {
+        const std::string text = check::OneLine(messages.str());
+        findings->results.push_back({"file_error", "error", text, line});
+        findings->tests.push_back({"file", path, true, false, text});
     }
-    ws.ConfigFileName = cp1251::FromUtf8(path);
-    PrintMessages(ws, err);  // warnings raised while reading (a condition line before any block)
-    if (lines) *lines = std::move(split);
-    return true;
+    if (read) ws.ConfigFileName = cp1251::FromUtf8(path);
+    return read;
 }
 
-// The analysis problems as CI findings: one result per problem, one test case per block.
-void AddProblems(const check::CheckResult& result, const check::AnalysisResult& analysed,
-                 const check::ConfigLocator& where, check::FileFindings& f) {
+// The file line of a block's logic error: the first line of that logic with the error's text.
+int ErrorLine(const interlock::Workspace& ws, const storage::ConfigLocations& where, int block,
+              interlock::Side side) {
+    const auto& b = ws.Blocks[block].Of(side);
+    const auto it = std::find(b.Logic.begin(), b.Logic.end(), b.ErrorLine);
+    return where.Logic(block, side, it == b.Logic.end() ? 0 : static_cast<int>(it - b.Logic.begin()) + 1);
+}
+
+// The errors of the blocks and the analysis problems as CI findings: one result per error and
+// problem, one test case per block that is not empty, failed when the block is erroneous or has
+// a problem of the error class.
+void AddProblems(const interlock::Workspace& ws, const check::CheckResult& result,
+                 const check::AnalysisResult& analysed, const storage::ConfigLocations& where,
+                 check::FileFindings& f) {
+    const tools::ToolTexts& tx = tools::Texts();
     for (const check::BlockReport& b : result.blocks) {
+        if (b.status == interlock::BlockStatus::Empty) continue;
+        const std::string number = std::to_string(b.number);
+        check::TestCase test{"problems", tools::Fill(tx.blockCase, {number}), false, false, {}};
+        auto fail = [&](const std::string& text) {
+            test.failed = true;
+            test.message += (test.message.empty() ? "" : "; ") + text;
+        };
+        if (b.status == interlock::BlockStatus::Erroneous) {
+            bool logicError = false;
+            for (interlock::Side side : {interlock::Side::On, interlock::Side::Off}) {
+                const check::LogicReport& logic = side == interlock::Side::On ? b.on : b.off;
+                if (!logic.error) continue;
+                logicError = true;
+                const std::string text = check::OneLine(cp1251::ToUtf8(logic.message));
+                f.results.push_back(
+                    {"logic_error", "error",
+                     tools::Fill(tx.blockMessage, {number}) + " " + interlock::SideName(side) + ": " + text,
+                     ErrorLine(ws, where, b.number, side)});
+                fail(tx.logicError + ": " + text);
+            }
+            if (!logicError) {  // the state signal is missing or invalid
+                const std::string text = check::OneLine(cp1251::ToUtf8(b.labels.verdictHint));
+                f.results.push_back({"block_error", "error",
+                                     tools::Fill(tx.blockMessage, {number}) + ": " + text,
+                                     where.Header(b.number)});
+                fail(text);
+            }
+        }
         auto it = analysed.blocks.find(b.number);
-        if (it == analysed.blocks.end() || b.status == interlock::BlockStatus::Empty) continue;
-        check::TestCase test{"problems", "блок " + std::to_string(b.number), false, false, {}};
+        if (it == analysed.blocks.end()) {
+            f.tests.push_back(test);
+            continue;
+        }
         for (const analysis::Problem& p : it->second.problems) {
             const char* level = p.severity == analysis::Severity::Error     ? "error"
                                 : p.severity == analysis::Severity::Warning ? "warning"
                                                                             : "note";
-            std::string message = "Блок " + std::to_string(b.number);
+            std::string message = tools::Fill(tx.blockMessage, {number});
             if (p.side) message += std::string(" ") + interlock::SideName(*p.side);
             message += ": " + cp1251::ToUtf8(p.message);
             const int line = p.side ? where.Logic(b.number, *p.side, p.line) : where.Header(b.number);
             f.results.push_back({p.check, level, message, line});
-            if (p.severity == analysis::Severity::Error) {
-                test.failed = true;
-                test.message +=
-                    (test.message.empty() ? "" : "; ") + p.check + ": " + cp1251::ToUtf8(p.message);
-            }
+            if (p.severity == analysis::Severity::Error) fail(p.check + ": " + cp1251::ToUtf8(p.message));
         }
         f.tests.push_back(test);
     }
@@ -130,15 +178,15 @@ void AddProblems(const check::CheckResult& result, const check::AnalysisResult& 
 // Checks one configuration; its report goes to out, messages to err.
 int CheckFile(const Options& o, const std::string& config, std::ostream& out, std::ostream& err,
               check::FileFindings* findings) {
+    const tools::ToolTexts& tx = tools::Texts();
     interlock::Workspace ws;
-    std::vector<std::string> lines;
-    if (!ReadConfig(config, ws, &lines, err)) return kUsageError;
+    storage::ConfigLocations where;
     if (findings) findings->file = config;
-    const check::ConfigLocator where(lines);
+    if (!ReadConfig(config, ws, &where, err, findings)) return kUsageError;
 
     if (!o.diff.empty()) {
         auto other = std::make_unique<interlock::Workspace>();
-        if (!ReadConfig(o.diff, *other, nullptr, err)) return kUsageError;
+        if (!ReadConfig(o.diff, *other, nullptr, err, findings)) return kUsageError;
         analysis::BddSession session;
         const analysis::DiffResult d = analysis::Diff(session, *other, ws);
         if (o.json) {
@@ -153,14 +201,15 @@ int CheckFile(const Options& o, const std::string& config, std::ostream& out, st
                 for (interlock::Side side : {interlock::Side::On, interlock::Side::Off}) {
                     const analysis::LogicDiff& x = side == interlock::Side::On ? b.on : b.off;
                     const bool differs = x.status != analysis::LogicDiff::Status::Equivalent;
+                    const std::string number = std::to_string(b.block);
                     findings->tests.push_back(
-                        {"diff", "блок " + std::to_string(b.block) + " " + interlock::SideName(side), differs,
-                         false, differs ? "поведение логики изменилось" : ""});
+                        {"diff", tools::Fill(tx.blockCase, {number}) + " " + interlock::SideName(side),
+                         differs, false, differs ? tx.behaviourChanged : ""});
                     if (differs) {
                         findings->results.push_back({"behaviour_changed", "warning",
-                                                     "Блок " + std::to_string(b.block) + " " +
-                                                         interlock::SideName(side) +
-                                                         ": поведение логики изменилось",
+                                                     tools::Fill(tx.blockMessage, {number}) + " " +
+                                                         interlock::SideName(side) + ": " +
+                                                         tx.behaviourChanged,
                                                      where.Logic(b.block, side, 1)});
                     }
                 }
@@ -179,7 +228,7 @@ int CheckFile(const Options& o, const std::string& config, std::ostream& out, st
     if (o.analyse || o.CiReports()) {
         analysed = check::RunAnalysis(*analyser, ws, result,
                                       o.where > 0 ? std::optional<int>(o.where) : std::nullopt);
-        if (findings) AddProblems(result, *analysed, where, *findings);
+        if (findings) AddProblems(ws, result, *analysed, where, *findings);
     }
 
     if (proving) {
@@ -188,9 +237,13 @@ int CheckFile(const Options& o, const std::string& config, std::ostream& out, st
         storage::ReadResult file = storage::ReadWholeFile(report.file);
         if (!file) {
             err << TerminalText(file.error) << "\n";
+            if (findings) {
+                findings->results.push_back({"file_error", "error", TerminalText(file.error), 0});
+                findings->tests.push_back({"file", report.file, true, false, TerminalText(file.error)});
+            }
             return kUsageError;
         }
-        report.parsed = analysis::ParseRequirements(storage::SplitLines(file.bytes));
+        report.parsed = analysis::ParseRequirementsFile(file.bytes);
         report.results = analysis::Prove(*analyser, ws, report.parsed.requirements);
         if (o.json) {
             nlohmann::ordered_json j = {{"file", config}};
@@ -204,13 +257,14 @@ int CheckFile(const Options& o, const std::string& config, std::ostream& out, st
                 const analysis::Requirement& q = r.requirement;
                 std::string name = q.label.empty() ? cp1251::ToUtf8(q.text) : cp1251::ToUtf8(q.label);
                 std::string message = cp1251::ToUtf8(r.reason);
-                if (r.counterexample) message = "контрпример: " + check::CubeText(r.counterexample->cube, ws);
+                if (r.counterexample)
+                    message = tx.counterexample + check::CubeText(r.counterexample->cube, ws);
                 const bool refuted = r.verdict == analysis::Verdict::Refuted;
                 findings->tests.push_back({"requirements", name, refuted,
                                            !refuted && r.verdict != analysis::Verdict::Proven, message});
                 if (refuted) {
                     findings->results.push_back({"requirement_refuted", "error",
-                                                 "Требование \"" + name + "\" опровергнуто: " + message,
+                                                 tools::Fill(tx.requirementRefuted, {name, message}),
                                                  where.Logic(q.block, q.side, 1)});
                 }
             }
@@ -234,7 +288,8 @@ int CheckFile(const Options& o, const std::string& config, std::ostream& out, st
     return o.strict && analysed && analysed->hasErrorClass ? 1 : 0;
 }
 
-// The configurations named: files as they are, folders by their *.blk files in name order.
+// The configurations named: files as they are, folders by their *.blk entries in name order
+// (everything but a folder: a dangling link or a special file is counted and gets its message).
 std::vector<std::string> Expand(const std::vector<std::string>& args) {
     std::vector<std::string> files;
     for (const std::string& a : args) {
@@ -245,7 +300,7 @@ std::vector<std::string> Expand(const std::vector<std::string>& args) {
         }
         std::vector<std::string> found;
         for (const auto& e : fs::directory_iterator(a, ec)) {
-            if (e.is_regular_file(ec) && e.path().extension() == ".blk") found.push_back(e.path().string());
+            if (!e.is_directory(ec) && e.path().extension() == ".blk") found.push_back(e.path().string());
         }
         std::sort(found.begin(), found.end());
         files.insert(files.end(), found.begin(), found.end());
@@ -286,7 +341,7 @@ std::vector<Outcome> CheckInParallel(const Options& o, const std::vector<std::st
         const std::string base = (dir / std::to_string(i)).string();
         r.out = Slurp(base + ".out");
         r.err = Slurp(base + ".err");
-        if (!WIFEXITED(raw)) r.err += "interlocks-check: the check of this file ended abnormally\n";
+        if (!WIFEXITED(raw)) r.err += tools::Texts().abnormalEnd + "\n";
         try {
             r.findings = check::FindingsFromJson(nlohmann::json::parse(Slurp(base + ".ci")));
         } catch (const std::exception&) {
@@ -322,7 +377,7 @@ std::vector<Outcome> CheckInParallel(const Options& o, const std::vector<std::st
             _exit(status);
         }
         if (pid < 0) {
-            outcomes[i].err = "interlocks-check: no process for this file\n";
+            outcomes[i].err = tools::Texts().noProcess + "\n";
             continue;
         }
         running.push_back(pid);
@@ -340,63 +395,50 @@ std::vector<Outcome> CheckInParallel(const Options& o, const std::vector<std::st
 }
 
 bool WriteReport(const std::string& path, const std::string& text) {
-    std::ofstream f(path, std::ios::binary);
-    f << text;
-    f.close();
-    if (!f) std::cerr << "interlocks-check: не удалось записать " << path << "\n";
-    return static_cast<bool>(f);
+    const storage::WriteResult r = storage::WriteFileAtomically(path, text);
+    if (!r) std::cerr << TerminalText(r.error) << "\n";
+    return static_cast<bool>(r);
+}
+
+// The messages of one file of several, each line under the file's name.
+std::string Named(const std::string& file, const std::string& messages) {
+    std::string out;
+    std::istringstream lines(messages);
+    for (std::string line; std::getline(lines, line);) out += file + ": " + line + "\n";
+    return out;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{
-        "Проверка конфигурации оперативных блокировок (*.blk, *.tmp) без окна программы.\n"
-        "Код возврата: 0 - ошибочных блоков нет, 1 - есть ошибочные блоки, 2 - ошибка вызова,\n"
-        "файла или конфигурации.",
-        "interlocks-check"};
+    const tools::ToolTexts& tx = tools::Texts();
+    CLI::App app{tx.checkAbout, "interlocks-check"};
+    tools::RussianHelp(app);
     Options o;
     std::string set;
     std::string unreliable;
     int block = 0;
     std::vector<std::string> configs;
-    app.add_option("--set", set, "Значения ТС после чтения файла: N=V,... (N 1..256, V целое)");
-    app.add_option("--unreliable", unreliable,
-                   "Недостоверность ТС: N=C,... (C: 0 - достоверен, 1 - ручная, 2 - аппаратная)");
-    app.add_option("--block", block, "Проверить только блок N (1..32); код возврата - по этому блоку")
-        ->check(CLI::Range(1, 32));
-    app.add_flag("--json", o.json, "Вывести отчёт в формате JSON (UTF-8)");
-    CLI::Option* analyseOption = app.add_flag(
-        "--analyse", o.analyse, "Анализ логики по всем состояниям ТС: наименьшие изменения, проблемы");
-    app.add_option("--where", o.where, "С --analyse: где используется ТС N (1..256)")
-        ->check(CLI::Range(1, 256))
-        ->needs(analyseOption);
-    app.add_flag("--strict", o.strict, "С --analyse: код 1 и при проблемах класса ошибок")
-        ->needs(analyseOption);
-    CLI::Option* proveOption =
-        app.add_flag("--prove", o.prove, "Доказать требования из файла рядом с конфигурацией (имя.req)");
-    CLI::Option* requirementsOption =
-        app.add_option("--requirements", o.requirements, "Доказать требования из этого файла");
-    CLI::Option* diffOption = app.add_option(
-        "--diff", o.diff, "Сравнить поведение логики с другой конфигурацией (она - A, CONFIG - B)");
-    app.add_option("--sarif", o.sarif, "Записать проблемы и опровергнутые требования в SARIF 2.1.0");
-    app.add_option("--junit", o.junit, "Записать требования и проблемы блоков в JUnit XML");
-    app.add_option("CONFIG", configs, "Файлы конфигурации или папки с файлами *.blk")->required();
+    app.add_option("--set", set, tx.optSet);
+    app.add_option("--unreliable", unreliable, tx.optUnreliable);
+    app.add_option("--block", block, tx.optBlock)->check(CLI::Range(1, 32));
+    app.add_flag("--json", o.json, tx.optJson);
+    CLI::Option* analyseOption = app.add_flag("--analyse", o.analyse, tx.optAnalyse);
+    app.add_option("--where", o.where, tx.optWhere)->check(CLI::Range(1, 256))->needs(analyseOption);
+    app.add_flag("--strict", o.strict, tx.optStrict)->needs(analyseOption);
+    CLI::Option* proveOption = app.add_flag("--prove", o.prove, tx.optProve);
+    CLI::Option* requirementsOption = app.add_option("--requirements", o.requirements, tx.optRequirements);
+    CLI::Option* diffOption = app.add_option("--diff", o.diff, tx.optDiff);
+    app.add_option("--sarif", o.sarif, tx.optSarif);
+    app.add_option("--junit", o.junit, tx.optJunit);
+    app.add_option("CONFIG", configs, tx.optConfig)->required();
     diffOption->excludes(proveOption)->excludes(requirementsOption)->excludes(analyseOption);
-
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
-    } catch (const CLI::ParseError& e) {
-        app.exit(e);
-        return kUsageError;
-    }
+    if (const int status = tools::Parse(app, argc, argv); status >= 0) return status;
 
     if (!set.empty()) {
         auto values = check::ParseAssignments(set, 1, interlock::kTsCount, INT16_MIN, INT16_MAX);
         if (!values) {
-            std::cerr << "--set: ожидается N=V,... с N от 1 до 256 и целым V\n";
+            std::cerr << tx.badSet << "\n";
             return kUsageError;
         }
         for (auto [n, v] : *values) o.request.values[n] = static_cast<int16_t>(v);
@@ -404,7 +446,7 @@ int main(int argc, char** argv) {
     if (!unreliable.empty()) {
         auto codes = check::ParseAssignments(unreliable, 1, interlock::kTsCount, 0, 2);
         if (!codes) {
-            std::cerr << "--unreliable: ожидается N=C,... с N от 1 до 256 и C от 0 до 2\n";
+            std::cerr << tx.badUnreliable << "\n";
             return kUsageError;
         }
         for (auto [n, c] : *codes) o.request.unreliable[n] = static_cast<uint8_t>(c);
@@ -432,11 +474,16 @@ int main(int argc, char** argv) {
                 } catch (const std::exception&) {
                     report = r.out;
                 }
-                reports.push_back({{"file", files[i]}, {"status", r.status}, {"report", report}});
+                reports.push_back({{"file", files[i]},
+                                   {"status", r.status},
+                                   {"messages", check::OneLine(r.err)},
+                                   {"report", report}});
             } else {
-                std::cout << "== " << files[i] << " ==\n" << r.out;
+                // Every file its section; one that could not be checked says why in it.
+                std::cout << "== " << files[i] << " ==\n"
+                          << r.out << (r.out.empty() ? Named(files[i], r.err) : "");
             }
-            std::cerr << r.err;
+            std::cerr << Named(files[i], r.err);
             ++counts[std::clamp(r.status, 0, 2)];
             status = std::max(status, r.status);
             findings.push_back(r.findings);
@@ -450,8 +497,10 @@ int main(int argc, char** argv) {
                                             {"status_2", counts[2]}}}};
             std::cout << Dump(all);
         } else {
-            std::cout << "Файлов: " << files.size() << "; код 0: " << counts[0] << ", код 1: " << counts[1]
-                      << ", код 2: " << counts[2] << "\n";
+            std::cout << tools::Fill(tx.filesSummary,
+                                     {std::to_string(files.size()), std::to_string(counts[0]),
+                                      std::to_string(counts[1]), std::to_string(counts[2])})
+                      << "\n";
         }
         if (files.empty()) status = kUsageError;
     }

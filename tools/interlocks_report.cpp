@@ -15,21 +15,20 @@
 #include "interlock/workspace.h"
 #include "storage/config_text.h"
 #include "storage/file_io.h"
+#include "storage/texts.h"
+#include "tools/cli_texts.h"
+#include "tools/tool_texts.h"
 #include "ui/report/interlock_report.h"
 
 int main(int argc, char** argv) {
-    CLI::App app{"Печать таблицы блокировок: конфигурация в документ PDF формата A4"};
+    const tools::ToolTexts& tx = tools::Texts();
+    CLI::App app{tx.reportAbout, "interlocks-report"};
+    tools::RussianHelp(app);
     std::string config, out, requirements;
-    app.add_option("CONFIG", config, "файл конфигурации (*.blk)")->required();
-    app.add_option("--out,-o", out, "выходной файл PDF")->required();
-    app.add_option("--requirements", requirements,
-                   "файл требований (по умолчанию: имя конфигурации с расширением .req)");
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
-        const int rc = app.exit(e);
-        return rc == 0 ? 0 : 2;
-    }
+    app.add_option("CONFIG", config, tx.optReportConfig)->required();
+    app.add_option("--out,-o", out, tx.optOut)->required();
+    app.add_option("--requirements", requirements, tx.optReportRequirements);
+    if (const int status = tools::Parse(app, argc, argv); status >= 0) return status;
 
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication qt(argc, argv);
@@ -44,6 +43,14 @@ int main(int argc, char** argv) {
         for (const interlock::Message& m : ws->Messages) std::cerr << cp1251::ToUtf8(m.text) << "\n";
         return 2;
     }
+    // A requirements file named on the command line must be there, as for interlocks-check.
+    if (!requirements.empty()) {
+        const storage::ReadResult named = storage::ReadWholeFile(requirements);
+        if (!named) {
+            std::cerr << cp1251::ToUtf8(named.error) << "\n";
+            return 2;
+        }
+    }
     ws->Messages.clear();
     ws->ConfigFileName = cp1251::FromUtf8(config);
     interlock::RecalculateAll(*ws);
@@ -51,7 +58,7 @@ int main(int argc, char** argv) {
     const std::string error =
         ui::report::WriteInterlockTable(*ws, ws->ConfigFileName, out, nullptr, requirements);
     if (!error.empty()) {
-        std::cerr << out << ": " << error << "\n";
+        std::cerr << cp1251::ToUtf8(storage::Texts().cannotWrite) << " \"" << out << "\": " << error << "\n";
         return 2;
     }
     return 0;

@@ -238,6 +238,47 @@ TEST(Requirements, BudgetGivesUndetermined) {
     }
 }
 
+TEST(Requirements, FileBytesCodePageAndDepth) {
+    auto nested = [](int depth) {
+        std::string s = "ON 1 REQUIRES ";
+        for (int i = 1; i < depth; ++i) s += "OR(";
+        s += "S1";
+        for (int i = 1; i < depth; ++i) s += ")";
+        return s;
+    };
+    const struct {
+        const char* label;
+        std::string bytes;
+        std::string label1;  // the first requirement's label, Windows-1251; "" when it is an error
+        std::string error;   // the first error's message
+    } rows[] = {
+        {"Windows-1251", W("Метка: ON 1 POSSIBLE"), W("Метка"), ""},
+        {"UTF-8 with CR LF", "Метка: ON 1 POSSIBLE\r\n", W("Метка"), ""},
+        {"UTF-8 beyond the code page", "Знак \xE2\x84\x96 \xF0\x9F\x94\x92: ON 1 POSSIBLE", W("Знак № ?"),
+         ""},
+        {"truncated UTF-8 is Windows-1251", "\xD0\x9C\xD0: ON 1 POSSIBLE", "\xD0\x9C\xD0", ""},
+        {"overlong UTF-8 is Windows-1251", "\xC0\xAF: ON 1 POSSIBLE", "\xC0\xAF", ""},
+        {"surrogate is Windows-1251", "\xED\xA0\x80: ON 1 POSSIBLE", "\xED\xA0\x80", ""},
+        {"ASCII with a lone CR", "a: ON 1 POSSIBLE\rb: ON 2 POSSIBLE", "a", ""},
+        {"100 levels", nested(100), "", ""},
+        {"101 levels", nested(101), "", W("условие вложено глубже 100 уровней")},
+        {"40,000 levels", nested(40000), "", W("условие вложено глубже 100 уровней")},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        const RequirementsFile f = ParseRequirementsFile(row.bytes);
+        if (!row.error.empty()) {
+            ASSERT_EQ(f.errors.size(), 1u);
+            EXPECT_EQ(f.errors[0].message, row.error);
+            continue;
+        }
+        ASSERT_TRUE(f.errors.empty()) << f.errors[0].message;
+        ASSERT_FALSE(f.requirements.empty());
+        EXPECT_EQ(f.requirements[0].label, row.label1);
+    }
+    EXPECT_EQ(ParseRequirementsFile("a: ON 1 POSSIBLE\rb: ON 2 POSSIBLE").requirements.size(), 2u);
+}
+
 TEST(Requirements, FileBesideTheConfiguration) {
     EXPECT_EQ(RequirementsFileFor("examples/substation.blk"), "examples/substation.req");
     EXPECT_EQ(RequirementsFileFor("a.b/config"), "a.b/config.req");

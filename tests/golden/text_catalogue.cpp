@@ -7,10 +7,12 @@
 #include <string>
 
 #include "acquisition/texts.h"
+#include "analysis/analysis_texts.h"
 #include "interlock/cp1251.h"
 #include "interlock/engine_texts.h"
 #include "storage/texts.h"
 #include "ui/model/diagram_texts.h"
+#include "tools/tool_texts.h"
 #include "ui/model/texts.h"
 
 namespace {
@@ -48,8 +50,10 @@ void Print(const char* layer, const interlock::TextList& list) {
 int main() {
     Print("interlock", interlock::EngineTextList());
     Print("storage", storage::StorageTextList());
+    Print("analysis", analysis::AnalysisTextList());
     Print("acquisition", acquisition::AcquisitionTextList());
     Print("ui", ui::WindowTextList());
     Print("diagram", ui::DiagramTextList());
+    Print("tools", tools::ToolTextList());
     return 0;
 }

@@ -97,7 +97,7 @@ TEST_P(FileFailure, ReportsTheSystemError) {
     auto [error, code] = c.run(dir);
     EXPECT_NE(code, 0);
     const std::string expected =
-        cp1251::FromUtf8(c.prefixUtf8) + " \"" + (dir / c.file) + "\": " + c.systemText;
+        cp1251::FromUtf8(std::string(c.prefixUtf8) + " \"" + (dir / c.file) + "\": " + c.systemText);
     EXPECT_EQ(error, expected);
     EXPECT_EQ(dir.List(), before);
 }
@@ -124,14 +124,72 @@ void MakeFolder(const TempFolder& dir) { ::mkdir((dir / "sub").c_str(), 0755); }
 
 const FailureCase kFailures[] = {
     {"ReadMissing", Nothing, Read("none.blk"), "none.blk", "Не удалось прочитать файл",
-     "No such file or directory"},
-    {"ReadFolder", MakeFolder, Read("sub"), "sub", "Не удалось прочитать файл", "Is a directory"},
+     "Файл или каталог не существует"},
+    {"ReadFolder", MakeFolder, Read("sub"), "sub", "Не удалось прочитать файл", "Это каталог"},
     {"WriteIntoMissingFolder", Nothing, Write("Temp/1.tmp"), "Temp/1.tmp", "Не удалось записать файл",
-     "No such file or directory"},
-    {"WriteOverFolder", MakeFolder, Write("sub"), "sub", "Не удалось записать файл", "Is a directory"},
+     "Файл или каталог не существует"},
+    {"WriteOverFolder", MakeFolder, Write("sub"), "sub", "Не удалось записать файл", "Это каталог"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, FileFailure, ::testing::ValuesIn(kFailures),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- What is not a regular file is written through, never replaced ----
+
+struct SpecialTarget {
+    const char* name;
+    // Makes the target in the folder; false when this machine cannot (the case is skipped).
+    std::function<bool(const TempFolder&)> make;
+    int errorCode;           // 0: the write succeeds
+    std::string systemText;  // the system's text of the failure
+};
+
+void PrintTo(const SpecialTarget& c, std::ostream* os) { *os << c.name; }
+
+class SpecialTargets : public ::testing::TestWithParam<SpecialTarget> {};
+
+TEST_P(SpecialTargets, StayWhatTheyAreAndTakeTheBytes) {
+    const SpecialTarget& c = GetParam();
+    TempFolder dir;
+    if (!c.make(dir)) GTEST_SKIP() << "cannot make the target here";
+    const std::string target = dir / "out";
+    struct stat before {};
+    ASSERT_EQ(::stat(target.c_str(), &before), 0);
+    const bool fifo = S_ISFIFO(before.st_mode);
+    std::string received;
+    std::thread reader;
+    if (fifo) {
+        reader = std::thread([&] { received = ReadRaw(target); });
+    }
+    const WriteResult r = WriteFileAtomically(target, "payload");
+    if (reader.joinable()) reader.join();
+    EXPECT_EQ(r.errorCode, c.errorCode);
+    EXPECT_EQ(r.ok, c.errorCode == 0);
+    if (c.errorCode != 0) {
+        EXPECT_TRUE(Contains(r.error, cp1251::FromUtf8(c.systemText))) << r.error;
+    }
+    if (fifo) {
+        EXPECT_EQ(received, "payload");
+    }
+    struct stat after {};
+    ASSERT_EQ(::stat(target.c_str(), &after), 0);
+    EXPECT_EQ(after.st_mode & S_IFMT, before.st_mode & S_IFMT);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"out"});  // no temporary file left beside
+}
+
+bool LinkTo(const TempFolder& dir, const char* device) {
+    return ::access(device, W_OK) == 0 && ::symlink(device, (dir / "out").c_str()) == 0;
+}
+
+const SpecialTarget kSpecialTargets[] = {
+    {"Fifo", [](const TempFolder& dir) { return ::mkfifo((dir / "out").c_str(), 0600) == 0; }, 0, ""},
+    {"LinkToDevNull", [](const TempFolder& dir) { return LinkTo(dir, "/dev/null"); }, 0, ""},
+    {"LinkToDevFull", [](const TempFolder& dir) { return LinkTo(dir, "/dev/full"); }, ENOSPC,
+     "На устройстве не осталось места"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Kinds, SpecialTargets, ::testing::ValuesIn(kSpecialTargets),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FileExists, OnlyRegularFiles) {
@@ -267,18 +325,18 @@ TEST_P(SmallFileSystem, FailedSaveKeepsTheOldFile) {
     ShellResult run = RunShell(command);
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_TRUE(Contains(run.output, "rc=1")) << run.output;
-    EXPECT_TRUE(Contains(run.output, c.systemText)) << run.output;
+    EXPECT_TRUE(Contains(run.output, cp1251::FromUtf8(c.systemText))) << run.output;
     EXPECT_TRUE(ReadRaw(out / "after") == std::string(c.oldSize, 'A'));
     EXPECT_EQ(ReadRaw(out / "list"), "f\n");
 }
 
 const MountCase kMountCases[] = {
-    {"FullDisk", 1000, "\"$P\" write \"$D/f\" 200000 B", "No space left on device"},
-    {"NoRoomBesideOldFile", 40000, "\"$P\" write \"$D/f\" 40000 B", "No space left on device"},
+    {"FullDisk", 1000, "\"$P\" write \"$D/f\" 200000 B", "На устройстве не осталось места"},
+    {"NoRoomBesideOldFile", 40000, "\"$P\" write \"$D/f\" 40000 B", "На устройстве не осталось места"},
     {"ReadOnly", 1000, "mount -o remount,bind,ro \"$D\" || exit 92\n\"$P\" write \"$D/f\" 10 B",
-     "Read-only file system"},
+     "Файловая система доступна только для чтения"},
     {"ReadOnlySettings", 1000, "mount -o remount,bind,ro \"$D\" || exit 92\n\"$P\" settings \"$D/f\"",
-     "Read-only file system"},
+     "Файловая система доступна только для чтения"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Mounts, SmallFileSystem, ::testing::ValuesIn(kMountCases),

@@ -16,6 +16,8 @@
 #include <vector>
 
 #include "storage/file_io.h"
+
+#include "interlock/cp1251.h"
 #include "tests/storage/temp_folder.h"
 
 namespace storage {
@@ -84,7 +86,7 @@ TEST_P(SaveOverTarget, RefusedWhereOpeningForWritingIsRefused) {
     const struct stat after = StatOf(target);
     EXPECT_EQ(after.st_mode & 07777, c.mode);
     if (c.refusal) {
-        EXPECT_NE(text.find(c.refusal), std::string::npos) << text;
+        EXPECT_NE(text.find(cp1251::FromUtf8(c.refusal)), std::string::npos) << text;
         EXPECT_NE(text.find(target), std::string::npos) << text;
         EXPECT_EQ(ReadRaw(target), "old contents\r\n");
         EXPECT_EQ(after.st_uid, owner);
@@ -97,10 +99,10 @@ TEST_P(SaveOverTarget, RefusedWhereOpeningForWritingIsRefused) {
 }
 
 const TargetCase kTargets[] = {
-    {"OwnReadOnly", true, 0444, "Permission denied"},
+    {"OwnReadOnly", true, 0444, "Отказано в доступе"},
     {"OwnWritableKeepsItsMode", true, 0640, nullptr},
     {"OwnWithGroupAndOthersBits", true, 0664, nullptr},
-    {"OtherUsersFile", false, 0644, "Permission denied"},
+    {"OtherUsersFile", false, 0644, "Отказано в доступе"},
     {"OtherUsersFileWritableByAll", false, 0666, nullptr},
 };
 

@@ -6,6 +6,9 @@
 #include <functional>
 #include <string>
 
+#include <cerrno>
+
+#include "storage/file_io.h"
 #include "tests/storage/temp_folder.h"
 
 namespace storage {
@@ -251,14 +254,14 @@ TEST(SaveSettings, FailuresReportTheSystemError) {
     TempFolder dir;
     std::string error;
     EXPECT_FALSE(SaveSettings(dir / "missing/settings.ini", Settings{}, &error));
-    EXPECT_NE(error.find("No such file or directory"), std::string::npos) << error;
+    EXPECT_NE(error.find(SystemErrorText(ENOENT)), std::string::npos) << error;
     EXPECT_NE(error.find(dir / "missing/settings.ini"), std::string::npos) << error;
 
     // An existing file that cannot be read must not be replaced by one without its lines.
     ASSERT_EQ(::mkdir((dir / "settings.ini").c_str(), 0755), 0);
     error.clear();
     EXPECT_FALSE(SaveSettings(dir / "settings.ini", Settings{}, &error));
-    EXPECT_NE(error.find("Is a directory"), std::string::npos) << error;
+    EXPECT_NE(error.find(SystemErrorText(EISDIR)), std::string::npos) << error;
     EXPECT_EQ(dir.List(), std::vector<std::string>{"settings.ini"});
 }
 

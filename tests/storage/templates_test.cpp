@@ -198,7 +198,7 @@ TEST(ReadTemplateFile, MissingFileGivesTheSystemErrorAndAnEmptyLibrary) {
     test::TempFolder folder;
     TemplateFile f = ReadTemplateFile(TemplateFilePath(folder.path() + "/"));
     EXPECT_FALSE(f.ok());
-    EXPECT_NE(f.error.find(W(std::strerror(ENOENT))), std::string::npos) << f.error;
+    EXPECT_NE(f.error.find(SystemErrorText(ENOENT)), std::string::npos) << f.error;
     EXPECT_EQ(f.library.TemplateCount(), 0);
 
     test::WriteRaw(folder / "templates.txt", File({"@", "## A", "@"}));

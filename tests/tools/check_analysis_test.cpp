@@ -11,40 +11,16 @@
 #include <sstream>
 #include <string>
 
+#include "tests/tools/check_runner.h"
+
 namespace {
 
-namespace fs = std::filesystem;
+using namespace check_test;
 using nlohmann::json;
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-};
-
-fs::path Scratch() {
-    fs::path dir = fs::path(::testing::TempDir()) / ("interlocks_check_analysis_" + std::to_string(getpid()));
-    fs::create_directories(dir);
-    return dir;
-}
-
-// Arguments are pasted into a shell command: only plain words and paths.
-Outcome Check(const std::string& args) {
-    const fs::path out = Scratch() / "out.txt";
-    const std::string command =
-        std::string("'") + CHECK_BINARY + "' " + args + " >'" + out.string() + "' 2>/dev/null";
-    const int raw = std::system(command.c_str());
-    std::ifstream in(out, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, s.str()};
-}
-
-std::string Example() { return std::string("'") + EXAMPLES_DIR + "/substation.blk'"; }
-
-std::string File(const std::string& name, const std::string& text) {
-    const fs::path path = Scratch() / name;
-    std::ofstream(path, std::ios::binary) << text;
-    return "'" + path.string() + "'";
+// A configuration of the test, as written; its quoted path.
+std::string Raw(const std::string& name, const std::string& text) {
+    return "'" + WriteFile(name, text).string() + "'";
 }
 
 // Block 1: OFF logic allowed with TS 3, ON logic never allowed; nothing erroneous.
@@ -107,12 +83,12 @@ TEST(CheckAnalysis, ExitStatusAndFindingLines) {
         int status;
         std::string outPart;
     } rows[] = {
-        {"a problem alone keeps 0", "--analyse " + File("never.blk", kNeverOn), 0,
+        {"a problem alone keeps 0", "--analyse " + Raw("never.blk", kNeverOn), 0,
          " 1 - on стр. 1: never_allowed - Операция не разрешается ни в одном состоянии ТС\n"},
-        {"--strict makes it 1", "--analyse --strict " + File("never.blk", kNeverOn), 1, "never_allowed"},
-        {"no set of changes", "--analyse --set 2=0 " + File("never.blk", kNeverOn), 0,
+        {"--strict makes it 1", "--analyse --strict " + Raw("never.blk", kNeverOn), 1, "never_allowed"},
+        {"no set of changes", "--analyse --set 2=0 " + Raw("never.blk", kNeverOn), 0,
          " 1 - on: разрешить нельзя никаким изменением ТС\n"},
-        {"where used", "--analyse --where 3 " + File("never.blk", kNeverOn), 0,
+        {"where used", "--analyse --where 3 " + Raw("never.blk", kNeverOn), 0,
          "ТС3:\n  блок 1 off стр. 1: S3\n"},
         {"--where needs --analyse", "--where 3 " + Example(), 2, ""},
         {"--strict needs --analyse", "--strict " + Example(), 2, ""},

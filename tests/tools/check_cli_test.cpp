@@ -11,51 +11,11 @@
 #include <sstream>
 #include <string>
 
+#include "tests/tools/check_runner.h"
+
 namespace {
 
-namespace fs = std::filesystem;
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// A folder of this test process alone: the test cases run as parallel processes.
-fs::path Scratch() {
-    fs::path dir = fs::path(::testing::TempDir()) / ("interlocks_check_cli_" + std::to_string(getpid()));
-    fs::create_directories(dir);
-    return dir;
-}
-
-// Arguments are pasted into a shell command: the tests pass only plain words and paths.
-Outcome Check(const std::string& args) {
-    fs::path out = Scratch() / "out.txt";
-    fs::path err = Scratch() / "err.txt";
-    std::string command =
-        std::string("'") + CHECK_BINARY + "' " + args + " >'" + out.string() + "' 2>'" + err.string() + "'";
-    int raw = std::system(command.c_str());
-    Outcome run;
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = Slurp(out);
-    run.err = Slurp(err);
-    return run;
-}
-
-std::string Example() { return std::string("'") + EXAMPLES_DIR + "/substation.blk'"; }
-
-fs::path WriteFile(const std::string& name, const std::string& bytes) {
-    fs::path path = Scratch() / name;
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
-}
+using namespace check_test;
 
 struct CliRow {
     const char* label;

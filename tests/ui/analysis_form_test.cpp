@@ -486,6 +486,16 @@ void AnalysisFormTest::DiagramFollowsTheWindowAndTheTablePrints() {
     std::string head(4, '\0');
     in.read(head.data(), 4);
     QCOMPARE(QString::fromStdString(head), QStringLiteral("%PDF"));
+
+    // A line typed but not recalculated is printed as the editor shows it: the print commits
+    // the editor into the block first, as saving and viewing do.
+    const interlock::Side view = rig.ws.CurrentView;
+    const std::vector<std::string> before = rig.ws.Blocks[rig.ws.CurrentBlock].Of(view).Logic;
+    rig.form->Logic->setPlainText("V1=AND(S2)");
+    rig.dialogs.AnswerSaveFile(cp1251::FromUtf8(rig.Path("edited.pdf")));
+    rig.window->Print_ButtonClick();
+    QCOMPARE(rig.ws.Blocks[rig.ws.CurrentBlock].Of(view).Logic, (std::vector<std::string>{"V1=AND(S2)"}));
+    QVERIFY(before != rig.ws.Blocks[rig.ws.CurrentBlock].Of(view).Logic);
 }
 
 QTEST_MAIN(AnalysisFormTest)

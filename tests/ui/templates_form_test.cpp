@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 
+#include "storage/file_io.h"
 #include "ui/widgets/color_button.h"
 #include "interlock/cp1251.h"
 #include "tests/support/window_rig.h"
@@ -283,7 +284,7 @@ void TemplatesFormTest::missingLibraryOpensAnEmptyWindow() {
     const std::vector<interlock::Message> shown = rig.dialogs.Messages();
     QCOMPARE(shown.size(), size_t(1));
     QCOMPARE(shown[0].icon, Icon::Error);
-    QVERIFY(shown[0].text.find(W(std::strerror(ENOENT))) != std::string::npos);
+    QVERIFY(shown[0].text.find(storage::SystemErrorText(ENOENT)) != std::string::npos);
     QVERIFY(rig.ws.Blocks[3].IsEmpty());
 }
 

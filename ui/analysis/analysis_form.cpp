@@ -225,7 +225,7 @@ void TForm_Analysis::ProveIfNeeded() {
     provenFile_ = file;
     provenBytes_ = bytes;
     provenSignature_ = signature;
-    parsed_ = analysis::ParseRequirements(storage::SplitLines(bytes));
+    parsed_ = analysis::ParseRequirementsFile(bytes);
     results_ = file.empty() ? std::vector<analysis::RequirementResult>{}
                             : analysis::Prove(Analyser(), ws, parsed_.requirements);
 }
@@ -383,6 +383,11 @@ void TForm_Analysis::Compare_ButtonClick() {
 }
 
 void TForm_Analysis::Print_ButtonClick() {
+    // What is printed is what the editor shows: its text becomes the block's logic first, as
+    // before saving and viewing the file.
+    workbench_.Pull();
+    interlock::CommitEditor(workbench_.Ws(), workbench_.Ws().CurrentBlock);
+    workbench_.Push();
     PrintInterlockTable(workbench_.Ws(), dialogs_, workbench_.Ws().ConfigFileName, Analyser());
 }
 

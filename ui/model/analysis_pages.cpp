@@ -273,21 +273,9 @@ Page RequirementsPage(const std::string& file, const analysis::RequirementsFile&
     for (const analysis::RequirementResult& r : results) {
         const analysis::Requirement& q = r.requirement;
         PageRow row;
-        std::string verdict, details = r.reason;
-        switch (r.verdict) {
-            case Verdict::Proven:
-                verdict = W("доказано"), ++proven;
-                break;
-            case Verdict::Refuted:
-                verdict = W("опровергнуто"), ++refuted;
-                break;
-            case Verdict::NotChecked:
-                verdict = W("не проверено");
-                break;
-            case Verdict::Undetermined:
-                verdict = analysis::Texts().undetermined;
-                break;
-        }
+        std::string verdict = analysis::VerdictText(r.verdict), details = r.reason;
+        proven += r.verdict == Verdict::Proven ? 1 : 0;
+        refuted += r.verdict == Verdict::Refuted ? 1 : 0;
         if (r.counterexample) {
             analysis::Cube cube = r.counterexample->cube;
             if (r.state) cube.insert(cube.begin(), *r.state);

@@ -93,20 +93,6 @@ Condition ConditionOf(analysis::Analyser& analyser, const Workspace& ws, int blo
     return c;
 }
 
-std::string VerdictText(analysis::Verdict v) {
-    switch (v) {
-        case analysis::Verdict::Proven:
-            return W("доказано");
-        case analysis::Verdict::Refuted:
-            return W("опровергнуто");
-        case analysis::Verdict::NotChecked:
-            return W("не проверено");
-        case analysis::Verdict::Undetermined:
-            break;
-    }
-    return W("не определено");
-}
-
 std::string SeverityText(analysis::Severity s) {
     return W(s == analysis::Severity::Error     ? "ошибка"
              : s == analysis::Severity::Warning ? "предупреждение"
@@ -132,7 +118,7 @@ Report Build(analysis::Analyser& analyser, const Workspace& ws, const std::strin
         storage::ReadResult read = storage::ReadWholeFile(requirementsPath);
         if (read) {
             r.requirementsFile = requirementsPath;
-            analysis::RequirementsFile parsed = analysis::ParseRequirements(storage::SplitLines(read.bytes));
+            analysis::RequirementsFile parsed = analysis::ParseRequirementsFile(read.bytes);
             r.requirementErrors = parsed.errors;
             results = analysis::Prove(analyser, w, parsed.requirements);
         }

@@ -60,7 +60,6 @@ std::string LiteralText(const interlock::Workspace& ws, const analysis::Literal&
 Condition ConditionOf(analysis::Analyser& analyser, const interlock::Workspace& ws, int block,
                       interlock::Side side);
 
-std::string VerdictText(analysis::Verdict v);  // "доказано" / "опровергнуто" / ...
 std::string SeverityText(analysis::Severity s);
 
 }  // namespace ui::report

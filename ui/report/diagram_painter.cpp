@@ -7,11 +7,13 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPdfWriter>
-#include <QSaveFile>
+#include <QBuffer>
 #include <QSvgGenerator>
 #include <optional>
 
+#include "interlock/cp1251.h"
 #include "interlock/workspace.h"
+#include "storage/file_io.h"
 #include "ui/widgets/colours.h"
 #include "ui/widgets/qt_text.h"
 
@@ -153,9 +155,17 @@ void Paint(QPainter& p, const Diagram& d, const Rect* visible) {
     p.restore();
 }
 
+// The drawing is made in memory and written by the one file writer: a regular file is
+// replaced whole, a pipe or a device is written through. The system's text on failure.
+std::string WriteOut(const std::string& path, const QByteArray& bytes) {
+    const storage::WriteResult r =
+        storage::WriteFileAtomically(path, std::string(bytes.constData(), static_cast<size_t>(bytes.size())));
+    return r ? std::string() : cp1251::ToUtf8(storage::SystemErrorText(r.errorCode));
+}
+
 std::string ExportSvg(const Diagram& d, const std::string& path) {
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly)) return file.errorString().toStdString();
+    QBuffer file;
+    file.open(QIODevice::WriteOnly);
     {
         QSvgGenerator svg;
         svg.setOutputDevice(&file);
@@ -163,20 +173,16 @@ std::string ExportSvg(const Diagram& d, const std::string& path) {
         svg.setViewBox(QRectF(0, 0, d.width, d.height));
         svg.setTitle(ToQString(d.title));
         QPainter p;
-        if (!p.begin(&svg)) {
-            file.cancelWriting();
-            return "SVG";
-        }
+        if (!p.begin(&svg)) return "SVG";
         Paint(p, d);
         p.end();
     }
-    if (!file.commit()) return file.errorString().toStdString();
-    return {};
+    return WriteOut(path, file.data());
 }
 
 std::string ExportPdf(const Diagram& d, const std::string& path) {
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly)) return file.errorString().toStdString();
+    QBuffer file;
+    file.open(QIODevice::WriteOnly);
     {
         QPdfWriter pdf(&file);
         pdf.setTitle(ToQString(d.title));
@@ -186,15 +192,11 @@ std::string ExportPdf(const Diagram& d, const std::string& path) {
         pdf.setPageSize(QPageSize(QSizeF(d.width, d.height), QPageSize::Point));
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
         QPainter p;
-        if (!p.begin(&pdf)) {
-            file.cancelWriting();
-            return "PDF";
-        }
+        if (!p.begin(&pdf)) return "PDF";
         Paint(p, d);
         p.end();
     }
-    if (!file.commit()) return file.errorString().toStdString();
-    return {};
+    return WriteOut(path, file.data());
 }
 
 }  // namespace ui::diagram

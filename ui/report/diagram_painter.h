@@ -7,6 +7,7 @@
 
 #include "ui/model/diagram_layout.h"
 
+class QByteArray;
 class QPainter;
 
 namespace ui::diagram {
@@ -20,6 +21,11 @@ void Paint(QPainter& painter, const Diagram& d, const Rect* visible = nullptr);
 
 // The diagram into a file, replaced only when the whole drawing was written. An empty result
 // is success; otherwise the reason, for a message box.
+// Writes bytes made in memory to `path` (UTF-8) with the one file writer of the program: a
+// regular file is replaced whole, a pipe or a device written through. Empty when written, else
+// the system's text of the failure (UTF-8).
+std::string WriteOut(const std::string& path, const QByteArray& bytes);
+
 std::string ExportSvg(const Diagram& d, const std::string& path);  // path in UTF-8
 std::string ExportPdf(const Diagram& d, const std::string& path);
 

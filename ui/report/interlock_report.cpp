@@ -9,7 +9,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <memory>
 #include <optional>
 
@@ -391,7 +390,7 @@ void BlockPages(Sheet& s, const Report& r, const interlock::Workspace& ws, Pagin
             s.Text(r.requirementsFile.empty() ? U("файл требований не найден") : U("нет"), Font(10), 14);
         for (const analysis::RequirementResult& x : b.requirements) {
             const bool bad = x.verdict == analysis::Verdict::Refuted;
-            QString line = QString("– [") + Q(VerdictText(x.verdict)) + "] ";
+            QString line = QString("– [") + Q(analysis::VerdictText(x.verdict)) + "] ";
             if (!x.requirement.label.empty()) line += Q(x.requirement.label) + ": ";
             line += Q(x.requirement.text);
             if (!x.reason.empty()) line += " (" + OneLine(x.reason) + ")";
@@ -439,8 +438,8 @@ std::string WriteInterlockTable(const interlock::Workspace& ws, const std::strin
     const std::string date = QDate::currentDate().toString("dd.MM.yyyy").toStdString();
     const Report r = Build(*analyser, ws, configPath, requirements, date);
 
-    QSaveFile file(QString::fromStdString(outPath));
-    if (!file.open(QIODevice::WriteOnly)) return file.errorString().toStdString();
+    QBuffer file;
+    file.open(QIODevice::WriteOnly);
     // The diagrams read the blocks as a recalculation leaves them; the caller's stay untouched.
     auto copy = std::make_unique<interlock::Workspace>(ws);
     interlock::RecalculateAll(*copy);
@@ -451,12 +450,8 @@ std::string WriteInterlockTable(const interlock::Workspace& ws, const std::strin
         scratch.open(QIODevice::WriteOnly);
         if (!PaintPdf(r, *copy, scratch, {}, &pages)) return "PDF";
     }
-    if (!PaintPdf(r, *copy, file, pages)) {
-        file.cancelWriting();
-        return "PDF";
-    }
-    if (!file.commit()) return file.errorString().toStdString();
-    return {};
+    if (!PaintPdf(r, *copy, file, pages)) return "PDF";
+    return diagram::WriteOut(outPath, file.data());
 }
 
 }  // namespace ui::report

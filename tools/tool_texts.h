@@ -1,0 +1,51 @@
+#pragma once
+
+// The fixed texts of interlocks-check and interlocks-report: their messages, their reports and
+// their help. The tools speak UTF-8 (terminals, JSON, SARIF, JUnit), so the catalogue holds
+// UTF-8; the golden listing shows it in the program's code page like every other catalogue.
+// "%1".."%9" stand for what Fill puts in.
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+#include "interlock/text_list.h"
+
+namespace tools {
+
+struct ToolTexts {
+    // interlocks-check: help.
+    std::string checkAbout;
+    std::string optSet, optUnreliable, optBlock, optJson, optAnalyse, optWhere, optStrict, optProve;
+    std::string optRequirements, optDiff, optSarif, optJunit, optConfig;
+    // interlocks-report: help.
+    std::string reportAbout, optReportConfig, optOut, optReportRequirements;
+    // Both: the help's headings and the command-line errors.
+    std::string usage, options, positionals, required, needs, excludes, helpFlag, helpHint;
+    std::string argRequired, argExtra, argValue, argMissingValue, argExcludes, argNeeds, argOther;
+    std::string badSet, badUnreliable;
+    // Several files at once.
+    std::string filesSummary, abnormalEnd, noProcess;
+    // The check's report.
+    std::string blocksSummary;
+    // --analyse.
+    std::string minChanges, minChangesUndetermined, cannotAllow, decisive, lineShort, notUsed;
+    std::string blockCase, blockMessage, logicError;
+    // Requirements and counterexamples.
+    std::string requirementsHead, fileErrors, fileError, counterexample, stateHeld, anyValues;
+    std::string requirementRefuted;
+    // --diff.
+    std::string same, notCompared, differs, bothWays, bAllowsMore, aAllowsMore, forExample, stateOf;
+    std::string inB, nameChanged, stateChanged, attributeChanged, inverted, twoPosition, differingBlocks;
+    std::string behaviourChanged;
+};
+
+const ToolTexts& Texts();
+
+// The pattern with "%1".."%9" replaced by the arguments in order.
+std::string Fill(std::string_view pattern, std::initializer_list<std::string> args);
+
+// Every text by name, in Windows-1251, for the golden listing.
+interlock::TextList ToolTextList();
+
+}  // namespace tools
