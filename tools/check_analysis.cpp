@@ -81,15 +81,17 @@ std::string TsList(const std::vector<int>& ts) {
 // One set of changes: a TS of 0/1 alone by its number (the change is its flip); a pair, and a
 // TS whose value is neither 0 nor 1, by the values it goes to, both TS of a pair named.
 std::string SetText(const std::vector<analysis::Change>& set) {
+    const std::string tsWord = Utf8(interlock::Texts().ts);
+    const std::string& pairAnd = tools::Texts().pairAnd;
     std::string s;
     for (const analysis::Change& c : set) {
         s += s.empty() ? "" : ", ";
         if (c.flip) {
-            s += "ТС" + std::to_string(c.ts);
+            s += tsWord + std::to_string(c.ts);
             continue;
         }
         for (size_t i = 0; i < c.values.size(); ++i)
-            s += (i ? " и " : "") + std::string("ТС") + std::to_string(c.values[i].ts) + "=" +
+            s += (i ? pairAnd : std::string()) + tsWord + std::to_string(c.values[i].ts) + "=" +
                  std::to_string(c.values[i].value);
     }
     return s;

@@ -52,6 +52,7 @@ ToolTexts MakeTexts() {
     x.minChanges = "наименьшее число изменений %1:";
     x.minChangesUndetermined = "наименьшие изменения: ";
     x.cannotAllow = "разрешить нельзя никаким изменением ТС";
+    x.pairAnd = " и ";
     x.decisive = "решающие недостоверные ТС: ";
     x.lineShort = "стр.";
     x.notUsed = "не используется";
@@ -128,6 +129,7 @@ constexpr std::pair<std::string_view, M> kMembers[] = {
     {"minChanges", &ToolTexts::minChanges},
     {"minChangesUndetermined", &ToolTexts::minChangesUndetermined},
     {"cannotAllow", &ToolTexts::cannotAllow},
+    {"pairAnd", &ToolTexts::pairAnd},
     {"decisive", &ToolTexts::decisive},
     {"lineShort", &ToolTexts::lineShort},
     {"notUsed", &ToolTexts::notUsed},

@@ -29,7 +29,7 @@ struct ToolTexts {
     // The check's report.
     std::string blocksSummary;
     // --analyse.
-    std::string minChanges, minChangesUndetermined, cannotAllow, decisive, lineShort, notUsed;
+    std::string minChanges, minChangesUndetermined, cannotAllow, pairAnd, decisive, lineShort, notUsed;
     std::string blockCase, blockMessage, logicError;
     // Requirements and counterexamples.
     std::string requirementsHead, fileErrors, fileError, counterexample, stateHeld, anyValues;
