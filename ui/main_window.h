@@ -16,6 +16,7 @@
 
 #include "storage/config_files.h"
 #include "storage/config_text.h"
+#include "storage/file_places.h"
 #include "interlock/ts_cascade.h"
 #include "interlock/workspace.h"
 #include "ui/logic_editor.h"
@@ -59,10 +60,11 @@ public:
     static constexpr int kFrameHeight = 30;
     static constexpr int kOuterWidth = 1200;
 
-    // Runs the main window's part of the start-up (tables, tabs, settings, layout). `exeDir`
-    // is the folder of the program's files, ending in "/", as Windows-1251 text like every path
-    // the window keeps (file names become UTF-8 only where a file is opened).
-    TForm1(interlock::Workspace& ws, Dialogs& dialogs, std::string exeDir, QWidget* parent = nullptr);
+    // Runs the main window's part of the start-up (tables, tabs, settings, layout). `places`
+    // are the folders of the program's files (one folder: all beside each other), ending in
+    // "/", as Windows-1251 text like every path the window keeps (file names become UTF-8 only
+    // where a file is opened).
+    TForm1(interlock::Workspace& ws, Dialogs& dialogs, storage::FilePlaces places, QWidget* parent = nullptr);
     ~TForm1() override;
 
     // Creates the secondary windows; the viewer's creation restores the last temporary file
@@ -146,6 +148,9 @@ public:
     void Nullify_ButtonClick();
     void View_File_ButtonClick();
     void Load_File_ButtonClick();
+    // Loads a file named by the user outside the window (the command line, a file manager) as
+    // if chosen in the open dialog; `name` in the program's text.
+    void LoadChosenFile(const std::string& name);
     void Save_File_ButtonClick();
     void Templates_ButtonClick();
     void Temp_SaverTimer();
@@ -243,7 +248,7 @@ private:
 
     interlock::Workspace& ws_;
     Dialogs& dialogs_;
-    std::string exeDir_;
+    storage::FilePlaces places_;
     bool windowReady_ = false;
     int8_t tempCounter_ = 0;
     int outerHeight_ = 524;
