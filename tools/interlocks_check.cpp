@@ -26,6 +26,7 @@
 #include <thread>
 
 #include "analysis/analysis_texts.h"
+#include "cli/cli11_help.h"
 #include "interlock/cp1251.h"
 #include "interlock/workspace.h"
 #include "storage/config_text.h"
@@ -383,10 +384,12 @@ int main(int argc, char** argv) {
     app.add_option("--junit", o.junit, "Записать требования и проблемы блоков в JUnit XML");
     app.add_option("CONFIG", configs, "Файлы конфигурации или папки с файлами *.blk")->required();
     diffOption->excludes(proveOption)->excludes(requirementsOption)->excludes(analyseOption);
+    // --help from the help catalogue (cli/help_texts.cpp), and --version.
+    cli::UseCatalogueHelp(app, cli::InterlocksCheck());
 
     try {
         app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
+    } catch (const CLI::Success& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         app.exit(e);

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "cli/cli11_help.h"
 #include "interlock/cp1251.h"
 #include "interlock/workspace.h"
 #include "storage/config_text.h"
@@ -24,6 +25,8 @@ int main(int argc, char** argv) {
     app.add_option("--out,-o", out, "выходной файл PDF")->required();
     app.add_option("--requirements", requirements,
                    "файл требований (по умолчанию: имя конфигурации с расширением .req)");
+    // --help from the help catalogue (cli/help_texts.cpp), and --version.
+    cli::UseCatalogueHelp(app, cli::InterlocksReport());
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
