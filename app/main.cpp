@@ -1,8 +1,12 @@
 // The interlock tool: the main window and its secondary windows, then the message loop.
 
 #include <QApplication>
+#include <QSocketNotifier>
 #include <QStringList>
+#include <unistd.h>
+
 #include <clocale>
+#include <csignal>
 #include <iostream>
 
 #include "cli/help.h"
@@ -21,6 +25,27 @@ storage::FilePlaces InProgramText(const storage::FilePlaces& p) {
     return {cp1251::FromUtf8(p.config), cp1251::FromUtf8(p.state), cp1251::FromUtf8(p.documents)};
 }
 
+int stopPipe[2] = {-1, -1};
+
+void RequestStop(int) {
+    const char byte = 1;
+    [[maybe_unused]] ssize_t n = ::write(stopPipe[1], &byte, 1);
+}
+
+// SIGTERM and SIGHUP (a logout, a service stop) end the run as a confirmed close does: the
+// last autosave and the settings are written by the window's destruction.
+void EndOnSignals(QApplication& app) {
+    if (::pipe(stopPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(stopPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    struct sigaction action {};
+    action.sa_handler = RequestStop;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -29,6 +54,7 @@ int main(int argc, char* argv[]) {
 
     QApplication app(argc, argv);
     ui::PrepareApplication(app);
+    EndOnSignals(app);
     std::setlocale(LC_MESSAGES, "");
     // settings.ini, templates.txt and Temp/: beside the executable, or the user's folders when
     // the program is installed (storage/file_places.h).
