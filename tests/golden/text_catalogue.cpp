@@ -10,7 +10,7 @@
 #include "interlock/cp1251.h"
 #include "interlock/engine_texts.h"
 #include "storage/texts.h"
-#include "ui/texts.h"
+#include "ui/model/texts.h"
 
 namespace {
 
