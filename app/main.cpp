@@ -69,7 +69,7 @@ int main(int argc, char* argv[]) {
     window.CreateSecondaryWindows();
     window.show();
     // A configuration named on the command line (a double-click in a file manager) is loaded
-    // after the start-up restore, as if chosen with "Загрузить из файла".
+    // after the start-up restore, as if chosen in the open dialog.
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() > 1) window.LoadChosenFile(cp1251::FromUtf8(arguments.at(1).toStdString()));
     return app.exec();

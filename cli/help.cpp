@@ -59,32 +59,6 @@ std::vector<std::string> Paragraphs(const std::string& text) {
     return out;
 }
 
-struct Headings {
-    const char* usage;
-    const char* options;
-    const char* arguments;
-    const char* exitStatus;
-    const char* files;
-    const char* name;
-    const char* synopsis;
-    const char* description;
-    const char* seeAlso;
-    const char* manArguments;
-    const char* manOptions;
-    const char* manExitStatus;
-    const char* manFiles;
-};
-
-const Headings& HeadingsIn(Language l) {
-    static const Headings ru{
-        "Использование:", "Параметры:",     "Аргументы:", "Код возврата:", "Файлы:",       "ИМЯ",  "ОБЗОР",
-        "ОПИСАНИЕ",       "СМОТРИТЕ ТАКЖЕ", "АРГУМЕНТЫ",  "ПАРАМЕТРЫ",     "КОД ВОЗВРАТА", "ФАЙЛЫ"};
-    static const Headings en{
-        "Usage:",      "Options:", "Arguments:", "Exit status:", "Files:",      "NAME", "SYNOPSIS",
-        "DESCRIPTION", "SEE ALSO", "ARGUMENTS",  "OPTIONS",      "EXIT STATUS", "FILES"};
-    return l == Language::Russian ? ru : en;
-}
-
 std::string OptionLabel(const OptionHelp& o) {
     return *o.argument ? std::string(o.names) + " " + o.argument : o.names;
 }
@@ -143,7 +117,7 @@ Language TerminalLanguage() {
 }
 
 std::string HelpText(const ProgramHelp& help, Language l) {
-    const Headings& h = HeadingsIn(l);
+    const HelpHeadings& h = Headings(l);
     std::string out = std::string(help.name) + " - " + help.summary.In(l) + "\n\n";
     out += Wrap(std::string(h.usage) + " " + help.name + " " + help.usage.In(l), 4, 0) + "\n";
     for (const std::string& p : Paragraphs(help.description.In(l))) out += Wrap(p, 0, 0) + "\n";
@@ -169,10 +143,10 @@ std::string HelpText(const ProgramHelp& help, Language l) {
 }
 
 std::string ManPage(const ProgramHelp& help, Language l) {
-    const Headings& h = HeadingsIn(l);
+    const HelpHeadings& h = Headings(l);
     auto section = [](const char* title) { return std::string(".SH \"") + title + "\"\n"; };
-    std::string out = ".TH " + Upper(help.name) + " 1 \"\" \"interlocks " + Version() + "\" \"" +
-                      (l == Language::Russian ? "Команды пользователя" : "User Commands") + "\"\n";
+    std::string out =
+        ".TH " + Upper(help.name) + " 1 \"\" \"interlocks " + Version() + "\" \"" + h.manSection + "\"\n";
     out += section(h.name) + RoffName(help.name) + " \\- " + Roff(help.summary.In(l)) + "\n";
     out += section(h.synopsis) + ".B " + RoffName(help.name) + "\n" + Roff(help.usage.In(l)) + "\n";
     out += section(h.description);

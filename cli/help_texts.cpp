@@ -203,6 +203,20 @@ ProgramHelp MakeRtuSim() {
 
 }  // namespace
 
+const HelpHeadings& Headings(Language l) {
+    static const HelpHeadings ru{"Использование:", "Параметры:",
+                                 "Аргументы:",     "Код возврата:",
+                                 "Файлы:",         "ИМЯ",
+                                 "ОБЗОР",          "ОПИСАНИЕ",
+                                 "СМОТРИТЕ ТАКЖЕ", "АРГУМЕНТЫ",
+                                 "ПАРАМЕТРЫ",      "КОД ВОЗВРАТА",
+                                 "ФАЙЛЫ",          "Команды пользователя"};
+    static const HelpHeadings en{
+        "Usage:",      "Options:", "Arguments:", "Exit status:", "Files:",      "NAME",  "SYNOPSIS",
+        "DESCRIPTION", "SEE ALSO", "ARGUMENTS",  "OPTIONS",      "EXIT STATUS", "FILES", "User Commands"};
+    return l == Language::Russian ? ru : en;
+}
+
 const ProgramHelp& Interlocks() {
     static const ProgramHelp help = MakeInterlocks();
     return help;

@@ -41,6 +41,25 @@ struct ProgramHelp {
     std::vector<const char*> seeAlso;
 };
 
+// The headings of --help and of the manual pages.
+struct HelpHeadings {
+    const char* usage;
+    const char* options;
+    const char* arguments;
+    const char* exitStatus;
+    const char* files;
+    const char* name;
+    const char* synopsis;
+    const char* description;
+    const char* seeAlso;
+    const char* manArguments;
+    const char* manOptions;
+    const char* manExitStatus;
+    const char* manFiles;
+    const char* manSection;  // the title of section 1
+};
+const HelpHeadings& Headings(Language language);
+
 // The four programs' help, in the order of the manual pages.
 const std::vector<ProgramHelp>& AllPrograms();
 const ProgramHelp& Interlocks();
