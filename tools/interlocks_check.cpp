@@ -26,6 +26,7 @@
 #include <thread>
 
 #include "analysis/analysis_texts.h"
+#include "cli/cli11_help.h"
 #include "interlock/cp1251.h"
 #include "interlock/workspace.h"
 #include "storage/config_text.h"
@@ -433,6 +434,8 @@ int main(int argc, char** argv) {
     app.add_option("--junit", o.junit, tx.optJunit);
     app.add_option("CONFIG", configs, tx.optConfig)->required();
     diffOption->excludes(proveOption)->excludes(requirementsOption)->excludes(analyseOption);
+    // --help from the help catalogue (cli/help_texts.cpp), and --version.
+    cli::UseCatalogueHelp(app, cli::InterlocksCheck());
     if (const int status = tools::Parse(app, argc, argv); status >= 0) return status;
 
     if (!set.empty()) {

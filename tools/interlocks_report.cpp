@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "cli/cli11_help.h"
 #include "interlock/cp1251.h"
 #include "interlock/workspace.h"
 #include "storage/config_text.h"
@@ -28,6 +29,8 @@ int main(int argc, char** argv) {
     app.add_option("CONFIG", config, tx.optReportConfig)->required();
     app.add_option("--out,-o", out, tx.optOut)->required();
     app.add_option("--requirements", requirements, tx.optReportRequirements);
+    // --help from the help catalogue (cli/help_texts.cpp), and --version.
+    cli::UseCatalogueHelp(app, cli::InterlocksReport());
     if (const int status = tools::Parse(app, argc, argv); status >= 0) return status;
 
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

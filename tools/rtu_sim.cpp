@@ -10,6 +10,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/cli11_help.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -117,6 +119,8 @@ int main(int argc, char** argv) {
         ->check(CLI::Range(1, 3600000))
         ->capture_default_str();
     app.add_flag("-v,--verbose", verbose, "Print every request and answer on stderr");
+    // --help from the help catalogue (cli/help_texts.cpp), and --version.
+    cli::UseCatalogueHelp(app, cli::RtuSim());
     CLI11_PARSE(app, argc, argv);
 
     in_addr address{};

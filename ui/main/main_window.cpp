@@ -129,19 +129,20 @@ void LimitTyping(QLineEdit* field, int limit) {
 
 }  // namespace
 
-TForm1::TForm1(Workbench& workbench, std::string exeDir, QWidget* parent)
-    : TForm1(nullptr, &workbench, std::move(exeDir), parent) {}
+TForm1::TForm1(Workbench& workbench, storage::FilePlaces places, QWidget* parent)
+    : TForm1(nullptr, &workbench, std::move(places), parent) {}
 
-TForm1::TForm1(interlock::Workspace& ws, Dialogs& dialogs, std::string exeDir, QWidget* parent)
-    : TForm1(std::make_unique<Workbench>(ws, dialogs), nullptr, std::move(exeDir), parent) {}
+TForm1::TForm1(interlock::Workspace& ws, Dialogs& dialogs, storage::FilePlaces places, QWidget* parent)
+    : TForm1(std::make_unique<Workbench>(ws, dialogs), nullptr, std::move(places), parent) {}
 
-TForm1::TForm1(std::unique_ptr<Workbench> own, Workbench* shared, std::string exeDir, QWidget* parent)
+TForm1::TForm1(std::unique_ptr<Workbench> own, Workbench* shared, storage::FilePlaces places,
+               QWidget* parent)
     : QWidget(parent),
       ownWorkbench_(std::move(own)),
       workbench_(ownWorkbench_ ? *ownWorkbench_ : *shared),
       ws_(workbench_.Ws()),
       dialogs_(workbench_.Boxes()),
-      exeDir_(std::move(exeDir)) {
+      places_(std::move(places)) {
     workbench_.Attach(this);
     // 1-7: the tables, the blocks and the tabs start afresh.
     windowReady_ = false;
@@ -405,7 +406,7 @@ const std::pair<bool storage::Settings::*, QCheckBox * TForm1::*> kOptionBoxes[]
 }  // namespace
 
 void TForm1::Load_Settings() {
-    storage::Settings s = storage::LoadSettings(cp1251::ToUtf8(exeDir_) + "settings.ini");
+    storage::Settings s = storage::LoadSettings(cp1251::ToUtf8(places_.config) + "settings.ini");
     // The only reaction not held back at start-up: TS editing on brings the TS display back.
     for (const auto& [option, box] : kOptionBoxes) (this->*box)->setChecked(s.*option);
     tempCounter_ = s.temp_last;
@@ -430,7 +431,7 @@ void TForm1::Save_Settings() {
     s.channel = FromQString(Server_channel_Number->text());
     s.rtu = FromQString(Server_RTU_Number->text());
     // A settings file that cannot be written is simply not kept: nothing to tell at exit.
-    storage::SaveSettings(cp1251::ToUtf8(exeDir_) + "settings.ini", s, nullptr);
+    storage::SaveSettings(cp1251::ToUtf8(places_.config) + "settings.ini", s, nullptr);
 }
 
 // ---- Moving data between the widgets and the workspace ----
@@ -769,7 +770,7 @@ void TForm1::Save_File_ButtonClick() {
     std::string warning = storage::ErroneousBlocksWarning(ws_);
     if (!warning.empty()) dialogs_.Message({warning, interlock::Texts().attention, interlock::Icon::Warning});
     if (!storage::HasBlkEnding(ws_.ConfigFileName))
-        ws_.ConfigFileName = storage::DefaultConfigFileName(ws_, exeDir_);
+        ws_.ConfigFileName = storage::DefaultConfigFileName(ws_, places_.documents);
     std::optional<std::string> chosen =
         dialogs_.SaveFile(ws_.ConfigFileName, {{"*.blk", "*.blk"}}, "blk", /*confirmOverwrite=*/false);
     if (chosen) {
@@ -786,18 +787,21 @@ void TForm1::Save_File_ButtonClick() {
 }
 
 void TForm1::Load_File_ButtonClick() {
-    if (!storage::HasBlkEnding(ws_.ConfigFileName)) ws_.ConfigFileName = exeDir_ + ".blk";
+    if (!storage::HasBlkEnding(ws_.ConfigFileName)) ws_.ConfigFileName = places_.documents + ".blk";
     std::optional<std::string> chosen = dialogs_.OpenFile(
         ws_.ConfigFileName, {{Texts().configFilter, "*.blk"}, {Texts().tempFilter, "*.tmp"}}, "blk");
-    if (!chosen) return;
-    if (!storage::FileExists(cp1251::ToUtf8(*chosen))) {
+    if (chosen) LoadChosenFile(*chosen);
+}
+
+void TForm1::LoadChosenFile(const std::string& chosen) {
+    if (!storage::FileExists(cp1251::ToUtf8(chosen))) {
         dialogs_.Message({Texts().fileNotFound, storage::Texts().openFileError, interlock::Icon::Error});
         return;
     }
-    ws_.ConfigFileName = *chosen;
+    ws_.ConfigFileName = chosen;
     Pull();
     loadBackup_.clear();
-    loadRead_ = storage::ReadConfigFile(ws_, *chosen, loadBackup_);
+    loadRead_ = storage::ReadConfigFile(ws_, chosen, loadBackup_);
     size_t bytes = 0;
     for (int n = 1; n <= interlock::kBlockCount; ++n) {
         for (const std::string& line : ws_.Blocks[n].OnLogic) bytes += line.size();
@@ -849,7 +853,7 @@ void TForm1::FinishLoad() {
 void TForm1::Temp_SaverTimer() {
     Pull();
     std::optional<storage::WriteResult> r = storage::Temp_SaverTimer(
-        ws_, Check_Save_Temp->isChecked(), Check_Save_TS->isChecked(), tempCounter_, exeDir_);
+        ws_, Check_Save_Temp->isChecked(), Check_Save_TS->isChecked(), tempCounter_, places_.state);
     if (r && !*r && !destroyed_) ShowFileError(r->error);
 }
 
@@ -906,7 +910,7 @@ void TForm1::CreateSecondaryWindows() {
     auto* viewer = new TView_File_Form(workbench_);
     StartupRestore(*viewer);  // viewFileForm_ is set only once the viewer's creation is over
     viewFileForm_ = viewer;
-    templatesForm_ = new TForm5(workbench_, exeDir_);
+    templatesForm_ = new TForm5(workbench_, places_.config);
     tsCaptionsForm_ = new TForm_TS_Captions(workbench_, this);
     SetUpAnalysisWindow();
 }
@@ -915,7 +919,7 @@ void TForm1::StartupRestore(TView_File_Form& viewer) {
     Pull();
     interlock::ResetAllBlocks(ws_);
     ws_.CurrentBlock = 1;
-    std::string temp = storage::TempFileName(exeDir_, tempCounter_);
+    std::string temp = storage::TempFileName(places_.state, tempCounter_);
     if (Check_Save_Temp->isChecked() && storage::FileExists(cp1251::ToUtf8(temp))) {
         storage::Lines backup;
         storage::LoadResult r = storage::Load_Config_File(ws_, temp, backup);

@@ -16,6 +16,7 @@
 
 #include "storage/config_files.h"
 #include "storage/config_text.h"
+#include "storage/file_places.h"
 #include "interlock/ts_cascade.h"
 #include "interlock/workspace.h"
 #include "ui/widgets/logic_editor.h"
@@ -63,12 +64,12 @@ public:
     static constexpr int kOuterWidth = 1200;
 
     // Runs the main window's part of the start-up (tables, tabs, settings, layout) over the
-    // workbench the program shares. `exeDir` is the folder of the program's files, ending in
-    // "/", as Windows-1251 text like every path the window keeps (file names become UTF-8 only
-    // where a file is opened).
-    TForm1(Workbench& workbench, std::string exeDir, QWidget* parent = nullptr);
+    // workbench the program shares. `places` are the folders of the program's files (one
+    // folder: all beside each other), ending in "/", as Windows-1251 text like every path the
+    // window keeps (file names become UTF-8 only where a file is opened).
+    TForm1(Workbench& workbench, storage::FilePlaces places, QWidget* parent = nullptr);
     // A main window with a workbench of its own (a window standing alone, as tests run it).
-    TForm1(interlock::Workspace& ws, Dialogs& dialogs, std::string exeDir, QWidget* parent = nullptr);
+    TForm1(interlock::Workspace& ws, Dialogs& dialogs, storage::FilePlaces places, QWidget* parent = nullptr);
     ~TForm1() override;
 
     // Creates the secondary windows; the viewer's creation restores the last temporary file
@@ -153,6 +154,9 @@ public:
     void Nullify_ButtonClick();
     void View_File_ButtonClick();
     void Load_File_ButtonClick();
+    // Loads a file named by the user outside the window (the command line, a file manager) as
+    // if chosen in the open dialog; `name` in the program's text.
+    void LoadChosenFile(const std::string& name);
     void Save_File_ButtonClick();
     void Templates_ButtonClick();
     void Temp_SaverTimer();
@@ -244,13 +248,13 @@ private:
     // the temporary file is read.
     void StartupRestore(TView_File_Form& viewer);
     interlock::TsEditState TsEditState() const override;
-    TForm1(std::unique_ptr<Workbench> own, Workbench* shared, std::string exeDir, QWidget* parent);
+    TForm1(std::unique_ptr<Workbench> own, Workbench* shared, storage::FilePlaces places, QWidget* parent);
 
     std::unique_ptr<Workbench> ownWorkbench_;  // only for a window standing alone
     Workbench& workbench_;
     interlock::Workspace& ws_;
     Dialogs& dialogs_;
-    std::string exeDir_;
+    storage::FilePlaces places_;
     bool windowReady_ = false;
     int8_t tempCounter_ = 0;
     int outerHeight_ = 524;
