@@ -41,7 +41,6 @@ void SetIndicators(const Topology& t, const interlock::Workspace& ws, interlock:
     State s{&ws, &v, unknownClosed};
     for (const Indicator& i : t.indicators) {
         // An indicator is a rule-2 question without the earthing switch: is the node live?
-        std::vector<bool> dummy;
         bool live = false;
         for (const Source& src : t.sources) {
             const bool on = !src.when || ((v.Value[src.when->ts] & 1) == 1) != src.when->inverted;
@@ -80,6 +79,11 @@ interlock::TsTableData Completion(const interlock::Workspace& ws, const Topology
 }
 
 }  // namespace
+
+void FollowIndicators(const interlock::Workspace& ws, const Topology& t, interlock::TsTableData& values,
+                      const std::vector<char>& unknownClosed) {
+    SetIndicators(t, ws, values, unknownClosed);
+}
 
 interlock::TsTableData ExampleValues(const interlock::Workspace& ws, const Topology& t,
                                      const analysis::Cube& cube, const std::vector<char>& unknownClosed) {

@@ -54,6 +54,10 @@ std::vector<OperationResult> Prove(analysis::Analyser& analyser, const interlock
 interlock::TsTableData ExampleValues(const interlock::Workspace& ws, const Topology& t,
                                      const analysis::Cube& cube, const std::vector<char>& unknownClosed = {});
 
+// Sets every voltage indicator of `values` from the positions, by path search.
+void FollowIndicators(const interlock::Workspace& ws, const Topology& t, interlock::TsTableData& values,
+                      const std::vector<char>& unknownClosed = {});
+
 // "QS1 включен", "ТС15=1 (name)": one literal of an example in words, Windows-1251.
 std::string LiteralText(const Topology& t, const interlock::Workspace& ws, const analysis::Literal& l);
 // "Ввод - QS1 - A - Q1 - Ш1", Windows-1251.
