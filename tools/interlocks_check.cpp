@@ -33,6 +33,7 @@
 #include "tools/check_analysis.h"
 #include "tools/check_proofs.h"
 #include "tools/check_report.h"
+#include "tools/check_topology.h"
 #include "tools/ci_reports.h"
 
 namespace {
@@ -73,6 +74,8 @@ struct Options {
     std::string diff;
     std::string sarif;
     std::string junit;
+    bool topology = false;
+    std::string topologyFile;  // empty: the file beside each configuration
 
     bool CiReports() const { return !sarif.empty() || !junit.empty(); }
 };
@@ -174,13 +177,27 @@ int CheckFile(const Options& o, const std::string& config, std::ostream& out, st
     const bool proving = o.prove || !o.requirements.empty();
     std::optional<analysis::Analyser> analyser;
     std::optional<check::AnalysisResult> analysed;
-    if (o.analyse || o.CiReports() || proving)
+    if (o.analyse || o.CiReports() || proving || o.topology)
         analyser.emplace(analysis::BddSession::kDefaultMaxNodes, analysis::Analyser::InitialNodesFor(ws));
     if (o.analyse || o.CiReports()) {
         analysed = check::RunAnalysis(*analyser, ws, result,
                                       o.where > 0 ? std::optional<int>(o.where) : std::nullopt);
         if (findings) AddProblems(result, *analysed, where, *findings);
     }
+
+    // The topology's rules, proven; reported after whatever else was asked for.
+    std::optional<check::TopologyReport> topo;
+    if (o.topology) {
+        topo.emplace();
+        std::string error;
+        const std::string file = o.topologyFile.empty() ? topology::TopologyFileFor(config) : o.topologyFile;
+        if (!check::RunTopology(*analyser, ws, file, *topo, error)) {
+            err << TerminalText(error) << "\n";
+            return kUsageError;
+        }
+        if (findings) check::AddTopologyFindings(*topo, ws, where, *findings);
+    }
+    const int topologyStatus = topo && !topo->AllComply() ? 1 : 0;
 
     if (proving) {
         check::RequirementsReport report;
@@ -195,9 +212,11 @@ int CheckFile(const Options& o, const std::string& config, std::ostream& out, st
         if (o.json) {
             nlohmann::ordered_json j = {{"file", config}};
             j.update(check::RequirementsJson(report, ws));
+            if (topo) j["topology"] = check::TopologyJson(*topo, ws);
             out << Dump(j);
         } else {
             out << check::RequirementsText(report, ws);
+            if (topo) out << check::TopologyText(*topo, ws);
         }
         if (findings) {
             for (const analysis::RequirementResult& r : report.results) {
@@ -219,19 +238,21 @@ int CheckFile(const Options& o, const std::string& config, std::ostream& out, st
                                            false, cp1251::ToUtf8(e.message)});
             }
         }
-        return report.AllProven() ? 0 : 1;
+        return std::max(report.AllProven() ? 0 : 1, topologyStatus);
     }
 
     if (o.json) {
         nlohmann::ordered_json report = check::ToJson(result, config);
         if (o.analyse) check::AddToJson(report, *analysed);
+        if (topo) report["topology"] = check::TopologyJson(*topo, ws);
         out << Dump(report);
     } else {
         out << check::ToText(result);
         if (o.analyse) out << check::AnalysisText(result, *analysed);
+        if (topo) out << check::TopologyText(*topo, ws);
     }
     if (!result.erroneous.empty()) return 1;
-    return o.strict && analysed && analysed->hasErrorClass ? 1 : 0;
+    return std::max(o.strict && analysed && analysed->hasErrorClass ? 1 : 0, topologyStatus);
 }
 
 // The configurations named: files as they are, folders by their *.blk files in name order.
@@ -379,9 +400,13 @@ int main(int argc, char** argv) {
         app.add_option("--requirements", o.requirements, "Доказать требования из этого файла");
     CLI::Option* diffOption = app.add_option(
         "--diff", o.diff, "Сравнить поведение логики с другой конфигурацией (она - A, CONFIG - B)");
+    app.add_option("--topology", o.topologyFile,
+                   "Доказать логику против правил топологии подстанции (файл рядом с конфигурацией: имя.top)")
+        ->expected(0, 1)
+        ->excludes(diffOption);
     app.add_option("--sarif", o.sarif, "Записать проблемы и опровергнутые требования в SARIF 2.1.0");
     app.add_option("--junit", o.junit, "Записать требования и проблемы блоков в JUnit XML");
-    app.add_option("CONFIG", configs, "Файлы конфигурации или папки с файлами *.blk")->required();
+    app.add_option("CONFIG", configs, "Файлы конфигурации или папки с файлами *.blk");
     diffOption->excludes(proveOption)->excludes(requirementsOption)->excludes(analyseOption);
 
     try {
@@ -393,6 +418,22 @@ int main(int argc, char** argv) {
         return kUsageError;
     }
 
+    o.topology = app.count("--topology") > 0;
+    // "--topology CONFIG": the option's file is optional, so a configuration after it is the
+    // configuration, not a topology.
+    if (o.topology && !o.topologyFile.empty()) {
+        std::error_code ec;
+        const std::string ext = fs::path(o.topologyFile).extension().string();
+        if (ext == ".blk" || ext == ".tmp" || ext == ".BLK" || ext == ".TMP" ||
+            fs::is_directory(o.topologyFile, ec)) {
+            configs.insert(configs.begin(), o.topologyFile);
+            o.topologyFile.clear();
+        }
+    }
+    if (configs.empty()) {
+        std::cerr << app.help() << "CONFIG is required\n";
+        return kUsageError;
+    }
     if (!set.empty()) {
         auto values = check::ParseAssignments(set, 1, interlock::kTsCount, INT16_MIN, INT16_MAX);
         if (!values) {

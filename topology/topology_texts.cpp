@@ -50,6 +50,17 @@ TopologyTexts MakeTexts() {
     x.off = t("отключение");
     x.lineWord = t("строка");
     x.positionWord = t("позиция");
+    x.heading = t("Топология");
+    x.example = t("контрпример");
+    x.pathWord = t("путь");
+    x.witness = t("пример");
+    x.rulesWord = t("правила");
+    x.blockWord = t("блок");
+    x.summary = t("Итого");
+    x.violating = t("нарушают правила");
+    x.error = t("ошибка");
+    x.warning = t("предупреждение");
+    x.information = t("сведения");
     return x;
 }
 
@@ -92,6 +103,17 @@ constexpr std::pair<std::string_view, std::string TopologyTexts::*> kMembers[] =
     TEXT(off),
     TEXT(lineWord),
     TEXT(positionWord),
+    TEXT(heading),
+    TEXT(example),
+    TEXT(pathWord),
+    TEXT(witness),
+    TEXT(rulesWord),
+    TEXT(blockWord),
+    TEXT(summary),
+    TEXT(violating),
+    TEXT(error),
+    TEXT(warning),
+    TEXT(information),
 };
 #undef TEXT
 

@@ -49,6 +49,18 @@ struct TopologyTexts {
     std::string off;           // отключение
     std::string lineWord;      // строка
     std::string positionWord;  // позиция
+    // Reports.
+    std::string heading;      // Топология
+    std::string example;      // контрпример
+    std::string pathWord;     // путь
+    std::string witness;      // пример
+    std::string rulesWord;    // правила
+    std::string blockWord;    // блок
+    std::string summary;      // Итого
+    std::string violating;    // нарушают правила
+    std::string error;        // ошибка
+    std::string warning;      // предупреждение
+    std::string information;  // сведения
 };
 
 const TopologyTexts& Texts();
