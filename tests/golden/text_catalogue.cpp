@@ -10,6 +10,7 @@
 #include "interlock/cp1251.h"
 #include "interlock/engine_texts.h"
 #include "storage/texts.h"
+#include "topology/topology_texts.h"
 #include "ui/texts.h"
 
 namespace {
@@ -48,6 +49,7 @@ int main() {
     Print("interlock", interlock::EngineTextList());
     Print("storage", storage::StorageTextList());
     Print("acquisition", acquisition::AcquisitionTextList());
+    Print("topology", topology::TopologyTextList());
     Print("ui", ui::WindowTextList());
     return 0;
 }
