@@ -111,6 +111,31 @@ std::string PathText(const Topology& t, const Path& path) {
     return s;
 }
 
+bool ProofCache::Refresh(analysis::Analyser& analyser, const interlock::Workspace& ws,
+                         const Topology& topology) {
+    bool same = valid_ && topology_ == &topology && pairs_ == ws.TsTable.TwoPosition;
+    for (int n = 1; same && n <= interlock::kBlockCount; ++n) {
+        const interlock::Block& b = ws.Blocks[n];
+        const size_t i = static_cast<size_t>(n - 1) * 2;
+        same = states_[static_cast<size_t>(n - 1)] == b.StateSignal && texts_[i] == b.OnLogic &&
+               texts_[i + 1] == b.OffLogic;
+    }
+    if (same) return false;
+    texts_.clear();
+    states_.clear();
+    for (int n = 1; n <= interlock::kBlockCount; ++n) {
+        texts_.push_back(ws.Blocks[n].OnLogic);
+        texts_.push_back(ws.Blocks[n].OffLogic);
+        states_.push_back(ws.Blocks[n].StateSignal);
+    }
+    pairs_ = ws.TsTable.TwoPosition;
+    topology_ = &topology;
+    analyser.Update(ws);
+    results_ = Prove(analyser, ws, topology);
+    valid_ = true;
+    return true;
+}
+
 std::vector<OperationResult> Prove(analysis::Analyser& analyser, const interlock::Workspace& ws,
                                    const Topology& topology) {
     const TopologyTexts& tx = Texts();

@@ -5,6 +5,7 @@
 // TS and the other TS the logic reads; pairs valid; voltage indicators following the
 // positions; the operated apparatus held where that operation governs).
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,6 +48,25 @@ struct OperationResult {
 // `analyser` must be up to date with `ws`.
 std::vector<OperationResult> Prove(analysis::Analyser& analyser, const interlock::Workspace& ws,
                                    const Topology& topology);
+
+// The proofs kept for a view that follows the configuration: proven again only when a logic
+// text, a state signal, the pairs or the topology changed; a change of TS values alone costs a
+// comparison. Call Invalidate after the topology itself changed.
+class ProofCache {
+public:
+    // True when the results were proven again.
+    bool Refresh(analysis::Analyser& analyser, const interlock::Workspace& ws, const Topology& topology);
+    void Invalidate() { valid_ = false; }
+    const std::vector<OperationResult>& Results() const { return results_; }
+
+private:
+    bool valid_ = false;
+    const Topology* topology_ = nullptr;
+    std::vector<interlock::LogicText> texts_;
+    std::vector<int> states_;
+    std::array<uint8_t, interlock::kTsCount + 2> pairs_{};
+    std::vector<OperationResult> results_;
+};
 
 // One completion of an example as a state (unknown apparatus chosen so that the rule breaks):
 // the values of `ws` with the cube's TS set, the rest chosen with apparatus open and TS 0.
