@@ -22,15 +22,15 @@
 #include "analysis/analyser.h"
 #include "interlock/cp1251.h"
 #include "interlock/workspace.h"
-#include "ui/analysis_form.h"
+#include "ui/analysis/analysis_form.h"
 #include "tests/support/scripted_dialogs.h"
-#include "ui/dialogs.h"
-#include "ui/logic_diagram.h"
-#include "ui/main_window.h"
-#include "ui/qt_text.h"
-#include "ui/signal_grids.h"
-#include "ui/ts_captions_form.h"
-#include "ui/ts_list_grid.h"
+#include "ui/model/dialogs.h"
+#include "ui/report/logic_diagram.h"
+#include "ui/main/main_window.h"
+#include "ui/widgets/qt_text.h"
+#include "ui/widgets/signal_grids.h"
+#include "ui/main/ts_captions_form.h"
+#include "ui/widgets/ts_list_grid.h"
 
 using ui::TForm1;
 using ui::TForm_Analysis;
