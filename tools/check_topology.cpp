@@ -15,6 +15,19 @@ using topology::Verdict;
 
 std::string U(const std::string& cp1251) { return cp1251::ToUtf8(cp1251); }
 
+// A message of the engine on one line: its line breaks (" в строке: " CR CR line) as blanks.
+std::string OneLine(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\r' || c == '\n') {
+            if (!out.empty() && out.back() != ' ') out += ' ';
+            continue;
+        }
+        out += c;
+    }
+    return out;
+}
+
 const char* VerdictId(Verdict v) {
     switch (v) {
         case Verdict::Complies:
@@ -137,7 +150,7 @@ nlohmann::ordered_json TopologyJson(const TopologyReport& r, const interlock::Wo
             {"operation", interlock::SideName(o.side)},
             {"rules", o.rules},
             {"verdict", VerdictId(o.verdict)}};
-        if (!o.reason.empty()) x["reason"] = U(o.reason);
+        if (!o.reason.empty()) x["reason"] = U(OneLine(o.reason));
         if (o.verdict == Verdict::Complies || o.verdict == Verdict::Violates) {
             x["held"] = {{"ts", o.held.ts},
                          {"value", o.held.value},
