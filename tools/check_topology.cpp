@@ -15,18 +15,16 @@ using topology::Verdict;
 
 std::string U(const std::string& cp1251) { return cp1251::ToUtf8(cp1251); }
 
-// A message of the engine on one line: its line breaks (" в строке: " CR CR line) as blanks.
-std::string OneLine(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\r' || c == '\n') {
-            if (!out.empty() && out.back() != ' ') out += ' ';
-            continue;
-        }
-        out += c;
-    }
-    return out;
+std::string OperationName(const TopologyReport& r, const topology::OperationResult& o) {
+    return U(topology::OperationName(r.topology, o));
 }
+
+std::string ExampleText(const TopologyReport& r, const interlock::Workspace& ws, const analysis::Cube& cube,
+                        const analysis::Literal& held) {
+    return U(topology::ExampleText(r.topology, ws, cube, held));
+}
+
+std::string VerdictWords(const topology::OperationResult& o) { return U(topology::VerdictText(o)); }
 
 const char* VerdictId(Verdict v) {
     switch (v) {
@@ -54,49 +52,9 @@ const std::string& SeverityWord(topology::Severity s) {
                                               : Texts().information;
 }
 
-// "Q1 (блок 1), включение"
-std::string OperationName(const TopologyReport& r, const topology::OperationResult& o) {
-    const topology::TopologyTexts& tx = Texts();
-    return U(r.topology.elements[static_cast<size_t>(o.element)].label + " (" + tx.blockWord + " " +
-             std::to_string(o.block) + "), " + (o.side == interlock::Side::On ? tx.on : tx.off));
-}
-
-std::string ExampleText(const TopologyReport& r, const interlock::Workspace& ws, const analysis::Cube& cube,
-                        const analysis::Literal& held) {
-    std::string s;
-    for (const analysis::Literal& l : cube)
-        s += (s.empty() ? "" : ", ") + U(topology::LiteralText(r.topology, ws, l));
-    s += (s.empty() ? "" : "; ") + U(topology::LiteralText(r.topology, ws, held));
-    return s;
-}
-
-std::string VerdictText(const topology::OperationResult& o) {
-    const topology::TopologyTexts& tx = Texts();
-    switch (o.verdict) {
-        case Verdict::Complies:
-            return U(tx.complies);
-        case Verdict::Violates: {
-            std::string s;
-            for (const topology::Violation& v : o.violations)
-                s += (s.empty() ? "" : ", ") + U(tx.violates) + std::to_string(v.rule);
-            return s;
-        }
-        case Verdict::NotChecked:
-            return U(tx.notChecked) + ": " + U(o.reason);
-        case Verdict::Undetermined:
-            return U(o.reason);
-    }
-    return "";
-}
-
 std::string ViolationText(const TopologyReport& r, const interlock::Workspace& ws,
                           const topology::OperationResult& o, const topology::Violation& v) {
-    const topology::TopologyTexts& tx = Texts();
-    std::string s = U(tx.violates) + std::to_string(v.rule);
-    if (v.everyState) s += " (" + U(tx.everyState) + ")";
-    s += "; " + U(tx.example) + ": " + ExampleText(r, ws, v.example.cube, o.held);
-    if (!v.path.empty()) s += "; " + U(tx.pathWord) + ": " + U(topology::PathText(r.topology, v.path));
-    return s;
+    return U(topology::ViolationText(r.topology, ws, o, v));
 }
 
 nlohmann::ordered_json CubeJson(const TopologyReport& r, const interlock::Workspace& ws,
@@ -150,7 +108,7 @@ nlohmann::ordered_json TopologyJson(const TopologyReport& r, const interlock::Wo
             {"operation", interlock::SideName(o.side)},
             {"rules", o.rules},
             {"verdict", VerdictId(o.verdict)}};
-        if (!o.reason.empty()) x["reason"] = U(OneLine(o.reason));
+        if (!o.reason.empty()) x["reason"] = U(topology::OneLine(o.reason));
         if (o.verdict == Verdict::Complies || o.verdict == Verdict::Violates) {
             x["held"] = {{"ts", o.held.ts},
                          {"value", o.held.value},
@@ -198,7 +156,7 @@ std::string TopologyText(const TopologyReport& r, const interlock::Workspace& ws
     int counts[4] = {};
     for (const topology::OperationResult& o : r.results) {
         ++counts[static_cast<int>(o.verdict)];
-        s << OperationName(r, o) << ": " << VerdictText(o);
+        s << OperationName(r, o) << ": " << VerdictWords(o);
         if (o.rules.empty()) s << " (" << U(tx.noRules) << ")";
         s << "\n";
         for (const topology::Violation& v : o.violations) {
@@ -229,7 +187,7 @@ void AddTopologyFindings(const TopologyReport& r, const interlock::Workspace& ws
                       o.verdict == Verdict::Violates,
                       o.verdict == Verdict::NotChecked || o.verdict == Verdict::Undetermined,
                       {}};
-        if (test.skipped) test.message = VerdictText(o);
+        if (test.skipped) test.message = VerdictWords(o);
         for (const topology::Violation& v : o.violations) {
             const std::string message = ViolationText(r, ws, o, v);
             test.message += (test.message.empty() ? "" : "; ") + message;

@@ -111,6 +111,60 @@ std::string PathText(const Topology& t, const Path& path) {
     return s;
 }
 
+std::string OneLine(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\r' || c == '\n') {
+            if (!out.empty() && out.back() != ' ') out += ' ';
+            continue;
+        }
+        out += c;
+    }
+    return out;
+}
+
+std::string OperationName(const Topology& t, const OperationResult& o) {
+    const TopologyTexts& tx = Texts();
+    return t.elements[static_cast<size_t>(o.element)].label + " (" + tx.blockWord + " " +
+           std::to_string(o.block) + "), " + (o.side == interlock::Side::On ? tx.on : tx.off);
+}
+
+std::string ExampleText(const Topology& t, const interlock::Workspace& ws, const analysis::Cube& cube,
+                        const analysis::Literal& held) {
+    std::string s;
+    for (const analysis::Literal& l : cube) s += (s.empty() ? "" : ", ") + LiteralText(t, ws, l);
+    return s + (s.empty() ? "" : "; ") + LiteralText(t, ws, held);
+}
+
+std::string VerdictText(const OperationResult& o) {
+    const TopologyTexts& tx = Texts();
+    switch (o.verdict) {
+        case Verdict::Complies:
+            return tx.complies;
+        case Verdict::Violates: {
+            std::string s;
+            for (const Violation& v : o.violations)
+                s += (s.empty() ? "" : ", ") + tx.violates + std::to_string(v.rule);
+            return s;
+        }
+        case Verdict::NotChecked:
+            return tx.notChecked + ": " + OneLine(o.reason);
+        case Verdict::Undetermined:
+            return OneLine(o.reason);
+    }
+    return "";
+}
+
+std::string ViolationText(const Topology& t, const interlock::Workspace& ws, const OperationResult& o,
+                          const Violation& v) {
+    const TopologyTexts& tx = Texts();
+    std::string s = tx.violates + std::to_string(v.rule);
+    if (v.everyState) s += " (" + tx.everyState + ")";
+    s += "; " + tx.example + ": " + ExampleText(t, ws, v.example.cube, o.held);
+    if (!v.path.empty()) s += "; " + tx.pathWord + ": " + PathText(t, v.path);
+    return s;
+}
+
 bool ProofCache::Refresh(analysis::Analyser& analyser, const interlock::Workspace& ws,
                          const Topology& topology) {
     bool same = valid_ && topology_ == &topology && pairs_ == ws.TsTable.TwoPosition;

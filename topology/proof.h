@@ -83,4 +83,16 @@ std::string LiteralText(const Topology& t, const interlock::Workspace& ws, const
 // "Ввод - QS1 - A - Q1 - Ш1", Windows-1251.
 std::string PathText(const Topology& t, const Path& path);
 
+// The words of the reports, Windows-1251: "Q1 (блок 1), включение"; "QS1 включен, ТС14=1; Q1
+// отключен" (the held position last); "соответствует" / "нарушает правило 3" / "не проверено:
+// reason"; "нарушает правило 3; контрпример: ...; путь: ...". Line breaks of the engine's
+// messages become blanks.
+std::string OperationName(const Topology& t, const OperationResult& o);
+std::string ExampleText(const Topology& t, const interlock::Workspace& ws, const analysis::Cube& cube,
+                        const analysis::Literal& held);
+std::string VerdictText(const OperationResult& o);
+std::string ViolationText(const Topology& t, const interlock::Workspace& ws, const OperationResult& o,
+                          const Violation& v);
+std::string OneLine(const std::string& text);
+
 }  // namespace topology

@@ -61,6 +61,14 @@ TopologyTexts MakeTexts() {
     x.error = t("ошибка");
     x.warning = t("предупреждение");
     x.information = t("сведения");
+    x.pageTitle = t("Топология");
+    x.colApparatus = t("Аппарат");
+    x.colBlock = t("Блок");
+    x.colOperation = t("Операция");
+    x.colVerdict = t("Вердикт");
+    x.colDetails = t("Контрпример и путь");
+    x.noFile = t("Нет файла топологии: ");
+    x.pageEmpty = t("Ни один аппарат топологии не привязан к блоку");
     return x;
 }
 
@@ -114,6 +122,14 @@ constexpr std::pair<std::string_view, std::string TopologyTexts::*> kMembers[] =
     TEXT(error),
     TEXT(warning),
     TEXT(information),
+    TEXT(pageTitle),
+    TEXT(colApparatus),
+    TEXT(colBlock),
+    TEXT(colOperation),
+    TEXT(colVerdict),
+    TEXT(colDetails),
+    TEXT(noFile),
+    TEXT(pageEmpty),
 };
 #undef TEXT
 

@@ -61,6 +61,15 @@ struct TopologyTexts {
     std::string error;        // ошибка
     std::string warning;      // предупреждение
     std::string information;  // сведения
+    // The page of the analysis window.
+    std::string pageTitle;     // Топология
+    std::string colApparatus;  // Аппарат
+    std::string colBlock;      // Блок
+    std::string colOperation;  // Операция
+    std::string colVerdict;    // Вердикт
+    std::string colDetails;    // Контрпример и путь
+    std::string noFile;        // Нет файла топологии:
+    std::string pageEmpty;  // Ни один аппарат топологии не привязан к блоку
 };
 
 const TopologyTexts& Texts();
