@@ -23,6 +23,8 @@
 #include "ui/report/logic_diagram.h"
 #include "ui/model/texts.h"
 #include "ui/analysis/logic_diagram_page.h"
+#include "topology/topology_texts.h"
+#include "ui/topology/topology_page.h"
 #include "ui/main/main_window.h"
 #include "ui/widgets/qt_text.h"
 
@@ -137,6 +139,8 @@ void TForm_Analysis::BuildWidgets() {
     }
     Diagram_Page = CreateLogicDiagramPage(main_, *this, Pages);
     Pages->addTab(Diagram_Page, Q(t.pageDiagram));
+    Topology_Page = CreateTopologyPage(main_, *this, Pages);
+    Pages->addTab(Topology_Page, Q(topology::Texts().pageTitle));
     auto* bottom = new QHBoxLayout;
     layout->addLayout(bottom);
     bottom->addStretch(1);
