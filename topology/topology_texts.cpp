@@ -68,6 +68,7 @@ TopologyTexts MakeTexts() {
     x.colVerdict = t("Вердикт");
     x.colDetails = t("Контрпример и путь");
     x.noFile = t("Нет файла топологии: ");
+    x.ruleWord = t("Правило");
     x.pageEmpty = t("Ни один аппарат топологии не привязан к блоку");
     return x;
 }
@@ -130,6 +131,7 @@ constexpr std::pair<std::string_view, std::string TopologyTexts::*> kMembers[] =
     TEXT(colDetails),
     TEXT(noFile),
     TEXT(pageEmpty),
+    TEXT(ruleWord),
 };
 #undef TEXT
 

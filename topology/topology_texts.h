@@ -70,6 +70,7 @@ struct TopologyTexts {
     std::string colDetails;    // Контрпример и путь
     std::string noFile;        // Нет файла топологии:
     std::string pageEmpty;  // Ни один аппарат топологии не привязан к блоку
+    std::string ruleWord;  // Правило
 };
 
 const TopologyTexts& Texts();

@@ -12,12 +12,14 @@
 #include <fstream>
 #include <memory>
 
+#include "analysis/analyser.h"
 #include "interlock/cp1251.h"
 #include "interlock/workspace.h"
 #include "tests/support/scripted_dialogs.h"
 #include "topology/topology_texts.h"
 #include "ui/analysis/analysis_form.h"
 #include "ui/main/main_window.h"
+#include "ui/model/report_model.h"
 #include "ui/topology/topology_page.h"
 
 namespace {
@@ -53,6 +55,7 @@ class TopologyPageTest : public QObject {
     Q_OBJECT
 private slots:
     void ViolationAppliesAndShowsTheLogic();
+    void PrintedSheetGetsRulesAndVerdicts();
 };
 
 void TopologyPageTest::ViolationAppliesAndShowsTheLogic() {
@@ -113,6 +116,38 @@ void TopologyPageTest::ViolationAppliesAndShowsTheLogic() {
         << "NODE SRC\nNODE A\nNODE B\nSOURCE SRC\nDISCONNECTOR SRC A BLOCK 2\nBREAKER A B BLOCK 1\n";
     window->Refresh();
     for (const ui::PageRow& r : page->Shown().rows) QVERIFY(!r.emphasised);
+}
+
+// The printed table: a bound apparatus' sheet has its rules in words, each operation's verdict
+// and a violation's example and path; a block without an apparatus has none.
+void TopologyPageTest::PrintedSheetGetsRulesAndVerdicts() {
+    QTemporaryDir dir;
+    const std::string base = dir.path().toStdString() + "/cfg";
+    std::ofstream(base + ".top", std::ios::binary)
+        << "NODE SRC\nNODE A\nNODE B\nSOURCE SRC\nDISCONNECTOR SRC A BLOCK 2\nBREAKER A B BLOCK 1\n";
+    interlock::Workspace ws;
+    ws.Blocks[1].OnLogic = {"V1=AND(S2)"};
+    ws.Blocks[2].OnLogic = {"V2=AND(S1)"};
+    ws.Blocks[2].OffLogic = {"V2=AND(~S1)"};
+    ws.Blocks[3].OnLogic = {"V3=AND(S1)"};
+    for (int n = 1; n <= 3; ++n) interlock::SetStateSignal(ws, n, "S" + std::to_string(n));
+    interlock::RecalculateAll(ws);
+    analysis::Analyser analyser;
+    const ui::report::Report r = ui::report::Build(analyser, ws, "cfg.blk", "", "01.01.2027", base + ".top");
+    QCOMPARE(r.topologyFile, base + ".top");
+    QCOMPARE(r.blocks.size(), size_t(3));
+    const topology::TopologyTexts& t = topology::Texts();
+    // QS1: rules 1 and 3 in words; both operations comply, since beyond it nothing is a load.
+    const ui::report::BlockEntry& qs1 = r.blocks[1];
+    QCOMPARE(qs1.topology.size(), qs1.topologyBad.size());
+    QCOMPARE(qs1.topology[0], t.ruleWord + " 1: " + t.rule1);
+    QCOMPARE(qs1.topology[1], t.ruleWord + " 3: " + t.rule3);
+    QCOMPARE(qs1.topology[2], t.on + ": " + t.complies);
+    QCOMPARE(qs1.topology[3], t.off + ": " + t.complies);
+    const ui::report::BlockEntry& q1 = r.blocks[0];
+    QCOMPARE(q1.topology[1], t.on + ": " + t.complies);  // nothing earthed anywhere
+    QCOMPARE(q1.topology[2], t.off + ": " + t.noRules);
+    QVERIFY(r.blocks[2].topology.empty());
 }
 
 QTEST_MAIN(TopologyPageTest)
