@@ -96,7 +96,7 @@ std::string LiteralText(const Topology& t, const interlock::Workspace& ws, const
     if (element >= 0)
         return t.elements[static_cast<size_t>(element)].label + " " +
                (l.value == closedValue ? tx.closed : tx.open);
-    std::string s = "\xD2\xD1" + std::to_string(l.ts) + "=" + std::to_string(l.value);  // ТС
+    std::string s = Texts().tsWord + std::to_string(l.ts) + "=" + std::to_string(l.value);
     if (!ws.TsTable.Name[l.ts].empty()) s += " (" + ws.TsTable.Name[l.ts] + ")";
     return s;
 }

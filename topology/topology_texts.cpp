@@ -69,6 +69,7 @@ TopologyTexts MakeTexts() {
     x.colDetails = t("Контрпример и путь");
     x.noFile = t("Нет файла топологии: ");
     x.ruleWord = t("Правило");
+    x.tsWord = t("ТС");
     x.pageEmpty = t("Ни один аппарат топологии не привязан к блоку");
     return x;
 }
@@ -132,6 +133,7 @@ constexpr std::pair<std::string_view, std::string TopologyTexts::*> kMembers[] =
     TEXT(noFile),
     TEXT(pageEmpty),
     TEXT(ruleWord),
+    TEXT(tsWord),
 };
 #undef TEXT
 

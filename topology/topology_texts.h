@@ -71,6 +71,7 @@ struct TopologyTexts {
     std::string noFile;        // Нет файла топологии:
     std::string pageEmpty;  // Ни один аппарат топологии не привязан к блоку
     std::string ruleWord;  // Правило
+    std::string tsWord;    // ТС
 };
 
 const TopologyTexts& Texts();
