@@ -34,6 +34,7 @@
 #include "tools/check_analysis.h"
 #include "tools/check_proofs.h"
 #include "tools/check_report.h"
+#include "tools/check_topology.h"
 #include "tools/ci_reports.h"
 #include "tools/cli_texts.h"
 #include "tools/tool_texts.h"
@@ -76,6 +77,8 @@ struct Options {
     std::string diff;
     std::string sarif;
     std::string junit;
+    bool topology = false;
+    std::string topologyFile;  // empty: the file beside each configuration
 
     bool CiReports() const { return !sarif.empty() || !junit.empty(); }
 };
@@ -224,13 +227,27 @@ int CheckFile(const Options& o, const std::string& config, std::ostream& out, st
     const bool proving = o.prove || !o.requirements.empty();
     std::optional<analysis::Analyser> analyser;
     std::optional<check::AnalysisResult> analysed;
-    if (o.analyse || o.CiReports() || proving)
+    if (o.analyse || o.CiReports() || proving || o.topology)
         analyser.emplace(analysis::BddSession::kDefaultMaxNodes, analysis::Analyser::InitialNodesFor(ws));
     if (o.analyse || o.CiReports()) {
         analysed = check::RunAnalysis(*analyser, ws, result,
                                       o.where > 0 ? std::optional<int>(o.where) : std::nullopt);
         if (findings) AddProblems(ws, result, *analysed, where, *findings);
     }
+
+    // The topology's rules, proven; reported after whatever else was asked for.
+    std::optional<check::TopologyReport> topo;
+    if (o.topology) {
+        topo.emplace();
+        std::string error;
+        const std::string file = o.topologyFile.empty() ? topology::TopologyFileFor(config) : o.topologyFile;
+        if (!check::RunTopology(*analyser, ws, file, *topo, error)) {
+            err << TerminalText(error) << "\n";
+            return kUsageError;
+        }
+        if (findings) check::AddTopologyFindings(*topo, ws, where, *findings);
+    }
+    const int topologyStatus = topo && !topo->AllComply() ? 1 : 0;
 
     if (proving) {
         check::RequirementsReport report;
@@ -249,9 +266,11 @@ int CheckFile(const Options& o, const std::string& config, std::ostream& out, st
         if (o.json) {
             nlohmann::ordered_json j = {{"file", config}};
             j.update(check::RequirementsJson(report, ws));
+            if (topo) j["topology"] = check::TopologyJson(*topo, ws);
             out << Dump(j);
         } else {
             out << check::RequirementsText(report, ws);
+            if (topo) out << check::TopologyText(*topo, ws);
         }
         if (findings) {
             for (const analysis::RequirementResult& r : report.results) {
@@ -274,19 +293,21 @@ int CheckFile(const Options& o, const std::string& config, std::ostream& out, st
                                            false, cp1251::ToUtf8(e.message)});
             }
         }
-        return report.AllProven() ? 0 : 1;
+        return std::max(report.AllProven() ? 0 : 1, topologyStatus);
     }
 
     if (o.json) {
         nlohmann::ordered_json report = check::ToJson(result, config);
         if (o.analyse) check::AddToJson(report, *analysed);
+        if (topo) report["topology"] = check::TopologyJson(*topo, ws);
         out << Dump(report);
     } else {
         out << check::ToText(result);
         if (o.analyse) out << check::AnalysisText(result, *analysed);
+        if (topo) out << check::TopologyText(*topo, ws);
     }
     if (!result.erroneous.empty()) return 1;
-    return o.strict && analysed && analysed->hasErrorClass ? 1 : 0;
+    return std::max(o.strict && analysed && analysed->hasErrorClass ? 1 : 0, topologyStatus);
 }
 
 // The configurations named: files as they are, folders by their *.blk entries in name order
@@ -420,6 +441,7 @@ int main(int argc, char** argv) {
     std::string unreliable;
     int block = 0;
     std::vector<std::string> configs;
+<<<<<<< HEAD
     app.add_option("--set", set, tx.optSet);
     app.add_option("--unreliable", unreliable, tx.optUnreliable);
     app.add_option("--block", block, tx.optBlock)->check(CLI::Range(1, 32));
@@ -433,11 +455,55 @@ int main(int argc, char** argv) {
     app.add_option("--sarif", o.sarif, tx.optSarif);
     app.add_option("--junit", o.junit, tx.optJunit);
     app.add_option("CONFIG", configs, tx.optConfig)->required();
+=======
+    app.add_option("--set", set, "Значения ТС после чтения файла: N=V,... (N 1..256, V целое)");
+    app.add_option("--unreliable", unreliable,
+                   "Недостоверность ТС: N=C,... (C: 0 - достоверен, 1 - ручная, 2 - аппаратная)");
+    app.add_option("--block", block, "Проверить только блок N (1..32); код возврата - по этому блоку")
+        ->check(CLI::Range(1, 32));
+    app.add_flag("--json", o.json, "Вывести отчёт в формате JSON (UTF-8)");
+    CLI::Option* analyseOption = app.add_flag(
+        "--analyse", o.analyse, "Анализ логики по всем состояниям ТС: наименьшие изменения, проблемы");
+    app.add_option("--where", o.where, "С --analyse: где используется ТС N (1..256)")
+        ->check(CLI::Range(1, 256))
+        ->needs(analyseOption);
+    app.add_flag("--strict", o.strict, "С --analyse: код 1 и при проблемах класса ошибок")
+        ->needs(analyseOption);
+    CLI::Option* proveOption =
+        app.add_flag("--prove", o.prove, "Доказать требования из файла рядом с конфигурацией (имя.req)");
+    CLI::Option* requirementsOption =
+        app.add_option("--requirements", o.requirements, "Доказать требования из этого файла");
+    CLI::Option* diffOption = app.add_option(
+        "--diff", o.diff, "Сравнить поведение логики с другой конфигурацией (она - A, CONFIG - B)");
+    app.add_option("--topology", o.topologyFile,
+                   "Доказать логику против правил топологии подстанции (файл рядом с конфигурацией: имя.top)")
+        ->expected(0, 1)
+        ->excludes(diffOption);
+    app.add_option("--sarif", o.sarif, "Записать проблемы и опровергнутые требования в SARIF 2.1.0");
+    app.add_option("--junit", o.junit, "Записать требования и проблемы блоков в JUnit XML");
+    app.add_option("CONFIG", configs, "Файлы конфигурации или папки с файлами *.blk");
+>>>>>>> da8ce6c12eeb3697f7d872ed5ad42693ae01ec9f
     diffOption->excludes(proveOption)->excludes(requirementsOption)->excludes(analyseOption);
     // --help from the help catalogue (cli/help_texts.cpp), and --version.
     cli::UseCatalogueHelp(app, cli::InterlocksCheck());
     if (const int status = tools::Parse(app, argc, argv); status >= 0) return status;
 
+    o.topology = app.count("--topology") > 0;
+    // "--topology CONFIG": the option's file is optional, so a configuration after it is the
+    // configuration, not a topology.
+    if (o.topology && !o.topologyFile.empty()) {
+        std::error_code ec;
+        const std::string ext = fs::path(o.topologyFile).extension().string();
+        if (ext == ".blk" || ext == ".tmp" || ext == ".BLK" || ext == ".TMP" ||
+            fs::is_directory(o.topologyFile, ec)) {
+            configs.insert(configs.begin(), o.topologyFile);
+            o.topologyFile.clear();
+        }
+    }
+    if (configs.empty()) {
+        std::cerr << app.help() << "CONFIG is required\n";
+        return kUsageError;
+    }
     if (!set.empty()) {
         auto values = check::ParseAssignments(set, 1, interlock::kTsCount, INT16_MIN, INT16_MAX);
         if (!values) {

@@ -13,6 +13,7 @@
 #include "storage/texts.h"
 #include "ui/model/diagram_texts.h"
 #include "tools/tool_texts.h"
+#include "topology/topology_texts.h"
 #include "ui/model/texts.h"
 
 namespace {
@@ -52,6 +53,7 @@ int main() {
     Print("storage", storage::StorageTextList());
     Print("analysis", analysis::AnalysisTextList());
     Print("acquisition", acquisition::AcquisitionTextList());
+    Print("topology", topology::TopologyTextList());
     Print("ui", ui::WindowTextList());
     Print("diagram", ui::DiagramTextList());
     Print("tools", tools::ToolTextList());

@@ -23,6 +23,8 @@
 #include "ui/model/texts.h"
 #include "ui/analysis/logic_diagram_page.h"
 #include "ui/workbench/workbench.h"
+#include "topology/topology_texts.h"
+#include "ui/topology/topology_page.h"
 #include "ui/widgets/qt_text.h"
 
 namespace ui {
@@ -129,6 +131,8 @@ void TForm_Analysis::BuildWidgets() {
     }
     Diagram_Page = CreateAnalysisDiagramPage(workbench_, *this, Pages);
     Pages->addTab(Diagram_Page, Q(t.pageDiagram));
+    Topology_Page = CreateTopologyPage(workbench_, *this, Pages);
+    Pages->addTab(Topology_Page, Q(topology::Texts().pageTitle));
     auto* bottom = new QHBoxLayout;
     layout->addLayout(bottom);
     bottom->addStretch(1);

@@ -49,7 +49,8 @@ public:
     analysis::Analyser& Analyser();
 
     QTabWidget* Pages = nullptr;
-    QWidget* Diagram_Page = nullptr;  // the logic diagram, made by CreateLogicDiagramPage
+    QWidget* Diagram_Page = nullptr;   // the logic diagram, made by CreateLogicDiagramPage
+    QWidget* Topology_Page = nullptr;  // "Топология", made by CreateTopologyPage
     QPushButton* Apply_Why_Button = nullptr;
     QPushButton* Apply_Requirement_Button = nullptr;
     QPushButton* Requirements_Button = nullptr;

@@ -1,5 +1,10 @@
 #include "ui/model/report_model.h"
 
+#include <algorithm>
+
+#include "topology/proof.h"
+#include "topology/topology_texts.h"
+
 #include "analysis/analysis_texts.h"
 #include "analysis/cover.h"
 #include "interlock/cp1251.h"
@@ -100,7 +105,7 @@ std::string SeverityText(analysis::Severity s) {
 }
 
 Report Build(analysis::Analyser& analyser, const Workspace& ws, const std::string& file,
-             const std::string& requirementsPath, const std::string& date) {
+             const std::string& requirementsPath, const std::string& date, const std::string& topologyPath) {
     // The verdicts and tab looks of a recalculation stay on the copy.
     auto copy = std::make_unique<Workspace>(ws);
     interlock::RecalculateAll(*copy);
@@ -130,6 +135,17 @@ Report Build(analysis::Analyser& analyser, const Workspace& ws, const std::strin
             ++r.refuted;
         else
             ++r.notChecked;
+    }
+
+    topology::Topology topo;
+    std::vector<topology::OperationResult> proofs;
+    if (!topologyPath.empty()) {
+        storage::ReadResult read = storage::ReadWholeFile(topologyPath);
+        if (read) {
+            r.topologyFile = topologyPath;
+            topo = topology::ReadTopology(storage::SplitLines(read.bytes), w);
+            proofs = topology::Prove(analyser, w, topo);
+        }
     }
 
     for (int n = 1; n <= interlock::kBlockCount; ++n) {
@@ -169,6 +185,35 @@ Report Build(analysis::Analyser& analyser, const Workspace& ws, const std::strin
             if (p.block == n) e.problems.push_back(p);
         for (const analysis::RequirementResult& x : results)
             if (x.requirement.block == n) e.requirements.push_back(x);
+        const topology::TopologyTexts& tt = topology::Texts();
+        auto line = [&](std::string text, bool bad) {
+            e.topology.push_back(std::move(text));
+            e.topologyBad.push_back(bad);
+        };
+        bool rulesShown = false;
+        for (const topology::OperationResult& o : proofs) {
+            if (o.block != n) continue;
+            if (!rulesShown) {
+                // The rules of the apparatus in words, once.
+                std::vector<int> rules;
+                for (const topology::OperationResult& x : proofs)
+                    if (x.block == n)
+                        for (int rule : x.rules)
+                            if (std::find(rules.begin(), rules.end(), rule) == rules.end())
+                                rules.push_back(rule);
+                std::sort(rules.begin(), rules.end());
+                for (int rule : rules)
+                    line(tt.ruleWord + " " + std::to_string(rule) + ": " +
+                             topology::Rules()[static_cast<size_t>(rule - 1)].words(),
+                         false);
+                rulesShown = true;
+            }
+            const std::string op = o.side == Side::On ? tt.on : tt.off;
+            line(op + ": " + (o.rules.empty() ? tt.noRules : topology::VerdictText(o)),
+                 o.verdict == topology::Verdict::Violates);
+            for (const topology::Violation& v : o.violations)
+                line("  " + topology::ViolationText(topo, w, o, v), true);
+        }
         r.blocks.push_back(std::move(e));
     }
     return r;

@@ -33,6 +33,10 @@ struct BlockEntry {
     Condition on, off;
     std::vector<analysis::Problem> problems;
     std::vector<analysis::RequirementResult> requirements;
+    // The topology's rules of the block's apparatus and their verdicts, one line each: a rule
+    // in words ("Правило 3: ..."), an operation's verdict, a violation's example and path.
+    std::vector<std::string> topology;
+    std::vector<bool> topologyBad;  // per line: a violation
 };
 
 struct Report {
@@ -43,13 +47,17 @@ struct Report {
     std::string requirementsFile;  // empty when none was found
     std::vector<analysis::RequirementError> requirementErrors;
     int proven = 0, refuted = 0, notChecked = 0;
+    std::string topologyFile;        // empty when none was found
     std::vector<BlockEntry> blocks;  // the non-empty blocks, in order
 };
 
 // The table of the configuration in `ws` (left as it is: the work happens on a copy), with the
 // requirements file read from `requirementsPath` (UTF-8; empty or missing: none).
+// With `topologyPath` (UTF-8; empty or missing: none) every bound apparatus' sheet gets its
+// rules and verdicts.
 Report Build(analysis::Analyser& analyser, const interlock::Workspace& ws, const std::string& file,
-             const std::string& requirementsPath, const std::string& date);
+             const std::string& requirementsPath, const std::string& date,
+             const std::string& topologyPath = {});
 
 // One TS value as the reader names it: the apparatus whose state signal it is ("Q1 ... отключен
 // (ТС1 = 0)"), or the TS with its name ("ТС12 «Напряжение» = 1").

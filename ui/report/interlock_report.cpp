@@ -1,5 +1,8 @@
 #include "ui/report/interlock_report.h"
 
+#include "topology/proof.h"
+#include "topology/topology_texts.h"
+
 #include <QBuffer>
 #include <QDate>
 #include <algorithm>
@@ -398,6 +401,17 @@ void BlockPages(Sheet& s, const Report& r, const interlock::Workspace& ws, Pagin
             if (x.counterexample)
                 s.Text(U("Контрпример: ") + CubeText(x.counterexample->cube, ws), Font(9.5), 28);
         }
+        if (!r.topologyFile.empty() && !b.topology.empty()) {
+            s.Skip(8);
+            s.Need(40);
+            s.Text(Q(topology::Texts().pageTitle), Font(10.5, true));
+            s.Skip(3);
+            for (size_t i = 0; i < b.topology.size(); ++i) {
+                const bool bad = b.topologyBad[i];
+                s.Text(QString("– ") + OneLine(b.topology[i]), Font(10, bad), 14,
+                       bad ? QColor(Qt::red) : QColor(Qt::black));
+            }
+        }
     }
 }
 
@@ -436,7 +450,8 @@ std::string WriteInterlockTable(const interlock::Workspace& ws, const std::strin
                                      : utf8.empty()            ? std::string()
                                                                : analysis::RequirementsFileFor(utf8);
     const std::string date = QDate::currentDate().toString("dd.MM.yyyy").toStdString();
-    const Report r = Build(*analyser, ws, configPath, requirements, date);
+    const Report r = Build(*analyser, ws, configPath, requirements, date,
+                           utf8.empty() ? std::string() : topology::TopologyFileFor(utf8));
 
     QBuffer file;
     file.open(QIODevice::WriteOnly);

@@ -1,0 +1,152 @@
+// The topology's rules on the heaviest configuration with a 32-apparatus topology (two busbar
+// sections with a coupler, seven bays of a breaker, two disconnectors and an earthing switch,
+// an earthing switch on a busbar): the rules derived and all 64 operations proven, with the
+// logic models already built (as the analysis window has them) and from nothing; then the cost
+// a TS change adds while the "Топология" page is open.
+//
+// Figures are medians of repeated runs, in milliseconds.
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "analysis/analyser.h"
+#include "bench/machine.h"
+#include "bench/worst_case.h"
+#include "interlock/workspace.h"
+#include "topology/proof.h"
+
+namespace {
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+double Time(int runs, const std::function<void()>& prepare, const std::function<void()>& body) {
+    std::vector<double> ms;
+    for (int i = 0; i < runs; ++i) {
+        prepare();
+        const auto start = std::chrono::steady_clock::now();
+        body();
+        ms.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
+    return Median(ms);
+}
+
+// Blocks 1..3: the coupler (QS, Q, QS); 4: a busbar earthing switch; then 7 bays of four.
+std::vector<std::string> Topology32() {
+    std::vector<std::string> t = {"NODE B1",
+                                  "NODE B2",
+                                  "NODE C1",
+                                  "NODE C2",
+                                  "DISCONNECTOR B1 C1 BLOCK 1",
+                                  "BREAKER C1 C2 BLOCK 2",
+                                  "DISCONNECTOR C2 B2 BLOCK 3",
+                                  "EARTHING B2 BLOCK 4"};
+    int block = 5;
+    for (int bay = 1; bay <= 7; ++bay) {
+        const std::string n = std::to_string(bay);
+        const std::string bus = bay <= 4 ? "B1" : "B2";
+        for (const char* node : {"X", "Y", "L"}) t.push_back(std::string("NODE ") + node + n);
+        t.push_back("DISCONNECTOR " + bus + " X" + n + " BLOCK " + std::to_string(block++));
+        t.push_back("BREAKER X" + n + " Y" + n + " BLOCK " + std::to_string(block++));
+        t.push_back("DISCONNECTOR Y" + n + " L" + n + " BLOCK " + std::to_string(block++));
+        t.push_back("EARTHING L" + n + " BLOCK " + std::to_string(block++));
+        // Bays 1 and 5 are incoming feeders, the others feed loads.
+        t.push_back((bay == 1 || bay == 5 ? "SOURCE L" : "LOAD L") + n);
+    }
+    t.push_back("INDICATOR S200 B1");
+    t.push_back("INDICATOR S201 B2");
+    return t;
+}
+
+void Measure(const char* title, interlock::Workspace& ws) {
+    const std::vector<std::string> lines = Topology32();
+    // From nothing: the models of all 64 logics, the rules, the proofs.
+    const double whole = Time(
+        3, [] {},
+        [&] {
+            analysis::Analyser fresh(analysis::BddSession::kDefaultMaxNodes,
+                                     analysis::Analyser::InitialNodesFor(ws));
+            fresh.Update(ws);
+            const topology::Topology t = topology::ReadTopology(lines, ws);
+            topology::Prove(fresh, ws, t);
+        });
+    analysis::Analyser analyser(analysis::BddSession::kDefaultMaxNodes,
+                                analysis::Analyser::InitialNodesFor(ws));
+    analyser.Update(ws);
+    int counts[4] = {};
+    const double proof = Time(
+        7, [] {},
+        [&] {
+            const topology::Topology t = topology::ReadTopology(lines, ws);
+            const auto results = topology::Prove(analyser, ws, t);
+            for (int& c : counts) c = 0;
+            for (const auto& r : results) ++counts[static_cast<int>(r.verdict)];
+        });
+    const topology::Topology t = topology::ReadTopology(lines, ws);
+    topology::ProofCache cache;
+    cache.Refresh(analyser, ws, t);
+    int flip = 0;
+    const double change = Time(
+        201, [&] { ws.TsTable.Value[100 + flip++ % 50] ^= 1; }, [&] { cache.Refresh(analyser, ws, t); });
+    std::printf("%s\n", title);
+    std::printf("  rules derived and 64 operations proven, models built: %8.2f ms\n", proof);
+    std::printf("    verdicts: %d comply, %d violate, %d not checked, %d undetermined\n", counts[0],
+                counts[1], counts[2], counts[3]);
+    std::printf("  the same with the models of all 64 logics built first: %7.2f ms\n", whole);
+    std::printf("  a TS change with the page open:                       %8.4f ms\n", change);
+}
+
+}  // namespace
+
+int main() {
+    {
+        auto ws = std::make_unique<interlock::Workspace>();
+        worst_case::Build(*ws);
+        Measure("heaviest configuration (every output stays 0)", *ws);
+    }
+    {
+        // Outputs without the S1,~S1 that keeps them 0: real violations and examples to find.
+        auto ws = std::make_unique<interlock::Workspace>();
+        worst_case::Build(*ws);
+        for (int n = 1; n <= interlock::kBlockCount; ++n) {
+            for (auto side : {interlock::Side::On, interlock::Side::Off}) {
+                std::vector<std::string> text(ws->Blocks[n].Of(side).Logic.begin(),
+                                              ws->Blocks[n].Of(side).Logic.end());
+                std::string& out = text.back();
+                const size_t at = out.find("S1,~S1,");
+                if (at != std::string::npos) out.erase(at, 7);
+                ws->Blocks[n].Of(side).Logic = text;
+            }
+        }
+        Measure("heaviest configuration, outputs satisfiable", *ws);
+    }
+    {
+        // Short logics over the positions of other apparatus: most operations break a rule,
+        // so every violation's smallest example and path are searched.
+        auto ws = std::make_unique<interlock::Workspace>();
+        worst_case::Build(*ws);
+        unsigned seed = 7;
+        auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) % 32; };
+        for (int n = 1; n <= interlock::kBlockCount; ++n) {
+            for (auto side : {interlock::Side::On, interlock::Side::Off}) {
+                std::string line = "V" + std::to_string(n) + "=AND(";
+                for (int k = 0; k < 3; ++k)
+                    line +=
+                        (k ? "," : "") + std::string(next() % 2 ? "~S" : "S") + std::to_string(3 + next());
+                ws->Blocks[n].Of(side).Logic = std::vector<std::string>{line + ")"};
+            }
+        }
+        Measure("short logics over the positions", *ws);
+    }
+    std::printf("load average %s, resident %ld KiB\n", machine::LoadAverages().c_str(),
+                machine::ResidentKib());
+    return 0;
+}

@@ -1,0 +1,355 @@
+#include "topology/network.h"
+
+#include <cstdlib>
+#include <deque>
+
+#include "analysis/analyser.h"
+#include "analysis/model.h"
+#include "topology/topology_texts.h"
+
+namespace topology {
+namespace {
+
+using interlock::Side;
+
+// The rules, one row each: which operations a rule governs, and its words. The functions
+// that decide it are Network::Allows (on BDDs) and Breaks (on one state), one case per row.
+bool GovernsRule1(Kind k, Side) { return k == Kind::Disconnector; }
+bool GovernsRule2(Kind k, Side s) { return k == Kind::Earthing && s == Side::On; }
+bool GovernsRule3(Kind k, Side s) { return (k == Kind::Breaker || k == Kind::Disconnector) && s == Side::On; }
+const std::string& Words1() { return Texts().rule1; }
+const std::string& Words2() { return Texts().rule2; }
+const std::string& Words3() { return Texts().rule3; }
+
+bdd TsReads1(const interlock::TsTableData& table, const TsRef& r) {
+    const analysis::PairBit b = analysis::BitOf(table, r.ts);
+    bdd bit = analysis::BddSession::Value(b.ts);
+    return (b.flipped != r.inverted) ? !bit : bit;
+}
+
+}  // namespace
+
+const std::vector<Rule>& Rules() {
+    static const std::vector<Rule> rules = {
+        {1, GovernsRule1, Words1},
+        {2, GovernsRule2, Words2},
+        {3, GovernsRule3, Words3},
+    };
+    return rules;
+}
+
+Network::Network(const Topology& topology, const interlock::Workspace& ws) : topology_(topology), ws_(ws) {
+    unknownVars_ = bddtrue;
+    int unknown = 0;
+    for (size_t i = 0; i < topology_.elements.size(); ++i) {
+        const Element& e = topology_.elements[i];
+        bdd c = bddtrue;
+        switch (e.binding) {
+            case Binding::Block: {
+                const int s = ws.Blocks[e.block].StateSignal;
+                if (s != 0) {
+                    c = analysis::GoverningState(ws.TsTable, s, Side::Off);  // the ON position
+                } else if (unknown < interlock::kTsCount) {
+                    // The flag variables never occur in a 0/1-domain model: free for positions.
+                    c = analysis::BddSession::Other(++unknown);
+                    unknownVars_ &= c;
+                }
+                break;
+            }
+            case Binding::Fixed:
+                c = e.fixedClosed ? bddtrue : bddfalse;
+                break;
+            case Binding::Ts:
+                c = TsReads1(ws.TsTable, e.ts);
+                break;
+            case Binding::None:
+                break;
+        }
+        closed_.push_back(c);
+        if (e.b >= 0) edges_.push_back({static_cast<int>(i), e.a, e.b, e.kind == Kind::Transformer});
+    }
+    for (const Source& s : topology_.sources) on_.push_back(s.when ? TsReads1(ws.TsTable, *s.when) : bddtrue);
+}
+
+Network::~Network() = default;
+
+bdd Network::Closed(int element) const { return closed_[static_cast<size_t>(element)]; }
+bdd Network::On(int source) const { return on_[static_cast<size_t>(source)]; }
+
+std::vector<bdd> Network::Spread(std::vector<bdd> f, bool throughTransformers, int without) {
+    // In place, edge by edge, until nothing grows: most topologies settle in a few rounds.
+    bool changed = true;
+    while (changed) {
+        changed = false;
+        for (const Edge& e : edges_) {
+            if (e.element == without || (e.transformer && !throughTransformers)) continue;
+            const bdd& c = closed_[static_cast<size_t>(e.element)];
+            bdd& fa = f[static_cast<size_t>(e.a)];
+            bdd& fb = f[static_cast<size_t>(e.b)];
+            const bdd na = fa | (c & fb);
+            const bdd nb = fb | (c & na);
+            if (na != fa) {
+                fa = na;
+                changed = true;
+            }
+            if (nb != fb) {
+                fb = nb;
+                changed = true;
+            }
+        }
+    }
+    return f;
+}
+
+const std::vector<bdd>& Network::LiveAll(int without) {
+    auto it = live_.find(without);
+    if (it != live_.end()) return it->second;
+    std::vector<bdd> seed(topology_.nodes.size(), bddfalse);
+    for (size_t s = 0; s < topology_.sources.size(); ++s)
+        seed[static_cast<size_t>(topology_.sources[s].node)] |= on_[s];
+    return live_.emplace(without, Spread(std::move(seed), true, without)).first->second;
+}
+
+const std::vector<bdd>& Network::EarthedAll(int without) {
+    auto it = earthed_.find(without);
+    if (it != earthed_.end()) return it->second;
+    std::vector<bdd> seed(topology_.nodes.size(), bddfalse);
+    for (size_t i = 0; i < topology_.elements.size(); ++i) {
+        const Element& e = topology_.elements[i];
+        if (e.kind == Kind::Earthing && static_cast<int>(i) != without)
+            seed[static_cast<size_t>(e.a)] |= closed_[i];
+    }
+    return earthed_.emplace(without, Spread(std::move(seed), false, without)).first->second;
+}
+
+bdd Network::Live(int node, int without) { return LiveAll(without)[static_cast<size_t>(node)]; }
+bdd Network::Earthed(int node, int without) { return EarthedAll(without)[static_cast<size_t>(node)]; }
+
+bdd Network::Allows(int rule, int element, Side side, bool quantify) {
+    const Element& x = topology_.elements[static_cast<size_t>(element)];
+    const Rule& row = Rules()[static_cast<size_t>(rule - 1)];
+    if (!row.governs(x.kind, side)) return bddtrue;
+    const size_t a = static_cast<size_t>(x.a);
+    const size_t b = static_cast<size_t>(x.b);
+    bdd allowed = bddtrue;
+    switch (rule) {
+        case 1: {
+            // Current can flow only when both sides reach a source or a load, and the other
+            // closed paths between the sides do not carry it instead.
+            std::vector<bdd> seed(topology_.nodes.size(), bddfalse);
+            for (const Source& s : topology_.sources) seed[static_cast<size_t>(s.node)] = bddtrue;
+            for (const Load& l : topology_.loads) seed[static_cast<size_t>(l.node)] = bddtrue;
+            const std::vector<bdd> reach = Spread(std::move(seed), true, element);
+            std::vector<bdd> from(topology_.nodes.size(), bddfalse);
+            from[a] = bddtrue;
+            const bdd bridged = Spread(std::move(from), false, element)[b];
+            const bdd bothReach = reach[a] & reach[b];
+            allowed = bdd_imp(bothReach, bridged);
+            break;
+        }
+        case 2:
+            allowed = !LiveAll(-1)[a];
+            break;
+        case 3: {
+            // Live on one side, and on the other an energised walk that ends at an earthed node.
+            const std::vector<bdd>& live = LiveAll(element);
+            const std::vector<bdd> toEarth = Spread(EarthedAll(element), true, element);
+            allowed = !((live[a] & toEarth[b]) | (live[b] & toEarth[a]));
+            break;
+        }
+        default:
+            break;
+    }
+    return quantify ? bdd_forall(allowed, unknownVars_) : allowed;
+}
+
+std::vector<Network::IndicatorFunction> Network::Indicators() {
+    std::vector<IndicatorFunction> out;
+    for (const Indicator& i : topology_.indicators) {
+        const analysis::PairBit b = analysis::BitOf(ws_.TsTable, i.ts.ts);
+        const bdd live = LiveAll(-1)[static_cast<size_t>(i.node)];
+        out.push_back({b.ts, (b.flipped != i.ts.inverted) ? !live : live});
+    }
+    return out;
+}
+
+bdd Network::WithIndicators(const bdd& f) {
+    const std::vector<IndicatorFunction> ind = Indicators();
+    if (ind.empty()) return f;
+    bddPair* pair = bdd_newpair();
+    for (const IndicatorFunction& i : ind)
+        bdd_setbddpair(pair, analysis::BddSession::ValueVar(i.bit), i.value);
+    const bdd out = bdd_veccompose(f, pair);
+    bdd_freepair(pair);
+    return out;
+}
+
+bdd Network::EarthingOnLive() {
+    bdd h = bddfalse;
+    for (size_t i = 0; i < topology_.elements.size(); ++i) {
+        const Element& e = topology_.elements[i];
+        if (e.kind == Kind::Earthing) h |= closed_[i] & LiveAll(-1)[static_cast<size_t>(e.a)];
+    }
+    return bdd_exist(h, unknownVars_);
+}
+
+bdd Network::LiveEarthed() {
+    bdd h = bddfalse;
+    for (size_t n = 0; n < topology_.nodes.size(); ++n) h |= LiveAll(-1)[n] & EarthedAll(-1)[n];
+    return bdd_exist(h, unknownVars_);
+}
+
+// ---- The plain twin: breadth-first search on one state. ----
+
+bool ClosedIn(const Topology& t, const State& s, int element) {
+    const Element& e = t.elements[static_cast<size_t>(element)];
+    const auto& v = s.values->Value;
+    switch (e.binding) {
+        case Binding::Block: {
+            const int ss = s.ws->Blocks[e.block].StateSignal;
+            if (ss > 0) return v[ss] == 1;
+            if (ss < 0) return v[-ss] == 0;
+            return static_cast<size_t>(element) < s.unknownClosed.size() &&
+                   s.unknownClosed[static_cast<size_t>(element)];
+        }
+        case Binding::Fixed:
+            return e.fixedClosed;
+        case Binding::Ts:
+            return ((v[e.ts.ts] & 1) == 1) != e.ts.inverted;
+        case Binding::None:
+            return true;
+    }
+    return false;
+}
+
+namespace {
+
+bool SourceOn(const Source& src, const State& s) {
+    return !src.when || ((s.values->Value[src.when->ts] & 1) == 1) != src.when->inverted;
+}
+
+// Breadth-first search over (node, phase): phase 0 passes energisation (transformers too),
+// phase 1 only what also passes earthing; a walk may go from phase 0 to 1 at any node when
+// `twoPhase`. Returns the shortest path from one of `from` to a node where `goal` holds.
+class Search {
+public:
+    Search(const Topology& t, const State& s, int without) : t_(t), s_(s), without_(without) {}
+
+    std::optional<Path> Find(const std::vector<int>& from, int startPhase, bool twoPhase,
+                             const std::function<bool(int node, int phase)>& goal) {
+        const size_t n = t_.nodes.size();
+        std::vector<int> prev(n * 2, -2), via(n * 2, -1);
+        std::deque<int> queue;
+        for (int f : from) {
+            const int id = f * 2 + startPhase;
+            if (prev[static_cast<size_t>(id)] != -2) continue;
+            prev[static_cast<size_t>(id)] = -1;
+            queue.push_back(id);
+        }
+        while (!queue.empty()) {
+            const int id = queue.front();
+            queue.pop_front();
+            const int node = id / 2, phase = id % 2;
+            if (goal(node, phase)) return Trace(id, prev, via);
+            auto visit = [&](int next, int element) {
+                if (prev[static_cast<size_t>(next)] != -2) return;
+                prev[static_cast<size_t>(next)] = id;
+                via[static_cast<size_t>(next)] = element;
+                queue.push_back(next);
+            };
+            if (twoPhase && phase == 0) visit(node * 2 + 1, -1);
+            for (size_t i = 0; i < t_.elements.size(); ++i) {
+                const Element& e = t_.elements[i];
+                if (e.b < 0 || static_cast<int>(i) == without_) continue;
+                if (phase == 1 && e.kind == Kind::Transformer) continue;
+                if (!ClosedIn(t_, s_, static_cast<int>(i))) continue;
+                if (e.a == node) visit(e.b * 2 + phase, static_cast<int>(i));
+                if (e.b == node) visit(e.a * 2 + phase, static_cast<int>(i));
+            }
+        }
+        return std::nullopt;
+    }
+
+private:
+    static Path Trace(int id, const std::vector<int>& prev, const std::vector<int>& via) {
+        Path back;
+        while (true) {
+            const int p = prev[static_cast<size_t>(id)];
+            if (p == -1) break;
+            if (via[static_cast<size_t>(id)] >= 0) {
+                back.push_back({true, id / 2});
+                back.push_back({false, via[static_cast<size_t>(id)]});
+            }
+            id = p;
+        }
+        back.push_back({true, id / 2});
+        return Path(back.rbegin(), back.rend());
+    }
+
+    const Topology& t_;
+    const State& s_;
+    int without_;
+};
+
+Path Reversed(Path p) { return Path(p.rbegin(), p.rend()); }
+
+void Append(Path& p, const Path& tail) { p.insert(p.end(), tail.begin(), tail.end()); }
+
+}  // namespace
+
+std::optional<Path> Breaks(const Topology& t, const State& s, int rule, int element, Side side) {
+    const Element& x = t.elements[static_cast<size_t>(element)];
+    if (!Rules()[static_cast<size_t>(rule - 1)].governs(x.kind, side)) return std::nullopt;
+    Search search(t, s, element);
+    std::vector<int> onSources;
+    for (const Source& src : t.sources)
+        if (SourceOn(src, s)) onSources.push_back(src.node);
+    switch (rule) {
+        case 1: {
+            std::vector<bool> end(t.nodes.size(), false);
+            for (const Source& src : t.sources) end[static_cast<size_t>(src.node)] = true;
+            for (const Load& l : t.loads) end[static_cast<size_t>(l.node)] = true;
+            auto isEnd = [&](int node, int) { return static_cast<bool>(end[static_cast<size_t>(node)]); };
+            const auto fromA = search.Find({x.a}, 0, false, isEnd);
+            const auto fromB = search.Find({x.b}, 0, false, isEnd);
+            if (!fromA || !fromB) return std::nullopt;
+            if (search.Find({x.a}, 1, false, [&](int node, int) { return node == x.b; })) return std::nullopt;
+            Path p = Reversed(*fromA);
+            p.push_back({false, element});
+            Append(p, *fromB);
+            return p;
+        }
+        case 2: {
+            return search.Find(onSources, 0, false, [&](int node, int) { return node == x.a; });
+        }
+        case 3: {
+            std::vector<bool> earthed(t.nodes.size(), false);
+            std::vector<int> switchAt(t.nodes.size(), -1);
+            for (size_t i = 0; i < t.elements.size(); ++i) {
+                const Element& e = t.elements[i];
+                if (e.kind == Kind::Earthing && ClosedIn(t, s, static_cast<int>(i))) {
+                    earthed[static_cast<size_t>(e.a)] = true;
+                    switchAt[static_cast<size_t>(e.a)] = static_cast<int>(i);
+                }
+            }
+            for (auto [p, q] : {std::pair{x.a, x.b}, std::pair{x.b, x.a}}) {
+                const auto toP = search.Find(onSources, 0, false, [&](int node, int) { return node == p; });
+                if (!toP) continue;
+                const auto toEarth = search.Find({q}, 0, true, [&](int node, int phase) {
+                    return phase == 1 && earthed[static_cast<size_t>(node)];
+                });
+                if (!toEarth) continue;
+                Path path = *toP;
+                path.push_back({false, element});
+                Append(path, *toEarth);
+                path.push_back({false, switchAt[static_cast<size_t>(path.back().index)]});
+                return path;
+            }
+            return std::nullopt;
+        }
+        default:
+            return std::nullopt;
+    }
+}
+
+}  // namespace topology
