@@ -17,6 +17,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/analyser.h"
@@ -38,8 +39,11 @@ struct Requirement {
     std::string text;  // the requirement as written, without label and comment
     interlock::Side side = interlock::Side::On;
     int block = 0;
-    enum class Kind { Requires, ForbiddenWhen, Possible } kind = Kind::Requires;
+    enum class Kind { Requires, ForbiddenWhen, Possible, NeverReachable, Always } kind = Kind::Requires;
     Condition condition;  // not for Possible
+
+    // An invariant over the reachable states (block 0): proven by the sequences module.
+    bool IsInvariant() const { return kind == Kind::NeverReachable || kind == Kind::Always; }
 };
 
 struct RequirementError {
@@ -55,6 +59,9 @@ struct RequirementsFile {
 
 // Reads the file's lines; a malformed line gives an error and the others are still read.
 RequirementsFile ParseRequirements(const std::vector<std::string>& lines);
+
+// Reads a condition alone (as given on a command line); nothing, with `error` set, when malformed.
+std::optional<Condition> ParseConditionText(std::string_view text, RequirementError* error = nullptr);
 
 // The value of a condition under the present TS values, by the fold rules of the evaluator.
 bool EvaluateCondition(const Condition& c, const interlock::TsTableData& table);

@@ -1,0 +1,130 @@
+#include "sequences/sequences_texts.h"
+
+#include "interlock/cp1251.h"
+
+namespace sequences {
+namespace {
+
+SequenceTexts MakeTexts() {
+    auto t = [](const char* utf8) { return cp1251::FromUtf8(utf8); };
+    SequenceTexts x;
+    x.opOn = t("ВКЛ");
+    x.opOff = t("ОТКЛ");
+    x.opOnLong = t("ВКЛЮЧИТЬ");
+    x.opOffLong = t("ОТКЛЮЧИТЬ");
+    x.positionOn = t("вкл");
+    x.positionOff = t("откл");
+    x.allowed = t("разрешено");
+    x.forbidden = t("запрещено");
+    x.already = t("уже в этом положении");
+    x.notOperated = t("не проверено: у блока нет пригодного сигнала состояния");
+    x.undetermined = t("не определено");
+    x.budget = t("не определено: ответ превысил бюджет узлов");
+    x.timeLimit = t("не определено: поиск превысил отведённое время");
+    x.progOperation = t("ожидается операция: ВКЛ, ОТКЛ, ON или OFF");
+    x.progApparatus = t("ожидается аппарат: имя или номер блока");
+    x.progBlock = t("номер блока должен быть от 1 до 32");
+    x.progUnknown = t("неизвестный аппарат: ");
+    x.progAmbiguous = t("имя подходит нескольким блокам: ");
+    x.modeHeld = t("Режим ТС: прочие ТС удерживаются");
+    x.modeFree = t("Режим ТС: прочие ТС свободны");
+    x.apparatusCount = t("Аппаратов в состоянии: ");
+    x.reachableStates = t("Достижимых состояний аппаратов: ");
+    x.depth = t("Наибольшая длина кратчайшей программы: ");
+    x.condition = t("Условие");
+    x.reachable = t("достижимо");
+    x.unreachable = t("недостижимо");
+    x.alreadyHolds = t("выполняется в исходном состоянии");
+    x.stepsNeeded = t("шагов: ");
+    x.plan = t("Программа переключений");
+    x.noProgram = t("программы переключений не существует");
+    x.neverAllowed = t("Операции, не разрешённые ни в одном достижимом состоянии: ");
+    x.nearestState = t("в ближайшем достижимом состоянии");
+    x.changes = t("нужно изменить: ");
+    x.noChange = t("никакое изменение ТС не разрешает операцию");
+    x.freeValues = t("при ТС");
+    x.endValues = t("в конце при ТС");
+    x.program = t("Проверка программы переключений");
+    x.line = t("строка");
+    x.position = t("позиция");
+    x.step = t("Шаг");
+    x.stateAfter = t("состояние: ");
+    x.summary = t("Шагов: ");
+    x.summaryAllowed = t("разрешено: ");
+    x.summaryForbidden = t("запрещено: ");
+    x.summaryOther = t("прочих: ");
+    x.summaryErrors = t("ошибок в строках: ");
+    x.invariant = t("Инвариант");
+    x.proven = t("доказан");
+    x.refuted = t("опровергнут");
+    x.violation = t("нарушение через шагов: ");
+    x.startState = t("исходное состояние: ");
+    x.ts = t("ТС");
+    return x;
+}
+
+constexpr std::pair<std::string_view, std::string SequenceTexts::*> kMembers[] = {
+    {"opOn", &SequenceTexts::opOn},
+    {"opOff", &SequenceTexts::opOff},
+    {"opOnLong", &SequenceTexts::opOnLong},
+    {"opOffLong", &SequenceTexts::opOffLong},
+    {"positionOn", &SequenceTexts::positionOn},
+    {"positionOff", &SequenceTexts::positionOff},
+    {"allowed", &SequenceTexts::allowed},
+    {"forbidden", &SequenceTexts::forbidden},
+    {"already", &SequenceTexts::already},
+    {"notOperated", &SequenceTexts::notOperated},
+    {"undetermined", &SequenceTexts::undetermined},
+    {"budget", &SequenceTexts::budget},
+    {"timeLimit", &SequenceTexts::timeLimit},
+    {"progOperation", &SequenceTexts::progOperation},
+    {"progApparatus", &SequenceTexts::progApparatus},
+    {"progBlock", &SequenceTexts::progBlock},
+    {"progUnknown", &SequenceTexts::progUnknown},
+    {"progAmbiguous", &SequenceTexts::progAmbiguous},
+    {"modeHeld", &SequenceTexts::modeHeld},
+    {"modeFree", &SequenceTexts::modeFree},
+    {"apparatusCount", &SequenceTexts::apparatusCount},
+    {"reachableStates", &SequenceTexts::reachableStates},
+    {"depth", &SequenceTexts::depth},
+    {"condition", &SequenceTexts::condition},
+    {"reachable", &SequenceTexts::reachable},
+    {"unreachable", &SequenceTexts::unreachable},
+    {"alreadyHolds", &SequenceTexts::alreadyHolds},
+    {"stepsNeeded", &SequenceTexts::stepsNeeded},
+    {"plan", &SequenceTexts::plan},
+    {"noProgram", &SequenceTexts::noProgram},
+    {"neverAllowed", &SequenceTexts::neverAllowed},
+    {"nearestState", &SequenceTexts::nearestState},
+    {"changes", &SequenceTexts::changes},
+    {"noChange", &SequenceTexts::noChange},
+    {"freeValues", &SequenceTexts::freeValues},
+    {"endValues", &SequenceTexts::endValues},
+    {"program", &SequenceTexts::program},
+    {"line", &SequenceTexts::line},
+    {"position", &SequenceTexts::position},
+    {"step", &SequenceTexts::step},
+    {"stateAfter", &SequenceTexts::stateAfter},
+    {"summary", &SequenceTexts::summary},
+    {"summaryAllowed", &SequenceTexts::summaryAllowed},
+    {"summaryForbidden", &SequenceTexts::summaryForbidden},
+    {"summaryOther", &SequenceTexts::summaryOther},
+    {"summaryErrors", &SequenceTexts::summaryErrors},
+    {"invariant", &SequenceTexts::invariant},
+    {"proven", &SequenceTexts::proven},
+    {"refuted", &SequenceTexts::refuted},
+    {"violation", &SequenceTexts::violation},
+    {"startState", &SequenceTexts::startState},
+    {"ts", &SequenceTexts::ts},
+};
+
+}  // namespace
+
+const SequenceTexts& Texts() {
+    static const SequenceTexts texts = MakeTexts();
+    return texts;
+}
+
+interlock::TextList SequenceTextList() { return interlock::ListTexts(Texts(), kMembers); }
+
+}  // namespace sequences
