@@ -67,7 +67,10 @@ System::System(analysis::Analyser& analyser, const interlock::Workspace& ws, Fie
         bool usable = v == 0 || v == 1;
         if (group < interlock::kTsCount && table.TwoPosition[group] && !table.FromServer[group])
             usable = usable && values_[group + 1] == 1 - v;
-        if (!usable) continue;
+        if (!usable) {
+            fixed_.insert(group);
+            continue;
+        }
         auto [it, fresh] = groupApparatus_.emplace(group, static_cast<int>(apparatus_.size()));
         if (fresh) {
             Apparatus a;
@@ -88,7 +91,7 @@ System::System(analysis::Analyser& analyser, const interlock::Workspace& ws, Fie
     if (field_.mode == FieldMode::Free) {
         for (int ts = 1; ts <= interlock::kTsCount; ++ts) {
             const int group = analysis::BitOf(table, ts).ts;
-            if (group != ts || groupApparatus_.count(group)) continue;
+            if (group != ts || groupApparatus_.count(group) || fixed_.count(group)) continue;
             freeVars.push_back(BddSession::ValueVar(ts));
         }
     }
@@ -115,7 +118,7 @@ System::System(analysis::Analyser& analyser, const interlock::Workspace& ws, Fie
                     for (const analysis::Operand& o : line.operands) {
                         const int t = o.number;
                         if (o.letter == 'M' || t >= interlock::kTsCount || !table.TwoPosition[t]) continue;
-                        if (groupApparatus_.count(t) || field_.mode == FieldMode::Free) continue;
+                        if (groupApparatus_.count(t) || (field_.mode == FieldMode::Free && !fixed_.count(t))) continue;
                         if (values_[t] == values_[t + 1] && !table.FromServer[t]) invalid = true;
                     }
                 }
@@ -141,7 +144,8 @@ analysis::TsReading System::Reading(bool constantsAsBits, bool allVariables) con
             if (f.ts == ts) return analysis::TsConditions{!f.value, f.value};
         }
         const analysis::PairBit b = analysis::BitOf(table, ts);
-        const bool variable = allVariables || groupApparatus_.count(b.ts) || field_.mode == FieldMode::Free;
+        const bool variable = allVariables || groupApparatus_.count(b.ts) ||
+                              (field_.mode == FieldMode::Free && !fixed_.count(b.ts));
         if (variable) {
             bdd bit = BddSession::Value(b.ts);
             if (b.flipped) bit = !bit;

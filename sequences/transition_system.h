@@ -16,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -193,6 +194,7 @@ private:
     std::vector<Apparatus> apparatus_;
     std::array<int, interlock::kBlockCount + 1> blockApparatus_{};
     std::map<int, int> groupApparatus_;  // first TS of a group -> apparatus index
+    std::set<int> fixed_;                // groups of unusable state signals: held even when free
     State present_;
     std::vector<Guard> guards_;
     bdd stateVars_;  // the set of state variables
