@@ -217,7 +217,7 @@ TEST(SequencesDifferential, SmallBudgetNeverAnswersWrongly) {
     analysis::Analyser analyser(4000, 1000);
     std::mt19937 r(77);
     int undetermined = 0;
-    for (int i = 0; i < 40; ++i) {
+    for (int i = 0; i < 16; ++i) {
         interlock::Workspace ws;
         const Made made = Generate(r, ws, 10 + static_cast<int>(r() % 3), 3, false);
         Reference ref(ws, made, true);
