@@ -14,9 +14,12 @@ std::string Upper(std::string_view s) {
     std::string out(s);
     for (char& ch : out) {
         const auto c = static_cast<unsigned char>(ch);
-        if (c >= 'a' && c <= 'z') ch = static_cast<char>(c - 32);
-        else if (c >= 0xE0) ch = static_cast<char>(c - 32);
-        else if (c == 0xB8) ch = static_cast<char>(0xA8);
+        if (c >= 'a' && c <= 'z')
+            ch = static_cast<char>(c - 32);
+        else if (c >= 0xE0)
+            ch = static_cast<char>(c - 32);
+        else if (c == 0xB8)
+            ch = static_cast<char>(0xA8);
     }
     return out;
 }
@@ -135,8 +138,8 @@ int ProgramCheck::Count(StepVerdict v) const {
 }
 
 bool ProgramCheck::Clean(const Program& program) const {
-    return program.errors.empty() && Count(StepVerdict::Allowed) + Count(StepVerdict::Already) ==
-                                         static_cast<int>(steps.size());
+    return program.errors.empty() &&
+           Count(StepVerdict::Allowed) + Count(StepVerdict::Already) == static_cast<int>(steps.size());
 }
 
 ProgramCheck CheckProgram(System& system, const Program& program) {

@@ -18,13 +18,13 @@ struct SequenceTexts {
     std::string positionOff;  // откл
 
     // Verdicts of a step.
-    std::string allowed;      // разрешено
-    std::string forbidden;    // запрещено
-    std::string already;      // уже в этом положении
+    std::string allowed;    // разрешено
+    std::string forbidden;  // запрещено
+    std::string already;    // уже в этом положении
     std::string notOperated;  // не проверено: у блока нет пригодного сигнала состояния
     std::string undetermined;  // не определено
-    std::string budget;        // не определено: ответ превысил бюджет узлов
-    std::string timeLimit;     // не определено: поиск превысил отведённое время
+    std::string budget;  // не определено: ответ превысил бюджет узлов
+    std::string timeLimit;  // не определено: поиск превысил отведённое время
 
     // Program file.
     std::string progOperation;  // ожидается операция: ВКЛ, ОТКЛ, ON или OFF
@@ -33,42 +33,41 @@ struct SequenceTexts {
     std::string progUnknown;    // неизвестный аппарат:
     std::string progAmbiguous;  // имя подходит нескольким блокам:
 
-
     // Reports.
-    std::string modeHeld;           // Режим ТС: прочие ТС удерживаются
-    std::string modeFree;           // Режим ТС: прочие ТС свободны
-    std::string apparatusCount;     // Аппаратов в состоянии:
-    std::string reachableStates;    // Достижимых состояний аппаратов:
-    std::string depth;              // Наибольшая длина кратчайшей программы:
-    std::string condition;          // Условие
-    std::string reachable;          // достижимо
-    std::string unreachable;        // недостижимо
-    std::string alreadyHolds;       // выполняется в исходном состоянии
-    std::string stepsNeeded;        // шагов:
-    std::string plan;               // Программа переключений
-    std::string noProgram;          // программы переключений не существует
-    std::string neverAllowed;       // Операции, не разрешённые ни в одном достижимом состоянии:
-    std::string nearestState;       // в ближайшем достижимом состоянии
-    std::string changes;            // нужно изменить:
-    std::string noChange;           // никакое изменение ТС не разрешает операцию
-    std::string freeValues;         // при ТС
-    std::string endValues;          // в конце при ТС
-    std::string program;            // Проверка программы переключений
-    std::string line;               // строка
-    std::string position;           // позиция
-    std::string step;               // Шаг
-    std::string stateAfter;         // состояние:
-    std::string summary;            // Шагов:
-    std::string summaryAllowed;     // разрешено:
-    std::string summaryForbidden;   // запрещено:
-    std::string summaryOther;       // прочих:
-    std::string summaryErrors;      // ошибок в строках:
-    std::string invariant;          // Инвариант
-    std::string proven;             // доказан
-    std::string refuted;            // опровергнут
-    std::string violation;          // нарушение через шагов:
-    std::string startState;         // исходное состояние:
-    std::string ts;                 // ТС
+    std::string modeHeld;         // Режим ТС: прочие ТС удерживаются
+    std::string modeFree;         // Режим ТС: прочие ТС свободны
+    std::string apparatusCount;   // Аппаратов в состоянии:
+    std::string reachableStates;  // Достижимых состояний аппаратов:
+    std::string depth;            // Наибольшая длина кратчайшей программы:
+    std::string condition;        // Условие
+    std::string reachable;        // достижимо
+    std::string unreachable;      // недостижимо
+    std::string alreadyHolds;     // выполняется в исходном состоянии
+    std::string stepsNeeded;      // шагов:
+    std::string plan;             // Программа переключений
+    std::string noProgram;        // программы переключений не существует
+    std::string neverAllowed;  // Операции, не разрешённые ни в одном достижимом состоянии:
+    std::string nearestState;  // в ближайшем достижимом состоянии
+    std::string changes;       // нужно изменить:
+    std::string noChange;  // никакое изменение ТС не разрешает операцию
+    std::string freeValues;        // при
+    std::string endValues;         // в конце при
+    std::string program;           // Проверка программы переключений
+    std::string line;              // строка
+    std::string position;          // позиция
+    std::string step;              // Шаг
+    std::string stateAfter;        // состояние:
+    std::string summary;           // Шагов:
+    std::string summaryAllowed;    // разрешено:
+    std::string summaryForbidden;  // запрещено:
+    std::string summaryOther;      // прочих:
+    std::string summaryErrors;     // ошибок в строках:
+    std::string invariant;         // Инвариант
+    std::string proven;            // доказан
+    std::string refuted;           // опровергнут
+    std::string violation;         // нарушение через шагов:
+    std::string startState;        // исходное состояние:
+    std::string ts;                // ТС
 };
 
 const SequenceTexts& Texts();

@@ -37,6 +37,22 @@ std::vector<Literal> LiteralsOf(bdd c) {
     return out;
 }
 
+// The variables f depends on, ascending.
+std::set<int> Support(const bdd& f) {
+    std::set<int> vars;
+    std::set<int> seen;
+    std::vector<bdd> stack{f};
+    while (!stack.empty()) {
+        const bdd x = stack.back();
+        stack.pop_back();
+        if (x == bddtrue || x == bddfalse || !seen.insert(x.id()).second) continue;
+        vars.insert(bdd_var(x));
+        stack.push_back(bdd_low(x));
+        stack.push_back(bdd_high(x));
+    }
+    return vars;
+}
+
 bdd VarSet(const std::vector<int>& vars) {
     std::vector<int> v = vars;
     return bdd_makeset(v.data(), static_cast<int>(v.size()));
@@ -46,14 +62,19 @@ bdd VarSet(const std::vector<int>& vars) {
 
 System::System(analysis::Analyser& analyser, const interlock::Workspace& ws, FieldSpec field,
                TopologyInputs topology, Limits limits)
-    : analyser_(analyser), ws_(ws), field_(std::move(field)), topology_(std::move(topology)), limits_(limits) {
+    : analyser_(analyser),
+      ws_(ws),
+      field_(std::move(field)),
+      topology_(std::move(topology)),
+      limits_(limits) {
     analyser_.Update(ws);
     const interlock::TsTableData& table = ws.TsTable;
     values_ = table.Value;
     for (auto [ts, v] : field_.held) {
         values_[ts] = v;
         // A pair named by its first TS is set as a pair unless its second TS is named too.
-        if (ts < interlock::kTsCount && table.TwoPosition[ts] && (v == 0 || v == 1) && !field_.held.count(ts + 1))
+        if (ts < interlock::kTsCount && table.TwoPosition[ts] && (v == 0 || v == 1) &&
+            !field_.held.count(ts + 1))
             values_[ts + 1] = static_cast<int16_t>(1 - v);
     }
     blockApparatus_.fill(-1);
@@ -118,12 +139,14 @@ System::System(analysis::Analyser& analyser, const interlock::Workspace& ws, Fie
                     for (const analysis::Operand& o : line.operands) {
                         const int t = o.number;
                         if (o.letter == 'M' || t >= interlock::kTsCount || !table.TwoPosition[t]) continue;
-                        if (groupApparatus_.count(t) || (field_.mode == FieldMode::Free && !fixed_.count(t))) continue;
+                        if (groupApparatus_.count(t) || (field_.mode == FieldMode::Free && !fixed_.count(t)))
+                            continue;
                         if (values_[t] == values_[t + 1] && !table.FromServer[t]) invalid = true;
                     }
                 }
                 if (!invalid) {
-                    const analysis::LogicModel m = analysis::BuildModel(analyser_.Session(), structure, reading);
+                    const analysis::LogicModel m =
+                        analysis::BuildModel(analyser_.Session(), structure, reading);
                     if (m.undetermined) undetermined_ = true;
                     if (m.hasOutput) g.full = m.output;
                 }
@@ -188,10 +211,21 @@ State System::Pick(const bdd& f) const {
 
 bool System::Holds(const bdd& f, const State& s) const { return bdd_restrict(f, Cube(s)) != bddfalse; }
 
+// Values of the TS f reads besides the state, as near the held values as f allows: each TS in
+// turn keeps its held value when some completion still satisfies f.
 std::vector<Literal> System::FieldValues(const bdd& f, const State& s) const {
-    const bdd r = bdd_restrict(f, Cube(s));
+    bdd r = bdd_restrict(f, Cube(s));
     if (r == bddfalse) return {};
-    return LiteralsOf(bdd_satone(r));
+    std::vector<Literal> out;
+    for (int var : Support(r)) {
+        const int ts = BddSession::TsOfVar(var);
+        const int held = values_[ts] & 1;
+        const bdd keep = held ? bdd_ithvar(var) : bdd_nithvar(var);
+        const bool kept = (r & keep) != bddfalse;
+        r &= kept ? keep : !keep;
+        out.push_back({ts, kept ? held : 1 - held});
+    }
+    return out;
 }
 
 bdd System::ConditionModel(const analysis::Condition& c) const {
@@ -337,7 +371,8 @@ Witness System::Find(const analysis::Condition& target, const analysis::Conditio
 }
 
 Witness System::Violation(const analysis::Requirement& invariant) {
-    if (invariant.kind == analysis::Requirement::Kind::Always) return FindPositions(!ConditionModel(invariant.condition));
+    if (invariant.kind == analysis::Requirement::Kind::Always)
+        return FindPositions(!ConditionModel(invariant.condition));
     return Find(invariant.condition);
 }
 
@@ -381,22 +416,12 @@ std::optional<NeverAllowed> System::Nearest(const Guard& g, const bdd& reached) 
         if (analyser_.Model(g.op.block, g.op.side)) {
             const analysis::LogicStructure structure =
                 analysis::ReadLogic(ws_.Blocks[g.op.block].Of(g.op.side).Logic);
-            const analysis::LogicModel m = analysis::BuildModel(analyser_.Session(), structure, Reading(true, true));
+            const analysis::LogicModel m =
+                analysis::BuildModel(analyser_.Session(), structure, Reading(true, true));
             if (m.undetermined) return std::nullopt;
             if (m.hasOutput) allow = g.pre & m.output;
         }
-        std::set<int> support;
-        std::vector<bdd> stack{allow};
-        std::set<int> seen;
-        while (!stack.empty()) {
-            const bdd x = stack.back();
-            stack.pop_back();
-            if (x == bddtrue || x == bddfalse || !seen.insert(x.id()).second) continue;
-            support.insert(bdd_var(x));
-            stack.push_back(bdd_low(x));
-            stack.push_back(bdd_high(x));
-        }
-        for (int var : support) {
+        for (int var : Support(allow)) {
             const int ts = BddSession::TsOfVar(var);
             if (groupApparatus_.count(ts)) continue;
             vars.push_back(var);
@@ -457,7 +482,8 @@ void System::Apply(const State& s, interlock::TsTableData& table) const {
     for (size_t i = 0; i < apparatus_.size(); ++i) {
         const int ts = apparatus_[i].ts;
         table.Value[ts] = s[i];
-        if (ts < interlock::kTsCount && table.TwoPosition[ts]) table.Value[ts + 1] = static_cast<int16_t>(1 - s[i]);
+        if (ts < interlock::kTsCount && table.TwoPosition[ts])
+            table.Value[ts + 1] = static_cast<int16_t>(1 - s[i]);
     }
 }
 

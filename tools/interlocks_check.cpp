@@ -33,6 +33,7 @@
 #include "tools/check_analysis.h"
 #include "tools/check_proofs.h"
 #include "tools/check_report.h"
+#include "tools/check_sequences.h"
 #include "tools/ci_reports.h"
 
 namespace {
@@ -73,6 +74,7 @@ struct Options {
     std::string diff;
     std::string sarif;
     std::string junit;
+    check::SequenceRequest sequences;
 
     bool CiReports() const { return !sarif.empty() || !junit.empty(); }
 };
@@ -171,6 +173,11 @@ int CheckFile(const Options& o, const std::string& config, std::ostream& out, st
 
     check::CheckResult result = check::RunCheck(ws, o.request);
     PrintMessages(ws, err);
+    if (o.sequences.Any()) {
+        analysis::Analyser sequenceAnalyser(analysis::BddSession::kDefaultMaxNodes,
+                                            analysis::Analyser::InitialNodesFor(ws));
+        return check::RunSequences(o.sequences, sequenceAnalyser, ws, config, where, o.json, out, err, findings);
+    }
     const bool proving = o.prove || !o.requirements.empty();
     std::optional<analysis::Analyser> analyser;
     std::optional<check::AnalysisResult> analysed;
@@ -192,6 +199,7 @@ int CheckFile(const Options& o, const std::string& config, std::ostream& out, st
         }
         report.parsed = analysis::ParseRequirements(storage::SplitLines(file.bytes));
         report.results = analysis::Prove(*analyser, ws, report.parsed.requirements);
+        check::ProveInvariants(*analyser, ws, o.sequences.field, report);
         if (o.json) {
             nlohmann::ordered_json j = {{"file", config}};
             j.update(check::RequirementsJson(report, ws));
@@ -381,6 +389,23 @@ int main(int argc, char** argv) {
         "--diff", o.diff, "Сравнить поведение логики с другой конфигурацией (она - A, CONFIG - B)");
     app.add_option("--sarif", o.sarif, "Записать проблемы и опровергнутые требования в SARIF 2.1.0");
     app.add_option("--junit", o.junit, "Записать требования и проблемы блоков в JUnit XML");
+    std::string holdTs;
+    bool freeTs = false;
+    CLI::Option* reachOption = app.add_option(
+        "--reach", o.sequences.reach, "Достижимые состояния аппаратов и кратчайший путь к условию (как в файле требований)");
+    CLI::Option* planOption =
+        app.add_option("--plan", o.sequences.plan, "Кратчайшая программа переключений к условию");
+    CLI::Option* programOption =
+        app.add_option("--program", o.sequences.program, "Проверить программу переключений из файла по шагам");
+    app.add_option("--from", o.sequences.from, "С --reach: от всех состояний, где выполняется условие")
+        ->needs(reachOption);
+    CLI::Option* freeOption =
+        app.add_flag("--free-ts", freeTs, "Прочие ТС свободны: между операциями принимают любые значения");
+    app.add_option("--hold-ts", holdTs, "Прочие ТС удерживаются; эти - при заданных значениях: N=V,...")
+        ->excludes(freeOption);
+    reachOption->excludes(diffOption);
+    planOption->excludes(diffOption);
+    programOption->excludes(diffOption);
     app.add_option("CONFIG", configs, "Файлы конфигурации или папки с файлами *.blk")->required();
     diffOption->excludes(proveOption)->excludes(requirementsOption)->excludes(analyseOption);
 
@@ -410,6 +435,15 @@ int main(int argc, char** argv) {
         for (auto [n, c] : *codes) o.request.unreliable[n] = static_cast<uint8_t>(c);
     }
     o.request.block = block;
+    if (freeTs) o.sequences.field.mode = sequences::FieldMode::Free;
+    if (!holdTs.empty()) {
+        auto values = check::ParseAssignments(holdTs, 1, interlock::kTsCount, INT16_MIN, INT16_MAX);
+        if (!values) {
+            std::cerr << "--hold-ts: ожидается N=V,... с N от 1 до 256 и целым V\n";
+            return kUsageError;
+        }
+        for (auto [n, v] : *values) o.sequences.field.held[n] = static_cast<int16_t>(v);
+    }
 
     std::vector<check::FileFindings> findings;
     int status = 0;

@@ -37,7 +37,8 @@ Condition RandomCondition(std::mt19937& r, const Made& made, int depth = 0) {
 
 class Checker {
 public:
-    Checker(System& system, Reference& ref, const interlock::Workspace& ws) : sys_(system), ref_(ref), ws_(ws) {}
+    Checker(System& system, Reference& ref, const interlock::Workspace& ws)
+        : sys_(system), ref_(ref), ws_(ws) {}
 
     int Mask(const State& s) const {
         int m = 0;
@@ -68,7 +69,8 @@ public:
         interlock::Recalculate(w, op.block);
         const interlock::Block& b = w.Blocks[op.block];
         const bool on = interlock::ApparatusIsOn(w, b.StateSignal);
-        return op.side == Side::On ? !on && b.OnResult == 1 && !b.OnError : on && b.OffResult == 1 && !b.OffError;
+        return op.side == Side::On ? !on && b.OnResult == 1 && !b.OnError
+                                   : on && b.OffResult == 1 && !b.OffError;
     }
     // Replays a witness from the present state; its end must satisfy c (or fail it, negate).
     void Replay(const Witness& w, const Condition& c, bool negate) {
@@ -89,8 +91,8 @@ public:
     const interlock::Workspace& ws_;
 };
 
-void CheckConfig(std::mt19937& r, analysis::Analyser& analyser, const interlock::Workspace& ws, const Made& made,
-                 FieldMode mode) {
+void CheckConfig(std::mt19937& r, analysis::Analyser& analyser, const interlock::Workspace& ws,
+                 const Made& made, FieldMode mode) {
     Reference ref(ws, made, mode == FieldMode::Free);
     System sys(analyser, ws, FieldSpec{mode, {}});
     Checker check(sys, ref, ws);
@@ -131,7 +133,9 @@ void CheckConfig(std::mt19937& r, analysis::Analyser& analyser, const interlock:
             if (sys.ApparatusOf(n) < 0) continue;
             for (Side side : {Side::On, Side::Off}) {
                 auto it = std::find_if(plan.neverAllowed.begin(), plan.neverAllowed.end(),
-                                       [&](const NeverAllowed& x) { return x.op == Operation{n, side}; });
+                                       [&](const NeverAllowed& x) {
+                                           return x.op == Operation{n, side};
+                                       });
                 ASSERT_EQ(it != plan.neverAllowed.end(), ref.NeverAllowed(n, side)) << n;
                 if (it == plan.neverAllowed.end() || !it->possible) continue;
                 const int at = check.Mask(it->at);
@@ -203,7 +207,8 @@ TEST(SequencesDifferential, AgreesWithBreadthFirstSearch) {
         interlock::Workspace ws;
         const Made made = Generate(r, ws, k, f, r() % 3 == 0);
         for (FieldMode mode : {FieldMode::Held, FieldMode::Free}) {
-            SCOPED_TRACE("configuration " + std::to_string(i) + (mode == FieldMode::Free ? " free" : " held"));
+            SCOPED_TRACE("configuration " + std::to_string(i) +
+                         (mode == FieldMode::Free ? " free" : " held"));
             CheckConfig(r, analyser, ws, made, mode);
             if (HasFatalFailure()) return;
             ++checked;

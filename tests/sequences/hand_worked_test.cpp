@@ -90,7 +90,8 @@ TEST_F(HandWorked, WrongAloneHarmlessWhenUnreachable) {
                   {"QE1", 3, false, {"V3=AND(~S1)"}, {"V3=OR(S3,~S3)"}},
               });
     // Alone, the logic is wrong: some state allows QE1 ON with Q1 on.
-    analysis::RequirementsFile req = analysis::ParseRequirements({"ON 3 REQUIRES ~S2", "NEVER REACHABLE AND(S3,S2)"});
+    analysis::RequirementsFile req =
+        analysis::ParseRequirements({"ON 3 REQUIRES ~S2", "NEVER REACHABLE AND(S3,S2)"});
     ASSERT_TRUE(req.errors.empty());
     const auto results = analysis::Prove(analyser_, ws, {req.requirements[0]});
     EXPECT_EQ(results[0].verdict, analysis::Verdict::Refuted);

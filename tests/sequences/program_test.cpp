@@ -82,7 +82,8 @@ TEST(ProgramReader, WrittenProgramReadsBack) {
     const std::string text = WriteProgram(entries, ws, cp1251::FromUtf8("Журнал"));
     std::vector<std::string> lines;
     size_t a = 0;
-    for (size_t b; (b = text.find("\r\n", a)) != std::string::npos; a = b + 2) lines.push_back(text.substr(a, b - a));
+    for (size_t b; (b = text.find("\r\n", a)) != std::string::npos; a = b + 2)
+        lines.push_back(text.substr(a, b - a));
     EXPECT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[2], cp1251::FromUtf8("ОТКЛ 2"));
     const Program p = ParseProgram(lines, ws);

@@ -38,7 +38,8 @@ inline std::string Operand(const std::vector<std::pair<int, bool>>& ts, std::mt1
     return std::string(r() % 3 == 0 ? "~" : "") + (pair ? "D" : "S") + std::to_string(n);
 }
 
-inline std::vector<std::string> Logic(int block, const std::vector<std::pair<int, bool>>& ts, std::mt19937& r) {
+inline std::vector<std::string> Logic(int block, const std::vector<std::pair<int, bool>>& ts,
+                                      std::mt19937& r) {
     if (r() % 12 == 0) return {};
     static const char* const kOps[] = {"AND", "OR", "~AND", "~OR"};
     std::vector<std::string> lines;
@@ -125,7 +126,8 @@ inline Made Generate(std::mt19937& r, interlock::Workspace& ws, int k, int f, bo
 // The explicit system: positions as bit masks over the usable apparatus.
 class Reference {
 public:
-    Reference(const interlock::Workspace& ws, const Made& made, bool free) : ws_(ws), made_(made), free_(free) {
+    Reference(const interlock::Workspace& ws, const Made& made, bool free)
+        : ws_(ws), made_(made), free_(free) {
         for (const RefApparatus& a : made.apparatus)
             if (a.usable) usable_.push_back(a);
         const int states = 1 << usable_.size();
