@@ -30,7 +30,6 @@ SequenceTexts MakeTexts() {
     x.modeFree = t("Режим ТС: прочие ТС свободны");
     x.apparatusCount = t("Аппаратов в состоянии: ");
     x.reachableStates = t("Достижимых состояний аппаратов: ");
-    x.depth = t("Наибольшая длина кратчайшей программы: ");
     x.condition = t("Условие");
     x.reachable = t("достижимо");
     x.unreachable = t("недостижимо");
@@ -86,7 +85,6 @@ constexpr std::pair<std::string_view, std::string SequenceTexts::*> kMembers[] =
     {"modeFree", &SequenceTexts::modeFree},
     {"apparatusCount", &SequenceTexts::apparatusCount},
     {"reachableStates", &SequenceTexts::reachableStates},
-    {"depth", &SequenceTexts::depth},
     {"condition", &SequenceTexts::condition},
     {"reachable", &SequenceTexts::reachable},
     {"unreachable", &SequenceTexts::unreachable},

@@ -38,7 +38,6 @@ struct SequenceTexts {
     std::string modeFree;         // Режим ТС: прочие ТС свободны
     std::string apparatusCount;   // Аппаратов в состоянии:
     std::string reachableStates;  // Достижимых состояний аппаратов:
-    std::string depth;            // Наибольшая длина кратчайшей программы:
     std::string condition;        // Условие
     std::string reachable;        // достижимо
     std::string unreachable;      // недостижимо

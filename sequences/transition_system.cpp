@@ -155,6 +155,16 @@ System::System(analysis::Analyser& analyser, const interlock::Workspace& ws, Fie
             guards_.push_back(g);
         }
     }
+    for (const Guard& g : guards_) {
+        const bdd var = VarSet({BddSession::ValueVar(apparatus_[g.apparatus].ts)});
+        auto it = std::find_if(moves_.begin(), moves_.end(),
+                               [&](const Move& m) { return m.var == var && m.post == g.post; });
+        if (it == moves_.end()) {
+            moves_.push_back({var, g.guard, g.post});
+        } else {
+            it->guard |= g.guard;
+        }
+    }
     if (analyser_.Session().Overflowed()) undetermined_ = true;
 }
 
@@ -262,36 +272,38 @@ bool System::Overflowed(std::string& reason) {
     return false;
 }
 
+bool System::Saturate(const bdd& init, bdd& reached, std::string& reason) {
+    reached = init;
+    if (undetermined_) {
+        reason = Texts().budget;
+        return false;
+    }
+    for (;;) {
+        const bdd before = reached;
+        for (const Move& m : moves_) {
+            reached |= bdd_appex(reached, m.guard, bddop_and, m.var) & m.post;
+            if (Overflowed(reason)) return false;
+        }
+        if (reached == before) return true;
+    }
+}
+
 bool System::Layers(const bdd& init, const bdd* stopAt, std::vector<bdd>& layers, std::string& reason) {
     layers.assign(1, init);
     if (undetermined_) {
         reason = Texts().budget;
         return false;
     }
-    // The moves of each apparatus towards each position, the guards of its blocks joined.
-    struct Move {
-        bdd var;
-        bdd guard;
-        bdd post;
-    };
-    std::vector<Move> moves;
-    for (const Guard& g : guards_) {
-        const bdd var = VarSet({BddSession::ValueVar(apparatus_[g.apparatus].ts)});
-        auto it = std::find_if(moves.begin(), moves.end(),
-                               [&](const Move& m) { return m.var == var && m.post == g.post; });
-        if (it == moves.end()) {
-            moves.push_back({var, g.guard, g.post});
-        } else {
-            it->guard |= g.guard;
-        }
-    }
     bdd reached = init;
     bdd frontier = init;
     for (;;) {
         if (Overflowed(reason)) return false;
         if (stopAt && (frontier & *stopAt) != bddfalse) return true;
+        // The images of states reached before are reached already: the frontier may be
+        // anything on them, whichever makes the smaller diagram.
+        const bdd from = layers.size() > 1 ? bdd_simplify(frontier, !(reached & !frontier)) : frontier;
         bdd image = bddfalse;
-        for (const Move& m : moves) image |= bdd_appex(frontier, m.guard, bddop_and, m.var) & m.post;
+        for (const Move& m : moves_) image |= bdd_appex(from, m.guard, bddop_and, m.var) & m.post;
         const bdd fresh = image & !reached;
         if (Overflowed(reason)) return false;
         if (fresh == bddfalse) return true;
@@ -304,14 +316,11 @@ bool System::Layers(const bdd& init, const bdd* stopAt, std::vector<bdd>& layers
 ReachInfo System::Reach(const analysis::Condition* from) {
     deadline_ = std::chrono::steady_clock::now() + limits_.time;
     ReachInfo info;
-    std::vector<bdd> layers;
-    if (!Layers(Initial(from), nullptr, layers, info.reason)) {
+    bdd reached;
+    if (!Saturate(Initial(from), reached, info.reason)) {
         info.answer = Answer::Undetermined;
         return info;
     }
-    bdd reached = bddfalse;
-    for (const bdd& l : layers) reached |= l;
-    info.depth = static_cast<int>(layers.size()) - 1;
     if (reached == bddfalse) {
         info.states = 0;
     } else if (apparatus_.empty()) {
@@ -350,9 +359,19 @@ Witness System::Trace(const std::vector<bdd>& layers, const bdd& target) const {
 Witness System::FindPositions(const bdd& positions, const analysis::Condition* from) {
     deadline_ = std::chrono::steady_clock::now() + limits_.time;
     Witness w;
-    std::vector<bdd> layers;
     const bdd target = bdd_exist(positions, freeVars_);
-    if (!Layers(Initial(from), &target, layers, w.reason)) {
+    const bdd init = Initial(from);
+    bdd reached;
+    if (!Saturate(init, reached, w.reason)) {
+        w.answer = Answer::Undetermined;
+        return w;
+    }
+    if ((reached & target) == bddfalse) {
+        w.answer = Answer::No;
+        return w;
+    }
+    std::vector<bdd> layers;
+    if (!Layers(init, &target, layers, w.reason)) {
         w.answer = Answer::Undetermined;
         return w;
     }
@@ -387,11 +406,9 @@ Plan System::MakePlan(const analysis::Condition& target) {
     plan.witness = Find(target);
     if (plan.witness.answer != Answer::No) return plan;
     deadline_ = std::chrono::steady_clock::now() + limits_.time;
-    std::vector<bdd> layers;
     std::string reason;
-    if (!Layers(Cube(present_), nullptr, layers, reason)) return plan;
-    bdd reached = bddfalse;
-    for (const bdd& l : layers) reached |= l;
+    bdd reached;
+    if (!Saturate(Cube(present_), reached, reason)) return plan;
     for (const Guard& g : guards_) {
         if ((reached & g.guard) != bddfalse) continue;
         if (std::optional<NeverAllowed> n = Nearest(g, reached)) plan.neverAllowed.push_back(*n);

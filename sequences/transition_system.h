@@ -83,7 +83,6 @@ struct ReachInfo {
     Answer answer = Answer::Yes;  // Undetermined when the fixpoint was not reached
     std::string reason;           // why undetermined
     double states = 0;            // reachable apparatus states
-    int depth = 0;                // the longest shortest path
 };
 
 // A shortest sequence to a condition.
@@ -175,6 +174,9 @@ private:
     bool Holds(const bdd& f, const State& s) const;
     bdd ConditionModel(const analysis::Condition& c) const;
     bdd Initial(const analysis::Condition* from) const;
+    // Every state reachable from init, the moves applied in turn until nothing changes (faster
+    // than breadth-first layers; no distances); false when undetermined (reason set).
+    bool Saturate(const bdd& init, bdd& reached, std::string& reason);
     // Breadth-first layers from init; false when undetermined (reason set).
     bool Layers(const bdd& init, const bdd* stopAt, std::vector<bdd>& layers, std::string& reason);
     Witness Trace(const std::vector<bdd>& layers, const bdd& target) const;
@@ -197,6 +199,12 @@ private:
     std::set<int> fixed_;                // groups of unusable state signals: held even when free
     State present_;
     std::vector<Guard> guards_;
+    struct Move {
+        bdd var;    // the apparatus variable, as a set
+        bdd guard;  // the guards of its blocks towards `post`, joined
+        bdd post;
+    };
+    std::vector<Move> moves_;
     bdd stateVars_;  // the set of state variables
     bdd freeVars_;   // the set of free TS variables (free mode)
     bool undetermined_ = false;

@@ -245,9 +245,7 @@ int RunSequences(const SequenceRequest& request, analysis::Analyser& analyser, c
             text += U(Tx().reachableStates) + U(info.reason) + "\n";
         } else {
             r["states"] = std::llround(info.states);
-            r["depth"] = info.depth;
-            text += U(Tx().reachableStates) + std::to_string(std::llround(info.states)) + "\n" +
-                    U(Tx().depth) + std::to_string(info.depth) + "\n";
+            text += U(Tx().reachableStates) + std::to_string(std::llround(info.states)) + "\n";
         }
         r["witness"] = w.WitnessJson(wit);
         j["reach"] = r;

@@ -198,7 +198,6 @@ public:
         for (int d : dist_) n += d >= 0;
         return n;
     }
-    int Depth() const { return *std::max_element(dist_.begin(), dist_.end()); }
     // The shortest distance to a state where c holds (for some / every field combination).
     int DistanceTo(const analysis::Condition& c, bool negate = false) {
         int best = -1;
