@@ -40,6 +40,8 @@ SequenceTexts MakeTexts() {
     x.neverAllowed = t("Операции, не разрешённые ни в одном достижимом состоянии:");
     x.nearestState = t("в ближайшем достижимом состоянии");
     x.changes = t("нужно изменить: ");
+    x.logicEmpty = t("логика пуста");
+    x.logicError = t("ошибка в логике: ");
     x.noChange = t("никакое изменение ТС не разрешает операцию");
     x.freeValues = t("при ");
     x.endValues = t("в конце при ");
@@ -59,6 +61,22 @@ SequenceTexts MakeTexts() {
     x.violation = t("нарушение через шагов: ");
     x.startState = t("исходное состояние: ");
     x.ts = t("ТС");
+    x.pageName = t("Переключения");
+    x.freeTs = t("Прочие ТС свободны");
+    x.loadProgram = t("Загрузить программу...");
+    x.checkProgram = t("Проверить");
+    x.nextStep = t("Следующий шаг");
+    x.targetLabel = t("Цель:");
+    x.makePlan = t("Спланировать");
+    x.takePlan = t("Взять как программу");
+    x.programFilter = t("Программы переключений");
+    x.colLine = t("Строка");
+    x.colOperation = t("Операция");
+    x.colVerdict = t("Вердикт");
+    x.colState = t("Состояние после");
+    x.programDone = t("Программа пройдена до конца");
+    x.badTarget = t("Цель не прочитана: ");
+    x.fileNotRead = t("Файл не прочитан: ");
     return x;
 }
 
@@ -95,6 +113,8 @@ constexpr std::pair<std::string_view, std::string SequenceTexts::*> kMembers[] =
     {"neverAllowed", &SequenceTexts::neverAllowed},
     {"nearestState", &SequenceTexts::nearestState},
     {"changes", &SequenceTexts::changes},
+    {"logicEmpty", &SequenceTexts::logicEmpty},
+    {"logicError", &SequenceTexts::logicError},
     {"noChange", &SequenceTexts::noChange},
     {"freeValues", &SequenceTexts::freeValues},
     {"endValues", &SequenceTexts::endValues},
@@ -114,6 +134,22 @@ constexpr std::pair<std::string_view, std::string SequenceTexts::*> kMembers[] =
     {"violation", &SequenceTexts::violation},
     {"startState", &SequenceTexts::startState},
     {"ts", &SequenceTexts::ts},
+    {"pageName", &SequenceTexts::pageName},
+    {"freeTs", &SequenceTexts::freeTs},
+    {"loadProgram", &SequenceTexts::loadProgram},
+    {"checkProgram", &SequenceTexts::checkProgram},
+    {"nextStep", &SequenceTexts::nextStep},
+    {"targetLabel", &SequenceTexts::targetLabel},
+    {"makePlan", &SequenceTexts::makePlan},
+    {"takePlan", &SequenceTexts::takePlan},
+    {"programFilter", &SequenceTexts::programFilter},
+    {"colLine", &SequenceTexts::colLine},
+    {"colOperation", &SequenceTexts::colOperation},
+    {"colVerdict", &SequenceTexts::colVerdict},
+    {"colState", &SequenceTexts::colState},
+    {"programDone", &SequenceTexts::programDone},
+    {"badTarget", &SequenceTexts::badTarget},
+    {"fileNotRead", &SequenceTexts::fileNotRead},
 };
 
 }  // namespace

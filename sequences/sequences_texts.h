@@ -48,6 +48,8 @@ struct SequenceTexts {
     std::string neverAllowed;  // Операции, не разрешённые ни в одном достижимом состоянии:
     std::string nearestState;  // в ближайшем достижимом состоянии
     std::string changes;       // нужно изменить:
+    std::string logicEmpty;    // логика пуста
+    std::string logicError;    // ошибка в логике:
     std::string noChange;  // никакое изменение ТС не разрешает операцию
     std::string freeValues;        // при
     std::string endValues;         // в конце при
@@ -67,6 +69,24 @@ struct SequenceTexts {
     std::string violation;         // нарушение через шагов:
     std::string startState;        // исходное состояние:
     std::string ts;                // ТС
+
+    // The page "Переключения" of the analysis window.
+    std::string pageName;       // Переключения
+    std::string freeTs;         // Прочие ТС свободны
+    std::string loadProgram;    // Загрузить программу...
+    std::string checkProgram;   // Проверить
+    std::string nextStep;       // Следующий шаг
+    std::string targetLabel;    // Цель:
+    std::string makePlan;       // Спланировать
+    std::string takePlan;       // Взять как программу
+    std::string programFilter;  // Программы переключений
+    std::string colLine;        // Строка
+    std::string colOperation;   // Операция
+    std::string colVerdict;     // Вердикт
+    std::string colState;       // Состояние после
+    std::string programDone;    // Программа пройдена до конца
+    std::string badTarget;      // Цель не прочитана:
+    std::string fileNotRead;    // Файл не прочитан:
 };
 
 const SequenceTexts& Texts();

@@ -116,7 +116,20 @@ System::System(analysis::Analyser& analyser, const interlock::Workspace& ws, Fie
             freeVars.push_back(BddSession::ValueVar(ts));
         }
     }
-    freeVars_ = VarSet(freeVars);
+    freeVars_ = VarSet(freeVars) & topology_.unknown;
+    // An indicator reads the held TS as they are held (free ones stay variables).
+    if (field_.mode == FieldMode::Held) {
+        const std::set<int> unknown = Support(topology_.unknown);
+        for (FollowingTs& f : topology_.indicators) {
+            bdd held = bddtrue;
+            for (int var : Support(f.value)) {
+                const int ts = BddSession::TsOfVar(var);
+                if (!BddSession::IsValueVar(var) || groupApparatus_.count(ts) || unknown.count(var)) continue;
+                held &= (values_[ts] & 1) ? bdd_ithvar(var) : bdd_nithvar(var);
+            }
+            f.value = bdd_exist(bdd_restrict(f.value, held), topology_.unknown);
+        }
+    }
 
     // The guard of every operation of every apparatus.
     const analysis::TsReading reading = Reading(false, false);
@@ -273,6 +286,11 @@ bool System::Overflowed(std::string& reason) {
 }
 
 bool System::Saturate(const bdd& init, bdd& reached, std::string& reason) {
+    const bool present = init == Cube(present_);
+    if (present && reachedFromPresent_) {
+        reached = *reachedFromPresent_;
+        return true;
+    }
     reached = init;
     if (undetermined_) {
         reason = Texts().budget;
@@ -284,8 +302,10 @@ bool System::Saturate(const bdd& init, bdd& reached, std::string& reason) {
             reached |= bdd_appex(reached, m.guard, bddop_and, m.var) & m.post;
             if (Overflowed(reason)) return false;
         }
-        if (reached == before) return true;
+        if (reached == before) break;
     }
+    if (present) reachedFromPresent_ = reached;
+    return true;
 }
 
 bool System::Layers(const bdd& init, const bdd* stopAt, std::vector<bdd>& layers, std::string& reason) {
@@ -460,8 +480,21 @@ std::optional<NeverAllowed> System::Nearest(const Guard& g, const bdd& reached) 
         ball = next;
         ++radius;
     }
-    const bdd varSet = VarSet(vars);
-    const bdd a = bdd_satoneset(ball & allow, varSet, bddfalse);
+    // Ties go to the present and held values, so that the answer reads from the present state.
+    auto near = [&](bdd f) {
+        bdd cube = bddtrue;
+        for (int var : vars) {
+            const int ts = BddSession::TsOfVar(var);
+            auto it = groupApparatus_.find(ts);
+            const int want = it != groupApparatus_.end() ? present_[it->second] : (values_[ts] & 1);
+            const bdd keep = want ? bdd_ithvar(var) : bdd_nithvar(var);
+            const bdd lit = (f & keep) != bddfalse ? keep : !keep;
+            f &= lit;
+            cube &= lit;
+        }
+        return cube;
+    };
+    const bdd a = near(ball & allow);
     // A reached state within the same radius of a.
     bdd around = a;
     for (int i = 0; i < radius; ++i) {
@@ -469,7 +502,7 @@ std::optional<NeverAllowed> System::Nearest(const Guard& g, const bdd& reached) 
         for (int var : vars) next |= bdd_exist(around, bdd_ithvar(var));
         around = next;
     }
-    const bdd r = bdd_satoneset(around & from, varSet, bddfalse);
+    const bdd r = near(around & from);
     const std::vector<Literal> target = LiteralsOf(a);
     const std::vector<Literal> origin = LiteralsOf(r);
     for (size_t i = 0; i < target.size() && i < origin.size(); ++i) {

@@ -49,6 +49,7 @@ struct Hazard {
 struct TopologyInputs {
     std::vector<FollowingTs> indicators;
     std::vector<Hazard> hazards;
+    bdd unknown = bddtrue;  // variables of positions nobody knows: any value, in every mode
 };
 
 struct Limits {
@@ -131,6 +132,8 @@ public:
     int ApparatusOf(int block) const { return blockApparatus_[block]; }
     bool IsOn(int block, const State& s) const;
     const State& Present() const { return present_; }
+    // The value a TS has in this run where no state or free value replaces it.
+    int16_t HeldValue(int ts) const { return values_[ts]; }
     FieldMode Mode() const { return field_.mode; }
     // True when some guard outgrew the node budget while the system was built.
     bool Undetermined() const { return undetermined_; }
@@ -205,8 +208,9 @@ private:
         bdd post;
     };
     std::vector<Move> moves_;
-    bdd stateVars_;  // the set of state variables
-    bdd freeVars_;   // the set of free TS variables (free mode)
+    std::optional<bdd> reachedFromPresent_;  // kept for the next question from the present state
+    bdd stateVars_;                          // the set of state variables
+    bdd freeVars_;                           // the set of free TS variables (free mode)
     bool undetermined_ = false;
     std::chrono::steady_clock::time_point deadline_;
     std::unique_ptr<interlock::Workspace> scratch_;  // for the engine's change sets

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "interlock/cp1251.h"
+#include "sequences/describe.h"
 #include "sequences/program.h"
 #include "sequences/sequences_texts.h"
 #include "storage/config_text.h"
@@ -24,64 +25,29 @@ const sequences::SequenceTexts& Tx() { return sequences::Texts(); }
 // Reports of one system: positions and operations by apparatus label.
 class Writer {
 public:
-    Writer(System& sys, const interlock::Workspace& ws) : sys_(sys), ws_(ws) {}
+    Writer(System& sys, const interlock::Workspace& ws) : sys_(sys), ws_(ws), d_(sys, ws) {}
 
-    bool On(int apparatus, int bit) const {
-        State s = sys_.Present();
-        s[apparatus] = static_cast<uint8_t>(bit);
-        return sys_.IsOn(sys_.Apparatuses()[apparatus].blocks.front(), s);
-    }
-    std::string Position(int apparatus, int bit) const {
-        return U(sys_.Apparatuses()[apparatus].label) + " " +
-               U(On(apparatus, bit) ? Tx().positionOn : Tx().positionOff);
-    }
-    std::string StateText(const State& s) const {
-        std::string out;
-        for (size_t i = 0; i < s.size(); ++i) out += (i ? ", " : "") + Position(static_cast<int>(i), s[i]);
-        return out;
-    }
+    std::string StateText(const State& s) const { return U(d_.StateText(s)); }
     Json StateJson(const State& s) const {
         Json j = Json::array();
         for (size_t i = 0; i < s.size(); ++i)
             j.push_back(
-                {{"apparatus", U(sys_.Apparatuses()[i].label)}, {"on", On(static_cast<int>(i), s[i])}});
+                {{"apparatus", U(sys_.Apparatuses()[i].label)}, {"on", d_.On(static_cast<int>(i), s[i])}});
         return j;
     }
-    std::string Op(const sequences::Operation& op) const {
-        return U(op.side == Side::On ? Tx().opOn : Tx().opOff) + " " +
-               U(sequences::ApparatusName(ws_, op.block));
-    }
+    std::string Op(const sequences::Operation& op) const { return U(d_.Op(op)); }
     Json OpJson(const sequences::Operation& op) const {
         return {{"block", op.block},
                 {"operation", op.side == Side::On ? "on" : "off"},
                 {"apparatus", U(sequences::ApparatusName(ws_, op.block))}};
     }
-    int ApparatusOfTs(int ts) const {
-        for (size_t i = 0; i < sys_.Apparatuses().size(); ++i)
-            if (sys_.Apparatuses()[i].ts == ts) return static_cast<int>(i);
-        return -1;
-    }
-    // TS values: apparatus by label and position, other TS by number and name.
-    std::string Values(const std::vector<analysis::Literal>& values) const {
-        std::string out;
-        analysis::Cube field;
-        for (const analysis::Literal& l : values) {
-            const int a = ApparatusOfTs(l.ts);
-            if (a >= 0) {
-                out += (out.empty() ? "" : ", ") + Position(a, l.value);
-            } else {
-                field.push_back(l);
-            }
-        }
-        if (!field.empty()) out += (out.empty() ? "" : ", ") + CubeText(field, ws_);
-        return out;
-    }
+    std::string Values(const std::vector<analysis::Literal>& values) const { return U(d_.Values(values)); }
     Json ValuesJson(const std::vector<analysis::Literal>& values) const {
         Json j = Json::array();
         for (const analysis::Literal& l : values) {
-            const int a = ApparatusOfTs(l.ts);
+            const int a = d_.ApparatusOfTs(l.ts);
             Json x = {{"ts", l.ts}, {"value", l.value}};
-            if (a >= 0) x["apparatus"] = U(sys_.Apparatuses()[a].label), x["on"] = On(a, l.value);
+            if (a >= 0) x["apparatus"] = U(sys_.Apparatuses()[a].label), x["on"] = d_.On(a, l.value);
             j.push_back(x);
         }
         return j;
@@ -124,32 +90,10 @@ public:
         if (!w.endField.empty()) out += ", " + U(Tx().endValues) + Values(w.endField);
         return out + "\n" + Steps(w.steps);
     }
-    // The engine's change sets of a forbidden step at state s: what changes, to what.
-    std::string Changes(const analysis::MinChanges& c, const State& s) const {
-        if (c.undetermined) return U(Tx().undetermined);
-        if (!c.exists) return U(Tx().noChange);
-        std::string out;
-        for (const std::vector<int>& set : c.sets) {
-            std::vector<analysis::Literal> values;
-            for (int ts : set) {
-                const int a = ApparatusOfTs(ts);
-                const int now = a >= 0 ? s[a] : (ws_.TsTable.Value[ts] & 1);
-                values.push_back({ts, 1 - now});
-            }
-            out += (out.empty() ? "" : " | ") + Values(values);
-        }
-        return out + (c.truncated ? " | ..." : "");
-    }
+    std::string Changes(const analysis::MinChanges& c, const State& s) const { return U(d_.Changes(c, s)); }
     Json ChangesJson(const analysis::MinChanges& c, const State& s) const {
         Json sets = Json::array();
-        for (const std::vector<int>& set : c.sets) {
-            std::vector<analysis::Literal> values;
-            for (int ts : set) {
-                const int a = ApparatusOfTs(ts);
-                values.push_back({ts, 1 - (a >= 0 ? s[a] : (ws_.TsTable.Value[ts] & 1))});
-            }
-            sets.push_back(ValuesJson(values));
-        }
+        for (const std::vector<int>& set : c.sets) sets.push_back(ValuesJson(d_.ChangeValues(set, s)));
         return {{"undetermined", c.undetermined},
                 {"exists", c.exists},
                 {"sets", sets},
@@ -159,6 +103,7 @@ public:
 private:
     System& sys_;
     const interlock::Workspace& ws_;
+    sequences::Describer d_;
 };
 
 const char* VerdictName(StepVerdict v) {
@@ -271,7 +216,13 @@ int RunSequences(const SequenceRequest& request, analysis::Analyser& analyser, c
                 x["possible"] = n.possible;
                 text += "  " + w.Op(n.op) + ": ";
                 if (!n.possible) {
-                    text += U(Tx().noChange) + "\n";
+                    const interlock::Block& b = ws.Blocks[n.op.block];
+                    const std::string why = b.Of(n.op.side).Logic.empty() ? Tx().logicEmpty
+                                            : !analyser.Model(n.op.block, n.op.side)
+                                                ? Tx().logicError + analyser.LogicError(n.op.block, n.op.side)
+                                                : Tx().noChange;
+                    x["reason"] = U(why);
+                    text += U(why) + "\n";
                 } else {
                     x["at"] = w.StateJson(n.at);
                     x["changes"] = w.ValuesJson(n.changes);

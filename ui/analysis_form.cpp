@@ -1,5 +1,8 @@
 #include "ui/analysis_form.h"
 
+#include "sequences/sequences_texts.h"
+#include "ui/sequences/sequences_page.h"
+
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -137,6 +140,8 @@ void TForm_Analysis::BuildWidgets() {
     }
     Diagram_Page = CreateLogicDiagramPage(main_, *this, Pages);
     Pages->addTab(Diagram_Page, Q(t.pageDiagram));
+    Sequences_Page = new SequencesPage(main_, *this, Pages);
+    Pages->addTab(Sequences_Page, Q(sequences::Texts().pageName));
     auto* bottom = new QHBoxLayout;
     layout->addLayout(bottom);
     bottom->addStretch(1);

@@ -33,6 +33,7 @@ class Analyser;
 namespace ui {
 
 class Dialogs;
+class SequencesPage;
 class TForm1;
 
 class TForm_Analysis : public QWidget {
@@ -50,6 +51,7 @@ public:
 
     QTabWidget* Pages = nullptr;
     QWidget* Diagram_Page = nullptr;  // the logic diagram, made by CreateLogicDiagramPage
+    SequencesPage* Sequences_Page = nullptr;  // switching programs and plans
     QPushButton* Apply_Why_Button = nullptr;
     QPushButton* Apply_Requirement_Button = nullptr;
     QPushButton* Requirements_Button = nullptr;

@@ -9,6 +9,7 @@
 #include "acquisition/texts.h"
 #include "interlock/cp1251.h"
 #include "interlock/engine_texts.h"
+#include "sequences/sequences_texts.h"
 #include "storage/texts.h"
 #include "ui/texts.h"
 
@@ -48,6 +49,7 @@ int main() {
     Print("interlock", interlock::EngineTextList());
     Print("storage", storage::StorageTextList());
     Print("acquisition", acquisition::AcquisitionTextList());
+    Print("sequences", sequences::SequenceTextList());
     Print("ui", ui::WindowTextList());
     return 0;
 }

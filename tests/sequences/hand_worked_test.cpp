@@ -149,5 +149,27 @@ TEST_F(HandWorked, FreeFieldAndHeldValues) {
     EXPECT_EQ(free.Reach().states, 2);
 }
 
+TEST_F(HandWorked, IndicatorsFollowThePositionsAndHazardsNeedNoText) {
+    // TS 15 reads 1 while QS1 is closed (a voltage indicator). QE3 checks TS 15 only; held at
+    // its present 1 it would never close, but the indicator follows QS1: QS1 OFF, then QE3 ON.
+    interlock::Workspace ws;
+    Build(ws, {
+                  {"QS1", 1, true, {"V1=AND(~S9)"}, {"V1=OR(S1,~S1)"}},
+                  {"QE3", 9, false, {"V2=AND(~S15)"}, {"V2=OR(S9,~S9)"}},
+              });
+    ws.TsTable.Value[15] = 1;
+    TopologyInputs topology;
+    topology.indicators.push_back({15, analysis::BddSession::Value(1)});
+    topology.hazards.push_back(
+        {"QE3 on a live node", analysis::BddSession::Value(9) & analysis::BddSession::Value(1)});
+    System sys(analyser_, ws, {}, topology);
+    const Witness w = sys.Find(Cond("S9"));
+    ASSERT_EQ(w.answer, Answer::Yes);
+    EXPECT_EQ(Ops(w), (std::vector<Operation>{{1, Side::Off}, {2, Side::On}}));
+    const auto hazards = sys.Hazards();
+    ASSERT_EQ(hazards.size(), 1u);
+    EXPECT_EQ(hazards[0].second.answer, Answer::No);
+}
+
 }  // namespace
 }  // namespace sequences
