@@ -11,7 +11,7 @@
 #include "interlock/engine_texts.h"
 #include "sequences/sequences_texts.h"
 #include "storage/texts.h"
-#include "ui/texts.h"
+#include "ui/model/texts.h"
 
 namespace {
 

@@ -14,11 +14,11 @@
 #include "sequences/sequences_texts.h"
 #include "storage/config_text.h"
 #include "storage/file_io.h"
-#include "ui/analysis_form.h"
-#include "ui/analysis_pages.h"
-#include "ui/dialogs.h"
-#include "ui/main_window.h"
-#include "ui/qt_text.h"
+#include "ui/analysis/analysis_form.h"
+#include "ui/model/analysis_pages.h"
+#include "ui/model/dialogs.h"
+#include "ui/main/main_window.h"
+#include "ui/widgets/qt_text.h"
 
 namespace ui {
 namespace {
