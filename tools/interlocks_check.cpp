@@ -33,6 +33,7 @@
 #include "tools/check_analysis.h"
 #include "tools/check_proofs.h"
 #include "tools/check_report.h"
+#include "sequences/sequences_texts.h"
 #include "tools/check_sequences.h"
 #include "tools/ci_reports.h"
 
@@ -176,7 +177,8 @@ int CheckFile(const Options& o, const std::string& config, std::ostream& out, st
     if (o.sequences.Any()) {
         analysis::Analyser sequenceAnalyser(analysis::BddSession::kDefaultMaxNodes,
                                             analysis::Analyser::InitialNodesFor(ws));
-        return check::RunSequences(o.sequences, sequenceAnalyser, ws, config, where, o.json, out, err, findings);
+        return check::RunSequences(o.sequences, sequenceAnalyser, ws, config, where, o.json, out, err,
+                                   findings);
     }
     const bool proving = o.prove || !o.requirements.empty();
     std::optional<analysis::Analyser> analyser;
@@ -391,18 +393,14 @@ int main(int argc, char** argv) {
     app.add_option("--junit", o.junit, "Записать требования и проблемы блоков в JUnit XML");
     std::string holdTs;
     bool freeTs = false;
-    CLI::Option* reachOption = app.add_option(
-        "--reach", o.sequences.reach, "Достижимые состояния аппаратов и кратчайший путь к условию (как в файле требований)");
-    CLI::Option* planOption =
-        app.add_option("--plan", o.sequences.plan, "Кратчайшая программа переключений к условию");
+    const sequences::SequenceTexts& sx = sequences::Texts();
+    CLI::Option* reachOption = app.add_option("--reach", o.sequences.reach, cp1251::ToUtf8(sx.helpReach));
+    CLI::Option* planOption = app.add_option("--plan", o.sequences.plan, cp1251::ToUtf8(sx.helpPlan));
     CLI::Option* programOption =
-        app.add_option("--program", o.sequences.program, "Проверить программу переключений из файла по шагам");
-    app.add_option("--from", o.sequences.from, "С --reach: от всех состояний, где выполняется условие")
-        ->needs(reachOption);
-    CLI::Option* freeOption =
-        app.add_flag("--free-ts", freeTs, "Прочие ТС свободны: между операциями принимают любые значения");
-    app.add_option("--hold-ts", holdTs, "Прочие ТС удерживаются; эти - при заданных значениях: N=V,...")
-        ->excludes(freeOption);
+        app.add_option("--program", o.sequences.program, cp1251::ToUtf8(sx.helpProgram));
+    app.add_option("--from", o.sequences.from, cp1251::ToUtf8(sx.helpFrom))->needs(reachOption);
+    CLI::Option* freeOption = app.add_flag("--free-ts", freeTs, cp1251::ToUtf8(sx.helpFreeTs));
+    app.add_option("--hold-ts", holdTs, cp1251::ToUtf8(sx.helpHoldTs))->excludes(freeOption);
     reachOption->excludes(diffOption);
     planOption->excludes(diffOption);
     programOption->excludes(diffOption);
@@ -439,7 +437,7 @@ int main(int argc, char** argv) {
     if (!holdTs.empty()) {
         auto values = check::ParseAssignments(holdTs, 1, interlock::kTsCount, INT16_MIN, INT16_MAX);
         if (!values) {
-            std::cerr << "--hold-ts: ожидается N=V,... с N от 1 до 256 и целым V\n";
+            std::cerr << cp1251::ToUtf8(sx.badHoldTs) << "\n";
             return kUsageError;
         }
         for (auto [n, v] : *values) o.sequences.field.held[n] = static_cast<int16_t>(v);

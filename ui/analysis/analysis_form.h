@@ -50,7 +50,7 @@ public:
     analysis::Analyser& Analyser();
 
     QTabWidget* Pages = nullptr;
-    QWidget* Diagram_Page = nullptr;  // the logic diagram, made by CreateLogicDiagramPage
+    QWidget* Diagram_Page = nullptr;          // the logic diagram, made by CreateLogicDiagramPage
     SequencesPage* Sequences_Page = nullptr;  // switching programs and plans
     QPushButton* Apply_Why_Button = nullptr;
     QPushButton* Apply_Requirement_Button = nullptr;
