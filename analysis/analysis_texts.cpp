@@ -27,6 +27,8 @@ AnalysisTexts MakeTexts() {
     x.reqKind = t("ожидается REQUIRES, FORBIDDEN WHEN или POSSIBLE");
     x.reqWhen = t("ожидается WHEN после FORBIDDEN");
     x.reqOperand = t("ожидается операнд S/D или AND(...)/OR(...)");
+    x.reqReachable = t("ожидается REACHABLE после NEVER");
+    x.reqInvariant = t("инвариант переключений: проверяется по достижимым состояниям");
     x.reqTs = t("номер ТС должен быть от 1 до 256");
     x.reqOpen = t("ожидается \"(\"");
     x.reqNext = t("ожидается \",\" или \")\"");

@@ -107,6 +107,19 @@ std::string Trimmed(std::string_view s) {
     return std::string(s.substr(a, b - a));
 }
 
+// NEVER REACHABLE condition / ALWAYS condition, after the first word.
+Requirement& ParseInvariant(Reader& r, const std::string& first, Requirement& req) {
+    if (first == "NEVER") {
+        r.Blanks();
+        const size_t at = r.Position();
+        if (r.Word() != "REACHABLE") throw ParseFailure{at, Texts().reqReachable};
+    }
+    req.kind = first == "NEVER" ? Requirement::Kind::NeverReachable : Requirement::Kind::Always;
+    req.condition = ParseCondition(r, 1);
+    if (!r.AtEnd()) throw ParseFailure{r.Position(), Texts().reqTrailing};
+    return req;
+}
+
 Requirement ParseLine(std::string_view line, size_t end) {
     const AnalysisTexts& tx = Texts();
     Requirement req;
@@ -121,6 +134,7 @@ Requirement ParseLine(std::string_view line, size_t end) {
     r.Blanks();
     size_t at = r.Position();
     const std::string side = r.Word();
+    if (side == "NEVER" || side == "ALWAYS") return ParseInvariant(r, side, req);
     if (side != "ON" && side != "OFF") throw ParseFailure{at, tx.reqSide};
     req.side = side == "ON" ? Side::On : Side::Off;
     r.Blanks();
@@ -253,6 +267,18 @@ const std::string& VerdictText(Verdict v) {
     return tx.undetermined;
 }
 
+std::optional<Condition> ParseConditionText(std::string_view text, RequirementError* error) {
+    Reader r(text, 0, text.size());
+    try {
+        Condition c = ParseCondition(r, 1);
+        if (!r.AtEnd()) throw ParseFailure{r.Position(), Texts().reqTrailing};
+        return c;
+    } catch (const ParseFailure& f) {
+        if (error) *error = {1, static_cast<int>(f.position + 1), f.message};
+        return std::nullopt;
+    }
+}
+
 bool EvaluateCondition(const Condition& c, const interlock::TsTableData& table) {
     if (c.kind == Condition::Kind::Ts) {
         // A condition is about 0/1 states: a value reads as its lowest bit.
@@ -278,7 +304,9 @@ std::vector<RequirementResult> Prove(Analyser& analyser, const interlock::Worksp
         r.requirement = req;
         const interlock::Block& b = ws.Blocks[req.block];
         const LogicModel* model = analyser.Model(req.block, req.side);
-        if (b.Of(req.side).Logic.empty()) {
+        if (req.IsInvariant()) {
+            r.reason = tx.reqInvariant;
+        } else if (b.Of(req.side).Logic.empty()) {
             r.reason = tx.reqEmptyLogic;
         } else if (!model) {
             r.reason = tx.reqLogicError + analyser.LogicError(req.block, req.side);

@@ -39,8 +39,11 @@ struct Requirement {
     std::string text;  // the requirement as written, without label and comment
     interlock::Side side = interlock::Side::On;
     int block = 0;
-    enum class Kind { Requires, ForbiddenWhen, Possible } kind = Kind::Requires;
+    enum class Kind { Requires, ForbiddenWhen, Possible, NeverReachable, Always } kind = Kind::Requires;
     Condition condition;  // not for Possible
+
+    // An invariant over the reachable states (block 0): proven by the sequences module.
+    bool IsInvariant() const { return kind == Kind::NeverReachable || kind == Kind::Always; }
 };
 
 struct RequirementError {
@@ -64,6 +67,8 @@ RequirementsFile ParseRequirements(const std::vector<std::string>& lines);
 // hold a character beyond ASCII (converted to Windows-1251; what the code page lacks becomes
 // "?"). CR LF, CR and LF each end a line.
 RequirementsFile ParseRequirementsFile(std::string_view bytes);
+// Reads a condition alone (as given on a command line); nothing, with `error` set, when malformed.
+std::optional<Condition> ParseConditionText(std::string_view text, RequirementError* error = nullptr);
 
 // The value of a condition under the present TS values, by the fold rules of the evaluator.
 bool EvaluateCondition(const Condition& c, const interlock::TsTableData& table);

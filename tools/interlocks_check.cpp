@@ -35,6 +35,8 @@
 #include "tools/check_proofs.h"
 #include "tools/check_report.h"
 #include "tools/check_topology.h"
+#include "sequences/sequences_texts.h"
+#include "tools/check_sequences.h"
 #include "tools/ci_reports.h"
 #include "tools/cli_texts.h"
 #include "tools/tool_texts.h"
@@ -79,6 +81,7 @@ struct Options {
     std::string junit;
     bool topology = false;
     std::string topologyFile;  // empty: the file beside each configuration
+    check::SequenceRequest sequences;
 
     bool CiReports() const { return !sarif.empty() || !junit.empty(); }
 };
@@ -224,6 +227,12 @@ int CheckFile(const Options& o, const std::string& config, std::ostream& out, st
 
     check::CheckResult result = check::RunCheck(ws, o.request);
     PrintMessages(ws, err);
+    if (o.sequences.Any()) {
+        analysis::Analyser sequenceAnalyser(analysis::BddSession::kDefaultMaxNodes,
+                                            analysis::Analyser::InitialNodesFor(ws));
+        return check::RunSequences(o.sequences, sequenceAnalyser, ws, config, where, o.json, out, err,
+                                   findings);
+    }
     const bool proving = o.prove || !o.requirements.empty();
     std::optional<analysis::Analyser> analyser;
     std::optional<check::AnalysisResult> analysed;
@@ -263,6 +272,7 @@ int CheckFile(const Options& o, const std::string& config, std::ostream& out, st
         }
         report.parsed = analysis::ParseRequirementsFile(file.bytes);
         report.results = analysis::Prove(*analyser, ws, report.parsed.requirements);
+        check::ProveInvariants(*analyser, ws, o.sequences.field, report);
         if (o.json) {
             nlohmann::ordered_json j = {{"file", config}};
             j.update(check::RequirementsJson(report, ws));
@@ -441,7 +451,6 @@ int main(int argc, char** argv) {
     std::string unreliable;
     int block = 0;
     std::vector<std::string> configs;
-<<<<<<< HEAD
     app.add_option("--set", set, tx.optSet);
     app.add_option("--unreliable", unreliable, tx.optUnreliable);
     app.add_option("--block", block, tx.optBlock)->check(CLI::Range(1, 32));
@@ -454,35 +463,21 @@ int main(int argc, char** argv) {
     CLI::Option* diffOption = app.add_option("--diff", o.diff, tx.optDiff);
     app.add_option("--sarif", o.sarif, tx.optSarif);
     app.add_option("--junit", o.junit, tx.optJunit);
-    app.add_option("CONFIG", configs, tx.optConfig)->required();
-=======
-    app.add_option("--set", set, "Значения ТС после чтения файла: N=V,... (N 1..256, V целое)");
-    app.add_option("--unreliable", unreliable,
-                   "Недостоверность ТС: N=C,... (C: 0 - достоверен, 1 - ручная, 2 - аппаратная)");
-    app.add_option("--block", block, "Проверить только блок N (1..32); код возврата - по этому блоку")
-        ->check(CLI::Range(1, 32));
-    app.add_flag("--json", o.json, "Вывести отчёт в формате JSON (UTF-8)");
-    CLI::Option* analyseOption = app.add_flag(
-        "--analyse", o.analyse, "Анализ логики по всем состояниям ТС: наименьшие изменения, проблемы");
-    app.add_option("--where", o.where, "С --analyse: где используется ТС N (1..256)")
-        ->check(CLI::Range(1, 256))
-        ->needs(analyseOption);
-    app.add_flag("--strict", o.strict, "С --analyse: код 1 и при проблемах класса ошибок")
-        ->needs(analyseOption);
-    CLI::Option* proveOption =
-        app.add_flag("--prove", o.prove, "Доказать требования из файла рядом с конфигурацией (имя.req)");
-    CLI::Option* requirementsOption =
-        app.add_option("--requirements", o.requirements, "Доказать требования из этого файла");
-    CLI::Option* diffOption = app.add_option(
-        "--diff", o.diff, "Сравнить поведение логики с другой конфигурацией (она - A, CONFIG - B)");
-    app.add_option("--topology", o.topologyFile,
-                   "Доказать логику против правил топологии подстанции (файл рядом с конфигурацией: имя.top)")
-        ->expected(0, 1)
-        ->excludes(diffOption);
-    app.add_option("--sarif", o.sarif, "Записать проблемы и опровергнутые требования в SARIF 2.1.0");
-    app.add_option("--junit", o.junit, "Записать требования и проблемы блоков в JUnit XML");
-    app.add_option("CONFIG", configs, "Файлы конфигурации или папки с файлами *.blk");
->>>>>>> da8ce6c12eeb3697f7d872ed5ad42693ae01ec9f
+    app.add_option("--topology", o.topologyFile, tx.optTopology)->expected(0, 1)->excludes(diffOption);
+    std::string holdTs;
+    bool freeTs = false;
+    const sequences::SequenceTexts& sx = sequences::Texts();
+    CLI::Option* reachOption = app.add_option("--reach", o.sequences.reach, cp1251::ToUtf8(sx.helpReach));
+    CLI::Option* planOption = app.add_option("--plan", o.sequences.plan, cp1251::ToUtf8(sx.helpPlan));
+    CLI::Option* programOption =
+        app.add_option("--program", o.sequences.program, cp1251::ToUtf8(sx.helpProgram));
+    app.add_option("--from", o.sequences.from, cp1251::ToUtf8(sx.helpFrom))->needs(reachOption);
+    CLI::Option* freeOption = app.add_flag("--free-ts", freeTs, cp1251::ToUtf8(sx.helpFreeTs));
+    app.add_option("--hold-ts", holdTs, cp1251::ToUtf8(sx.helpHoldTs))->excludes(freeOption);
+    reachOption->excludes(diffOption);
+    planOption->excludes(diffOption);
+    programOption->excludes(diffOption);
+    app.add_option("CONFIG", configs, tx.optConfig);
     diffOption->excludes(proveOption)->excludes(requirementsOption)->excludes(analyseOption);
     // --help from the help catalogue (cli/help_texts.cpp), and --version.
     cli::UseCatalogueHelp(app, cli::InterlocksCheck());
@@ -501,7 +496,8 @@ int main(int argc, char** argv) {
         }
     }
     if (configs.empty()) {
-        std::cerr << app.help() << "CONFIG is required\n";
+        std::cerr << tools::Fill(tx.argRequired, {"CONFIG"}) << "\n"
+                  << tools::Fill(tx.helpHint, {app.get_name()}) << "\n";
         return kUsageError;
     }
     if (!set.empty()) {
@@ -521,6 +517,15 @@ int main(int argc, char** argv) {
         for (auto [n, c] : *codes) o.request.unreliable[n] = static_cast<uint8_t>(c);
     }
     o.request.block = block;
+    if (freeTs) o.sequences.field.mode = sequences::FieldMode::Free;
+    if (!holdTs.empty()) {
+        auto values = check::ParseAssignments(holdTs, 1, interlock::kTsCount, INT16_MIN, INT16_MAX);
+        if (!values) {
+            std::cerr << cp1251::ToUtf8(sx.badHoldTs) << "\n";
+            return kUsageError;
+        }
+        for (auto [n, v] : *values) o.sequences.field.held[n] = static_cast<int16_t>(v);
+    }
 
     std::vector<check::FileFindings> findings;
     int status = 0;

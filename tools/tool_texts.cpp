@@ -23,6 +23,8 @@ ToolTexts MakeTexts() {
     x.optDiff = "Сравнить поведение логики с другой конфигурацией (она - A, CONFIG - B)";
     x.optSarif = "Записать проблемы, ошибки и опровергнутые требования в SARIF 2.1.0";
     x.optJunit = "Записать требования и блоки в JUnit XML";
+    x.optTopology =
+        "Доказать логику против правил топологии подстанции (файл рядом с конфигурацией: имя.top)";
     x.optConfig = "Файлы конфигурации или папки с файлами *.blk";
     x.reportAbout = "Печать таблицы блокировок: конфигурация в документ PDF формата A4";
     x.optReportConfig = "файл конфигурации (*.blk)";
@@ -100,6 +102,7 @@ constexpr std::pair<std::string_view, M> kMembers[] = {
     {"optDiff", &ToolTexts::optDiff},
     {"optSarif", &ToolTexts::optSarif},
     {"optJunit", &ToolTexts::optJunit},
+    {"optTopology", &ToolTexts::optTopology},
     {"optConfig", &ToolTexts::optConfig},
     {"reportAbout", &ToolTexts::reportAbout},
     {"optReportConfig", &ToolTexts::optReportConfig},

@@ -17,7 +17,7 @@ struct ToolTexts {
     // interlocks-check: help.
     std::string checkAbout;
     std::string optSet, optUnreliable, optBlock, optJson, optAnalyse, optWhere, optStrict, optProve;
-    std::string optRequirements, optDiff, optSarif, optJunit, optConfig;
+    std::string optRequirements, optDiff, optTopology, optSarif, optJunit, optConfig;
     // interlocks-report: help.
     std::string reportAbout, optReportConfig, optOut, optReportRequirements;
     // Both: the help's headings and the command-line errors.

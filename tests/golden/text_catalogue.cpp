@@ -10,6 +10,7 @@
 #include "analysis/analysis_texts.h"
 #include "interlock/cp1251.h"
 #include "interlock/engine_texts.h"
+#include "sequences/sequences_texts.h"
 #include "storage/texts.h"
 #include "ui/model/diagram_texts.h"
 #include "tools/tool_texts.h"
@@ -54,6 +55,7 @@ int main() {
     Print("analysis", analysis::AnalysisTextList());
     Print("acquisition", acquisition::AcquisitionTextList());
     Print("topology", topology::TopologyTextList());
+    Print("sequences", sequences::SequenceTextList());
     Print("ui", ui::WindowTextList());
     Print("diagram", ui::DiagramTextList());
     Print("tools", tools::ToolTextList());

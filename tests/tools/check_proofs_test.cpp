@@ -133,3 +133,42 @@ TEST(CheckProofs, SeveralFilesAtOnce) {
 }
 
 }  // namespace
+
+// Switching sequences: the exit status in each mode and for bad input, and a JUnit case per
+// program step and per malformed line.
+TEST(CheckSequences, StatusInEachModeAndJunitCases) {
+    const std::string out = Example("substation-line1-out.prog");
+    const std::string wrong = Example("substation-line1-wrong-order.prog");
+    const struct {
+        std::string args;
+        int status;
+    } cases[] = {
+        {"--program " + out, 1},  // TS 15 held at 1: QE3 stays forbidden
+        {"--free-ts --program " + out, 0},
+        {"--free-ts --program " + wrong, 1},
+        {"--hold-ts 15=0 --program " + out, 0},
+        {"--plan S9", 1},
+        {"--hold-ts 15=0 --plan S9", 0},
+        {"--free-ts --reach 'AND(S9,S8)'", 1},
+        {"--free-ts --reach 'AND(S9,~D6)' --from 'AND(~D6,~S8)'", 0},
+        {"--reach 'AND(S9'", 2},
+        {"--plan S300", 2},
+        {"--hold-ts 15", 2},
+        {"--free-ts --hold-ts 15=0 --plan S9", 2},
+        {"--program '" + (Scratch() / "missing.prog").string() + "'", 2},
+    };
+    for (const auto& c : cases) {
+        const Outcome run = Check(c.args + " " + Example());
+        EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.out << run.err;
+    }
+
+    const std::string program = File("steps.prog", "ОТКЛ Q2\nвключить\nОТКЛ QS3\nВКЛ 7 # заземлить\n");
+    const fs::path junit = Scratch() / "steps.xml";
+    const Outcome run =
+        Check("--free-ts --program " + program + " --junit '" + junit.string() + "' " + Example());
+    EXPECT_EQ(run.status, 1);
+    const std::string xml = Slurp(junit);
+    size_t cases_ = 0;
+    for (size_t at = 0; (at = xml.find("<testcase", at)) != std::string::npos; ++at) ++cases_;
+    EXPECT_EQ(cases_, 4u) << xml;  // three steps and the malformed line 2
+}

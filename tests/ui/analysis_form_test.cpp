@@ -31,6 +31,7 @@
 #include "ui/widgets/signal_grids.h"
 #include "ui/main/ts_captions_form.h"
 #include "ui/widgets/ts_list_grid.h"
+#include "ui/sequences/sequences_page.h"
 
 using ui::TForm1;
 using ui::TForm_Analysis;
@@ -150,6 +151,7 @@ private slots:
     void CompareWithAFile();
     void RefreshFollowsTheMainWindowDeferred();
     void DiagramFollowsTheWindowAndTheTablePrints();
+    void SwitchingPageChecksStepsAndPlans();
 };
 
 void AnalysisFormTest::ApplyGateTable() {
@@ -226,7 +228,7 @@ void AnalysisFormTest::CreatedHiddenAndOpenedByF9AndMenus() {
     QVERIFY(rig.window);
     QVERIFY(!rig.window->isVisible());
     QCOMPARE(rig.window->windowTitle(), QStringLiteral("Анализ блокировок"));
-    QCOMPARE(rig.window->Pages->count(), 7);
+    QCOMPARE(rig.window->Pages->count(), 8);
     QCOMPARE(rig.window->Pages->tabText(6), QStringLiteral("Схема"));
 
     // F9 in the main window.
@@ -499,4 +501,46 @@ void AnalysisFormTest::DiagramFollowsTheWindowAndTheTablePrints() {
 }
 
 QTEST_MAIN(AnalysisFormTest)
+// The page "Переключения": a program checked held and free, a step applied only while an
+// operator may edit TS, a plan taken as the program.
+void AnalysisFormTest::SwitchingPageChecksStepsAndPlans() {
+    Rig rig;
+    rig.window->Open();
+    ui::SequencesPage* page = rig.window->Sequences_Page;
+    QVERIFY(page);
+    page->Program_Edit->setPlainText(U(W("ВКЛ Q1\nВКЛ Q2  # никогда\nОТКЛ Q20\nXYZ")));
+    page->CheckClick();
+    // Held: Q1 needs TS 2 and 3, Q2 is never allowed, Q20 is already off; line 4 is malformed.
+    QCOMPARE(page->Steps_Tree->topLevelItemCount(), 4);
+    QVERIFY(page->Steps_Tree->topLevelItem(0)->text(3).contains(U(W("позиция 1"))));
+    QVERIFY(page->Steps_Tree->topLevelItem(1)->text(3).startsWith(U(W("запрещено; нужно изменить: ТС2=1, ТС3=1"))));
+    QVERIFY(page->Steps_Tree->topLevelItem(2)->text(3).startsWith(U(W("запрещено"))));
+    QCOMPARE(page->Steps_Tree->topLevelItem(3)->text(3), U(W("уже в этом положении")));
+
+    page->Free_Ts->setChecked(true);
+    page->CheckClick();
+    QVERIFY(page->Steps_Tree->topLevelItem(1)->text(3).startsWith(U(W("разрешено, при ТС2=1, ТС3=1"))));
+
+    rig.SetChangeTs(false);
+    page->StepClick();
+    QCOMPARE(page->NextStep(), 0);
+    QCOMPARE(rig.ws.TsTable.Value[1], 0);
+    rig.SetChangeTs(true);
+    page->StepClick();
+    QCOMPARE(page->NextStep(), 1);
+    QCOMPARE(rig.ws.TsTable.Value[1], 1);
+    QCOMPARE(rig.ws.TsTable.Value[2], 1);
+
+    // Q1 is on now: a plan back to off is one step, taken as the program.
+    page->Target_Edit->setText("~S1");
+    page->PlanClick();
+    QCOMPARE(page->Steps_Tree->topLevelItemCount(), 1);
+    QVERIFY(page->Take_Plan_Button->isEnabled());
+    page->TakePlanClick();
+    QCOMPARE(page->Program_Edit->toPlainText().trimmed(), U(W("ОТКЛ Q1")));
+    page->Target_Edit->setText("AND(S1");
+    page->PlanClick();
+    QVERIFY(!page->Take_Plan_Button->isEnabled());
+}
+
 #include "analysis_form_test.moc"

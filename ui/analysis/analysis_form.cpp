@@ -1,5 +1,8 @@
 #include "ui/analysis/analysis_form.h"
 
+#include "sequences/sequences_texts.h"
+#include "ui/sequences/sequences_page.h"
+
 #include <QAbstractButton>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -133,6 +136,8 @@ void TForm_Analysis::BuildWidgets() {
     Pages->addTab(Diagram_Page, Q(t.pageDiagram));
     Topology_Page = CreateTopologyPage(workbench_, *this, Pages);
     Pages->addTab(Topology_Page, Q(topology::Texts().pageTitle));
+    Sequences_Page = new SequencesPage(workbench_, *this, Pages);
+    Pages->addTab(Sequences_Page, Q(sequences::Texts().pageName));
     auto* bottom = new QHBoxLayout;
     layout->addLayout(bottom);
     bottom->addStretch(1);

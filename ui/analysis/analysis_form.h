@@ -34,6 +34,7 @@ namespace ui {
 
 class Dialogs;
 class Workbench;
+class SequencesPage;
 
 class TForm_Analysis : public QWidget {
     Q_OBJECT
@@ -49,8 +50,9 @@ public:
     analysis::Analyser& Analyser();
 
     QTabWidget* Pages = nullptr;
-    QWidget* Diagram_Page = nullptr;   // the logic diagram, made by CreateLogicDiagramPage
-    QWidget* Topology_Page = nullptr;  // "Топология", made by CreateTopologyPage
+    QWidget* Diagram_Page = nullptr;          // the logic diagram, made by CreateLogicDiagramPage
+    QWidget* Topology_Page = nullptr;         // "Топология", made by CreateTopologyPage
+    SequencesPage* Sequences_Page = nullptr;  // switching programs and plans
     QPushButton* Apply_Why_Button = nullptr;
     QPushButton* Apply_Requirement_Button = nullptr;
     QPushButton* Requirements_Button = nullptr;
