@@ -18,8 +18,6 @@ StorageTexts MakeTexts() {
     x.erroneousBlocksTail =
         t("\n\r\n\rИспользование данной конфигурации в блоке ТУ может привести к его некорректной работе.");
     x.mainCaption = t("Оперативные блокировки Орвеск");
-    x.cannotRead = t("Не удалось прочитать файл");
-    x.cannotWrite = t("Не удалось записать файл");
     x.templateBadBlockNumber = t("Некорректный номер блока для вставки. Прерываю работу.");
     x.templateSideErrorPrefix = t("Внимание! Ошибка в шаблоне в логике ");
     x.templateSideOn = t("включения");
@@ -57,8 +55,6 @@ constexpr std::pair<std::string_view, Member> kMembers[] = {
     {"erroneousBlocksHead", &StorageTexts::erroneousBlocksHead},
     {"erroneousBlocksTail", &StorageTexts::erroneousBlocksTail},
     {"mainCaption", &StorageTexts::mainCaption},
-    {"cannotRead", &StorageTexts::cannotRead},
-    {"cannotWrite", &StorageTexts::cannotWrite},
     {"templateBadBlockNumber", &StorageTexts::templateBadBlockNumber},
     {"templateSideErrorPrefix", &StorageTexts::templateSideErrorPrefix},
     {"templateSideOn", &StorageTexts::templateSideOn},

@@ -16,8 +16,6 @@ struct StorageTexts {
     std::string erroneousBlocksHead;  // the warning before saving, up to the list of blocks
     std::string erroneousBlocksTail;  // ... after the list
     std::string mainCaption;          // the main window's caption
-    std::string cannotRead;           // "<this> "<path>": <system text>"
-    std::string cannotWrite;
     // Templates.
     std::string templateBadBlockNumber;
     std::string templateSideErrorPrefix;  // "... в логике " + side
