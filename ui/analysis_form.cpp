@@ -304,12 +304,18 @@ void TForm_Analysis::Fill(PageId id, Page page) {
             continue;
         QTreeWidgetItem* item = tree->topLevelItem(r);
         for (int c = 0; c < static_cast<int>(row.cells.size()); ++c) {
-            item->setText(c, Q(row.cells[static_cast<size_t>(c)]));
+            const QString text = Q(row.cells[static_cast<size_t>(c)]);
+            item->setText(c, text);
+            item->setToolTip(c, text);  // the whole text where the column cuts it
             item->setForeground(c, row.emphasised ? QBrush(ToQColor(interlock::colour::kRed)) : QBrush());
         }
     }
-    if (!sameColumns) {
-        for (int c = 0; c < tree->columnCount(); ++c) tree->resizeColumnToContents(c);
+    // Columns grow with later, longer texts (a column the user narrowed stays as long as its
+    // texts do not change); the last one takes the rest of the width.
+    for (int c = 0; c + 1 < tree->columnCount(); ++c) {
+        const int before = tree->columnWidth(c);
+        tree->resizeColumnToContents(c);
+        if (sameColumns && tree->columnWidth(c) < before) tree->setColumnWidth(c, before);
     }
     if (current >= 0 && current < count)
         tree->setCurrentItem(tree->topLevelItem(current));
@@ -357,7 +363,9 @@ void TForm_Analysis::RowDoubleClick(PageId id, int row) {
     if (row < 0 || row >= static_cast<int>(p.rows.size())) return;
     const Place& place = p.rows[static_cast<size_t>(row)].place;
     if (place.block < 1 || place.block > interlock::kBlockCount) return;
-    main_.ShowLogicLine(place.block, place.side.value_or(main_.Ws().CurrentView), place.line);
+    const interlock::Side side =
+        place.side ? *place.side : GoverningSide(main_.Ws(), place.block, main_.Ws().CurrentView);
+    main_.ShowLogicLine(place.block, side, place.line);
 }
 
 void TForm_Analysis::Requirements_ButtonClick() {

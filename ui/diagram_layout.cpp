@@ -6,6 +6,8 @@
 
 #include "analysis/logic_reader.h"
 #include "interlock/cp1251.h"
+#include "ui/logic_error.h"
+#include "ui/window_analysis_texts.h"
 
 namespace ui::diagram {
 namespace {
@@ -23,19 +25,6 @@ Tone ToneOf(int cls) { return cls == 1 ? Tone::True : cls == 0 ? Tone::False : T
 
 std::string W(const char* utf8) { return cp1251::FromUtf8(utf8); }
 
-std::string OneLine(const std::string& text) {
-    std::string s;
-    for (char c : text) {
-        if (c == '\r' || c == '\n') {
-            if (!s.empty() && s.back() != ' ') s += ' ';
-        } else {
-            s += c;
-        }
-    }
-    while (!s.empty() && s.back() == ' ') s.pop_back();
-    return s;
-}
-
 // One operand as evaluated.
 struct Read {
     int cls = -1;               // what the operand reads, "~" applied
@@ -45,14 +34,23 @@ struct Read {
 
 }  // namespace
 
-Diagram LayOut(const Workspace& ws, int number, Side side, const Metrics& m) {
+Diagram LayOut(const Workspace& ws, int number, Side side, const Metrics& metrics) {
     Diagram d;
     const interlock::Block& block = ws.Blocks[number];
     const auto fields = block.Of(side);
+    // A logic with a text error has no verdict (the main window says "ошибка!"): it is drawn
+    // without values, and the note names the line and the message.
+    Metrics m = metrics;
+    if (fields.Error) m.values = false;
     d.title = W("Блок ") + std::to_string(number) + ", " + W(side == Side::On ? "включение" : "отключение") +
               (block.Name.empty() ? std::string() : ": " + block.Name);
     if (fields.Logic.empty()) d.note = W("Логика пуста");
-    if (fields.Error) d.note = W("Ошибка: ") + OneLine(fields.ErrorMessage);
+    if (fields.Error) {
+        const int line = ErrorLineNumber(fields.Logic, fields.ErrorLine);
+        d.note = line > 0 ? AnalysisTexts().errorInLine + std::to_string(line) + ": " +
+                                OneLine(fields.ErrorMessage)
+                          : W("Ошибка: ") + OneLine(fields.ErrorMessage);
+    }
 
     const analysis::LogicStructure s = analysis::ReadLogic(fields.Logic);
     const size_t n = s.lines.size();

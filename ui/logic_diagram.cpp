@@ -20,6 +20,7 @@
 #include "ui/dialogs.h"
 #include "ui/interlock_report.h"
 #include "ui/qt_text.h"
+#include "ui/window_analysis_texts.h"
 
 namespace ui {
 namespace {
@@ -192,8 +193,9 @@ void LogicDiagramPage::exportPdf() { Export(false); }
 
 void LogicDiagramPage::Export(bool svg) {
     const std::string ext = svg ? "svg" : "pdf";
-    const std::string name = cp1251::FromUtf8("схема_блок") + std::to_string(ws_.CurrentBlock) + "_" +
-                             interlock::SideName(ws_.CurrentView) + "." + ext;
+    const AnalysisViewTexts& t = AnalysisTexts();
+    const std::string name = t.exportName + std::to_string(ws_.CurrentBlock) +
+                             (ws_.CurrentView == interlock::Side::On ? t.exportOn : t.exportOff) + "." + ext;
     const FileFilters filters{
         {cp1251::FromUtf8(svg ? "Рисунок SVG (*.svg)" : "Документ PDF (*.pdf)"), "*." + ext}};
     const std::optional<std::string> chosen = dialogs_->SaveFile(name, filters, ext);

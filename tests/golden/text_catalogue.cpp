@@ -11,6 +11,7 @@
 #include "interlock/engine_texts.h"
 #include "storage/texts.h"
 #include "ui/texts.h"
+#include "ui/window_analysis_texts.h"
 
 namespace {
 
@@ -49,5 +50,6 @@ int main() {
     Print("storage", storage::StorageTextList());
     Print("acquisition", acquisition::AcquisitionTextList());
     Print("ui", ui::WindowTextList());
+    Print("ui.analysis", ui::AnalysisTextList());
     return 0;
 }

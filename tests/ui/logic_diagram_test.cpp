@@ -403,6 +403,21 @@ INSTANTIATE_TEST_SUITE_P(
                       Naming{"empty_block_names_nothing", 0, false, {5, 1}, "ТС5 = 1"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The state signal is printed as the file keeps it and the user entered it (S, never D), a pair
+// said in words.
+TEST(InterlockTable, StateSignalAsEntered) {
+    auto ws = LoadExample();
+    analysis::Analyser analyser;
+    const ui::report::Report r = ui::report::Build(analyser, *ws, "x.blk", "", "");
+    ASSERT_GE(r.blocks.size(), 8u);
+    const std::string first = cp1251::ToUtf8(r.blocks[0].stateSignal);  // block 1: S1, pair 1/2
+    EXPECT_EQ(first.rfind("S1,", 0), 0u) << first;
+    EXPECT_NE(first.find("пара ТС1/2"), std::string::npos) << first;
+    const std::string eighth = cp1251::ToUtf8(r.blocks[7].stateSignal);  // block 8: ~S10
+    EXPECT_EQ(eighth.rfind("~S10,", 0), 0u) << eighth;
+    EXPECT_EQ(eighth.find("пара ТС"), std::string::npos) << eighth;
+}
+
 TEST(InterlockTable, PrintedThroughTheDialogs) {
     if (!HavePdfToText()) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
     auto ws = LoadExample();
