@@ -37,6 +37,9 @@ AnalysisViewTexts MakeTexts() {
     x.exportOn = t("_вкл");
     x.exportOff = t("_откл");
     x.statePair = t(", двухпозиционный: пара ТС");
+    x.filterHint = t("Фильтр: блок, важность, проверка или любой текст строки");
+    x.restore = t("Вернуть значения ТС");
+    x.restoreNothing = t("Значения ТС ещё не применялись из этого окна");
     return x;
 }
 
@@ -69,6 +72,9 @@ constexpr std::pair<std::string_view, Member> kMembers[] = {
     TEXT(exportOn),
     TEXT(exportOff),
     TEXT(statePair),
+    TEXT(filterHint),
+    TEXT(restore),
+    TEXT(restoreNothing),
 };
 #undef TEXT
 

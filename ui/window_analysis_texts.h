@@ -42,6 +42,10 @@ struct AnalysisViewTexts {
     std::string exportOff;
     // The printed table: a two-position state signal.
     std::string statePair;
+    // The tables: a filter over every column; taking back an apply.
+    std::string filterHint;
+    std::string restore;
+    std::string restoreNothing;
 };
 
 const AnalysisViewTexts& AnalysisTexts();

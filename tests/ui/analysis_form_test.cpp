@@ -165,6 +165,9 @@ private slots:
     void WhereUsedNamesStateSignalsAndPairs();
     void ProblemsListTheBlocksTextErrors();
     void SmallFaults();
+    void TablesSortFilterAndKeys();
+    void OpensBesideTheMainWindow();
+    void AppliedValuesCanBeTakenBack();
 };
 
 void AnalysisFormTest::ApplyGateTable() {
@@ -408,7 +411,9 @@ void AnalysisFormTest::RequirementsBesideTheConfiguration() {
     rig.window->Tree(Page::Requirements)
         ->setCurrentItem(rig.window->Tree(Page::Requirements)->topLevelItem(2));
     QVERIFY(rig.window->Apply_Requirement_Button->isEnabled());
+    rig.form->BlockTabClick(2);  // the counterexample shows its own block
     rig.window->ApplyClick(Page::Requirements);
+    QCOMPARE(rig.ws.CurrentBlock, 1);
     QCOMPARE(rig.Verdict(), QStringLiteral("разрешено"));
     QCOMPARE(rig.ws.TsTable.Value[3], int16_t(1));
 
@@ -688,6 +693,82 @@ void AnalysisFormTest::SmallFaults() {
     rig.dialogs.AnswerSaveFile(std::nullopt);
     page->exportSvg();
     QCOMPARE(rig.dialogs.Log().back().file.initialName, W("схема_блок2_откл.svg"));
+}
+
+void AnalysisFormTest::TablesSortFilterAndKeys() {
+    Rig rig;
+    rig.Open(Page::Problems);
+    QTreeWidget* tree = rig.window->Tree(Page::Problems);
+    const int rows = tree->topLevelItemCount();
+    QVERIFY(rows >= 3);
+    auto column = [&](int c) {
+        QStringList out;
+        for (int r = 0; r < tree->topLevelItemCount(); ++r)
+            if (!tree->topLevelItem(r)->isHidden()) out << tree->topLevelItem(r)->text(c);
+        return out;
+    };
+    // By block, numerically, then the other way; a refresh keeps the order.
+    rig.window->SortBy(Page::Problems, 0);
+    rig.window->SortBy(Page::Problems, 0);
+    QCOMPARE(column(0).first(), QStringLiteral("20"));
+    QCOMPARE(column(0).last(), QStringLiteral("1"));
+    rig.form->Recalculate_ButtonClick();
+    rig.window->Refresh();
+    QCOMPARE(column(0).first(), QStringLiteral("20"));
+    // By severity: errors first.
+    rig.window->SortBy(Page::Problems, 3);
+    QCOMPARE(column(3).first(), QStringLiteral("ошибка"));
+    // The filter keeps the rows with every word; double-click and Enter open the page row.
+    rig.window->Filter(Page::Problems)->setText(U(ui::CheckName("m_never_read")));
+    QCOMPARE(column(0), QStringList{"20"});
+    QVERIFY(rig.window->CurrentRow(Page::Problems) >= 0);
+    QCOMPARE(
+        rig.window->Shown(Page::Problems).rows[size_t(rig.window->CurrentRow(Page::Problems))].place.block,
+        20);
+    rig.window->activateWindow();
+    tree->setFocus();
+    QTest::keyClick(tree, Qt::Key_Return);
+    QCOMPARE(rig.ws.CurrentBlock, 20);
+    rig.window->Filter(Page::Problems)->clear();
+    QCOMPARE(column(0).size(), rows);
+    // Esc closes the window.
+    QTest::keyClick(tree, Qt::Key_Escape);
+    QVERIFY(!rig.window->isVisible());
+}
+
+void AnalysisFormTest::OpensBesideTheMainWindow() {
+    const QRect screen(0, 0, 1920, 1080);
+    const QSize size(820, 420);
+    struct Case {
+        QRect main;
+        QPoint at;
+    } cases[] = {
+        {{0, 0, 900, 600}, {904, 0}},                    // right of it
+        {{1000, 100, 900, 600}, {1000 - 4 - 820, 100}},  // left of it
+        {{500, 900, 900, 600}, {1100, 660}},             // more room right: on the screen, overlapping least
+        {{100, 0, 1700, 600}, {1920 - 820, 0}},          // no room: overlapping at the screen's right edge
+    };
+    for (const Case& c : cases) QCOMPARE(TForm_Analysis::BesideRect(c.main, size, screen).topLeft(), c.at);
+}
+
+void AnalysisFormTest::AppliedValuesCanBeTakenBack() {
+    Rig rig;
+    rig.SetChangeTs(true);
+    rig.Open(Page::Why);
+    QVERIFY(!rig.window->Restore_Why_Button->isEnabled());
+    QCOMPARE(rig.window->Restore_Why_Button->toolTip(), U(ui::AnalysisTexts().restoreNothing));
+    rig.ws.TsTable.Value[3] = 2;  // a value neither 0 nor 1 comes back as it was
+    rig.form->Recalculate_ButtonClick();
+    rig.window->Refresh();
+    const QString before = rig.Verdict();
+    QTest::mouseClick(rig.window->Apply_Why_Button, Qt::LeftButton);
+    QCOMPARE(rig.Verdict(), QStringLiteral("разрешено"));
+    QVERIFY(rig.window->Restore_Why_Button->isEnabled());
+    QTest::mouseClick(rig.window->Restore_Why_Button, Qt::LeftButton);
+    QCOMPARE(rig.ws.TsTable.Value[2], int16_t(0));
+    QCOMPARE(rig.ws.TsTable.Value[3], int16_t(2));
+    QCOMPARE(rig.Verdict(), before);
+    QVERIFY(!rig.window->Restore_Why_Button->isEnabled());
 }
 
 QTEST_MAIN(AnalysisFormTest)
