@@ -4,10 +4,10 @@
 #include <clocale>
 
 #include "interlock/cp1251.h"
-#include "ui/application.h"
-#include "ui/dialogs.h"
+#include "ui/widgets/application.h"
+#include "ui/model/dialogs.h"
 #include "storage/file_io.h"
-#include "ui/main_window.h"
+#include "ui/main/main_window.h"
 #include "interlock/workspace.h"
 
 int main(int argc, char* argv[]) {

@@ -24,10 +24,10 @@
 #include "interlock/workspace.h"
 #include "storage/config_text.h"
 #include "storage/file_io.h"
-#include "ui/diagram_layout.h"
-#include "ui/diagram_painter.h"
-#include "ui/interlock_report.h"
-#include "ui/logic_diagram.h"
+#include "ui/model/diagram_layout.h"
+#include "ui/report/diagram_painter.h"
+#include "ui/report/interlock_report.h"
+#include "ui/report/logic_diagram.h"
 
 namespace {
 

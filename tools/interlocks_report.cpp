@@ -15,7 +15,7 @@
 #include "interlock/workspace.h"
 #include "storage/config_text.h"
 #include "storage/file_io.h"
-#include "ui/interlock_report.h"
+#include "ui/report/interlock_report.h"
 
 int main(int argc, char** argv) {
     CLI::App app{"Печать таблицы блокировок: конфигурация в документ PDF формата A4"};

@@ -27,8 +27,8 @@
 #include "interlock/cp1251.h"
 #include "tests/support/window_rig.h"
 #include "acquisition/rtu_reception.h"
-#include "ui/main_window.h"
-#include "ui/qt_text.h"
+#include "ui/main/main_window.h"
+#include "ui/widgets/qt_text.h"
 #include "interlock/workspace.h"
 
 namespace rtu_test {

@@ -11,8 +11,8 @@
 
 #include "acquisition/rtu_exchange.h"
 #include "tests/acquisition/rtu_test_rig.h"
-#include "ui/ts_captions_form.h"
-#include "ui/ts_list_grid.h"
+#include "ui/main/ts_captions_form.h"
+#include "ui/widgets/ts_list_grid.h"
 #include "acquisition/udp_socket.h"
 
 using namespace rtu_test;

@@ -19,12 +19,12 @@
 #include <sstream>
 
 #include "tests/support/window_rig.h"
-#include "ui/main_window.h"
-#include "ui/qt_text.h"
+#include "ui/main/main_window.h"
+#include "ui/widgets/qt_text.h"
 #include "acquisition/server_link.h"
 #include "tests/acquisition/tmaccess_fixture.h"
-#include "ui/ts_captions_form.h"
-#include "ui/ts_list_grid.h"
+#include "ui/main/ts_captions_form.h"
+#include "ui/widgets/ts_list_grid.h"
 #include "interlock/workspace.h"
 
 using acquisition::test::PointsFolder;

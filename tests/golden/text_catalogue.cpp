@@ -10,8 +10,8 @@
 #include "interlock/cp1251.h"
 #include "interlock/engine_texts.h"
 #include "storage/texts.h"
-#include "ui/texts.h"
-#include "ui/window_analysis_texts.h"
+#include "ui/model/texts.h"
+#include "ui/model/window_analysis_texts.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/dialogs.h"
+#include "ui/model/dialogs.h"
 
 namespace ui {
 

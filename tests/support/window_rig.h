@@ -15,7 +15,7 @@
 
 #include "interlock/workspace.h"
 #include "tests/support/scripted_dialogs.h"
-#include "ui/main_window.h"
+#include "ui/main/main_window.h"
 
 namespace test {
 

@@ -11,8 +11,8 @@
 
 #include <functional>
 
-#include "ui/color_button.h"
-#include "ui/colours.h"
+#include "ui/widgets/color_button.h"
+#include "ui/widgets/colours.h"
 
 using ui::TColorButton;
 

@@ -13,11 +13,11 @@
 #include <memory>
 
 #include "interlock/workspace.h"
-#include "ui/color_button.h"
+#include "ui/widgets/color_button.h"
 #include "tests/support/scripted_dialogs.h"
-#include "ui/dialogs.h"
-#include "ui/main_window.h"
-#include "ui/signal_grids.h"
+#include "ui/model/dialogs.h"
+#include "ui/main/main_window.h"
+#include "ui/widgets/signal_grids.h"
 
 using ui::TForm1;
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "interlock/cp1251.h"
-#include "ui/highlight.h"
+#include "ui/model/highlight.h"
 #include "interlock/workspace.h"
 
 namespace {

@@ -21,11 +21,11 @@
 #include "interlock/cp1251.h"
 #include "storage/config_text.h"
 #include "storage/file_io.h"
-#include "ui/diagram_painter.h"
+#include "ui/report/diagram_painter.h"
 #include "tests/support/scripted_dialogs.h"
-#include "ui/dialogs.h"
-#include "ui/logic_diagram.h"
-#include "ui/report_model.h"
+#include "ui/model/dialogs.h"
+#include "ui/report/logic_diagram.h"
+#include "ui/model/report_model.h"
 
 namespace {
 

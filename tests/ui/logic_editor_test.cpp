@@ -18,10 +18,10 @@
 #include <string>
 #include <vector>
 
-#include "ui/colours.h"
+#include "ui/widgets/colours.h"
 #include "interlock/workspace.h"
-#include "ui/logic_editor.h"
-#include "ui/qt_text.h"
+#include "ui/widgets/logic_editor.h"
+#include "ui/widgets/qt_text.h"
 
 namespace {
 

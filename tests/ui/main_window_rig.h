@@ -31,17 +31,17 @@
 #include <memory>
 #include <sstream>
 
-#include "ui/color_button.h"
-#include "ui/colours.h"
+#include "ui/widgets/color_button.h"
+#include "ui/widgets/colours.h"
 #include "interlock/cp1251.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/window_rig.h"
 #include "acquisition/rtu_reception.h"
-#include "ui/main_window.h"
-#include "ui/qt_text.h"
-#include "ui/signal_grids.h"
-#include "ui/view_file_form.h"
-#include "ui/widgets.h"
+#include "ui/main/main_window.h"
+#include "ui/widgets/qt_text.h"
+#include "ui/widgets/signal_grids.h"
+#include "ui/main/view_file_form.h"
+#include "ui/widgets/widgets.h"
 #include "interlock/workspace.h"
 
 using interlock::Icon;

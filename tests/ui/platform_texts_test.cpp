@@ -18,11 +18,11 @@
 
 #include "interlock/cp1251.h"
 #include "interlock/workspace.h"
-#include "ui/application.h"
+#include "ui/widgets/application.h"
 #include "tests/support/scripted_dialogs.h"
-#include "ui/dialogs.h"
-#include "ui/main_window.h"
-#include "ui/qt_text.h"
+#include "ui/model/dialogs.h"
+#include "ui/main/main_window.h"
+#include "ui/widgets/qt_text.h"
 
 using interlock::Icon;
 

@@ -5,8 +5,8 @@
 #include <QtTest>
 
 #include "interlock/cp1251.h"
-#include "ui/colours.h"
-#include "ui/qt_text.h"
+#include "ui/widgets/colours.h"
+#include "ui/widgets/qt_text.h"
 
 class QtTextTest : public QObject {
     Q_OBJECT

@@ -18,12 +18,12 @@
 #include <functional>
 #include <memory>
 
-#include "ui/color_button.h"
+#include "ui/widgets/color_button.h"
 #include "interlock/cp1251.h"
 #include "tests/support/window_rig.h"
-#include "ui/main_window.h"
-#include "ui/qt_text.h"
-#include "ui/templates_form.h"
+#include "ui/main/main_window.h"
+#include "ui/widgets/qt_text.h"
+#include "ui/main/templates_form.h"
 #include "interlock/workspace.h"
 
 using interlock::Icon;

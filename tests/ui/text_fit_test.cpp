@@ -17,15 +17,15 @@
 #include "interlock/cp1251.h"
 #include "interlock/engine_texts.h"
 #include "interlock/workspace.h"
-#include "ui/color_button.h"
+#include "ui/widgets/color_button.h"
 #include "tests/support/scripted_dialogs.h"
-#include "ui/dialogs.h"
-#include "ui/main_window.h"
-#include "ui/qt_text.h"
-#include "ui/templates_form.h"
-#include "ui/ts_captions_form.h"
-#include "ui/view_file_form.h"
-#include "ui/widgets.h"
+#include "ui/model/dialogs.h"
+#include "ui/main/main_window.h"
+#include "ui/widgets/qt_text.h"
+#include "ui/main/templates_form.h"
+#include "ui/main/ts_captions_form.h"
+#include "ui/main/view_file_form.h"
+#include "ui/widgets/widgets.h"
 
 using ui::TColorButton;
 using ui::TForm1;

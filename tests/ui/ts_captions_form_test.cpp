@@ -15,13 +15,13 @@
 #include <functional>
 #include <memory>
 
-#include "ui/color_button.h"
-#include "ui/colours.h"
+#include "ui/widgets/color_button.h"
+#include "ui/widgets/colours.h"
 #include "interlock/cp1251.h"
 #include "tests/support/window_rig.h"
-#include "ui/main_window.h"
-#include "ui/ts_captions_form.h"
-#include "ui/ts_list_grid.h"
+#include "ui/main/main_window.h"
+#include "ui/main/ts_captions_form.h"
+#include "ui/widgets/ts_list_grid.h"
 #include "interlock/workspace.h"
 
 using ui::TForm1;

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "interlock/cp1251.h"
-#include "ui/ts_list_model.h"
+#include "ui/model/ts_list_model.h"
 #include "interlock/workspace.h"
 
 namespace {

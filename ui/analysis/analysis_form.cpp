@@ -1,0 +1,585 @@
+#include "ui/analysis/analysis_form.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <chrono>
+#include <functional>
+
+#include "analysis/analyser.h"
+#include "interlock/cp1251.h"
+#include "storage/config_text.h"
+#include "storage/file_io.h"
+#include "ui/widgets/colours.h"
+#include "ui/model/dialogs.h"
+#include "ui/report/logic_diagram.h"
+#include "ui/model/texts.h"
+#include "ui/analysis/logic_diagram_page.h"
+#include "ui/main/main_window.h"
+#include "ui/widgets/qt_text.h"
+#include "ui/model/window_analysis_texts.h"
+
+namespace ui {
+
+namespace {
+
+QString Q(const std::string& cp1251Text) { return ToQString(cp1251Text); }
+
+// Reads a configuration for comparison; the error text when it cannot be used.
+std::string ReadOther(const std::string& path, interlock::Workspace& ws) {
+    storage::ReadResult file = storage::ReadWholeFile(cp1251::ToUtf8(path));
+    if (!file) return file.error;
+    if (!storage::Read_Config_Text(ws, storage::SplitLines(file.bytes))) {
+        std::string text = AnalysisPageTexts().fileNotRead + " \"" + path + "\"";
+        for (const interlock::Message& m : ws.Messages) text += "\n\r" + m.text;
+        return text;
+    }
+    ws.Messages.clear();
+    return {};
+}
+
+constexpr int kRowRole = Qt::UserRole;
+
+// A row that sorts numbers as numbers ("9" before "10") and keeps the page's order among equals.
+class RowItem : public QTreeWidgetItem {
+public:
+    explicit RowItem(int row) { setData(0, kRowRole, row); }
+    bool operator<(const QTreeWidgetItem& other) const override {
+        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+        const QString a = text(column), b = other.text(column);
+        bool na = false, nb = false;
+        const long long x = a.toLongLong(&na), y = b.toLongLong(&nb);
+        if (na && nb && x != y) return x < y;
+        if (na != nb) return na;  // numbers before words and blanks
+        if (!(na && nb)) {
+            const int c = QString::localeAwareCompare(a, b);
+            if (c != 0) return c < 0;
+        }
+        return data(0, kRowRole).toInt() < other.data(0, kRowRole).toInt();
+    }
+};
+
+}  // namespace
+
+TForm_Analysis::TForm_Analysis(TForm1& mainWindow, Dialogs& dialogs)
+    : QWidget(&mainWindow, Qt::Window), main_(mainWindow), dialogs_(dialogs) {
+    BuildWidgets();
+    refreshTimer_ = new QTimer(this);
+    refreshTimer_->setSingleShot(true);
+    refreshTimer_->setInterval(kRefreshDelayMs);
+    connect(refreshTimer_, &QTimer::timeout, this, &TForm_Analysis::Refresh);
+    connect(&main_, &TForm1::Refreshed, this, &TForm_Analysis::ScheduleRefresh);
+    for (QCheckBox* box : {main_.Check_Change_TS, main_.Check_Get_TS_Orvesk, main_.Check_Get_TS_Server})
+        connect(box, &QCheckBox::toggled, this, &TForm_Analysis::UpdateActions);
+    UpdateActions();
+}
+
+TForm_Analysis::~TForm_Analysis() = default;
+
+analysis::Analyser& TForm_Analysis::Analyser() {
+    if (!analyser_) {
+        analyser_ = std::make_unique<analysis::Analyser>(analysis::BddSession::kDefaultMaxNodes,
+                                                         analysis::Analyser::InitialNodesFor(main_.Ws()));
+    }
+    return *analyser_;
+}
+
+void TForm_Analysis::BuildWidgets() {
+    const AnalysisWindowTexts& t = AnalysisPageTexts();
+    setWindowTitle(Q(t.title));
+    resize(820, 420);
+    auto* layout = new QVBoxLayout(this);
+    Pages = new QTabWidget(this);
+    layout->addWidget(Pages);
+    const std::string* names[kPageCount] = {&t.pageWhy,          &t.pageUnreliable, &t.pageProblems,
+                                            &t.pageRequirements, &t.pageCompare,    &t.pageWhere};
+    for (int id = 0; id < kPageCount; ++id) {
+        auto* page = new QWidget(Pages);
+        auto* box = new QVBoxLayout(page);
+        View& v = views_[id];
+        v.heading = new QLabel(page);
+        v.heading->setWordWrap(true);
+        v.heading->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        v.tree = new QTreeWidget(page);
+        v.tree->setRootIsDecorated(false);
+        v.tree->setUniformRowHeights(true);
+        v.tree->setAlternatingRowColors(true);
+        v.tree->setObjectName(QString("Tree%1").arg(id));
+        v.tree->header()->setSectionsClickable(true);
+        v.tree->installEventFilter(this);
+        v.filter = new QLineEdit(page);
+        v.filter->setPlaceholderText(Q(AnalysisTexts().filterHint));
+        v.filter->setClearButtonEnabled(true);
+        box->addWidget(v.heading);
+        box->addWidget(v.filter);
+        box->addWidget(v.tree, 1);
+        auto* actions = new QHBoxLayout;
+        box->addLayout(actions);
+        const auto pid = static_cast<PageId>(id);
+        connect(v.tree, &QTreeWidget::itemDoubleClicked, this,
+                [this, pid](QTreeWidgetItem* item) { RowDoubleClick(pid, RowOf(pid, item)); });
+        connect(v.tree->header(), &QHeaderView::sectionClicked, this,
+                [this, pid](int column) { SortBy(pid, column); });
+        connect(v.filter, &QLineEdit::textChanged, this, [this, pid] { ApplyFilter(pid); });
+        connect(v.tree, &QTreeWidget::currentItemChanged, this, &TForm_Analysis::UpdateActions);
+        auto button = [&](const std::string& text) {
+            auto* b = new QPushButton(Q(text), page);
+            actions->addWidget(b);
+            return b;
+        };
+        switch (pid) {
+            case Why:
+                Apply_Why_Button = button(t.apply);
+                connect(Apply_Why_Button, &QPushButton::clicked, this, [this] { ApplyClick(Why); });
+                Restore_Why_Button = button(AnalysisTexts().restore);
+                connect(Restore_Why_Button, &QPushButton::clicked, this, &TForm_Analysis::RestoreClick);
+                break;
+            case Requirements:
+                Apply_Requirement_Button = button(t.apply);
+                connect(Apply_Requirement_Button, &QPushButton::clicked, this,
+                        [this] { ApplyClick(Requirements); });
+                Restore_Requirement_Button = button(AnalysisTexts().restore);
+                connect(Restore_Requirement_Button, &QPushButton::clicked, this,
+                        &TForm_Analysis::RestoreClick);
+                Requirements_Button = button(t.chooseRequirements);
+                connect(Requirements_Button, &QPushButton::clicked, this,
+                        &TForm_Analysis::Requirements_ButtonClick);
+                break;
+            case Compare:
+                Compare_Button = button(t.chooseCompare);
+                connect(Compare_Button, &QPushButton::clicked, this, &TForm_Analysis::Compare_ButtonClick);
+                break;
+            case WhereUsed:
+                actions->addWidget(new QLabel(Q(t.whereLabel), page));
+                Where_Number = new QSpinBox(page);
+                Where_Number->setRange(1, interlock::kTsCount);
+                actions->addWidget(Where_Number);
+                connect(Where_Number, &QSpinBox::valueChanged, this, &TForm_Analysis::Refresh);
+                break;
+            default:
+                break;
+        }
+        actions->addStretch(1);
+        Pages->addTab(page, Q(*names[id]));
+    }
+    Diagram_Page = CreateLogicDiagramPage(main_, *this, Pages);
+    Pages->addTab(Diagram_Page, Q(t.pageDiagram));
+    auto* bottom = new QHBoxLayout;
+    layout->addLayout(bottom);
+    bottom->addStretch(1);
+    Print_Button = new QPushButton(Q(t.print), this);
+    bottom->addWidget(Print_Button);
+    connect(Print_Button, &QPushButton::clicked, this, &TForm_Analysis::Print_ButtonClick);
+    connect(Pages, &QTabWidget::currentChanged, this, &TForm_Analysis::Refresh);
+    // The layouts place the widgets only once the window is first shown; until then every label
+    // and button already has the room its text needs.
+    for (QWidget* w : findChildren<QWidget*>()) {
+        if (qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w))
+            w->resize(w->size().expandedTo(w->sizeHint()).expandedTo(w->minimumSizeHint()));
+    }
+}
+
+void TForm_Analysis::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    Refresh();
+}
+
+QRect TForm_Analysis::BesideRect(const QRect& mainFrame, const QSize& size, const QRect& screen) {
+    const int gap = 4;
+    const int right = screen.right() - mainFrame.right() - gap;  // room right of the main window
+    const int left = mainFrame.left() - screen.left() - gap;
+    const int y = std::clamp(mainFrame.top(), screen.top(),
+                             std::max(screen.top(), screen.bottom() + 1 - size.height()));
+    QRect r(QPoint(0, y), size);
+    if (right >= size.width() || (right >= left && right > 0)) {
+        r.moveLeft(mainFrame.right() + 1 + gap);
+        if (right < size.width()) r.moveRight(screen.right());  // overlap as little as the screen allows
+    } else if (left > 0) {
+        r.moveRight(mainFrame.left() - 1 - gap);
+        if (left < size.width()) r.moveLeft(screen.left());
+    } else {
+        r.moveRight(screen.right());
+    }
+    return r;
+}
+
+void TForm_Analysis::Open() {
+    if (!placed_) {
+        placed_ = true;
+        const QScreen* screen = main_.screen();
+        const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 1024);
+        const QRect frame = frameGeometry();
+        const QRect r = BesideRect(main_.frameGeometry(), frame.size(), area);
+        move(r.topLeft());
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void TForm_Analysis::OpenPage(PageId id) {
+    Pages->setCurrentIndex(id);
+    Open();
+    Refresh();
+}
+
+void TForm_Analysis::ShowWhereUsed(int ts) {
+    const QSignalBlocker block(Where_Number);
+    Where_Number->setValue(ts);
+    OpenPage(WhereUsed);
+}
+
+void TForm_Analysis::ScheduleRefresh() {
+    if (isVisible() && !refreshTimer_->isActive()) refreshTimer_->start();
+}
+
+bool TForm_Analysis::RefreshPending() const { return refreshTimer_->isActive(); }
+
+void TForm_Analysis::Refresh() {
+    refreshTimer_->stop();
+    if (!isVisible()) return;
+    main_.FinishLoad();  // blocks read but not yet recalculated are not what to show
+    const auto start = std::chrono::steady_clock::now();
+    const int index = Pages->currentIndex();
+    if (index >= 0 && index < kPageCount) {
+        const auto id = static_cast<PageId>(index);
+        Fill(id, Build(id));
+    }
+    UpdateActions();
+    lastRefreshMs_ =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    emit Refreshed();
+}
+
+size_t TForm_Analysis::Signature() const {
+    const interlock::Workspace& ws = main_.Ws();
+    std::string s;
+    for (int n = 1; n <= interlock::kBlockCount; ++n) {
+        const interlock::Block& b = ws.Blocks[n];
+        s += b.Name + '\n' + std::to_string(b.StateSignal) + '\n';
+        for (const auto* logic : {&b.OnLogic, &b.OffLogic}) {
+            for (const std::string& line : *logic) s += line + '\n';
+            s += '\f';
+        }
+    }
+    for (int ts = 1; ts <= interlock::kTsCount; ++ts) {
+        s += static_cast<char>('0' + ws.TsTable.TwoPosition[ts]);
+        s += static_cast<char>('0' + ws.TsTable.Inverted[ts]);
+    }
+    return std::hash<std::string>{}(s);
+}
+
+void TForm_Analysis::ProveIfNeeded() {
+    const interlock::Workspace& ws = main_.Ws();
+    std::string file = chosenRequirements_;
+    if (file.empty() && !ws.ConfigFileName.empty()) {
+        const std::string beside = analysis::RequirementsFileFor(ws.ConfigFileName);
+        if (storage::FileExists(cp1251::ToUtf8(beside))) file = beside;
+    }
+    std::string bytes;
+    if (!file.empty()) {
+        storage::ReadResult r = storage::ReadWholeFile(cp1251::ToUtf8(file));
+        if (r) bytes = std::move(r.bytes);
+    }
+    const size_t signature = Signature();
+    if (proven_ && file == provenFile_ && bytes == provenBytes_ && signature == provenSignature_) return;
+    proven_ = true;
+    provenFile_ = file;
+    provenBytes_ = bytes;
+    provenSignature_ = signature;
+    parsed_ = analysis::ParseRequirements(storage::SplitLines(bytes));
+    results_ = file.empty() ? std::vector<analysis::RequirementResult>{}
+                            : analysis::Prove(Analyser(), ws, parsed_.requirements);
+}
+
+void TForm_Analysis::CompareIfNeeded() {
+    if (!other_) return;
+    const size_t signature = Signature();
+    if (compared_ && signature == diffSignature_) return;
+    compared_ = true;
+    diffSignature_ = signature;
+    diff_ = analysis::Diff(Analyser().Session(), *other_, main_.Ws());
+}
+
+Page TForm_Analysis::Build(PageId id) {
+    const interlock::Workspace& ws = main_.Ws();
+    analysis::Analyser& a = Analyser();
+    switch (id) {
+        case Why:
+            return WhyPage(a, ws);
+        case Unreliable:
+            return UnreliablePage(a, ws);
+        case Problems:
+            a.Update(ws);
+            return ProblemsPage(a, ws);
+        case Requirements:
+            ProveIfNeeded();
+            return RequirementsPage(provenFile_, parsed_, results_, ws);
+        case Compare:
+            if (!other_) {
+                Page p;
+                p.empty = cp1251::FromUtf8("Выберите файл конфигурации для сравнения");
+                return p;
+            }
+            CompareIfNeeded();
+            return ComparePage(compareFile_, diff_, *other_, ws);
+        case WhereUsed:
+            a.Update(ws);
+            return WhereUsedPage(a, ws, Where_Number->value());
+        default:
+            return {};
+    }
+}
+
+void TForm_Analysis::Fill(PageId id, Page page) {
+    View& v = views_[id];
+    if (v.filled && v.shown == page) return;
+    const bool sameColumns = v.filled && v.shown.columns == page.columns;
+    v.heading->setText(Q(page.heading.empty() ? page.empty
+                         : page.rows.empty()  ? page.heading + "\n" + page.empty
+                                              : page.heading));
+    QTreeWidget* tree = v.tree;
+    const int current = CurrentRow(id);
+    const QSignalBlocker block(tree);
+    if (!sameColumns) {
+        QStringList labels;
+        for (const std::string& c : page.columns) labels << Q(c);
+        tree->setColumnCount(static_cast<int>(labels.size()));
+        tree->setHeaderLabels(labels);
+        v.sortColumn = -1;
+        tree->header()->setSortIndicatorShown(false);
+    }
+    // Rows that stay keep their items: only changed texts are set.
+    const size_t count = page.rows.size();
+    while (v.items.size() > count) {
+        delete v.items.back();
+        v.items.pop_back();
+    }
+    while (v.items.size() < count) {
+        auto* item = new RowItem(static_cast<int>(v.items.size()));
+        tree->addTopLevelItem(item);
+        v.items.push_back(item);
+    }
+    for (size_t r = 0; r < count; ++r) {
+        const PageRow& row = page.rows[r];
+        if (v.filled && r < v.shown.rows.size() && v.shown.rows[r] == row) continue;
+        QTreeWidgetItem* item = v.items[r];
+        for (int c = 0; c < static_cast<int>(row.cells.size()); ++c) {
+            const QString text = Q(row.cells[static_cast<size_t>(c)]);
+            item->setText(c, text);
+            item->setToolTip(c, text);  // the whole text where the column cuts it
+            item->setForeground(c, row.emphasised ? QBrush(ToQColor(interlock::colour::kRed)) : QBrush());
+        }
+    }
+    // Columns grow with later, longer texts (a column the user narrowed stays as long as its
+    // texts do not change); the last one takes the rest of the width.
+    for (int c = 0; c + 1 < tree->columnCount(); ++c) {
+        const int before = tree->columnWidth(c);
+        tree->resizeColumnToContents(c);
+        if (sameColumns && tree->columnWidth(c) < before) tree->setColumnWidth(c, before);
+    }
+    v.shown = std::move(page);
+    v.filled = true;
+    Resort(id);
+    if (current >= 0 && current < static_cast<int>(count))
+        tree->setCurrentItem(v.items[static_cast<size_t>(current)]);
+    ApplyFilter(id);
+}
+
+int TForm_Analysis::RowOf(PageId id, const QTreeWidgetItem* item) const {
+    if (!item) return -1;
+    const int row = item->data(0, kRowRole).toInt();
+    return row >= 0 && row < static_cast<int>(views_[id].items.size()) &&
+                   views_[id].items[static_cast<size_t>(row)] == item
+               ? row
+               : -1;
+}
+
+int TForm_Analysis::CurrentRow(PageId id) const { return RowOf(id, Tree(id)->currentItem()); }
+
+void TForm_Analysis::SortBy(PageId id, int column) {
+    View& v = views_[id];
+    if (column < 0 || column >= v.tree->columnCount()) return;
+    v.descending = v.sortColumn == column && !v.descending;
+    v.sortColumn = column;
+    Resort(id);
+}
+
+void TForm_Analysis::Resort(PageId id) {
+    View& v = views_[id];
+    QTreeWidget* tree = v.tree;
+    if (v.sortColumn < 0 || v.sortColumn >= tree->columnCount()) return;
+    const Qt::SortOrder order = v.descending ? Qt::DescendingOrder : Qt::AscendingOrder;
+    tree->header()->setSortIndicatorShown(true);
+    tree->header()->setSortIndicator(v.sortColumn, order);
+    tree->sortItems(v.sortColumn, order);
+}
+
+void TForm_Analysis::ApplyFilter(PageId id) {
+    View& v = views_[id];
+    const QStringList words = v.filter->text().split(' ', Qt::SkipEmptyParts);
+    for (size_t r = 0; r < v.items.size(); ++r) {
+        QTreeWidgetItem* item = v.items[r];
+        bool shown = true;
+        // Every word must be in some cell: "9 ошибка" keeps block 9's errors. A number must be
+        // a whole cell (block 1, not 10..19), other words may be a part of one.
+        for (const QString& w : words) {
+            bool number = false;
+            w.toInt(&number);
+            bool found = false;
+            for (int c = 0; c < item->columnCount() && !found; ++c)
+                found = number ? item->text(c) == w : item->text(c).contains(w, Qt::CaseInsensitive);
+            shown = shown && found;
+        }
+        item->setHidden(!shown);
+    }
+    // The current row is one on view: the first when the filter hid it.
+    QTreeWidget* tree = v.tree;
+    if (tree->currentItem() && !tree->currentItem()->isHidden()) return;
+    for (int r = 0; r < tree->topLevelItemCount(); ++r) {
+        if (tree->topLevelItem(r)->isHidden()) continue;
+        tree->setCurrentItem(tree->topLevelItem(r));
+        return;
+    }
+}
+
+void TForm_Analysis::keyPressEvent(QKeyEvent* event) {
+    // Esc closes the window as it closes a dialog; keys a child did not take arrive here.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool TForm_Analysis::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            for (int id = 0; id < kPageCount; ++id) {
+                if (watched != views_[id].tree) continue;
+                RowDoubleClick(static_cast<PageId>(id), CurrentRow(static_cast<PageId>(id)));
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TForm_Analysis::UpdateActions() {
+    const ApplyGate gate =
+        ApplyAllowed(main_.Check_Change_TS->isChecked(), main_.Check_Get_TS_Orvesk->isChecked(),
+                     main_.Check_Get_TS_Server->isChecked());
+    for (auto [id, button] :
+         {std::pair{Why, Apply_Why_Button}, std::pair{Requirements, Apply_Requirement_Button}}) {
+        const int row = CurrentRow(id);
+        const Page& p = views_[id].shown;
+        const bool hasValues = row >= 0 && row < static_cast<int>(p.rows.size()) &&
+                               !p.rows[static_cast<size_t>(row)].apply.empty();
+        button->setEnabled(gate.allowed && hasValues);
+        button->setToolTip(Q(!gate.allowed ? gate.reason
+                             : hasValues   ? std::string()
+                                           : AnalysisPageTexts().noApplyRow));
+    }
+    for (QPushButton* button : {Restore_Why_Button, Restore_Requirement_Button}) {
+        button->setEnabled(gate.allowed && !restore_.empty());
+        button->setToolTip(Q(!gate.allowed      ? gate.reason
+                             : restore_.empty() ? AnalysisTexts().restoreNothing
+                                                : std::string()));
+    }
+}
+
+void TForm_Analysis::ApplyClick(PageId id) {
+    const ApplyGate gate =
+        ApplyAllowed(main_.Check_Change_TS->isChecked(), main_.Check_Get_TS_Orvesk->isChecked(),
+                     main_.Check_Get_TS_Server->isChecked());
+    const int row = CurrentRow(id);
+    const Page& p = views_[id].shown;
+    if (!gate.allowed || row < 0 || row >= static_cast<int>(p.rows.size())) return;
+    const PageRow& chosen = p.rows[static_cast<size_t>(row)];
+    std::vector<std::pair<int, int>> values, before;
+    const interlock::TsTableData& table = main_.Ws().TsTable;
+    for (const TsValue& v : chosen.apply) {
+        values.emplace_back(v.ts, v.value);
+        if (v.ts >= 1 && v.ts <= interlock::kTsCount) before.emplace_back(v.ts, table.Value[v.ts]);
+    }
+    if (values.empty()) return;
+    const Place place = chosen.place;
+    restore_ = std::move(before);
+    main_.ApplyTsValues(values);
+    // A counterexample is about its block: show it, in the logic the requirement is about.
+    if (id != Why && place.block >= 1 && place.block <= interlock::kBlockCount)
+        main_.ShowLogicLine(place.block, place.side.value_or(main_.Ws().CurrentView), place.line);
+    Refresh();
+}
+
+void TForm_Analysis::RestoreClick() {
+    const ApplyGate gate =
+        ApplyAllowed(main_.Check_Change_TS->isChecked(), main_.Check_Get_TS_Orvesk->isChecked(),
+                     main_.Check_Get_TS_Server->isChecked());
+    if (!gate.allowed || restore_.empty()) return;
+    main_.ApplyTsValues(restore_);
+    restore_.clear();
+    Refresh();
+}
+
+void TForm_Analysis::RowDoubleClick(PageId id, int row) {
+    const Page& p = views_[id].shown;
+    if (row < 0 || row >= static_cast<int>(p.rows.size())) return;
+    const Place& place = p.rows[static_cast<size_t>(row)].place;
+    if (place.block < 1 || place.block > interlock::kBlockCount) return;
+    const interlock::Side side =
+        place.side ? *place.side : GoverningSide(main_.Ws(), place.block, main_.Ws().CurrentView);
+    main_.ShowLogicLine(place.block, side, place.line);
+}
+
+void TForm_Analysis::Requirements_ButtonClick() {
+    const AnalysisWindowTexts& t = AnalysisPageTexts();
+    const std::string initial = chosenRequirements_.empty() && !main_.Ws().ConfigFileName.empty()
+                                    ? analysis::RequirementsFileFor(main_.Ws().ConfigFileName)
+                                    : chosenRequirements_;
+    std::optional<std::string> chosen = dialogs_.OpenFile(initial, {{t.requirementsFilter, "*.req"}}, "req");
+    if (!chosen) return;
+    if (!storage::FileExists(cp1251::ToUtf8(*chosen))) {
+        dialogs_.Message(
+            {t.fileNotRead + " \"" + *chosen + "\"", ui::Texts().errorCaption, interlock::Icon::Error});
+        return;
+    }
+    chosenRequirements_ = *chosen;
+    proven_ = false;
+    OpenPage(Requirements);
+}
+
+void TForm_Analysis::Compare_ButtonClick() {
+    std::optional<std::string> chosen =
+        dialogs_.OpenFile(compareFile_.empty() ? main_.Ws().ConfigFileName : compareFile_,
+                          {{ui::Texts().configFilter, "*.blk"}}, "blk");
+    if (!chosen) return;
+    auto other = std::make_unique<interlock::Workspace>();
+    const std::string error = ReadOther(*chosen, *other);
+    if (!error.empty()) {
+        dialogs_.Message({error, ui::Texts().errorCaption, interlock::Icon::Error});
+        return;
+    }
+    other_ = std::move(other);
+    compareFile_ = *chosen;
+    compared_ = false;
+    OpenPage(Compare);
+}
+
+void TForm_Analysis::Print_ButtonClick() {
+    PrintInterlockTable(main_.Ws(), dialogs_, main_.Ws().ConfigFileName, &Analyser());
+}
+
+}  // namespace ui

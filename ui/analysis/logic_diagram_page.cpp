@@ -1,0 +1,17 @@
+#include "ui/analysis/logic_diagram_page.h"
+
+#include "ui/analysis/analysis_form.h"
+#include "ui/report/logic_diagram.h"
+#include "ui/main/main_window.h"
+
+namespace ui {
+
+// The diagram follows the analysis window: it is drawn anew after each of the window's
+// refreshes, which come at most once per burst of changes.
+QWidget* CreateLogicDiagramPage(TForm1& mainWindow, TForm_Analysis& analysisWindow, QWidget* parent) {
+    auto* page = new LogicDiagramPage(mainWindow.Ws(), &mainWindow.Boxes(), parent);
+    QObject::connect(&analysisWindow, &TForm_Analysis::Refreshed, page, &LogicDiagramPage::refresh);
+    return page;
+}
+
+}  // namespace ui

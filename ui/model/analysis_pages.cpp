@@ -1,0 +1,498 @@
+#include "ui/model/analysis_pages.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "analysis/analysis_texts.h"
+#include "analysis/logic_reader.h"
+#include "analysis/model.h"
+#include "interlock/cp1251.h"
+#include "interlock/engine_texts.h"
+#include "ui/model/logic_error.h"
+#include "ui/model/window_analysis_texts.h"
+
+namespace ui {
+
+using analysis::Verdict;
+using interlock::Side;
+
+namespace {
+
+std::string W(const char* utf8) { return cp1251::FromUtf8(utf8); }
+
+AnalysisWindowTexts MakeWindowTexts() {
+    AnalysisWindowTexts t;
+    t.title = W("Анализ блокировок");
+    t.pageWhy = W("Почему запрещено");
+    t.pageUnreliable = W("Недостоверность");
+    t.pageProblems = W("Проблемы");
+    t.pageRequirements = W("Требования");
+    t.pageCompare = W("Сравнение");
+    t.pageWhere = W("Где используется");
+    t.pageDiagram = W("Схема");
+    t.apply = W("Применить как значения ТС");
+    t.chooseRequirements = W("Файл требований...");
+    t.chooseCompare = W("Сравнить с файлом...");
+    t.whereLabel = W("Номер ТС:");
+    t.whereMenu = W("Где используется ТС");
+    t.analysisMenu = W("Анализ блокировок (F9)");
+    t.print = W("Печать таблицы блокировок");
+    t.requirementsFilter = W("Требования (*.req)");
+    t.noApplyChange =
+        W("Изменение ТС запрещено: включите \"Разрешить изменение ТС\" на панели \"Настройки\"");
+    t.noApplyRtu = W("Идёт приём ТС с КП: значения ТС задаёт КП");
+    t.noApplyServer = W("Идёт приём ТС с сервера ТМ: значения ТС задаёт сервер");
+    t.noApplyRow = W("Выберите строку с набором значений ТС");
+    t.fileNotRead = W("Не удалось прочитать файл");
+    return t;
+}
+
+std::string SideWord(Side side) { return side == Side::On ? W("вкл") : W("откл"); }
+std::string OperationWord(Side side) { return side == Side::On ? W("Включение") : W("Отключение"); }
+
+std::string BlockTitle(const interlock::Workspace& ws, int n) {
+    std::string s = W("Блок ") + std::to_string(n);
+    if (!ws.Blocks[n].Name.empty()) s += " \"" + ws.Blocks[n].Name + "\"";
+    return s;
+}
+
+std::string ValueText(int16_t v) { return std::to_string(v); }
+
+// The value a change gives TS ts: the other of 0/1, or `neither` for a value that is neither.
+int ChangedValue(int16_t present, int neither) {
+    const int c = analysis::ValueClass(present);
+    return c == 0 ? 1 : c == 1 ? 0 : neither;
+}
+
+// The values that apply one set of changes: a TS whose present value is neither 0 nor 1 takes
+// the value under which the governing logic's model allows the operation (1 when none does).
+std::vector<TsValue> SetValues(const analysis::Analyser& a, const interlock::Workspace& ws, int n, Side side,
+                               const std::vector<int>& set) {
+    const auto& table = ws.TsTable;
+    std::vector<int> open;
+    for (int ts : set)
+        if (analysis::ValueClass(table.Value[ts]) < 0) open.push_back(ts);
+    const analysis::LogicModel* model = a.Model(n, side);
+    auto values = [&](unsigned mask) {
+        std::vector<TsValue> out;
+        for (int ts : set) {
+            int neither = 1;
+            for (size_t k = 0; k < open.size(); ++k)
+                if (open[k] == ts) neither = (mask >> k) & 1u ? 0 : 1;
+            out.push_back({ts, ChangedValue(table.Value[ts], neither)});
+        }
+        return ExpandPairs(table, out);
+    };
+    if (model && !model->undetermined && model->hasOutput && open.size() <= 8) {
+        for (unsigned mask = 0; mask < (1u << open.size()); ++mask) {
+            std::vector<TsValue> v = values(mask);
+            auto trial = table.Value;
+            for (const TsValue& x : v) trial[x.ts] = static_cast<int16_t>(x.value);
+            if (analysis::EvaluateGeneral(model->output, trial)) return v;
+        }
+    }
+    return values(0);
+}
+
+std::string ChangeText(const interlock::TsTableData& table, const TsValue& v) {
+    return TsText(table, v.ts) + ": " + ValueText(table.Value[v.ts]) + " -> " + std::to_string(v.value);
+}
+
+std::string CubeText(const interlock::TsTableData& table, const analysis::Cube& cube) {
+    std::string s;
+    for (const analysis::Literal& l : cube) {
+        if (!s.empty()) s += ", ";
+        s += TsText(table, l.ts) + " = " + std::to_string(l.value);
+    }
+    return s.empty() ? W("любые значения ТС") : s;
+}
+
+std::vector<TsValue> CubeValues(const interlock::TsTableData& table, const analysis::Cube& cube) {
+    std::vector<TsValue> v;
+    for (const analysis::Literal& l : cube) v.push_back({l.ts, l.value});
+    return ExpandPairs(table, v);
+}
+
+// The governing side of block n, or the reason there is none usable.
+struct Governing {
+    std::optional<Side> side;
+    std::string problem;  // empty when the logic can be judged
+};
+
+Governing GoverningOf(const interlock::Workspace& ws, const analysis::BlockAnalysis& r, int n) {
+    if (!r.governing)
+        return {std::nullopt, W("У блока нет сигнала состояния: управляющая операция не определена")};
+    const auto f = ws.Blocks[n].Of(*r.governing);
+    if (f.Empty || f.Logic.empty()) return {r.governing, W("Логика пуста")};
+    if (f.Error) return {r.governing, W("Ошибка в логике: ") + OneLine(f.ErrorMessage)};
+    return {r.governing, {}};
+}
+
+}  // namespace
+
+std::vector<analysis::Problem> BlockErrors(const interlock::Workspace& ws) {
+    const interlock::EngineTexts& e = interlock::Texts();
+    std::vector<analysis::Problem> out;
+    for (int n = 1; n <= interlock::kBlockCount; ++n) {
+        const interlock::Block& b = ws.Blocks[n];
+        if (b.IsEmpty()) continue;
+        const int s = std::abs(b.StateSignal);
+        if (s == 0)
+            out.push_back({"no_state_signal", analysis::Severity::Error, n, std::nullopt, 0, e.unknownState});
+        else if (interlock::PairInvalid(ws, s))
+            out.push_back({"bad_state_pair", analysis::Severity::Error, n, std::nullopt, 0, e.badStatePair});
+        for (Side side : {Side::On, Side::Off}) {
+            const auto f = b.Of(side);
+            if (!f.Error) continue;
+            out.push_back({"text_error", analysis::Severity::Error, n, side,
+                           ErrorLineNumber(f.Logic, f.ErrorLine), OneLine(f.ErrorMessage)});
+        }
+    }
+    return out;
+}
+
+Side GoverningSide(const interlock::Workspace& ws, int block, Side fallback) {
+    if (block < 1 || block > interlock::kBlockCount) return fallback;
+    const int s = ws.Blocks[block].StateSignal;
+    if (s == 0 || interlock::PairInvalid(ws, std::abs(s))) return fallback;
+    return interlock::ApparatusIsOn(ws, s) ? Side::Off : Side::On;
+}
+
+const AnalysisWindowTexts& AnalysisPageTexts() {
+    static const AnalysisWindowTexts texts = MakeWindowTexts();
+    return texts;
+}
+
+std::string TsText(const interlock::TsTableData& table, int ts) {
+    std::string s = "\xD2\xD1" + std::to_string(ts);  // "ТС"
+    if (ts >= 1 && ts <= interlock::kTsCount && !table.Name[ts].empty()) s += " (" + table.Name[ts] + ")";
+    return s;
+}
+
+std::vector<TsValue> ExpandPairs(const interlock::TsTableData& table, const std::vector<TsValue>& changes) {
+    std::vector<TsValue> out;
+    for (const TsValue& c : changes) {
+        out.push_back(c);
+        if (c.ts < interlock::kTsCount && table.TwoPosition[c.ts] && (c.value == 0 || c.value == 1))
+            out.push_back({c.ts + 1, c.value ^ 1});
+    }
+    return out;
+}
+
+ApplyGate ApplyAllowed(bool changeTs, bool rtuReception, bool serverReception) {
+    const AnalysisWindowTexts& t = AnalysisPageTexts();
+    if (rtuReception) return {false, t.noApplyRtu};
+    if (serverReception) return {false, t.noApplyServer};
+    if (!changeTs) return {false, t.noApplyChange};
+    return {true, {}};
+}
+
+Page WhyPage(analysis::Analyser& analyser, const interlock::Workspace& ws) {
+    const int n = ws.CurrentBlock;
+    const analysis::BlockAnalysis r = analyser.Analyse(ws, n);
+    Page p;
+    p.columns = {W("Набор"), W("Изменения ТС (номер, имя: значение сейчас -> новое)")};
+    p.heading = BlockTitle(ws, n);
+    const Governing g = GoverningOf(ws, r, n);
+    if (!g.side || !g.problem.empty()) {
+        if (g.side) p.heading += ": " + OperationWord(*g.side);
+        p.empty = g.problem;
+        return p;
+    }
+    const Side side = *g.side;
+    const auto f = ws.Blocks[n].Of(side);
+    const bool allowed = f.Result == 1;
+    const bool hardware = f.Unreliability[0] == 2;
+    // The verdict as the main window shows it: hardware unreliability forbids whatever the
+    // logic gives, and the page says which TS do so and what the logic alone would give.
+    const interlock::EngineTexts& e = interlock::Texts();
+    const std::string& verdict = hardware          ? e.forbiddenTwoStars
+                                 : allowed         ? e.allowed
+                                 : f.HasCandidates ? e.forbiddenStar
+                                                   : e.forbidden;
+    p.heading += ": " + OperationWord(side) + " " + verdict;
+    const AnalysisViewTexts& t = AnalysisTexts();
+    if (f.Unreliability[0] != 0) {
+        const int level = hardware ? 2 : 1;
+        std::string list;
+        for (int ts = 1; ts <= interlock::kTsCount; ++ts)
+            if (f.Unreliability[ts] == level) list += (list.empty() ? "" : ", ") + TsText(ws.TsTable, ts);
+        p.heading += "\n" + (hardware ? t.whyHardware : t.whyManual) + list;
+    }
+    if (hardware && allowed) {
+        p.empty = t.whyLogicAllows;
+        return p;
+    }
+    if (hardware) p.heading += "\n" + t.whyLogicForbids;
+    if (allowed || !r.minChanges) {
+        p.empty = W("Операция разрешена: изменять ТС не нужно");
+        return p;
+    }
+    const analysis::MinChanges& m = *r.minChanges;
+    if (m.undetermined) {
+        p.empty = W("Наименьшие наборы изменений: ") + analysis::Texts().undetermined;
+        return p;
+    }
+    if (!m.exists) {
+        p.empty = W("Никакое изменение ТС не разрешает эту операцию, пока аппарат в этом состоянии");
+        return p;
+    }
+    p.heading += "\n" + W("Наименьшее число изменений ТС: ") + std::to_string(m.size) + W(", наборов: ") +
+                 std::to_string(m.sets.size()) + (m.truncated ? W(" (показаны не все)") : "");
+    int i = 0;
+    for (const std::vector<int>& set : m.sets) {
+        PageRow row;
+        row.apply = SetValues(analyser, ws, n, side, set);
+        std::string text;
+        for (const TsValue& v : row.apply) {
+            if (!text.empty()) text += "; ";
+            text += ChangeText(ws.TsTable, v);
+        }
+        row.cells = {std::to_string(++i), text};
+        row.place = {n, side, 0};
+        p.rows.push_back(std::move(row));
+    }
+    return p;
+}
+
+Page UnreliablePage(analysis::Analyser& analyser, const interlock::Workspace& ws) {
+    const int n = ws.CurrentBlock;
+    const analysis::BlockAnalysis r = analyser.Analyse(ws, n);
+    Page p;
+    p.columns = {W("ТС"), W("Недостоверность"), W("Значение"), W("Решает исход"), W("В списке логики")};
+    p.heading = BlockTitle(ws, n);
+    const Governing g = GoverningOf(ws, r, n);
+    if (!g.side || !g.problem.empty()) {
+        if (g.side) p.heading += ": " + OperationWord(*g.side);
+        p.empty = g.problem;
+        return p;
+    }
+    const Side side = *g.side;
+    p.heading += ": " + OperationWord(side) + "\n";
+    if (r.decisive.undetermined) {
+        p.heading += W("Решающие недостоверные ТС: ") + analysis::Texts().undetermined;
+    } else if (r.decisive.ts.empty()) {
+        p.heading += W("Ни один недостоверный ТС не может изменить исход");
+    } else {
+        p.heading += W("Исход может изменить: ");
+        for (size_t i = 0; i < r.decisive.ts.size(); ++i)
+            p.heading += (i ? ", " : "") + std::string("\xD2\xD1") + std::to_string(r.decisive.ts[i]);
+    }
+    // Every unreliable TS the logic reads, and whether the evaluator's own list (the warning
+    // "запрещено**") has it for the present values.
+    const auto f = ws.Blocks[n].Of(side);
+    std::vector<char> read(interlock::kTsCount + 1, 0);
+    for (const analysis::LogicLine& line : analysis::ReadLogic(f.Logic).lines)
+        for (const analysis::Operand& o : line.operands)
+            if (o.letter != 'M' && o.number >= 1 && o.number <= interlock::kTsCount) read[o.number] = 1;
+    for (int ts = 1; ts <= interlock::kTsCount; ++ts) {
+        const int level = ws.TsTable.Unreliability[ts];
+        if (!read[ts] || !level) continue;
+        bool decisive = false;
+        for (int d : r.decisive.ts) decisive = decisive || d == ts;
+        PageRow row;
+        row.cells = {TsText(ws.TsTable, ts), level >= 2 ? W("аппаратная") : W("ручная"),
+                     ValueText(ws.TsTable.Value[ts]),
+                     r.decisive.undetermined ? analysis::Texts().undetermined
+                     : decisive              ? W("да")
+                                             : W("нет"),
+                     f.Unreliability[ts] ? W("да") : W("нет")};
+        row.emphasised = decisive;
+        row.place = {n, side, 0};
+        p.rows.push_back(std::move(row));
+    }
+    p.empty = W("Логика не читает недостоверных ТС");
+    return p;
+}
+
+Page ProblemsPage(const analysis::Analyser& analyser, const interlock::Workspace& ws) {
+    Page p;
+    p.columns = {W("Блок"), W("Логика"), W("Строка"), W("Важность"), W("Сообщение"), W("Проверка")};
+    std::vector<analysis::Problem> problems = BlockErrors(ws);
+    const std::vector<analysis::Problem>& found = analyser.Problems();
+    problems.insert(problems.end(), found.begin(), found.end());
+    std::stable_sort(
+        problems.begin(), problems.end(),
+        [](const analysis::Problem& a, const analysis::Problem& b) { return a.block < b.block; });
+    for (const analysis::Problem& x : problems) {
+        PageRow row;
+        const char* severity = x.severity == analysis::Severity::Error     ? "ошибка"
+                               : x.severity == analysis::Severity::Warning ? "предупреждение"
+                                                                           : "сведения";
+        row.cells = {std::to_string(x.block),
+                     x.side ? SideWord(*x.side) : std::string(),
+                     x.line ? std::to_string(x.line) : std::string(),
+                     W(severity),
+                     x.message,
+                     CheckName(x.check)};
+        row.place = {x.block, x.side, x.line};
+        row.emphasised = x.severity == analysis::Severity::Error;
+        p.rows.push_back(std::move(row));
+    }
+    p.heading = W("Проблем: ") + std::to_string(p.rows.size());
+    p.empty = W("Анализ не нашёл проблем");
+    return p;
+}
+
+Page RequirementsPage(const std::string& file, const analysis::RequirementsFile& parsed,
+                      const std::vector<analysis::RequirementResult>& results,
+                      const interlock::Workspace& ws) {
+    Page p;
+    p.columns = {W("Требование"), W("Результат"), W("Подробности")};
+    if (file.empty()) {
+        p.empty = W("Файл требований не найден рядом с конфигурацией: выберите его");
+        return p;
+    }
+    int proven = 0, refuted = 0;
+    for (const analysis::RequirementError& e : parsed.errors) {
+        PageRow row;
+        row.cells = {W("строка ") + std::to_string(e.line), W("ошибка"),
+                     W("позиция ") + std::to_string(e.position) + ": " + e.message};
+        row.emphasised = true;
+        p.rows.push_back(std::move(row));
+    }
+    for (const analysis::RequirementResult& r : results) {
+        const analysis::Requirement& q = r.requirement;
+        PageRow row;
+        std::string verdict, details = r.reason;
+        switch (r.verdict) {
+            case Verdict::Proven:
+                verdict = W("доказано"), ++proven;
+                break;
+            case Verdict::Refuted:
+                verdict = W("опровергнуто"), ++refuted;
+                break;
+            case Verdict::NotChecked:
+                verdict = W("не проверено");
+                break;
+            case Verdict::Undetermined:
+                verdict = analysis::Texts().undetermined;
+                break;
+        }
+        if (r.counterexample) {
+            analysis::Cube cube = r.counterexample->cube;
+            if (r.state) cube.insert(cube.begin(), *r.state);
+            details = W("контрпример: ") + CubeText(ws.TsTable, cube);
+            row.apply = CubeValues(ws.TsTable, cube);
+        }
+        row.cells = {q.label.empty() ? q.text : q.label + " (" + q.text + ")", verdict, details};
+        row.place = {q.block, q.side, 0};
+        row.emphasised = r.verdict == Verdict::Refuted;
+        p.rows.push_back(std::move(row));
+    }
+    p.heading = W("Файл: ") + file + "\n" + W("Доказано ") + std::to_string(proven) + W(", опровергнуто ") +
+                std::to_string(refuted) + W(", всего ") + std::to_string(results.size()) +
+                (parsed.errors.empty() ? "" : W(", ошибочных строк ") + std::to_string(parsed.errors.size()));
+    p.empty = W("В файле нет требований");
+    return p;
+}
+
+Page ComparePage(const std::string& file, const analysis::DiffResult& diff, const interlock::Workspace& a,
+                 const interlock::Workspace& b) {
+    Page p;
+    p.columns = {W("Блок"), W("Логика"), W("Поведение"), W("Подробности")};
+    p.heading = W("Сравнение конфигурации в памяти с файлом ") + file;
+    auto verdict = [](int v) { return v ? W("разрешено") : W("запрещено"); };
+    for (const analysis::BlockDiff& d : diff.blocks) {
+        if (d.NameChanged() || d.StateChanged()) {
+            PageRow row;
+            std::string s;
+            if (d.NameChanged()) s = W("имя: \"") + d.nameA + "\" -> \"" + d.nameB + "\"";
+            if (d.StateChanged())
+                s += (s.empty() ? "" : "; ") + W("сигнал состояния: ") + std::to_string(d.stateA) + " -> " +
+                     std::to_string(d.stateB);
+            row.cells = {std::to_string(d.block), "", W("изменён"), s};
+            row.place = {d.block, std::nullopt, 0};
+            p.rows.push_back(std::move(row));
+        }
+        for (Side side : {Side::On, Side::Off}) {
+            const analysis::LogicDiff& x = side == Side::On ? d.on : d.off;
+            PageRow row;
+            row.place = {d.block, side, 0};
+            std::string status, details = x.reason;
+            switch (x.status) {
+                case analysis::LogicDiff::Status::Equivalent:
+                    status = W("равносильна");
+                    // The flag is the side's own: the other side's edit does not make this one "changed".
+                    if (d.block >= 1 && d.block <= interlock::kBlockCount &&
+                        a.Blocks[d.block].Of(side).Logic != b.Blocks[d.block].Of(side).Logic &&
+                        details.empty())
+                        details = W("текст изменён, поведение то же");
+                    break;
+                case analysis::LogicDiff::Status::NotCompared:
+                    status = W("не сравнивалась");
+                    break;
+                case analysis::LogicDiff::Status::Different: {
+                    status = W("различается");
+                    row.emphasised = true;
+                    analysis::Cube cube = x.state;
+                    if (x.witness) cube.insert(cube.end(), x.witness->cube.begin(), x.witness->cube.end());
+                    details = W("при ") + CubeText(b.TsTable, cube) + W(": в файле ") + verdict(x.verdictA) +
+                              W(", в памяти ") + verdict(x.verdictB);
+                    if (x.bAllowsMore && x.aAllowsMore)
+                        details += W(" (изменения в обе стороны)");
+                    else if (x.bAllowsMore)
+                        details += W(" (в памяти разрешено больше)");
+                    else if (x.aAllowsMore)
+                        details += W(" (в памяти запрещено больше)");
+                    break;
+                }
+            }
+            row.cells = {std::to_string(d.block), SideWord(side), status, details};
+            p.rows.push_back(std::move(row));
+        }
+    }
+    for (const analysis::AttributeChange& c : diff.attributes) {
+        PageRow row;
+        std::string s = TsText(b.TsTable, c.ts) + ": ";
+        if (c.inverted) s += W("признак инверсии изменён");
+        if (c.twoPosition) s += (c.inverted ? "; " : "") + W("признак двухпозиционного изменён");
+        row.cells = {"", "", W("признаки ТС"), s};
+        row.emphasised = true;
+        p.rows.push_back(std::move(row));
+    }
+    p.empty = W("Конфигурации совпадают и по тексту, и по поведению");
+    return p;
+}
+
+Page WhereUsedPage(const analysis::Analyser& analyser, const interlock::Workspace& ws, int ts) {
+    Page p;
+    p.columns = {W("Блок"), W("Логика"), W("Строка"), W("Операнд")};
+    if (ts < 1 || ts > interlock::kTsCount) {
+        p.empty = W("Введите номер ТС от 1 до 256");
+        return p;
+    }
+    const AnalysisViewTexts& t = AnalysisTexts();
+    const auto& table = ws.TsTable;
+    // The second TS of a pair is read wherever its first is read as the pair (D).
+    const bool second = ts > 1 && table.TwoPosition[ts - 1];
+    for (int n = 1; n <= interlock::kBlockCount; ++n) {
+        const int s = ws.Blocks[n].StateSignal;
+        const int a = std::abs(s);
+        if (a == 0 || (a != ts && !(second && a == ts - 1))) continue;
+        PageRow row;
+        std::string operand = std::string(s < 0 ? "~" : "") + "S" + std::to_string(a);
+        if (a != ts) operand += " (" + t.wherePairOf + std::to_string(a) + "/" + std::to_string(ts) + ")";
+        row.cells = {BlockTitle(ws, n), t.whereStateSignal, "", operand};
+        row.place = {n, std::nullopt, 0};
+        p.rows.push_back(std::move(row));
+    }
+    auto add = [&](const analysis::Use& u, const std::string& note) {
+        PageRow row;
+        row.cells = {BlockTitle(ws, u.block), SideWord(u.side), std::to_string(u.line), u.operand + note};
+        row.place = {u.block, u.side, u.line};
+        p.rows.push_back(std::move(row));
+    };
+    for (const analysis::Use& u : analyser.WhereUsed(ts)) add(u, "");
+    if (second) {
+        const std::string note =
+            " (" + t.wherePairOf + std::to_string(ts - 1) + "/" + std::to_string(ts) + ")";
+        for (const analysis::Use& u : analyser.WhereUsed(ts - 1))
+            if (u.operand.find('D') != std::string::npos) add(u, note);
+    }
+    p.heading = TsText(ws.TsTable, ts) + W(": мест чтения ") + std::to_string(p.rows.size());
+    p.empty = W("Ни одна логика не читает этот ТС");
+    return p;
+}
+
+}  // namespace ui

@@ -1,0 +1,265 @@
+#include "ui/model/diagram_layout.h"
+
+#include <algorithm>
+#include <functional>
+#include <map>
+
+#include "analysis/logic_reader.h"
+#include "interlock/cp1251.h"
+#include "ui/model/logic_error.h"
+#include "ui/model/window_analysis_texts.h"
+
+namespace ui::diagram {
+namespace {
+
+using interlock::Side;
+using interlock::Workspace;
+
+// The class of a value as an operand reads it (lowest 8 bits): 0, 1, or -1 for neither.
+int ClassOf(int raw) {
+    raw &= 0xFF;
+    return raw == 0 ? 0 : raw == 1 ? 1 : -1;
+}
+
+Tone ToneOf(int cls) { return cls == 1 ? Tone::True : cls == 0 ? Tone::False : Tone::Neither; }
+
+std::string W(const char* utf8) { return cp1251::FromUtf8(utf8); }
+
+// One operand as evaluated.
+struct Read {
+    int cls = -1;               // what the operand reads, "~" applied
+    Tone tone = Tone::Neither;  // what its wire carries, before the bubble
+    int source = -1;            // for M: the line (position in the structure) that assigned it
+};
+
+}  // namespace
+
+Diagram LayOut(const Workspace& ws, int number, Side side, const Metrics& metrics) {
+    Diagram d;
+    const interlock::Block& block = ws.Blocks[number];
+    const auto fields = block.Of(side);
+    // A logic with a text error has no verdict (the main window says "ошибка!"): it is drawn
+    // without values, and the note names the line and the message.
+    Metrics m = metrics;
+    if (fields.Error) m.values = false;
+    d.title = W("Блок ") + std::to_string(number) + ", " + W(side == Side::On ? "включение" : "отключение") +
+              (block.Name.empty() ? std::string() : ": " + block.Name);
+    if (fields.Logic.empty()) d.note = W("Логика пуста");
+    if (fields.Error) {
+        const int line = ErrorLineNumber(fields.Logic, fields.ErrorLine);
+        d.note = line > 0 ? AnalysisTexts().errorInLine + std::to_string(line) + ": " +
+                                OneLine(fields.ErrorMessage)
+                          : W("Ошибка: ") + OneLine(fields.ErrorMessage);
+    }
+
+    const analysis::LogicStructure s = analysis::ReadLogic(fields.Logic);
+    const size_t n = s.lines.size();
+
+    // Values line by line, by the evaluator's fold: an AND gives 0 at its first operand that
+    // reads 0, an OR 1 at its first that reads 1; other values decide nothing.
+    std::vector<std::vector<Read>> reads(n);
+    std::vector<int> value(n, 0), depth(n, 0);
+    std::map<int, int> lastAssigned;  // M number -> line position
+    for (size_t i = 0; i < n; ++i) {
+        const analysis::LogicLine& l = s.lines[i];
+        int acc = l.isAnd ? 1 : 0;
+        bool decided = false;
+        for (const analysis::Operand& o : l.operands) {
+            Read r;
+            if (o.letter == 'M') {
+                auto it = lastAssigned.find(o.number);
+                if (it != lastAssigned.end()) {
+                    r.source = it->second;
+                    r.tone = ToneOf(value[r.source]);
+                    r.cls = value[r.source] ^ (o.inverted ? 1 : 0);
+                    depth[i] = std::max(depth[i], depth[r.source] + 1);
+                }
+            } else if (o.number >= 1 && o.number <= interlock::kTsCount) {
+                const int raw = ws.TsTable.Value[o.number] & 0xFF;
+                r.tone = ws.TsTable.Unreliability[o.number] == 2 ? Tone::Unreliable : ToneOf(ClassOf(raw));
+                r.cls = ClassOf(o.inverted ? raw ^ 1 : raw);
+            }
+            if (!decided && ((l.isAnd && r.cls == 0) || (!l.isAnd && r.cls == 1))) {
+                acc = r.cls;
+                decided = true;
+            }
+            reads[i].push_back(r);
+        }
+        value[i] = l.negated ? acc ^ 1 : acc;
+        if (!m.values)
+            for (Read& r : reads[i]) r.tone = Tone::Neither;
+        if (l.target == 'M') lastAssigned[l.targetNumber] = static_cast<int>(i);
+    }
+
+    // A forbidden logic: follow the 0 back through the lines. An operand takes part when it
+    // reads the value its operation came to (before "~" on the operation).
+    std::vector<bool> gateMarked(n, false);
+    std::vector<std::vector<bool>> operandMarked(n);
+    for (size_t i = 0; i < n; ++i) operandMarked[i].assign(reads[i].size(), false);
+    const bool valid = !fields.Error && s.outputLine >= 0;
+    d.forbidden = m.values && valid && value[s.outputLine] == 0;
+    if (d.forbidden) {
+        std::function<void(int)> mark = [&](int i) {
+            if (gateMarked[i]) return;
+            gateMarked[i] = true;
+            const int acc = s.lines[i].negated ? value[i] ^ 1 : value[i];
+            for (size_t k = 0; k < reads[i].size(); ++k) {
+                if (reads[i][k].cls != acc) continue;
+                operandMarked[i][k] = true;
+                const analysis::Operand& o = s.lines[i].operands[k];
+                if (o.letter != 'M') d.decidingTs.push_back(o.number);
+                if (reads[i][k].source >= 0) mark(reads[i][k].source);
+            }
+        };
+        mark(s.outputLine);
+        std::sort(d.decidingTs.begin(), d.decidingTs.end());
+        d.decidingTs.erase(std::unique(d.decidingTs.begin(), d.decidingTs.end()), d.decidingTs.end());
+    }
+
+    // Geometry: a band per line, a column per depth.
+    int columns = 1;
+    for (int dd : depth) columns = std::max(columns, dd + 1);
+    const double stub = 34;  // output stub with its name
+    // Every line that feeds a column gets its own channel before it, 6 units apart.
+    std::map<int, std::vector<int>> feeds;  // column -> source lines
+    for (size_t i = 0; i < n; ++i)
+        for (const Read& r : reads[i]) {
+            std::vector<int>& f = feeds[depth[i]];
+            if (r.source >= 0 && std::find(f.begin(), f.end(), r.source) == f.end()) f.push_back(r.source);
+        }
+    size_t channels = 0;
+    for (const auto& [column, sources] : feeds) channels = std::max(channels, sources.size());
+    const double gap = std::max(m.columnGap, 48 + 6.0 * static_cast<double>(channels));
+    const double stride = m.gateWidth + stub + gap;
+    // The label column fits the longest TS label, at about 7.2 units a character.
+    double labelWidth = 40;
+    for (const analysis::LogicLine& l : s.lines)
+        for (const analysis::Operand& o : l.operands) {
+            if (o.letter == 'M') continue;
+            size_t chars = o.text.size() + 1;
+            if (o.number >= 1 && o.number <= interlock::kTsCount)
+                chars += ws.TsTable.Name[o.number].size() + 1;
+            labelWidth = std::max(labelWidth, chars * 7.2 + 12);
+        }
+    labelWidth = std::min(labelWidth, m.labelWidth);
+    const double inputsEnd = m.margin + labelWidth;
+    auto gateLeft = [&](int column) { return inputsEnd + m.columnGap * 0.6 + column * stride; };
+    const double terminalX = gateLeft(columns) - gap * 0.4;
+
+    if (!m.title) d.title.clear();
+    double y = m.margin + (m.title ? m.titleHeight : 0) + (d.note.empty() ? 0 : 20);
+    for (size_t i = 0; i < n; ++i) {
+        const analysis::LogicLine& l = s.lines[i];
+        Gate g;
+        g.line = l.index + 1;
+        g.target = std::string(1, l.target) + std::to_string(l.targetNumber);
+        g.isAnd = l.isAnd;
+        g.negated = l.negated;
+        g.tone = m.values ? ToneOf(value[i]) : Tone::Neither;
+        g.emphasised = gateMarked[i];
+        const size_t inputs = std::max<size_t>(1, l.operands.size());
+        y += 12;  // the line number above the gate
+        g.box = Rect{gateLeft(depth[i]), y, m.gateWidth, inputs * m.pitch};
+        d.labels.push_back({{g.box.x, y - 3},
+                            W("стр. ") + std::to_string(g.line),
+                            Label::Align::Left,
+                            Tone::Neither,
+                            false,
+                            true,
+                            0});
+        d.labels.push_back({{g.box.x + g.box.w / 2, g.box.y + g.box.h / 2 + 4},
+                            std::string(g.negated ? "~" : "") + (g.isAnd ? "AND" : "OR"),
+                            Label::Align::Centre,
+                            Tone::Neither,
+                            true,
+                            false,
+                            0});
+        const double outY = g.box.y + g.box.h / 2;
+        g.output = {g.box.x + g.box.w + (g.negated ? 8 : 0), outY};
+        const bool isOutput = static_cast<int>(i) == s.outputLine;
+        const double outEnd = isOutput ? terminalX : g.output.x + stub;
+        d.wires.push_back({{g.output, {outEnd, outY}}, g.tone, g.emphasised});
+        if (!isOutput)
+            d.labels.push_back(
+                {{g.output.x + 4, outY - 4}, g.target, Label::Align::Left, g.tone, true, false, 0});
+
+        for (size_t k = 0; k < l.operands.size(); ++k) {
+            const analysis::Operand& o = l.operands[k];
+            const Read& r = reads[i][k];
+            const bool marked = operandMarked[i][k];
+            Pin p;
+            p.bubble = o.inverted;
+            p.tone = r.tone;
+            p.at = {g.box.x, g.box.y + (k + 0.5) * m.pitch};
+            const double wireEnd = p.at.x - (p.bubble ? 8 : 0);
+            if (r.source >= 0) {
+                const Gate& from = d.gates[r.source];
+                const std::vector<int>& f = feeds[depth[i]];
+                const auto slot = std::find(f.begin(), f.end(), r.source) - f.begin();
+                const double cx = g.box.x - 28 - static_cast<double>(slot) * 6;
+                const double fromY = from.output.y;
+                d.wires.push_back(
+                    {{{from.output.x + stub, fromY}, {cx, fromY}, {cx, p.at.y}, {wireEnd, p.at.y}},
+                     r.tone,
+                     marked});
+                d.labels.push_back({{cx + 3, p.at.y - 3},
+                                    "M" + std::to_string(o.number),
+                                    Label::Align::Left,
+                                    r.tone,
+                                    marked,
+                                    true,
+                                    0});
+            } else {
+                std::string text = std::string(1, o.letter) + std::to_string(o.number);
+                if (o.letter != 'M' && o.number >= 1 && o.number <= interlock::kTsCount &&
+                    !ws.TsTable.Name[o.number].empty())
+                    text += " " + ws.TsTable.Name[o.number];
+                d.labels.push_back({{inputsEnd - 6, p.at.y + 4},
+                                    text,
+                                    Label::Align::Right,
+                                    r.tone,
+                                    marked,
+                                    false,
+                                    labelWidth - 10,
+                                    o.letter == 'M' ? 0 : o.number});
+                std::string shown = "?";
+                if (o.letter != 'M' && o.number >= 1 && o.number <= interlock::kTsCount)
+                    shown = std::to_string(ws.TsTable.Value[o.number]);
+                if (m.values)
+                    d.labels.push_back(
+                        {{inputsEnd + 3, p.at.y - 3}, shown, Label::Align::Left, r.tone, marked, true, 0});
+                d.wires.push_back({{{inputsEnd, p.at.y}, {wireEnd, p.at.y}}, r.tone, marked});
+            }
+            g.inputs.push_back(p);
+        }
+        if (isOutput) {
+            Terminal t;
+            t.box = {terminalX, outY - 12, 74, 24};
+            t.text = m.values ? g.target + " = " + std::to_string(value[i]) : g.target;
+            t.tone = g.tone;
+            d.terminals.push_back(t);
+        }
+        d.gates.push_back(std::move(g));
+        y += inputs * m.pitch + m.rowGap;
+    }
+    // Room for the title and the note on one line (the painter shortens a longer note).
+    const double text = 2 * m.margin + 7.2 * static_cast<double>(std::max(d.title.size(), d.note.size()));
+    d.width = std::max(terminalX + 74 + m.margin, std::min(text, 1200.0));
+    d.height = y + m.margin;
+    return d;
+}
+
+int TsAt(const Diagram& d, Point at) {
+    for (const Label& l : d.labels) {
+        if (l.ts == 0 || at.y < l.at.y - 13 || at.y > l.at.y + 5) continue;
+        // The label, and the start of its wire where the value is written.
+        if (at.x <= l.at.x + 34 && at.x >= l.at.x - l.maxWidth) return l.ts;
+    }
+    return 0;
+}
+
+Diagram LayOutCurrent(const Workspace& ws, const Metrics& m) {
+    return LayOut(ws, ws.CurrentBlock, ws.CurrentView, m);
+}
+
+}  // namespace ui::diagram

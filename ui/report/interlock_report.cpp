@@ -1,0 +1,462 @@
+#include "ui/report/interlock_report.h"
+
+#include <QBuffer>
+#include <QDate>
+#include <algorithm>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <memory>
+#include <optional>
+
+#include "analysis/analyser.h"
+#include "interlock/cp1251.h"
+#include "ui/model/diagram_layout.h"
+#include "ui/report/diagram_painter.h"
+#include "ui/widgets/qt_text.h"
+
+namespace ui::report {
+namespace {
+
+QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+QString Q(const std::string& cp1251) { return ToQString(cp1251); }
+
+QString OneLine(const std::string& text) {
+    QString s = ToDisplayText(text);
+    s.replace('\n', ' ');
+    return s.simplified();
+}
+
+constexpr int kResolution = 600;
+
+// A4 in points with the margins of a filed document: wider on the left for the binding.
+constexpr double kPageW = 595.3, kPageH = 841.9;
+constexpr double kLeft = 57, kRight = 34, kTop = 40, kBottom = 46;
+constexpr double kWidth = kPageW - kLeft - kRight;
+
+QFont Font(double points, bool bold = false, bool mono = false) {
+    QFont f(mono ? U("DejaVu Sans Mono") : U("DejaVu Sans"));
+    // The painter already scales points to the writer's dots.
+    f.setPointSizeF(points * 72.0 / kResolution);
+    f.setBold(bold);
+    return f;
+}
+
+// Writes flowing text page by page, in points.
+class Sheet {
+public:
+    Sheet(QPdfWriter& writer, QPainter& painter, QString file, QString date, int total)
+        : writer_(writer), p_(painter), file_(std::move(file)), date_(std::move(date)), total_(total) {
+        p_.scale(kResolution / 72.0, kResolution / 72.0);
+        Furniture();
+    }
+
+    void NewPage() {
+        writer_.newPage();
+        ++page_;
+        Furniture();
+    }
+    double Left() const { return kPageH - kBottom - y_; }
+    void Need(double h) {
+        if (y_ + h > kPageH - kBottom) NewPage();
+    }
+    void Skip(double h) { y_ += h; }
+    double Y() const { return y_; }
+
+    // A paragraph at `indent`, wrapped to the text width.
+    void Text(const QString& text, const QFont& font, double indent = 0, QColor colour = Qt::black,
+              int align = Qt::AlignLeft) {
+        p_.setFont(font);
+        const QRectF area(kLeft + indent, 0, kWidth - indent, 1e5);
+        const QRectF r = p_.boundingRect(area, align | Qt::TextWordWrap, text);
+        Need(r.height());
+        p_.setPen(colour);
+        p_.drawText(QRectF(kLeft + indent, y_, kWidth - indent, r.height() + 1), align | Qt::TextWordWrap,
+                    text);
+        y_ += r.height();
+    }
+
+    // A term of a condition: the joiner in its own narrow column, then the wrapped term.
+    void Term(const QString& joiner, const QString& plain, double indent) {
+        // "ТС7 = 1" is never broken across lines.
+        QString text = plain;
+        text.replace(QStringLiteral(" = "), QStringLiteral("\u00A0=\u00A0"));
+        const QFont f = Font(10);
+        const double jw = 34;
+        p_.setFont(f);
+        const QRectF r = p_.boundingRect(QRectF(0, 0, kWidth - indent - jw, 1e5), Qt::TextWordWrap, text);
+        Need(r.height());
+        p_.setFont(Font(10, true));
+        p_.setPen(Qt::black);
+        p_.drawText(QRectF(kLeft + indent, y_, jw, r.height()), Qt::AlignLeft | Qt::AlignTop, joiner);
+        p_.setFont(f);
+        p_.drawText(QRectF(kLeft + indent + jw, y_, kWidth - indent - jw, r.height() + 1), Qt::TextWordWrap,
+                    text);
+        y_ += r.height() + 1.5;
+    }
+
+    void Rule(double weight = 0.6) {
+        p_.setPen(QPen(Qt::black, weight));
+        p_.drawLine(QPointF(kLeft, y_), QPointF(kPageW - kRight, y_));
+    }
+
+    // A diagram scaled to the text width (never enlarged), on a new page when too little is left.
+    // A diagram scaled to the text width (never enlarged). One that is taller than a page goes
+    // on over the next pages, cut between the bands of two lines where it can be.
+    void Diagram(const diagram::Diagram& d, const QString& heading) {
+        // One scale for every diagram that fits, so that sheets look alike.
+        double scale = std::min(0.8, kWidth / d.width);
+        const double fullPage = kPageH - kTop - kBottom - 30;
+        if (d.height * scale > fullPage) scale = std::min(scale, std::max(0.5, fullPage / d.height));
+        // The heading stays with its diagram: a diagram that fits a page is not cut, a longer one
+        // starts where it is when a good part of the page is left.
+        const double headingHeight = 20;
+        const double wanted = std::min(d.height * scale, d.height * scale > fullPage ? 200.0 : fullPage);
+        if (wanted + headingHeight > Left()) NewPage();
+        Text(heading, Font(10.5, true));
+        Skip(3);
+        double from = 0;  // in drawing units
+        while (from < d.height - 1) {
+            double to = std::min(d.height, from + Left() / scale);
+            if (to < d.height) {
+                // The last gap between two lines' bands before the page ends.
+                double cut = from;
+                for (const diagram::Gate& g : d.gates) {
+                    const double top = g.box.y - 16;
+                    if (top > from + 1 && top <= to) cut = std::max(cut, top);
+                }
+                if (cut > from) to = cut;
+            }
+            const double h = (to - from) * scale;
+            p_.save();
+            p_.setClipRect(QRectF(kLeft - 1, y_, kWidth + 2, h + 1));
+            p_.translate(kLeft, y_ - from * scale);
+            p_.scale(scale, scale);
+            const diagram::Rect visible{0, from, d.width, to - from};
+            diagram::Paint(p_, d, &visible);
+            p_.restore();
+            p_.setPen(QPen(QColor(160, 160, 160), 0.5));
+            p_.drawRect(QRectF(kLeft, y_, kWidth, h));
+            y_ += h + 6;
+            from = to;
+            if (from < d.height - 1) NewPage();
+        }
+    }
+
+    QPainter& Painter() { return p_; }
+    int Page() const { return page_; }
+    void SetY(double y) { y_ = y; }
+
+private:
+    void Furniture() {
+        p_.setPen(Qt::black);
+        p_.setFont(Font(8));
+        const double top = kTop - 14;
+        p_.drawText(QRectF(kLeft, top - 10, kWidth, 12), Qt::AlignLeft | Qt::AlignBottom,
+                    U("Таблица оперативных блокировок"));
+        p_.drawText(QRectF(kLeft, top - 10, kWidth, 12), Qt::AlignRight | Qt::AlignBottom, file_);
+        p_.setPen(QPen(Qt::black, 0.5));
+        p_.drawLine(QPointF(kLeft, top + 4), QPointF(kPageW - kRight, top + 4));
+        const double bottom = kPageH - kBottom + 14;
+        p_.drawLine(QPointF(kLeft, bottom), QPointF(kPageW - kRight, bottom));
+        p_.drawText(QRectF(kLeft, bottom + 2, kWidth, 12), Qt::AlignLeft | Qt::AlignTop, date_);
+        p_.drawText(QRectF(kLeft, bottom + 2, kWidth, 12), Qt::AlignRight | Qt::AlignTop,
+                    U("Лист ") + QString::number(page_) +
+                        (total_ > 0 ? U(" из ") + QString::number(total_) : QString()));
+        y_ = kTop + 12;
+    }
+
+    QPdfWriter& writer_;
+    QPainter& p_;
+    QString file_, date_;
+    int total_ = 0;  // 0 while not known
+    int page_ = 1;
+    double y_ = 0;
+};
+
+void TitlePage(Sheet& s, const Report& r) {
+    s.SetY(170);
+    s.Text(U("ТАБЛИЦА ОПЕРАТИВНЫХ БЛОКИРОВОК"), Font(20, true), 0, Qt::black, Qt::AlignHCenter);
+    s.Skip(8);
+    s.Text(U("условия включения и отключения коммутационных аппаратов,\nуправляемых выходными реле КП"),
+           Font(11), 0, Qt::black, Qt::AlignHCenter);
+    s.Skip(50);
+
+    // A value that needs the approver's attention is red.
+    auto row = [&](const QString& key, const QString& value, bool alarm = false) {
+        QPainter& p = s.Painter();
+        p.setFont(Font(10.5));
+        const QRectF r = p.boundingRect(QRectF(0, 0, kWidth - 190, 1e5), Qt::TextWordWrap, value);
+        p.setPen(Qt::black);
+        p.setFont(Font(10.5, true));
+        p.drawText(QRectF(kLeft + 10, s.Y(), 180, r.height()), Qt::AlignLeft | Qt::AlignTop, key);
+        p.setFont(Font(10.5));
+        p.setPen(alarm ? QColor(Qt::red) : QColor(Qt::black));
+        p.drawText(QRectF(kLeft + 190, s.Y(), kWidth - 190, r.height() + 1), Qt::TextWordWrap, value);
+        s.Skip(r.height() + 7);
+    };
+    s.Rule();
+    s.Skip(8);
+    row(U("Файл конфигурации"), Q(r.file));
+    row(U("Дата составления"), QString::fromStdString(r.date));
+    row(U("Блоков"),
+        U("с логикой %1 (нормальных %2, ошибочных %3), пустых %4")
+            .arg(r.normal + r.erroneous)
+            .arg(r.normal)
+            .arg(r.erroneous)
+            .arg(r.empty),
+        r.erroneous > 0);
+    row(U("Замечания анализа"),
+        U("ошибок %1, предупреждений %2, сведений %3").arg(r.errors).arg(r.warnings).arg(r.information),
+        r.errors > 0);
+    if (r.requirementsFile.empty()) {
+        row(U("Требования"), U("файл требований не найден"));
+    } else {
+        row(U("Файл требований"), QString::fromStdString(r.requirementsFile));
+        QString req =
+            U("доказано %1, опровергнуто %2, не проверено %3").arg(r.proven).arg(r.refuted).arg(r.notChecked);
+        if (!r.requirementErrors.empty())
+            req += U("; строк с ошибкой %1").arg(static_cast<int>(r.requirementErrors.size()));
+        row(U("Требования"), req, r.refuted > 0 || r.notChecked > 0 || !r.requirementErrors.empty());
+    }
+    s.Rule();
+    if (!r.requirementErrors.empty()) {
+        s.Skip(10);
+        s.Text(U("Строки файла требований с ошибкой (не проверены):"), Font(10, true), 10);
+        for (const analysis::RequirementError& e : r.requirementErrors)
+            s.Text(U("строка %1, позиция %2: ").arg(e.line).arg(e.position) + OneLine(e.message), Font(9.5),
+                   24, Qt::red);
+    }
+
+    // Signatures at the foot of the title page.
+    s.SetY(kPageH - kBottom - 150);
+    for (const char* role : {"Составил", "Проверил", "Утвердил"}) {
+        QPainter& p = s.Painter();
+        p.setPen(Qt::black);
+        p.setFont(Font(10.5));
+        const double y = s.Y();
+        p.drawText(QPointF(kLeft + 10, y + 12), U(role));
+        p.setPen(QPen(Qt::black, 0.5));
+        p.drawLine(QPointF(kLeft + 100, y + 14), QPointF(kLeft + 250, y + 14));
+        p.drawLine(QPointF(kLeft + 265, y + 14), QPointF(kLeft + 380, y + 14));
+        p.drawText(QPointF(kLeft + 395, y + 12), U("«___» ________ 20__ г."));
+        p.setFont(Font(7));
+        p.drawText(QRectF(kLeft + 100, y + 15, 150, 10), Qt::AlignHCenter, U("подпись"));
+        p.drawText(QRectF(kLeft + 265, y + 15, 115, 10), Qt::AlignHCenter, U("фамилия, инициалы"));
+        s.Skip(42);
+    }
+}
+
+void ConditionText(Sheet& s, const Condition& c) {
+    s.Need(40);
+    s.Text(Q(c.heading), Font(10.5, true));
+    s.Skip(3);
+    if (c.terms.empty()) {
+        s.Text(Q(c.sentence).simplified(), Font(10, false), 48);
+    } else {
+        for (size_t i = 0; i < c.terms.size(); ++i)
+            s.Term(i == 0 ? QString() : Q(c.joiner), Q(c.terms[i]), 14);
+    }
+    s.Skip(8);
+}
+
+// The two logics as written, side by side in a fixed-width font, so that the sheet can be
+// checked against the configuration file line by line.
+void LogicText(Sheet& s, const interlock::Block& b) {
+    const size_t rows = std::max(b.OnLogic.size(), b.OffLogic.size());
+    if (rows == 0) return;
+    const QFont mono = Font(7.5, false, true);
+    QPainter& p = s.Painter();
+    p.setFont(mono);
+    // The font's size already allows for the painter's scale: its metrics on the writer come
+    // out in points.
+    const QFontMetricsF fm(mono, p.device());
+    const double line = fm.lineSpacing();
+    const double half = kWidth / 2;
+    s.Need(std::min(60.0, line * rows + 30));
+    s.Text(U("Текст логики"), Font(10.5, true));
+    s.Skip(3);
+    auto header = [&] {
+        p.setFont(Font(8.5, true));
+        p.setPen(Qt::black);
+        p.drawText(QPointF(kLeft + 14, s.Y() + 9), U("включение (#Off->On)"));
+        p.drawText(QPointF(kLeft + half + 14, s.Y() + 9), U("отключение (#On->Off)"));
+        s.Skip(13);
+    };
+    header();
+    for (size_t i = 0; i < rows; ++i) {
+        if (s.Left() < line + 2) {
+            s.NewPage();
+            header();
+        }
+        p.setFont(mono);
+        p.setPen(Qt::black);
+        const double y = s.Y() + line * 0.8;
+        auto cell = [&](const std::vector<std::string>& logic, double x) {
+            if (i >= logic.size()) return;
+            const QString text = QString::number(i + 1).rightJustified(2) + "  " + Q(logic[i]);
+            p.drawText(QPointF(x, y), fm.elidedText(text, Qt::ElideRight, half - 20));
+        };
+        cell(b.OnLogic, kLeft + 14);
+        cell(b.OffLogic, kLeft + half + 14);
+        s.Skip(line);
+    }
+    s.Skip(8);
+}
+
+QString CubeText(const analysis::Cube& cube, const interlock::Workspace& ws) {
+    QString s;
+    for (const analysis::Literal& l : cube) s += (s.isEmpty() ? "" : "; ") + Q(LiteralText(ws, l));
+    return s;
+}
+
+// The blocks with their sheets, as the first pass found them.
+void Contents(Sheet& s, const Report& r, const Pagination& known) {
+    if (r.blocks.empty()) return;
+    s.NewPage();
+    s.Text(U("Содержание"), Font(14, true));
+    s.Skip(4);
+    s.Rule(1.0);
+    s.Skip(8);
+    for (size_t i = 0; i < r.blocks.size(); ++i) {
+        const BlockEntry& b = r.blocks[i];
+        s.Need(16);
+        QPainter& p = s.Painter();
+        p.setPen(Qt::black);
+        p.setFont(Font(10));
+        const double y = s.Y() + 11;
+        p.drawText(QPointF(kLeft + 10, y), U("Блок %1").arg(b.number));
+        const QString name = b.name.empty() ? U("(без названия)") : Q(b.name);
+        p.drawText(QRectF(kLeft + 70, s.Y(), kWidth - 140, 14), Qt::AlignLeft | Qt::AlignVCenter,
+                   p.fontMetrics().elidedText(name, Qt::ElideRight, static_cast<int>(kWidth - 140)));
+        if (b.status == interlock::BlockStatus::Erroneous) p.setPen(Qt::red);
+        const QString page = i < known.blockPage.size() ? U("лист %1").arg(known.blockPage[i]) : QString();
+        p.drawText(QRectF(kLeft, s.Y(), kWidth - 4, 14), Qt::AlignRight | Qt::AlignVCenter, page);
+        s.Skip(15);
+    }
+}
+
+void BlockPages(Sheet& s, const Report& r, const interlock::Workspace& ws, Pagination& found) {
+    for (const BlockEntry& b : r.blocks) {
+        s.NewPage();
+        found.blockPage.push_back(s.Page());
+        s.Text(U("Блок %1. %2").arg(b.number).arg(b.name.empty() ? U("(без названия)") : Q(b.name)),
+               Font(14, true));
+        s.Skip(4);
+        s.Rule(1.0);
+        s.Skip(6);
+        s.Text(U("Сигнал состояния: ") + Q(b.stateSignal), Font(10));
+        s.Text(U("Состояние блока: ") +
+                   (b.status == interlock::BlockStatus::Erroneous ? U("ошибка в логике") : U("нормальный")),
+               Font(10), 0,
+               b.status == interlock::BlockStatus::Erroneous ? QColor(Qt::red) : QColor(Qt::black));
+        s.Skip(10);
+        ConditionText(s, b.on);
+        ConditionText(s, b.off);
+
+        diagram::Metrics m;
+        m.values = false;
+        m.title = false;
+        for (interlock::Side side : {interlock::Side::On, interlock::Side::Off}) {
+            if (ws.Blocks[b.number].Of(side).Logic.empty()) continue;
+            s.Diagram(diagram::LayOut(ws, b.number, side, m), side == interlock::Side::On
+                                                                  ? U("Схема логики включения")
+                                                                  : U("Схема логики отключения"));
+        }
+
+        LogicText(s, ws.Blocks[b.number]);
+
+        s.Need(40);
+        s.Text(U("Замечания анализа"), Font(10.5, true));
+        s.Skip(3);
+        if (b.problems.empty()) s.Text(U("нет"), Font(10), 14);
+        for (const analysis::Problem& p : b.problems) {
+            QString where;
+            if (p.side) where = p.side == interlock::Side::On ? U("включение") : U("отключение");
+            if (p.line > 0) where += U(", строка %1").arg(p.line);
+            s.Text(QString("– ") + Q(SeverityText(p.severity)) + (where.isEmpty() ? "" : " (" + where + ")") +
+                       ": " + OneLine(p.message),
+                   Font(10), 14,
+                   p.severity == analysis::Severity::Error ? QColor(Qt::red) : QColor(Qt::black));
+        }
+        s.Skip(8);
+        s.Need(40);
+        s.Text(U("Требования"), Font(10.5, true));
+        s.Skip(3);
+        if (b.requirements.empty())
+            s.Text(r.requirementsFile.empty() ? U("файл требований не найден") : U("нет"), Font(10), 14);
+        for (const analysis::RequirementResult& x : b.requirements) {
+            const bool bad = x.verdict == analysis::Verdict::Refuted;
+            QString line = QString("– [") + Q(VerdictText(x.verdict)) + "] ";
+            if (!x.requirement.label.empty()) line += Q(x.requirement.label) + ": ";
+            line += Q(x.requirement.text);
+            if (!x.reason.empty()) line += " (" + OneLine(x.reason) + ")";
+            s.Text(line, Font(10, bad), 14, bad ? QColor(Qt::red) : QColor(Qt::black));
+            if (x.counterexample)
+                s.Text(U("Контрпример: ") + CubeText(x.counterexample->cube, ws), Font(9.5), 28);
+        }
+    }
+}
+
+}  // namespace
+
+bool PaintPdf(const Report& r, const interlock::Workspace& ws, QIODevice& device, const Pagination& known,
+              Pagination* found) {
+    QPdfWriter writer(&device);
+    writer.setResolution(kResolution);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    writer.setTitle(U("Таблица оперативных блокировок"));
+    writer.setCreator(U("interlocks-report"));
+    QPainter painter;
+    if (!painter.begin(&writer)) return false;
+    Sheet sheet(writer, painter, Q(r.file), QString::fromStdString(r.date), known.total);
+    Pagination pages;
+    TitlePage(sheet, r);
+    Contents(sheet, r, known);
+    BlockPages(sheet, r, ws, pages);
+    pages.total = sheet.Page();
+    painter.end();
+    if (found) *found = std::move(pages);
+    return true;
+}
+
+std::string WriteInterlockTable(const interlock::Workspace& ws, const std::string& configPath,
+                                const std::string& outPath, analysis::Analyser* analyser,
+                                const std::string& requirementsPath) {
+    std::optional<analysis::Analyser> own;
+    if (!analyser) {
+        own.emplace(analysis::BddSession::kDefaultMaxNodes, analysis::Analyser::InitialNodesFor(ws));
+        analyser = &*own;
+    }
+    const std::string utf8 = cp1251::ToUtf8(configPath);
+    const std::string requirements = !requirementsPath.empty() ? requirementsPath
+                                     : utf8.empty()            ? std::string()
+                                                               : analysis::RequirementsFileFor(utf8);
+    const std::string date = QDate::currentDate().toString("dd.MM.yyyy").toStdString();
+    const Report r = Build(*analyser, ws, configPath, requirements, date);
+
+    QSaveFile file(QString::fromStdString(outPath));
+    if (!file.open(QIODevice::WriteOnly)) return file.errorString().toStdString();
+    // The diagrams read the blocks as a recalculation leaves them; the caller's stay untouched.
+    auto copy = std::make_unique<interlock::Workspace>(ws);
+    interlock::RecalculateAll(*copy);
+    // A first pass in memory finds the sheets of the blocks and their number for the contents.
+    Pagination pages;
+    {
+        QBuffer scratch;
+        scratch.open(QIODevice::WriteOnly);
+        if (!PaintPdf(r, *copy, scratch, {}, &pages)) return "PDF";
+    }
+    if (!PaintPdf(r, *copy, file, pages)) {
+        file.cancelWriting();
+        return "PDF";
+    }
+    if (!file.commit()) return file.errorString().toStdString();
+    return {};
+}
+
+}  // namespace ui::report

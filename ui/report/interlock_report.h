@@ -1,0 +1,42 @@
+#pragma once
+
+// The printed interlock table: an A4 PDF in Russian, a title page with the counts and the
+// signatures, then one sheet per non-empty block with its conditions, diagrams, problems and
+// requirement results.
+
+#include <string>
+#include <vector>
+
+#include "interlock/workspace.h"
+#include "ui/model/report_model.h"
+
+class QIODevice;
+
+namespace analysis {
+class Analyser;
+}
+
+namespace ui::report {
+
+// Where the blocks' sheets fall: the contents and the "Лист N из M" of every sheet need it before
+// the sheets are painted, so the table is painted twice.
+struct Pagination {
+    int total = 0;               // 0: not known yet
+    std::vector<int> blockPage;  // the first sheet of each block of the report, in order
+};
+
+// Paints the table onto a PDF written into `device`, numbering the sheets as `known` says, and
+// reports where they fell into `found`; false when the writer could not start.
+bool PaintPdf(const Report& r, const interlock::Workspace& ws, QIODevice& device,
+              const Pagination& known = {}, Pagination* found = nullptr);
+
+// The table of the configuration in `ws` into the PDF file `outPath` (UTF-8), replaced only
+// when complete. `configPath` is the configuration's name as the program keeps it
+// (Windows-1251); its requirements file is looked for beside it. Without an analyser one is
+// opened for the call; `requirementsPath` (UTF-8) names another requirements file. Empty
+// result: success; otherwise the reason.
+std::string WriteInterlockTable(const interlock::Workspace& ws, const std::string& configPath,
+                                const std::string& outPath, analysis::Analyser* analyser = nullptr,
+                                const std::string& requirementsPath = {});
+
+}  // namespace ui::report

@@ -1,0 +1,238 @@
+#include "ui/report/logic_diagram.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollArea>
+#include <QShortcut>
+#include <QToolButton>
+#include <QToolTip>
+#include <QHelpEvent>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/analyser.h"
+#include "interlock/cp1251.h"
+#include "ui/report/diagram_painter.h"
+#include "ui/model/dialogs.h"
+#include "ui/report/interlock_report.h"
+#include "ui/widgets/qt_text.h"
+#include "ui/model/window_analysis_texts.h"
+
+namespace ui {
+namespace {
+QString ToolTipOf(const interlock::Workspace& ws, int ts);
+}  // namespace
+
+// The drawing surface inside the scroll area: sized by the diagram and the zoom, painted from
+// the page's diagram (Qt buffers the widget, so a repaint never flickers).
+class LogicDiagramPage::Canvas : public QWidget {
+public:
+    explicit Canvas(LogicDiagramPage& page) : QWidget(nullptr), page_(page) {
+        setAutoFillBackground(true);
+        QPalette pal = palette();
+        pal.setColor(QPalette::Window, Qt::white);
+        setPalette(pal);
+    }
+
+    void Fit() {
+        const QSize size(static_cast<int>(std::ceil(page_.diagram_.width * page_.zoom_)),
+                         static_cast<int>(std::ceil(page_.diagram_.height * page_.zoom_)));
+        if (size != this->size()) resize(size);
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent* e) override {
+        QPainter p(this);
+        p.scale(page_.zoom_, page_.zoom_);
+        const QRectF r = e->rect();
+        const diagram::Rect visible{r.x() / page_.zoom_, r.y() / page_.zoom_, r.width() / page_.zoom_,
+                                    r.height() / page_.zoom_};
+        diagram::Paint(p, page_.diagram_, &visible);
+    }
+    bool event(QEvent* e) override {
+        if (e->type() != QEvent::ToolTip) return QWidget::event(e);
+        const QPoint pos = static_cast<QHelpEvent*>(e)->pos();
+        const int ts = diagram::TsAt(page_.diagram_, {pos.x() / page_.zoom_, pos.y() / page_.zoom_});
+        if (ts == 0) {
+            QToolTip::hideText();
+            e->ignore();
+            return true;
+        }
+        QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), ToolTipOf(page_.ws_, ts), this);
+        return true;
+    }
+    void wheelEvent(QWheelEvent* e) override {
+        if (e->modifiers() & Qt::ControlModifier) {
+            page_.SetZoom(page_.zoom_ * (e->angleDelta().y() > 0 ? 1.25 : 0.8));
+            e->accept();
+            return;
+        }
+        QWidget::wheelEvent(e);
+    }
+
+private:
+    LogicDiagramPage& page_;
+};
+
+namespace {
+
+// "ТС15 Напряжение: 1, недостоверный (аппаратно)".
+QString ToolTipOf(const interlock::Workspace& ws, int ts) {
+    const interlock::TsTableData& t = ws.TsTable;
+    QString s = QString::fromUtf8("ТС%1").arg(ts);
+    if (!t.Name[ts].empty()) s += " " + ToQString(t.Name[ts]);
+    s += ": " + QString::number(t.Value[ts]);
+    if (t.Unreliability[ts] == 2) s += QString::fromUtf8(", недостоверный (аппаратно)");
+    if (t.Unreliability[ts] == 1) s += QString::fromUtf8(", недостоверный (вручную)");
+    if (t.TwoPosition[ts]) s += QString::fromUtf8(", двухпозиционный (пара с ТС%1)").arg(ts + 1);
+    return s;
+}
+
+QToolButton* Button(QWidget* parent, const char* text, const char* tip) {
+    auto* b = new QToolButton(parent);
+    b->setText(QString::fromUtf8(text));
+    b->setToolTip(QString::fromUtf8(tip));
+    return b;
+}
+
+}  // namespace
+
+LogicDiagramPage::LogicDiagramPage(interlock::Workspace& ws, Dialogs* dialogs, QWidget* parent)
+    : QWidget(parent), ws_(ws), dialogs_(dialogs) {
+    if (!dialogs_) {
+        ownDialogs_ = std::make_unique<QtDialogs>();
+        dialogs_ = ownDialogs_.get();
+    }
+    auto* bar = new QHBoxLayout;
+    auto* out = Button(this, "−", "Уменьшить (Ctrl+−, Ctrl+колесо)");
+    auto* in = Button(this, "+", "Увеличить (Ctrl++, Ctrl+колесо)");
+    auto* one = Button(this, "1:1", "Исходный масштаб (Ctrl+0)");
+    auto* fit = Button(this, "По ширине", "Уместить схему по ширине окна");
+    fit->setObjectName("ZoomFit");
+    auto* svg = Button(this, "SVG...", "Сохранить схему в SVG");
+    auto* pdf = Button(this, "PDF...", "Сохранить схему в PDF");
+    out->setObjectName("ZoomOut");
+    in->setObjectName("ZoomIn");
+    svg->setObjectName("ExportSvg");
+    pdf->setObjectName("ExportPdf");
+    zoomLabel_ = new QLabel(this);
+    // The palette of the values, as the grids and the editor use it.
+    auto* legend = new QLabel(this);
+    legend->setObjectName("Legend");
+    const auto swatch = [](diagram::Tone t, const char* text) {
+        return QString("<span style='color:%1'>&#9644;</span>&nbsp;%2")
+            .arg(diagram::ColourOf(t).name(), QString::fromUtf8(text));
+    };
+    legend->setText(swatch(diagram::Tone::True, "1") + "&nbsp;&nbsp;" + swatch(diagram::Tone::False, "0") +
+                    "&nbsp;&nbsp;" + swatch(diagram::Tone::Unreliable, "недостоверный") + "&nbsp;&nbsp;" +
+                    QString::fromUtf8("<b>&#9644;</b>&nbsp;решающие запрет входы"));
+    bar->addWidget(out);
+    bar->addWidget(zoomLabel_);
+    bar->addWidget(in);
+    bar->addWidget(one);
+    bar->addWidget(fit);
+    bar->addSpacing(16);
+    bar->addWidget(legend);
+    bar->addStretch();
+    bar->addWidget(svg);
+    bar->addWidget(pdf);
+
+    canvas_ = new Canvas(*this);
+    scroll_ = new QScrollArea(this);
+    scroll_->setWidget(canvas_);
+    scroll_->setWidgetResizable(false);
+    scroll_->setBackgroundRole(QPalette::Base);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addLayout(bar);
+    layout->addWidget(scroll_, 1);
+
+    connect(out, &QToolButton::clicked, this, [this] { SetZoom(zoom_ * 0.8); });
+    connect(in, &QToolButton::clicked, this, [this] { SetZoom(zoom_ * 1.25); });
+    connect(one, &QToolButton::clicked, this, [this] { SetZoom(1.0); });
+    connect(fit, &QToolButton::clicked, this, [this] {
+        const int room = scroll_->viewport()->width() - 4;
+        if (diagram_.width > 0 && room > 0) SetZoom(room / diagram_.width);
+    });
+    const auto key = [this](QKeySequence seq, auto slot) {
+        auto* s = new QShortcut(seq, this);
+        s->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(s, &QShortcut::activated, this, slot);
+    };
+    key(QKeySequence::ZoomIn, [this] { SetZoom(zoom_ * 1.25); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_Equal), [this] { SetZoom(zoom_ * 1.25); });
+    key(QKeySequence::ZoomOut, [this] { SetZoom(zoom_ * 0.8); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_0), [this] { SetZoom(1.0); });
+    connect(svg, &QToolButton::clicked, this, &LogicDiagramPage::exportSvg);
+    connect(pdf, &QToolButton::clicked, this, &LogicDiagramPage::exportPdf);
+    refresh();
+}
+
+LogicDiagramPage::~LogicDiagramPage() = default;
+
+void LogicDiagramPage::refresh() {
+    diagram_ = diagram::LayOutCurrent(ws_);
+    zoomLabel_->setText(QString::number(std::lround(zoom_ * 100)) + "%");
+    canvas_->Fit();
+}
+
+void LogicDiagramPage::SetZoom(double zoom) {
+    zoom_ = std::clamp(zoom, 0.25, 4.0);
+    zoomLabel_->setText(QString::number(std::lround(zoom_ * 100)) + "%");
+    canvas_->Fit();
+}
+
+void LogicDiagramPage::exportSvg() { Export(true); }
+void LogicDiagramPage::exportPdf() { Export(false); }
+
+void LogicDiagramPage::Export(bool svg) {
+    const std::string ext = svg ? "svg" : "pdf";
+    const AnalysisViewTexts& t = AnalysisTexts();
+    const std::string name = t.exportName + std::to_string(ws_.CurrentBlock) +
+                             (ws_.CurrentView == interlock::Side::On ? t.exportOn : t.exportOff) + "." + ext;
+    const FileFilters filters{
+        {cp1251::FromUtf8(svg ? "Рисунок SVG (*.svg)" : "Документ PDF (*.pdf)"), "*." + ext}};
+    const std::optional<std::string> chosen = dialogs_->SaveFile(name, filters, ext);
+    if (!chosen) return;
+    const std::string path = cp1251::ToUtf8(*chosen);
+    const std::string error = svg ? diagram::ExportSvg(diagram_, path) : diagram::ExportPdf(diagram_, path);
+    if (!error.empty())
+        dialogs_->Message(
+            {cp1251::FromUtf8("Не удалось записать файл ") + *chosen + "\n\r" + cp1251::FromUtf8(error),
+             cp1251::FromUtf8("Схема логики"), interlock::Icon::Error});
+}
+
+QWidget* CreateLogicDiagramPage(interlock::Workspace& ws, QWidget* parent, Dialogs* dialogs) {
+    return new LogicDiagramPage(ws, dialogs, parent);
+}
+
+void PrintInterlockTable(interlock::Workspace& ws, Dialogs& dialogs, const std::string& configPath,
+                         analysis::Analyser* analyser) {
+    const std::string caption = cp1251::FromUtf8("Печать таблицы блокировок");
+    std::string base = configPath.empty() ? cp1251::FromUtf8("блокировки") : configPath;
+    if (const size_t slash = base.find_last_of("/\\"); slash != std::string::npos)
+        base = base.substr(slash + 1);
+    if (const size_t dot = base.rfind('.'); dot != std::string::npos && dot > 0) base.resize(dot);
+    const std::optional<std::string> chosen =
+        dialogs.SaveFile(base + ".pdf", {{cp1251::FromUtf8("Документ PDF (*.pdf)"), "*.pdf"}}, "pdf");
+    if (!chosen) return;
+    std::string error;
+    try {
+        error = report::WriteInterlockTable(ws, configPath, cp1251::ToUtf8(*chosen), analyser);
+    } catch (const std::logic_error& e) {
+        // Another window holds the process's analysis session and did not lend it.
+        error = cp1251::FromUtf8("анализ занят другим окном (") + e.what() + ")";
+    }
+    if (!error.empty())
+        dialogs.Message({cp1251::FromUtf8("Не удалось записать таблицу блокировок ") + *chosen + "\n\r" +
+                             cp1251::FromUtf8(error),
+                         caption, interlock::Icon::Error});
+}
+
+}  // namespace ui
