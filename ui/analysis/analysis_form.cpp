@@ -257,9 +257,9 @@ void TForm_Analysis::Refresh() {
         Fill(id, Build(id));
     }
     UpdateActions();
+    emit Refreshed();  // the diagram page draws anew: part of the refresh's time
     lastRefreshMs_ =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    emit Refreshed();
 }
 
 size_t TForm_Analysis::Signature() const {

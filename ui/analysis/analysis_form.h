@@ -82,7 +82,7 @@ public:
     void Refresh();
     void ScheduleRefresh();
     bool RefreshPending() const;
-    // How long the last refresh took, in ms.
+    // How long the last refresh took, in ms (the diagram page's part included).
     double LastRefreshMs() const { return lastRefreshMs_; }
 
     // Handlers (public so that the tests reach them as the user does).

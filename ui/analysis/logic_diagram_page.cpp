@@ -7,10 +7,13 @@
 namespace ui {
 
 // The diagram follows the analysis window: it is drawn anew after each of the window's
-// refreshes, which come at most once per burst of changes.
+// refreshes (at most once per burst of changes) while it is the page on view; another page on
+// view costs it nothing, and it catches up when it is shown.
 QWidget* CreateLogicDiagramPage(TForm1& mainWindow, TForm_Analysis& analysisWindow, QWidget* parent) {
     auto* page = new LogicDiagramPage(mainWindow.Ws(), &mainWindow.Boxes(), parent);
-    QObject::connect(&analysisWindow, &TForm_Analysis::Refreshed, page, &LogicDiagramPage::refresh);
+    QObject::connect(&analysisWindow, &TForm_Analysis::Refreshed, page, [page] {
+        if (page->isVisible()) page->refresh();
+    });
     return page;
 }
 

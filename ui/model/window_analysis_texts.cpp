@@ -40,6 +40,8 @@ AnalysisViewTexts MakeTexts() {
     x.filterHint = t("Фильтр: блок, важность, проверка или любой текст строки");
     x.restore = t("Вернуть значения ТС");
     x.restoreNothing = t("Значения ТС ещё не применялись из этого окна");
+    x.fitAll = t("Уместить");
+    x.fitAllHint = t("Уместить всю схему в окне");
     return x;
 }
 
@@ -75,6 +77,8 @@ constexpr std::pair<std::string_view, Member> kMembers[] = {
     TEXT(filterHint),
     TEXT(restore),
     TEXT(restoreNothing),
+    TEXT(fitAll),
+    TEXT(fitAllHint),
 };
 #undef TEXT
 

@@ -46,6 +46,9 @@ struct AnalysisViewTexts {
     std::string filterHint;
     std::string restore;
     std::string restoreNothing;
+    // The diagram: fit the whole drawing into the page.
+    std::string fitAll;
+    std::string fitAllHint;
 };
 
 const AnalysisViewTexts& AnalysisTexts();

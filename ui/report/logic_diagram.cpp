@@ -114,6 +114,10 @@ LogicDiagramPage::LogicDiagramPage(interlock::Workspace& ws, Dialogs* dialogs, Q
     auto* one = Button(this, "1:1", "Исходный масштаб (Ctrl+0)");
     auto* fit = Button(this, "По ширине", "Уместить схему по ширине окна");
     fit->setObjectName("ZoomFit");
+    auto* fitAll = new QToolButton(this);
+    fitAll->setText(ToQString(AnalysisTexts().fitAll));
+    fitAll->setToolTip(ToQString(AnalysisTexts().fitAllHint));
+    fitAll->setObjectName("ZoomFitAll");
     auto* svg = Button(this, "SVG...", "Сохранить схему в SVG");
     auto* pdf = Button(this, "PDF...", "Сохранить схему в PDF");
     out->setObjectName("ZoomOut");
@@ -136,6 +140,7 @@ LogicDiagramPage::LogicDiagramPage(interlock::Workspace& ws, Dialogs* dialogs, Q
     bar->addWidget(in);
     bar->addWidget(one);
     bar->addWidget(fit);
+    bar->addWidget(fitAll);
     bar->addSpacing(16);
     bar->addWidget(legend);
     bar->addStretch();
@@ -160,6 +165,7 @@ LogicDiagramPage::LogicDiagramPage(interlock::Workspace& ws, Dialogs* dialogs, Q
         const int room = scroll_->viewport()->width() - 4;
         if (diagram_.width > 0 && room > 0) SetZoom(room / diagram_.width);
     });
+    connect(fitAll, &QToolButton::clicked, this, &LogicDiagramPage::FitAll);
     const auto key = [this](QKeySequence seq, auto slot) {
         auto* s = new QShortcut(seq, this);
         s->setContext(Qt::WidgetWithChildrenShortcut);
@@ -174,18 +180,68 @@ LogicDiagramPage::LogicDiagramPage(interlock::Workspace& ws, Dialogs* dialogs, Q
     refresh();
 }
 
-LogicDiagramPage::~LogicDiagramPage() = default;
+LogicDiagramPage::~LogicDiagramPage() {
+    if (worker_.joinable()) worker_.join();  // its answer, queued to this page, is dropped with it
+}
 
 void LogicDiagramPage::refresh() {
-    diagram_ = diagram::LayOutCurrent(ws_);
+    const int n = std::clamp(ws_.CurrentBlock, 1, interlock::kBlockCount);
+    if (ws_.Blocks[n].Of(ws_.CurrentView).Logic.size() < kBackgroundLines) {
+        if (!working_)
+            Show(diagram::LayOutCurrent(ws_));
+        else
+            pending_ = true;  // the long logic's layout would arrive after this one
+        return;
+    }
+    if (working_) {
+        pending_ = true;
+        return;
+    }
+    StartLayout();
+}
+
+void LogicDiagramPage::StartLayout() {
+    // The worker reads a copy of the one block and the TS table, never the live workspace.
+    auto copy = std::make_shared<interlock::Workspace>();
+    copy->TsTable = ws_.TsTable;
+    copy->CurrentBlock = std::clamp(ws_.CurrentBlock, 1, interlock::kBlockCount);
+    copy->CurrentView = ws_.CurrentView;
+    copy->Blocks[copy->CurrentBlock] = ws_.Blocks[copy->CurrentBlock];
+    if (worker_.joinable()) worker_.join();
+    working_ = true;
+    worker_ = std::thread([this, copy] {
+        auto d = std::make_shared<diagram::Diagram>(diagram::LayOutCurrent(*copy));
+        QMetaObject::invokeMethod(
+            this,
+            [this, d] {
+                working_ = false;
+                Show(std::move(*d));
+                if (pending_) {
+                    pending_ = false;
+                    refresh();
+                }
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void LogicDiagramPage::Show(diagram::Diagram d) {
+    diagram_ = std::move(d);
+    zoomLabel_->setText(QString::number(std::lround(zoom_ * 100)) + "%");
+    canvas_->Fit();
+    emit Drawn();
+}
+
+void LogicDiagramPage::SetZoom(double zoom) {
+    zoom_ = std::clamp(zoom, kMinZoom, 4.0);
     zoomLabel_->setText(QString::number(std::lround(zoom_ * 100)) + "%");
     canvas_->Fit();
 }
 
-void LogicDiagramPage::SetZoom(double zoom) {
-    zoom_ = std::clamp(zoom, 0.25, 4.0);
-    zoomLabel_->setText(QString::number(std::lround(zoom_ * 100)) + "%");
-    canvas_->Fit();
+void LogicDiagramPage::FitAll() {
+    const QSize room = scroll_->viewport()->size() - QSize(4, 4);
+    if (diagram_.width <= 0 || diagram_.height <= 0 || room.isEmpty()) return;
+    SetZoom(std::min(room.width() / diagram_.width, room.height() / diagram_.height));
 }
 
 void LogicDiagramPage::exportSvg() { Export(true); }
