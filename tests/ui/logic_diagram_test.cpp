@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QScrollArea>
+#include <QTest>
 #include <QToolButton>
 #include <cstdio>
 #include <filesystem>
@@ -285,6 +286,50 @@ TEST(DiagramPage, RedrawsOnTsChangeAndZooms) {
     page->findChild<QToolButton*>("ZoomFit")->click();
     EXPECT_LE(canvas->width(), page->findChild<QScrollArea*>()->viewport()->width());
     EXPECT_GE(canvas->width(), page->findChild<QScrollArea*>()->viewport()->width() - 8);
+}
+
+// A 40-line logic fits the page whole; a logic too long to lay out on the event loop arrives
+// from the worker, the same as laid out in place, and a later refresh is not lost meanwhile.
+TEST(DiagramPage, FitsFortyLinesAndLaysOutLongLogicsAside) {
+    auto ws = std::make_unique<Workspace>();
+    std::vector<std::string> lines;
+    for (int i = 0; i < 39; ++i)
+        lines.push_back("M" + std::to_string(i % 16 + 1) + "=AND(S" + std::to_string(i + 2) + ",~S" +
+                        std::to_string(i + 60) + ",S" + std::to_string(i + 120) + ")");
+    lines.push_back("V1=AND(M1,M2,M3)");
+    ws->Blocks[1].OnLogic = lines;
+    interlock::Recalculate(*ws, 1);
+    ui::ScriptedDialogs dialogs;
+    std::unique_ptr<QWidget> page(ui::CreateLogicDiagramPage(*ws, nullptr, &dialogs));
+    auto* diagram = qobject_cast<ui::LogicDiagramPage*>(page.get());
+    page->resize(820, 380);
+    page->show();
+    QApplication::processEvents();
+    auto* scroll = page->findChild<QScrollArea*>();
+    EXPECT_EQ(diagram->Shown().gates.size(), 40u);
+    page->findChild<QToolButton*>("ZoomFitAll")->click();
+    EXPECT_LE(scroll->widget()->height(), scroll->viewport()->height());
+    EXPECT_LE(scroll->widget()->width(), scroll->viewport()->width());
+
+    std::vector<std::string> many;
+    for (size_t i = 0; i < ui::LogicDiagramPage::kBackgroundLines + 200; ++i)
+        many.push_back("M" + std::to_string(i % 16 + 1) + "=AND(S" + std::to_string(i % 250 + 2) + ")");
+    many.push_back("V1=AND(M1,S1)");
+    ws->Blocks[1].OnLogic = many;
+    interlock::Recalculate(*ws, 1);
+    int drawn = 0;
+    QObject::connect(diagram, &ui::LogicDiagramPage::Drawn, [&] { ++drawn; });
+    diagram->refresh();
+    EXPECT_TRUE(diagram->LayingOut());
+    ws->TsTable.Value[1] = 1;  // changed while the worker lays out: drawn once more
+    interlock::Recalculate(*ws, 1);
+    diagram->refresh();
+    for (int i = 0; i < 500 && (diagram->LayingOut() || drawn < 2); ++i) QTest::qWait(10);
+    EXPECT_EQ(drawn, 2);
+    const ui::diagram::Diagram inPlace = ui::diagram::LayOut(*ws, 1, Side::On);
+    EXPECT_EQ(diagram->Shown().gates.size(), inPlace.gates.size());
+    EXPECT_EQ(diagram->Shown().terminals.at(0).text, inPlace.terminals.at(0).text);
+    EXPECT_EQ(diagram->Shown().decidingTs, inPlace.decidingTs);
 }
 
 TEST(DiagramPage, FollowsEveryBlockAndView) {
