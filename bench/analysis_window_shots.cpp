@@ -29,9 +29,12 @@ namespace {
 void WriteFortyLines(const std::string& path) {
     std::ofstream out(path, std::ios::binary);
     out << "@\r\nF=" << std::string(256, '0') << "\r\n";
-    out << "#TS0=" << "0110101101011010110101101011010" << "1\r\n";
+    out << "#TS0="
+        << "0110101101011010110101101011010"
+        << "1\r\n";
     for (int k = 1; k < 8; ++k) out << "#TS" << k << "=" << std::string(32, '0') << "\r\n";
-    out << "##1 - " << cp1251::FromUtf8("Q1 Выключатель ввода 10 кВ") << "\r\n#On->Off\r\nIF (S1)\r\nV1=AND(S14)\r\nEND\r\n#Off->On\r\nIF (~S1)\r\n";
+    out << "##1 - " << cp1251::FromUtf8("Q1 Выключатель ввода 10 кВ")
+        << "\r\n#On->Off\r\nIF (S1)\r\nV1=AND(S14)\r\nEND\r\n#Off->On\r\nIF (~S1)\r\n";
     for (int i = 0; i < 39; ++i) {
         const int m = i % 12 + 1;
         const int a = i % 28 + 2, b = (i * 7) % 28 + 2, c = (i * 5 + 3) % 28 + 2;

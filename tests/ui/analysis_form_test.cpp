@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScrollArea>
+#include <QTimer>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -168,6 +170,7 @@ private slots:
     void TablesSortFilterAndKeys();
     void OpensBesideTheMainWindow();
     void AppliedValuesCanBeTakenBack();
+    void DiagramLeadsToTheLineAndWhereUsed();
 };
 
 void AnalysisFormTest::ApplyGateTable() {
@@ -769,6 +772,38 @@ void AnalysisFormTest::AppliedValuesCanBeTakenBack() {
     QCOMPARE(rig.ws.TsTable.Value[3], int16_t(2));
     QCOMPARE(rig.Verdict(), before);
     QVERIFY(!rig.window->Restore_Why_Button->isEnabled());
+}
+
+// A click on a gate or an input puts the editor's cursor on its line; the TS input menu's
+// "Где используется" opens that page on the TS.
+void AnalysisFormTest::DiagramLeadsToTheLineAndWhereUsed() {
+    Rig rig;
+    rig.form->ApplyViewerText(
+        Config({{1, "Q1", 1, {"V1=AND(S1)"}, {"M1=AND(S2,S3)", "M2=OR(S4,S5)", "V1=AND(M1,M2)"}}}, "0"));
+    auto* page = qobject_cast<ui::LogicDiagramPage*>(rig.window->Diagram_Page);
+    rig.Open(Page::Why);
+    rig.window->Pages->setCurrentWidget(page);
+    rig.window->Refresh();
+    QWidget* canvas = page->findChild<QScrollArea*>()->widget();
+    const ui::diagram::Diagram& d = page->Shown();
+    QCOMPARE(d.gates.size(), size_t(3));
+    const double zoom = page->Zoom();
+    auto at = [&](double x, double y) { return QPoint(int(x * zoom), int(y * zoom)); };
+    const ui::diagram::Gate& second = d.gates[1];
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, at(second.box.x + 10, second.box.y + 5));
+    QCOMPARE(rig.form->Logic->textCursor().blockNumber(), 1);
+    // The label of TS 3, the first gate's second input.
+    const ui::diagram::Label* s3 = nullptr;
+    for (const ui::diagram::Label& l : d.labels)
+        if (l.ts == 3) s3 = &l;
+    QVERIFY(s3);
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, at(s3->at.x - 5, s3->at.y - 4));
+    QCOMPARE(rig.form->Logic->textCursor().blockNumber(), 0);
+    // The menu's choice arrives as the page's request.
+    QObject::connect(page, &ui::LogicDiagramPage::WhereUsedRequested, [](int) {});
+    emit page->WhereUsedRequested(3);
+    QCOMPARE(rig.window->Pages->currentIndex(), int(Page::WhereUsed));
+    QCOMPARE(rig.window->Where_Number->value(), 3);
 }
 
 QTEST_MAIN(AnalysisFormTest)

@@ -9,6 +9,7 @@
 #include <QScrollArea>
 #include <QTest>
 #include <QToolButton>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -137,6 +138,8 @@ INSTANTIATE_TEST_SUITE_P(
         // 2 decides neither an AND nor an OR.
         Case{"value_two", {"V1=AND(S1,S2)"}, {{1, 2}, {2, 1}}, "V1 = 1", {}, Tone::Neither},
         Case{"unreliable_grey", {"V1=AND(S1)"}, {{1, 0}}, "V1 = 0", {1}, Tone::Unreliable, 1},
+        // An inverted operand is coloured by what the logic reads, as the editor colours it.
+        Case{"inverted_reads", {"V1=AND(~S1,S2)"}, {{1, 1}, {2, 1}}, "V1 = 0", {1}, Tone::False},
         // Lines after the V line are drawn; M1 is assigned again and read with its new value.
         Case{"reassigned_m",
              {"M1=AND(S1)", "M1=AND(S2)", "V1=OR(M1,S3)", "M2=AND(S4)"},
@@ -492,6 +495,14 @@ TEST(InterlockTable, PrintedThroughTheDialogs) {
           "Лист 11 из 11", "Текст логики", "V5=OR(S14,S17)", "Содержание"})
         EXPECT_NE(text.find(label), std::string::npos) << label;
     EXPECT_NE(Shell("pdfinfo '" + pdf.string() + "'").find("595 x 842 pts (A4)"), std::string::npos);
+    // The title page names exactly one file: its full path and its SHA-256 as sha256sum gives it.
+    const std::string sum = Shell("sha256sum '" EXAMPLES_DIR "/substation.blk'").substr(0, 64);
+    ASSERT_EQ(sum.size(), 64u);
+    EXPECT_NE(text.find("SHA-256"), std::string::npos);
+    std::string packed = text;
+    std::erase_if(packed, [](char c) { return std::isspace(static_cast<unsigned char>(c)); });
+    EXPECT_NE(packed.find(sum), std::string::npos) << sum;
+    EXPECT_NE(text.find(fs::canonical(EXAMPLES_DIR "/substation.blk").string()), std::string::npos);
 
     // The window's own analyser holds the one BDD session: without it the table says why.
     analysis::Analyser open;

@@ -14,6 +14,13 @@ QWidget* CreateLogicDiagramPage(TForm1& mainWindow, TForm_Analysis& analysisWind
     QObject::connect(&analysisWindow, &TForm_Analysis::Refreshed, page, [page] {
         if (page->isVisible()) page->refresh();
     });
+    // A gate or an input shows its line in the editor; a TS input's menu, where it is used.
+    QObject::connect(page, &LogicDiagramPage::LineClicked, &mainWindow, [&mainWindow](int line) {
+        const interlock::Workspace& ws = mainWindow.Ws();
+        mainWindow.ShowLogicLine(ws.CurrentBlock, ws.CurrentView, line);
+    });
+    QObject::connect(page, &LogicDiagramPage::WhereUsedRequested, &analysisWindow,
+                     &TForm_Analysis::ShowWhereUsed);
     return page;
 }
 

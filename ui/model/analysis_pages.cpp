@@ -124,7 +124,7 @@ Governing GoverningOf(const interlock::Workspace& ws, const analysis::BlockAnaly
         return {std::nullopt, W("У блока нет сигнала состояния: управляющая операция не определена")};
     const auto f = ws.Blocks[n].Of(*r.governing);
     if (f.Empty || f.Logic.empty()) return {r.governing, W("Логика пуста")};
-    if (f.Error) return {r.governing, W("Ошибка в логике: ") + OneLine(f.ErrorMessage)};
+    if (f.Error) return {r.governing, AnalysisTexts().errorInLogic + OneLine(f.ErrorMessage)};
     return {r.governing, {}};
 }
 
@@ -417,7 +417,7 @@ Page ComparePage(const std::string& file, const analysis::DiffResult& diff, cons
                     if (d.block >= 1 && d.block <= interlock::kBlockCount &&
                         a.Blocks[d.block].Of(side).Logic != b.Blocks[d.block].Of(side).Logic &&
                         details.empty())
-                        details = W("текст изменён, поведение то же");
+                        details = AnalysisTexts().sameBehaviour;
                     break;
                 case analysis::LogicDiff::Status::NotCompared:
                     status = W("не сравнивалась");

@@ -49,7 +49,7 @@ Diagram LayOut(const Workspace& ws, int number, Side side, const Metrics& metric
         const int line = ErrorLineNumber(fields.Logic, fields.ErrorLine);
         d.note = line > 0 ? AnalysisTexts().errorInLine + std::to_string(line) + ": " +
                                 OneLine(fields.ErrorMessage)
-                          : W("Ошибка: ") + OneLine(fields.ErrorMessage);
+                          : AnalysisTexts().errorNoLine + OneLine(fields.ErrorMessage);
     }
 
     const analysis::LogicStructure s = analysis::ReadLogic(fields.Logic);
@@ -76,8 +76,9 @@ Diagram LayOut(const Workspace& ws, int number, Side side, const Metrics& metric
                 }
             } else if (o.number >= 1 && o.number <= interlock::kTsCount) {
                 const int raw = ws.TsTable.Value[o.number] & 0xFF;
-                r.tone = ws.TsTable.Unreliability[o.number] == 2 ? Tone::Unreliable : ToneOf(ClassOf(raw));
                 r.cls = ClassOf(o.inverted ? raw ^ 1 : raw);
+                // Coloured as the editor colours the operand: by the value the logic reads ("~" applied).
+                r.tone = ws.TsTable.Unreliability[o.number] == 2 ? Tone::Unreliable : ToneOf(r.cls);
             }
             if (!decided && ((l.isAnd && r.cls == 0) || (!l.isAnd && r.cls == 1))) {
                 acc = r.cls;
@@ -222,6 +223,7 @@ Diagram LayOut(const Workspace& ws, int number, Side side, const Metrics& metric
                                     false,
                                     labelWidth - 10,
                                     o.letter == 'M' ? 0 : o.number});
+                d.labels.back().line = g.line;
                 std::string shown = "?";
                 if (o.letter != 'M' && o.number >= 1 && o.number <= interlock::kTsCount)
                     shown = std::to_string(ws.TsTable.Value[o.number]);
@@ -247,6 +249,18 @@ Diagram LayOut(const Workspace& ws, int number, Side side, const Metrics& metric
     d.width = std::max(terminalX + 74 + m.margin, std::min(text, 1200.0));
     d.height = y + m.margin;
     return d;
+}
+
+int LineAt(const Diagram& d, Point at) {
+    for (const Gate& g : d.gates)
+        if (at.x >= g.box.x - 4 && at.x <= g.box.x + g.box.w + 10 && at.y >= g.box.y - 14 &&
+            at.y <= g.box.y + g.box.h + 2)
+            return g.line;
+    for (const Label& l : d.labels) {
+        if (l.line == 0 || at.y < l.at.y - 13 || at.y > l.at.y + 5) continue;
+        if (at.x <= l.at.x + 34 && at.x >= l.at.x - l.maxWidth) return l.line;
+    }
+    return 0;
 }
 
 int TsAt(const Diagram& d, Point at) {

@@ -17,6 +17,9 @@ AnalysisViewTexts MakeTexts() {
     x.whyLogicForbids = t("Без недостоверности логика тоже запрещает операцию");
     x.whyManual = t("Ручная недостоверность ТС (только предупреждение): ");
     x.errorInLine = t("Ошибка в строке ");
+    x.errorNoLine = t("Ошибка: ");
+    x.errorInLogic = t("Ошибка в логике: ");
+    x.sameBehaviour = t("текст изменён, поведение то же");
     x.checkTextError = t("ошибка в тексте логики");
     x.checkNoStateSignal = t("нет сигнала состояния");
     x.checkBadStatePair = t("пара сигнала состояния некорректна");
@@ -42,6 +45,11 @@ AnalysisViewTexts MakeTexts() {
     x.restoreNothing = t("Значения ТС ещё не применялись из этого окна");
     x.fitAll = t("Уместить");
     x.fitAllHint = t("Уместить всю схему в окне");
+    x.titlePath = t("Полный путь");
+    x.titleModified = t("Файл изменён");
+    x.titleSha256 = t("SHA-256 файла");
+    x.titleNoFile = t("файла нет: таблица составлена по конфигурации в памяти");
+    x.diagramWhereUsed = t("Где используется");
     return x;
 }
 
@@ -54,6 +62,9 @@ constexpr std::pair<std::string_view, Member> kMembers[] = {
     TEXT(whyLogicForbids),
     TEXT(whyManual),
     TEXT(errorInLine),
+    TEXT(errorNoLine),
+    TEXT(errorInLogic),
+    TEXT(sameBehaviour),
     TEXT(checkTextError),
     TEXT(checkNoStateSignal),
     TEXT(checkBadStatePair),
@@ -79,6 +90,11 @@ constexpr std::pair<std::string_view, Member> kMembers[] = {
     TEXT(restoreNothing),
     TEXT(fitAll),
     TEXT(fitAllHint),
+    TEXT(titlePath),
+    TEXT(titleModified),
+    TEXT(titleSha256),
+    TEXT(titleNoFile),
+    TEXT(diagramWhereUsed),
 };
 #undef TEXT
 

@@ -18,6 +18,9 @@ struct AnalysisViewTexts {
     std::string whyLogicForbids;  // the logic alone forbids it as well
     std::string whyManual;        // manual unreliability only warns
     std::string errorInLine;      // "Ошибка в строке "
+    std::string errorNoLine;      // "Ошибка: "
+    std::string errorInLogic;     // "Ошибка в логике: "
+    std::string sameBehaviour;    // a side whose text changed, its behaviour the same
     // "Проблемы": the blocks' own errors and the Russian names of the checks.
     std::string checkTextError;
     std::string checkNoStateSignal;
@@ -49,6 +52,13 @@ struct AnalysisViewTexts {
     // The diagram: fit the whole drawing into the page.
     std::string fitAll;
     std::string fitAllHint;
+    // The printed table's title page: the one file a signature names.
+    std::string titlePath;
+    std::string titleModified;
+    std::string titleSha256;
+    std::string titleNoFile;
+    // The diagram's right-click menu on a TS input.
+    std::string diagramWhereUsed;
 };
 
 const AnalysisViewTexts& AnalysisTexts();

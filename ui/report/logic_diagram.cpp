@@ -2,6 +2,8 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollArea>
@@ -65,6 +67,19 @@ protected:
         }
         QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), ToolTipOf(page_.ws_, ts), this);
         return true;
+    }
+    void mousePressEvent(QMouseEvent* e) override {
+        const diagram::Point at{e->position().x() / page_.zoom_, e->position().y() / page_.zoom_};
+        if (e->button() == Qt::LeftButton) {
+            if (const int line = diagram::LineAt(page_.diagram_, at)) emit page_.LineClicked(line);
+        } else if (e->button() == Qt::RightButton) {
+            const int ts = diagram::TsAt(page_.diagram_, at);
+            if (ts == 0) return;
+            QMenu menu(this);
+            menu.setObjectName("Diagram_Menu");
+            QAction* where = menu.addAction(ToQString(AnalysisTexts().diagramWhereUsed));
+            if (menu.exec(e->globalPosition().toPoint()) == where) emit page_.WhereUsedRequested(ts);
+        }
     }
     void wheelEvent(QWheelEvent* e) override {
         if (e->modifiers() & Qt::ControlModifier) {

@@ -47,6 +47,8 @@ public:
 
 signals:
     void Drawn();
+    void LineClicked(int line);       // a click on a gate or an input: its line (from 1)
+    void WhereUsedRequested(int ts);  // "Где используется" from a TS input's menu
 
 public slots:
     void refresh();
