@@ -58,12 +58,19 @@ void ServerLink::ServerConnect(bool ask) {
         }
         serverName_ = *entered;
     }
-    if (library_.Init(serverName_, clientName_) == 1) {
+    // A name the library would get cut short is never passed on.
+    const bool fit = library_.AcceptsNames(serverName_, clientName_);
+    if (fit && library_.Init(serverName_, clientName_) == 1) {
         connected_ = true;
         if (controls_.Checked(ServerBox::Check_Server)) controls_.SetServerPanelVisible(true);
         return;
     }
-    port_.ShowError(Texts().connectFailed + serverName_ + Texts().connectCheck);
+    // A connect the user cancelled (by unchecking the box) needs no word.
+    if (!fit) {
+        port_.ShowError(Texts().connectNamesTooLong);
+    } else if (!library_.LastCallCancelled()) {
+        port_.ShowError(Texts().connectFailed + serverName_ + Texts().connectCheck);
+    }
     if (controls_.WindowReady()) {
         ServerDisconnect();
         return;
@@ -174,7 +181,7 @@ void ServerLink::ServerPollTs() {
         // The library died or hung: the link is gone, as when a poll finds it missing.
         connected_ = false;
         ServerIsConnected();
-        port_.ShowError(tx.pollNoLink);
+        if (!library_.LastCallCancelled()) port_.ShowError(tx.pollNoLink);
         return;
     }
     result.resize(kPoints, TmStatusResult{0, TM_STATUS_ERROR});
@@ -270,7 +277,7 @@ void ServerLink::ServerFetchNames() {
         ServerGetTsName(channel, rtu, n, name, lost);
         if (lost) {
             // The entries not fetched keep what they held: no name is guessed for them.
-            port_.ShowError(tx.namesLost);
+            if (!library_.LastCallCancelled()) port_.ShowError(tx.namesLost);
             break;
         }
         ws_.TsTable.Name[n] = name.substr(0, kNameSize);

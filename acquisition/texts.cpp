@@ -14,6 +14,9 @@ AcquisitionTexts MakeTexts() {
     x.connectPrompt = t("Укажите имя сервера для соединения:\n\r\n\rАлиас\\шлюз");
     x.connectFailed = t("Не удалось создать связь с сервером ");
     x.connectCheck = t("\n\rПроверьте соединение.");
+    x.connectNamesTooLong =
+        t("Имя сервера или имя программы слишком длинное либо содержит нулевой символ.\n\r"
+          "Связь с сервером не создана.");
     x.pollNoLink = t("Соединение с сервером отстутствует.\n\rЗагрузка данных ТС отменена.");
     x.pollBadChannel = t("Некорректный номер канала данных.\n\rЗагрузка данных ТС была остановлена.");
     x.pollBadRtu = t("Некорректный номер КП.\n\rЗагрузка данных ТС была остановлена.");
@@ -35,6 +38,7 @@ constexpr std::pair<std::string_view, Member> kMembers[] = {
     {"connectPrompt", &AcquisitionTexts::connectPrompt},
     {"connectFailed", &AcquisitionTexts::connectFailed},
     {"connectCheck", &AcquisitionTexts::connectCheck},
+    {"connectNamesTooLong", &AcquisitionTexts::connectNamesTooLong},
     {"pollNoLink", &AcquisitionTexts::pollNoLink},
     {"pollBadChannel", &AcquisitionTexts::pollBadChannel},
     {"pollBadRtu", &AcquisitionTexts::pollBadRtu},

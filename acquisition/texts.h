@@ -15,6 +15,7 @@ struct AcquisitionTexts {
     std::string connectPrompt;
     std::string connectFailed;
     std::string connectCheck;
+    std::string connectNamesTooLong;
     std::string pollNoLink;
     std::string pollBadChannel;
     std::string pollBadRtu;

@@ -28,6 +28,14 @@ public:
     // True when the last call did not complete (the library crashed, hung past its bound or
     // answered out of turn): its results are not the server's, and the link is gone.
     virtual bool LastCallFailed() const { return false; }
+    // True when the last call failed because the caller cancelled it (the user disconnected or
+    // closed the program while it ran): nothing is to be told about it.
+    virtual bool LastCallCancelled() const { return false; }
+    // False when Init could not pass these names to the library whole. A name with a zero byte
+    // would reach it cut short.
+    virtual bool AcceptsNames(const std::string& serverName, const std::string& clientName) const {
+        return serverName.find('\0') == std::string::npos && clientName.find('\0') == std::string::npos;
+    }
 };
 
 // The library file name of this platform: "tmaccess.dll" on Windows, "libtmaccess.so" elsewhere.

@@ -6,11 +6,15 @@
 // TMACCESS_POINTS, or else is "tmaccess-points.txt" beside this library. It is read again at
 // every tmInit and every status poll, and before a name whenever it has changed on disk, so
 // an edit made while the program runs shows at the next poll.
+//
+// A slow server: with the environment variable TMACCESS_DELAY_MS set, every tmInit and every
+// status poll answers that many milliseconds late.
 
 #include <dlfcn.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -24,6 +28,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -79,6 +84,11 @@ std::string LibraryDir() {
     std::string path = info.dli_fname;
     size_t slash = path.rfind('/');
     return slash == std::string::npos ? "" : path.substr(0, slash + 1);
+}
+
+void SlowServer() {
+    const char* ms = std::getenv("TMACCESS_DELAY_MS");
+    if (ms && *ms) std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(ms)));
 }
 
 std::string PointsPath() {
@@ -232,6 +242,7 @@ extern "C" {
 
 __attribute__((visibility("default"))) int16_t tmInit(const char* server_name, const char* client_name) {
     (void)client_name;
+    SlowServer();
     State& st = TheState();
     std::lock_guard<std::mutex> lock(st.mutex);
     st.connected = false;
@@ -253,6 +264,7 @@ __attribute__((visibility("default"))) void tmClose(void) {
 __attribute__((visibility("default"))) int16_t tmStatusByList(int16_t count, const TmStatusRequest* request,
                                                               TmStatusResult* result) {
     if (count <= 0 || !request || !result) return 0;
+    SlowServer();
     State& st = TheState();
     std::lock_guard<std::mutex> lock(st.mutex);
     if (st.connected) Reload(st, true);

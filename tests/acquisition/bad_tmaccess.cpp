@@ -8,11 +8,20 @@
 //   hang-close                tmClose never returns
 //   garbage                   every call answers nonsense and writes past the caller's lists
 //   chatter                   tmStatusByList also writes into the helper's own socket
+//   slow-init, slow-poll      tmInit or tmStatusByList takes BAD_TMACCESS_DELAY_MS (default 1400)
+//                             before answering as "good" does
+//   fork                      tmInit starts a child process that waits for ever, as a library
+//                             with a worker process of its own does
+// With BAD_TMACCESS_LOG naming a file, tmInit appends a line "<server bytes> <client bytes>"
+// and, in mode fork, the child's process id on a line of its own.
 // Built once more with BAD_TMACCESS_NO_NAME: a library that lacks tmGetObjectName.
 
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <fstream>
+#include <thread>
 #include <cstring>
 #include <string>
 
@@ -35,14 +44,31 @@ std::string Mode() {
     for (;;) ::pause();
 }
 
+void Delay() {
+    const char* ms = std::getenv("BAD_TMACCESS_DELAY_MS");
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms ? std::atoi(ms) : 1400));
+}
+
+void Log(const std::string& line) {
+    if (const char* path = std::getenv("BAD_TMACCESS_LOG"))
+        std::ofstream(path, std::ios::app) << line << "\n";
+}
+
 }  // namespace
 
 extern "C" {
 
-__attribute__((visibility("default"))) int16_t tmInit(const char*, const char*) {
+__attribute__((visibility("default"))) int16_t tmInit(const char* server, const char* client) {
     const std::string mode = Mode();
+    Log(std::to_string(std::strlen(server)) + " " + std::to_string(std::strlen(client)));
     if (mode == "crash-init") Crash();
     if (mode == "hang-init") Hang();
+    if (mode == "slow-init") Delay();
+    if (mode == "fork") {
+        const pid_t child = ::fork();
+        if (child == 0) Hang();
+        Log(std::to_string(child));
+    }
     return 1;
 }
 
@@ -55,6 +81,7 @@ __attribute__((visibility("default"))) int16_t tmStatusByList(int16_t count, con
     const std::string mode = Mode();
     if (mode == "crash-poll") Crash();
     if (mode == "hang-poll") Hang();
+    if (mode == "slow-poll") Delay();
     if (mode == "garbage") {
         // Far past the end of the list, with bytes of no meaning.
         unsigned char* bytes = reinterpret_cast<unsigned char*>(result);

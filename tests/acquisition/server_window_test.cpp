@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -70,6 +71,9 @@ private slots:
     void startUpFromTheSettings();
     void pollTimerAndChannelField();
     void shippedPointsFileWithTheExampleConfiguration();
+    void slowServerLeavesTheWindowAnswering();
+    void disconnectOrCloseWhileACallWaits_data();
+    void disconnectOrCloseWhileACallWaits();
 };
 
 void ServerWindowTest::connectNamesReceptionAndDisconnect() {
@@ -206,6 +210,123 @@ void ServerWindowTest::shippedPointsFileWithTheExampleConfiguration() {
     QVERIFY(f.Top_Label7->toolTip().contains("12"));
     QCOMPARE(rig.ws.Tabs[1].color, interlock::colour::kRed);
     QVERIFY(rig.dialogs.Messages().empty());
+}
+
+namespace {
+
+// A slow server: every connect and poll of the replacement library answers late.
+constexpr int kSlowMs = 800;
+
+class SlowServer {
+public:
+    SlowServer() { qputenv("TMACCESS_DELAY_MS", QByteArray::number(kSlowMs)); }
+    ~SlowServer() { qunsetenv("TMACCESS_DELAY_MS"); }
+};
+
+// The longest time the window's event loop went without running a 10 ms timer.
+class FreezeProbe {
+public:
+    FreezeProbe() {
+        timer_.setInterval(10);
+        QObject::connect(&timer_, &QTimer::timeout,
+                         [this] { longest_ = std::max(longest_, clock_.restart()); });
+        clock_.start();
+        timer_.start();
+    }
+    qint64 LongestMs() { return std::max(longest_, clock_.restart()); }
+
+private:
+    QTimer timer_;
+    QElapsedTimer clock_;
+    qint64 longest_ = 0;
+};
+
+}  // namespace
+
+void ServerWindowTest::slowServerLeavesTheWindowAnswering() {
+    SlowServer slow;
+    Rig rig;
+    TForm1& f = rig.Start();
+    rig.TypeBlock("S1", "V1=AND(S2,S3)");
+    rig.dialogs.AnswerInput(std::string(".\\TMS"));
+    // What the user types while the connect waits is kept when the connect ends.
+    QTimer::singleShot(kSlowMs / 4, &f, [&] {
+        QVERIFY(f.ServerCallPending());
+        f.Block_Name->setText("Q7");
+    });
+    FreezeProbe connectProbe;
+    f.Check_Server->click();
+    const qint64 connectFreeze = connectProbe.LongestMs();
+    QVERIFY(f.Server().ServerConnected());
+    QCOMPARE(f.Block_Name->text(), QString("Q7"));
+
+    // While the poll waits the server panel is disabled.
+    bool pending = false;
+    bool panelEnabled = true;
+    QTimer::singleShot(kSlowMs / 4, &f, [&] {
+        pending = f.ServerCallPending();
+        panelEnabled = f.Server_Panel->isEnabled();
+    });
+    FreezeProbe pollProbe;
+    f.Check_Get_TS_Server->click();
+    const qint64 pollFreeze = pollProbe.LongestMs();
+    QVERIFY(pending);
+    QVERIFY(!panelEnabled);
+    QVERIFY(f.Server_Panel->isEnabled());
+    QVERIFY(!f.ServerCallPending());
+    QCOMPARE(rig.ws.TsTable.Value[2], int16_t{1});
+    QCOMPARE(rig.ws.TsTable.FromServer[2], uint8_t{1});
+    QVERIFY(rig.dialogs.Messages().empty());
+    qInfo(
+        "with a server answering in %d ms the window stood still for at most %lld ms (connect) and %lld ms "
+        "(poll)",
+        kSlowMs, static_cast<long long>(connectFreeze), static_cast<long long>(pollFreeze));
+    QVERIFY(connectFreeze < kSlowMs / 2);
+    QVERIFY(pollFreeze < kSlowMs / 2);
+}
+
+void ServerWindowTest::disconnectOrCloseWhileACallWaits_data() {
+    QTest::addColumn<bool>("close");
+    QTest::newRow("the user disconnects") << false;
+    QTest::newRow("the user closes the window") << true;
+}
+
+void ServerWindowTest::disconnectOrCloseWhileACallWaits() {
+    QFETCH(bool, close);
+    SlowServer slow;
+    Rig rig("[Server]\nconnect=1\nserver_name=.\\TMS\nget_ts=1\n");
+    TForm1& f = rig.Start();
+    QVERIFY(f.Server().ServerConnected());
+    if (close) rig.dialogs.AnswerYesNo(true);
+    QTimer::singleShot(kSlowMs / 4, &f, [&] {
+        QVERIFY(f.ServerCallPending());
+        if (close)
+            f.close();
+        else
+            f.Check_Server->click();
+    });
+    QElapsedTimer took;
+    took.start();
+    f.Get_TS_Server_TimerTimer();
+    // The call ended at the user's word, not at the server's answer, and nobody is told of it.
+    QVERIFY(took.elapsed() < kSlowMs);
+    QVERIFY(!f.ServerCallPending());
+    QVERIFY(rig.dialogs.Messages().empty());
+    QVERIFY(!f.Server().ServerConnected());
+    if (!close) {
+        QVERIFY(!f.Check_Server->isChecked());
+        QVERIFY(!rig.PanelShown());
+        QVERIFY(!f.Check_Get_TS_Server->isChecked());
+        QVERIFY(f.isVisible());
+        return;
+    }
+    QTRY_VERIFY(!f.isVisible());
+    QCOMPARE(rig.dialogs.Log().size(), size_t{1});  // asked once
+    rig.Stop();
+    // The settings keep the link as the user left it.
+    const std::string ini = rig.Read("settings.ini");
+    QVERIFY(ini.find("connect=1") != std::string::npos);
+    QVERIFY(ini.find("get_ts=1") != std::string::npos);
 }
 
 QTEST_MAIN(ServerWindowTest)

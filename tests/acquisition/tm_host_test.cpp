@@ -4,18 +4,26 @@
 // nothing else, and the next connect starts a new helper.
 
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <optional>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "acquisition/server_link.h"
 #include "acquisition/tm_host_library.h"
+#include "acquisition/tm_host_protocol.h"
 #include "interlock/cp1251.h"
 #include "interlock/report.h"
 #include "tests/acquisition/scripted_port.h"
@@ -319,6 +327,258 @@ TEST(LinkOverHostConnect, CrashHangOrMissingFunctionFailsWithTheConnectMessage) 
         EXPECT_EQ(port.errors, std::vector<interlock::Message>{failed});
     }
     Mode("good");
+}
+
+// ---- Requests as a peer other than the program may send them ----
+
+// The helper started by hand over the replacement library, its socket in the test's hands.
+class RawHost {
+public:
+    RawHost() {
+        int pair[2];
+        if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair) != 0) return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(pair[1], tmhost::kHostSocketFd);
+            ::setpgid(0, 0);
+            ::execl(kHost.c_str(), kHost.c_str(), kBadLibrary.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(pair[1]);
+        fd_ = pair[0];
+        hello_ = Receive();
+    }
+    ~RawHost() {
+        ::close(fd_);
+        ::kill(-pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    const std::optional<std::string>& Hello() const { return hello_; }
+    // The answer, or nullopt when the helper ends (or says nothing within 2 s).
+    std::optional<std::string> Ask(const std::string& packet) {
+        if (::send(fd_, packet.data(), packet.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(packet.size()))
+            return std::nullopt;
+        return Receive();
+    }
+
+private:
+    std::optional<std::string> Receive() {
+        pollfd ready{fd_, POLLIN, 0};
+        if (::poll(&ready, 1, 2000) != 1) return std::nullopt;
+        std::string packet(tmhost::kMaxPacket + 1, '\0');
+        const ssize_t n = ::recv(fd_, packet.data(), packet.size(), 0);
+        if (n <= 0) return std::nullopt;
+        packet.resize(static_cast<size_t>(n));
+        return packet;
+    }
+    pid_t pid_ = -1;
+    int fd_ = -1;
+    std::optional<std::string> hello_;
+};
+
+template <typename T>
+std::string Bytes(T value) {
+    return std::string(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+TEST(HostRequests, OnlyRequestsThatReadWholeAreAnswered) {
+    Mode("good");
+    const struct {
+        const char* name;
+        std::string request;
+        std::optional<size_t> answerSize;  // nullopt: the helper ends without an answer
+    } rows[] = {
+        {"a status request with an empty list", "S" + Bytes<int16_t>(0), 1},
+        {"a status request", *tmhost::EncodeStatus({{0, 1, 1}, {0, 1, 2}}), 1 + 2 * sizeof(TmStatusResult)},
+        {"a name request", *tmhost::EncodeName({TM_OBJECT_TS, 0, 1, 1, 80}), 3 + 80},
+        {"a status request with a byte after its list", *tmhost::EncodeStatus({{0, 1, 1}}) + "x",
+         std::nullopt},
+        {"a name request with a byte after its fields",
+         *tmhost::EncodeName({TM_OBJECT_TS, 0, 1, 1, 80}) + "x", std::nullopt},
+        {"a connect request with bytes after its names", *tmhost::EncodeInit({"S", "t"}) + "tail",
+         std::nullopt},
+        {"a close request with a byte after it", "Cx", std::nullopt},
+        {"a connect request cut short", tmhost::EncodeInit({"S", "t"})->substr(0, 6), std::nullopt},
+        {"a request of no kind", "Z", std::nullopt},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        RawHost host;
+        ASSERT_TRUE(host.Hello());
+        const std::optional<std::string> answer = host.Ask(row.request);
+        ASSERT_EQ(answer.has_value(), row.answerSize.has_value());
+        if (answer) {
+            EXPECT_EQ(answer->size(), *row.answerSize);
+        }
+    }
+}
+
+// ---- Connect names ----
+
+std::string TempLog() {
+    char path[] = "/tmp/bad_tmaccess_log.XXXXXX";
+    const int fd = ::mkstemp(path);
+    if (fd >= 0) ::close(fd);
+    ::setenv("BAD_TMACCESS_LOG", path, 1);
+    return path;
+}
+
+std::vector<std::string> LogLines(const std::string& path) {
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+TEST(HostNames, NamesReachTheLibraryWholeOrAConnectIsRefusedWithItsMessage) {
+    Mode("good");
+    const size_t longest = tmhost::kMaxInitNames;
+    const struct {
+        const char* name;
+        size_t server, client;
+        bool fits;
+    } rows[] = {
+        {"short", 5, 10, true},
+        {"the longest pair", longest - 6000, 6000, true},
+        {"60000 and 6000 bytes", 60000, 6000, false},
+        {"a client name one byte too long", longest - 6000, 6001, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string log = TempLog();
+        HostTmLibrary lib(kHost, {kBadLibrary}, ShortBounds());
+        interlock::Workspace ws;
+        ScriptedPort port{ws};
+        FakeControls controls;
+        std::string serverName = ".\\TMS";
+        ServerLink link(ws, lib, port, controls, serverName, std::string(row.client, 'c'));
+        controls.link = &link;
+        port.answers.push_back(std::string(row.server, 's'));
+        controls.SetChecked(ServerBox::Check_Server, true);
+
+        EXPECT_EQ(link.ServerConnected(), row.fits);
+        if (row.fits) {
+            EXPECT_TRUE(port.errors.empty());
+            EXPECT_EQ(LogLines(log), std::vector<std::string>{std::to_string(row.server) + " " +
+                                                              std::to_string(row.client)});
+        } else {
+            const interlock::Message refused{Texts().connectNamesTooLong, cp1251::FromUtf8("Ошибка"),
+                                             interlock::Icon::Error};
+            EXPECT_EQ(port.errors, std::vector<interlock::Message>{refused});
+            EXPECT_TRUE(LogLines(log).empty()) << "the library was called";
+            EXPECT_FALSE(controls.boxes[ServerBox::Check_Server]);
+            EXPECT_EQ(lib.HostPid(), -1);
+        }
+        link.Close();
+        std::remove(log.c_str());
+    }
+    ::unsetenv("BAD_TMACCESS_LOG");
+}
+
+// ---- The helper's process group and its end ----
+
+// Gone, or a zombie that nobody is left to reap but the system.
+bool Ended(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) return true;
+    const size_t paren = line.rfind(')');
+    return paren != std::string::npos && paren + 2 < line.size() && line[paren + 2] == 'Z';
+}
+
+bool EndsWithin(pid_t pid, std::chrono::milliseconds bound) {
+    const auto until = Clock::now() + bound;
+    while (!Ended(pid)) {
+        if (Clock::now() > until) return false;
+        std::this_thread::sleep_for(5ms);
+    }
+    return true;
+}
+
+enum class LinkEnd { Disconnect, ProgramExits, ProgramKilled };
+
+TEST(HostGroup, AChildOfTheLibraryEndsWithTheLink) {
+    Mode("fork");
+    const struct {
+        const char* name;
+        LinkEnd end;
+    } rows[] = {{"disconnect", LinkEnd::Disconnect},
+                {"the program exits", LinkEnd::ProgramExits},
+                {"the program is killed", LinkEnd::ProgramKilled}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string log = TempLog();
+        pid_t helper = -1;
+        if (row.end == LinkEnd::ProgramKilled) {
+            // The program is this test's child, killed with its link up.
+            const pid_t program = ::fork();
+            if (program == 0) {
+                HostTmLibrary lib(kHost, {kBadLibrary}, ShortBounds());
+                if (lib.Init("S", "t") != 1) ::_exit(1);
+                ::kill(::getpid(), SIGKILL);
+            }
+            ASSERT_GT(program, 0);
+            int status = 0;
+            ::waitpid(program, &status, 0);
+            ASSERT_TRUE(WIFSIGNALED(status));
+        } else {
+            auto lib =
+                std::make_unique<HostTmLibrary>(kHost, std::vector<std::string>{kBadLibrary}, ShortBounds());
+            ASSERT_EQ(lib->Init("S", "t"), 1) << lib->FailureReason();
+            helper = lib->HostPid();
+            if (row.end == LinkEnd::Disconnect) {
+                lib->Close();
+                EXPECT_FALSE(lib->LastCallFailed());
+                EXPECT_EQ(lib->HostPid(), -1);
+            } else {
+                lib.reset();
+            }
+        }
+        const std::vector<std::string> lines = LogLines(log);
+        ASSERT_EQ(lines.size(), 2u);
+        const pid_t child = static_cast<pid_t>(std::stol(lines[1]));
+        EXPECT_TRUE(EndsWithin(child, 2000ms)) << "the library's child outlived the link";
+        if (helper > 0) {
+            EXPECT_FALSE(Alive(helper)) << "the helper was left running or unreaped";
+        }
+        std::remove(log.c_str());
+    }
+    ::unsetenv("BAD_TMACCESS_LOG");
+    Mode("good");
+}
+
+// A loop that only keeps the idle watch, for a test to fire by hand.
+class IdleWatch : public TmHostLoop {
+public:
+    Outcome Wait(int, Clock::time_point) override { return Outcome::Block; }
+    void WatchIdle(int fd, std::function<void()> onReadable) override {
+        fd_ = fd;
+        callback_ = std::move(onReadable);
+    }
+    int fd_ = -1;
+    std::function<void()> callback_;
+};
+
+TEST(HostReaping, AHelperThatDiesBetweenCallsIsReapedWithoutWaitingForTheNext) {
+    Mode("good");
+    IdleWatch watch;
+    HostTmLibrary lib(kHost, {kBadLibrary}, ShortBounds());
+    lib.SetLoop(&watch);
+    ASSERT_EQ(lib.Init("S", "t"), 1);
+    const pid_t helper = lib.HostPid();
+    ASSERT_GE(watch.fd_, 0);
+    // A healthy helper waiting for its next request is left alone.
+    watch.callback_();
+    EXPECT_EQ(lib.HostPid(), helper);
+
+    ::kill(helper, SIGKILL);
+    pollfd ready{watch.fd_, POLLIN, 0};
+    ASSERT_EQ(::poll(&ready, 1, 2000), 1);
+    watch.callback_();
+    EXPECT_EQ(lib.HostPid(), -1);
+    EXPECT_EQ(watch.fd_, -1);
+    EXPECT_FALSE(Alive(helper)) << "a zombie is left";
+    lib.SetLoop(nullptr);
 }
 
 }  // namespace

@@ -935,7 +935,15 @@ void TForm1::StartupRestore(TView_File_Form& viewer) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    if (exitConfirmed_) {
+        event->accept();
+        return;
+    }
     bool yes = dialogs_.AskYesNo(Texts().exitQuestion, Texts().exitCaption, interlock::Icon::Information);
+    if (yes && CloseAfterServerCall()) {
+        event->ignore();
+        return;
+    }
     if (yes)
         event->accept();
     else

@@ -30,6 +30,8 @@ class QFrame;
 namespace acquisition {
 class ReceptionRule;
 class RtuReception;
+class HostTmLibrary;
+class QtTmHostLoop;
 class ServerLink;
 class TmLibrary;
 }  // namespace acquisition
@@ -162,6 +164,8 @@ public:
     static constexpr int kMemoLineLimit = 1000;  // newest receipt log lines kept in Memo1
     acquisition::RtuReception& Rtu();
     acquisition::ServerLink& Server();
+    // A server call waits for the helper's answer.
+    bool ServerCallPending() const;
     void Check_Get_TS_OrveskClick();
     void Get_TS_Orvesk_TimerTimer();
     void Check_ServerClick();
@@ -264,6 +268,19 @@ private:
     // Runs `operation` between Pull and Push, unless an operation already runs.
     void RunOperation(const std::function<void()>& operation);
     void RunServerOperation(void (acquisition::ServerLink::*operation)());
+    // A server call waits for the helper's answer in the event loop: the operation that made
+    // it is put aside (its data shown, the panel disabled) and taken up again afterwards.
+    void ServerCallWaiting(bool waiting);
+    // The window closing while a server call waits: the call is cancelled, the operation ends,
+    // then the window closes (the question already answered) with the boxes as they were.
+    // True when the close must wait for that.
+    bool CloseAfterServerCall();
+    bool closeAfterServer_ = false;
+    bool exitConfirmed_ = false;
+    std::array<bool, 3> serverBoxesAtClose_{};
+    bool serverOperation_ = false;                 // a server operation runs (its calls may wait in the loop)
+    int suspendedDepth_ = 0;                       // operationDepth_ of the operation put aside
+    acquisition::QtTmHostLoop* tmLoop_ = nullptr;  // a child: it outlives tmLibrary_
     std::unique_ptr<TForm1SourcePort> sourcePort_;
     std::unique_ptr<TForm1RtuControls> rtuControls_;
     std::unique_ptr<acquisition::RtuReception> rtu_;

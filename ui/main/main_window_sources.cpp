@@ -3,12 +3,15 @@
 // changed" cascade they run, and the start-up and exit steps.
 
 #include <QCheckBox>
+#include <QFrame>
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
 #include <QTimer>
 
 #include "acquisition/rtu_reception.h"
 #include "acquisition/server_link.h"
 #include "acquisition/tm_host_library.h"
+#include "acquisition/tm_host_loop.h"
 #include "acquisition/tm_library.h"
 #include "interlock/ts_cascade.h"
 #include "storage/file_io.h"
@@ -31,8 +34,15 @@ void TForm1::SetUpSources() {
     // system, and is held by the helper process beside the executable: a library that crashes
     // or hangs costs the link, never the program.
     const std::string exeDir = storage::ExecutableDir();
-    tmLibrary_ = std::make_unique<acquisition::HostTmLibrary>(
-        exeDir + acquisition::TmHostFileName(), acquisition::DefaultTmLibraryCandidates(exeDir));
+    auto host = std::make_unique<acquisition::HostTmLibrary>(exeDir + acquisition::TmHostFileName(),
+                                                             acquisition::DefaultTmLibraryCandidates(exeDir));
+    // The calls of a server operation started from the event loop wait in it; those made
+    // while the window starts, ends or runs another operation simply wait.
+    tmLoop_ = new acquisition::QtTmHostLoop(this);
+    tmLoop_->SetGate([this] { return serverOperation_ && windowReady_ && !destroyed_; });
+    tmLoop_->SetWaitingHook([this](bool waiting) { ServerCallWaiting(waiting); });
+    host->SetLoop(tmLoop_);
+    tmLibrary_ = std::move(host);
     serverControls_ = std::make_unique<TForm1ServerControls>(*this);
     serverLink_ = std::make_unique<acquisition::ServerLink>(ws_, *tmLibrary_, *sourcePort_, *serverControls_,
                                                             serverName_, acquisition::ExecutableFileName());
@@ -79,28 +89,81 @@ void TForm1::Get_TS_Orvesk_TimerTimer() { rtu_->Get_TS_Orvesk_TimerTimer(); }
 
 // ---- The server ----
 
+bool TForm1::ServerCallPending() const { return tmLoop_ && tmLoop_->Waiting(); }
+
 void TForm1::RunServerOperation(void (acquisition::ServerLink::*operation)()) {
+    // Only an operation started from the event loop (not inside another) may wait in it.
+    const bool outermost = operationDepth_ == 0 && !serverOperation_;
+    if (outermost) serverOperation_ = true;
     RunOperation([&] { ((*serverLink_).*operation)(); });
+    if (!outermost) return;
+    serverOperation_ = false;
+    if (closeAfterServer_) {
+        closeAfterServer_ = false;
+        QTimer::singleShot(0, this, [this] {
+            // The settings keep the boxes as the user left them, not as the cancel left them.
+            const QSignalBlocker a(Check_Server), b(Check_Get_TS_Server), c(Check_Get_Names_Server);
+            Check_Server->setChecked(serverBoxesAtClose_[0]);
+            Check_Get_TS_Server->setChecked(serverBoxesAtClose_[1]);
+            Check_Get_Names_Server->setChecked(serverBoxesAtClose_[2]);
+            exitConfirmed_ = true;
+            close();
+        });
+    }
+}
+
+bool TForm1::CloseAfterServerCall() {
+    if (!ServerCallPending()) return false;
+    serverBoxesAtClose_ = {Check_Server->isChecked(), Check_Get_TS_Server->isChecked(),
+                           Check_Get_Names_Server->isChecked()};
+    closeAfterServer_ = true;
+    tmLoop_->Cancel();
+    return true;
+}
+
+void TForm1::ServerCallWaiting(bool waiting) {
+    if (waiting) {
+        // What the operation did so far is shown, and every other handler runs as from the
+        // event loop, with its own Pull and Push.
+        Push();
+        suspendedDepth_ = operationDepth_;
+        operationDepth_ = 0;
+        Server_Panel->setEnabled(false);
+    } else {
+        Server_Panel->setEnabled(true);
+        operationDepth_ = suspendedDepth_;
+        // The operation goes on with what the user has changed meanwhile.
+        Pull();
+    }
 }
 
 void TForm1::Check_ServerClick() {
     if (!windowReady_) return;
+    if (ServerCallPending()) {
+        // The user disconnects while a call waits: the call is cancelled and the operation
+        // that made it drops the link without a word.
+        if (!Check_Server->isChecked()) tmLoop_->Cancel();
+        return;
+    }
     RunServerOperation(&acquisition::ServerLink::Check_ServerClick);
 }
 
 void TForm1::Check_Get_Names_ServerClick() {
-    if (!windowReady_) return;
+    if (!windowReady_ || ServerCallPending()) return;
     RunServerOperation(&acquisition::ServerLink::Check_Get_Names_ServerClick);
 }
 
 void TForm1::Check_Get_TS_ServerClick() {
-    if (!windowReady_) return;
+    if (!windowReady_ || ServerCallPending()) return;
     // Releasing the server values rebuilds only the TS grid: show it again all the same.
     if (!Check_Get_TS_Server->isChecked()) shownRefresh_ = ~0u;
     RunServerOperation(&acquisition::ServerLink::Check_Get_TS_ServerClick);
 }
 
 void TForm1::Get_TS_Server_TimerTimer() {
+    // A tick while a server operation runs (its call waits, or it shows a box) is skipped: the
+    // next tick polls.
+    if (serverOperation_) return;
     RunServerOperation(&acquisition::ServerLink::Get_TS_Server_TimerTimer);
 }
 
