@@ -7,6 +7,10 @@
 // Runs headless (QT_QPA_PLATFORM=offscreen unless the environment says otherwise).
 //
 //   large-file-bench [megabytes]   (20 unless given)
+//   large-file-bench --analysis-window [lines]
+//       what the open analysis window adds to the main window's response to a TS typed in the
+//       grid, page by page, with a logic of `lines` lines on view (10,000 unless given); the
+//       goal is under 20 ms.
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -29,20 +33,24 @@
 #include "ui/widgets/color_button.h"
 #include "tests/support/scripted_dialogs.h"
 #include "ui/model/dialogs.h"
+#include "ui/analysis/analysis_form.h"
 #include "ui/main/main_window.h"
+#include "bench/machine.h"
+#include <QTabWidget>
+#include <cstdint>
 #include "ui/widgets/signal_grids.h"
 
 namespace {
 
 // A configuration file whose block 1 has `bytes` of ON logic (lines of about 100 characters,
 // every one valid) and state signal S1, shown first since TS 1 is 0; the other blocks are small.
-void WriteLarge(const std::string& path, size_t bytes) {
+void WriteLarge(const std::string& path, size_t bytes, size_t maxLines = SIZE_MAX) {
     std::ofstream out(path, std::ios::binary);
     out << "@\r\nF=" << std::string(256, '0') << "\r\n#Server_Channel=0\r\n#Server_RTU=1\r\n";
     for (int k = 0; k < 8; ++k) out << "#TS" << k << "=" << std::string(32, '0') << "\r\n";
     out << "##1 - Q1\r\n#On->Off\r\nIF (S1)\r\nV1=AND(S14)\r\nEND\r\n#Off->On\r\nIF (~S1)\r\n";
     size_t written = 0;
-    for (int i = 0; written < bytes; ++i) {
+    for (size_t i = 0; written < bytes && i < maxLines; ++i) {
         std::string line = "M" + std::to_string(i % 16 + 1) + "=AND(";
         for (int ts = i % 200 + 2; line.size() < 88; ++ts) line += "S" + std::to_string(ts) + ",";
         line += "~S1)\r\n";
@@ -94,11 +102,72 @@ void Report(const char* what, const Freeze& f) {
     std::fflush(stdout);
 }
 
+// The open analysis window's share of the main window's response: a TS typed in the grid with
+// the window closed, then open on each page.
+int AnalysisWindow(size_t lines) {
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir("Temp");
+    const std::string folder = dir.path().toStdString() + "/";
+    WriteLarge(folder + "large.blk", SIZE_MAX, lines);
+    interlock::Workspace ws;
+    ui::ScriptedDialogs dialogs;
+    auto form = std::make_unique<ui::TForm1>(ws, dialogs, folder);
+    ui::TForm1& f = *form;
+    f.CreateSecondaryWindows();
+    f.show();
+    dialogs.AnswerOpenFile(folder + "large.blk");
+    f.Load_File_ButtonClick();
+    Measure([] {});
+    std::printf("logic on view: %zu lines; load average %s\n", ws.Blocks[1].OnLogic.size(),
+                machine::LoadAverages().c_str());
+    f.Check_Change_TS->setChecked(true);
+    int value = 0;
+    auto typeTs = [&] {
+        f.TS_Grid->SetCurrentCell(1, 1);
+        f.TsGridKey(static_cast<char>('0' + (value ^= 1)));
+    };
+    auto worst = [&](int runs) {
+        Freeze w;
+        for (int i = 0; i < runs; ++i) {
+            const Freeze x = Measure(typeTs);
+            w.longestMs = std::max(w.longestMs, x.longestMs);
+            w.totalMs = std::max(w.totalMs, x.totalMs);
+        }
+        return w;
+    };
+    const Freeze closed = worst(5);
+    Report("a TS typed in the grid, analysis window closed", closed);
+    ui::TForm_Analysis* window = f.AnalysisForm();
+    const char* names[] = {"Почему запрещено", "Недостоверность",  "Проблемы", "Требования",
+                           "Сравнение",        "Где используется", "Схема"};
+    double added = 0;
+    for (int page = 0; page < window->Pages->count(); ++page) {
+        Measure([&] {
+            window->Pages->setCurrentIndex(page);
+            window->Open();
+        });
+        const Freeze open = worst(5);
+        const std::string what = std::string("  window open on \"") + names[page] + "\"";
+        Report(what.c_str(), open);
+        std::printf("%-58s added %8.1f ms (the window's own refresh %.1f ms)\n", "",
+                    open.longestMs - closed.longestMs, window->LastRefreshMs());
+        added = std::max(added, open.longestMs - closed.longestMs);
+    }
+    std::printf(
+        "the open analysis window adds at most %.1f ms to the main window's response (goal < 20 ms)\n",
+        added);
+    window->close();
+    form.reset();
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    if (argc > 1 && std::string(argv[1]) == "--analysis-window")
+        return AnalysisWindow(argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 10000);
     const size_t megabytes = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 20;
 
     QTemporaryDir dir;

@@ -16,6 +16,7 @@
 #include "tools/tool_texts.h"
 #include "topology/topology_texts.h"
 #include "ui/model/texts.h"
+#include "ui/model/window_analysis_texts.h"
 
 namespace {
 
@@ -59,5 +60,6 @@ int main() {
     Print("ui", ui::WindowTextList());
     Print("diagram", ui::DiagramTextList());
     Print("tools", tools::ToolTextList());
+    Print("ui.analysis", ui::AnalysisTextList());
     return 0;
 }

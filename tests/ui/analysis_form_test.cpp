@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScrollArea>
+#include <QTimer>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -32,6 +34,7 @@
 #include "ui/main/ts_captions_form.h"
 #include "ui/widgets/ts_list_grid.h"
 #include "ui/sequences/sequences_page.h"
+#include "ui/model/window_analysis_texts.h"
 
 using ui::TForm1;
 using ui::TForm_Analysis;
@@ -79,6 +82,12 @@ const std::vector<BlockText> kBlocks = {
     {2, "Q2", 5, {"V2=AND(S5)"}, {"V2=AND(S6,~S6)"}},
     {20, "Q20", 20, {"M1=AND(S2)", "M2=AND(S3)", "V20=AND(M1)"}, {"V20=AND(S2)"}},
 };
+
+// Marks TS `ts` two-position in the attribute line of a configuration text.
+storage::Lines WithPair(storage::Lines text, int ts) {
+    text[1][1 + static_cast<size_t>(ts)] = '2';
+    return text;
+}
 
 void Write(const std::string& path, const storage::Lines& lines) {
     std::ofstream out(path, std::ios::binary);
@@ -152,6 +161,18 @@ private slots:
     void RefreshFollowsTheMainWindowDeferred();
     void DiagramFollowsTheWindowAndTheTablePrints();
     void SwitchingPageChecksStepsAndPlans();
+    // What a daily user found wrong.
+    void WhyExplainsTheVerdictUnderUnreliability();
+    void DiagramOfAnErroneousLogicShowsNoVerdict();
+    void ColumnsGrowWithLaterTexts();
+    void CompareFlagsTheChangedSideOnly();
+    void WhereUsedNamesStateSignalsAndPairs();
+    void ProblemsListTheBlocksTextErrors();
+    void SmallFaults();
+    void TablesSortFilterAndKeys();
+    void OpensBesideTheMainWindow();
+    void AppliedValuesCanBeTakenBack();
+    void DiagramLeadsToTheLineAndWhereUsed();
 };
 
 void AnalysisFormTest::ApplyGateTable() {
@@ -349,8 +370,9 @@ void AnalysisFormTest::ProblemsDoubleClickLandsOnBlockSideAndLine() {
     const ui::Page& p = rig.window->Shown(Page::Problems);
     int mRow = -1, neverRow = -1;
     for (size_t r = 0; r < p.rows.size(); ++r) {
-        if (p.rows[r].cells[5] == "m_never_read") mRow = int(r);
-        if (p.rows[r].cells[5] == "never_allowed" && p.rows[r].place.block == 2) neverRow = int(r);
+        if (p.rows[r].cells[5] == ui::CheckName("m_never_read")) mRow = int(r);
+        if (p.rows[r].cells[5] == ui::CheckName("never_allowed") && p.rows[r].place.block == 2)
+            neverRow = int(r);
     }
     QVERIFY(mRow >= 0 && neverRow >= 0);
     QCOMPARE(p.rows[size_t(mRow)].place, (ui::Place{20, interlock::Side::Off, 2}));
@@ -395,7 +417,9 @@ void AnalysisFormTest::RequirementsBesideTheConfiguration() {
     rig.window->Tree(Page::Requirements)
         ->setCurrentItem(rig.window->Tree(Page::Requirements)->topLevelItem(2));
     QVERIFY(rig.window->Apply_Requirement_Button->isEnabled());
+    rig.form->BlockTabClick(2);  // the counterexample shows its own block
     rig.window->ApplyClick(Page::Requirements);
+    QCOMPARE(rig.ws.CurrentBlock, 1);
     QCOMPARE(rig.Verdict(), QStringLiteral("разрешено"));
     QCOMPARE(rig.ws.TsTable.Value[3], int16_t(1));
 
@@ -500,6 +524,301 @@ void AnalysisFormTest::DiagramFollowsTheWindowAndTheTablePrints() {
     QVERIFY(before != rig.ws.Blocks[rig.ws.CurrentBlock].Of(view).Logic);
 }
 
+// The page explains the verdict the main window shows: "запрещено**" names the hardware-unreliable
+// TS and says whether the logic alone would allow the operation; manual unreliability only warns.
+void AnalysisFormTest::WhyExplainsTheVerdictUnderUnreliability() {
+    const ui::AnalysisViewTexts& t = ui::AnalysisTexts();
+    struct Case {
+        const char* name;
+        std::string values;  // TS 1..
+        int level;           // unreliability of TS 12
+        const char* verdict;
+        std::string says;  // in the heading or the words under it
+        size_t sets;
+    } cases[] = {
+        {"hardware, logic allows", "000000000001", 2, "запрещено**", t.whyLogicAllows, 0},
+        {"hardware, logic forbids", "000000000000", 2, "запрещено**", t.whyLogicForbids, 1},
+        {"manual only warns", "000000000001", 1, "разрешено", t.whyManual + W("ТС12"), 0},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        rig.form->ApplyViewerText(Config({{1, "Q1", 1, {"V1=AND(S1)"}, {"V1=AND(S12)"}}}, c.values));
+        rig.ws.TsTable.Unreliability[12] = static_cast<uint8_t>(c.level);
+        rig.form->Recalculate_ButtonClick();
+        QCOMPARE(rig.Verdict(), QString::fromUtf8(c.verdict));
+        rig.Open(Page::Why);
+        const ui::Page& p = rig.window->Shown(Page::Why);
+        const QString shown = rig.window->Heading(Page::Why)->text();
+        QVERIFY2(shown.contains(rig.Verdict()), c.name);
+        QVERIFY2(shown.contains(U(c.says)), qPrintable(QString(c.name) + ": " + shown));
+        if (c.level == 2) QVERIFY2(shown.contains(U(t.whyHardware + W("ТС12"))), c.name);
+        QVERIFY2(!shown.contains(QStringLiteral("изменять ТС не нужно")) || c.level != 2, c.name);
+        QCOMPARE(p.rows.size(), c.sets);
+    }
+}
+
+// A logic with a text error is drawn with its error and without a verdict.
+void AnalysisFormTest::DiagramOfAnErroneousLogicShowsNoVerdict() {
+    struct Case {
+        const char* line;
+        std::string message;  // part of the note
+    } cases[] = {{"V1=AND(S2", W("скобка в строке: V1=AND(S2")}, {"V1=AND(M7,S2)", W("\"M7\" в строке: V1")}};
+    for (const Case& c : cases) {
+        Rig rig;
+        rig.form->ApplyViewerText(Config({{1, "Q1", 1, {"V1=AND(S1)"}, {"M1=AND(S3)", c.line}}}, "0111"));
+        QCOMPARE(rig.Verdict(), QStringLiteral("ошибка!"));
+        auto* page = qobject_cast<ui::LogicDiagramPage*>(rig.window->Diagram_Page);
+        rig.Open(Page::Why);
+        rig.window->Pages->setCurrentWidget(page);
+        rig.window->Refresh();
+        const ui::diagram::Diagram& d = page->Shown();
+        QVERIFY2(d.note.find(ui::AnalysisTexts().errorInLine + "2: ") == 0, d.note.c_str());
+        QVERIFY2(d.note.find(c.message) != std::string::npos, cp1251::ToUtf8(d.note).c_str());
+        QVERIFY(!d.forbidden);
+        for (const ui::diagram::Terminal& x : d.terminals)
+            QVERIFY2(x.text.find('=') == std::string::npos, c.line);
+        for (const ui::diagram::Wire& w : d.wires) QVERIFY(w.tone == ui::diagram::Tone::Neither);
+    }
+}
+
+// Texts filled later than the first fill are not cut, and every cell has its whole text as tooltip.
+void AnalysisFormTest::ColumnsGrowWithLaterTexts() {
+    Rig rig;
+    rig.Open(Page::Problems);
+    rig.form->ApplyViewerText(
+        Config({{1, "Q1", 1, {"V1=AND(S1)"}, {"V1=AND(M15,S2,S3,S4,S5,S6,S7,S8,S9,S10)"}},
+                {28, "Q28", 28, {"V28=AND(S28)"}, {"V28=AND(~S28)"}}},
+               "0000"));
+    rig.window->Refresh();
+    QTreeWidget* tree = rig.window->Tree(Page::Problems);
+    QVERIFY(tree->topLevelItemCount() >= 2);
+    for (int r = 0; r < tree->topLevelItemCount(); ++r) {
+        QTreeWidgetItem* item = tree->topLevelItem(r);
+        for (int c = 0; c + 1 < tree->columnCount(); ++c) {
+            QVERIFY2(tree->fontMetrics().horizontalAdvance(item->text(c)) <= tree->columnWidth(c),
+                     qPrintable(item->text(c)));
+            QCOMPARE(item->toolTip(c), item->text(c));
+        }
+    }
+}
+
+// Only the side whose text changed is flagged "текст изменён, поведение то же".
+void AnalysisFormTest::CompareFlagsTheChangedSideOnly() {
+    Rig rig;
+    std::vector<BlockText> other = kBlocks;
+    other[0].on = {"V1=AND(~S4,S3,S2)"};  // the same behaviour, another text; OFF untouched
+    Write(rig.Path("other.blk"), Config(other, "0000"));
+    rig.dialogs.AnswerOpenFile(cp1251::FromUtf8(rig.Path("other.blk")));
+    rig.window->Compare_ButtonClick();
+    const QString flag = QStringLiteral("текст изменён, поведение то же");
+    QCOMPARE(rig.Row(Page::Compare, 0).mid(0, 2), (QStringList{"1", QStringLiteral("вкл")}));
+    QCOMPARE(rig.Row(Page::Compare, 0).value(3), flag);
+    QCOMPARE(rig.Row(Page::Compare, 1).mid(0, 2), (QStringList{"1", QStringLiteral("откл")}));
+    QCOMPARE(rig.Row(Page::Compare, 1).value(3), QString());
+}
+
+// A TS read as a block's state signal, and the second TS of a pair read through its first.
+void AnalysisFormTest::WhereUsedNamesStateSignalsAndPairs() {
+    Rig rig;
+    rig.form->ApplyViewerText(WithPair(Config({{3, "Q3", 6, {"V3=AND(S1)"}, {"V3=AND(~D6,S2)"}},
+                                               {4, "Q4", 2, {"V4=AND(S6)"}, {"V4=AND(S2)"}}},
+                                              "000001"),
+                                       6));
+    struct Case {
+        int ts;
+        std::vector<QStringList> rows;  // block, logic, line, operand
+    } cases[] = {
+        {6,
+         {{QStringLiteral("Блок 3 \"Q3\""), QStringLiteral("сигнал состояния"), "", "S6"},
+          {QStringLiteral("Блок 3 \"Q3\""), QStringLiteral("вкл"), "1", "~D6"},
+          {QStringLiteral("Блок 4 \"Q4\""), QStringLiteral("откл"), "1", "S6"}}},
+        {7,
+         {{QStringLiteral("Блок 3 \"Q3\""), QStringLiteral("сигнал состояния"), "",
+           QStringLiteral("S6 (пара ТС6/7)")},
+          {QStringLiteral("Блок 3 \"Q3\""), QStringLiteral("вкл"), "1", QStringLiteral("~D6 (пара ТС6/7)")}}},
+        {2,
+         {{QStringLiteral("Блок 4 \"Q4\""), QStringLiteral("сигнал состояния"), "", "S2"},
+          {QStringLiteral("Блок 3 \"Q3\""), QStringLiteral("вкл"), "1", "S2"},
+          {QStringLiteral("Блок 4 \"Q4\""), QStringLiteral("вкл"), "1", "S2"}}},
+    };
+    for (const Case& c : cases) {
+        rig.window->ShowWhereUsed(c.ts);
+        QCOMPARE(rig.window->Tree(Page::WhereUsed)->topLevelItemCount(), int(c.rows.size()));
+        for (size_t r = 0; r < c.rows.size(); ++r) QCOMPARE(rig.Row(Page::WhereUsed, int(r)), c.rows[r]);
+    }
+    // The state signal's row shows the block's governing logic.
+    rig.window->RowDoubleClick(Page::WhereUsed, 0);
+    QCOMPARE(rig.ws.CurrentBlock, 4);
+}
+
+// A block the main window paints red for its text is on the page, and its row leads to the line.
+void AnalysisFormTest::ProblemsListTheBlocksTextErrors() {
+    Rig rig;
+    std::vector<BlockText> blocks = kBlocks;
+    blocks.push_back({9, "Q9", 9, {"V9=AND(S9)"}, {"M1=AND(S2)", "V9=AND(M1,M3,S14)"}});
+    rig.form->ApplyViewerText(Config(blocks, "0000"));
+    rig.Open(Page::Problems);
+    const ui::Page& p = rig.window->Shown(Page::Problems);
+    int row = -1;
+    for (size_t r = 0; r < p.rows.size(); ++r)
+        if (p.rows[r].place.block == 9 && p.rows[r].cells[5] == ui::AnalysisTexts().checkTextError)
+            row = int(r);
+    QVERIFY(row >= 0);
+    const QStringList cells = rig.Row(Page::Problems, row);
+    QCOMPARE(cells.mid(0, 4), (QStringList{"9", QStringLiteral("вкл"), "2", QStringLiteral("ошибка")}));
+    QVERIFY2(cells[4].contains(QStringLiteral("\"M3\" в строке: V9=AND(M1,M3,S14)")), qPrintable(cells[4]));
+    QCOMPARE(cells[5], U(ui::AnalysisTexts().checkTextError));
+    QVERIFY(p.rows[size_t(row)].emphasised);
+    // Rows stay in block order.
+    for (size_t r = 1; r < p.rows.size(); ++r) QVERIFY(p.rows[r - 1].place.block <= p.rows[r].place.block);
+    rig.window->RowDoubleClick(Page::Problems, row);
+    QCOMPARE(rig.ws.CurrentBlock, 9);
+    QCOMPARE(rig.ws.CurrentView, interlock::Side::On);
+    QCOMPARE(rig.form->Logic->textCursor().blockNumber(), 1);
+}
+
+void AnalysisFormTest::SmallFaults() {
+    Rig rig;
+    // Blocks 1 and 2 share the state signal S1, which is on: OFF governs both.
+    rig.form->ApplyViewerText(Config(
+        {{1, "Q1", 1, {"V1=AND(M3)"}, {"V1=AND(S2)"}}, {2, "Q2", 1, {"V2=AND(S3)"}, {"V2=AND(S2)"}}}, "1"));
+    // The error on the Почему page reads as one line: no blank line after "в строке:".
+    rig.Open(Page::Why);
+    const QString why = rig.window->Heading(Page::Why)->text();
+    QVERIFY2(why.contains(QStringLiteral("в строке: V1=AND(M3)")), qPrintable(why));
+
+    // Checks are named in Russian; a problem without a side shows the logic that governs.
+    rig.Open(Page::Problems);
+    const ui::Page& p = rig.window->Shown(Page::Problems);
+    int shared = -1;
+    for (size_t r = 0; r < p.rows.size(); ++r) {
+        QVERIFY2(!QRegularExpression("^[a-z_]+$").match(U(p.rows[r].cells[5])).hasMatch(),
+                 p.rows[r].cells[5].c_str());
+        if (p.rows[r].cells[5] == ui::CheckName("shared_state_signal") && p.rows[r].place.block == 2)
+            shared = int(r);
+    }
+    QVERIFY(shared >= 0);
+    QVERIFY(!p.rows[size_t(shared)].place.side);
+    rig.form->ShowLogicLine(1, interlock::Side::On, 0);
+    rig.window->RowDoubleClick(Page::Problems, shared);
+    QCOMPARE(rig.ws.CurrentBlock, 2);
+    QCOMPARE(rig.ws.CurrentView, interlock::Side::Off);
+
+    // The diagram's export name is Russian throughout.
+    auto* page = qobject_cast<ui::LogicDiagramPage*>(rig.window->Diagram_Page);
+    rig.dialogs.AnswerSaveFile(std::nullopt);
+    page->exportSvg();
+    QCOMPARE(rig.dialogs.Log().back().file.initialName, W("схема_блок2_откл.svg"));
+}
+
+void AnalysisFormTest::TablesSortFilterAndKeys() {
+    Rig rig;
+    rig.Open(Page::Problems);
+    QTreeWidget* tree = rig.window->Tree(Page::Problems);
+    const int rows = tree->topLevelItemCount();
+    QVERIFY(rows >= 3);
+    auto column = [&](int c) {
+        QStringList out;
+        for (int r = 0; r < tree->topLevelItemCount(); ++r)
+            if (!tree->topLevelItem(r)->isHidden()) out << tree->topLevelItem(r)->text(c);
+        return out;
+    };
+    // By block, numerically, then the other way; a refresh keeps the order.
+    rig.window->SortBy(Page::Problems, 0);
+    rig.window->SortBy(Page::Problems, 0);
+    QCOMPARE(column(0).first(), QStringLiteral("20"));
+    QCOMPARE(column(0).last(), QStringLiteral("1"));
+    rig.form->Recalculate_ButtonClick();
+    rig.window->Refresh();
+    QCOMPARE(column(0).first(), QStringLiteral("20"));
+    // By severity: errors first.
+    rig.window->SortBy(Page::Problems, 3);
+    QCOMPARE(column(3).first(), QStringLiteral("ошибка"));
+    // The filter keeps the rows with every word; double-click and Enter open the page row.
+    rig.window->Filter(Page::Problems)->setText(U(ui::CheckName("m_never_read")));
+    QCOMPARE(column(0), QStringList{"20"});
+    QVERIFY(rig.window->CurrentRow(Page::Problems) >= 0);
+    QCOMPARE(
+        rig.window->Shown(Page::Problems).rows[size_t(rig.window->CurrentRow(Page::Problems))].place.block,
+        20);
+    rig.window->activateWindow();
+    tree->setFocus();
+    QTest::keyClick(tree, Qt::Key_Return);
+    QCOMPARE(rig.ws.CurrentBlock, 20);
+    rig.window->Filter(Page::Problems)->clear();
+    QCOMPARE(column(0).size(), rows);
+    // Esc closes the window.
+    QTest::keyClick(tree, Qt::Key_Escape);
+    QVERIFY(!rig.window->isVisible());
+}
+
+void AnalysisFormTest::OpensBesideTheMainWindow() {
+    const QRect screen(0, 0, 1920, 1080);
+    const QSize size(820, 420);
+    struct Case {
+        QRect main;
+        QPoint at;
+    } cases[] = {
+        {{0, 0, 900, 600}, {904, 0}},                    // right of it
+        {{1000, 100, 900, 600}, {1000 - 4 - 820, 100}},  // left of it
+        {{500, 900, 900, 600}, {1100, 660}},             // more room right: on the screen, overlapping least
+        {{100, 0, 1700, 600}, {1920 - 820, 0}},          // no room: overlapping at the screen's right edge
+    };
+    for (const Case& c : cases) QCOMPARE(TForm_Analysis::BesideRect(c.main, size, screen).topLeft(), c.at);
+}
+
+void AnalysisFormTest::AppliedValuesCanBeTakenBack() {
+    Rig rig;
+    rig.SetChangeTs(true);
+    rig.Open(Page::Why);
+    QVERIFY(!rig.window->Restore_Why_Button->isEnabled());
+    QCOMPARE(rig.window->Restore_Why_Button->toolTip(), U(ui::AnalysisTexts().restoreNothing));
+    rig.ws.TsTable.Value[3] = 2;  // a value neither 0 nor 1 comes back as it was
+    rig.form->Recalculate_ButtonClick();
+    rig.window->Refresh();
+    const QString before = rig.Verdict();
+    QTest::mouseClick(rig.window->Apply_Why_Button, Qt::LeftButton);
+    QCOMPARE(rig.Verdict(), QStringLiteral("разрешено"));
+    QVERIFY(rig.window->Restore_Why_Button->isEnabled());
+    QTest::mouseClick(rig.window->Restore_Why_Button, Qt::LeftButton);
+    QCOMPARE(rig.ws.TsTable.Value[2], int16_t(0));
+    QCOMPARE(rig.ws.TsTable.Value[3], int16_t(2));
+    QCOMPARE(rig.Verdict(), before);
+    QVERIFY(!rig.window->Restore_Why_Button->isEnabled());
+}
+
+// A click on a gate or an input puts the editor's cursor on its line; the TS input menu's
+// "Где используется" opens that page on the TS.
+void AnalysisFormTest::DiagramLeadsToTheLineAndWhereUsed() {
+    Rig rig;
+    rig.form->ApplyViewerText(
+        Config({{1, "Q1", 1, {"V1=AND(S1)"}, {"M1=AND(S2,S3)", "M2=OR(S4,S5)", "V1=AND(M1,M2)"}}}, "0"));
+    auto* page = qobject_cast<ui::LogicDiagramPage*>(rig.window->Diagram_Page);
+    rig.Open(Page::Why);
+    rig.window->Pages->setCurrentWidget(page);
+    rig.window->Refresh();
+    QWidget* canvas = page->findChild<QScrollArea*>()->widget();
+    const ui::diagram::Diagram& d = page->Shown();
+    QCOMPARE(d.gates.size(), size_t(3));
+    const double zoom = page->Zoom();
+    auto at = [&](double x, double y) { return QPoint(int(x * zoom), int(y * zoom)); };
+    const ui::diagram::Gate& second = d.gates[1];
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, at(second.box.x + 10, second.box.y + 5));
+    QCOMPARE(rig.form->Logic->textCursor().blockNumber(), 1);
+    // The label of TS 3, the first gate's second input.
+    const ui::diagram::Label* s3 = nullptr;
+    for (const ui::diagram::Label& l : d.labels)
+        if (l.ts == 3) s3 = &l;
+    QVERIFY(s3);
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, at(s3->at.x - 5, s3->at.y - 4));
+    QCOMPARE(rig.form->Logic->textCursor().blockNumber(), 0);
+    // The menu's choice arrives as the page's request.
+    QObject::connect(page, &ui::LogicDiagramPage::WhereUsedRequested, [](int) {});
+    emit page->WhereUsedRequested(3);
+    QCOMPARE(rig.window->Pages->currentIndex(), int(Page::WhereUsed));
+    QCOMPARE(rig.window->Where_Number->value(), 3);
+}
+
 QTEST_MAIN(AnalysisFormTest)
 // The page "Переключения": a program checked held and free, a step applied only while an
 // operator may edit TS, a plan taken as the program.
@@ -513,7 +832,8 @@ void AnalysisFormTest::SwitchingPageChecksStepsAndPlans() {
     // Held: Q1 needs TS 2 and 3, Q2 is never allowed, Q20 is already off; line 4 is malformed.
     QCOMPARE(page->Steps_Tree->topLevelItemCount(), 4);
     QVERIFY(page->Steps_Tree->topLevelItem(0)->text(3).contains(U(W("позиция 1"))));
-    QVERIFY(page->Steps_Tree->topLevelItem(1)->text(3).startsWith(U(W("запрещено; нужно изменить: ТС2=1, ТС3=1"))));
+    QVERIFY(page->Steps_Tree->topLevelItem(1)->text(3).startsWith(
+        U(W("запрещено; нужно изменить: ТС2=1, ТС3=1"))));
     QVERIFY(page->Steps_Tree->topLevelItem(2)->text(3).startsWith(U(W("запрещено"))));
     QCOMPARE(page->Steps_Tree->topLevelItem(3)->text(3), U(W("уже в этом положении")));
 

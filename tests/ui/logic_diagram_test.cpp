@@ -7,7 +7,9 @@
 #include <QApplication>
 #include <QImage>
 #include <QScrollArea>
+#include <QTest>
 #include <QToolButton>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -136,6 +138,8 @@ INSTANTIATE_TEST_SUITE_P(
         // 2 decides neither an AND nor an OR.
         Case{"value_two", {"V1=AND(S1,S2)"}, {{1, 2}, {2, 1}}, "V1 = 1", {}, Tone::Neither},
         Case{"unreliable_grey", {"V1=AND(S1)"}, {{1, 0}}, "V1 = 0", {1}, Tone::Unreliable, 1},
+        // An inverted operand is coloured by what the logic reads, as the editor colours it.
+        Case{"inverted_reads", {"V1=AND(~S1,S2)"}, {{1, 1}, {2, 1}}, "V1 = 0", {1}, Tone::False},
         // Lines after the V line are drawn; M1 is assigned again and read with its new value.
         Case{"reassigned_m",
              {"M1=AND(S1)", "M1=AND(S2)", "V1=OR(M1,S3)", "M2=AND(S4)"},
@@ -287,6 +291,50 @@ TEST(DiagramPage, RedrawsOnTsChangeAndZooms) {
     EXPECT_GE(canvas->width(), page->findChild<QScrollArea*>()->viewport()->width() - 8);
 }
 
+// A 40-line logic fits the page whole; a logic too long to lay out on the event loop arrives
+// from the worker, the same as laid out in place, and a later refresh is not lost meanwhile.
+TEST(DiagramPage, FitsFortyLinesAndLaysOutLongLogicsAside) {
+    auto ws = std::make_unique<Workspace>();
+    std::vector<std::string> lines;
+    for (int i = 0; i < 39; ++i)
+        lines.push_back("M" + std::to_string(i % 16 + 1) + "=AND(S" + std::to_string(i + 2) + ",~S" +
+                        std::to_string(i + 60) + ",S" + std::to_string(i + 120) + ")");
+    lines.push_back("V1=AND(M1,M2,M3)");
+    ws->Blocks[1].OnLogic = lines;
+    interlock::Recalculate(*ws, 1);
+    ui::ScriptedDialogs dialogs;
+    std::unique_ptr<QWidget> page(ui::CreateLogicDiagramPage(*ws, nullptr, &dialogs));
+    auto* diagram = qobject_cast<ui::LogicDiagramPage*>(page.get());
+    page->resize(820, 380);
+    page->show();
+    QApplication::processEvents();
+    auto* scroll = page->findChild<QScrollArea*>();
+    EXPECT_EQ(diagram->Shown().gates.size(), 40u);
+    page->findChild<QToolButton*>("ZoomFitAll")->click();
+    EXPECT_LE(scroll->widget()->height(), scroll->viewport()->height());
+    EXPECT_LE(scroll->widget()->width(), scroll->viewport()->width());
+
+    std::vector<std::string> many;
+    for (size_t i = 0; i < ui::LogicDiagramPage::kBackgroundLines + 200; ++i)
+        many.push_back("M" + std::to_string(i % 16 + 1) + "=AND(S" + std::to_string(i % 250 + 2) + ")");
+    many.push_back("V1=AND(M1,S1)");
+    ws->Blocks[1].OnLogic = many;
+    interlock::Recalculate(*ws, 1);
+    int drawn = 0;
+    QObject::connect(diagram, &ui::LogicDiagramPage::Drawn, [&] { ++drawn; });
+    diagram->refresh();
+    EXPECT_TRUE(diagram->LayingOut());
+    ws->TsTable.Value[1] = 1;  // changed while the worker lays out: drawn once more
+    interlock::Recalculate(*ws, 1);
+    diagram->refresh();
+    for (int i = 0; i < 500 && (diagram->LayingOut() || drawn < 2); ++i) QTest::qWait(10);
+    EXPECT_EQ(drawn, 2);
+    const ui::diagram::Diagram inPlace = ui::diagram::LayOut(*ws, 1, Side::On);
+    EXPECT_EQ(diagram->Shown().gates.size(), inPlace.gates.size());
+    EXPECT_EQ(diagram->Shown().terminals.at(0).text, inPlace.terminals.at(0).text);
+    EXPECT_EQ(diagram->Shown().decidingTs, inPlace.decidingTs);
+}
+
 TEST(DiagramPage, FollowsEveryBlockAndView) {
     auto ws = LoadExample();
     ui::ScriptedDialogs dialogs;
@@ -403,6 +451,21 @@ INSTANTIATE_TEST_SUITE_P(
                       Naming{"empty_block_names_nothing", 0, false, {5, 1}, "ТС5 = 1"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The state signal is printed as the file keeps it and the user entered it (S, never D), a pair
+// said in words.
+TEST(InterlockTable, StateSignalAsEntered) {
+    auto ws = LoadExample();
+    analysis::Analyser analyser;
+    const ui::report::Report r = ui::report::Build(analyser, *ws, "x.blk", "", "");
+    ASSERT_GE(r.blocks.size(), 8u);
+    const std::string first = cp1251::ToUtf8(r.blocks[0].stateSignal);  // block 1: S1, pair 1/2
+    EXPECT_EQ(first.rfind("S1,", 0), 0u) << first;
+    EXPECT_NE(first.find("пара ТС1/2"), std::string::npos) << first;
+    const std::string eighth = cp1251::ToUtf8(r.blocks[7].stateSignal);  // block 8: ~S10
+    EXPECT_EQ(eighth.rfind("~S10,", 0), 0u) << eighth;
+    EXPECT_EQ(eighth.find("пара ТС"), std::string::npos) << eighth;
+}
+
 TEST(InterlockTable, PrintedThroughTheDialogs) {
     if (!HavePdfToText()) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
     auto ws = LoadExample();
@@ -433,6 +496,14 @@ TEST(InterlockTable, PrintedThroughTheDialogs) {
           "Лист 11 из 11", "Текст логики", "V5=OR(S14,S17)", "Содержание"})
         EXPECT_NE(text.find(label), std::string::npos) << label;
     EXPECT_NE(Shell("pdfinfo '" + pdf.string() + "'").find("595 x 842 pts (A4)"), std::string::npos);
+    // The title page names exactly one file: its full path and its SHA-256 as sha256sum gives it.
+    const std::string sum = Shell("sha256sum '" EXAMPLES_DIR "/substation.blk'").substr(0, 64);
+    ASSERT_EQ(sum.size(), 64u);
+    EXPECT_NE(text.find("SHA-256"), std::string::npos);
+    std::string packed = text;
+    std::erase_if(packed, [](char c) { return std::isspace(static_cast<unsigned char>(c)); });
+    EXPECT_NE(packed.find(sum), std::string::npos) << sum;
+    EXPECT_NE(text.find(fs::canonical(EXAMPLES_DIR "/substation.blk").string()), std::string::npos);
 }
 
 TEST(InterlockTable, HeadlessTool) {

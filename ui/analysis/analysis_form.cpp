@@ -6,8 +6,11 @@
 #include <QAbstractButton>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
@@ -29,6 +32,7 @@
 #include "topology/topology_texts.h"
 #include "ui/topology/topology_page.h"
 #include "ui/widgets/qt_text.h"
+#include "ui/model/window_analysis_texts.h"
 
 namespace ui {
 
@@ -48,6 +52,27 @@ std::string ReadOther(const std::string& path, interlock::Workspace& ws) {
     ws.Messages.clear();
     return {};
 }
+
+constexpr int kRowRole = Qt::UserRole;
+
+// A row that sorts numbers as numbers ("9" before "10") and keeps the page's order among equals.
+class RowItem : public QTreeWidgetItem {
+public:
+    explicit RowItem(int row) { setData(0, kRowRole, row); }
+    bool operator<(const QTreeWidgetItem& other) const override {
+        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+        const QString a = text(column), b = other.text(column);
+        bool na = false, nb = false;
+        const long long x = a.toLongLong(&na), y = b.toLongLong(&nb);
+        if (na && nb && x != y) return x < y;
+        if (na != nb) return na;  // numbers before words and blanks
+        if (!(na && nb)) {
+            const int c = QString::localeAwareCompare(a, b);
+            if (c != 0) return c < 0;
+        }
+        return data(0, kRowRole).toInt() < other.data(0, kRowRole).toInt();
+    }
+};
 
 }  // namespace
 
@@ -88,14 +113,22 @@ void TForm_Analysis::BuildWidgets() {
         v.tree->setUniformRowHeights(true);
         v.tree->setAlternatingRowColors(true);
         v.tree->setObjectName(QString("Tree%1").arg(id));
+        v.tree->header()->setSectionsClickable(true);
+        v.tree->installEventFilter(this);
+        v.filter = new QLineEdit(page);
+        v.filter->setPlaceholderText(Q(AnalysisTexts().filterHint));
+        v.filter->setClearButtonEnabled(true);
         box->addWidget(v.heading);
+        box->addWidget(v.filter);
         box->addWidget(v.tree, 1);
         auto* actions = new QHBoxLayout;
         box->addLayout(actions);
         const auto pid = static_cast<PageId>(id);
-        connect(v.tree, &QTreeWidget::itemDoubleClicked, this, [this, pid](QTreeWidgetItem* item) {
-            RowDoubleClick(pid, Tree(pid)->indexOfTopLevelItem(item));
-        });
+        connect(v.tree, &QTreeWidget::itemDoubleClicked, this,
+                [this, pid](QTreeWidgetItem* item) { RowDoubleClick(pid, RowOf(pid, item)); });
+        connect(v.tree->header(), &QHeaderView::sectionClicked, this,
+                [this, pid](int column) { SortBy(pid, column); });
+        connect(v.filter, &QLineEdit::textChanged, this, [this, pid] { ApplyFilter(pid); });
         connect(v.tree, &QTreeWidget::currentItemChanged, this, &TForm_Analysis::UpdateActions);
         auto button = [&](const std::string& text) {
             auto* b = new QPushButton(Q(text), page);
@@ -106,11 +139,16 @@ void TForm_Analysis::BuildWidgets() {
             case Why:
                 Apply_Why_Button = button(t.apply);
                 connect(Apply_Why_Button, &QPushButton::clicked, this, [this] { ApplyClick(Why); });
+                Restore_Why_Button = button(AnalysisTexts().restore);
+                connect(Restore_Why_Button, &QPushButton::clicked, this, &TForm_Analysis::RestoreClick);
                 break;
             case Requirements:
                 Apply_Requirement_Button = button(t.apply);
                 connect(Apply_Requirement_Button, &QPushButton::clicked, this,
                         [this] { ApplyClick(Requirements); });
+                Restore_Requirement_Button = button(AnalysisTexts().restore);
+                connect(Restore_Requirement_Button, &QPushButton::clicked, this,
+                        &TForm_Analysis::RestoreClick);
                 Requirements_Button = button(t.chooseRequirements);
                 connect(Requirements_Button, &QPushButton::clicked, this,
                         &TForm_Analysis::Requirements_ButtonClick);
@@ -158,7 +196,36 @@ void TForm_Analysis::showEvent(QShowEvent* event) {
     Refresh();
 }
 
+QRect TForm_Analysis::BesideRect(const QRect& mainFrame, const QSize& size, const QRect& screen) {
+    const int gap = 4;
+    const int right = screen.right() - mainFrame.right() - gap;  // room right of the main window
+    const int left = mainFrame.left() - screen.left() - gap;
+    const int y = std::clamp(mainFrame.top(), screen.top(),
+                             std::max(screen.top(), screen.bottom() + 1 - size.height()));
+    QRect r(QPoint(0, y), size);
+    if (right >= size.width() || (right >= left && right > 0)) {
+        r.moveLeft(mainFrame.right() + 1 + gap);
+        if (right < size.width()) r.moveRight(screen.right());  // overlap as little as the screen allows
+    } else if (left > 0) {
+        r.moveRight(mainFrame.left() - 1 - gap);
+        if (left < size.width()) r.moveLeft(screen.left());
+    } else {
+        r.moveRight(screen.right());
+    }
+    return r;
+}
+
 void TForm_Analysis::Open() {
+    if (!placed_) {
+        placed_ = true;
+        const QWidget* main = workbench_.MainWidget();
+        const QScreen* screen = main ? main->screen() : this->screen();
+        const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 1024);
+        const QRect frame = frameGeometry();
+        const QRect r =
+            BesideRect(main ? main->frameGeometry() : QRect(area.topLeft(), QSize(0, 0)), frame.size(), area);
+        move(r.topLeft());
+    }
     show();
     raise();
     activateWindow();
@@ -193,9 +260,9 @@ void TForm_Analysis::Refresh() {
         Fill(id, Build(id));
     }
     UpdateActions();
+    emit Refreshed();  // the diagram page draws anew: part of the refresh's time
     lastRefreshMs_ =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    emit Refreshed();
 }
 
 size_t TForm_Analysis::Signature() const {
@@ -286,46 +353,138 @@ void TForm_Analysis::Fill(PageId id, Page page) {
                          : page.rows.empty()  ? page.heading + "\n" + page.empty
                                               : page.heading));
     QTreeWidget* tree = v.tree;
-    const int current = tree->currentItem() ? tree->indexOfTopLevelItem(tree->currentItem()) : -1;
+    const int current = CurrentRow(id);
     const QSignalBlocker block(tree);
     if (!sameColumns) {
         QStringList labels;
         for (const std::string& c : page.columns) labels << Q(c);
         tree->setColumnCount(static_cast<int>(labels.size()));
         tree->setHeaderLabels(labels);
+        v.sortColumn = -1;
+        tree->header()->setSortIndicatorShown(false);
     }
     // Rows that stay keep their items: only changed texts are set.
-    const int count = static_cast<int>(page.rows.size());
-    while (tree->topLevelItemCount() > count) delete tree->takeTopLevelItem(tree->topLevelItemCount() - 1);
-    while (tree->topLevelItemCount() < count) tree->addTopLevelItem(new QTreeWidgetItem);
-    for (int r = 0; r < count; ++r) {
-        const PageRow& row = page.rows[static_cast<size_t>(r)];
-        if (v.filled && r < static_cast<int>(v.shown.rows.size()) &&
-            v.shown.rows[static_cast<size_t>(r)] == row)
-            continue;
-        QTreeWidgetItem* item = tree->topLevelItem(r);
+    const size_t count = page.rows.size();
+    while (v.items.size() > count) {
+        delete v.items.back();
+        v.items.pop_back();
+    }
+    while (v.items.size() < count) {
+        auto* item = new RowItem(static_cast<int>(v.items.size()));
+        tree->addTopLevelItem(item);
+        v.items.push_back(item);
+    }
+    for (size_t r = 0; r < count; ++r) {
+        const PageRow& row = page.rows[r];
+        if (v.filled && r < v.shown.rows.size() && v.shown.rows[r] == row) continue;
+        QTreeWidgetItem* item = v.items[r];
         for (int c = 0; c < static_cast<int>(row.cells.size()); ++c) {
-            item->setText(c, Q(row.cells[static_cast<size_t>(c)]));
+            const QString text = Q(row.cells[static_cast<size_t>(c)]);
+            item->setText(c, text);
+            item->setToolTip(c, text);  // the whole text where the column cuts it
             item->setForeground(c, row.emphasised ? QBrush(ToQColor(interlock::colour::kRed)) : QBrush());
         }
     }
-    if (!sameColumns) {
-        for (int c = 0; c < tree->columnCount(); ++c) tree->resizeColumnToContents(c);
+    // Columns grow with later, longer texts (a column the user narrowed stays as long as its
+    // texts do not change); the last one takes the rest of the width.
+    for (int c = 0; c + 1 < tree->columnCount(); ++c) {
+        const int before = tree->columnWidth(c);
+        tree->resizeColumnToContents(c);
+        if (sameColumns && tree->columnWidth(c) < before) tree->setColumnWidth(c, before);
     }
-    if (current >= 0 && current < count)
-        tree->setCurrentItem(tree->topLevelItem(current));
-    else if (count > 0)
-        tree->setCurrentItem(tree->topLevelItem(0));
     v.shown = std::move(page);
     v.filled = true;
+    Resort(id);
+    if (current >= 0 && current < static_cast<int>(count))
+        tree->setCurrentItem(v.items[static_cast<size_t>(current)]);
+    ApplyFilter(id);
+}
+
+int TForm_Analysis::RowOf(PageId id, const QTreeWidgetItem* item) const {
+    if (!item) return -1;
+    const int row = item->data(0, kRowRole).toInt();
+    return row >= 0 && row < static_cast<int>(views_[id].items.size()) &&
+                   views_[id].items[static_cast<size_t>(row)] == item
+               ? row
+               : -1;
+}
+
+int TForm_Analysis::CurrentRow(PageId id) const { return RowOf(id, Tree(id)->currentItem()); }
+
+void TForm_Analysis::SortBy(PageId id, int column) {
+    View& v = views_[id];
+    if (column < 0 || column >= v.tree->columnCount()) return;
+    v.descending = v.sortColumn == column && !v.descending;
+    v.sortColumn = column;
+    Resort(id);
+}
+
+void TForm_Analysis::Resort(PageId id) {
+    View& v = views_[id];
+    QTreeWidget* tree = v.tree;
+    if (v.sortColumn < 0 || v.sortColumn >= tree->columnCount()) return;
+    const Qt::SortOrder order = v.descending ? Qt::DescendingOrder : Qt::AscendingOrder;
+    tree->header()->setSortIndicatorShown(true);
+    tree->header()->setSortIndicator(v.sortColumn, order);
+    tree->sortItems(v.sortColumn, order);
+}
+
+void TForm_Analysis::ApplyFilter(PageId id) {
+    View& v = views_[id];
+    const QStringList words = v.filter->text().split(' ', Qt::SkipEmptyParts);
+    for (size_t r = 0; r < v.items.size(); ++r) {
+        QTreeWidgetItem* item = v.items[r];
+        bool shown = true;
+        // Every word must be in some cell: "9 ошибка" keeps block 9's errors. A number must be
+        // a whole cell (block 1, not 10..19), other words may be a part of one.
+        for (const QString& w : words) {
+            bool number = false;
+            w.toInt(&number);
+            bool found = false;
+            for (int c = 0; c < item->columnCount() && !found; ++c)
+                found = number ? item->text(c) == w : item->text(c).contains(w, Qt::CaseInsensitive);
+            shown = shown && found;
+        }
+        item->setHidden(!shown);
+    }
+    // The current row is one on view: the first when the filter hid it.
+    QTreeWidget* tree = v.tree;
+    if (tree->currentItem() && !tree->currentItem()->isHidden()) return;
+    for (int r = 0; r < tree->topLevelItemCount(); ++r) {
+        if (tree->topLevelItem(r)->isHidden()) continue;
+        tree->setCurrentItem(tree->topLevelItem(r));
+        return;
+    }
+}
+
+void TForm_Analysis::keyPressEvent(QKeyEvent* event) {
+    // Esc closes the window as it closes a dialog; keys a child did not take arrive here.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool TForm_Analysis::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            for (int id = 0; id < kPageCount; ++id) {
+                if (watched != views_[id].tree) continue;
+                RowDoubleClick(static_cast<PageId>(id), CurrentRow(static_cast<PageId>(id)));
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TForm_Analysis::UpdateActions() {
     const ApplyGate gate = ApplyAllowed(workbench_.TsEditRefusal(interlock::TsEdit::Applied));
     for (auto [id, button] :
          {std::pair{Why, Apply_Why_Button}, std::pair{Requirements, Apply_Requirement_Button}}) {
-        QTreeWidgetItem* item = Tree(id)->currentItem();
-        const int row = item ? Tree(id)->indexOfTopLevelItem(item) : -1;
+        const int row = CurrentRow(id);
         const Page& p = views_[id].shown;
         const bool hasValues = row >= 0 && row < static_cast<int>(p.rows.size()) &&
                                !p.rows[static_cast<size_t>(row)].apply.empty();
@@ -334,18 +493,41 @@ void TForm_Analysis::UpdateActions() {
                              : hasValues   ? std::string()
                                            : AnalysisPageTexts().noApplyRow));
     }
+    for (QPushButton* button : {Restore_Why_Button, Restore_Requirement_Button}) {
+        button->setEnabled(gate.allowed && !restore_.empty());
+        button->setToolTip(Q(!gate.allowed      ? gate.reason
+                             : restore_.empty() ? AnalysisTexts().restoreNothing
+                                                : std::string()));
+    }
 }
 
 void TForm_Analysis::ApplyClick(PageId id) {
     const ApplyGate gate = ApplyAllowed(workbench_.TsEditRefusal(interlock::TsEdit::Applied));
-    QTreeWidgetItem* item = Tree(id)->currentItem();
-    const int row = item ? Tree(id)->indexOfTopLevelItem(item) : -1;
+    const int row = CurrentRow(id);
     const Page& p = views_[id].shown;
     if (!gate.allowed || row < 0 || row >= static_cast<int>(p.rows.size())) return;
-    std::vector<std::pair<int, int>> values;
-    for (const TsValue& v : p.rows[static_cast<size_t>(row)].apply) values.emplace_back(v.ts, v.value);
+    const PageRow& chosen = p.rows[static_cast<size_t>(row)];
+    std::vector<std::pair<int, int>> values, before;
+    const interlock::TsTableData& table = workbench_.Ws().TsTable;
+    for (const TsValue& v : chosen.apply) {
+        values.emplace_back(v.ts, v.value);
+        if (v.ts >= 1 && v.ts <= interlock::kTsCount) before.emplace_back(v.ts, table.Value[v.ts]);
+    }
     if (values.empty()) return;
+    const Place place = chosen.place;
+    restore_ = std::move(before);
     workbench_.ApplyTsValues(values);
+    // A counterexample is about its block: show it, in the logic the requirement is about.
+    if (id != Why && place.block >= 1 && place.block <= interlock::kBlockCount)
+        workbench_.ShowLogicLine(place.block, place.side.value_or(workbench_.Ws().CurrentView), place.line);
+    Refresh();
+}
+
+void TForm_Analysis::RestoreClick() {
+    const ApplyGate gate = ApplyAllowed(workbench_.TsEditRefusal(interlock::TsEdit::Applied));
+    if (!gate.allowed || restore_.empty()) return;
+    workbench_.ApplyTsValues(restore_);
+    restore_.clear();
     Refresh();
 }
 
@@ -354,7 +536,9 @@ void TForm_Analysis::RowDoubleClick(PageId id, int row) {
     if (row < 0 || row >= static_cast<int>(p.rows.size())) return;
     const Place& place = p.rows[static_cast<size_t>(row)].place;
     if (place.block < 1 || place.block > interlock::kBlockCount) return;
-    workbench_.ShowLogicLine(place.block, place.side.value_or(workbench_.Ws().CurrentView), place.line);
+    const interlock::Side side =
+        place.side ? *place.side : GoverningSide(workbench_.Ws(), place.block, workbench_.Ws().CurrentView);
+    workbench_.ShowLogicLine(place.block, side, place.line);
 }
 
 void TForm_Analysis::Requirements_ButtonClick() {

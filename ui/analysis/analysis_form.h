@@ -9,6 +9,7 @@
 // the visible page, which runs from a short timer after the main window's event is over, so a
 // burst of changes costs one refresh and the main window never waits for it.
 
+#include <QRect>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -20,11 +21,13 @@
 #include "ui/model/analysis_pages.h"
 
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QSpinBox;
 class QTabWidget;
 class QTimer;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace analysis {
 class Analyser;
@@ -55,12 +58,21 @@ public:
     SequencesPage* Sequences_Page = nullptr;  // switching programs and plans
     QPushButton* Apply_Why_Button = nullptr;
     QPushButton* Apply_Requirement_Button = nullptr;
+    QPushButton* Restore_Why_Button = nullptr;  // "Вернуть значения ТС" on both apply pages
+    QPushButton* Restore_Requirement_Button = nullptr;
     QPushButton* Requirements_Button = nullptr;
     QPushButton* Compare_Button = nullptr;
     QPushButton* Print_Button = nullptr;
     QSpinBox* Where_Number = nullptr;
     QTreeWidget* Tree(PageId id) const { return views_[id].tree; }
     QLabel* Heading(PageId id) const { return views_[id].heading; }
+    QLineEdit* Filter(PageId id) const { return views_[id].filter; }
+    // The page row (index into Shown(id).rows) of a tree item; -1 for none. The user may sort
+    // the tree by any column, so tree positions and page rows differ.
+    int RowOf(PageId id, const QTreeWidgetItem* item) const;
+    int CurrentRow(PageId id) const;
+    // Sorts a page's tree by a column as a click on its header does (again: the other way).
+    void SortBy(PageId id, int column);
     // What a page shows, as the plain values it was filled from.
     const Page& Shown(PageId id) const { return views_[id].shown; }
 
@@ -73,27 +85,38 @@ public:
     void Refresh();
     void ScheduleRefresh();
     bool RefreshPending() const;
-    // How long the last refresh took, in ms.
+    // How long the last refresh took, in ms (the diagram page's part included).
     double LastRefreshMs() const { return lastRefreshMs_; }
 
     // Handlers (public so that the tests reach them as the user does).
     void ApplyClick(PageId id);  // applies the current row's TS values
+    void RestoreClick();         // puts back the TS values the last apply changed
     void RowDoubleClick(PageId id, int row);
     void Requirements_ButtonClick();  // chooses a requirements file
     void Compare_ButtonClick();       // chooses a configuration to compare with
     void Print_ButtonClick();
     void UpdateActions();  // the apply actions' enabled state and tooltips
 
+    // Where the window opens: beside the main window's frame on the side with more room on
+    // the screen, overlapping it only when the screen has no room on either side.
+    static QRect BesideRect(const QRect& mainFrame, const QSize& size, const QRect& screen);
+
 signals:
     void Refreshed();  // a refresh of the visible page is over
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     struct View {
         QLabel* heading = nullptr;
         QTreeWidget* tree = nullptr;
+        QLineEdit* filter = nullptr;
+        std::vector<QTreeWidgetItem*> items;  // by page row
+        int sortColumn = -1;                  // -1: the page's own order
+        bool descending = false;
         Page shown;
         bool filled = false;
     };
@@ -103,12 +126,17 @@ private:
     size_t Signature() const;
     void ProveIfNeeded();
     void CompareIfNeeded();
+    void ApplyFilter(PageId id);
+    void Resort(PageId id);
 
     Workbench& workbench_;
     Dialogs& dialogs_;
     std::array<View, kPageCount> views_;
     QTimer* refreshTimer_ = nullptr;
     double lastRefreshMs_ = 0;
+    bool placed_ = false;  // opened beside the main window once; then where the user left it
+    // The values the last apply replaced, to put back; empty: nothing to restore.
+    std::vector<std::pair<int, int>> restore_;
 
     // Requirements: the file chosen here (empty: the one beside the configuration) and the
     // results as of the configuration signature and file bytes they were proven with.

@@ -248,6 +248,7 @@ private:
     // the temporary file is read.
     void StartupRestore(TView_File_Form& viewer);
     interlock::TsEditState TsEditState() const override;
+    QWidget* MainWidget() override { return this; }
     TForm1(std::unique_ptr<Workbench> own, Workbench* shared, storage::FilePlaces places, QWidget* parent);
 
     std::unique_ptr<Workbench> ownWorkbench_;  // only for a window standing alone

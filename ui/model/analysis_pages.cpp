@@ -1,9 +1,15 @@
 #include "ui/model/analysis_pages.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "analysis/analysis_texts.h"
 #include "analysis/logic_reader.h"
 #include "analysis/model.h"
 #include "interlock/cp1251.h"
+#include "interlock/engine_texts.h"
+#include "ui/model/logic_error.h"
+#include "ui/model/window_analysis_texts.h"
 
 namespace ui {
 
@@ -91,11 +97,39 @@ Governing GoverningOf(const interlock::Workspace& ws, const analysis::BlockAnaly
         return {std::nullopt, W("У блока нет сигнала состояния: управляющая операция не определена")};
     const auto f = ws.Blocks[n].Of(*r.governing);
     if (f.Empty || f.Logic.empty()) return {r.governing, W("Логика пуста")};
-    if (f.Error) return {r.governing, W("Ошибка в логике: ") + f.ErrorMessage};
+    if (f.Error) return {r.governing, AnalysisTexts().errorInLogic + OneLine(f.ErrorMessage)};
     return {r.governing, {}};
 }
 
 }  // namespace
+
+std::vector<analysis::Problem> BlockErrors(const interlock::Workspace& ws) {
+    const interlock::EngineTexts& e = interlock::Texts();
+    std::vector<analysis::Problem> out;
+    for (int n = 1; n <= interlock::kBlockCount; ++n) {
+        const interlock::Block& b = ws.Blocks[n];
+        if (b.IsEmpty()) continue;
+        const int s = std::abs(b.StateSignal);
+        if (s == 0)
+            out.push_back({"no_state_signal", analysis::Severity::Error, n, std::nullopt, 0, e.unknownState});
+        else if (interlock::PairInvalid(ws, s))
+            out.push_back({"bad_state_pair", analysis::Severity::Error, n, std::nullopt, 0, e.badStatePair});
+        for (Side side : {Side::On, Side::Off}) {
+            const auto f = b.Of(side);
+            if (!f.Error) continue;
+            out.push_back({"text_error", analysis::Severity::Error, n, side,
+                           ErrorLineNumber(f.Logic, f.ErrorLine), OneLine(f.ErrorMessage)});
+        }
+    }
+    return out;
+}
+
+Side GoverningSide(const interlock::Workspace& ws, int block, Side fallback) {
+    if (block < 1 || block > interlock::kBlockCount) return fallback;
+    const int s = ws.Blocks[block].StateSignal;
+    if (s == 0 || interlock::PairInvalid(ws, std::abs(s))) return fallback;
+    return interlock::ApparatusIsOn(ws, s) ? Side::Off : Side::On;
+}
 
 const AnalysisWindowTexts& AnalysisPageTexts() {
     static const AnalysisWindowTexts texts = MakeWindowTexts();
@@ -146,8 +180,30 @@ Page WhyPage(analysis::Analyser& analyser, const interlock::Workspace& ws) {
         return p;
     }
     const Side side = *g.side;
-    const bool allowed = ws.Blocks[n].Of(side).Result == 1;
-    p.heading += ": " + OperationWord(side) + (allowed ? W(" разрешено") : W(" запрещено"));
+    const auto f = ws.Blocks[n].Of(side);
+    const bool allowed = f.Result == 1;
+    const bool hardware = f.Unreliability[0] == 2;
+    // The verdict as the main window shows it: hardware unreliability forbids whatever the
+    // logic gives, and the page says which TS do so and what the logic alone would give.
+    const interlock::EngineTexts& e = interlock::Texts();
+    const std::string& verdict = hardware          ? e.forbiddenTwoStars
+                                 : allowed         ? e.allowed
+                                 : f.HasCandidates ? e.forbiddenStar
+                                                   : e.forbidden;
+    p.heading += ": " + OperationWord(side) + " " + verdict;
+    const AnalysisViewTexts& t = AnalysisTexts();
+    if (f.Unreliability[0] != 0) {
+        const int level = hardware ? 2 : 1;
+        std::string list;
+        for (int ts = 1; ts <= interlock::kTsCount; ++ts)
+            if (f.Unreliability[ts] == level) list += (list.empty() ? "" : ", ") + TsText(ws.TsTable, ts);
+        p.heading += "\n" + (hardware ? t.whyHardware : t.whyManual) + list;
+    }
+    if (hardware && allowed) {
+        p.empty = t.whyLogicAllows;
+        return p;
+    }
+    if (hardware) p.heading += "\n" + t.whyLogicForbids;
     if (allowed || !r.minChanges) {
         p.empty = W("Операция разрешена: изменять ТС не нужно");
         return p;
@@ -232,7 +288,13 @@ Page UnreliablePage(analysis::Analyser& analyser, const interlock::Workspace& ws
 Page ProblemsPage(const analysis::Analyser& analyser, const interlock::Workspace& ws) {
     Page p;
     p.columns = {W("Блок"), W("Логика"), W("Строка"), W("Важность"), W("Сообщение"), W("Проверка")};
-    for (const analysis::Problem& x : analyser.Problems()) {
+    std::vector<analysis::Problem> problems = BlockErrors(ws);
+    const std::vector<analysis::Problem>& found = analyser.Problems();
+    problems.insert(problems.end(), found.begin(), found.end());
+    std::stable_sort(
+        problems.begin(), problems.end(),
+        [](const analysis::Problem& a, const analysis::Problem& b) { return a.block < b.block; });
+    for (const analysis::Problem& x : problems) {
         PageRow row;
         const char* severity = x.severity == analysis::Severity::Error     ? "ошибка"
                                : x.severity == analysis::Severity::Warning ? "предупреждение"
@@ -242,12 +304,11 @@ Page ProblemsPage(const analysis::Analyser& analyser, const interlock::Workspace
                      x.line ? std::to_string(x.line) : std::string(),
                      W(severity),
                      x.message,
-                     x.check};
+                     CheckName(x.check)};
         row.place = {x.block, x.side, x.line};
         row.emphasised = x.severity == analysis::Severity::Error;
         p.rows.push_back(std::move(row));
     }
-    (void)ws;
     p.heading = W("Проблем: ") + std::to_string(p.rows.size());
     p.empty = W("Анализ не нашёл проблем");
     return p;
@@ -320,7 +381,11 @@ Page ComparePage(const std::string& file, const analysis::DiffResult& diff, cons
             switch (x.status) {
                 case analysis::LogicDiff::Status::Equivalent:
                     status = W("равносильна");
-                    if (d.textChanged && details.empty()) details = W("текст изменён, поведение то же");
+                    // The flag is the side's own: the other side's edit does not make this one "changed".
+                    if (d.block >= 1 && d.block <= interlock::kBlockCount &&
+                        a.Blocks[d.block].Of(side).Logic != b.Blocks[d.block].Of(side).Logic &&
+                        details.empty())
+                        details = AnalysisTexts().sameBehaviour;
                     break;
                 case analysis::LogicDiff::Status::NotCompared:
                     status = W("не сравнивалась");
@@ -354,7 +419,6 @@ Page ComparePage(const std::string& file, const analysis::DiffResult& diff, cons
         row.emphasised = true;
         p.rows.push_back(std::move(row));
     }
-    (void)a;
     p.empty = W("Конфигурации совпадают и по тексту, и по поведению");
     return p;
 }
@@ -366,11 +430,33 @@ Page WhereUsedPage(const analysis::Analyser& analyser, const interlock::Workspac
         p.empty = W("Введите номер ТС от 1 до 256");
         return p;
     }
-    for (const analysis::Use& u : analyser.WhereUsed(ts)) {
+    const AnalysisViewTexts& t = AnalysisTexts();
+    const auto& table = ws.TsTable;
+    // The second TS of a pair is read wherever its first is read as the pair (D).
+    const bool second = ts > 1 && table.TwoPosition[ts - 1];
+    for (int n = 1; n <= interlock::kBlockCount; ++n) {
+        const int s = ws.Blocks[n].StateSignal;
+        const int a = std::abs(s);
+        if (a == 0 || (a != ts && !(second && a == ts - 1))) continue;
         PageRow row;
-        row.cells = {BlockTitle(ws, u.block), SideWord(u.side), std::to_string(u.line), u.operand};
+        std::string operand = std::string(s < 0 ? "~" : "") + "S" + std::to_string(a);
+        if (a != ts) operand += " (" + t.wherePairOf + std::to_string(a) + "/" + std::to_string(ts) + ")";
+        row.cells = {BlockTitle(ws, n), t.whereStateSignal, "", operand};
+        row.place = {n, std::nullopt, 0};
+        p.rows.push_back(std::move(row));
+    }
+    auto add = [&](const analysis::Use& u, const std::string& note) {
+        PageRow row;
+        row.cells = {BlockTitle(ws, u.block), SideWord(u.side), std::to_string(u.line), u.operand + note};
         row.place = {u.block, u.side, u.line};
         p.rows.push_back(std::move(row));
+    };
+    for (const analysis::Use& u : analyser.WhereUsed(ts)) add(u, "");
+    if (second) {
+        const std::string note =
+            " (" + t.wherePairOf + std::to_string(ts - 1) + "/" + std::to_string(ts) + ")";
+        for (const analysis::Use& u : analyser.WhereUsed(ts - 1))
+            if (u.operand.find('D') != std::string::npos) add(u, note);
     }
     p.heading = TsText(ws.TsTable, ts) + W(": мест чтения ") + std::to_string(p.rows.size());
     p.empty = W("Ни одна логика не читает этот ТС");

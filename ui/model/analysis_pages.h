@@ -80,6 +80,14 @@ Page UnreliablePage(analysis::Analyser& analyser, const interlock::Workspace& ws
 // "Проблемы": the analyser's problem list as of its last update.
 Page ProblemsPage(const analysis::Analyser& analyser, const interlock::Workspace& ws);
 
+// The blocks' own errors, as the main window paints their tabs red: a text error of either
+// logic (with its line), a missing state signal, an invalid two-position state signal.
+std::vector<analysis::Problem> BlockErrors(const interlock::Workspace& ws);
+
+// The logic that governs block `block` now (OFF while its apparatus is on), or `fallback` when
+// its state is unknown: what a row without a side of its own shows.
+interlock::Side GoverningSide(const interlock::Workspace& ws, int block, interlock::Side fallback);
+
 // "Требования": the results of a requirements file, its malformed lines first.
 Page RequirementsPage(const std::string& file, const analysis::RequirementsFile& parsed,
                       const std::vector<analysis::RequirementResult>& results,

@@ -7,6 +7,8 @@
 
 #include "analysis/logic_reader.h"
 #include "interlock/cp1251.h"
+#include "ui/model/logic_error.h"
+#include "ui/model/window_analysis_texts.h"
 
 namespace ui::diagram {
 namespace {
@@ -44,15 +46,24 @@ struct Read {
 
 }  // namespace
 
-Diagram LayOut(const Workspace& ws, int number, Side side, const Metrics& m) {
+Diagram LayOut(const Workspace& ws, int number, Side side, const Metrics& metrics) {
     Diagram d;
     const interlock::Block& block = ws.Blocks[number];
     const auto fields = block.Of(side);
     const DiagramTexts& t = DiagramPageTexts();
+    // A logic with a text error has no verdict (the main window says "ошибка!"): it is drawn
+    // without values, and the note names the line and the message.
+    Metrics m = metrics;
+    if (fields.Error) m.values = false;
     d.title = t.blockPrefix + std::to_string(number) + ", " + (side == Side::On ? t.sideOn : t.sideOff) +
               (block.Name.empty() ? std::string() : ": " + block.Name);
     if (fields.Logic.empty()) d.note = t.emptyLogic;
-    if (fields.Error) d.note = t.errorPrefix + OneLine(fields.ErrorMessage);
+    if (fields.Error) {
+        const int line = ErrorLineNumber(fields.Logic, fields.ErrorLine);
+        d.note = line > 0 ? AnalysisTexts().errorInLine + std::to_string(line) + ": " +
+                                OneLine(fields.ErrorMessage)
+                          : AnalysisTexts().errorNoLine + OneLine(fields.ErrorMessage);
+    }
 
     const analysis::LogicStructure s = analysis::ReadLogic(fields.Logic);
     const size_t n = s.lines.size();
@@ -78,8 +89,9 @@ Diagram LayOut(const Workspace& ws, int number, Side side, const Metrics& m) {
                 }
             } else if (o.number >= 1 && o.number <= interlock::kTsCount) {
                 const int raw = ws.TsTable.Value[o.number] & 0xFF;
-                r.tone = ws.TsTable.Unreliability[o.number] == 2 ? Tone::Unreliable : ToneOf(ClassOf(raw));
                 r.cls = ClassOf(o.inverted ? raw ^ 1 : raw);
+                // Coloured as the editor colours the operand: by the value the logic reads ("~" applied).
+                r.tone = ws.TsTable.Unreliability[o.number] == 2 ? Tone::Unreliable : ToneOf(r.cls);
             }
             if (!decided && ((l.isAnd && r.cls == 0) || (!l.isAnd && r.cls == 1))) {
                 acc = r.cls;
@@ -224,6 +236,7 @@ Diagram LayOut(const Workspace& ws, int number, Side side, const Metrics& m) {
                                     false,
                                     labelWidth - 10,
                                     o.letter == 'M' ? 0 : o.number});
+                d.labels.back().line = g.line;
                 std::string shown = "?";
                 if (o.letter != 'M' && o.number >= 1 && o.number <= interlock::kTsCount)
                     shown = std::to_string(ws.TsTable.Value[o.number]);
@@ -249,6 +262,18 @@ Diagram LayOut(const Workspace& ws, int number, Side side, const Metrics& m) {
     d.width = std::max(terminalX + 74 + m.margin, std::min(text, 1200.0));
     d.height = y + m.margin;
     return d;
+}
+
+int LineAt(const Diagram& d, Point at) {
+    for (const Gate& g : d.gates)
+        if (at.x >= g.box.x - 4 && at.x <= g.box.x + g.box.w + 10 && at.y >= g.box.y - 14 &&
+            at.y <= g.box.y + g.box.h + 2)
+            return g.line;
+    for (const Label& l : d.labels) {
+        if (l.line == 0 || at.y < l.at.y - 13 || at.y > l.at.y + 5) continue;
+        if (at.x <= l.at.x + 34 && at.x >= l.at.x - l.maxWidth) return l.line;
+    }
+    return 0;
 }
 
 int TsAt(const Diagram& d, Point at) {

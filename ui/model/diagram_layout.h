@@ -65,6 +65,7 @@ struct Label {
     bool small = false;
     double maxWidth = 0;  // 0: no limit; otherwise the painter elides the text to it
     int ts = 0;           // the TS of an input's label, for its tooltip
+    int line = 0;         // the logic line (from 1) an input's label feeds
 };
 
 // The output terminal of the logic: the box with the block's V and its value.
@@ -90,9 +91,11 @@ struct Diagram {
 struct Metrics {
     double pitch = 22;  // between two inputs of a gate
     double gateWidth = 56;
-    double columnGap = 70;    // between gate columns, where the M wires turn
-    double labelWidth = 230;  // the widest column of TS labels (narrower when the labels are short)
-    double rowGap = 16;       // between the bands of two lines
+    double columnGap = 70;  // between gate columns, where the M wires turn
+    // The widest column of TS labels (narrower when the labels are short): on screen and in the
+    // exports every TS name is whole; the printed sheet sets a limit.
+    double labelWidth = 1e6;
+    double rowGap = 16;  // between the bands of two lines
     double margin = 14;
     double titleHeight = 26;
     bool values = true;  // false: a neutral drawing for paper, without values or marks
@@ -105,6 +108,9 @@ Diagram LayOut(const interlock::Workspace& ws, int block, interlock::Side side, 
 
 // The TS whose input label (or the start of its wire) lies at `at`, in drawing units; 0 when none.
 int TsAt(const Diagram& d, Point at);
+
+// The logic line (from 1) of the gate, or of the input label, at `at`; 0 when none is there.
+int LineAt(const Diagram& d, Point at);
 
 // The logic on view: the current block, CurrentView.
 Diagram LayOutCurrent(const interlock::Workspace& ws, const Metrics& m = {});

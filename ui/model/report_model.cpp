@@ -10,6 +10,7 @@
 #include "interlock/cp1251.h"
 #include "storage/config_text.h"
 #include "storage/file_io.h"
+#include "ui/model/window_analysis_texts.h"
 
 namespace ui::report {
 namespace {
@@ -173,9 +174,11 @@ Report Build(analysis::Analyser& analyser, const Workspace& ws, const std::strin
             e.stateSignal = W("не задан: операции не различаются по состоянию аппарата");
         } else {
             const int s = b.StateSignal > 0 ? b.StateSignal : -b.StateSignal;
-            e.stateSignal = std::string(b.StateSignal < 0 ? "~" : "") +
-                            (w.TsTable.TwoPosition[s] ? "D" : "S") + std::to_string(s);
+            // As the user entered it and the file keeps it (always S); a pair is said in words.
+            e.stateSignal = std::string(b.StateSignal < 0 ? "~" : "") + "S" + std::to_string(s);
             if (!w.TsTable.Name[s].empty()) e.stateSignal += W(" «") + w.TsTable.Name[s] + W("»");
+            if (w.TsTable.TwoPosition[s] && s < interlock::kTsCount)
+                e.stateSignal += AnalysisTexts().statePair + std::to_string(s) + "/" + std::to_string(s + 1);
             e.stateSignal +=
                 W(", аппарат включен при ТС") + std::to_string(s) + " = " + (b.StateSignal > 0 ? "1" : "0");
         }

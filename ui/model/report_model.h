@@ -42,6 +42,9 @@ struct BlockEntry {
 struct Report {
     std::string file;  // as given
     std::string date;  // dd.mm.yyyy
+    // The file on disk a signature names: its full path, modification time and SHA-256 (hex);
+    // all empty when there is no such file (the table then shows the configuration in memory).
+    std::string fullPath, modified, sha256;
     int normal = 0, erroneous = 0, empty = 0;
     int errors = 0, warnings = 0, information = 0;
     std::string requirementsFile;  // empty when none was found

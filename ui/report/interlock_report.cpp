@@ -4,6 +4,9 @@
 #include "topology/topology_texts.h"
 
 #include <QBuffer>
+#include <QCryptographicHash>
+#include <QFile>
+#include <QFileInfo>
 #include <QDate>
 #include <algorithm>
 #include <QFont>
@@ -18,6 +21,7 @@
 #include "analysis/analyser.h"
 #include "interlock/cp1251.h"
 #include "ui/model/diagram_layout.h"
+#include "ui/model/window_analysis_texts.h"
 #include "ui/report/diagram_painter.h"
 #include "ui/widgets/qt_text.h"
 
@@ -204,6 +208,21 @@ void TitlePage(Sheet& s, const Report& r) {
     s.Rule();
     s.Skip(8);
     row(U("Файл конфигурации"), Q(r.file));
+    {
+        // The exact file a signature approves: a copy that differs in one byte has another hash.
+        const AnalysisViewTexts& t = AnalysisTexts();
+        if (r.sha256.empty()) {
+            row(Q(t.titlePath), Q(t.titleNoFile), true);
+        } else {
+            row(Q(t.titlePath), QString::fromStdString(r.fullPath));
+            row(Q(t.titleModified), QString::fromStdString(r.modified));
+            // In groups of eight, to be read against sha256sum by eye; it wraps between groups.
+            QString groups;
+            for (int i = 0; i < static_cast<int>(r.sha256.size()); i += 8)
+                groups += (i ? " " : "") + QString::fromStdString(r.sha256.substr(static_cast<size_t>(i), 8));
+            row(Q(t.titleSha256), groups);
+        }
+    }
     row(U("Дата составления"), QString::fromStdString(r.date));
     row(U("Блоков"),
         U("с логикой %1 (нормальных %2, ошибочных %3), пустых %4")
@@ -363,6 +382,7 @@ void BlockPages(Sheet& s, const Report& r, const interlock::Workspace& ws, Pagin
         diagram::Metrics m;
         m.values = false;
         m.title = false;
+        m.labelWidth = 230;  // the sheet's width: a longer name is shortened
         for (interlock::Side side : {interlock::Side::On, interlock::Side::Off}) {
             if (ws.Blocks[b.number].Of(side).Logic.empty()) continue;
             s.Diagram(diagram::LayOut(ws, b.number, side, m), side == interlock::Side::On
@@ -450,8 +470,20 @@ std::string WriteInterlockTable(const interlock::Workspace& ws, const std::strin
                                      : utf8.empty()            ? std::string()
                                                                : analysis::RequirementsFileFor(utf8);
     const std::string date = QDate::currentDate().toString("dd.MM.yyyy").toStdString();
-    const Report r = Build(*analyser, ws, configPath, requirements, date,
-                           utf8.empty() ? std::string() : topology::TopologyFileFor(utf8));
+    Report r = Build(*analyser, ws, configPath, requirements, date,
+                     utf8.empty() ? std::string() : topology::TopologyFileFor(utf8));
+    if (!utf8.empty()) {
+        const QFileInfo info(QString::fromStdString(utf8));
+        QFile config(info.absoluteFilePath());
+        if (info.isFile() && config.open(QIODevice::ReadOnly)) {
+            QCryptographicHash hash(QCryptographicHash::Sha256);
+            if (hash.addData(&config)) {
+                r.fullPath = info.absoluteFilePath().toStdString();
+                r.modified = info.lastModified().toString("dd.MM.yyyy HH:mm:ss").toStdString();
+                r.sha256 = hash.result().toHex().toStdString();
+            }
+        }
+    }
 
     QBuffer file;
     file.open(QIODevice::WriteOnly);

@@ -2,6 +2,8 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollArea>
@@ -23,6 +25,7 @@
 #include "ui/model/diagram_texts.h"
 #include "interlock/engine_texts.h"
 #include "storage/texts.h"
+#include "ui/model/window_analysis_texts.h"
 
 namespace ui {
 namespace {
@@ -67,6 +70,19 @@ protected:
         }
         QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), ToolTipOf(page_.ws_, ts), this);
         return true;
+    }
+    void mousePressEvent(QMouseEvent* e) override {
+        const diagram::Point at{e->position().x() / page_.zoom_, e->position().y() / page_.zoom_};
+        if (e->button() == Qt::LeftButton) {
+            if (const int line = diagram::LineAt(page_.diagram_, at)) emit page_.LineClicked(line);
+        } else if (e->button() == Qt::RightButton) {
+            const int ts = diagram::TsAt(page_.diagram_, at);
+            if (ts == 0) return;
+            QMenu menu(this);
+            menu.setObjectName("Diagram_Menu");
+            QAction* where = menu.addAction(ToQString(AnalysisTexts().diagramWhereUsed));
+            if (menu.exec(e->globalPosition().toPoint()) == where) emit page_.WhereUsedRequested(ts);
+        }
     }
     void wheelEvent(QWheelEvent* e) override {
         if (e->modifiers() & Qt::ControlModifier) {
@@ -118,6 +134,10 @@ LogicDiagramPage::LogicDiagramPage(interlock::Workspace& ws, Dialogs* dialogs, Q
     auto* one = Button(this, "1:1", x.zoomOneTip);
     auto* fit = Button(this, ToQString(x.fitButton), x.fitTip);
     fit->setObjectName("ZoomFit");
+    auto* fitAll = new QToolButton(this);
+    fitAll->setText(ToQString(AnalysisTexts().fitAll));
+    fitAll->setToolTip(ToQString(AnalysisTexts().fitAllHint));
+    fitAll->setObjectName("ZoomFitAll");
     auto* svg = Button(this, "SVG...", x.svgTip);
     auto* pdf = Button(this, "PDF...", x.pdfTip);
     out->setObjectName("ZoomOut");
@@ -140,6 +160,7 @@ LogicDiagramPage::LogicDiagramPage(interlock::Workspace& ws, Dialogs* dialogs, Q
     bar->addWidget(in);
     bar->addWidget(one);
     bar->addWidget(fit);
+    bar->addWidget(fitAll);
     bar->addSpacing(16);
     bar->addWidget(legend);
     bar->addStretch();
@@ -164,6 +185,7 @@ LogicDiagramPage::LogicDiagramPage(interlock::Workspace& ws, Dialogs* dialogs, Q
         const int room = scroll_->viewport()->width() - 4;
         if (diagram_.width > 0 && room > 0) SetZoom(room / diagram_.width);
     });
+    connect(fitAll, &QToolButton::clicked, this, &LogicDiagramPage::FitAll);
     const auto key = [this](QKeySequence seq, auto slot) {
         auto* s = new QShortcut(seq, this);
         s->setContext(Qt::WidgetWithChildrenShortcut);
@@ -178,18 +200,68 @@ LogicDiagramPage::LogicDiagramPage(interlock::Workspace& ws, Dialogs* dialogs, Q
     refresh();
 }
 
-LogicDiagramPage::~LogicDiagramPage() = default;
+LogicDiagramPage::~LogicDiagramPage() {
+    if (worker_.joinable()) worker_.join();  // its answer, queued to this page, is dropped with it
+}
 
 void LogicDiagramPage::refresh() {
-    diagram_ = diagram::LayOutCurrent(ws_);
+    const int n = std::clamp(ws_.CurrentBlock, 1, interlock::kBlockCount);
+    if (ws_.Blocks[n].Of(ws_.CurrentView).Logic.size() < kBackgroundLines) {
+        if (!working_)
+            Show(diagram::LayOutCurrent(ws_));
+        else
+            pending_ = true;  // the long logic's layout would arrive after this one
+        return;
+    }
+    if (working_) {
+        pending_ = true;
+        return;
+    }
+    StartLayout();
+}
+
+void LogicDiagramPage::StartLayout() {
+    // The worker reads a copy of the one block and the TS table, never the live workspace.
+    auto copy = std::make_shared<interlock::Workspace>();
+    copy->TsTable = ws_.TsTable;
+    copy->CurrentBlock = std::clamp(ws_.CurrentBlock, 1, interlock::kBlockCount);
+    copy->CurrentView = ws_.CurrentView;
+    copy->Blocks[copy->CurrentBlock] = ws_.Blocks[copy->CurrentBlock];
+    if (worker_.joinable()) worker_.join();
+    working_ = true;
+    worker_ = std::thread([this, copy] {
+        auto d = std::make_shared<diagram::Diagram>(diagram::LayOutCurrent(*copy));
+        QMetaObject::invokeMethod(
+            this,
+            [this, d] {
+                working_ = false;
+                Show(std::move(*d));
+                if (pending_) {
+                    pending_ = false;
+                    refresh();
+                }
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void LogicDiagramPage::Show(diagram::Diagram d) {
+    diagram_ = std::move(d);
+    zoomLabel_->setText(QString::number(std::lround(zoom_ * 100)) + "%");
+    canvas_->Fit();
+    emit Drawn();
+}
+
+void LogicDiagramPage::SetZoom(double zoom) {
+    zoom_ = std::clamp(zoom, kMinZoom, 4.0);
     zoomLabel_->setText(QString::number(std::lround(zoom_ * 100)) + "%");
     canvas_->Fit();
 }
 
-void LogicDiagramPage::SetZoom(double zoom) {
-    zoom_ = std::clamp(zoom, 0.25, 4.0);
-    zoomLabel_->setText(QString::number(std::lround(zoom_ * 100)) + "%");
-    canvas_->Fit();
+void LogicDiagramPage::FitAll() {
+    const QSize room = scroll_->viewport()->size() - QSize(4, 4);
+    if (diagram_.width <= 0 || diagram_.height <= 0 || room.isEmpty()) return;
+    SetZoom(std::min(room.width() / diagram_.width, room.height() / diagram_.height));
 }
 
 void LogicDiagramPage::exportSvg() { Export(true); }
@@ -197,8 +269,9 @@ void LogicDiagramPage::exportPdf() { Export(false); }
 
 void LogicDiagramPage::Export(bool svg) {
     const std::string ext = svg ? "svg" : "pdf";
-    const std::string name = DiagramPageTexts().exportName + std::to_string(ws_.CurrentBlock) + "_" +
-                             interlock::SideName(ws_.CurrentView) + "." + ext;
+    const AnalysisViewTexts& t = AnalysisTexts();
+    const std::string name = t.exportName + std::to_string(ws_.CurrentBlock) +
+                             (ws_.CurrentView == interlock::Side::On ? t.exportOn : t.exportOff) + "." + ext;
     const FileFilters filters{
         {svg ? DiagramPageTexts().svgFilter : DiagramPageTexts().pdfFilter, "*." + ext}};
     const std::optional<std::string> chosen = dialogs_->SaveFile(name, filters, ext);

@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "interlock/workspace.h"
 #include "ui/model/diagram_layout.h"
@@ -24,7 +25,9 @@ class Dialogs;
 
 // The logic on view (current block, CurrentView) as a diagram, with zoom (buttons, Ctrl+wheel)
 // and export to SVG and PDF. It draws what `ws` holds: call refresh() after every change of
-// TS values, texts or the current block.
+// TS values, texts or the current block. A long logic is laid out on a worker thread from a
+// copy of what it reads, so that the window never waits for it; Shown() then changes when the
+// layout arrives (Drawn() is emitted after each new drawing).
 class LogicDiagramPage : public QWidget {
     Q_OBJECT
 public:
@@ -33,8 +36,19 @@ public:
     ~LogicDiagramPage() override;
 
     const diagram::Diagram& Shown() const { return diagram_; }
+    // Logics of at least this many lines are laid out on the worker thread.
+    static constexpr size_t kBackgroundLines = 1000;
+    bool LayingOut() const { return working_; }
     double Zoom() const { return zoom_; }
-    void SetZoom(double zoom);  // clamped to 0.25 .. 4
+    // Small enough for a logic of 40 lines to fit a page of a few hundred pixels.
+    static constexpr double kMinZoom = 0.05;
+    void SetZoom(double zoom);  // clamped to kMinZoom .. 4
+    void FitAll();              // the whole drawing in the page, as large as fits
+
+signals:
+    void Drawn();
+    void LineClicked(int line);       // a click on a gate or an input: its line (from 1)
+    void WhereUsedRequested(int ts);  // "Где используется" from a TS input's menu
 
 public slots:
     void refresh();
@@ -44,6 +58,8 @@ public slots:
 private:
     class Canvas;
     void Export(bool svg);
+    void StartLayout();
+    void Show(diagram::Diagram d);
 
     interlock::Workspace& ws_;
     Dialogs* dialogs_;
@@ -53,6 +69,9 @@ private:
     QScrollArea* scroll_ = nullptr;
     Canvas* canvas_ = nullptr;
     QLabel* zoomLabel_ = nullptr;
+    std::thread worker_;
+    bool working_ = false;  // a layout is on the worker thread
+    bool pending_ = false;  // and another refresh came meanwhile
 };
 
 // The page for the analysis window's "Схема"; a LogicDiagramPage.

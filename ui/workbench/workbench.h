@@ -7,6 +7,8 @@
 // and line", and the signals the windows follow.
 
 #include <QObject>
+
+class QWidget;
 #include <memory>
 #include <utility>
 #include <vector>
@@ -41,6 +43,8 @@ public:
     virtual void FinishSteps() = 0;
     // What the TS-edit rule looks at, as the controls show it now.
     virtual interlock::TsEditState TsEditState() const = 0;
+    // The main window itself, for placing other windows beside it.
+    virtual QWidget* MainWidget() = 0;
 
 protected:
     ~WorkbenchHost() = default;
@@ -60,6 +64,7 @@ public:
 
     // The main window attaches itself while it exists; without it the requests do nothing.
     void Attach(WorkbenchHost* host) { host_ = host; }
+    QWidget* MainWidget() const { return host_ ? host_->MainWidget() : nullptr; }
 
     void Pull();
     void Push();
