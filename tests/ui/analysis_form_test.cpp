@@ -230,6 +230,7 @@ void AnalysisFormTest::CreatedHiddenAndOpenedByF9AndMenus() {
     QCOMPARE(rig.window->windowTitle(), QStringLiteral("Анализ блокировок"));
     QCOMPARE(rig.window->Pages->count(), 8);
     QCOMPARE(rig.window->Pages->tabText(6), QStringLiteral("Схема"));
+    QCOMPARE(rig.window->Pages->tabText(7), QStringLiteral("Топология"));
 
     // F9 in the main window.
     QApplication::setActiveWindow(rig.form.get());
