@@ -148,7 +148,7 @@ std::optional<analysis::Condition> Condition(const std::string& text, const char
 }  // namespace
 
 int RunSequences(const SequenceRequest& request, analysis::Analyser& analyser, const interlock::Workspace& ws,
-                 const std::string& config, const ConfigLocator& where, bool json, std::ostream& out,
+                 const std::string& config, const storage::ConfigLocations& where, bool json, std::ostream& out,
                  std::ostream& err, FileFindings* findings) {
     std::optional<analysis::Condition> reach, plan, from;
     if (!request.reach.empty() && !(reach = Condition(request.reach, "--reach", err))) return 2;

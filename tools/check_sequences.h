@@ -15,6 +15,7 @@
 #include "interlock/workspace.h"
 #include "sequences/transition_system.h"
 #include "tools/check_proofs.h"
+#include "storage/config_text.h"
 #include "tools/ci_reports.h"
 
 namespace check {
@@ -33,7 +34,7 @@ struct SequenceRequest {
 // JSON), bad input to err. Exit status: 0 when every target is reachable and the program is
 // clean, 1 otherwise (also for "undetermined"), 2 for a malformed condition or an unreadable file.
 int RunSequences(const SequenceRequest& request, analysis::Analyser& analyser, const interlock::Workspace& ws,
-                 const std::string& config, const ConfigLocator& where, bool json, std::ostream& out,
+                 const std::string& config, const storage::ConfigLocations& where, bool json, std::ostream& out,
                  std::ostream& err, FileFindings* findings);
 
 // Proves the NEVER REACHABLE / ALWAYS requirements of a report over the reachable states; a

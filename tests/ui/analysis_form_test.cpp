@@ -249,8 +249,9 @@ void AnalysisFormTest::CreatedHiddenAndOpenedByF9AndMenus() {
     QVERIFY(rig.window);
     QVERIFY(!rig.window->isVisible());
     QCOMPARE(rig.window->windowTitle(), QStringLiteral("Анализ блокировок"));
-    QCOMPARE(rig.window->Pages->count(), 8);
+    QCOMPARE(rig.window->Pages->count(), 9);
     QCOMPARE(rig.window->Pages->tabText(6), QStringLiteral("Схема"));
+    QCOMPARE(rig.window->Pages->tabText(7), QStringLiteral("Топология"));
 
     // F9 in the main window.
     QApplication::setActiveWindow(rig.form.get());
