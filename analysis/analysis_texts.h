@@ -38,7 +38,7 @@ struct AnalysisTexts {
     std::string reqLogicError;  // ошибка в логике:
     std::string reqNoState;     // у блока нет сигнала состояния
     std::string reqReachable;   // ожидается REACHABLE после NEVER
-    std::string reqInvariant;   // инвариант переключений: проверяется по достижимым состояниям
+    std::string reqInvariant;  // инвариант переключений: проверяется по достижимым состояниям
     std::string reqNever;  // операция не разрешается ни в одном состоянии ТС
     std::string reqDepth;  // условие вложено глубже 100 уровней
 

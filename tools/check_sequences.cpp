@@ -148,8 +148,8 @@ std::optional<analysis::Condition> Condition(const std::string& text, const char
 }  // namespace
 
 int RunSequences(const SequenceRequest& request, analysis::Analyser& analyser, const interlock::Workspace& ws,
-                 const std::string& config, const storage::ConfigLocations& where, bool json, std::ostream& out,
-                 std::ostream& err, FileFindings* findings) {
+                 const std::string& config, const storage::ConfigLocations& where, bool json,
+                 std::ostream& out, std::ostream& err, FileFindings* findings) {
     std::optional<analysis::Condition> reach, plan, from;
     if (!request.reach.empty() && !(reach = Condition(request.reach, "--reach", err))) return 2;
     if (!request.plan.empty() && !(plan = Condition(request.plan, "--plan", err))) return 2;

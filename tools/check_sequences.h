@@ -34,8 +34,8 @@ struct SequenceRequest {
 // JSON), bad input to err. Exit status: 0 when every target is reachable and the program is
 // clean, 1 otherwise (also for "undetermined"), 2 for a malformed condition or an unreadable file.
 int RunSequences(const SequenceRequest& request, analysis::Analyser& analyser, const interlock::Workspace& ws,
-                 const std::string& config, const storage::ConfigLocations& where, bool json, std::ostream& out,
-                 std::ostream& err, FileFindings* findings);
+                 const std::string& config, const storage::ConfigLocations& where, bool json,
+                 std::ostream& out, std::ostream& err, FileFindings* findings);
 
 // Proves the NEVER REACHABLE / ALWAYS requirements of a report over the reachable states; a
 // refuted one gets its shortest sequence to the violation as its reason.

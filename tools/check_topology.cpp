@@ -178,8 +178,8 @@ std::string TopologyText(const TopologyReport& r, const interlock::Workspace& ws
     return s.str();
 }
 
-void AddTopologyFindings(const TopologyReport& r, const interlock::Workspace& ws, const storage::ConfigLocations& where,
-                         FileFindings& f) {
+void AddTopologyFindings(const TopologyReport& r, const interlock::Workspace& ws,
+                         const storage::ConfigLocations& where, FileFindings& f) {
     for (const topology::OperationResult& o : r.results) {
         const std::string name = OperationName(r, o);
         TestCase test{"topology",

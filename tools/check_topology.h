@@ -32,7 +32,7 @@ bool RunTopology(analysis::Analyser& analyser, const interlock::Workspace& ws, c
 nlohmann::ordered_json TopologyJson(const TopologyReport& r, const interlock::Workspace& ws);
 std::string TopologyText(const TopologyReport& r, const interlock::Workspace& ws);
 // A result per violation at the logic's V line; a test case per apparatus and operation.
-void AddTopologyFindings(const TopologyReport& r, const interlock::Workspace& ws, const storage::ConfigLocations& where,
-                         FileFindings& f);
+void AddTopologyFindings(const TopologyReport& r, const interlock::Workspace& ws,
+                         const storage::ConfigLocations& where, FileFindings& f);
 
 }  // namespace check

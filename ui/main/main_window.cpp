@@ -135,8 +135,7 @@ TForm1::TForm1(Workbench& workbench, storage::FilePlaces places, QWidget* parent
 TForm1::TForm1(interlock::Workspace& ws, Dialogs& dialogs, storage::FilePlaces places, QWidget* parent)
     : TForm1(std::make_unique<Workbench>(ws, dialogs), nullptr, std::move(places), parent) {}
 
-TForm1::TForm1(std::unique_ptr<Workbench> own, Workbench* shared, storage::FilePlaces places,
-               QWidget* parent)
+TForm1::TForm1(std::unique_ptr<Workbench> own, Workbench* shared, storage::FilePlaces places, QWidget* parent)
     : QWidget(parent),
       ownWorkbench_(std::move(own)),
       workbench_(ownWorkbench_ ? *ownWorkbench_ : *shared),

@@ -92,9 +92,9 @@ SequencesPage::SequencesPage(Workbench& workbench, TForm_Analysis& analysisWindo
 }
 
 sequences::FieldSpec SequencesPage::Field() const {
-    sequences::FieldSpec spec;
-    if (Free_Ts->isChecked()) spec.mode = sequences::FieldMode::Free;
-    return spec;
+    sequences::FieldSpec field;
+    if (Free_Ts->isChecked()) field.mode = sequences::FieldMode::Free;
+    return field;
 }
 
 sequences::Program SequencesPage::Parsed() const {
