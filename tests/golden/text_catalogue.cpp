@@ -17,6 +17,7 @@
 #include "topology/topology_texts.h"
 #include "ui/model/texts.h"
 #include "ui/model/window_analysis_texts.h"
+#include "ui/mimic/mimic_texts.h"
 
 namespace {
 
@@ -61,5 +62,6 @@ int main() {
     Print("diagram", ui::DiagramTextList());
     Print("tools", tools::ToolTextList());
     Print("ui.analysis", ui::AnalysisTextList());
+    Print("mimic", mimic::DrawingTextList());
     return 0;
 }

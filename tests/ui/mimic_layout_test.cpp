@@ -328,6 +328,8 @@ struct SchemeCase {
     bool barsOnOneLine;  // all bars at the same height (sections), else stacked (double busbar)
 };
 
+void PrintTo(const SchemeCase& c, std::ostream* os) { *os << c.name; }
+
 class MimicSchemes : public ::testing::TestWithParam<SchemeCase> {};
 
 TEST_P(MimicSchemes, DrawnAsAnEngineerDrawsThem) {

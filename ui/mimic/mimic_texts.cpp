@@ -16,7 +16,7 @@ DrawingTexts MakeTexts() {
     x.legendDead = t("без напряжения");
     x.legendEarthed = t("заземлено");
     x.legendUnknown = t("не определено");
-    x.legendLights = t("Огни у аппарата: верхний — включение, нижний — отключение");
+    x.legendLights = t("Огни у аппарата: верхний или левый — включение, нижний или правый — отключение");
     x.legendAllowed = t("разрешено");
     x.legendForbidden = t("запрещено");
     x.legendHint = t("запрещено, разрешит одно изменение ТС");
