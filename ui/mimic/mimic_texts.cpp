@@ -15,10 +15,10 @@ DrawingTexts MakeTexts() {
     x.legendLive = t("под напряжением");
     x.legendDead = t("без напряжения");
     x.legendEarthed = t("заземлено");
-    x.legendUnknown = t("не определено");
+    x.legendUnknown = t("состояние не определено");
     x.legendLights = t("Огни у аппарата: верхний или левый — включение, нижний или правый — отключение");
-    x.legendAllowed = t("разрешено");
-    x.legendForbidden = t("запрещено");
+    x.legendAllowed = t("операция разрешена");
+    x.legendForbidden = t("операция запрещена");
     x.legendHint = t("запрещено, разрешит одно изменение ТС");
     x.legendError = t("ошибка логики");
     return x;
