@@ -10,6 +10,8 @@
 #include <QSvgGenerator>
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <tuple>
 
 #include "interlock/cp1251.h"
 #include "storage/file_io.h"
@@ -325,6 +327,23 @@ void PaintMimic(QPainter& p, const QRectF& target, const Layout& layout, const t
         p.setPen(Qt::NoPen);
         p.setBrush(scene.Node(b.node));
         p.drawRect(Q(b.bar));
+    }
+    // A dot where a wire joins a busbar or three wires meet, so that a wire crossing a bar or
+    // another wire without a dot reads as no connection.
+    std::vector<int> busOf(topology.nodes.size(), -1);
+    for (size_t i = 0; i < layout.buses.size(); ++i)
+        if (layout.buses[i].node >= 0 && static_cast<size_t>(layout.buses[i].node) < busOf.size())
+            busOf[layout.buses[i].node] = static_cast<int>(i);
+    std::map<std::tuple<int, double, double>, int> ends;
+    for (const Wire& w : layout.wires)
+        if (w.points.size() >= 2) ++ends[{w.node, w.points.back().x, w.points.back().y}];
+    p.setPen(Qt::NoPen);
+    for (const auto& [key, count] : ends) {
+        const int node = std::get<0>(key);
+        const bool bus = node >= 0 && static_cast<size_t>(node) < busOf.size() && busOf[node] >= 0;
+        if (!bus && count < 3) continue;
+        p.setBrush(scene.Node(node));
+        p.drawEllipse(QPointF(std::get<1>(key), std::get<2>(key)), 3.4, 3.4);
     }
     for (const Symbol& s : layout.symbols) DrawSymbol(p, s, topology, scene);
 
