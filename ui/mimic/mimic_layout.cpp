@@ -107,6 +107,7 @@ private:
     int Width(int node) const;
     bool Upwards(const Child& c) const;
     void PlaceNode(int node, int column, double y, double dir);
+    void PlacePending();
     void PlaceChild(const Child& c, int column, double y, double dir, int parent);
     int AddSymbol(SymbolKind kind, int index, Point centre, bool vertical, double dir);
     void PlaceGroups();
@@ -149,6 +150,14 @@ private:
     Layout out_;
     std::vector<int> busOf_;  // node -> index in out_.buses, or -1
     double shift_ = 0;        // room made so far for busbar labels left of the first bay
+    // Nodes whose place is known and whose children are still to place: a bay may be thousands
+    // of nodes deep, so no recursion.
+    struct Pending {
+        int node;
+        int column;
+        double y, dir;
+    };
+    std::vector<Pending> pending_;
 };
 
 void Builder::Index() {
@@ -534,7 +543,15 @@ void Builder::PlaceChild(const Child& c, int column, double y, double dir, int p
     if (!parentIsA) std::swap(out_.symbols[s].pinA, out_.symbols[s].pinB);
     pins_.push_back({s, parentIsA, parent});
     pins_.push_back({s, !parentIsA, c.node});
-    if (!bus_[c.node]) PlaceNode(c.node, column, y + dir * kLevel, dir);
+    if (!bus_[c.node]) pending_.push_back({c.node, column, y + dir * kLevel, dir});
+}
+
+void Builder::PlacePending() {
+    while (!pending_.empty()) {
+        const Pending p = pending_.back();
+        pending_.pop_back();
+        PlaceNode(p.node, p.column, p.y, p.dir);
+    }
 }
 
 void Builder::PlaceNode(int node, int column, double y, double dir) {
@@ -589,6 +606,7 @@ void Builder::PlaceGroups() {
                 const double dir = upwards ? -1 : 1;
                 const double y = upwards ? top : bottom;
                 PlaceChild(c, col, y, dir, b);
+                PlacePending();
                 col += c.node >= 0 && !bus_[c.node] ? Width(c.node) : 1;
             }
             // Elements between two busbars drawn as bays: below the bars, a column to spare for

@@ -402,8 +402,12 @@ std::string ExportPdf(const Layout& layout, const topology::Topology& topology, 
         pdf.setTitle(ui::ToQString(Texts().title));
         pdf.setCreator(QStringLiteral("interlocks"));
         pdf.setResolution(72);
-        // One page the size of the drawing.
-        const QSizeF size(std::max(layout.bounds.w, 72.0), std::max(layout.bounds.h, 72.0));
+        // One page the size of the drawing, within the largest page readers accept (200 inches a
+        // side): a larger drawing is scaled down onto it.
+        constexpr double kLargest = 14400;
+        const double fit = std::min(
+            {1.0, kLargest / std::max(layout.bounds.w, 1.0), kLargest / std::max(layout.bounds.h, 1.0)});
+        const QSizeF size(std::max(layout.bounds.w * fit, 72.0), std::max(layout.bounds.h * fit, 72.0));
         pdf.setPageSize(QPageSize(size, QPageSize::Point));
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
         QPainter p;
