@@ -82,7 +82,8 @@ struct PixelCase {
     Light on;          // Q3's lights
     Light off;
     interlock::Colour busColour;
-    interlock::Colour bodyColour;  // at Q3's centre
+    interlock::Colour lowerBody;  // inside Q3's body, lower left
+    interlock::Colour upperBody;  // and upper right
     interlock::Colour onColour;
     interlock::Colour offColour;
 };
@@ -111,27 +112,32 @@ TEST_P(MimicPixels, SectionsSymbolsAndLights) {
     const mimic::Rect& bar = l.buses[0].bar;
     EXPECT_EQ(p.At({bar.x + bar.w / 2 + 7, bar.y + bar.h / 2}), Of(c.busColour));
     // Inside the body, clear of its outline and of a question mark in the middle.
-    EXPECT_EQ(p.At({s.box.x + s.box.w * 0.25, s.box.y + s.box.h * 0.8}), Of(c.bodyColour));
+    EXPECT_EQ(p.At({s.box.x + s.box.w * 0.25, s.box.y + s.box.h * 0.8}), Of(c.lowerBody));
+    EXPECT_EQ(p.At({s.box.x + s.box.w * 0.75, s.box.y + s.box.h * 0.2}), Of(c.upperBody));
     EXPECT_EQ(p.At(Centre(s.onLight)), Of(c.onColour));
     EXPECT_EQ(p.At(Centre(s.offLight)), Of(c.offColour));
 }
 
 using namespace mimic::colour;
-INSTANTIATE_TEST_SUITE_P(Mimic, MimicPixels,
-                         ::testing::Values(
-                             // A closed breaker is filled with the colour of its section, an open one hollow.
-                             PixelCase{"live_closed", Energy::Live, Position::Closed, Light::Allowed,
-                                       Light::Forbidden, kLive, kLive, kAllowed, kForbidden},
-                             PixelCase{"live_open", Energy::Live, Position::Open, Light::Forbidden,
-                                       Light::Allowed, kLive, kOpenBody, kForbidden, kAllowed},
-                             PixelCase{"dead_closed", Energy::Dead, Position::Closed, Light::ForbiddenHint,
-                                       Light::Error, kDead, kDead, kHint, kError},
-                             PixelCase{"earthed_closed", Energy::Earthed, Position::Closed, Light::Error,
-                                       Light::ForbiddenHint, kEarthed, kEarthed, kError, kHint},
-                             // Unknown: the main window's grey, and a question mark, never a filled body.
-                             PixelCase{"unknown", Energy::Unknown, Position::Unknown, Light::Allowed,
-                                       Light::Allowed, kUnknown, kOpenBody, kAllowed, kAllowed}),
-                         [](const auto& info) { return std::string(info.param.name); });
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Mimic, MimicPixels, ::testing::Values(
+    // A closed breaker is filled with the colour of its section, an open one hollow.
+    PixelCase{"live_closed", Energy::Live, Position::Closed, Light::Allowed, Light::Forbidden,
+              kLive, kLive, kLive, kAllowed, kForbidden},
+    PixelCase{"live_open", Energy::Live, Position::Open, Light::Forbidden, Light::Allowed,
+              kLive, kOpenBody, kOpenBody, kForbidden, kAllowed},
+    PixelCase{"dead_closed", Energy::Dead, Position::Closed, Light::ForbiddenHint, Light::Error,
+              kDead, kDead, kDead, kHint, kError},
+    PixelCase{"earthed_closed", Energy::Earthed, Position::Closed, Light::Error, Light::ForbiddenHint,
+              kEarthed, kEarthed, kEarthed, kError, kHint},
+    // In travel: half filled, between the two positions.
+    PixelCase{"travel", Energy::Live, Position::Travel, Light::None, Light::None,
+              kLive, kLive, kOpenBody, interlock::colour::kWhite, interlock::colour::kWhite},
+    // Unknown: the main window's grey and a question mark, never a filled body.
+    PixelCase{"unknown", Energy::Unknown, Position::Unknown, Light::Allowed, Light::Allowed,
+              kUnknown, kOpenBody, kOpenBody, kAllowed, kAllowed}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 // Without a present moment: the scheme alone, in one colour, no lights.
 TEST(MimicPaint, EmptyLookPaintsTheStaticScheme) {
@@ -181,6 +187,29 @@ TEST(MimicExport, SvgAndPdfWrittenWholeAndNeverOverADirectory) {
     EXPECT_NE(mimic::ExportSvg(l, t, Look{}, blocker.string()), "");
     EXPECT_TRUE(fs::is_directory(blocker));
     EXPECT_NE(mimic::ExportPdf(l, t, Look{}, (dir / "missing" / "x.pdf").string()), "");
+    // A drawing taller than any reader's page is scaled onto the largest one.
+    topology::Topology deep;
+    for (int i = 0; i <= 2000; ++i) deep.nodes.push_back({"N" + std::to_string(i), i + 1, std::nullopt});
+    for (int i = 1; i <= 2000; ++i) {
+        topology::Element e;
+        e.kind = topology::Kind::Cable;
+        e.a = i - 1;
+        e.b = i;
+        deep.elements.push_back(e);
+    }
+    const mimic::Layout tall = mimic::LayOut(deep);
+    ASSERT_GT(tall.bounds.h, 100000);
+    const fs::path big = dir / "tall.pdf";
+    EXPECT_EQ(mimic::ExportPdf(tall, deep, Look{}, big.string()), "");
+    const std::string bytes = ReadAll(big);
+    const size_t box = bytes.find("/MediaBox");
+    ASSERT_NE(box, std::string::npos);
+    std::istringstream numbers(bytes.substr(bytes.find('[', box) + 1, 80));
+    double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    numbers >> x0 >> y0 >> x1 >> y1;
+    EXPECT_LE(y1 - y0, 14400.5);
+    EXPECT_GT(y1 - y0, 14000);
+    fs::remove(big);
     // No temporary left behind.
     int files = 0;
     for (const auto& e : fs::directory_iterator(dir)) files += e.is_regular_file();
