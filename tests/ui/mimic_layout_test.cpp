@@ -160,7 +160,9 @@ void CheckLayout(const Topology& t, const Layout& l, bool hand, const std::strin
                (r.x >= l.bounds.x - kEps && r.y >= l.bounds.y - kEps &&
                 r.x + r.w <= l.bounds.x + l.bounds.w + kEps && r.y + r.h <= l.bounds.y + l.bounds.h + kEps);
     };
-    for (const mimic::Symbol& s : l.symbols) EXPECT_TRUE(inside(s.box) && inside(s.labelBox)) << s.label;
+    for (const mimic::Symbol& s : l.symbols)
+        EXPECT_TRUE(inside(s.box) && inside(s.labelBox) && inside(s.onLight) && inside(s.offLight))
+            << s.label;
 }
 
 // A usual scheme: `sections` busbar sections in a row joined by couplers (a breaker between two

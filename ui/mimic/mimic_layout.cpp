@@ -61,6 +61,11 @@ double LabelWidth(const std::string& text, double limit) {
     return std::min(limit, kCharWidth * static_cast<double>(text.size()) + 4);
 }
 
+void Move(Symbol& s, double dx, double dy) {
+    for (Rect* r : {&s.box, &s.labelBox, &s.onLight, &s.offLight}) r->x += dx, r->y += dy;
+    for (Point* p : {&s.pinA, &s.pinB}) p->x += dx, p->y += dy;
+}
+
 bool Valid(const topology::Topology& t, int node) {
     return node >= 0 && static_cast<size_t>(node) < t.nodes.size();
 }
@@ -688,12 +693,7 @@ void Builder::Override() {
             at = t_.elements[s.index].at;
         if (!at) continue;
         const double dx = at->x - (s.box.x + s.box.w / 2), dy = at->y - (s.box.y + s.box.h / 2);
-        s.box.x += dx, s.box.y += dy;
-        s.labelBox.x += dx, s.labelBox.y += dy;
-        s.onLight.x += dx, s.onLight.y += dy;
-        s.offLight.x += dx, s.offLight.y += dy;
-        s.pinA.x += dx, s.pinA.y += dy;
-        s.pinB.x += dx, s.pinB.y += dy;
+        Move(s, dx, dy);
     }
 }
 
@@ -766,7 +766,8 @@ void Builder::Bounds() {
     }
     for (const Symbol& s : out_.symbols) {
         add(s.box);
-        if (s.labelBox.w > 0) add(s.labelBox);
+        for (const Rect* r : {&s.labelBox, &s.onLight, &s.offLight})
+            if (r->w > 0) add(*r);
     }
     for (const Wire& w : out_.wires)
         for (const Point& p : w.points) add({p.x, p.y, 0, 0});
@@ -802,14 +803,7 @@ Layout Builder::Run() {
             b.bar.x += dx, b.bar.y += dy;
             b.labelBox.x += dx, b.labelBox.y += dy;
         }
-        for (Symbol& s : out_.symbols) {
-            s.box.x += dx, s.box.y += dy;
-            s.labelBox.x += dx, s.labelBox.y += dy;
-            s.onLight.x += dx, s.onLight.y += dy;
-            s.offLight.x += dx, s.offLight.y += dy;
-            s.pinA.x += dx, s.pinA.y += dy;
-            s.pinB.x += dx, s.pinB.y += dy;
-        }
+        for (Symbol& s : out_.symbols) Move(s, dx, dy);
         for (int v = 0; v < n_; ++v) nodeAt_[v].x += dx, nodeAt_[v].y += dy;
     }
     Override();
