@@ -1,0 +1,72 @@
+#pragma once
+
+// The fixed texts of the window "Мнемосхема" and of the look of its apparatus (Windows-1251,
+// written in UTF-8 in mimic_window_texts.cpp and converted once).
+
+#include <string>
+
+#include "interlock/text_list.h"
+
+namespace mimic {
+
+struct MimicTexts {
+    std::string windowCaption;   // the window's caption
+    std::string buttonCaption;   // the main window's button
+    std::string buttonHint;      // its tooltip
+    std::string noTopology;      // then the file name
+    std::string topologyErrors;  // then the file name
+    std::string menuOn;
+    std::string menuOff;
+    std::string menuForce;  // after Включить / Отключить
+    std::string menuShow;
+    std::string menuAnalysis;
+    std::string opOn;  // journal operation
+    std::string opOff;
+    std::string allowed;
+    std::string forbidden;
+    std::string error;
+    std::string noVerdict;
+    std::string forcedMark;
+    std::string alreadyThere;
+    std::string noBlock;
+    std::string positionClosed;
+    std::string positionOpen;
+    std::string positionTravel;
+    std::string positionUnknown;
+    std::string unreliable;
+    std::string oneChange;
+    std::string changeSets;
+    std::string noChangeSet;
+    std::string undetermined;
+    std::string refusedCaption;
+    std::string refused;  // then the operation
+    std::string forceQuestion;
+    std::string forceCaption;
+    std::string cannotOperate;  // then the reason
+    std::string inTravel;
+    std::string noStateTs;
+    std::string colTime;
+    std::string colOperation;
+    std::string colVerdict;
+    std::string colForced;
+    std::string saveButton;
+    std::string loadButton;
+    std::string stepButton;
+    std::string clearButton;
+    std::string travelLabel;
+    std::string programTitle;
+    std::string programDone;
+    std::string programErrors;
+    std::string programEmpty;
+    std::string stepPrefix;
+    std::string stepOf;
+    std::string journalEmpty;
+    std::string saveFailed;
+    std::string readFailed;
+    std::string replayStopped;
+};
+
+const MimicTexts& Texts();
+interlock::TextList MimicTextList();
+
+}  // namespace mimic
