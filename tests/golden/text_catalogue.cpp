@@ -12,6 +12,7 @@
 #include "interlock/engine_texts.h"
 #include "sequences/sequences_texts.h"
 #include "storage/texts.h"
+#include "ui/mimic/mimic_window_texts.h"
 #include "ui/model/diagram_texts.h"
 #include "tools/tool_texts.h"
 #include "topology/topology_texts.h"
@@ -61,5 +62,6 @@ int main() {
     Print("diagram", ui::DiagramTextList());
     Print("tools", tools::ToolTextList());
     Print("ui.analysis", ui::AnalysisTextList());
+    Print("mimic", mimic::MimicTextList());
     return 0;
 }

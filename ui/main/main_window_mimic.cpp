@@ -18,7 +18,7 @@ void TForm1::SetUpMimicWindow() {
     // The button goes under the others; the panel grows by one button's step to hold it.
     Buttons_Panel->resize(Buttons_Panel->width(), Buttons_Panel->height() + 32);
     Mimic_Button = new TColorButton(Buttons_Panel);
-    Mimic_Button->setCaption(ToQString(mimic::Texts().buttonCaption));
+    Mimic_Button->setCaption(ToQString(mimic::Texts().windowCaption));
     Mimic_Button->setGeometry(20, 276, 185, 25);
     Mimic_Button->setToolTip(ToQString(mimic::Texts().buttonHint));
     StyleCommandButton(Mimic_Button);

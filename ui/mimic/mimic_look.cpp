@@ -8,6 +8,7 @@
 #include "interlock/engine_texts.h"
 #include "interlock/workspace.h"
 #include "topology/topology.h"
+#include "topology/topology_texts.h"
 #include "ui/mimic/mimic_window_texts.h"
 
 namespace mimic {
@@ -119,6 +120,21 @@ Light JudgeOperation(const interlock::Workspace& ws, int block, interlock::Side 
     Judge(ws, block, side, analyser, light, text);
     if (hint) *hint = std::move(text);
     return light;
+}
+
+std::string LightWord(Light light) {
+    switch (light) {
+        case Light::Allowed:
+            return interlock::Texts().allowed;
+        case Light::Forbidden:
+        case Light::ForbiddenHint:
+            return interlock::Texts().forbidden;
+        case Light::Error:
+            return topology::Texts().error;
+        case Light::None:
+            break;
+    }
+    return interlock::Texts().unknownVerdict;
 }
 
 Position PositionOf(const topology::Topology& topology, const interlock::Workspace& ws, int element,

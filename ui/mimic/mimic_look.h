@@ -72,6 +72,9 @@ Look ComputeLook(const topology::Topology& topology, const interlock::Workspace&
 Light JudgeOperation(const interlock::Workspace& ws, int block, interlock::Side side,
                      analysis::Analyser* analyser, std::string* hint);
 
+// The verdict of a light in one word: "разрешено", "запрещено", "ошибка", "???".
+std::string LightWord(Light light);
+
 // The position of one element, and whether its state TS is unreliable.
 Position PositionOf(const topology::Topology& topology, const interlock::Workspace& ws, int element,
                     bool* unreliable = nullptr);

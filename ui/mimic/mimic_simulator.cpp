@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include "interlock/engine_texts.h"
+#include "sequences/sequences_texts.h"
 #include "ui/mimic/mimic_look.h"
 #include "ui/mimic/mimic_window_texts.h"
 #include "ui/model/analysis_pages.h"
@@ -13,22 +14,6 @@ namespace mimic {
 namespace {
 
 using interlock::Side;
-
-std::string VerdictWord(Light light) {
-    const MimicTexts& mx = Texts();
-    switch (light) {
-        case Light::Allowed:
-            return mx.allowed;
-        case Light::Forbidden:
-        case Light::ForbiddenHint:
-            return mx.forbidden;
-        case Light::Error:
-            return mx.error;
-        case Light::None:
-            break;
-    }
-    return mx.noVerdict;
-}
 
 }  // namespace
 
@@ -91,7 +76,8 @@ Outcome Simulator::Operate(int element, Side side, bool force) {
         return impossible(mx.alreadyThere);
 
     const sequences::Operation op{block, side};
-    const std::string opText = (side == Side::On ? mx.opOn : mx.opOff) + " " + Label(block);
+    const std::string opText =
+        (side == Side::On ? sequences::Texts().opOn : sequences::Texts().opOff) + " " + Label(block);
     std::string hint;
     const Light light = JudgeOperation(ws, block, side, &workbench_.Analyser(), &hint);
     bool forced = false;
@@ -111,7 +97,7 @@ Outcome Simulator::Operate(int element, Side side, bool force) {
     const bool pair = ws.TsTable.TwoPosition[n] && n < interlock::kTsCount;
     std::vector<std::pair<int, int>> final{{n, value}};
     if (pair) final.emplace_back(n + 1, value ^ 1);
-    journal_.push_back({QTime::currentTime(), op, Label(block), VerdictWord(light), forced});
+    journal_.push_back({QTime::currentTime(), op, Label(block), LightWord(light), forced});
     if (pair && travelMs_ > 0 && interlock::OperatorSetsTs(ws.TsTable, n + 1)) {
         travel_ = Travel{final};
         workbench_.ApplyTsValues({{n, 0}, {n + 1, 0}});

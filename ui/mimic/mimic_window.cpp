@@ -16,6 +16,7 @@
 
 #include "analysis/analyser.h"
 #include "interlock/cp1251.h"
+#include "interlock/engine_texts.h"
 #include "sequences/sequences_texts.h"
 #include "storage/config_text.h"
 #include "storage/file_io.h"
@@ -53,10 +54,10 @@ std::string PositionWord(const ElementLook& e) {
     std::string s;
     switch (e.position) {
         case Position::Closed:
-            s = mx.positionClosed;
+            s = interlock::Texts().stateOn;
             break;
         case Position::Open:
-            s = mx.positionOpen;
+            s = interlock::Texts().stateOff;
             break;
         case Position::Travel:
             s = mx.positionTravel;
@@ -69,22 +70,6 @@ std::string PositionWord(const ElementLook& e) {
     }
     if (e.unreliable) s += "*, " + mx.unreliable;
     return s;
-}
-
-std::string LightWord(Light light) {
-    const MimicTexts& mx = Texts();
-    switch (light) {
-        case Light::Allowed:
-            return mx.allowed;
-        case Light::Forbidden:
-        case Light::ForbiddenHint:
-            return mx.forbidden;
-        case Light::Error:
-            return mx.error;
-        case Light::None:
-            break;
-    }
-    return mx.noVerdict;
 }
 
 // "\n\r" as the core writes line breaks, "\n" as Qt shows them.
@@ -124,8 +109,8 @@ MimicWindow::MimicWindow(ui::Workbench& workbench, QWidget* parent)
     bottomBox->setContentsMargins(0, 0, 0, 0);
     Journal_Tree = new QTreeWidget(bottom);
     Journal_Tree->setRootIsDecorated(false);
-    Journal_Tree->setHeaderLabels({ToQString(mx.colTime), ToQString(mx.colOperation),
-                                   ToQString(mx.colVerdict), ToQString(mx.colForced)});
+    Journal_Tree->setHeaderLabels({ToQString(mx.colTime), ToQString(sequences::Texts().colOperation),
+                                   ToQString(sequences::Texts().colVerdict), ToQString(mx.colForced)});
     bottomBox->addWidget(Journal_Tree, 1);
     auto* actions = new QHBoxLayout;
     bottomBox->addLayout(actions);
@@ -240,7 +225,9 @@ void MimicWindow::FillJournal() {
     for (const JournalEntry& j : simulator_->Journal()) {
         auto* item = new QTreeWidgetItem(Journal_Tree);
         item->setText(0, j.time.toString("HH:mm:ss.zzz"));
-        item->setText(1, ToQString((j.op.side == Side::On ? mx.opOn : mx.opOff) + " " + j.label));
+        item->setText(
+            1, ToQString((j.op.side == Side::On ? sequences::Texts().opOn : sequences::Texts().opOff) + " " +
+                         j.label));
         item->setText(2, ToQString(j.verdict));
         item->setText(3, j.forced ? ToQString(mx.forcedMark) : QString());
     }

@@ -11,7 +11,6 @@ MimicTexts MakeTexts() {
     auto t = [](const char* utf8) { return cp1251::FromUtf8(utf8); };
     MimicTexts x;
     x.windowCaption = t("Мнемосхема");
-    x.buttonCaption = t("Мнемосхема");
     x.buttonHint = t("Мнемосхема подстанции: живая схема и тренажёр переключений (F8)");
     x.noTopology = t("Нет файла топологии рядом с конфигурацией: ");
     x.topologyErrors = t("Файл топологии содержит ошибки, схема не строится: ");
@@ -20,17 +19,9 @@ MimicTexts MakeTexts() {
     x.menuForce = t(" принудительно...");
     x.menuShow = t("Показать блок");
     x.menuAnalysis = t("Анализ блока");
-    x.opOn = t("ВКЛ");
-    x.opOff = t("ОТКЛ");
-    x.allowed = t("разрешено");
-    x.forbidden = t("запрещено");
-    x.error = t("ошибка");
-    x.noVerdict = t("???");
     x.forcedMark = t("принудительно");
     x.alreadyThere = t("аппарат уже в этом положении");
     x.noBlock = t("Аппаратом управляет не этот пульт");
-    x.positionClosed = t("включен");
-    x.positionOpen = t("отключен");
     x.positionTravel = t("в движении");
     x.positionUnknown = t("положение неизвестно");
     x.unreliable = t("недостоверность ТС состояния");
@@ -46,8 +37,6 @@ MimicTexts MakeTexts() {
     x.inTravel = t("аппарат ещё в движении");
     x.noStateTs = t("у аппарата нет сигнала состояния");
     x.colTime = t("Время");
-    x.colOperation = t("Операция");
-    x.colVerdict = t("Вердикт");
     x.colForced = t("Отметка");
     x.saveButton = t("Сохранить как программу...");
     x.loadButton = t("Загрузить программу...");
@@ -70,60 +59,17 @@ MimicTexts MakeTexts() {
 #define TEXT(member) \
     { #member, &MimicTexts::member }
 constexpr std::pair<std::string_view, std::string MimicTexts::*> kMembers[] = {
-    TEXT(windowCaption),
-    TEXT(buttonCaption),
-    TEXT(buttonHint),
-    TEXT(noTopology),
-    TEXT(topologyErrors),
-    TEXT(menuOn),
-    TEXT(menuOff),
-    TEXT(menuForce),
-    TEXT(menuShow),
-    TEXT(menuAnalysis),
-    TEXT(opOn),
-    TEXT(opOff),
-    TEXT(allowed),
-    TEXT(forbidden),
-    TEXT(error),
-    TEXT(noVerdict),
-    TEXT(forcedMark),
-    TEXT(alreadyThere),
-    TEXT(noBlock),
-    TEXT(positionClosed),
-    TEXT(positionOpen),
-    TEXT(positionTravel),
-    TEXT(positionUnknown),
-    TEXT(unreliable),
-    TEXT(oneChange),
-    TEXT(changeSets),
-    TEXT(noChangeSet),
-    TEXT(undetermined),
-    TEXT(refusedCaption),
-    TEXT(refused),
-    TEXT(forceQuestion),
-    TEXT(forceCaption),
-    TEXT(cannotOperate),
-    TEXT(inTravel),
-    TEXT(noStateTs),
-    TEXT(colTime),
-    TEXT(colOperation),
-    TEXT(colVerdict),
-    TEXT(colForced),
-    TEXT(saveButton),
-    TEXT(loadButton),
-    TEXT(stepButton),
-    TEXT(clearButton),
-    TEXT(travelLabel),
-    TEXT(programTitle),
-    TEXT(programDone),
-    TEXT(programErrors),
-    TEXT(programEmpty),
-    TEXT(stepPrefix),
-    TEXT(stepOf),
-    TEXT(journalEmpty),
-    TEXT(saveFailed),
-    TEXT(readFailed),
-    TEXT(replayStopped),
+    TEXT(windowCaption),  TEXT(buttonHint),      TEXT(noTopology),    TEXT(topologyErrors),
+    TEXT(menuOn),         TEXT(menuOff),         TEXT(menuForce),     TEXT(menuShow),
+    TEXT(menuAnalysis),   TEXT(forcedMark),      TEXT(alreadyThere),  TEXT(noBlock),
+    TEXT(positionTravel), TEXT(positionUnknown), TEXT(unreliable),    TEXT(oneChange),
+    TEXT(changeSets),     TEXT(noChangeSet),     TEXT(undetermined),  TEXT(refusedCaption),
+    TEXT(refused),        TEXT(forceQuestion),   TEXT(forceCaption),  TEXT(cannotOperate),
+    TEXT(inTravel),       TEXT(noStateTs),       TEXT(colTime),       TEXT(colForced),
+    TEXT(saveButton),     TEXT(loadButton),      TEXT(stepButton),    TEXT(clearButton),
+    TEXT(travelLabel),    TEXT(programTitle),    TEXT(programDone),   TEXT(programErrors),
+    TEXT(programEmpty),   TEXT(stepPrefix),      TEXT(stepOf),        TEXT(journalEmpty),
+    TEXT(saveFailed),     TEXT(readFailed),      TEXT(replayStopped),
 };
 #undef TEXT
 

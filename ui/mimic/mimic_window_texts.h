@@ -11,7 +11,6 @@ namespace mimic {
 
 struct MimicTexts {
     std::string windowCaption;   // the window's caption
-    std::string buttonCaption;   // the main window's button
     std::string buttonHint;      // its tooltip
     std::string noTopology;      // then the file name
     std::string topologyErrors;  // then the file name
@@ -20,17 +19,9 @@ struct MimicTexts {
     std::string menuForce;  // after Включить / Отключить
     std::string menuShow;
     std::string menuAnalysis;
-    std::string opOn;  // journal operation
-    std::string opOff;
-    std::string allowed;
-    std::string forbidden;
-    std::string error;
-    std::string noVerdict;
     std::string forcedMark;
     std::string alreadyThere;
     std::string noBlock;
-    std::string positionClosed;
-    std::string positionOpen;
     std::string positionTravel;
     std::string positionUnknown;
     std::string unreliable;
@@ -46,8 +37,6 @@ struct MimicTexts {
     std::string inTravel;
     std::string noStateTs;
     std::string colTime;
-    std::string colOperation;
-    std::string colVerdict;
     std::string colForced;
     std::string saveButton;
     std::string loadButton;
