@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <chrono>
 
 #include "analysis/analyser.h"
 #include "interlock/cp1251.h"
@@ -180,6 +181,7 @@ void MimicWindow::ReadTopology() {
 }
 
 void MimicWindow::Refresh() {
+    const auto start = std::chrono::steady_clock::now();
     refreshTimer_->stop();
     workbench_.Finish();
     ReadTopology();
@@ -190,6 +192,8 @@ void MimicWindow::Refresh() {
     }
     UpdateActions();
     Canvas->update();
+    lastRefreshMs_ =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     emit Refreshed();
 }
 

@@ -46,6 +46,8 @@ public:
     // Reads the topology file again when it changed, computes the look and repaints.
     void Refresh();
     bool RefreshPending() const;
+    // How long the last refresh took (look and repaint request), in ms.
+    double LastRefreshMs() const { return lastRefreshMs_; }
 
     bool HasTopology() const { return topology_ && !topology_->HasErrors() && !topology_->elements.empty(); }
     const topology::Topology* Topology() const { return topology_.get(); }
@@ -100,6 +102,7 @@ private:
     Look look_;
     Simulator* simulator_ = nullptr;
     QTimer* refreshTimer_ = nullptr;
+    double lastRefreshMs_ = 0;
 };
 
 // The drawing: PaintMimic over the whole widget, hover hints, clicks and the menu.
