@@ -18,6 +18,7 @@
 #include "topology/topology_texts.h"
 #include "ui/model/texts.h"
 #include "ui/model/window_analysis_texts.h"
+#include "ui/mimic/mimic_texts.h"
 
 namespace {
 
@@ -62,6 +63,7 @@ int main() {
     Print("diagram", ui::DiagramTextList());
     Print("tools", tools::ToolTextList());
     Print("ui.analysis", ui::AnalysisTextList());
-    Print("mimic", mimic::MimicTextList());
+    Print("mimic", mimic::DrawingTextList());
+    Print("mimic.window", mimic::MimicTextList());
     return 0;
 }

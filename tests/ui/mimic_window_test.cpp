@@ -11,6 +11,7 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include <cmath>
 #include <fstream>
 #include <memory>
 
@@ -29,6 +30,8 @@
 #include "ui/mimic/mimic_window.h"
 #include "ui/mimic/mimic_window_texts.h"
 #include "ui/widgets/qt_text.h"
+#include "ui/mimic/mimic_colours.h"
+#include "ui/widgets/colours.h"
 #include "ui/workbench/workbench.h"
 
 namespace {
@@ -161,15 +164,15 @@ void MimicWindowTest::LiveLookFollowsTheTs() {
     QCOMPARE(rig.Element(kQ1).position, Position::Unknown);
     QVERIFY(rig.Element(kQ1).unreliable);
     QCOMPARE(rig.Node(kB), Energy::Unknown);
-    QVERIFY(
-        Contains(rig.window->HintOf(rig.window->Drawn().SymbolOfElement(kQ1)), mimic::Texts().unreliable));
+    QVERIFY(Contains(rig.window->HintOf(rig.window->Drawn().SymbolOfElement(kQ1)),
+                     mimic::WindowTexts().unreliable));
 }
 
 void MimicWindowTest::PairPassesThroughTravel() {
     Rig rig;
     rig.window->Travel_Spin->setValue(50);
     QCOMPARE(rig.window->Sim().TravelMs(), 50);
-    QAction* on = rig.MenuAction(kQS1, mimic::Texts().menuOn + " - " + interlock::Texts().allowed);
+    QAction* on = rig.MenuAction(kQS1, mimic::WindowTexts().menuOn + " - " + interlock::Texts().allowed);
     QVERIFY(on && on->isEnabled());
     on->trigger();
     QVERIFY(rig.window->Sim().InTravel());
@@ -196,15 +199,15 @@ void MimicWindowTest::ForbiddenOperationIsRefusedWithItsReason() {
     Rig rig;
     // Q1 with QS1 open: forbidden, and one change (QS1's pair) would allow it.
     QCOMPARE(rig.Element(kQ1).on, mimic::Light::ForbiddenHint);
-    QAction* on = rig.MenuAction(kQ1, mimic::Texts().menuOn + " - " + interlock::Texts().forbidden);
+    QAction* on = rig.MenuAction(kQ1, mimic::WindowTexts().menuOn + " - " + interlock::Texts().forbidden);
     QVERIFY(on);
     on->trigger();
     QCOMPARE(rig.ws.TsTable.Value[1], int16_t(0));
     QCOMPARE(rig.dialogs.Log().size(), size_t(1));
     const auto& box = rig.dialogs.Log()[0];
-    QCOMPARE(box.caption, mimic::Texts().refusedCaption);
-    QVERIFY(Contains(box.text, mimic::Texts().refused));
-    QVERIFY(Contains(box.text, mimic::Texts().oneChange));
+    QCOMPARE(box.caption, mimic::WindowTexts().refusedCaption);
+    QVERIFY(Contains(box.text, mimic::WindowTexts().refused));
+    QVERIFY(Contains(box.text, mimic::WindowTexts().oneChange));
     QVERIFY(Contains(box.text, interlock::Texts().ts + "4"));
     QCOMPARE(rig.window->Sim().Journal().size(), size_t(0));
     // Closing an apparatus already closed is no operation at all.
@@ -214,7 +217,7 @@ void MimicWindowTest::ForbiddenOperationIsRefusedWithItsReason() {
 
 void MimicWindowTest::ForcingNeedsAConfirmationAndIsMarked() {
     Rig rig;
-    QAction* force = rig.MenuAction(kQ1, mimic::Texts().menuOn + mimic::Texts().menuForce);
+    QAction* force = rig.MenuAction(kQ1, mimic::WindowTexts().menuOn + mimic::WindowTexts().menuForce);
     QVERIFY(force);
     rig.dialogs.AnswerYesNo(false);
     force->trigger();
@@ -224,27 +227,28 @@ void MimicWindowTest::ForcingNeedsAConfirmationAndIsMarked() {
     QCOMPARE(rig.window->Sim().Operate(kQ1, Side::On, true), mimic::Outcome::Done);
     QCOMPARE(rig.ws.TsTable.Value[1], int16_t(1));
     QCOMPARE(rig.dialogs.Log().size(), size_t(2));
-    QVERIFY(Contains(rig.dialogs.Log()[1].text, mimic::Texts().forceQuestion));
+    QVERIFY(Contains(rig.dialogs.Log()[1].text, mimic::WindowTexts().forceQuestion));
     const mimic::JournalEntry& j = rig.window->Sim().Journal().back();
     QVERIFY(j.forced);
     QCOMPARE(j.verdict, interlock::Texts().forbidden);
-    QCOMPARE(rig.window->Journal_Tree->topLevelItem(0)->text(3), ui::ToQString(mimic::Texts().forcedMark));
+    QCOMPARE(rig.window->Journal_Tree->topLevelItem(0)->text(3),
+             ui::ToQString(mimic::WindowTexts().forcedMark));
     // An allowed operation offers no forcing.
-    QVERIFY(!rig.MenuAction(kQ1, mimic::Texts().menuOff + mimic::Texts().menuForce));
+    QVERIFY(!rig.MenuAction(kQ1, mimic::WindowTexts().menuOff + mimic::WindowTexts().menuForce));
 }
 
 void MimicWindowTest::OperatingFollowsTheTsEditRule() {
     Rig rig;
     rig.form->Check_Change_TS->setChecked(false);
     rig.form->Bench().NotifyTsEditChanged();
-    QAction* on = rig.MenuAction(kQS1, mimic::Texts().menuOn);
+    QAction* on = rig.MenuAction(kQS1, mimic::WindowTexts().menuOn);
     QVERIFY(on && !on->isEnabled());
     QVERIFY(rig.window->Message_Label->isVisible());
     QVERIFY(!rig.window->Step_Button->isEnabled());
     QCOMPARE(rig.window->Sim().Operate(kQS1, Side::On), mimic::Outcome::NotPossible);
     QCOMPARE(rig.ws.TsTable.Value[4], int16_t(0));
     QCOMPARE(rig.dialogs.Log().size(), size_t(1));
-    QVERIFY(Contains(rig.dialogs.Log()[0].text, mimic::Texts().cannotOperate));
+    QVERIFY(Contains(rig.dialogs.Log()[0].text, mimic::WindowTexts().cannotOperate));
 }
 
 void MimicWindowTest::JournalSavesAsACleanProgramAndReplays() {
@@ -297,7 +301,7 @@ void MimicWindowTest::JournalSavesAsACleanProgramAndReplays() {
     rig.dialogs.AnswerOpenFile(cp1251::FromUtf8(file));
     rig.window->LoadClick();
     QCOMPARE(rig.dialogs.Messages().size(), size_t(1));
-    QVERIFY(Contains(rig.dialogs.Messages()[0].text, mimic::Texts().programErrors));
+    QVERIFY(Contains(rig.dialogs.Messages()[0].text, mimic::WindowTexts().programErrors));
     QVERIFY(sim.ReplayDone());
 }
 
@@ -315,14 +319,14 @@ void MimicWindowTest::ClicksShowTheBlockAndTheAnalysis() {
     // Hovering shows the apparatus, its position and both verdicts.
     QTest::mouseMove(rig.window->Canvas, rig.CentreOf(kQ1));
     QTRY_VERIFY(rig.window->Canvas->toolTip().startsWith("Q1"));
-    QVERIFY(rig.window->Canvas->toolTip().contains(ui::ToQString(mimic::Texts().menuOff)));
+    QVERIFY(rig.window->Canvas->toolTip().contains(ui::ToQString(mimic::WindowTexts().menuOff)));
 }
 
 void MimicWindowTest::WithoutTopologyTheWindowSaysSo() {
     Rig rig(false);
     QVERIFY(!rig.window->HasTopology());
     QVERIFY(rig.window->Message_Label->isVisible());
-    QVERIFY(rig.window->Message_Label->text().startsWith(ui::ToQString(mimic::Texts().noTopology)));
+    QVERIFY(rig.window->Message_Label->text().startsWith(ui::ToQString(mimic::WindowTexts().noTopology)));
     QVERIFY(!rig.window->Canvas->isVisible());
     for (QPushButton* b : {rig.window->Save_Button, rig.window->Load_Button, rig.window->Step_Button})
         QVERIFY(!b->isEnabled());
@@ -334,9 +338,69 @@ void MimicWindowTest::WithoutTopologyTheWindowSaysSo() {
     QVERIFY(rig.window->Canvas->isVisible());
 }
 
+// The colour of node n's wires on the canvas as grabbed: the middle of its longest segment.
+QColor NodeColour(mimic::MimicWindow& w, const QImage& image, int node) {
+    double best = -1;
+    QPointF at;
+    for (const mimic::Wire& wire : w.Drawn().wires) {
+        if (wire.node != node) continue;
+        for (size_t i = 1; i < wire.points.size(); ++i) {
+            const QPointF a = w.ToWidget(wire.points[i - 1]), b = w.ToWidget(wire.points[i]);
+            const double length = std::hypot(a.x() - b.x(), a.y() - b.y());
+            if (length > best) {
+                best = length;
+                at = (a + b) / 2;
+            }
+        }
+    }
+    for (const mimic::Bus& bus : w.Drawn().buses) {
+        if (bus.node != node) continue;
+        const mimic::Rect& r = bus.bar;
+        const QPointF a = w.ToWidget({r.x, r.y + r.h / 2}), b = w.ToWidget({r.x + r.w, r.y + r.h / 2});
+        if (b.x() - a.x() > best) {
+            best = b.x() - a.x();
+            at = QPointF(a.x() + (b.x() - a.x()) * 0.4, a.y());
+        }
+    }
+    return best < 0 ? QColor() : image.pixelColor(at.toPoint());
+}
+
+QColor LightColour(mimic::MimicWindow& w, const QImage& image, int element, bool on) {
+    const mimic::Symbol& s = w.Drawn().symbols[static_cast<size_t>(w.Drawn().SymbolOfElement(element))];
+    const mimic::Rect& r = on ? s.onLight : s.offLight;
+    return image.pixelColor(w.ToWidget({r.x + r.w / 2, r.y + r.h / 2}).toPoint());
+}
+
 void MimicWindowTest::SectionColoursOnTheCanvas() {
     Rig rig;
-    QSKIP("the painter's colours are checked once it is in");
+    rig.window->resize(900, 640);
+    QApplication::processEvents();
+    using namespace mimic::colour;
+    struct Case {
+        const char* what;
+        std::vector<std::pair<int, int>> values;  // TS 1, 3, 4, 5
+        int unreliable;                           // a TS made unreliable, 0 none
+        interlock::Colour src, a, b;
+        interlock::Colour q1On;
+    };
+    const Case cases[] = {
+        {"QS1 open", {{1, 0}, {3, 0}, {4, 0}, {5, 1}}, 0, kLive, kDead, kDead, kHint},
+        {"QS1 closed", {{1, 0}, {3, 0}, {4, 1}, {5, 0}}, 0, kLive, kLive, kDead, kAllowed},
+        {"QS1 and Q1 closed", {{1, 1}, {3, 0}, {4, 1}, {5, 0}}, 0, kLive, kLive, kLive, kAllowed},
+        {"QE closed, Q1 open", {{1, 0}, {3, 1}, {4, 1}, {5, 0}}, 0, kLive, kLive, kEarthed, kHint},
+        {"Q1's state unreliable", {{1, 0}, {3, 0}, {4, 1}, {5, 0}}, 1, kLive, kLive, kUnknown, kAllowed},
+    };
+    for (const Case& c : cases) {
+        rig.ws.TsTable.Unreliability.fill(0);
+        if (c.unreliable) rig.ws.TsTable.Unreliability[c.unreliable] = 2;
+        rig.form->Bench().ApplyTsValues(c.values);
+        rig.window->Refresh();
+        const QImage image = rig.window->Canvas->grab().toImage();
+        QCOMPARE(NodeColour(*rig.window, image, kSrc), ui::ToQColor(c.src));
+        QCOMPARE(NodeColour(*rig.window, image, kA), ui::ToQColor(c.a));
+        QCOMPARE(NodeColour(*rig.window, image, kB), ui::ToQColor(c.b));
+        QCOMPARE(LightColour(*rig.window, image, kQ1, true), ui::ToQColor(c.q1On));
+    }
 }
 
 QTEST_MAIN(MimicWindowTest)

@@ -6,6 +6,7 @@
 #include "ui/analysis/analysis_form.h"
 #include "ui/main/main_window.h"
 #include "ui/mimic/mimic_window.h"
+#include "ui/mimic/mimic_texts.h"
 #include "ui/mimic/mimic_window_texts.h"
 #include "ui/widgets/color_button.h"
 #include "ui/widgets/qt_text.h"
@@ -18,9 +19,9 @@ void TForm1::SetUpMimicWindow() {
     // The button goes under the others; the panel grows by one button's step to hold it.
     Buttons_Panel->resize(Buttons_Panel->width(), Buttons_Panel->height() + 32);
     Mimic_Button = new TColorButton(Buttons_Panel);
-    Mimic_Button->setCaption(ToQString(mimic::Texts().windowCaption));
+    Mimic_Button->setCaption(ToQString(mimic::Texts().title));
     Mimic_Button->setGeometry(20, 276, 185, 25);
-    Mimic_Button->setToolTip(ToQString(mimic::Texts().buttonHint));
+    Mimic_Button->setToolTip(ToQString(mimic::WindowTexts().buttonHint));
     StyleCommandButton(Mimic_Button);
     Mimic_Button->show();
     connect(Mimic_Button, &TColorButton::onclick, mimicForm_, &mimic::MimicWindow::Open);

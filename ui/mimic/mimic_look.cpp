@@ -42,7 +42,7 @@ std::optional<Side> GoverningSide(const interlock::Workspace& ws, int block) {
 void Judge(const interlock::Workspace& ws, int block, Side side, analysis::Analyser* analyser, Light& light,
            std::string& hint) {
     const interlock::EngineTexts& tx = interlock::Texts();
-    const MimicTexts& mx = Texts();
+    const MimicTexts& mx = WindowTexts();
     const interlock::Block& b = ws.Blocks[block];
     const int s = b.StateSignal;
     const bool on = side == Side::On;
@@ -223,7 +223,7 @@ std::vector<Energy> NodeEnergy(const topology::Topology& topology, const std::ve
 }
 
 std::string ChangeSetsText(const analysis::MinChanges& changes, const interlock::Workspace& ws) {
-    const MimicTexts& mx = Texts();
+    const MimicTexts& mx = WindowTexts();
     if (changes.undetermined) return mx.undetermined;
     if (!changes.exists) return mx.noChangeSet;
     const interlock::TsTableData& t = ws.TsTable;
@@ -260,7 +260,7 @@ Look ComputeLook(const topology::Topology& topology, const interlock::Workspace&
             Judge(ws, te.block, Side::On, analyser, el.on, el.onHint);
             Judge(ws, te.block, Side::Off, analyser, el.off, el.offHint);
         } else if (te.IsApparatus()) {
-            el.onHint = el.offHint = Texts().noBlock;
+            el.onHint = el.offHint = WindowTexts().noBlock;
         }
         look.elements.push_back(std::move(el));
     }

@@ -5,6 +5,7 @@
 #include "interlock/engine_texts.h"
 #include "sequences/sequences_texts.h"
 #include "ui/mimic/mimic_look.h"
+#include "ui/mimic/mimic_texts.h"
 #include "ui/mimic/mimic_window_texts.h"
 #include "ui/model/analysis_pages.h"
 #include "ui/model/dialogs.h"
@@ -44,17 +45,17 @@ Outcome Simulator::OperateBlock(int block, Side side, bool force) {
     const int e = topology_->ElementOfBlock(block);
     if (e < 0) {
         workbench_.Boxes().Message(
-            {Texts().cannotOperate + Texts().noBlock, Texts().windowCaption, interlock::Icon::Warning});
+            {WindowTexts().cannotOperate + WindowTexts().noBlock, Texts().title, interlock::Icon::Warning});
         return Outcome::NotPossible;
     }
     return Operate(e, side, force);
 }
 
 Outcome Simulator::Operate(int element, Side side, bool force) {
-    const MimicTexts& mx = Texts();
+    const MimicTexts& mx = WindowTexts();
     ui::Dialogs& boxes = workbench_.Boxes();
     auto impossible = [&](const std::string& why) {
-        boxes.Message({mx.cannotOperate + why, mx.windowCaption, interlock::Icon::Warning});
+        boxes.Message({mx.cannotOperate + why, Texts().title, interlock::Icon::Warning});
         return Outcome::NotPossible;
     };
     if (!topology_ || element < 0 || element >= static_cast<int>(topology_->elements.size()))
@@ -125,7 +126,7 @@ void Simulator::ClearJournal() {
 }
 
 std::string Simulator::JournalProgram() const {
-    const MimicTexts& mx = Texts();
+    const MimicTexts& mx = WindowTexts();
     std::vector<sequences::ProgramEntry> entries;
     for (const JournalEntry& j : journal_) {
         std::string comment = j.time.toString("HH:mm:ss").toStdString() + " " + j.verdict;

@@ -23,6 +23,7 @@
 #include "storage/file_io.h"
 #include "topology/topology_texts.h"
 #include "ui/mimic/mimic_painter.h"
+#include "ui/mimic/mimic_texts.h"
 #include "ui/mimic/mimic_window_texts.h"
 #include "ui/model/dialogs.h"
 #include "ui/widgets/qt_text.h"
@@ -51,7 +52,7 @@ Fit FitOf(const QRectF& target, const Rect& bounds) {
 }
 
 std::string PositionWord(const ElementLook& e) {
-    const MimicTexts& mx = Texts();
+    const MimicTexts& mx = WindowTexts();
     std::string s;
     switch (e.position) {
         case Position::Closed:
@@ -87,8 +88,8 @@ std::string ShownBreaks(std::string s) {
 
 MimicWindow::MimicWindow(ui::Workbench& workbench, QWidget* parent)
     : QWidget(parent, Qt::Window), workbench_(workbench) {
-    const MimicTexts& mx = Texts();
-    setWindowTitle(ToQString(mx.windowCaption));
+    const MimicTexts& mx = WindowTexts();
+    setWindowTitle(ToQString(Texts().title));
     setObjectName("Mimic_Window");
     resize(900, 640);
     simulator_ = new Simulator(workbench_, this);
@@ -116,8 +117,8 @@ MimicWindow::MimicWindow(ui::Workbench& workbench, QWidget* parent)
     auto* actions = new QHBoxLayout;
     bottomBox->addLayout(actions);
     Save_Button = new QPushButton(ToQString(mx.saveButton), bottom);
-    Load_Button = new QPushButton(ToQString(mx.loadButton), bottom);
-    Step_Button = new QPushButton(ToQString(mx.stepButton), bottom);
+    Load_Button = new QPushButton(ToQString(sequences::Texts().loadProgram), bottom);
+    Step_Button = new QPushButton(ToQString(sequences::Texts().nextStep), bottom);
     Clear_Button = new QPushButton(ToQString(mx.clearButton), bottom);
     for (QPushButton* b : {Save_Button, Load_Button, Step_Button, Clear_Button}) actions->addWidget(b);
     actions->addStretch(1);
@@ -198,7 +199,7 @@ void MimicWindow::Refresh() {
 }
 
 void MimicWindow::UpdateActions() {
-    const MimicTexts& mx = Texts();
+    const MimicTexts& mx = WindowTexts();
     const bool has = HasTopology();
     Canvas->setVisible(has);
     Journal_Tree->setEnabled(has);
@@ -224,7 +225,7 @@ void MimicWindow::UpdateActions() {
 }
 
 void MimicWindow::FillJournal() {
-    const MimicTexts& mx = Texts();
+    const MimicTexts& mx = WindowTexts();
     Journal_Tree->clear();
     for (const JournalEntry& j : simulator_->Journal()) {
         auto* item = new QTreeWidgetItem(Journal_Tree);
@@ -269,7 +270,7 @@ std::string MimicWindow::HintOf(int symbol) const {
     std::string text = el.label;
     if (const std::string p = PositionWord(look); !p.empty()) text += ": " + p;
     if (el.binding == topology::Binding::Block) {
-        const MimicTexts& mx = Texts();
+        const MimicTexts& mx = WindowTexts();
         text += "\n\r\n\r" + mx.menuOn + ": " + look.onHint;
         text += "\n\r\n\r" + mx.menuOff + ": " + look.offHint;
     } else if (el.IsApparatus()) {
@@ -302,7 +303,7 @@ QMenu* MimicWindow::MenuFor(int symbol, QWidget* parent) {
     if (e < 0 || e >= static_cast<int>(look_.elements.size())) return nullptr;
     const topology::Element& el = topology_->elements[static_cast<size_t>(e)];
     if (el.binding != topology::Binding::Block) return nullptr;
-    const MimicTexts& mx = Texts();
+    const MimicTexts& mx = WindowTexts();
     const ElementLook& look = look_.elements[static_cast<size_t>(e)];
     auto* menu = new QMenu(parent);
     menu->setObjectName("Mimic_Menu");
@@ -333,10 +334,10 @@ QMenu* MimicWindow::MenuFor(int symbol, QWidget* parent) {
 }
 
 void MimicWindow::SaveClick() {
-    const MimicTexts& mx = Texts();
+    const MimicTexts& mx = WindowTexts();
     ui::Dialogs& boxes = workbench_.Boxes();
     if (simulator_->Journal().empty()) {
-        boxes.Message({mx.journalEmpty, mx.windowCaption, interlock::Icon::Information});
+        boxes.Message({mx.journalEmpty, Texts().title, interlock::Icon::Information});
         return;
     }
     std::optional<std::string> chosen =
@@ -344,18 +345,18 @@ void MimicWindow::SaveClick() {
     if (!chosen) return;
     const storage::WriteResult w =
         storage::WriteFileAtomically(cp1251::ToUtf8(*chosen), simulator_->JournalProgram());
-    if (!w.ok) boxes.Message({mx.saveFailed + w.error, mx.windowCaption, interlock::Icon::Error});
+    if (!w.ok) boxes.Message({mx.saveFailed + w.error, Texts().title, interlock::Icon::Error});
 }
 
 void MimicWindow::LoadClick() {
-    const MimicTexts& mx = Texts();
+    const MimicTexts& mx = WindowTexts();
     ui::Dialogs& boxes = workbench_.Boxes();
     std::optional<std::string> chosen =
         boxes.OpenFile({}, {{sequences::Texts().programFilter, "*.prog"}}, "prog");
     if (!chosen) return;
     const storage::ReadResult file = storage::ReadWholeFile(cp1251::ToUtf8(*chosen));
     if (!file) {
-        boxes.Message({mx.readFailed + file.error, mx.windowCaption, interlock::Icon::Error});
+        boxes.Message({mx.readFailed + file.error, Texts().title, interlock::Icon::Error});
         return;
     }
     workbench_.Finish();
@@ -367,11 +368,11 @@ void MimicWindow::LoadClick() {
             text += "\n\r" + topology::Texts().lineWord + " " + std::to_string(e.line) + ", " +
                     topology::Texts().positionWord + " " + std::to_string(e.position) + ": " + e.message;
         }
-        boxes.Message({text, mx.windowCaption, interlock::Icon::Error});
+        boxes.Message({text, Texts().title, interlock::Icon::Error});
         return;
     }
     if (program.steps.empty()) {
-        boxes.Message({mx.programEmpty, mx.windowCaption, interlock::Icon::Information});
+        boxes.Message({mx.programEmpty, Texts().title, interlock::Icon::Information});
         return;
     }
     simulator_->LoadProgram(program);

@@ -10,7 +10,6 @@ namespace {
 MimicTexts MakeTexts() {
     auto t = [](const char* utf8) { return cp1251::FromUtf8(utf8); };
     MimicTexts x;
-    x.windowCaption = t("Мнемосхема");
     x.buttonHint = t("Мнемосхема подстанции: живая схема и тренажёр переключений (F8)");
     x.noTopology = t("Нет файла топологии рядом с конфигурацией: ");
     x.topologyErrors = t("Файл топологии содержит ошибки, схема не строится: ");
@@ -39,8 +38,6 @@ MimicTexts MakeTexts() {
     x.colTime = t("Время");
     x.colForced = t("Отметка");
     x.saveButton = t("Сохранить как программу...");
-    x.loadButton = t("Загрузить программу...");
-    x.stepButton = t("Следующий шаг");
     x.clearButton = t("Очистить журнал");
     x.travelLabel = t("Время хода, мс:");
     x.programTitle = t("Журнал мнемосхемы");
@@ -52,34 +49,61 @@ MimicTexts MakeTexts() {
     x.journalEmpty = t("Журнал пуст: сохранять нечего");
     x.saveFailed = t("Не удалось сохранить программу: ");
     x.readFailed = t("Не удалось прочитать программу: ");
-    x.replayStopped = t("Выполнение программы остановлено на шаге ");
     return x;
 }
 
 #define TEXT(member) \
     { #member, &MimicTexts::member }
 constexpr std::pair<std::string_view, std::string MimicTexts::*> kMembers[] = {
-    TEXT(windowCaption),  TEXT(buttonHint),      TEXT(noTopology),    TEXT(topologyErrors),
-    TEXT(menuOn),         TEXT(menuOff),         TEXT(menuForce),     TEXT(menuShow),
-    TEXT(menuAnalysis),   TEXT(forcedMark),      TEXT(alreadyThere),  TEXT(noBlock),
-    TEXT(positionTravel), TEXT(positionUnknown), TEXT(unreliable),    TEXT(oneChange),
-    TEXT(changeSets),     TEXT(noChangeSet),     TEXT(undetermined),  TEXT(refusedCaption),
-    TEXT(refused),        TEXT(forceQuestion),   TEXT(forceCaption),  TEXT(cannotOperate),
-    TEXT(inTravel),       TEXT(noStateTs),       TEXT(colTime),       TEXT(colForced),
-    TEXT(saveButton),     TEXT(loadButton),      TEXT(stepButton),    TEXT(clearButton),
-    TEXT(travelLabel),    TEXT(programTitle),    TEXT(programDone),   TEXT(programErrors),
-    TEXT(programEmpty),   TEXT(stepPrefix),      TEXT(stepOf),        TEXT(journalEmpty),
-    TEXT(saveFailed),     TEXT(readFailed),      TEXT(replayStopped),
+    TEXT(buttonHint),
+    TEXT(noTopology),
+    TEXT(topologyErrors),
+    TEXT(menuOn),
+    TEXT(menuOff),
+    TEXT(menuForce),
+    TEXT(menuShow),
+    TEXT(menuAnalysis),
+    TEXT(forcedMark),
+    TEXT(alreadyThere),
+    TEXT(noBlock),
+    TEXT(positionTravel),
+    TEXT(positionUnknown),
+    TEXT(unreliable),
+    TEXT(oneChange),
+    TEXT(changeSets),
+    TEXT(noChangeSet),
+    TEXT(undetermined),
+    TEXT(refusedCaption),
+    TEXT(refused),
+    TEXT(forceQuestion),
+    TEXT(forceCaption),
+    TEXT(cannotOperate),
+    TEXT(inTravel),
+    TEXT(noStateTs),
+    TEXT(colTime),
+    TEXT(colForced),
+    TEXT(saveButton),
+    TEXT(clearButton),
+    TEXT(travelLabel),
+    TEXT(programTitle),
+    TEXT(programDone),
+    TEXT(programErrors),
+    TEXT(programEmpty),
+    TEXT(stepPrefix),
+    TEXT(stepOf),
+    TEXT(journalEmpty),
+    TEXT(saveFailed),
+    TEXT(readFailed),
 };
 #undef TEXT
 
 }  // namespace
 
-const MimicTexts& Texts() {
+const MimicTexts& WindowTexts() {
     static const MimicTexts texts = MakeTexts();
     return texts;
 }
 
-interlock::TextList MimicTextList() { return interlock::ListTexts(Texts(), kMembers); }
+interlock::TextList MimicTextList() { return interlock::ListTexts(WindowTexts(), kMembers); }
 
 }  // namespace mimic

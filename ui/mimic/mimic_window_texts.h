@@ -10,7 +10,6 @@
 namespace mimic {
 
 struct MimicTexts {
-    std::string windowCaption;   // the window's caption
     std::string buttonHint;      // its tooltip
     std::string noTopology;      // then the file name
     std::string topologyErrors;  // then the file name
@@ -39,8 +38,6 @@ struct MimicTexts {
     std::string colTime;
     std::string colForced;
     std::string saveButton;
-    std::string loadButton;
-    std::string stepButton;
     std::string clearButton;
     std::string travelLabel;
     std::string programTitle;
@@ -52,10 +49,9 @@ struct MimicTexts {
     std::string journalEmpty;
     std::string saveFailed;
     std::string readFailed;
-    std::string replayStopped;
 };
 
-const MimicTexts& Texts();
+const MimicTexts& WindowTexts();
 interlock::TextList MimicTextList();
 
 }  // namespace mimic
