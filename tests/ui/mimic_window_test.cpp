@@ -296,6 +296,16 @@ void MimicWindowTest::JournalSavesAsACleanProgramAndReplays() {
     QVERIFY(rig.dialogs.Messages().empty());
     rig.dialogs.ClearLog();
 
+    // The mimic exported as it is now.
+    rig.dialogs.AnswerSaveFile(cp1251::FromUtf8(rig.base + ".svg"));
+    rig.window->ExportClick(false);
+    const storage::ReadResult svg = storage::ReadWholeFile(rig.base + ".svg");
+    QVERIFY(svg.ok && Contains(svg.bytes, "<svg"));
+    rig.dialogs.AnswerSaveFile(cp1251::FromUtf8(rig.base + ".pdf"));
+    rig.window->ExportClick(true);
+    const storage::ReadResult pdf = storage::ReadWholeFile(rig.base + ".pdf");
+    QVERIFY(pdf.ok && pdf.bytes.rfind("%PDF", 0) == 0);
+
     // A program with a bad line is reported and not loaded.
     std::ofstream(file, std::ios::binary) << "FOO Q1\r\n";
     rig.dialogs.AnswerOpenFile(cp1251::FromUtf8(file));

@@ -25,6 +25,7 @@
 #include "ui/mimic/mimic_painter.h"
 #include "ui/mimic/mimic_texts.h"
 #include "ui/mimic/mimic_window_texts.h"
+#include "ui/model/diagram_texts.h"
 #include "ui/model/dialogs.h"
 #include "ui/widgets/qt_text.h"
 #include "ui/workbench/workbench.h"
@@ -122,6 +123,12 @@ MimicWindow::MimicWindow(ui::Workbench& workbench, QWidget* parent)
     Clear_Button = new QPushButton(ToQString(mx.clearButton), bottom);
     for (QPushButton* b : {Save_Button, Load_Button, Step_Button, Clear_Button}) actions->addWidget(b);
     actions->addStretch(1);
+    Svg_Button = new QPushButton(QStringLiteral("SVG..."), bottom);
+    Svg_Button->setToolTip(ToQString(ui::DiagramPageTexts().svgTip));
+    Pdf_Button = new QPushButton(QStringLiteral("PDF..."), bottom);
+    Pdf_Button->setToolTip(ToQString(ui::DiagramPageTexts().pdfTip));
+    actions->addWidget(Svg_Button);
+    actions->addWidget(Pdf_Button);
     actions->addWidget(new QLabel(ToQString(mx.travelLabel), bottom));
     Travel_Spin = new QSpinBox(bottom);
     Travel_Spin->setRange(0, 60000);
@@ -135,6 +142,8 @@ MimicWindow::MimicWindow(ui::Workbench& workbench, QWidget* parent)
     connect(Load_Button, &QPushButton::clicked, this, &MimicWindow::LoadClick);
     connect(Step_Button, &QPushButton::clicked, this, &MimicWindow::StepClick);
     connect(Clear_Button, &QPushButton::clicked, this, &MimicWindow::ClearClick);
+    connect(Svg_Button, &QPushButton::clicked, this, [this] { ExportClick(false); });
+    connect(Pdf_Button, &QPushButton::clicked, this, [this] { ExportClick(true); });
     connect(Travel_Spin, &QSpinBox::valueChanged, this, [this](int ms) { simulator_->SetTravelMs(ms); });
     connect(simulator_, &Simulator::JournalChanged, this, &MimicWindow::FillJournal);
     connect(simulator_, &Simulator::TravelChanged, this, &MimicWindow::UpdateActions);
@@ -222,6 +231,8 @@ void MimicWindow::UpdateActions() {
     Clear_Button->setEnabled(has && !simulator_->Journal().empty());
     Step_Button->setEnabled(operable && !simulator_->ReplayDone() && !simulator_->InTravel());
     Travel_Spin->setEnabled(has);
+    Svg_Button->setEnabled(has);
+    Pdf_Button->setEnabled(has);
 }
 
 void MimicWindow::FillJournal() {
@@ -385,6 +396,21 @@ void MimicWindow::StepClick() {
 }
 
 void MimicWindow::ClearClick() { simulator_->ClearJournal(); }
+
+void MimicWindow::ExportClick(bool pdf) {
+    if (!HasTopology()) return;
+    const ui::DiagramTexts& dx = ui::DiagramPageTexts();
+    std::optional<std::string> chosen = workbench_.Boxes().SaveFile(
+        {}, {pdf ? ui::FileFilter{dx.pdfFilter, "*.pdf"} : ui::FileFilter{dx.svgFilter, "*.svg"}},
+        pdf ? "pdf" : "svg");
+    if (!chosen) return;
+    Refresh();
+    const std::string path = cp1251::ToUtf8(*chosen);
+    const std::string error =
+        pdf ? ExportPdf(layout_, *topology_, look_, path) : ExportSvg(layout_, *topology_, look_, path);
+    if (!error.empty())
+        workbench_.Boxes().Message({cp1251::FromUtf8(error), Texts().title, interlock::Icon::Error});
+}
 
 // ---- The canvas ----
 

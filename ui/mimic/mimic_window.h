@@ -72,6 +72,8 @@ public:
     void LoadClick();
     void StepClick();
     void ClearClick();
+    // Saves the mimic as it is now into an SVG or a PDF file chosen in the file dialog.
+    void ExportClick(bool pdf);
 
     MimicCanvas* Canvas = nullptr;
     QLabel* Message_Label = nullptr;  // no topology, or operations not possible now
@@ -80,6 +82,8 @@ public:
     QPushButton* Load_Button = nullptr;
     QPushButton* Step_Button = nullptr;
     QPushButton* Clear_Button = nullptr;
+    QPushButton* Svg_Button = nullptr;
+    QPushButton* Pdf_Button = nullptr;
     QSpinBox* Travel_Spin = nullptr;
 
 signals:
