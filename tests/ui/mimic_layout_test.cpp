@@ -320,6 +320,28 @@ TEST(MimicLayout, HandPlacesAreKept) {
     EXPECT_EQ(l.SymbolAt({-500, -500}), -1);
 }
 
+// A bay tens of thousands of nodes deep is laid out without running out of stack, one level per
+// node.
+TEST(MimicLayout, DeepBay) {
+    // Built directly: the file reader is not what is measured here.
+    constexpr int kDepth = 50000;
+    Topology t;
+    for (int i = 0; i <= kDepth; ++i) t.nodes.push_back({"N" + std::to_string(i), i + 1, std::nullopt});
+    for (int i = 1; i <= kDepth; ++i) {
+        topology::Element e;
+        e.kind = topology::Kind::Cable;
+        e.label = "W" + std::to_string(i);
+        e.a = i - 1;
+        e.b = i;
+        t.elements.push_back(e);
+    }
+    t.sources.push_back({0, std::nullopt, 0, std::nullopt});
+    t.loads = {{0, 0, std::nullopt}, {0, 0, std::nullopt}, {kDepth, 0, std::nullopt}};
+    const Layout l = mimic::LayOut(t);
+    ASSERT_EQ(l.symbols.size(), t.elements.size() + 4);
+    EXPECT_GT(l.bounds.h, kDepth * 50.0);
+}
+
 // The four usual schemes by hand: where the busbars and the bays go.
 struct SchemeCase {
     const char* name;

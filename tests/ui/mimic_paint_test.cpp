@@ -188,15 +188,19 @@ TEST(MimicExport, SvgAndPdfWrittenWholeAndNeverOverADirectory) {
     fs::remove_all(dir);
 }
 
-// MIMIC_SHOT=file.png: the example's mimic, static, for a look at it.
+// MIMIC_SHOT=file.png: the example's mimic (or MIMIC_TOP's, over blocks 1..8), static, for a
+// look at it.
 TEST(MimicPaint, Shot) {
     const char* shot = std::getenv("MIMIC_SHOT");
     if (!shot) GTEST_SKIP();
-    auto ws = std::make_unique<interlock::Workspace>();
-    const storage::ReadResult blk = storage::ReadWholeFile(EXAMPLES_DIR "/substation.blk");
-    ASSERT_TRUE(storage::Read_Config_Text(*ws, storage::SplitLines(blk.bytes)));
-    interlock::RecalculateAll(*ws);
-    const storage::ReadResult top = storage::ReadWholeFile(EXAMPLES_DIR "/substation.top");
+    const char* other = std::getenv("MIMIC_TOP");
+    auto ws = other ? Blocks() : std::make_unique<interlock::Workspace>();
+    if (!other) {
+        const storage::ReadResult blk = storage::ReadWholeFile(EXAMPLES_DIR "/substation.blk");
+        ASSERT_TRUE(storage::Read_Config_Text(*ws, storage::SplitLines(blk.bytes)));
+        interlock::RecalculateAll(*ws);
+    }
+    const storage::ReadResult top = storage::ReadWholeFile(other ? other : EXAMPLES_DIR "/substation.top");
     const topology::Topology t = topology::ReadTopology(storage::SplitLines(top.bytes), *ws);
     const mimic::Layout l = mimic::LayOut(t);
     Painted p = Paint(l, t, Look{});

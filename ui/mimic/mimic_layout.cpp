@@ -24,7 +24,8 @@ constexpr double kCharWidth = 7.5;
 constexpr double kJog = 8;
 constexpr double kLight = 7;  // a verdict light's side
 constexpr double kLightGap = 3;
-constexpr double kHalfWidest = 12;  // half the widest symbol across its wire
+constexpr double kHalfWidest = 12;
+constexpr double kMaxBusLabel = 160;  // half the widest symbol across its wire
 // A label to the right of its symbol ends before the next column's lights.
 constexpr double kMaxLabel = kColumn - 2 * kHalfWidest - kLight - kLightGap - 3 * kLabelGap;
 constexpr double kBlade =
@@ -106,6 +107,7 @@ private:
     int Width(int node) const;
     bool Upwards(const Child& c) const;
     void PlaceNode(int node, int column, double y, double dir);
+    void PlacePending();
     void PlaceChild(const Child& c, int column, double y, double dir, int parent);
     int AddSymbol(SymbolKind kind, int index, Point centre, bool vertical, double dir);
     void PlaceGroups();
@@ -114,7 +116,8 @@ private:
     Point Anchor(int node, Point from) const;
     void Bounds();
 
-    double ColumnX(int column) const { return kMargin + column * kColumn + kSymbolX; }
+    double ColumnLeft(int column) const { return kMargin + shift_ + column * kColumn; }
+    double ColumnX(int column) const { return ColumnLeft(column) + kSymbolX; }
 
     const topology::Topology& t_;
     int n_;
@@ -146,6 +149,15 @@ private:
     std::vector<Pin> pins_;
     Layout out_;
     std::vector<int> busOf_;  // node -> index in out_.buses, or -1
+    double shift_ = 0;        // room made so far for busbar labels left of the first bay
+    // Nodes whose place is known and whose children are still to place: a bay may be thousands
+    // of nodes deep, so no recursion.
+    struct Pending {
+        int node;
+        int column;
+        double y, dir;
+    };
+    std::vector<Pending> pending_;
 };
 
 void Builder::Index() {
@@ -531,7 +543,15 @@ void Builder::PlaceChild(const Child& c, int column, double y, double dir, int p
     if (!parentIsA) std::swap(out_.symbols[s].pinA, out_.symbols[s].pinB);
     pins_.push_back({s, parentIsA, parent});
     pins_.push_back({s, !parentIsA, c.node});
-    if (!bus_[c.node]) PlaceNode(c.node, column, y + dir * kLevel, dir);
+    if (!bus_[c.node]) pending_.push_back({c.node, column, y + dir * kLevel, dir});
+}
+
+void Builder::PlacePending() {
+    while (!pending_.empty()) {
+        const Pending p = pending_.back();
+        pending_.pop_back();
+        PlaceNode(p.node, p.column, p.y, p.dir);
+    }
 }
 
 void Builder::PlaceNode(int node, int column, double y, double dir) {
@@ -574,6 +594,11 @@ void Builder::PlaceGroups() {
         const double bottom = top + kBarGap * static_cast<double>(bars.size() - 1);
         const int first = column;
         int up = first, down = first;
+        // The bars reach out to the left for their labels, clear of the first bay's wires.
+        double labels = 0;
+        for (int b : bars) labels = std::max(labels, LabelWidth(t_.nodes[b].name, kMaxBusLabel));
+        const double reach = labels + 2 * kLabelGap;
+        shift_ += reach;
         for (int b : bars) {
             for (const Child& c : children_[b]) {
                 const bool upwards = Upwards(c);
@@ -581,6 +606,7 @@ void Builder::PlaceGroups() {
                 const double dir = upwards ? -1 : 1;
                 const double y = upwards ? top : bottom;
                 PlaceChild(c, col, y, dir, b);
+                PlacePending();
                 col += c.node >= 0 && !bus_[c.node] ? Width(c.node) : 1;
             }
             // Elements between two busbars drawn as bays: below the bars, a column to spare for
@@ -599,12 +625,12 @@ void Builder::PlaceGroups() {
         for (int b : bars) {
             Bus bus;
             bus.node = b;
-            const double x0 = kMargin + first * kColumn + 4;
-            const double x1 = kMargin + last * kColumn - 4;
+            const double x0 = ColumnLeft(first) + 4 - reach;
+            const double x1 = ColumnLeft(last) - 4;
             bus.bar = {x0, top + kBarGap * row_[b] - 2, x1 - x0, 4};
             bus.label = t_.nodes[b].name;
-            bus.labelBox = {x0 + 4, bus.bar.y - kLabelGap - kLabelHeight, LabelWidth(bus.label, x1 - x0 - 8),
-                            kLabelHeight};
+            bus.labelBox = {x0 + kLabelGap, bus.bar.y - kLabelGap - kLabelHeight,
+                            LabelWidth(bus.label, kMaxBusLabel), kLabelHeight};
             busOf_[b] = static_cast<int>(out_.buses.size());
             out_.buses.push_back(std::move(bus));
         }
@@ -620,7 +646,7 @@ void Builder::PlaceGroups() {
         int from = c.left;
         for (size_t i = 0; i < c.elements.size(); ++i) {
             const topology::Element& e = t_.elements[c.elements[i]];
-            const Point centre{kMargin + (column + i + 0.5) * kColumn, y};
+            const Point centre{ColumnLeft(column) + (i + 0.5) * kColumn, y};
             const int s = AddSymbol(static_cast<SymbolKind>(e.kind), c.elements[i], centre, false, 1);
             const int to = i + 1 < c.elements.size() ? c.nodes[i] : c.right;
             if (e.a != from) std::swap(out_.symbols[s].pinA, out_.symbols[s].pinB);
@@ -628,7 +654,7 @@ void Builder::PlaceGroups() {
             pins_.push_back({s, false, e.b});
             if (i + 1 < c.elements.size()) {
                 const int v = c.nodes[i];
-                nodeAt_[v] = {kMargin + (column + i + 1) * kColumn, y};
+                nodeAt_[v] = {ColumnLeft(column) + (i + 1) * kColumn, y};
                 placed_[v] = true;
                 for (const Child& leaf : children_[v]) {
                     const Point lc{nodeAt_[v].x, y + kLevel / 2};

@@ -10,6 +10,8 @@
 #include <QSvgGenerator>
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <tuple>
 
 #include "interlock/cp1251.h"
 #include "storage/file_io.h"
@@ -326,6 +328,23 @@ void PaintMimic(QPainter& p, const QRectF& target, const Layout& layout, const t
         p.setBrush(scene.Node(b.node));
         p.drawRect(Q(b.bar));
     }
+    // A dot where a wire joins a busbar or three wires meet, so that a wire crossing a bar or
+    // another wire without a dot reads as no connection.
+    std::vector<int> busOf(topology.nodes.size(), -1);
+    for (size_t i = 0; i < layout.buses.size(); ++i)
+        if (layout.buses[i].node >= 0 && static_cast<size_t>(layout.buses[i].node) < busOf.size())
+            busOf[layout.buses[i].node] = static_cast<int>(i);
+    std::map<std::tuple<int, double, double>, int> ends;
+    for (const Wire& w : layout.wires)
+        if (w.points.size() >= 2) ++ends[{w.node, w.points.back().x, w.points.back().y}];
+    p.setPen(Qt::NoPen);
+    for (const auto& [key, count] : ends) {
+        const int node = std::get<0>(key);
+        const bool bus = node >= 0 && static_cast<size_t>(node) < busOf.size() && busOf[node] >= 0;
+        if (!bus && count < 3) continue;
+        p.setBrush(scene.Node(node));
+        p.drawEllipse(QPointF(std::get<1>(key), std::get<2>(key)), 3.4, 3.4);
+    }
     for (const Symbol& s : layout.symbols) DrawSymbol(p, s, topology, scene);
 
     QFont font(QStringLiteral("DejaVu Sans"));
@@ -383,8 +402,12 @@ std::string ExportPdf(const Layout& layout, const topology::Topology& topology, 
         pdf.setTitle(ui::ToQString(Texts().title));
         pdf.setCreator(QStringLiteral("interlocks"));
         pdf.setResolution(72);
-        // One page the size of the drawing.
-        const QSizeF size(std::max(layout.bounds.w, 72.0), std::max(layout.bounds.h, 72.0));
+        // One page the size of the drawing, within the largest page readers accept (200 inches a
+        // side): a larger drawing is scaled down onto it.
+        constexpr double kLargest = 14400;
+        const double fit = std::min(
+            {1.0, kLargest / std::max(layout.bounds.w, 1.0), kLargest / std::max(layout.bounds.h, 1.0)});
+        const QSizeF size(std::max(layout.bounds.w * fit, 72.0), std::max(layout.bounds.h * fit, 72.0));
         pdf.setPageSize(QPageSize(size, QPageSize::Point));
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
         QPainter p;
