@@ -99,17 +99,21 @@ struct Rig {
         window->Open();
     }
 
-    const mimic::ElementLook& Element(int e) {
+    void Refresh() {
         window->Refresh();
+        window->FinishHints();
+    }
+    const mimic::ElementLook& Element(int e) {
+        Refresh();
         return window->Shown().elements[static_cast<size_t>(e)];
     }
     Energy Node(int n) {
-        window->Refresh();
+        Refresh();
         return window->Shown().nodes[static_cast<size_t>(n)];
     }
     // The action of the right-click menu of element e whose text starts with `start`.
     QAction* MenuAction(int e, const std::string& start) {
-        window->Refresh();
+        Refresh();
         QMenu* menu = window->MenuFor(window->Drawn().SymbolOfElement(e), window);
         if (!menu) return nullptr;
         menu->setAttribute(Qt::WA_DeleteOnClose);
@@ -197,8 +201,13 @@ void MimicWindowTest::PairPassesThroughTravel() {
 
 void MimicWindowTest::ForbiddenOperationIsRefusedWithItsReason() {
     Rig rig;
-    // Q1 with QS1 open: forbidden, and one change (QS1's pair) would allow it.
-    QCOMPARE(rig.Element(kQ1).on, mimic::Light::ForbiddenHint);
+    // Q1 with QS1 open: forbidden, and one change (QS1's pair) would allow it; the amber light
+    // comes from the event loop after the refresh.
+    rig.window->Refresh();
+    QVERIFY(rig.window->HintsPending());
+    QCOMPARE(rig.window->Shown().elements[kQ1].on, mimic::Light::Forbidden);
+    QTRY_VERIFY(!rig.window->HintsPending());
+    QCOMPARE(rig.window->Shown().elements[kQ1].on, mimic::Light::ForbiddenHint);
     QAction* on = rig.MenuAction(kQ1, mimic::WindowTexts().menuOn + " - " + interlock::Texts().forbidden);
     QVERIFY(on);
     on->trigger();
@@ -404,7 +413,7 @@ void MimicWindowTest::SectionColoursOnTheCanvas() {
         rig.ws.TsTable.Unreliability.fill(0);
         if (c.unreliable) rig.ws.TsTable.Unreliability[c.unreliable] = 2;
         rig.form->Bench().ApplyTsValues(c.values);
-        rig.window->Refresh();
+        rig.Refresh();
         const QImage image = rig.window->Canvas->grab().toImage();
         QCOMPARE(NodeColour(*rig.window, image, kSrc), ui::ToQColor(c.src));
         QCOMPARE(NodeColour(*rig.window, image, kA), ui::ToQColor(c.a));

@@ -153,6 +153,10 @@ MimicWindow::MimicWindow(ui::Workbench& workbench, QWidget* parent)
     refreshTimer_->setInterval(kRefreshDelayMs);
     connect(refreshTimer_, &QTimer::timeout, this, &MimicWindow::Refresh);
     connect(&workbench_, &ui::Workbench::Refreshed, this, &MimicWindow::ScheduleRefresh);
+    hintTimer_ = new QTimer(this);
+    hintTimer_->setSingleShot(true);
+    hintTimer_->setInterval(0);
+    connect(hintTimer_, &QTimer::timeout, this, &MimicWindow::NextHint);
     connect(&workbench_, &ui::Workbench::TsEditChanged, this, &MimicWindow::UpdateActions);
 }
 
@@ -195,16 +199,49 @@ void MimicWindow::Refresh() {
     refreshTimer_->stop();
     workbench_.Finish();
     ReadTopology();
+    hints_.clear();
     if (HasTopology()) {
-        look_ = ComputeLook(*topology_, workbench_.Ws(), &workbench_.Analyser());
+        look_ = ComputeLook(*topology_, workbench_.Ws());
+        // The next operations that are forbidden get their smallest change sets in slices.
+        for (size_t e = 0; e < look_.elements.size(); ++e) {
+            const ElementLook& el = look_.elements[e];
+            if ((el.position == Position::Open && el.on == Light::Forbidden) ||
+                (el.position == Position::Closed && el.off == Light::Forbidden))
+                hints_.push_back(static_cast<int>(e));
+        }
     } else {
         look_ = Look{};
     }
+    if (!hints_.empty()) hintTimer_->start();
     UpdateActions();
     Canvas->update();
     lastRefreshMs_ =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     emit Refreshed();
+}
+
+bool MimicWindow::HintsPending() const { return !hints_.empty(); }
+
+void MimicWindow::NextHint() {
+    if (hints_.empty() || !HasTopology()) return;
+    const int e = hints_.front();
+    hints_.pop_front();
+    ElementLook& el = look_.elements[static_cast<size_t>(e)];
+    const Side side = el.position == Position::Closed ? Side::Off : Side::On;
+    std::string& hint = side == Side::On ? el.onHint : el.offHint;
+    const Light light = JudgeOperation(workbench_.Ws(), topology_->elements[static_cast<size_t>(e)].block,
+                                       side, &workbench_.Analyser(), &hint);
+    (side == Side::On ? el.on : el.off) = light;
+    if (hints_.empty()) {
+        Canvas->update();
+    } else {
+        hintTimer_->start();
+    }
+}
+
+void MimicWindow::FinishHints() {
+    hintTimer_->stop();
+    while (!hints_.empty()) NextHint();
 }
 
 void MimicWindow::UpdateActions() {

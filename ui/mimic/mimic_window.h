@@ -7,9 +7,12 @@
 //
 // It follows the workbench's refresh signal: a short timer after the main window's refresh
 // computes the look again and repaints, so a burst of TS changes costs one repaint and the
-// main window never waits for it.
+// main window never waits for it. The smallest change sets behind the amber lights come after,
+// one apparatus per pass of the event loop, so a datagram arriving meanwhile waits for one
+// apparatus' answer at most.
 
 #include <QWidget>
+#include <deque>
 #include <memory>
 #include <string>
 
@@ -46,6 +49,9 @@ public:
     // Reads the topology file again when it changed, computes the look and repaints.
     void Refresh();
     bool RefreshPending() const;
+    // The amber lights and change sets still to find after a refresh; FinishHints finds them now.
+    bool HintsPending() const;
+    void FinishHints();
     // How long the last refresh took (look and repaint request), in ms.
     double LastRefreshMs() const { return lastRefreshMs_; }
 
@@ -94,6 +100,7 @@ signals:
 private:
     friend class MimicCanvas;
     void ScheduleRefresh();
+    void NextHint();
     void ReadTopology();
     void FillJournal();
     void UpdateActions();
@@ -106,6 +113,8 @@ private:
     Look look_;
     Simulator* simulator_ = nullptr;
     QTimer* refreshTimer_ = nullptr;
+    QTimer* hintTimer_ = nullptr;
+    std::deque<int> hints_;  // elements whose next operation's change sets are still to find
     double lastRefreshMs_ = 0;
 };
 
