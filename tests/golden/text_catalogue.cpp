@@ -16,6 +16,8 @@
 #include "ui/model/diagram_texts.h"
 #include "tools/tool_texts.h"
 #include "topology/topology_texts.h"
+#include "ui/model/analysis_page_texts.h"
+#include "ui/model/report_texts.h"
 #include "ui/model/texts.h"
 #include "ui/model/window_analysis_texts.h"
 #include "ui/mimic/mimic_texts.h"
@@ -63,6 +65,9 @@ int main() {
     Print("diagram", ui::DiagramTextList());
     Print("tools", tools::ToolTextList());
     Print("ui.analysis", ui::AnalysisTextList());
+    Print("ui.analysisWindow", ui::AnalysisWindowTextList());
+    Print("ui.pages", ui::PageTextList());
+    Print("ui.report", ui::ReportTextList());
     Print("mimic", mimic::DrawingTextList());
     Print("mimic.window", mimic::MimicTextList());
     return 0;

@@ -258,7 +258,7 @@ void MimicWindow::UpdateActions() {
     } else if (simulator_->ReplaySize() > 0) {
         message = simulator_->ReplayDone() ? mx.programDone
                                            : mx.stepPrefix + std::to_string(simulator_->ReplayNext() + 1) +
-                                                 mx.stepOf + std::to_string(simulator_->ReplaySize());
+                                                 "/" + std::to_string(simulator_->ReplaySize());
     }
     Message_Label->setText(ToQString(ShownBreaks(message)));
     Message_Label->setVisible(!message.empty());

@@ -45,7 +45,6 @@ MimicTexts MakeTexts() {
     x.programErrors = t("Программа содержит ошибки, шаги не загружены:");
     x.programEmpty = t("В программе нет шагов");
     x.stepPrefix = t("Шаг ");
-    x.stepOf = t(" из ");
     x.journalEmpty = t("Журнал пуст: сохранять нечего");
     x.saveFailed = t("Не удалось сохранить программу: ");
     x.readFailed = t("Не удалось прочитать программу: ");
@@ -55,16 +54,44 @@ MimicTexts MakeTexts() {
 #define TEXT(member) \
     { #member, &MimicTexts::member }
 constexpr std::pair<std::string_view, std::string MimicTexts::*> kMembers[] = {
-    TEXT(buttonHint),      TEXT(noTopology),   TEXT(topologyErrors), TEXT(menuOn),
-    TEXT(menuOff),         TEXT(menuForce),    TEXT(menuShow),       TEXT(menuAnalysis),
-    TEXT(forcedMark),      TEXT(alreadyThere), TEXT(noBlock),        TEXT(positionTravel),
-    TEXT(positionUnknown), TEXT(unreliable),   TEXT(oneChange),      TEXT(changeSets),
-    TEXT(noChangeSet),     TEXT(undetermined), TEXT(refusedCaption), TEXT(refused),
-    TEXT(forceQuestion),   TEXT(forceCaption), TEXT(cannotOperate),  TEXT(inTravel),
-    TEXT(noStateTs),       TEXT(colTime),      TEXT(colForced),      TEXT(saveButton),
-    TEXT(clearButton),     TEXT(travelLabel),  TEXT(programTitle),   TEXT(programDone),
-    TEXT(programErrors),   TEXT(programEmpty), TEXT(stepPrefix),     TEXT(stepOf),
-    TEXT(journalEmpty),    TEXT(saveFailed),   TEXT(readFailed),
+    TEXT(buttonHint),
+    TEXT(noTopology),
+    TEXT(topologyErrors),
+    TEXT(menuOn),
+    TEXT(menuOff),
+    TEXT(menuForce),
+    TEXT(menuShow),
+    TEXT(menuAnalysis),
+    TEXT(forcedMark),
+    TEXT(alreadyThere),
+    TEXT(noBlock),
+    TEXT(positionTravel),
+    TEXT(positionUnknown),
+    TEXT(unreliable),
+    TEXT(oneChange),
+    TEXT(changeSets),
+    TEXT(noChangeSet),
+    TEXT(undetermined),
+    TEXT(refusedCaption),
+    TEXT(refused),
+    TEXT(forceQuestion),
+    TEXT(forceCaption),
+    TEXT(cannotOperate),
+    TEXT(inTravel),
+    TEXT(noStateTs),
+    TEXT(colTime),
+    TEXT(colForced),
+    TEXT(saveButton),
+    TEXT(clearButton),
+    TEXT(travelLabel),
+    TEXT(programTitle),
+    TEXT(programDone),
+    TEXT(programErrors),
+    TEXT(programEmpty),
+    TEXT(stepPrefix),
+    TEXT(journalEmpty),
+    TEXT(saveFailed),
+    TEXT(readFailed),
 };
 #undef TEXT
 

@@ -45,7 +45,6 @@ struct MimicTexts {
     std::string programErrors;
     std::string programEmpty;
     std::string stepPrefix;
-    std::string stepOf;
     std::string journalEmpty;
     std::string saveFailed;
     std::string readFailed;
