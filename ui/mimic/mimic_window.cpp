@@ -129,7 +129,8 @@ MimicWindow::MimicWindow(ui::Workbench& workbench, QWidget* parent)
     Pdf_Button->setToolTip(ToQString(ui::DiagramPageTexts().pdfTip));
     actions->addWidget(Svg_Button);
     actions->addWidget(Pdf_Button);
-    actions->addWidget(new QLabel(ToQString(mx.travelLabel), bottom));
+    auto* travelLabel = new QLabel(ToQString(mx.travelLabel), bottom);
+    actions->addWidget(travelLabel);
     Travel_Spin = new QSpinBox(bottom);
     Travel_Spin->setRange(0, 60000);
     Travel_Spin->setSingleStep(100);
@@ -147,6 +148,12 @@ MimicWindow::MimicWindow(ui::Workbench& workbench, QWidget* parent)
     connect(Travel_Spin, &QSpinBox::valueChanged, this, [this](int ms) { simulator_->SetTravelMs(ms); });
     connect(simulator_, &Simulator::JournalChanged, this, &MimicWindow::FillJournal);
     connect(simulator_, &Simulator::TravelChanged, this, &MimicWindow::UpdateActions);
+
+    // Laid out at once, so that every control has its size before the window is first shown.
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{Save_Button, Load_Button, Step_Button, Clear_Button, travelLabel})
+        w->setMinimumWidth(w->sizeHint().width());
+    box->activate();
 
     refreshTimer_ = new QTimer(this);
     refreshTimer_->setSingleShot(true);
