@@ -12,6 +12,7 @@
 #include "interlock/engine_texts.h"
 #include "sequences/sequences_texts.h"
 #include "storage/texts.h"
+#include "ui/mimic/mimic_window_texts.h"
 #include "ui/model/diagram_texts.h"
 #include "tools/tool_texts.h"
 #include "topology/topology_texts.h"
@@ -68,5 +69,6 @@ int main() {
     Print("ui.pages", ui::PageTextList());
     Print("ui.report", ui::ReportTextList());
     Print("mimic", mimic::DrawingTextList());
+    Print("mimic.window", mimic::MimicTextList());
     return 0;
 }

@@ -868,6 +868,7 @@ void TForm1::CreateSecondaryWindows() {
     templatesForm_ = new TForm5(workbench_, places_.config);
     tsCaptionsForm_ = new TForm_TS_Captions(workbench_, this);
     SetUpAnalysisWindow();
+    SetUpMimicWindow();
 }
 
 void TForm1::StartupRestore(TView_File_Form& viewer) {

@@ -38,6 +38,10 @@ class ServerLink;
 class TmLibrary;
 }  // namespace acquisition
 
+namespace mimic {
+class MimicWindow;
+}
+
 namespace ui {
 
 class Dialogs;
@@ -88,6 +92,7 @@ public:
     TForm5* TemplatesForm() const { return templatesForm_; }
     TForm_TS_Captions* TsCaptionsForm() const { return tsCaptionsForm_; }
     TForm_Analysis* AnalysisForm() const { return analysisForm_; }
+    mimic::MimicWindow* MimicForm() const { return mimicForm_; }
 
     // Widgets, named as the design names them (for the windows' tests and helpers).
     std::array<TColorButton*, 17> Tab{};  // Tab1..Tab16 at 1..16
@@ -123,6 +128,7 @@ public:
     TColorButton* Load_File_Button = nullptr;
     TColorButton* Save_File_Button = nullptr;
     TColorButton* Nullify_Button = nullptr;
+    TColorButton* Mimic_Button = nullptr;  // "Мнемосхема", also F8
     QCheckBox* Check_Color = nullptr;
     QCheckBox* Check_Show_TS = nullptr;
     QCheckBox* Check_Change_TS = nullptr;
@@ -260,6 +266,8 @@ private:
     TForm_TS_Captions* tsCaptionsForm_ = nullptr;  // a child window, deleted with this one
     TForm_Analysis* analysisForm_ = nullptr;       // a child window, deleted with this one
     void SetUpAnalysisWindow();
+    mimic::MimicWindow* mimicForm_ = nullptr;  // a child window, deleted with this one
+    void SetUpMimicWindow();
     // The TS sources: the port they reach the window through, each source with its controls,
     // and the rule that only one receives at a time.
     void SetUpSources();
