@@ -17,6 +17,7 @@
 #include "storage/config_text.h"
 #include "storage/file_io.h"
 #include "storage/texts.h"
+#include "storage/ts_names.h"
 #include "tools/cli_texts.h"
 #include "tools/tool_texts.h"
 #include "ui/report/interlock_report.h"
@@ -25,10 +26,11 @@ int main(int argc, char** argv) {
     const tools::ToolTexts& tx = tools::Texts();
     CLI::App app{tx.reportAbout, "interlocks-report"};
     tools::RussianHelp(app);
-    std::string config, out, requirements;
+    std::string config, out, requirements, names;
     app.add_option("CONFIG", config, tx.optReportConfig)->required();
     app.add_option("--out,-o", out, tx.optOut)->required();
     app.add_option("--requirements", requirements, tx.optReportRequirements);
+    app.add_option("--names", names, tx.optReportNames);
     // --help from the help catalogue (cli/help_texts.cpp), and --version.
     cli::UseCatalogueHelp(app, cli::InterlocksReport());
     if (const int status = tools::Parse(app, argc, argv); status >= 0) return status;
@@ -56,6 +58,17 @@ int main(int argc, char** argv) {
     }
     ws->Messages.clear();
     ws->ConfigFileName = cp1251::FromUtf8(config);
+    // TS names: the file named, or the one beside the configuration when it is there. A line
+    // it does not understand is reported and skipped; the table is written all the same.
+    const std::string namesPath = names.empty() ? storage::NamesFileFor(config) : names;
+    const storage::NamesRead read = storage::GiveNamesFromFile(*ws, namesPath, !names.empty());
+    if (!read.error.empty()) {
+        std::cerr << cp1251::ToUtf8(read.error) << "\n";
+        return 2;
+    }
+    for (const storage::TsNamesError& e : read.lines)
+        std::cerr << namesPath << ": " << cp1251::ToUtf8(storage::Texts().namesLine) << e.line << ": "
+                  << cp1251::ToUtf8(e.message) << "\n";
     interlock::RecalculateAll(*ws);
 
     const std::string error =

@@ -30,6 +30,9 @@ ToolTexts MakeTexts() {
     x.optReportConfig = "файл конфигурации (*.blk)";
     x.optOut = "выходной файл PDF (также канал или устройство, например /dev/stdout)";
     x.optReportRequirements = "файл требований (по умолчанию: имя конфигурации с расширением .req)";
+    x.optReportNames =
+        "наименования ТС: строки \"номер наименование\" или файл точек сервера (по умолчанию: имя "
+        "конфигурации с расширением .names)";
     x.usage = "Вызов";
     x.options = "Параметры";
     x.positionals = "Аргументы";
@@ -108,6 +111,7 @@ constexpr std::pair<std::string_view, M> kMembers[] = {
     {"optReportConfig", &ToolTexts::optReportConfig},
     {"optOut", &ToolTexts::optOut},
     {"optReportRequirements", &ToolTexts::optReportRequirements},
+    {"optReportNames", &ToolTexts::optReportNames},
     {"usage", &ToolTexts::usage},
     {"options", &ToolTexts::options},
     {"positionals", &ToolTexts::positionals},

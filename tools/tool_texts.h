@@ -19,7 +19,7 @@ struct ToolTexts {
     std::string optSet, optUnreliable, optBlock, optJson, optAnalyse, optWhere, optStrict, optProve;
     std::string optRequirements, optDiff, optTopology, optSarif, optJunit, optConfig;
     // interlocks-report: help.
-    std::string reportAbout, optReportConfig, optOut, optReportRequirements;
+    std::string reportAbout, optReportConfig, optOut, optReportRequirements, optReportNames;
     // Both: the help's headings and the command-line errors.
     std::string usage, options, positionals, required, needs, excludes, helpFlag, helpHint;
     std::string argRequired, argExtra, argValue, argMissingValue, argExcludes, argNeeds, argOther;
