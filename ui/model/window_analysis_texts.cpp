@@ -50,6 +50,20 @@ AnalysisViewTexts MakeTexts() {
     x.titleSha256 = t("SHA-256 файла");
     x.titleNoFile = t("файла нет: таблица составлена по конфигурации в памяти");
     x.diagramWhereUsed = t("Где используется");
+    x.searchLabel = t("Найти:");
+    x.searchHint = t("ТС или M: S12, ТС12, 12, M3");
+    x.searchPrevTip = t("Предыдущее место (Shift+F3)");
+    x.searchNextTip = t("Следующее место (F3, Enter)");
+    x.searchOf = t(" из ");
+    x.searchNone = t("не найдено");
+    x.searchBad = t("введите ТС (S12, ТС12, 12) или M (M3)");
+    x.printToPrinter = t("Печать...");
+    x.printPreview = t("Предварительный просмотр...");
+    x.printToPdf = t("Сохранить в PDF...");
+    x.exportTime = t("Значения на ");
+    x.exportValues = t("Значения ТС: ");
+    x.sheetTo = t("на лист ");
+    x.sheetFrom = t("с листа ");
     return x;
 }
 
@@ -95,6 +109,20 @@ constexpr std::pair<std::string_view, Member> kMembers[] = {
     TEXT(titleSha256),
     TEXT(titleNoFile),
     TEXT(diagramWhereUsed),
+    TEXT(searchLabel),
+    TEXT(searchHint),
+    TEXT(searchPrevTip),
+    TEXT(searchNextTip),
+    TEXT(searchOf),
+    TEXT(searchNone),
+    TEXT(searchBad),
+    TEXT(printToPrinter),
+    TEXT(printPreview),
+    TEXT(printToPdf),
+    TEXT(exportTime),
+    TEXT(exportValues),
+    TEXT(sheetTo),
+    TEXT(sheetFrom),
 };
 #undef TEXT
 
