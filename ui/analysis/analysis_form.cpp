@@ -24,6 +24,7 @@
 
 #include "analysis/analyser.h"
 #include "interlock/cp1251.h"
+#include "interlock/engine_texts.h"
 #include "storage/config_text.h"
 #include "storage/file_io.h"
 #include "ui/widgets/colours.h"
@@ -61,7 +62,7 @@ constexpr int kRowRole = Qt::UserRole;
 // What the search field holds as a TS or an M variable: "S12", "D12", "ТС12", "TS12" and "12"
 // are TS 12, "M3" is M3; nullopt for anything else.
 std::optional<diagram::SearchTerm> ParseSearch(const QString& text) {
-    static const QRegularExpression re(QString::fromUtf8("^(S|D|ТС|TS|M)?\\s*0*(\\d{1,3})$"),
+    static const QRegularExpression re("^(S|D|TS|M|" + Q(interlock::Texts().ts) + ")?\\s*0*(\\d{1,3})$",
                                        QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = re.match(text.trimmed());
     if (!m.hasMatch()) return std::nullopt;
@@ -75,7 +76,7 @@ std::optional<diagram::SearchTerm> ParseSearch(const QString& text) {
 // or number ("S12" and "~S12" name TS 12; "S120" and "line 12" do not).
 QString PatternOf(const diagram::SearchTerm& term) {
     const QString letters =
-        term.kind == diagram::SearchTerm::Kind::M ? QString("M") : QString::fromUtf8("S|D|ТС|TS");
+        term.kind == diagram::SearchTerm::Kind::M ? QString("M") : "S|D|TS|" + Q(interlock::Texts().ts);
     return QString("(?<![\\p{L}\\p{N}_])(?:%1)%2(?!\\d)").arg(letters).arg(term.number);
 }
 

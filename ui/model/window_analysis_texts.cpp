@@ -49,7 +49,6 @@ AnalysisViewTexts MakeTexts() {
     x.titleModified = t("Файл изменён");
     x.titleSha256 = t("SHA-256 файла");
     x.titleNoFile = t("файла нет: таблица составлена по конфигурации в памяти");
-    x.diagramWhereUsed = t("Где используется");
     x.searchLabel = t("Найти:");
     x.searchHint = t("ТС или M: S12, ТС12, 12, M3");
     x.searchPrevTip = t("Предыдущее место (Shift+F3)");
@@ -108,7 +107,6 @@ constexpr std::pair<std::string_view, Member> kMembers[] = {
     TEXT(titleModified),
     TEXT(titleSha256),
     TEXT(titleNoFile),
-    TEXT(diagramWhereUsed),
     TEXT(searchLabel),
     TEXT(searchHint),
     TEXT(searchPrevTip),

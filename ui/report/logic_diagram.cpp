@@ -27,6 +27,7 @@
 #include "interlock/engine_texts.h"
 #include "storage/texts.h"
 #include "storage/ts_names.h"
+#include "ui/model/analysis_page_texts.h"
 #include "ui/model/window_analysis_texts.h"
 
 namespace ui {
@@ -82,7 +83,7 @@ protected:
             if (ts == 0) return;
             QMenu menu(this);
             menu.setObjectName("Diagram_Menu");
-            QAction* where = menu.addAction(ToQString(AnalysisTexts().diagramWhereUsed));
+            QAction* where = menu.addAction(ToQString(AnalysisPageTexts().pageWhere));
             if (menu.exec(e->globalPosition().toPoint()) == where) emit page_.WhereUsedRequested(ts);
         }
     }
@@ -349,8 +350,8 @@ void PrintInterlockTable(const interlock::Workspace& ws, Dialogs& dialogs, const
     const std::string error =
         report::WriteInterlockTable(*source, configPath, cp1251::ToUtf8(*chosen), &analyser);
     if (!error.empty())
-        dialogs.Message({x.printFailed + *chosen + "\n\r" + cp1251::FromUtf8(error), x.printCaption,
-                         interlock::Icon::Error});
+        dialogs.Message({x.printFailed + *chosen + "\n\r" + cp1251::FromUtf8(error),
+                         AnalysisPageTexts().print, interlock::Icon::Error});
 }
 
 }  // namespace ui
