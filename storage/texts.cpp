@@ -45,7 +45,6 @@ StorageTexts MakeTexts() {
     x.errPipe = t("Обрыв канала");
     x.errBusy = t("Устройство или ресурс занято");
     x.errInvalid = t("Недопустимый аргумент");
-    x.namesLine = t("строка ");
     x.namesBadLine = t("ожидается номер ТС от 1 до 256 и наименование; строка пропущена");
     x.namesBadPointLine =
         t("строка файла точек сервера: ожидаются канал, КП, номер ТС, значение, состояние; строка пропущена");
@@ -85,7 +84,6 @@ constexpr std::pair<std::string_view, Member> kMembers[] = {
     {"errPipe", &StorageTexts::errPipe},
     {"errBusy", &StorageTexts::errBusy},
     {"errInvalid", &StorageTexts::errInvalid},
-    {"namesLine", &StorageTexts::namesLine},
     {"namesBadLine", &StorageTexts::namesBadLine},
     {"namesBadPointLine", &StorageTexts::namesBadPointLine},
 };

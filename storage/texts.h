@@ -49,7 +49,6 @@ struct StorageTexts {
     std::string errInvalid;      // EINVAL
 
     // A TS names file: a line it does not understand, "<file>: строка N: <why>".
-    std::string namesLine;
     std::string namesBadLine;
     std::string namesBadPointLine;
 };

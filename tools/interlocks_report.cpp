@@ -20,6 +20,7 @@
 #include "storage/ts_names.h"
 #include "tools/cli_texts.h"
 #include "tools/tool_texts.h"
+#include "ui/model/analysis_page_texts.h"
 #include "ui/report/interlock_report.h"
 
 int main(int argc, char** argv) {
@@ -65,7 +66,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     for (const storage::TsNamesError& e : read.lines)
-        std::cerr << namesPath << ": " << cp1251::ToUtf8(storage::Texts().namesLine) << e.line << ": "
+        std::cerr << namesPath << ": " << cp1251::ToUtf8(ui::PageWords().line) << e.line << ": "
                   << cp1251::ToUtf8(e.message) << "\n";
     interlock::RecalculateAll(*ws);
 

@@ -37,6 +37,7 @@
 #include "ui/main/ts_captions_form.h"
 #include "ui/widgets/ts_list_grid.h"
 #include "ui/sequences/sequences_page.h"
+#include "ui/model/report_texts.h"
 #include "ui/model/window_analysis_texts.h"
 
 using ui::TForm1;
@@ -902,7 +903,7 @@ void AnalysisFormTest::SearchWalksRoundAndClears() {
         if (hits[at].tab < Page::kPageCount)
             QCOMPARE(rig.window->CurrentRow(static_cast<Page>(hits[at].tab)), hits[at].row);
         QCOMPARE(rig.window->Search_Count->text(),
-                 QString::number(at + 1) + U(ui::AnalysisTexts().searchOf) + QString::number(hits.size()));
+                 QString::number(at + 1) + U(ui::ReportWords().sheetOf) + QString::number(hits.size()));
         QTest::keyClick(rig.window->Search_Field, Qt::Key_Return);
     }
     QCOMPARE(rig.window->SearchIndex(), 1);

@@ -36,6 +36,7 @@
 #include "topology/topology_texts.h"
 #include "ui/topology/topology_page.h"
 #include "ui/widgets/qt_text.h"
+#include "ui/model/report_texts.h"
 #include "ui/model/window_analysis_texts.h"
 
 namespace ui {
@@ -764,7 +765,7 @@ void TForm_Analysis::SearchStep(int step) {
 void TForm_Analysis::ShowHit() {
     if (hitIndex_ < 0 || hitIndex_ >= static_cast<int>(hits_.size())) return;
     const SearchHit h = hits_[static_cast<size_t>(hitIndex_)];
-    Search_Count->setText(QString::number(hitIndex_ + 1) + Q(AnalysisTexts().searchOf) +
+    Search_Count->setText(QString::number(hitIndex_ + 1) + Q(ReportWords().sheetOf) +
                           QString::number(hits_.size()));
     Pages->setCurrentIndex(h.tab);
     if (h.tab < kPageCount) {

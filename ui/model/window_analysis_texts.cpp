@@ -53,7 +53,6 @@ AnalysisViewTexts MakeTexts() {
     x.searchHint = t("ТС или M: S12, ТС12, 12, M3");
     x.searchPrevTip = t("Предыдущее место (Shift+F3)");
     x.searchNextTip = t("Следующее место (F3, Enter)");
-    x.searchOf = t(" из ");
     x.searchNone = t("не найдено");
     x.searchBad = t("введите ТС (S12, ТС12, 12) или M (M3)");
     x.printToPrinter = t("Печать...");
@@ -111,7 +110,6 @@ constexpr std::pair<std::string_view, Member> kMembers[] = {
     TEXT(searchHint),
     TEXT(searchPrevTip),
     TEXT(searchNextTip),
-    TEXT(searchOf),
     TEXT(searchNone),
     TEXT(searchBad),
     TEXT(printToPrinter),

@@ -62,7 +62,6 @@ struct AnalysisViewTexts {
     std::string searchHint;
     std::string searchPrevTip;
     std::string searchNextTip;
-    std::string searchOf;    // "3 из 7"
     std::string searchNone;  // nothing names it
     std::string searchBad;   // the text is neither a TS nor an M
     // "Печать таблицы блокировок": where the table goes.

@@ -333,14 +333,15 @@ void PrintInterlockTable(const interlock::Workspace& ws, Dialogs& dialogs, const
         const storage::NamesRead read = storage::GiveNamesFromFile(*named, cp1251::ToUtf8(namesFile), false);
         std::string problems = read.error;
         for (const storage::TsNamesError& e : read.lines)
-            problems += (problems.empty() ? "" : "\n\r") + namesFile + ": " + storage::Texts().namesLine +
+            problems += (problems.empty() ? "" : "\n\r") + namesFile + ": " + PageWords().line +
                         std::to_string(e.line) + ": " + e.message;
-        if (!problems.empty()) dialogs.Message({problems, x.printCaption, interlock::Icon::Warning});
+        if (!problems.empty())
+            dialogs.Message({problems, AnalysisPageTexts().print, interlock::Icon::Warning});
         if (read.given > 0) source = named.get();
     }
     if (target != PrintTarget::Pdf) {
         const report::PreparedTable table = report::PrepareInterlockTable(*source, configPath, &analyser);
-        const PrintRequest request{x.printCaption,
+        const PrintRequest request{AnalysisPageTexts().print,
                                    target == PrintTarget::Preview ? PrintWay::Preview : PrintWay::Dialog};
         dialogs.Print(request, [&table](QPagedPaintDevice& printer) {
             return report::PrintInterlockTable(table, printer);
