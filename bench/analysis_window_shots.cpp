@@ -96,6 +96,7 @@ int main(int argc, char* argv[]) {
     // input marked in the diagram.
     form->ShowLogicLine(5, interlock::Side::On, 1);
     window->resize(1000, 560);
+    qobject_cast<ui::LogicDiagramPage*>(window->Diagram_Page)->SetZoom(1.0);
     window->Search_Field->setText("S15");
     window->SearchStep(-1);  // the diagram's place: the last
     for (int i = 0; i < 20; ++i) app.processEvents();
