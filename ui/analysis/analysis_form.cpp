@@ -218,10 +218,8 @@ void TForm_Analysis::BuildWidgets() {
     Search_Prev->setToolTip(Q(v.searchPrevTip));
     Search_Next = new QPushButton(QString::fromUtf8("▶"), this);
     Search_Next->setToolTip(Q(v.searchNextTip));
-    for (QPushButton* b : {Search_Prev, Search_Next}) {
-        b->setMaximumWidth(b->fontMetrics().horizontalAdvance("WW") + 16);
-        bottom->addWidget(b);
-    }
+    bottom->addWidget(Search_Prev);
+    bottom->addWidget(Search_Next);
     Search_Count = new QLabel(this);
     bottom->addWidget(Search_Count);
     connect(Search_Field, &QLineEdit::textChanged, this, [this](const QString& text) { Search(text); });
