@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
+#include <QLineEdit>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -90,6 +91,16 @@ int main(int argc, char* argv[]) {
     window->resize(1000, 420);
     for (int i = 0; i < 20; ++i) app.processEvents();
     ok = Save(window, out + "problems-sorted.png") && ok;
+
+    // A search for TS 15 with block 5's ON logic on view: its rows marked on every page, its
+    // input marked in the diagram.
+    form->ShowLogicLine(5, interlock::Side::On, 1);
+    window->resize(1000, 560);
+    qobject_cast<ui::LogicDiagramPage*>(window->Diagram_Page)->SetZoom(1.0);
+    window->Search_Field->setText("S15");
+    window->SearchStep(-1);  // the diagram's place: the last
+    for (int i = 0; i < 20; ++i) app.processEvents();
+    ok = Save(window, out + "analysis-search.png") && ok;
     form.reset();
     return ok ? 0 : 1;
 }

@@ -138,8 +138,6 @@ int AnalysisWindow(size_t lines) {
     const Freeze closed = worst(5);
     Report("a TS typed in the grid, analysis window closed", closed);
     ui::TForm_Analysis* window = f.AnalysisForm();
-    const char* names[] = {"Почему запрещено", "Недостоверность",  "Проблемы", "Требования",
-                           "Сравнение",        "Где используется", "Схема"};
     double added = 0;
     for (int page = 0; page < window->Pages->count(); ++page) {
         Measure([&] {
@@ -147,7 +145,7 @@ int AnalysisWindow(size_t lines) {
             window->Open();
         });
         const Freeze open = worst(5);
-        const std::string what = std::string("  window open on \"") + names[page] + "\"";
+        const std::string what = "  window open on \"" + window->Pages->tabText(page).toStdString() + "\"";
         Report(what.c_str(), open);
         std::printf("%-58s added %8.1f ms (the window's own refresh %.1f ms)\n", "",
                     open.longestMs - closed.longestMs, window->LastRefreshMs());

@@ -176,6 +176,13 @@ ProgramHelp MakeReport() {
           {"Файл требований (по умолчанию: имя конфигурации с расширением .req)",
            "The requirements file (by default the configuration's name with .req)"},
           Completion::File},
+         {"--names",
+          "FILE",
+          {"Наименования ТС: строки \"номер наименование\" или файл точек сервера (строки \"ts\" канала и КП "
+           "конфигурации); по умолчанию - имя конфигурации с расширением .names, если он есть",
+           "TS names: lines \"number name\" or the server's points file (its \"ts\" lines of the "
+           "configuration's channel and RTU); by default the configuration's name with .names, when there"},
+          Completion::File},
          kHelpOption,
          kVersionOption},
         {"0 - документ записан; 2 - ошибка вызова, нечитаемая конфигурация или документ не записан.",

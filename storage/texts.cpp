@@ -45,6 +45,9 @@ StorageTexts MakeTexts() {
     x.errPipe = t("Обрыв канала");
     x.errBusy = t("Устройство или ресурс занято");
     x.errInvalid = t("Недопустимый аргумент");
+    x.namesBadLine = t("ожидается номер ТС от 1 до 256 и наименование; строка пропущена");
+    x.namesBadPointLine =
+        t("строка файла точек сервера: ожидаются канал, КП, номер ТС, значение, состояние; строка пропущена");
     return x;
 }
 
@@ -81,6 +84,8 @@ constexpr std::pair<std::string_view, Member> kMembers[] = {
     {"errPipe", &StorageTexts::errPipe},
     {"errBusy", &StorageTexts::errBusy},
     {"errInvalid", &StorageTexts::errInvalid},
+    {"namesBadLine", &StorageTexts::namesBadLine},
+    {"namesBadPointLine", &StorageTexts::namesBadPointLine},
 };
 
 }  // namespace

@@ -47,6 +47,10 @@ struct StorageTexts {
     std::string errPipe;         // EPIPE
     std::string errBusy;         // EBUSY
     std::string errInvalid;      // EINVAL
+
+    // A TS names file: a line it does not understand, "<file>: строка N: <why>".
+    std::string namesBadLine;
+    std::string namesBadPointLine;
 };
 
 const StorageTexts& Texts();

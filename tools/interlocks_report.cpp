@@ -17,16 +17,19 @@
 #include "storage/config_text.h"
 #include "storage/file_io.h"
 #include "storage/texts.h"
+#include "storage/ts_names.h"
 #include "tools/cli_texts.h"
 #include "tools/tool_texts.h"
+#include "ui/model/analysis_page_texts.h"
 #include "ui/report/interlock_report.h"
 
 int main(int argc, char** argv) {
     CLI::App app{"", "interlocks-report"};
-    std::string config, out, requirements;
+    std::string config, out, requirements, names;
     app.add_option("CONFIG", config)->required();
     app.add_option("--out,-o", out)->required();
     app.add_option("--requirements", requirements);
+    app.add_option("--names", names);
     // --help and the options' descriptions from the help catalogue (cli/help_texts.cpp), and --version.
     cli::UseCatalogueHelp(app, cli::InterlocksReport());
     if (const int status = tools::Parse(app, argc, argv); status >= 0) return status;
@@ -54,6 +57,17 @@ int main(int argc, char** argv) {
     }
     ws->Messages.clear();
     ws->ConfigFileName = cp1251::FromUtf8(config);
+    // TS names: the file named, or the one beside the configuration when it is there. A line
+    // it does not understand is reported and skipped; the table is written all the same.
+    const std::string namesPath = names.empty() ? storage::NamesFileFor(config) : names;
+    const storage::NamesRead read = storage::GiveNamesFromFile(*ws, namesPath, !names.empty());
+    if (!read.error.empty()) {
+        std::cerr << cp1251::ToUtf8(read.error) << "\n";
+        return 2;
+    }
+    for (const storage::TsNamesError& e : read.lines)
+        std::cerr << namesPath << ": " << cp1251::ToUtf8(ui::PageWords().line) << e.line << ": "
+                  << cp1251::ToUtf8(e.message) << "\n";
     interlock::RecalculateAll(*ws);
 
     const std::string error =

@@ -16,6 +16,8 @@ const char* KindName(ScriptedDialogs::Kind kind) {
             return "open-file dialog";
         case ScriptedDialogs::Kind::SaveFile:
             return "save-file dialog";
+        case ScriptedDialogs::Kind::Print:
+            return "print dialog";
     }
     return "dialog";
 }
@@ -31,6 +33,20 @@ void ScriptedDialogs::AnswerOpenFile(std::optional<std::string> fileName) {
 }
 void ScriptedDialogs::AnswerSaveFile(std::optional<std::string> fileName) {
     answers_.push_back({Kind::SaveFile, std::move(fileName)});
+}
+
+void ScriptedDialogs::AnswerPrint(QPagedPaintDevice* printer) {
+    answers_.push_back({Kind::Print, printer ? std::optional<std::string>("print") : std::nullopt, printer});
+}
+
+bool ScriptedDialogs::Print(const PrintRequest& request, const PaintPages& paint) {
+    Record record;
+    record.kind = Kind::Print;
+    record.text = request.title;
+    record.print = request;
+    QPagedPaintDevice* printer = answers_.empty() ? nullptr : answers_.front().printer;
+    if (!Take(std::move(record)) || !printer) return false;
+    return paint(*printer);
 }
 
 std::vector<interlock::Message> ScriptedDialogs::Messages() const {

@@ -23,7 +23,7 @@ public:
 // is queued throws UnexpectedDialog instead of waiting for a user. OK boxes need no answer.
 class ScriptedDialogs : public Dialogs {
 public:
-    enum class Kind { Message, YesNo, Input, OpenFile, SaveFile };
+    enum class Kind { Message, YesNo, Input, OpenFile, SaveFile, Print };
 
     struct Record {
         Kind kind = Kind::Message;
@@ -33,6 +33,7 @@ public:
         DialogButtons buttons = DialogButtons::Ok;
         std::string defaultValue;           // input box
         FileDialogRequest file;             // file dialogs
+        PrintRequest print;                 // the print dialog and the preview
         std::optional<std::string> answer;  // text / file name given back ("yes" / "no" for YesNo)
     };
 
@@ -44,6 +45,9 @@ public:
     void AnswerInput(std::optional<std::string> text);
     void AnswerOpenFile(std::optional<std::string> fileName);
     void AnswerSaveFile(std::optional<std::string> fileName);
+    // The print dialog or the preview: the document is painted onto `printer` (a QPrinter or a
+    // QPdfWriter the test owns); nullptr cancels.
+    void AnswerPrint(QPagedPaintDevice* printer);
 
     const std::vector<Record>& Log() const { return log_; }
     void ClearLog() { log_.clear(); }
@@ -57,11 +61,13 @@ public:
                                         const std::string& defaultValue) override;
     std::optional<std::string> OpenFile(const FileDialogRequest& request) override;
     std::optional<std::string> SaveFile(const FileDialogRequest& request) override;
+    bool Print(const PrintRequest& request, const PaintPages& paint) override;
 
 private:
     struct Answer {
         Kind kind;
         std::optional<std::string> value;
+        QPagedPaintDevice* printer = nullptr;
     };
     std::optional<std::string> Take(Record record);
 

@@ -16,6 +16,9 @@
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTreeWidget>
+#include <QFileInfo>
+#include <QPdfWriter>
+#include <functional>
 #include <QtTest>
 
 #include <fstream>
@@ -34,6 +37,7 @@
 #include "ui/main/ts_captions_form.h"
 #include "ui/widgets/ts_list_grid.h"
 #include "ui/sequences/sequences_page.h"
+#include "ui/model/report_texts.h"
 #include "ui/model/window_analysis_texts.h"
 
 using ui::TForm1;
@@ -173,6 +177,10 @@ private slots:
     void OpensBesideTheMainWindow();
     void AppliedValuesCanBeTakenBack();
     void DiagramLeadsToTheLineAndWhereUsed();
+    void SearchFindsTsAndMAcrossThePages();
+    void SearchWalksRoundAndClears();
+    void StructuralPagesFollowEveryChangeButValues();
+    void PrintMenuOffersPrinterPreviewAndPdf();
 };
 
 void AnalysisFormTest::ApplyGateTable() {
@@ -818,6 +826,190 @@ void AnalysisFormTest::DiagramLeadsToTheLineAndWhereUsed() {
     emit page->WhereUsedRequested(3);
     QCOMPARE(rig.window->Pages->currentIndex(), int(Page::WhereUsed));
     QCOMPARE(rig.window->Where_Number->value(), 3);
+}
+
+// Which places a search finds: every table row and diagram place that names the TS or the M,
+// never one that only contains its digits ("S20", "Q20", line 2).
+void AnalysisFormTest::SearchFindsTsAndMAcrossThePages() {
+    Rig rig;
+    rig.Open(Page::Why);
+    const int diagramTab = rig.window->Pages->indexOf(rig.window->Diagram_Page);
+    auto* page = qobject_cast<ui::LogicDiagramPage*>(rig.window->Diagram_Page);
+    struct Case {
+        const char* text;
+        int whereNumber;        // "Где используется" set to it; 0: left as it was
+        int diagramHits;        // in block 1's ON logic V1=AND(S2,S3,~S4)
+        bool whereRowsAllHits;  // every row of the where-used page names it
+        bool anyProblemHit;
+    } cases[] = {
+        {"S2", 2, 1, true, false},   {"ТС3", 3, 1, true, false},  {" 4 ", 4, 1, true, false},
+        {"s002", 2, 1, true, false}, {"D20", 20, 0, true, false}, {"M2", 0, 0, false, true},
+    };
+    for (const Case& c : cases) {
+        rig.window->Where_Number->setValue(1);
+        rig.window->Search(U(W(c.text)));
+        const auto& hits = rig.window->SearchHits();
+        QVERIFY2(!hits.empty(), c.text);
+        if (c.whereNumber) QCOMPARE(rig.window->Where_Number->value(), c.whereNumber);
+        int diagram = 0, where = 0, problems = 0;
+        for (const auto& h : hits) {
+            diagram += h.tab == diagramTab;
+            where += h.tab == Page::WhereUsed;
+            problems += h.tab == Page::Problems;
+        }
+        QCOMPARE(diagram, c.diagramHits);
+        QCOMPARE(page->FoundCount(), c.diagramHits);
+        if (c.whereRowsAllHits) QCOMPARE(where, rig.window->Tree(Page::WhereUsed)->topLevelItemCount());
+        QCOMPARE(problems > 0, c.anyProblemHit);
+        // Hits are marked, and no other row is.
+        for (int id = 0; id < Page::kPageCount; ++id) {
+            QTreeWidget* tree = rig.window->Tree(static_cast<Page>(id));
+            for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+                const int row = rig.window->RowOf(static_cast<Page>(id), tree->topLevelItem(i));
+                const bool hit = std::count(hits.begin(), hits.end(), TForm_Analysis::SearchHit{id, row}) > 0;
+                QCOMPARE(tree->topLevelItem(i)->background(0).style() != Qt::NoBrush, hit);
+            }
+        }
+    }
+    // Block 20's OFF logic on view: M1 is assigned by a gate and carried by a wire.
+    rig.form->ShowLogicLine(20, interlock::Side::Off, 1);
+    rig.window->Search("M1");
+    QCOMPARE(page->FoundCount(), 2);
+    // Nothing that names no TS or M; a number out of range.
+    for (const char* text : {"xyz", "M17", "S257", "S0", "S2 S3"}) {
+        rig.window->Search(U(W(text)));
+        QVERIFY2(rig.window->SearchHits().empty(), text);
+        QCOMPARE(rig.window->Search_Count->text(), U(ui::AnalysisTexts().searchBad));
+    }
+    rig.window->Search("S99");
+    QVERIFY(rig.window->SearchHits().empty());
+    QCOMPARE(rig.window->Search_Count->text(), U(ui::AnalysisTexts().searchNone));
+}
+
+// F3 and Enter go on, Shift+F3 goes back, both round; each hit shows its page and row, or
+// centres the diagram's place; clearing the field takes every mark away.
+void AnalysisFormTest::SearchWalksRoundAndClears() {
+    Rig rig;
+    rig.Open(Page::Why);
+    auto* page = qobject_cast<ui::LogicDiagramPage*>(rig.window->Diagram_Page);
+    QTest::keyClicks(rig.window->Search_Field, "S3");
+    const auto hits = rig.window->SearchHits();
+    QVERIFY(hits.size() >= 3);
+    QCOMPARE(rig.window->SearchIndex(), 0);
+    for (size_t k = 0; k <= hits.size(); ++k) {
+        const size_t at = k % hits.size();
+        QCOMPARE(rig.window->SearchIndex(), static_cast<int>(at));
+        QCOMPARE(rig.window->Pages->currentIndex(), hits[at].tab);
+        if (hits[at].tab < Page::kPageCount)
+            QCOMPARE(rig.window->CurrentRow(static_cast<Page>(hits[at].tab)), hits[at].row);
+        QCOMPARE(rig.window->Search_Count->text(),
+                 QString::number(at + 1) + U(ui::ReportWords().sheetOf) + QString::number(hits.size()));
+        QTest::keyClick(rig.window->Search_Field, Qt::Key_Return);
+    }
+    QCOMPARE(rig.window->SearchIndex(), 1);
+    rig.window->SearchStep(-1);
+    rig.window->SearchStep(-1);
+    QCOMPARE(rig.window->SearchIndex(), static_cast<int>(hits.size()) - 1);
+    // The marks stay on the rows through a refresh for new TS values.
+    rig.SetChangeTs(true);
+    rig.form->TS_Grid->SetCurrentCell(5, 1);
+    rig.form->TsGridKey('1');
+    rig.window->Refresh();
+    QVERIFY(page->FoundCount() == 1);
+    rig.window->Search_Field->clear();
+    QVERIFY(rig.window->SearchHits().empty());
+    QCOMPARE(page->FoundCount(), 0);
+    for (int id = 0; id < Page::kPageCount; ++id) {
+        QTreeWidget* tree = rig.window->Tree(static_cast<Page>(id));
+        for (int i = 0; i < tree->topLevelItemCount(); ++i)
+            QCOMPARE(tree->topLevelItem(i)->background(0).style(), Qt::NoBrush);
+    }
+}
+
+// The problems and where-used pages are kept while only TS values change, and rebuilt for
+// everything they show: a text, a state signal, a pair, a TS name, a block name.
+void AnalysisFormTest::StructuralPagesFollowEveryChangeButValues() {
+    struct Case {
+        const char* name;
+        std::function<void(Rig&)> change;
+        Page page;
+        bool changes;
+    } cases[] = {
+        {"value", [](Rig& r) { r.form->TsGridKey('1'); }, Page::Problems, false},
+        {"value", [](Rig& r) { r.form->TsGridKey('1'); }, Page::WhereUsed, false},
+        {"text",
+         [](Rig& r) {
+             r.form->ApplyViewerText(
+                 Config({{1, "Q1", 1, {"V1=AND(S1)"}, {"M3=AND(S2)", "V1=AND(S2)"}}}, "0"));
+         },
+         Page::Problems, true},
+        {"text",
+         [](Rig& r) {
+             r.form->ApplyViewerText(Config({{1, "Q1", 1, {"V1=AND(S1)"}, {"V1=AND(S4)"}}}, "0"));
+         },
+         Page::WhereUsed, true},
+        {"state signal",
+         [](Rig& r) {
+             r.form->ApplyViewerText(Config({{1, "Q1", 2, kBlocks[0].off, kBlocks[0].on}}, "0"));
+         },
+         Page::WhereUsed, true},
+        {"pair", [](Rig& r) { r.form->ApplyViewerText(WithPair(Config(kBlocks, "0000"), 2)); },
+         Page::Problems, true},
+        {"ts name", [](Rig& r) { r.ws.TsTable.Name[2] = W("Новое имя"); }, Page::WhereUsed, true},
+        {"block name",
+         [](Rig& r) {
+             r.form->ApplyViewerText(Config({{1, "Q9", 1, kBlocks[0].off, kBlocks[0].on}}, "0"));
+         },
+         Page::WhereUsed, true},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        rig.SetChangeTs(true);
+        rig.window->Where_Number->setValue(2);
+        rig.Open(c.page);
+        const ui::Page before = rig.window->Shown(c.page);
+        rig.form->TS_Grid->SetCurrentCell(6, 1);
+        c.change(rig);
+        rig.window->Refresh();
+        const ui::Page after = rig.window->Shown(c.page);
+        QVERIFY2((before != after) == c.changes, c.name);
+        // What is shown is what a page built now shows.
+        QVERIFY2(after == (c.page == Page::Problems ? ui::ProblemsPage(rig.window->Analyser(), rig.ws)
+                                                    : ui::WhereUsedPage(rig.window->Analyser(), rig.ws, 2)),
+                 c.name);
+    }
+}
+
+// "Печать таблицы блокировок" offers the system's print dialog, its preview and a PDF file;
+// the first two go through the dialogs with the table painted onto the printer chosen.
+void AnalysisFormTest::PrintMenuOffersPrinterPreviewAndPdf() {
+    Rig rig;
+    rig.Open(Page::Why);
+    QMenu* menu = rig.window->Print_Button->menu();
+    QVERIFY(menu);
+    QCOMPARE(menu->actions().size(), 3);
+    const ui::AnalysisViewTexts& t = ui::AnalysisTexts();
+    QCOMPARE(menu->actions()[0]->text(), U(t.printToPrinter));
+    QCOMPARE(menu->actions()[1]->text(), U(t.printPreview));
+    QCOMPARE(menu->actions()[2]->text(), U(t.printToPdf));
+
+    const std::string pdf = rig.Path("printer.pdf");
+    {
+        QPdfWriter printer(QString::fromStdString(pdf));
+        rig.dialogs.AnswerPrint(&printer);
+        menu->actions()[0]->trigger();
+    }
+    QCOMPARE(rig.dialogs.Log().back().kind, ui::ScriptedDialogs::Kind::Print);
+    QCOMPARE(rig.dialogs.Log().back().print.way, ui::PrintWay::Dialog);
+    QVERIFY(QFileInfo(QString::fromStdString(pdf)).size() > 1000);
+    rig.dialogs.AnswerPrint(nullptr);  // the preview, cancelled
+    menu->actions()[1]->trigger();
+    QCOMPARE(rig.dialogs.Log().back().print.way, ui::PrintWay::Preview);
+    QVERIFY(rig.dialogs.Messages().empty());
+    rig.dialogs.AnswerSaveFile(std::nullopt);
+    menu->actions()[2]->trigger();
+    QCOMPARE(rig.dialogs.Log().back().kind, ui::ScriptedDialogs::Kind::SaveFile);
+    QCOMPARE(rig.dialogs.PendingAnswers(), size_t(0));
 }
 
 QTEST_MAIN(AnalysisFormTest)

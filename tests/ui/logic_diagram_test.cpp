@@ -9,6 +9,8 @@
 #include <QScrollArea>
 #include <QTest>
 #include <QToolButton>
+#include <QPdfWriter>
+#include <cstring>
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
@@ -29,6 +31,7 @@
 #include "ui/report/interlock_report.h"
 #include "ui/report/logic_diagram.h"
 #include "ui/model/report_model.h"
+#include "ui/report/interlock_report.h"
 
 namespace {
 
@@ -374,11 +377,22 @@ TEST(DiagramPage, ExportsThroughTheDialogs) {
          {"S8", ">S15 <", ">Напряжение Л-1<", "M1", "M2", "AND", "OR", "V5 = ", "Блок 5, включение"})
         EXPECT_NE(text.find(label), std::string::npos) << label;
 
+    // The legend, the time and the TS values go with the drawing.
+    for (const char* label : {"недостоверный", "решающие запрет входы", "Значения на ", "Значения ТС: "})
+        EXPECT_NE(text.find(label), std::string::npos) << label;
+
     dialogs.AnswerSaveFile(cp1251::FromUtf8(pdf.string()));
     page->findChild<QToolButton*>("ExportPdf")->click();
     EXPECT_EQ(ReadFile(pdf).substr(0, 5), "%PDF-");
     if (HavePdfToText()) {
-        EXPECT_NE(PdfText(pdf).find("S15 Напряжение Л-1"), std::string::npos);
+        const std::string pdfText = PdfText(pdf);
+        EXPECT_NE(pdfText.find("S15 Напряжение Л-1"), std::string::npos);
+        // Every TS the logic reads, once, with its value; a hardware-unreliable one said so.
+        for (int ts : {8, 9, 12, 14, 15, 16}) {
+            const std::string item =
+                "ТС" + std::to_string(ts) + " = " + std::to_string(ws->TsTable.Value[ts]);
+            EXPECT_NE(pdfText.find(item), std::string::npos) << item;
+        }
     }
 
     // Cancelled: nothing written, nothing said. Unwritable: an error box and no file.
@@ -577,6 +591,124 @@ TEST(InterlockTable, HeadlessTool) {
     EXPECT_EQ(status, 2);
     Shell("'" + tool + "' 2>&1", &status);
     EXPECT_EQ(status, 2);
+}
+
+// A names file gives the TS the table prints without a server: beside the configuration or
+// named with --names, in either format; a line it does not understand is reported, not fatal.
+TEST(InterlockTable, NamesFromAFileForHeadlessRuns) {
+    if (!HavePdfToText()) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    TempDir dir;
+    fs::copy_file(EXAMPLES_DIR "/substation.blk", dir.path / "sub.blk");
+    const std::string tool = REPORT_BINARY;
+    const std::string config = (dir.path / "sub.blk").string(), out = (dir.path / "out.pdf").string();
+    struct Run {
+        const char* name;
+        const char* besideFile;  // sub.names, UTF-8; nullptr: none
+        const char* namedFile;   // --names FILE, UTF-8; nullptr: none
+        int status;
+        const char* printed;  // in the PDF; nullptr: no PDF
+        const char* stderrHas;
+    } runs[] = {
+        {"beside", "14 Оперативный ток\nxx плохая строка\n", nullptr, 0, "ТС14 «Оперативный ток» = 1",
+         "sub.names: строка 2: "},
+        {"points_file_named", "14 Не этот\n", "ts 0 1 14 1 0 Ток из сервера\nts 0 2 14 0 0 Чужой КП\n", 0,
+         "ТС14 «Ток из сервера» = 1", ""},
+        {"none", nullptr, nullptr, 0, "ТС14 = 1", ""},
+    };
+    for (const Run& r : runs) {
+        fs::remove(dir.path / "sub.names");
+        fs::remove(out);
+        if (r.besideFile) std::ofstream(dir.path / "sub.names") << cp1251::FromUtf8(r.besideFile);
+        std::string command = "'" + tool + "' '" + config + "' --out '" + out + "'";
+        if (r.namedFile) {
+            std::ofstream(dir.path / "points.txt") << cp1251::FromUtf8(r.namedFile);
+            command += " --names '" + (dir.path / "points.txt").string() + "'";
+        }
+        int status = -1;
+        const std::string said = Shell(command + " 2>&1 >/dev/null", &status);
+        EXPECT_EQ(status, r.status) << r.name;
+        EXPECT_NE(said.find(r.stderrHas), std::string::npos) << r.name << ": " << said;
+        std::string text = PdfText(out);
+        std::erase(text, '\n');
+        EXPECT_NE(text.find(r.printed), std::string::npos) << r.name;
+    }
+    // A names file named must be there.
+    int status = -1;
+    Shell("'" + tool + "' '" + config + "' --out '" + out + "' --names '" + (dir.path / "none.txt").string() +
+              "' 2>&1",
+          &status);
+    EXPECT_EQ(status, 2);
+}
+
+// The window prints onto the printer the dialogs chose; the names file beside the configuration
+// names the TS the window does not know, a name from the server stays.
+TEST(InterlockTable, PrintedOnAPrinterWithNamesBesideTheFile) {
+    if (!HavePdfToText()) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    TempDir dir;
+    fs::copy_file(EXAMPLES_DIR "/substation.blk", dir.path / "sub.blk");
+    std::ofstream(dir.path / "sub.names") << cp1251::FromUtf8("14 Оперативный ток\n17 Из файла\n");
+    auto ws = LoadExample();
+    ws->TsTable.Name[17] = cp1251::FromUtf8("Имя от сервера");
+    const Workspace before = *ws;
+    ui::ScriptedDialogs dialogs;
+    analysis::Analyser analyser;
+    const fs::path pdf = dir.path / "printer.pdf";
+    {
+        QPdfWriter printer(QString::fromStdString(pdf.string()));
+        dialogs.AnswerPrint(&printer);
+        ui::PrintInterlockTable(*ws, dialogs, cp1251::FromUtf8((dir.path / "sub.blk").string()), analyser,
+                                ui::PrintTarget::Printer);
+    }
+    EXPECT_TRUE(dialogs.Messages().empty());
+    EXPECT_EQ(dialogs.Log().at(0).print.way, ui::PrintWay::Dialog);
+    const std::string text = PdfText(pdf);
+    for (const char* label :
+         {"ТАБЛИЦА ОПЕРАТИВНЫХ БЛОКИРОВОК", "Оперативный ток", "Имя от сервера", "Лист 1 из "})
+        EXPECT_NE(text.find(label), std::string::npos) << label;
+    EXPECT_EQ(text.find("Из файла"), std::string::npos);
+    EXPECT_EQ(ws->TsTable.Name, before.TsTable.Name);  // the window's own names stay as they were
+}
+
+// A diagram longer than a sheet goes on over the next ones; every wire cut at a sheet's end
+// ends in a connector naming the next sheet and starts there in one naming the sheet before.
+TEST(InterlockTable, LongDiagramsCarryOffSheetConnectors) {
+    if (!HavePdfToText()) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    auto ws = std::make_unique<Workspace>();
+    ws->Blocks[1].Name = "Q1";
+    ws->Blocks[1].StateSignal = 1;
+    std::vector<std::string> on{"M1=AND(S2,S3)", "M2=AND(S4)"};
+    // M1 is carried from the first line to the last, past 70 lines of one column.
+    for (int i = 0; i < 70; ++i)
+        on.push_back("M2=AND(S" + std::to_string(10 + i) + ",S" + std::to_string(90 + i) + ",~S" +
+                     std::to_string(170 + i) + ")");
+    on.push_back("V1=AND(M1,M2)");
+    ws->Blocks[1].OnLogic = on;
+    interlock::RecalculateAll(*ws);
+    TempDir dir;
+    const fs::path pdf = dir.path / "long.pdf";
+    ASSERT_EQ(ui::report::WriteInterlockTable(*ws, "", pdf.string()), "");
+    if (getenv("KEEP_PDF")) fs::copy_file(pdf, getenv("KEEP_PDF"), fs::copy_options::overwrite_existing);
+    const std::string info = Shell("pdfinfo '" + pdf.string() + "'");
+    const int pages = std::stoi(info.substr(info.find("Pages:") + 6));
+    ASSERT_GE(pages, 4);
+    int connectors = 0;
+    for (int p = 1; p <= pages; ++p) {
+        const std::string text = Shell("pdftotext -f " + std::to_string(p) + " -l " + std::to_string(p) +
+                                       " '" + pdf.string() + "' -");
+        const size_t to = text.find("на лист ");
+        if (to == std::string::npos) continue;
+        ++connectors;
+        EXPECT_EQ(std::stoi(text.substr(to + strlen("на лист "))), p + 1) << "sheet " << p;
+        const std::string next = Shell("pdftotext -f " + std::to_string(p + 1) + " -l " +
+                                       std::to_string(p + 1) + " '" + pdf.string() + "' -");
+        const size_t from = next.find("с листа ");
+        ASSERT_NE(from, std::string::npos) << "sheet " << p + 1;
+        EXPECT_EQ(std::stoi(next.substr(from + strlen("с листа "))), p);
+        // The zones name where the other end lies: a letter A..F and a number 1..8.
+        const std::string zone = next.substr(from + strlen("с листа ") + std::to_string(p).size() + 2, 2);
+        EXPECT_TRUE(zone[0] >= 'A' && zone[0] <= 'F' && zone[1] >= '1' && zone[1] <= '8') << zone;
+    }
+    EXPECT_GE(connectors, 1);
 }
 
 }  // namespace

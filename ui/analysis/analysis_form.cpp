@@ -9,7 +9,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QShortcut>
 #include <QScreen>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -21,6 +24,7 @@
 
 #include "analysis/analyser.h"
 #include "interlock/cp1251.h"
+#include "interlock/engine_texts.h"
 #include "storage/config_text.h"
 #include "storage/file_io.h"
 #include "ui/widgets/colours.h"
@@ -32,6 +36,7 @@
 #include "topology/topology_texts.h"
 #include "ui/topology/topology_page.h"
 #include "ui/widgets/qt_text.h"
+#include "ui/model/report_texts.h"
 #include "ui/model/window_analysis_texts.h"
 
 namespace ui {
@@ -54,6 +59,29 @@ std::string ReadOther(const std::string& path, interlock::Workspace& ws) {
 }
 
 constexpr int kRowRole = Qt::UserRole;
+
+// What the search field holds as a TS or an M variable: "S12", "D12", "ТС12", "TS12" and "12"
+// are TS 12, "M3" is M3; nullopt for anything else.
+std::optional<diagram::SearchTerm> ParseSearch(const QString& text) {
+    static const QRegularExpression re("^(S|D|TS|M|" + Q(interlock::Texts().ts) + ")?\\s*0*(\\d{1,3})$",
+                                       QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = re.match(text.trimmed());
+    if (!m.hasMatch()) return std::nullopt;
+    const bool isM = m.captured(1).compare("M", Qt::CaseInsensitive) == 0;
+    const int number = m.captured(2).toInt();
+    if (number < 1 || number > (isM ? interlock::kMCount : interlock::kTsCount)) return std::nullopt;
+    return diagram::SearchTerm{isM ? diagram::SearchTerm::Kind::M : diagram::SearchTerm::Kind::Ts, number};
+}
+
+// The cells that name a term: the number right after its letters, not a part of a longer word
+// or number ("S12" and "~S12" name TS 12; "S120" and "line 12" do not).
+QString PatternOf(const diagram::SearchTerm& term) {
+    const QString letters =
+        term.kind == diagram::SearchTerm::Kind::M ? QString("M") : "S|D|TS|" + Q(interlock::Texts().ts);
+    return QString("(?<![\\p{L}\\p{N}_])(?:%1)%2(?!\\d)").arg(letters).arg(term.number);
+}
+
+const QColor kFoundColour(255, 236, 120);
 
 // A row that sorts numbers as numbers ("9" before "10") and keeps the page's order among equals.
 class RowItem : public QTreeWidgetItem {
@@ -178,10 +206,42 @@ void TForm_Analysis::BuildWidgets() {
     Pages->addTab(Sequences_Page, Q(sequences::Texts().pageName));
     auto* bottom = new QHBoxLayout;
     layout->addLayout(bottom);
+    const AnalysisViewTexts& v = AnalysisTexts();
+    bottom->addWidget(new QLabel(Q(v.searchLabel), this));
+    Search_Field = new QLineEdit(this);
+    Search_Field->setObjectName("Search_Field");
+    Search_Field->setPlaceholderText(Q(v.searchHint));
+    Search_Field->setClearButtonEnabled(true);
+    Search_Field->setMaximumWidth(220);
+    bottom->addWidget(Search_Field);
+    Search_Prev = new QPushButton(QString::fromUtf8("◀"), this);
+    Search_Prev->setToolTip(Q(v.searchPrevTip));
+    Search_Next = new QPushButton(QString::fromUtf8("▶"), this);
+    Search_Next->setToolTip(Q(v.searchNextTip));
+    bottom->addWidget(Search_Prev);
+    bottom->addWidget(Search_Next);
+    Search_Count = new QLabel(this);
+    bottom->addWidget(Search_Count);
+    connect(Search_Field, &QLineEdit::textChanged, this, [this](const QString& text) { Search(text); });
+    connect(Search_Field, &QLineEdit::returnPressed, this, [this] { SearchStep(1); });
+    connect(Search_Next, &QPushButton::clicked, this, [this] { SearchStep(1); });
+    connect(Search_Prev, &QPushButton::clicked, this, [this] { SearchStep(-1); });
+    auto* next = new QShortcut(QKeySequence(Qt::Key_F3), this);
+    connect(next, &QShortcut::activated, this, [this] { SearchStep(1); });
+    auto* previous = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), this);
+    connect(previous, &QShortcut::activated, this, [this] { SearchStep(-1); });
     bottom->addStretch(1);
     Print_Button = new QPushButton(Q(t.print), this);
     bottom->addWidget(Print_Button);
-    connect(Print_Button, &QPushButton::clicked, this, &TForm_Analysis::Print_ButtonClick);
+    auto* printMenu = new QMenu(Print_Button);
+    printMenu->setObjectName("Print_Menu");
+    connect(printMenu->addAction(Q(v.printToPrinter)), &QAction::triggered, this,
+            [this] { PrintClick(PrintTarget::Printer); });
+    connect(printMenu->addAction(Q(v.printPreview)), &QAction::triggered, this,
+            [this] { PrintClick(PrintTarget::Preview); });
+    connect(printMenu->addAction(Q(v.printToPdf)), &QAction::triggered, this,
+            &TForm_Analysis::Print_ButtonClick);
+    Print_Button->setMenu(printMenu);
     connect(Pages, &QTabWidget::currentChanged, this, &TForm_Analysis::Refresh);
     // The layouts place the widgets only once the window is first shown; until then every label
     // and button already has the room its text needs.
@@ -255,14 +315,54 @@ void TForm_Analysis::Refresh() {
     workbench_.FinishLoad();  // blocks read but not yet recalculated are not what to show
     const auto start = std::chrono::steady_clock::now();
     const int index = Pages->currentIndex();
-    if (index >= 0 && index < kPageCount) {
-        const auto id = static_cast<PageId>(index);
-        Fill(id, Build(id));
-    }
+    if (index >= 0 && index < kPageCount) Renew(static_cast<PageId>(index));
     UpdateActions();
     emit Refreshed();  // the diagram page draws anew: part of the refresh's time
     lastRefreshMs_ =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+void TForm_Analysis::Renew(PageId id) {
+    // The problems and the where-used lists do not read TS values: a refresh for new values
+    // (a datagram, a TS typed) costs them a hash instead of a rebuild of thousands of rows.
+    const bool structural = id == Problems || id == WhereUsed;
+    const size_t key = structural ? StructureKey(id) : 0;
+    if (structural && key != 0 && key == builtKey_[id] && views_[id].filled) return;
+    Fill(id, Build(id));
+    builtKey_[id] = structural ? StructureKey(id) : 0;
+    keyForms_[id].clear();
+    if (!structural) return;
+    for (const interlock::Block& b : workbench_.Ws().Blocks)
+        for (const interlock::Side side : {interlock::Side::On, interlock::Side::Off})
+            keyForms_[id].push_back(b.Of(side).Logic.compiled());
+}
+
+size_t TForm_Analysis::StructureKey(PageId id) const {
+    const interlock::Workspace& ws = workbench_.Ws();
+    std::string s;
+    s.reserve(16 * 1024);
+    const auto add = [&s](const void* data, size_t size) { s.append(static_cast<const char*>(data), size); };
+    for (int n = 1; n <= interlock::kBlockCount; ++n) {
+        const interlock::Block& b = ws.Blocks[n];
+        for (const interlock::Side side : {interlock::Side::On, interlock::Side::Off}) {
+            const auto f = b.Of(side);
+            const interlock::CompiledLogic* form = f.Logic.compiled().get();
+            if (!form && !f.Logic.empty()) return 0;
+            add(&form, sizeof form);
+            s += static_cast<char>(f.Error);
+            s += f.ErrorLine + '\f' + f.ErrorMessage + '\f';
+        }
+        add(&b.StateSignal, sizeof b.StateSignal);
+        s += b.Name + '\f';
+    }
+    const interlock::TsTableData& t = ws.TsTable;
+    add(t.TwoPosition.data(), t.TwoPosition.size());
+    add(t.Inverted.data(), t.Inverted.size());
+    add(t.Unreliability.data(), t.Unreliability.size());
+    for (int ts = 1; ts <= interlock::kTsCount; ++ts) s += t.Name[ts] + '\f';
+    if (id == WhereUsed) s += std::to_string(Where_Number->value());
+    const size_t key = std::hash<std::string>{}(s);
+    return key == 0 ? 1 : key;
 }
 
 size_t TForm_Analysis::Signature() const {
@@ -394,6 +494,7 @@ void TForm_Analysis::Fill(PageId id, Page page) {
     }
     v.shown = std::move(page);
     v.filled = true;
+    MarkFound(id);
     Resort(id);
     if (current >= 0 && current < static_cast<int>(count))
         tree->setCurrentItem(v.items[static_cast<size_t>(current)]);
@@ -575,13 +676,105 @@ void TForm_Analysis::Compare_ButtonClick() {
     OpenPage(Compare);
 }
 
-void TForm_Analysis::Print_ButtonClick() {
+void TForm_Analysis::Print_ButtonClick() { PrintClick(PrintTarget::Pdf); }
+
+void TForm_Analysis::PrintClick(PrintTarget target) {
     // What is printed is what the editor shows: its text becomes the block's logic first, as
     // before saving and viewing the file.
     workbench_.Pull();
     interlock::CommitEditor(workbench_.Ws(), workbench_.Ws().CurrentBlock);
     workbench_.Push();
-    PrintInterlockTable(workbench_.Ws(), dialogs_, workbench_.Ws().ConfigFileName, Analyser());
+    PrintInterlockTable(workbench_.Ws(), dialogs_, workbench_.Ws().ConfigFileName, Analyser(), target);
+}
+
+bool TForm_Analysis::Names(const QTreeWidgetItem* item) const {
+    if (searchPattern_.isEmpty()) return false;
+    const QRegularExpression re(searchPattern_, QRegularExpression::CaseInsensitiveOption);
+    for (int c = 0; c < item->columnCount(); ++c)
+        if (re.match(item->text(c)).hasMatch()) return true;
+    return false;
+}
+
+void TForm_Analysis::MarkFound(PageId id) {
+    View& v = views_[id];
+    if (searchPattern_.isEmpty() && !v.marked) return;
+    v.marked = false;
+    const QRegularExpression re(searchPattern_, QRegularExpression::CaseInsensitiveOption);
+    for (QTreeWidgetItem* item : v.items) {
+        bool hit = false;
+        for (int c = 0; c < item->columnCount() && !searchPattern_.isEmpty() && !hit; ++c)
+            hit = re.match(item->text(c)).hasMatch();
+        v.marked = v.marked || hit;
+        for (int c = 0; c < item->columnCount(); ++c)
+            item->setBackground(c, hit ? QBrush(kFoundColour) : QBrush());
+    }
+}
+
+void TForm_Analysis::Search(const QString& text) {
+    const AnalysisViewTexts& t = AnalysisTexts();
+    const std::optional<diagram::SearchTerm> term = ParseSearch(text);
+    auto* diagramPage = qobject_cast<LogicDiagramPage*>(Diagram_Page);
+    hits_.clear();
+    hitIndex_ = -1;
+    searchPattern_ = term ? PatternOf(*term) : QString();
+    if (term && term->kind == diagram::SearchTerm::Kind::Ts) {
+        // "Где используется" lists the places of the TS searched for.
+        const QSignalBlocker block(Where_Number);
+        Where_Number->setValue(term->number);
+    }
+    workbench_.FinishLoad();
+    for (int id = 0; id < kPageCount; ++id) {
+        const auto pid = static_cast<PageId>(id);
+        if (term) Renew(pid);
+        MarkFound(pid);
+    }
+    if (diagramPage) {
+        diagramPage->SetSearch(term);
+        if (term) diagramPage->refresh();
+    }
+    if (!term) {
+        Search_Count->setText(text.trimmed().isEmpty() ? QString() : Q(t.searchBad));
+        return;
+    }
+    for (int id = 0; id < kPageCount; ++id) {
+        QTreeWidget* tree = views_[id].tree;
+        for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* item = tree->topLevelItem(i);
+            if (!item->isHidden() && Names(item)) hits_.push_back({id, RowOf(static_cast<PageId>(id), item)});
+        }
+    }
+    for (int k = 0; diagramPage && k < diagramPage->FoundCount(); ++k)
+        hits_.push_back({Pages->indexOf(Diagram_Page), k});
+    if (hits_.empty()) {
+        Search_Count->setText(Q(t.searchNone));
+        return;
+    }
+    hitIndex_ = 0;
+    ShowHit();
+}
+
+void TForm_Analysis::SearchStep(int step) {
+    if (hits_.empty()) return;
+    const int n = static_cast<int>(hits_.size());
+    hitIndex_ = ((hitIndex_ + step) % n + n) % n;
+    ShowHit();
+}
+
+void TForm_Analysis::ShowHit() {
+    if (hitIndex_ < 0 || hitIndex_ >= static_cast<int>(hits_.size())) return;
+    const SearchHit h = hits_[static_cast<size_t>(hitIndex_)];
+    Search_Count->setText(QString::number(hitIndex_ + 1) + Q(ReportWords().sheetOf) +
+                          QString::number(hits_.size()));
+    Pages->setCurrentIndex(h.tab);
+    if (h.tab < kPageCount) {
+        View& v = views_[h.tab];
+        if (h.row < 0 || h.row >= static_cast<int>(v.items.size())) return;
+        QTreeWidgetItem* item = v.items[static_cast<size_t>(h.row)];
+        v.tree->setCurrentItem(item);
+        v.tree->scrollToItem(item, QAbstractItemView::PositionAtCenter);
+    } else if (auto* diagramPage = qobject_cast<LogicDiagramPage*>(Diagram_Page)) {
+        diagramPage->ShowFound(h.row);
+    }
 }
 
 }  // namespace ui

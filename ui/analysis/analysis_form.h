@@ -14,6 +14,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "analysis/diff.h"
 #include "analysis/requirements.h"
@@ -37,6 +38,7 @@ namespace ui {
 
 class Dialogs;
 class Workbench;
+enum class PrintTarget;  // ui/report/logic_diagram.h
 class SequencesPage;
 
 class TForm_Analysis : public QWidget {
@@ -62,7 +64,11 @@ public:
     QPushButton* Restore_Requirement_Button = nullptr;
     QPushButton* Requirements_Button = nullptr;
     QPushButton* Compare_Button = nullptr;
-    QPushButton* Print_Button = nullptr;
+    QPushButton* Print_Button = nullptr;  // a menu: printer, preview, PDF
+    QLineEdit* Search_Field = nullptr;
+    QPushButton* Search_Prev = nullptr;
+    QPushButton* Search_Next = nullptr;
+    QLabel* Search_Count = nullptr;
     QSpinBox* Where_Number = nullptr;
     QTreeWidget* Tree(PageId id) const { return views_[id].tree; }
     QLabel* Heading(PageId id) const { return views_[id].heading; }
@@ -92,9 +98,24 @@ public:
     void ApplyClick(PageId id);  // applies the current row's TS values
     void RestoreClick();         // puts back the TS values the last apply changed
     void RowDoubleClick(PageId id, int row);
-    void Requirements_ButtonClick();  // chooses a requirements file
-    void Compare_ButtonClick();       // chooses a configuration to compare with
-    void Print_ButtonClick();
+    void Requirements_ButtonClick();      // chooses a requirements file
+    void Compare_ButtonClick();           // chooses a configuration to compare with
+    void Print_ButtonClick();             // the table into a PDF file
+    void PrintClick(PrintTarget target);  // the printer, the preview or a PDF file
+
+    // The search across the pages: every row of every table and every place of the diagram
+    // that names the TS ("S12", "D12", "ТС12" or just "12") or the M variable ("M3") typed.
+    // Search finds them all and shows the first; SearchStep goes to the next (+1) or the
+    // previous (-1) one, round.
+    struct SearchHit {
+        int tab = 0;  // the page's index in Pages
+        int row = 0;  // the page row, or the place in the diagram's Shown().found
+        bool operator==(const SearchHit&) const = default;
+    };
+    void Search(const QString& text);
+    void SearchStep(int step);
+    const std::vector<SearchHit>& SearchHits() const { return hits_; }
+    int SearchIndex() const { return hitIndex_; }
     void UpdateActions();  // the apply actions' enabled state and tooltips
 
     // Where the window opens: beside the main window's frame on the side with more room on
@@ -119,22 +140,39 @@ private:
         bool descending = false;
         Page shown;
         bool filled = false;
+        bool marked = false;  // some row carries the search's mark
     };
     void BuildWidgets();
     Page Build(PageId id);
     void Fill(PageId id, Page page);
+    // Builds and fills a page unless what it shows cannot have changed since it was filled.
+    void Renew(PageId id);
+    // What the problems and the where-used pages depend on (the logics' compiled forms, the
+    // state signals, the TS attributes and names, the block names; not the TS values), hashed;
+    // 0 while a logic's form is not known yet.
+    size_t StructureKey(PageId id) const;
     size_t Signature() const;
     void ProveIfNeeded();
     void CompareIfNeeded();
     void ApplyFilter(PageId id);
     void Resort(PageId id);
+    bool Names(const QTreeWidgetItem* item) const;  // a cell names what is searched for
+    void MarkFound(PageId id);
+    void ShowHit();
 
     Workbench& workbench_;
     Dialogs& dialogs_;
     std::array<View, kPageCount> views_;
     QTimer* refreshTimer_ = nullptr;
     double lastRefreshMs_ = 0;
-    bool placed_ = false;  // opened beside the main window once; then where the user left it
+    std::array<size_t, kPageCount> builtKey_{};  // StructureKey as of the last fill
+    // The forms that key names, held so that no later form can take the address of one.
+    std::array<std::vector<std::shared_ptr<const interlock::CompiledLogic>>, kPageCount> keyForms_;
+    bool placed_ = false;
+    // The search: its pattern (empty: none), what it found and where the user is in it.
+    QString searchPattern_;
+    std::vector<SearchHit> hits_;
+    int hitIndex_ = -1;  // opened beside the main window once; then where the user left it
     // The values the last apply replaced, to put back; empty: nothing to restore.
     std::vector<std::pair<int, int>> restore_;
 

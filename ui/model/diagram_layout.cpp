@@ -7,6 +7,7 @@
 
 #include "analysis/logic_reader.h"
 #include "interlock/cp1251.h"
+#include "interlock/engine_texts.h"
 #include "ui/model/analysis_page_texts.h"
 #include "ui/model/logic_error.h"
 #include "ui/model/window_analysis_texts.h"
@@ -284,6 +285,83 @@ int TsAt(const Diagram& d, Point at) {
         if (at.x <= l.at.x + 34 && at.x >= l.at.x - l.maxWidth) return l.ts;
     }
     return 0;
+}
+
+void AddExportNotes(Diagram& d, const interlock::TsTableData& table, const std::string& time) {
+    const DiagramTexts& x = DiagramPageTexts();
+    const AnalysisViewTexts& t = AnalysisTexts();
+    double y = d.height + 6;
+    const double left = 14;
+    // The legend: a dash in each colour, as the wires are drawn.
+    const std::string dash = "\x97\x97 ";  // "—— " in Windows-1251
+    double at = left;
+    const auto swatch = [&](Tone tone, const std::string& text, bool bold) {
+        d.labels.push_back({{at, y + 12}, dash + text, Label::Align::Left, tone, bold, false, 0});
+        at += 6.8 * static_cast<double>(dash.size() + text.size()) + 18;
+    };
+    swatch(Tone::True, "1", false);
+    swatch(Tone::False, "0", false);
+    swatch(Tone::Unreliable, x.legendUnreliable, false);
+    swatch(Tone::Neither, x.legendDecisive, true);
+    y += 18;
+    if (!time.empty()) {
+        d.labels.push_back(
+            {{left, y + 12}, t.exportTime + time, Label::Align::Left, Tone::Neither, false, false, 0});
+        y += 16;
+    }
+    // The TS the drawing reads, each once, ascending, wrapped to the drawing's width.
+    std::vector<int> read;
+    for (const Label& l : d.labels)
+        if (l.ts >= 1 && l.ts <= interlock::kTsCount) read.push_back(l.ts);
+    std::sort(read.begin(), read.end());
+    read.erase(std::unique(read.begin(), read.end()), read.end());
+    const size_t perLine = static_cast<size_t>(std::max(40.0, (std::max(d.width, at) - 2 * left) / 6.5));
+    std::string line = t.exportValues;
+    const auto flush = [&] {
+        d.labels.push_back({{left, y + 12}, line, Label::Align::Left, Tone::Neither, false, false, 0});
+        y += 16;
+        line.clear();
+    };
+    for (size_t i = 0; i < read.size(); ++i) {
+        const int ts = read[i];
+        std::string item =
+            interlock::Texts().ts + std::to_string(ts) + " = " + std::to_string(table.Value[ts]);
+        if (table.Unreliability[ts] == 2) item += " (" + x.legendUnreliable + ")";
+        if (i + 1 < read.size()) item += ", ";
+        if (!line.empty() && line.size() + item.size() > perLine) flush();
+        line += item;
+    }
+    if (!line.empty()) flush();
+    d.width = std::max(d.width, at + left);
+    d.height = y + 8;
+}
+
+std::vector<Rect> Find(const Diagram& d, const SearchTerm& term) {
+    std::vector<Rect> out;
+    const std::string m = "M" + std::to_string(term.number);
+    // A label's box from its anchor; its width estimated from the text (about 6.5 units a
+    // character at the label size), within its limit.
+    const auto box = [](const Label& l) {
+        double w = 6.5 * static_cast<double>(l.text.size()) * (l.small ? 0.82 : 1.0);
+        if (l.maxWidth > 0) w = std::min(w, l.maxWidth);
+        const double x = l.align == Label::Align::Right    ? l.at.x - w
+                         : l.align == Label::Align::Centre ? l.at.x - w / 2
+                                                           : l.at.x;
+        return Rect{x - 3, l.at.y - 12, w + 6, 16};
+    };
+    if (term.kind == SearchTerm::Kind::Ts) {
+        for (const Label& l : d.labels)
+            if (l.ts == term.number) out.push_back(box(l));
+    } else {
+        for (const Gate& g : d.gates)
+            if (g.target == m) out.push_back({g.box.x - 4, g.box.y - 4, g.box.w + 8, g.box.h + 8});
+        // The labels where its wires arrive (the name at a gate's own output is marked with the
+        // gate).
+        for (const Label& l : d.labels)
+            if (l.ts == 0 && l.small && l.text == m) out.push_back(box(l));
+    }
+    std::stable_sort(out.begin(), out.end(), [](const Rect& a, const Rect& b) { return a.y < b.y; });
+    return out;
 }
 
 Diagram LayOutCurrent(const Workspace& ws, const Metrics& m) {

@@ -85,7 +85,25 @@ struct Diagram {
     std::vector<Terminal> terminals;
     bool forbidden = false;       // the logic gives 0: the marked inputs decide it
     std::vector<int> decidingTs;  // the TS of the marked inputs, ascending
+    std::vector<Rect> found;      // what a search found, marked behind the drawing
 };
+
+// Adds under the drawing what an export carries besides it: the legend of the colours, when the
+// values were read (`time`, as the caller writes it) and the value of every TS it reads.
+void AddExportNotes(Diagram& d, const interlock::TsTableData& table, const std::string& time);
+
+// What a search looks for: a TS (read as S, D or as the state signal) or an M variable.
+struct SearchTerm {
+    enum class Kind { Ts, M };
+    Kind kind = Kind::Ts;
+    int number = 0;
+
+    bool operator==(const SearchTerm&) const = default;
+};
+
+// The places of the drawing that name `term`, top to bottom: the input labels of a TS, the
+// gates that assign an M and the labels of the wires that carry it.
+std::vector<Rect> Find(const Diagram& d, const SearchTerm& term);
 
 // Sizes of the drawing, in drawing units.
 struct Metrics {

@@ -4,11 +4,14 @@
 // the windows can be driven by tests with scripted answers. Texts in and out are Windows-1251;
 // line breaks inside messages are the program's own (LF CR).
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "interlock/workspace.h"
+
+class QPagedPaintDevice;  // the printer the print dialog set up; only passed through here
 
 namespace ui {
 
@@ -34,6 +37,18 @@ struct FileDialogRequest {
 
 enum class DialogButtons { Ok, YesNo, OkCancel };
 
+// A document for paper: the system's print dialog, or its preview (from which it may be
+// printed as well). `paint` paints the whole document onto the printer chosen and says whether
+// it could.
+enum class PrintWay { Dialog, Preview };
+struct PrintRequest {
+    std::string title;  // the document's name for the printer's queue
+    PrintWay way = PrintWay::Dialog;
+
+    bool operator==(const PrintRequest&) const = default;
+};
+using PaintPages = std::function<bool(QPagedPaintDevice& printer)>;
+
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
@@ -48,6 +63,9 @@ public:
     // File dialogs: the chosen file name, or nullopt when cancelled.
     virtual std::optional<std::string> OpenFile(const FileDialogRequest& request) = 0;
     virtual std::optional<std::string> SaveFile(const FileDialogRequest& request) = 0;
+    // The print dialog or the preview: true when the document was painted for a printer, false
+    // when cancelled or when it could not be painted.
+    virtual bool Print(const PrintRequest& request, const PaintPages& paint) = 0;
 
     std::optional<std::string> OpenFile(const std::string& initialName, const FileFilters& filters,
                                         const std::string& defaultExt) {
@@ -62,7 +80,8 @@ public:
 // Shows the messages the core has queued, oldest first, and empties the queue.
 void ShowQueuedMessages(Dialogs& dialogs, interlock::Workspace& ws);
 
-// The real boxes: QMessageBox without an owner window, QInputDialog and QFileDialog.
+// The real boxes: QMessageBox without an owner window, QInputDialog, QFileDialog, QPrintDialog
+// and QPrintPreviewDialog.
 class QtDialogs : public Dialogs {
 public:
     using Dialogs::OpenFile;
@@ -74,6 +93,7 @@ public:
                                         const std::string& defaultValue) override;
     std::optional<std::string> OpenFile(const FileDialogRequest& request) override;
     std::optional<std::string> SaveFile(const FileDialogRequest& request) override;
+    bool Print(const PrintRequest& request, const PaintPages& paint) override;
 };
 
 }  // namespace ui

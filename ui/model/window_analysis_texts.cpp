@@ -49,6 +49,19 @@ AnalysisViewTexts MakeTexts() {
     x.titleModified = t("Файл изменён");
     x.titleSha256 = t("SHA-256 файла");
     x.titleNoFile = t("файла нет: таблица составлена по конфигурации в памяти");
+    x.searchLabel = t("Найти:");
+    x.searchHint = t("ТС или M: S12, ТС12, 12, M3");
+    x.searchPrevTip = t("Предыдущее место (Shift+F3)");
+    x.searchNextTip = t("Следующее место (F3, Enter)");
+    x.searchNone = t("не найдено");
+    x.searchBad = t("введите ТС (S12, ТС12, 12) или M (M3)");
+    x.printToPrinter = t("Печать...");
+    x.printPreview = t("Предварительный просмотр...");
+    x.printToPdf = t("Сохранить в PDF...");
+    x.exportTime = t("Значения на ");
+    x.exportValues = t("Значения ТС: ");
+    x.sheetTo = t("на лист ");
+    x.sheetFrom = t("с листа ");
     return x;
 }
 
@@ -93,6 +106,19 @@ constexpr std::pair<std::string_view, Member> kMembers[] = {
     TEXT(titleModified),
     TEXT(titleSha256),
     TEXT(titleNoFile),
+    TEXT(searchLabel),
+    TEXT(searchHint),
+    TEXT(searchPrevTip),
+    TEXT(searchNextTip),
+    TEXT(searchNone),
+    TEXT(searchBad),
+    TEXT(printToPrinter),
+    TEXT(printPreview),
+    TEXT(printToPdf),
+    TEXT(exportTime),
+    TEXT(exportValues),
+    TEXT(sheetTo),
+    TEXT(sheetFrom),
 };
 #undef TEXT
 

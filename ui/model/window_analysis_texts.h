@@ -57,6 +57,23 @@ struct AnalysisViewTexts {
     std::string titleModified;
     std::string titleSha256;
     std::string titleNoFile;
+    // The search for a TS or an M variable across the pages.
+    std::string searchLabel;
+    std::string searchHint;
+    std::string searchPrevTip;
+    std::string searchNextTip;
+    std::string searchNone;  // nothing names it
+    std::string searchBad;   // the text is neither a TS nor an M
+    // "Печать таблицы блокировок": where the table goes.
+    std::string printToPrinter;
+    std::string printPreview;
+    std::string printToPdf;
+    // The diagram's exports: the legend, the time and the TS values it was drawn with.
+    std::string exportTime;
+    std::string exportValues;
+    // A diagram over several printed sheets: the wires that cross to another sheet.
+    std::string sheetTo;    // "на лист 2, A3"
+    std::string sheetFrom;  // "с листа 1, A3"
 };
 
 const AnalysisViewTexts& AnalysisTexts();

@@ -73,6 +73,14 @@ void Paint(QPainter& p, const Diagram& d, const Rect* visible) {
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setBrush(Qt::NoBrush);
 
+    // What a search found: a yellow mark behind the drawing.
+    if (!d.found.empty()) {
+        p.setPen(QPen(QColor(230, 170, 0), 1.5));
+        p.setBrush(QColor(255, 236, 120));
+        for (const Rect& r : d.found) p.drawRoundedRect(QRectF(r.x, r.y, r.w, r.h), 3, 3);
+        p.setBrush(Qt::NoBrush);
+    }
+
     QFont titleFont(QStringLiteral("DejaVu Sans"));
     titleFont.setPixelSize(13);
     titleFont.setBold(true);

@@ -15,6 +15,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPrinter>
 #include <memory>
 #include <optional>
 
@@ -63,7 +64,7 @@ QFont Font(double points, bool bold = false, bool mono = false) {
 // Writes flowing text page by page, in points.
 class Sheet {
 public:
-    Sheet(QPdfWriter& writer, QPainter& painter, QString file, QString date, int total)
+    Sheet(QPagedPaintDevice& writer, QPainter& painter, QString file, QString date, int total)
         : writer_(writer), p_(painter), file_(std::move(file)), date_(std::move(date)), total_(total) {
         p_.scale(kResolution / 72.0, kResolution / 72.0);
         Furniture();
@@ -134,6 +135,11 @@ public:
         Text(heading, Font(10.5, true));
         Skip(3);
         double from = 0;  // in drawing units
+        // The wires cut at the end of the previous piece: where they cross, in drawing units,
+        // and the sheet and the zone they come from.
+        std::vector<double> incoming;
+        int fromPage = 0;
+        QString fromZone;
         while (from < d.height - 1) {
             double to = std::min(d.height, from + Left() / scale);
             if (to < d.height) {
@@ -155,12 +161,95 @@ public:
             p_.restore();
             p_.setPen(QPen(QColor(160, 160, 160), 0.5));
             p_.drawRect(QRectF(kLeft, y_, kWidth, h));
+            if (from > 0 || to < d.height - 1) ZoneMarks(y_, h);  // a diagram over several sheets
+            if (!incoming.empty())
+                Connectors(incoming, scale, y_, false,
+                           Q(AnalysisTexts().sheetFrom) + QString::number(fromPage) + ", " + fromZone);
+            incoming.clear();
+            if (to < d.height - 1) {
+                // The wires that go on over the next sheet end here in a connector that names
+                // where they go on, and start there in one that names where they come from.
+                incoming = Crossings(d, to);
+                if (!incoming.empty()) {
+                    const double bottom = y_ + h;
+                    fromPage = page_;
+                    fromZone = ZoneOf(kLeft + incoming.front() * scale, bottom);
+                    Connectors(incoming, scale, bottom, true,
+                               Q(AnalysisTexts().sheetTo) + QString::number(page_ + 1) + ", " +
+                                   ZoneOf(kLeft + incoming.front() * scale, kTop + 12));
+                }
+            }
             y_ += h + 6;
             from = to;
             if (from < d.height - 1) NewPage();
         }
     }
 
+    // The zone of a point of the sheet, as a drawing names it: a letter for each sixth of the
+    // width (A..F from the left), a number for each eighth of the height (1..8 from the top).
+    static QString ZoneOf(double x, double y) {
+        const int column = std::clamp(static_cast<int>((x - kLeft) / (kWidth / 6)), 0, 5);
+        const int row = std::clamp(static_cast<int>(y / (kPageH / 8)), 0, 7);
+        return QString(QChar('A' + column)) + QString::number(row + 1);
+    }
+
+    // The x of every wire that crosses the height `y` of the drawing, left to right.
+    static std::vector<double> Crossings(const diagram::Diagram& d, double y) {
+        std::vector<double> xs;
+        for (const diagram::Wire& w : d.wires)
+            for (size_t i = 1; i < w.path.size(); ++i) {
+                const diagram::Point a = w.path[i - 1], b = w.path[i];
+                if (std::min(a.y, b.y) < y && std::max(a.y, b.y) > y)
+                    xs.push_back(a.x + (b.x - a.x) * (y - a.y) / (b.y - a.y));
+            }
+        std::sort(xs.begin(), xs.end());
+        return xs;
+    }
+
+private:
+    // The zone letters in the top corner of each sixth of a piece of a diagram, the zone
+    // numbers left of it.
+    void ZoneMarks(double top, double h) {
+        p_.save();
+        p_.setFont(Font(5.5));
+        p_.setPen(QColor(150, 150, 150));
+        for (int c = 0; c < 6; ++c) {
+            const double x = kLeft + c * kWidth / 6;
+            if (c > 0) p_.drawLine(QPointF(x, top), QPointF(x, top + 3));
+            p_.drawText(QRectF(x + 1.5, top + 0.5, 10, 7), Qt::AlignLeft | Qt::AlignTop,
+                        QString(QChar('A' + c)));
+        }
+        for (int r = 0; r < 8; ++r) {
+            const double y = (r + 0.5) * kPageH / 8;
+            if (y > top && y < top + h)
+                p_.drawText(QRectF(kLeft - 12, y - 4, 10, 8), Qt::AlignRight | Qt::AlignVCenter,
+                            QString::number(r + 1));
+        }
+        p_.restore();
+    }
+
+    // A connector on each wire at the edge `y` of a piece (an arrow out of the piece at its
+    // bottom, into it at its top) and the reference beside the leftmost one.
+    void Connectors(const std::vector<double>& xs, double scale, double y, bool out, const QString& text) {
+        p_.save();
+        p_.setPen(QPen(Qt::black, 0.6));
+        p_.setBrush(Qt::black);
+        for (double x : xs) {
+            const double cx = kLeft + x * scale;
+            const double tip = out ? y + 4 : y;
+            const double base = out ? y : y + 4;
+            const QPointF arrow[3] = {{cx - 2.5, base}, {cx + 2.5, base}, {cx, tip}};
+            p_.drawPolygon(arrow, 3);
+        }
+        p_.setBrush(Qt::NoBrush);
+        p_.setFont(Font(7, true));
+        const double x = kLeft + xs.front() * scale + 4;
+        // Below the zone letters at a piece's top.
+        p_.drawText(QRectF(x, out ? y + 0.5 : y + 7.5, kWidth, 9), Qt::AlignLeft | Qt::AlignTop, text);
+        p_.restore();
+    }
+
+public:
     QPainter& Painter() { return p_; }
     int Page() const { return page_; }
     void SetY(double y) { y_ = y; }
@@ -183,7 +272,7 @@ private:
         y_ = kTop + 12;
     }
 
-    QPdfWriter& writer_;
+    QPagedPaintDevice& writer_;
     QPainter& p_;
     QString file_, date_;
     int total_ = 0;  // 0 while not known
@@ -462,16 +551,21 @@ void BlockPages(Sheet& s, const Report& r, const interlock::Workspace& ws, Pagin
 
 }  // namespace
 
-bool PaintPdf(const Report& r, const interlock::Workspace& ws, QIODevice& device, const Pagination& known,
-              Pagination* found) {
-    QPdfWriter writer(&device);
-    writer.setResolution(kResolution);
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-    writer.setTitle(Q(R().title));
-    writer.setCreator(U("interlocks-report"));
+bool PaintPages(const Report& r, const interlock::Workspace& ws, QPagedPaintDevice& device,
+                const Pagination& known, Pagination* found) {
+    // Every size is in points at the report's resolution; a printer is asked for it too.
+    const QPageLayout a4(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
+    if (auto* printer = dynamic_cast<QPrinter*>(&device)) {
+        printer->setResolution(kResolution);
+        printer->setFullPage(true);
+        printer->setPageLayout(a4);
+    } else if (auto* pdf = dynamic_cast<QPdfWriter*>(&device)) {
+        pdf->setResolution(kResolution);
+        pdf->setPageLayout(a4);
+    }
     QPainter painter;
-    if (!painter.begin(&writer)) return false;
-    Sheet sheet(writer, painter, Q(r.file), QString::fromStdString(r.date), known.total);
+    if (!painter.begin(&device)) return false;
+    Sheet sheet(device, painter, Q(r.file), QString::fromStdString(r.date), known.total);
     Pagination pages;
     TitlePage(sheet, r);
     MimicSheet(sheet, r);
@@ -483,9 +577,18 @@ bool PaintPdf(const Report& r, const interlock::Workspace& ws, QIODevice& device
     return true;
 }
 
-std::string WriteInterlockTable(const interlock::Workspace& ws, const std::string& configPath,
-                                const std::string& outPath, analysis::Analyser* analyser,
-                                const std::string& requirementsPath) {
+bool PaintPdf(const Report& r, const interlock::Workspace& ws, QIODevice& device, const Pagination& known,
+              Pagination* found) {
+    QPdfWriter writer(&device);
+    writer.setResolution(kResolution);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    writer.setTitle(Q(R().title));
+    writer.setCreator(U("interlocks-report"));
+    return PaintPages(r, ws, writer, known, found);
+}
+
+PreparedTable PrepareInterlockTable(const interlock::Workspace& ws, const std::string& configPath,
+                                    analysis::Analyser* analyser, const std::string& requirementsPath) {
     std::optional<analysis::Analyser> own;
     if (!analyser) {
         own.emplace(analysis::BddSession::kDefaultMaxNodes, analysis::Analyser::InitialNodesFor(ws));
@@ -496,8 +599,10 @@ std::string WriteInterlockTable(const interlock::Workspace& ws, const std::strin
                                      : utf8.empty()            ? std::string()
                                                                : analysis::RequirementsFileFor(utf8);
     const std::string date = QDate::currentDate().toString("dd.MM.yyyy").toStdString();
-    Report r = Build(*analyser, ws, configPath, requirements, date,
+    PreparedTable t;
+    t.report = Build(*analyser, ws, configPath, requirements, date,
                      utf8.empty() ? std::string() : topology::TopologyFileFor(utf8));
+    Report& r = t.report;
     if (!utf8.empty()) {
         const QFileInfo info(QString::fromStdString(utf8));
         QFile config(info.absoluteFilePath());
@@ -510,21 +615,29 @@ std::string WriteInterlockTable(const interlock::Workspace& ws, const std::strin
             }
         }
     }
+    // The diagrams read the blocks as a recalculation leaves them; the caller's stay untouched.
+    t.ws = std::make_shared<interlock::Workspace>(ws);
+    interlock::RecalculateAll(*t.ws);
+    // A first pass in memory finds the sheets of the blocks and their number for the contents.
+    QBuffer scratch;
+    scratch.open(QIODevice::WriteOnly);
+    t.ready = PaintPdf(r, *t.ws, scratch, {}, &t.pages);
+    return t;
+}
 
+std::string WriteInterlockTable(const interlock::Workspace& ws, const std::string& configPath,
+                                const std::string& outPath, analysis::Analyser* analyser,
+                                const std::string& requirementsPath) {
+    const PreparedTable t = PrepareInterlockTable(ws, configPath, analyser, requirementsPath);
+    if (!t.ready) return "PDF";
     QBuffer file;
     file.open(QIODevice::WriteOnly);
-    // The diagrams read the blocks as a recalculation leaves them; the caller's stay untouched.
-    auto copy = std::make_unique<interlock::Workspace>(ws);
-    interlock::RecalculateAll(*copy);
-    // A first pass in memory finds the sheets of the blocks and their number for the contents.
-    Pagination pages;
-    {
-        QBuffer scratch;
-        scratch.open(QIODevice::WriteOnly);
-        if (!PaintPdf(r, *copy, scratch, {}, &pages)) return "PDF";
-    }
-    if (!PaintPdf(r, *copy, file, pages)) return "PDF";
+    if (!PaintPdf(t.report, *t.ws, file, t.pages)) return "PDF";
     return diagram::WriteOut(outPath, file.data());
+}
+
+bool PrintInterlockTable(const PreparedTable& table, QPagedPaintDevice& printer) {
+    return table.ready && PaintPages(table.report, *table.ws, printer, table.pages);
 }
 
 }  // namespace ui::report

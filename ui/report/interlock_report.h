@@ -4,6 +4,7 @@
 // signatures, then one sheet per non-empty block with its conditions, diagrams, problems and
 // requirement results.
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "ui/model/report_model.h"
 
 class QIODevice;
+class QPagedPaintDevice;
 
 namespace analysis {
 class Analyser;
@@ -29,6 +31,24 @@ struct Pagination {
 // reports where they fell into `found`; false when the writer could not start.
 bool PaintPdf(const Report& r, const interlock::Workspace& ws, QIODevice& device,
               const Pagination& known = {}, Pagination* found = nullptr);
+// The same onto any paged device: a printer is set to A4 at the table's resolution.
+bool PaintPages(const Report& r, const interlock::Workspace& ws, QPagedPaintDevice& device,
+                const Pagination& known = {}, Pagination* found = nullptr);
+
+// The table ready to paint: its contents, the recalculated copy of the configuration its
+// diagrams read, and where its sheets fall.
+struct PreparedTable {
+    Report report;
+    std::shared_ptr<interlock::Workspace> ws;
+    Pagination pages;
+    bool ready = false;  // false: the sheets could not be laid out
+};
+PreparedTable PrepareInterlockTable(const interlock::Workspace& ws, const std::string& configPath,
+                                    analysis::Analyser* analyser = nullptr,
+                                    const std::string& requirementsPath = {});
+// Paints a prepared table onto a printer (the print dialog's or the preview's); false when it
+// could not.
+bool PrintInterlockTable(const PreparedTable& table, QPagedPaintDevice& printer);
 
 // The table of the configuration in `ws` into the PDF file `outPath` (UTF-8), replaced only
 // when complete. `configPath` is the configuration's name as the program keeps it

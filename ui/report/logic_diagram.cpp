@@ -1,5 +1,6 @@
 #include "ui/report/logic_diagram.h"
 
+#include <QDateTime>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
@@ -25,6 +26,7 @@
 #include "ui/model/diagram_texts.h"
 #include "interlock/engine_texts.h"
 #include "storage/texts.h"
+#include "storage/ts_names.h"
 #include "ui/model/analysis_page_texts.h"
 #include "ui/model/window_analysis_texts.h"
 
@@ -248,9 +250,24 @@ void LogicDiagramPage::StartLayout() {
 
 void LogicDiagramPage::Show(diagram::Diagram d) {
     diagram_ = std::move(d);
+    if (search_) diagram_.found = diagram::Find(diagram_, *search_);
     zoomLabel_->setText(QString::number(std::lround(zoom_ * 100)) + "%");
     canvas_->Fit();
     emit Drawn();
+}
+
+void LogicDiagramPage::SetSearch(std::optional<diagram::SearchTerm> term) {
+    search_ = term;
+    diagram_.found = term ? diagram::Find(diagram_, *term) : std::vector<diagram::Rect>{};
+    canvas_->update();
+}
+
+void LogicDiagramPage::ShowFound(int index) {
+    if (index < 0 || index >= FoundCount()) return;
+    const diagram::Rect& r = diagram_.found[static_cast<size_t>(index)];
+    const QSize room = scroll_->viewport()->size();
+    scroll_->ensureVisible(static_cast<int>((r.x + r.w / 2) * zoom_),
+                           static_cast<int>((r.y + r.h / 2) * zoom_), room.width() / 2, room.height() / 2);
 }
 
 void LogicDiagramPage::SetZoom(double zoom) {
@@ -278,7 +295,13 @@ void LogicDiagramPage::Export(bool svg) {
     const std::optional<std::string> chosen = dialogs_->SaveFile(name, filters, ext);
     if (!chosen) return;
     const std::string path = cp1251::ToUtf8(*chosen);
-    const std::string error = svg ? diagram::ExportSvg(diagram_, path) : diagram::ExportPdf(diagram_, path);
+    // The file carries the legend, the time and the TS values with the drawing; not the marks
+    // of a search.
+    diagram::Diagram d = diagram_;
+    d.found.clear();
+    diagram::AddExportNotes(d, ws_.TsTable,
+                            QDateTime::currentDateTime().toString("dd.MM.yyyy HH:mm:ss").toStdString());
+    const std::string error = svg ? diagram::ExportSvg(d, path) : diagram::ExportPdf(d, path);
     if (!error.empty())
         dialogs_->Message({storage::Texts().cannotWrite + " " + *chosen + "\n\r" + cp1251::FromUtf8(error),
                            DiagramPageTexts().diagramCaption, interlock::Icon::Error});
@@ -288,17 +311,45 @@ QWidget* CreateLogicDiagramPage(interlock::Workspace& ws, QWidget* parent, Dialo
     return new LogicDiagramPage(ws, dialogs, parent);
 }
 
-void PrintInterlockTable(interlock::Workspace& ws, Dialogs& dialogs, const std::string& configPath,
-                         analysis::Analyser& analyser) {
+void PrintInterlockTable(const interlock::Workspace& ws, Dialogs& dialogs, const std::string& configPath,
+                         analysis::Analyser& analyser, PrintTarget target) {
     const DiagramTexts& x = DiagramPageTexts();
-    std::string base = configPath.empty() ? x.printDefaultName : configPath;
-    if (const size_t slash = base.find_last_of("/\\"); slash != std::string::npos)
-        base = base.substr(slash + 1);
-    if (const size_t dot = base.rfind('.'); dot != std::string::npos && dot > 0) base.resize(dot);
-    const std::optional<std::string> chosen =
-        dialogs.SaveFile(base + ".pdf", {{x.pdfFilter, "*.pdf"}}, "pdf");
-    if (!chosen) return;
-    const std::string error = report::WriteInterlockTable(ws, configPath, cp1251::ToUtf8(*chosen), &analyser);
+    std::optional<std::string> chosen;
+    if (target == PrintTarget::Pdf) {
+        std::string base = configPath.empty() ? x.printDefaultName : configPath;
+        if (const size_t slash = base.find_last_of("/\\"); slash != std::string::npos)
+            base = base.substr(slash + 1);
+        if (const size_t dot = base.rfind('.'); dot != std::string::npos && dot > 0) base.resize(dot);
+        chosen = dialogs.SaveFile(base + ".pdf", {{x.pdfFilter, "*.pdf"}}, "pdf");
+        if (!chosen) return;
+    }
+    // The TS the window knows no name of (no server link) take theirs from the names file
+    // beside the configuration, as interlocks-report does.
+    const interlock::Workspace* source = &ws;
+    std::unique_ptr<interlock::Workspace> named;
+    if (!configPath.empty()) {
+        named = std::make_unique<interlock::Workspace>(ws);
+        const std::string namesFile = storage::NamesFileFor(configPath);
+        const storage::NamesRead read = storage::GiveNamesFromFile(*named, cp1251::ToUtf8(namesFile), false);
+        std::string problems = read.error;
+        for (const storage::TsNamesError& e : read.lines)
+            problems += (problems.empty() ? "" : "\n\r") + namesFile + ": " + PageWords().line +
+                        std::to_string(e.line) + ": " + e.message;
+        if (!problems.empty())
+            dialogs.Message({problems, AnalysisPageTexts().print, interlock::Icon::Warning});
+        if (read.given > 0) source = named.get();
+    }
+    if (target != PrintTarget::Pdf) {
+        const report::PreparedTable table = report::PrepareInterlockTable(*source, configPath, &analyser);
+        const PrintRequest request{AnalysisPageTexts().print,
+                                   target == PrintTarget::Preview ? PrintWay::Preview : PrintWay::Dialog};
+        dialogs.Print(request, [&table](QPagedPaintDevice& printer) {
+            return report::PrintInterlockTable(table, printer);
+        });
+        return;
+    }
+    const std::string error =
+        report::WriteInterlockTable(*source, configPath, cp1251::ToUtf8(*chosen), &analyser);
     if (!error.empty())
         dialogs.Message({x.printFailed + *chosen + "\n\r" + cp1251::FromUtf8(error),
                          AnalysisPageTexts().print, interlock::Icon::Error});

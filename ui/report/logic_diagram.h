@@ -5,6 +5,7 @@
 
 #include <QWidget>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -45,6 +46,12 @@ public:
     void SetZoom(double zoom);  // clamped to kMinZoom .. 4
     void FitAll();              // the whole drawing in the page, as large as fits
 
+    // Marks every place that names `term` (none: clears the marks), in this drawing and the
+    // later ones; ShowFound centres the place `index` (from 0) of Shown().found in the page.
+    void SetSearch(std::optional<diagram::SearchTerm> term);
+    int FoundCount() const { return static_cast<int>(diagram_.found.size()); }
+    void ShowFound(int index);
+
 signals:
     void Drawn();
     void LineClicked(int line);       // a click on a gate or an input: its line (from 1)
@@ -66,6 +73,7 @@ private:
     std::unique_ptr<Dialogs> ownDialogs_;
     diagram::Diagram diagram_;
     double zoom_ = 1.0;
+    std::optional<diagram::SearchTerm> search_;
     QScrollArea* scroll_ = nullptr;
     Canvas* canvas_ = nullptr;
     QLabel* zoomLabel_ = nullptr;
@@ -77,11 +85,13 @@ private:
 // The page for the analysis window's "Схема"; a LogicDiagramPage.
 QWidget* CreateLogicDiagramPage(interlock::Workspace& ws, QWidget* parent, Dialogs* dialogs = nullptr);
 
-// "Печать таблицы блокировок": asks for a PDF name through the dialogs and writes the
-// interlock table of the configuration in memory; configPath names the loaded file as
-// ConfigFileName holds it (Windows-1251; its requirements file is looked for beside it), judged by
-// the process's analyser.
-void PrintInterlockTable(interlock::Workspace& ws, Dialogs& dialogs, const std::string& configPath,
-                         analysis::Analyser& analyser);
+// "Печать таблицы блокировок": the interlock table of the configuration in memory, to a PDF file
+// named through the dialogs, to the printer of the system's print dialog, or into its preview.
+// configPath names the loaded file as ConfigFileName holds it (Windows-1251; its requirements
+// file is looked for beside it, and so is its names file, NAME.names, for the TS the window
+// knows no name of), judged by the process's analyser.
+enum class PrintTarget { Pdf, Printer, Preview };
+void PrintInterlockTable(const interlock::Workspace& ws, Dialogs& dialogs, const std::string& configPath,
+                         analysis::Analyser& analyser, PrintTarget target = PrintTarget::Pdf);
 
 }  // namespace ui

@@ -4,6 +4,11 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QStringList>
 
 #include "ui/model/dialogs.h"
@@ -95,6 +100,26 @@ std::optional<std::string> QtDialogs::OpenFile(const FileDialogRequest& request)
 
 std::optional<std::string> QtDialogs::SaveFile(const FileDialogRequest& request) {
     return RunFileDialog(request, QFileDialog::AcceptSave);
+}
+
+bool QtDialogs::Print(const PrintRequest& request, const PaintPages& paint) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(ToQString(request.title));
+    printer.setPageLayout(
+        QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    printer.setFullPage(true);  // the document draws its own margins and frame
+    if (request.way == PrintWay::Dialog) {
+        QPrintDialog dialog(&printer);
+        dialog.setWindowTitle(ToQString(request.title));
+        if (dialog.exec() != QDialog::Accepted) return false;
+        return paint(printer);
+    }
+    QPrintPreviewDialog preview(&printer);
+    preview.setWindowTitle(ToQString(request.title));
+    bool painted = true;
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                     [&](QPrinter* p) { painted = paint(*p) && painted; });
+    return preview.exec() == QDialog::Accepted && painted;
 }
 
 }  // namespace ui
