@@ -61,6 +61,12 @@ SequenceTexts MakeTexts() {
     x.violation = t("нарушение через шагов: ");
     x.startState = t("исходное состояние: ");
     x.ts = t("ТС");
+    x.topologyFile = t("Топология: ");
+    x.hazards = t("Опасные состояния по топологии:");
+    x.earthingOnLive = t("заземляющий нож включён на узел под напряжением: ");
+    x.liveEarthed = t("узел под напряжением соединён с заземлённым");
+    x.underLoad = t("разъединитель переключается под нагрузкой: ");
+    x.hazardReached = t("опасное состояние достижимо");
     x.pageName = t("Переключения");
     x.freeTs = t("Прочие ТС свободны");
     x.loadProgram = t("Загрузить программу...");
@@ -77,6 +83,17 @@ SequenceTexts MakeTexts() {
     x.programDone = t("Программа пройдена до конца");
     x.badTarget = t("Цель не прочитана: ");
     x.fileNotRead = t("Файл не прочитан: ");
+    x.printForm = t("Печать бланка...");
+    x.formTitle = t("Бланк переключений");
+    x.formProgram = t("Программа: ");
+    x.signCompiled = t("Составил");
+    x.signChecked = t("Проверил");
+    x.signPerformed = t("Выполнил");
+    x.signSupervised = t("Контролировал");
+    x.signHint = t("подпись, фамилия, инициалы, дата");
+    x.hazardsButton = t("Опасные состояния");
+    x.topologyIgnored = t("в файле ошибки, топология не учитывается");
+    x.noTopology = t("Нет файла топологии рядом с конфигурацией (или в нём ошибки)");
     x.helpReach = t("Достижимые состояния аппаратов и кратчайший путь к условию (как в файле требований)");
     x.helpPlan = t("Кратчайшая программа переключений к условию");
     x.helpProgram = t("Проверить программу переключений из файла по шагам");
@@ -141,6 +158,12 @@ constexpr std::pair<std::string_view, std::string SequenceTexts::*> kMembers[] =
     {"violation", &SequenceTexts::violation},
     {"startState", &SequenceTexts::startState},
     {"ts", &SequenceTexts::ts},
+    {"topologyFile", &SequenceTexts::topologyFile},
+    {"hazards", &SequenceTexts::hazards},
+    {"earthingOnLive", &SequenceTexts::earthingOnLive},
+    {"liveEarthed", &SequenceTexts::liveEarthed},
+    {"underLoad", &SequenceTexts::underLoad},
+    {"hazardReached", &SequenceTexts::hazardReached},
     {"pageName", &SequenceTexts::pageName},
     {"freeTs", &SequenceTexts::freeTs},
     {"loadProgram", &SequenceTexts::loadProgram},
@@ -157,6 +180,17 @@ constexpr std::pair<std::string_view, std::string SequenceTexts::*> kMembers[] =
     {"programDone", &SequenceTexts::programDone},
     {"badTarget", &SequenceTexts::badTarget},
     {"fileNotRead", &SequenceTexts::fileNotRead},
+    {"printForm", &SequenceTexts::printForm},
+    {"formTitle", &SequenceTexts::formTitle},
+    {"formProgram", &SequenceTexts::formProgram},
+    {"signCompiled", &SequenceTexts::signCompiled},
+    {"signChecked", &SequenceTexts::signChecked},
+    {"signPerformed", &SequenceTexts::signPerformed},
+    {"signSupervised", &SequenceTexts::signSupervised},
+    {"signHint", &SequenceTexts::signHint},
+    {"hazardsButton", &SequenceTexts::hazardsButton},
+    {"topologyIgnored", &SequenceTexts::topologyIgnored},
+    {"noTopology", &SequenceTexts::noTopology},
     {"helpReach", &SequenceTexts::helpReach},
     {"helpPlan", &SequenceTexts::helpPlan},
     {"helpProgram", &SequenceTexts::helpProgram},

@@ -22,6 +22,7 @@
 #include "interlock/cp1251.h"
 #include "ui/model/diagram_layout.h"
 #include "ui/model/window_analysis_texts.h"
+#include "sequences/sequences_texts.h"
 #include "ui/report/diagram_painter.h"
 #include "ui/widgets/qt_text.h"
 
@@ -435,6 +436,61 @@ void BlockPages(Sheet& s, const Report& r, const interlock::Workspace& ws, Pagin
     }
 }
 
+// A checked switching program as a form: numbered steps in a table, then the signatures.
+void FormPages(Sheet& s, const sequences::SwitchingForm& f) {
+    const sequences::SequenceTexts& tx = sequences::Texts();
+    s.NewPage();
+    s.Text(Q(tx.formTitle), Font(14, true));
+    s.Skip(4);
+    s.Text(Q(tx.formProgram + f.program), Font(10));
+    s.Text(Q(f.mode), Font(10));
+    s.Text(Q(tx.startState + f.start), Font(10));
+    s.Skip(4);
+    s.Rule(1.0);
+    // Columns: number, operation, verdict, state after.
+    const double cols[] = {0, 28, 120, 310, kWidth};
+    auto row = [&](const QString cells[4], const QFont& font, QColor colour) {
+        QPainter& p = s.Painter();
+        p.setFont(font);
+        double h = 0;
+        for (int c = 0; c < 4; ++c) {
+            const QRectF area(0, 0, cols[c + 1] - cols[c] - 4, 1e5);
+            h = std::max(h, p.boundingRect(area, Qt::TextWordWrap, cells[c]).height());
+        }
+        s.Need(h + 4);
+        p.setPen(colour);
+        for (int c = 0; c < 4; ++c)
+            p.drawText(QRectF(kLeft + cols[c], s.Y() + 2, cols[c + 1] - cols[c] - 4, h + 1), Qt::TextWordWrap,
+                       cells[c]);
+        s.Skip(h + 4);
+        s.Rule(0.3);
+    };
+    const QString head[4] = {Q(tx.step), Q(tx.colOperation), Q(tx.colVerdict), Q(tx.colState)};
+    row(head, Font(9.5, true), Qt::black);
+    for (const sequences::FormRow& r : f.rows) {
+        const QString cells[4] = {QString::number(r.number), Q(r.operation), Q(r.verdict), Q(r.state)};
+        row(cells, Font(9.5), r.bad ? QColor(Qt::red) : QColor(Qt::black));
+    }
+    for (const std::string& e : f.errors) s.Text(Q(e), Font(9.5), 0, Qt::red);
+    s.Skip(6);
+    s.Text(Q(f.summary), Font(10, true));
+    s.Skip(18);
+    for (const std::string* role :
+         {&tx.signCompiled, &tx.signChecked, &tx.signPerformed, &tx.signSupervised}) {
+        s.Need(40);
+        QPainter& p = s.Painter();
+        p.setPen(Qt::black);
+        p.setFont(Font(10.5));
+        const double y = s.Y();
+        p.drawText(QPointF(kLeft + 10, y + 12), Q(*role));
+        p.setPen(QPen(Qt::black, 0.5));
+        p.drawLine(QPointF(kLeft + 110, y + 14), QPointF(kLeft + 450, y + 14));
+        p.setFont(Font(7));
+        p.drawText(QRectF(kLeft + 110, y + 15, 340, 10), Qt::AlignHCenter, Q(tx.signHint));
+        s.Skip(36);
+    }
+}
+
 }  // namespace
 
 bool PaintPdf(const Report& r, const interlock::Workspace& ws, QIODevice& device, const Pagination& known,
@@ -451,6 +507,7 @@ bool PaintPdf(const Report& r, const interlock::Workspace& ws, QIODevice& device
     TitlePage(sheet, r);
     Contents(sheet, r, known);
     BlockPages(sheet, r, ws, pages);
+    if (r.form) FormPages(sheet, *r.form);
     pages.total = sheet.Page();
     painter.end();
     if (found) *found = std::move(pages);
@@ -459,7 +516,7 @@ bool PaintPdf(const Report& r, const interlock::Workspace& ws, QIODevice& device
 
 std::string WriteInterlockTable(const interlock::Workspace& ws, const std::string& configPath,
                                 const std::string& outPath, analysis::Analyser* analyser,
-                                const std::string& requirementsPath) {
+                                const std::string& requirementsPath, const sequences::SwitchingForm* form) {
     std::optional<analysis::Analyser> own;
     if (!analyser) {
         own.emplace(analysis::BddSession::kDefaultMaxNodes, analysis::Analyser::InitialNodesFor(ws));
@@ -472,6 +529,7 @@ std::string WriteInterlockTable(const interlock::Workspace& ws, const std::strin
     const std::string date = QDate::currentDate().toString("dd.MM.yyyy").toStdString();
     Report r = Build(*analyser, ws, configPath, requirements, date,
                      utf8.empty() ? std::string() : topology::TopologyFileFor(utf8));
+    if (form) r.form = *form;
     if (!utf8.empty()) {
         const QFileInfo info(QString::fromStdString(utf8));
         QFile config(info.absoluteFilePath());

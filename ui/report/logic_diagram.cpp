@@ -288,7 +288,7 @@ QWidget* CreateLogicDiagramPage(interlock::Workspace& ws, QWidget* parent, Dialo
 }
 
 void PrintInterlockTable(interlock::Workspace& ws, Dialogs& dialogs, const std::string& configPath,
-                         analysis::Analyser& analyser) {
+                         analysis::Analyser& analyser, const sequences::SwitchingForm* form) {
     const DiagramTexts& x = DiagramPageTexts();
     std::string base = configPath.empty() ? x.printDefaultName : configPath;
     if (const size_t slash = base.find_last_of("/\\"); slash != std::string::npos)
@@ -297,7 +297,8 @@ void PrintInterlockTable(interlock::Workspace& ws, Dialogs& dialogs, const std::
     const std::optional<std::string> chosen =
         dialogs.SaveFile(base + ".pdf", {{x.pdfFilter, "*.pdf"}}, "pdf");
     if (!chosen) return;
-    const std::string error = report::WriteInterlockTable(ws, configPath, cp1251::ToUtf8(*chosen), &analyser);
+    const std::string error =
+        report::WriteInterlockTable(ws, configPath, cp1251::ToUtf8(*chosen), &analyser, {}, form);
     if (!error.empty())
         dialogs.Message({x.printFailed + *chosen + "\n\r" + cp1251::FromUtf8(error), x.printCaption,
                          interlock::Icon::Error});

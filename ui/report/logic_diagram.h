@@ -3,6 +3,7 @@
 // The live logic diagram page and the printed interlock table, as the analysis window uses
 // them.
 
+#include "sequences/form.h"
 #include <QWidget>
 #include <memory>
 #include <string>
@@ -80,8 +81,8 @@ QWidget* CreateLogicDiagramPage(interlock::Workspace& ws, QWidget* parent, Dialo
 // "Печать таблицы блокировок": asks for a PDF name through the dialogs and writes the
 // interlock table of the configuration in memory; configPath names the loaded file as
 // ConfigFileName holds it (Windows-1251; its requirements file is looked for beside it), judged by
-// the process's analyser.
+// the process's analyser. With `form` the table ends with that checked switching program.
 void PrintInterlockTable(interlock::Workspace& ws, Dialogs& dialogs, const std::string& configPath,
-                         analysis::Analyser& analyser);
+                         analysis::Analyser& analyser, const sequences::SwitchingForm* form = nullptr);
 
 }  // namespace ui
