@@ -86,20 +86,12 @@ SequenceTexts MakeTexts() {
     x.printForm = t("Печать бланка...");
     x.formTitle = t("Бланк переключений");
     x.formProgram = t("Программа: ");
-    x.signCompiled = t("Составил");
-    x.signChecked = t("Проверил");
     x.signPerformed = t("Выполнил");
     x.signSupervised = t("Контролировал");
     x.signHint = t("подпись, фамилия, инициалы, дата");
     x.hazardsButton = t("Опасные состояния");
     x.topologyIgnored = t("в файле ошибки, топология не учитывается");
     x.noTopology = t("Нет файла топологии рядом с конфигурацией (или в нём ошибки)");
-    x.helpReach = t("Достижимые состояния аппаратов и кратчайший путь к условию (как в файле требований)");
-    x.helpPlan = t("Кратчайшая программа переключений к условию");
-    x.helpProgram = t("Проверить программу переключений из файла по шагам");
-    x.helpFrom = t("С --reach: от всех состояний, где выполняется условие");
-    x.helpFreeTs = t("Прочие ТС свободны: между операциями принимают любые значения");
-    x.helpHoldTs = t("Прочие ТС удерживаются; эти - при заданных значениях: N=V,...");
     x.badHoldTs = t("--hold-ts: ожидается N=V,... с N от 1 до 256 и целым V");
     return x;
 }
@@ -183,20 +175,12 @@ constexpr std::pair<std::string_view, std::string SequenceTexts::*> kMembers[] =
     {"printForm", &SequenceTexts::printForm},
     {"formTitle", &SequenceTexts::formTitle},
     {"formProgram", &SequenceTexts::formProgram},
-    {"signCompiled", &SequenceTexts::signCompiled},
-    {"signChecked", &SequenceTexts::signChecked},
     {"signPerformed", &SequenceTexts::signPerformed},
     {"signSupervised", &SequenceTexts::signSupervised},
     {"signHint", &SequenceTexts::signHint},
     {"hazardsButton", &SequenceTexts::hazardsButton},
     {"topologyIgnored", &SequenceTexts::topologyIgnored},
     {"noTopology", &SequenceTexts::noTopology},
-    {"helpReach", &SequenceTexts::helpReach},
-    {"helpPlan", &SequenceTexts::helpPlan},
-    {"helpProgram", &SequenceTexts::helpProgram},
-    {"helpFrom", &SequenceTexts::helpFrom},
-    {"helpFreeTs", &SequenceTexts::helpFreeTs},
-    {"helpHoldTs", &SequenceTexts::helpHoldTs},
     {"badHoldTs", &SequenceTexts::badHoldTs},
 };
 

@@ -77,13 +77,6 @@ struct SequenceTexts {
     std::string hazardReached;  // опасное состояние достижимо
 
     // Options of interlocks-check.
-    std::string
-        helpReach;  // Достижимые состояния аппаратов и кратчайший путь к условию (как в файле требований)
-    std::string helpPlan;  // Кратчайшая программа переключений к условию
-    std::string helpProgram;  // Проверить программу переключений из файла по шагам
-    std::string helpFrom;  // С --reach: от всех состояний, где выполняется условие
-    std::string helpFreeTs;  // Прочие ТС свободны: между операциями принимают любые значения
-    std::string helpHoldTs;  // Прочие ТС удерживаются; эти - при заданных значениях: N=V,...
     std::string badHoldTs;  // --hold-ts: ожидается N=V,... с N от 1 до 256 и целым V
 
     // The page "Переключения" of the analysis window.
@@ -106,8 +99,6 @@ struct SequenceTexts {
     std::string printForm;        // Печать бланка...
     std::string formTitle;        // Бланк переключений
     std::string formProgram;      // Программа:
-    std::string signCompiled;     // Составил
-    std::string signChecked;      // Проверил
     std::string signPerformed;    // Выполнил
     std::string signSupervised;   // Контролировал
     std::string signHint;         // подпись, фамилия, инициалы, дата

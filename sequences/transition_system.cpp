@@ -349,8 +349,8 @@ bool System::Meet(const bdd& init, const bdd& target, Meeting& m, std::string& r
         reached = presentReached_;
         done = presentDone_;
     }
-    const std::optional<bdd> known = present && reachedFromPresent_ ? reachedFromPresent_ : std::nullopt;
-    m.backward.assign(1, known ? target & *known : target);
+    const bool known = present && reachedFromPresent_.has_value();
+    m.backward.assign(1, known ? target & *reachedFromPresent_ : target);
     bdd behind = m.backward[0];
     bool backDone = m.backward[0] == bddfalse;
     m.i = m.j = std::string::npos;
