@@ -113,9 +113,11 @@ ProgramHelp MakeCheck() {
           Completion::File},
          {"--topology",
           "[FILE]",
-          {"Доказать логику против правил топологии подстанции (файл рядом с конфигурацией: имя.top)",
+          {"Доказать логику против правил топологии подстанции (файл рядом с конфигурацией: имя.top); "
+           "с --reach, --plan, --program, --hazards - топология переключений",
            "Prove the logic against the rules of the substation's topology (the file beside the "
-           "configuration: NAME.top)"},
+           "configuration: NAME.top); with --reach, --plan, --program, --hazards the topology of the "
+           "switching checks"},
           Completion::File},
          {"--reach",
           "CONDITION",
@@ -134,6 +136,16 @@ ProgramHelp MakeCheck() {
           "CONDITION",
           {"С --reach: от всех состояний, где выполняется условие",
            "With --reach: from every state where the condition holds"}},
+         {"--hazards",
+          "",
+          {"Достижимы ли опасные состояния по топологии (заземление на напряжение, напряжение на "
+           "заземлённый узел, разъединитель под нагрузкой)",
+           "Whether the hazards of the topology are reachable (earthing onto a live node, a live node "
+           "joined to an earthed one, a disconnector under load)"}},
+         {"--no-topology",
+          "",
+          {"Переключения без топологии, даже если рядом с конфигурацией есть файл имя.top",
+           "The switching checks without the topology, even with a NAME.top beside the configuration"}},
          {"--free-ts",
           "",
           {"Прочие ТС свободны: между операциями принимают любые значения",
@@ -182,6 +194,11 @@ ProgramHelp MakeReport() {
            "конфигурации); по умолчанию - имя конфигурации с расширением .names, если он есть",
            "TS names: lines \"number name\" or the server's points file (its \"ts\" lines of the "
            "configuration's channel and RTU); by default the configuration's name with .names, when there"},
+          Completion::File},
+         {"--program",
+          "FILE",
+          {"Проверить программу переключений из файла и напечатать её бланком в конце таблицы",
+           "Check a switching program file and print it as a form at the end of the table"},
           Completion::File},
          kHelpOption,
          kVersionOption},

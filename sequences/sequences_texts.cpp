@@ -61,6 +61,12 @@ SequenceTexts MakeTexts() {
     x.violation = t("нарушение через шагов: ");
     x.startState = t("исходное состояние: ");
     x.ts = t("ТС");
+    x.topologyFile = t("Топология: ");
+    x.hazards = t("Опасные состояния по топологии:");
+    x.earthingOnLive = t("заземляющий нож включён на узел под напряжением: ");
+    x.liveEarthed = t("узел под напряжением соединён с заземлённым");
+    x.underLoad = t("разъединитель переключается под нагрузкой: ");
+    x.hazardReached = t("опасное состояние достижимо");
     x.pageName = t("Переключения");
     x.freeTs = t("Прочие ТС свободны");
     x.loadProgram = t("Загрузить программу...");
@@ -77,6 +83,15 @@ SequenceTexts MakeTexts() {
     x.programDone = t("Программа пройдена до конца");
     x.badTarget = t("Цель не прочитана: ");
     x.fileNotRead = t("Файл не прочитан: ");
+    x.printForm = t("Печать бланка...");
+    x.formTitle = t("Бланк переключений");
+    x.formProgram = t("Программа: ");
+    x.signPerformed = t("Выполнил");
+    x.signSupervised = t("Контролировал");
+    x.signHint = t("подпись, фамилия, инициалы, дата");
+    x.hazardsButton = t("Опасные состояния");
+    x.topologyIgnored = t("в файле ошибки, топология не учитывается");
+    x.noTopology = t("Нет файла топологии рядом с конфигурацией (или в нём ошибки)");
     x.badHoldTs = t("--hold-ts: ожидается N=V,... с N от 1 до 256 и целым V");
     return x;
 }
@@ -135,6 +150,12 @@ constexpr std::pair<std::string_view, std::string SequenceTexts::*> kMembers[] =
     {"violation", &SequenceTexts::violation},
     {"startState", &SequenceTexts::startState},
     {"ts", &SequenceTexts::ts},
+    {"topologyFile", &SequenceTexts::topologyFile},
+    {"hazards", &SequenceTexts::hazards},
+    {"earthingOnLive", &SequenceTexts::earthingOnLive},
+    {"liveEarthed", &SequenceTexts::liveEarthed},
+    {"underLoad", &SequenceTexts::underLoad},
+    {"hazardReached", &SequenceTexts::hazardReached},
     {"pageName", &SequenceTexts::pageName},
     {"freeTs", &SequenceTexts::freeTs},
     {"loadProgram", &SequenceTexts::loadProgram},
@@ -151,6 +172,15 @@ constexpr std::pair<std::string_view, std::string SequenceTexts::*> kMembers[] =
     {"programDone", &SequenceTexts::programDone},
     {"badTarget", &SequenceTexts::badTarget},
     {"fileNotRead", &SequenceTexts::fileNotRead},
+    {"printForm", &SequenceTexts::printForm},
+    {"formTitle", &SequenceTexts::formTitle},
+    {"formProgram", &SequenceTexts::formProgram},
+    {"signPerformed", &SequenceTexts::signPerformed},
+    {"signSupervised", &SequenceTexts::signSupervised},
+    {"signHint", &SequenceTexts::signHint},
+    {"hazardsButton", &SequenceTexts::hazardsButton},
+    {"topologyIgnored", &SequenceTexts::topologyIgnored},
+    {"noTopology", &SequenceTexts::noTopology},
     {"badHoldTs", &SequenceTexts::badHoldTs},
 };
 

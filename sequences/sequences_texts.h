@@ -69,27 +69,42 @@ struct SequenceTexts {
     std::string violation;         // нарушение через шагов:
     std::string startState;        // исходное состояние:
     std::string ts;                // ТС
+    std::string topologyFile;      // Топология:
+    std::string hazards;           // Опасные состояния по топологии:
+    std::string earthingOnLive;  // заземляющий нож включён на узел под напряжением:
+    std::string liveEarthed;  // узел под напряжением соединён с заземлённым
+    std::string underLoad;  // разъединитель переключается под нагрузкой:
+    std::string hazardReached;  // опасное состояние достижимо
 
     // Options of interlocks-check.
     std::string badHoldTs;  // --hold-ts: ожидается N=V,... с N от 1 до 256 и целым V
 
     // The page "Переключения" of the analysis window.
-    std::string pageName;       // Переключения
-    std::string freeTs;         // Прочие ТС свободны
-    std::string loadProgram;    // Загрузить программу...
-    std::string checkProgram;   // Проверить
-    std::string nextStep;       // Следующий шаг
-    std::string targetLabel;    // Цель:
-    std::string makePlan;       // Спланировать
-    std::string takePlan;       // Взять как программу
-    std::string programFilter;  // Программы переключений
-    std::string colLine;        // Строка
-    std::string colOperation;   // Операция
-    std::string colVerdict;     // Вердикт
-    std::string colState;       // Состояние после
-    std::string programDone;    // Программа пройдена до конца
-    std::string badTarget;      // Цель не прочитана:
-    std::string fileNotRead;    // Файл не прочитан:
+    std::string pageName;         // Переключения
+    std::string freeTs;           // Прочие ТС свободны
+    std::string loadProgram;      // Загрузить программу...
+    std::string checkProgram;     // Проверить
+    std::string nextStep;         // Следующий шаг
+    std::string targetLabel;      // Цель:
+    std::string makePlan;         // Спланировать
+    std::string takePlan;         // Взять как программу
+    std::string programFilter;    // Программы переключений
+    std::string colLine;          // Строка
+    std::string colOperation;     // Операция
+    std::string colVerdict;       // Вердикт
+    std::string colState;         // Состояние после
+    std::string programDone;      // Программа пройдена до конца
+    std::string badTarget;        // Цель не прочитана:
+    std::string fileNotRead;      // Файл не прочитан:
+    std::string printForm;        // Печать бланка...
+    std::string formTitle;        // Бланк переключений
+    std::string formProgram;      // Программа:
+    std::string signPerformed;    // Выполнил
+    std::string signSupervised;   // Контролировал
+    std::string signHint;         // подпись, фамилия, инициалы, дата
+    std::string hazardsButton;    // Опасные состояния
+    std::string topologyIgnored;  // в файле ошибки, топология не учитывается
+    std::string noTopology;  // Нет файла топологии рядом с конфигурацией (или в нём ошибки)
 };
 
 const SequenceTexts& Texts();

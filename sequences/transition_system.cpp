@@ -114,22 +114,14 @@ System::System(analysis::Analyser& analyser, const interlock::Workspace& ws, Fie
             const int group = analysis::BitOf(table, ts).ts;
             if (group != ts || groupApparatus_.count(group) || fixed_.count(group)) continue;
             freeVars.push_back(BddSession::ValueVar(ts));
+            freeTs_.insert(ts);
         }
     }
     freeVars_ = VarSet(freeVars) & topology_.unknown;
-    // An indicator reads the held TS as they are held (free ones stay variables).
-    if (field_.mode == FieldMode::Held) {
-        const std::set<int> unknown = Support(topology_.unknown);
-        for (FollowingTs& f : topology_.indicators) {
-            bdd held = bddtrue;
-            for (int var : Support(f.value)) {
-                const int ts = BddSession::TsOfVar(var);
-                if (!BddSession::IsValueVar(var) || groupApparatus_.count(ts) || unknown.count(var)) continue;
-                held &= (values_[ts] & 1) ? bdd_ithvar(var) : bdd_nithvar(var);
-            }
-            f.value = bdd_exist(bdd_restrict(f.value, held), topology_.unknown);
-        }
-    }
+    // An indicator and a hazard read the held TS as they are held (free ones stay variables);
+    // a position nobody knows may be either: an indicator reads 1 where it may be live.
+    for (FollowingTs& f : topology_.indicators) f.value = bdd_exist(HeldIn(f.value), topology_.unknown);
+    for (Hazard& h : topology_.hazards) h.positions = bdd_exist(HeldIn(h.positions), topology_.unknown);
 
     // The guard of every operation of every apparatus.
     const analysis::TsReading reading = Reading(false, false);
@@ -241,6 +233,7 @@ std::vector<Literal> System::FieldValues(const bdd& f, const State& s) const {
     if (r == bddfalse) return {};
     std::vector<Literal> out;
     for (int var : Support(r)) {
+        if (!BddSession::IsValueVar(var)) continue;
         const int ts = BddSession::TsOfVar(var);
         const int held = values_[ts] & 1;
         const bdd keep = held ? bdd_ithvar(var) : bdd_nithvar(var);
@@ -264,6 +257,16 @@ bdd System::ConditionModel(const analysis::Condition& c) const {
         }
     }
     return c.negated ? !v : v;
+}
+
+bdd System::HeldIn(const bdd& f) const {
+    bdd held = bddtrue;
+    for (int var : Support(f)) {
+        const int ts = BddSession::TsOfVar(var);
+        if (!BddSession::IsValueVar(var) || groupApparatus_.count(ts) || freeTs_.count(ts)) continue;
+        held &= (values_[ts] & 1) ? bdd_ithvar(var) : bdd_nithvar(var);
+    }
+    return bdd_restrict(f, held);
 }
 
 bdd System::Initial(const analysis::Condition* from) const {
@@ -308,29 +311,90 @@ bool System::Saturate(const bdd& init, bdd& reached, std::string& reason) {
     return true;
 }
 
-bool System::Layers(const bdd& init, const bdd* stopAt, std::vector<bdd>& layers, std::string& reason) {
-    layers.assign(1, init);
+bdd System::Image(const bdd& frontier, const bdd& seen, bool forward) const {
+    // The states seen before have their images seen already: the frontier may be anything on
+    // them, whichever makes the smaller diagram.
+    const bdd from = frontier == seen ? frontier : bdd_simplify(frontier, !(seen & !frontier));
+    std::vector<bdd> parts;
+    for (const Move& m : moves_) {
+        parts.push_back(forward ? bdd_appex(from, m.guard, bddop_and, m.var) & m.post
+                                : bdd_appex(from, m.post, bddop_and, m.var) & m.guard);
+    }
+    // Joined pairwise: one growing union costs its size once per move.
+    while (parts.size() > 1) {
+        std::vector<bdd> next;
+        for (size_t k = 0; k + 1 < parts.size(); k += 2) next.push_back(parts[k] | parts[k + 1]);
+        if (parts.size() % 2) next.push_back(parts.back());
+        parts = std::move(next);
+    }
+    return parts.empty() ? bddfalse : parts[0] & !seen;
+}
+
+bool System::Meet(const bdd& init, const bdd& target, Meeting& m, std::string& reason) {
     if (undetermined_) {
         reason = Texts().budget;
         return false;
     }
+    // Forward layers from the start (from the present state taken up where the last question
+    // left them), backward layers from the target, each a set of states at one exact distance;
+    // the smaller side grows by a layer until a forward layer meets a backward one. The first
+    // meeting is a shortest sequence: a sequence of length L has, for every split, a state at
+    // forward distance i and backward distance L - i.
+    const bool present = init == Cube(present_);
     bdd reached = init;
-    bdd frontier = init;
-    for (;;) {
-        if (Overflowed(reason)) return false;
-        if (stopAt && (frontier & *stopAt) != bddfalse) return true;
-        // The images of states reached before are reached already: the frontier may be
-        // anything on them, whichever makes the smaller diagram.
-        const bdd from = layers.size() > 1 ? bdd_simplify(frontier, !(reached & !frontier)) : frontier;
-        bdd image = bddfalse;
-        for (const Move& m : moves_) image |= bdd_appex(from, m.guard, bddop_and, m.var) & m.post;
-        const bdd fresh = image & !reached;
-        if (Overflowed(reason)) return false;
-        if (fresh == bddfalse) return true;
-        reached |= fresh;
-        layers.push_back(fresh);
-        frontier = fresh;
+    bool done = false;
+    m.forward.assign(1, init);
+    if (present && !presentLayers_.empty()) {
+        m.forward = presentLayers_;
+        reached = presentReached_;
+        done = presentDone_;
     }
+    const bool known = present && reachedFromPresent_.has_value();
+    m.backward.assign(1, known ? target & *reachedFromPresent_ : target);
+    bdd behind = m.backward[0];
+    bool backDone = m.backward[0] == bddfalse;
+    m.i = m.j = std::string::npos;
+    auto meet = [&](size_t i, size_t j) {
+        if ((m.forward[i] & m.backward[j]) == bddfalse) return;
+        if (m.i == std::string::npos || i + j < m.i + m.j) m.i = i, m.j = j;
+    };
+    for (size_t i = 0; i < m.forward.size(); ++i) meet(i, 0);
+    while (m.i == std::string::npos) {
+        if (Overflowed(reason)) return false;
+        // Once every reachable state is known, the backward layers keep to them.
+        const bool grow =
+            !done && (backDone || bdd_nodecount(m.forward.back()) <= bdd_nodecount(m.backward.back()));
+        if (grow) {
+            const bdd fresh = Image(m.forward.back(), reached, true);
+            if (Overflowed(reason)) return false;
+            if (fresh == bddfalse) {
+                done = true;
+            } else {
+                reached |= fresh;
+                m.forward.push_back(fresh);
+                for (size_t j = 0; j < m.backward.size(); ++j) meet(m.forward.size() - 1, j);
+            }
+            if (present) {
+                presentLayers_ = m.forward;
+                presentReached_ = reached;
+                presentDone_ = done;
+                if (done) reachedFromPresent_ = reached;
+            }
+        } else if (!backDone) {
+            bdd fresh = Image(m.backward.back(), behind, false);
+            if (done) fresh &= reached;
+            if (Overflowed(reason)) return false;
+            if (fresh == bddfalse) {
+                backDone = true;
+            } else {
+                behind |= fresh;
+                m.backward.push_back(fresh);
+                for (size_t i = 0; i < m.forward.size(); ++i) meet(i, m.backward.size() - 1);
+            }
+        }
+        if (done && backDone) break;
+    }
+    return true;
 }
 
 ReachInfo System::Reach(const analysis::Condition* from) {
@@ -381,26 +445,37 @@ Witness System::FindPositions(const bdd& positions, const analysis::Condition* f
     Witness w;
     const bdd target = bdd_exist(positions, freeVars_);
     const bdd init = Initial(from);
-    bdd reached;
-    if (!Saturate(init, reached, w.reason)) {
-        w.answer = Answer::Undetermined;
-        return w;
-    }
-    if ((reached & target) == bddfalse) {
+    const bool present = !from;
+    // A reachable set found before answers "no" at once.
+    if (present && reachedFromPresent_ && (*reachedFromPresent_ & target) == bddfalse) {
         w.answer = Answer::No;
         return w;
     }
-    std::vector<bdd> layers;
-    if (!Layers(init, &target, layers, w.reason)) {
+    Meeting m;
+    if (!Meet(init, target, m, w.reason)) {
         w.answer = Answer::Undetermined;
         return w;
     }
-    if ((layers.back() & target) == bddfalse) {
+    if (m.i == std::string::npos) {
         w.answer = Answer::No;
         return w;
     }
-    w = Trace(layers, target);
-    const State end = w.steps.empty() ? w.start : w.steps.back().after;
+    // To the meeting state by the forward layers, then on by the backward ones.
+    m.forward.resize(m.i + 1);
+    w = Trace(m.forward, m.backward[m.j]);
+    State s = w.steps.empty() ? w.start : w.steps.back().after;
+    for (size_t j = m.j; j > 0; --j) {
+        for (const Guard& g : guards_) {
+            if (!Holds(g.guard, s)) continue;
+            State next = s;
+            next[g.apparatus] ^= 1;
+            if (!Holds(m.backward[j - 1], next)) continue;
+            w.steps.push_back({g.op, FieldValues(g.pre & g.full, s), next});
+            s = next;
+            break;
+        }
+    }
+    const State end = s;
     w.endField = FieldValues(positions, end);
     return w;
 }
@@ -417,7 +492,28 @@ Witness System::Violation(const analysis::Requirement& invariant) {
 
 std::vector<std::pair<std::string, Witness>> System::Hazards() {
     std::vector<std::pair<std::string, Witness>> out;
-    for (const Hazard& h : topology_.hazards) out.emplace_back(h.name, FindPositions(h.positions));
+    for (const Hazard& h : topology_.hazards) {
+        if (h.block == 0) {
+            out.emplace_back(h.name, FindPositions(h.positions));
+            continue;
+        }
+        // The operation allowed where it is dangerous: a shortest way there, then the operation.
+        const Guard* g = GuardOf({h.block, h.side});
+        if (!g) {
+            out.emplace_back(h.name, Witness{});
+            continue;
+        }
+        const bdd where = h.positions & g->pre & g->full;
+        Witness w = FindPositions(where);
+        if (w.answer == Answer::Yes) {
+            const State end = w.steps.empty() ? w.start : w.steps.back().after;
+            State after = end;
+            after[g->apparatus] ^= 1;
+            w.steps.push_back({g->op, FieldValues(where, end), after});
+            w.endField.clear();
+        }
+        out.emplace_back(h.name, std::move(w));
+    }
     return out;
 }
 
@@ -561,8 +657,9 @@ StepCheck System::CheckStep(const State& s, const Operation& op) {
         return c;
     }
     c.verdict = StepVerdict::Forbidden;
-    if (field_.mode == FieldMode::Held) {
-        // The analysis engine's answer at this state.
+    if (field_.mode == FieldMode::Held && topology_.indicators.empty()) {
+        // The analysis engine's answer at this state (it would take an indicator for a TS of its
+        // own: with indicators following the positions the nearest allowing state answers).
         if (!scratch_) scratch_ = std::make_unique<interlock::Workspace>(ws_);
         Apply(s, scratch_->TsTable);
         interlock::Recalculate(*scratch_, op.block);

@@ -40,16 +40,22 @@ struct FollowingTs {
     int ts = 0;
     bdd value;
 };
-// A named dangerous set of positions checked for reachability without being written.
+// A named dangerous set of positions checked for reachability without being written. With an
+// operation (block not 0) the hazard is that operation allowed where `positions` holds: the
+// witness ends with it.
 struct Hazard {
     std::string name;  // Windows-1251
     bdd positions;
+    std::string kind;  // a stable identifier for machine-read reports
+    int block = 0;
+    interlock::Side side = interlock::Side::On;
 };
 // What a topology adds to the system.
 struct TopologyInputs {
     std::vector<FollowingTs> indicators;
     std::vector<Hazard> hazards;
     bdd unknown = bddtrue;  // variables of positions nobody knows: any value, in every mode
+    bool present = false;   // a topology was given (possibly without indicators or hazards)
 };
 
 struct Limits {
@@ -161,6 +167,8 @@ public:
 
     // Each hazard of the topology with a shortest sequence to it, or its unreachability.
     std::vector<std::pair<std::string, Witness>> Hazards();
+    const std::vector<Hazard>& HazardList() const { return topology_.hazards; }
+    bool HasTopology() const { return topology_.present; }
 
 private:
     struct Guard {
@@ -176,12 +184,21 @@ private:
     State Pick(const bdd& f) const;
     bool Holds(const bdd& f, const State& s) const;
     bdd ConditionModel(const analysis::Condition& c) const;
+    // f with every TS that is neither a position nor free read at its held value.
+    bdd HeldIn(const bdd& f) const;
     bdd Initial(const analysis::Condition* from) const;
     // Every state reachable from init, the moves applied in turn until nothing changes (faster
     // than breadth-first layers; no distances); false when undetermined (reason set).
     bool Saturate(const bdd& init, bdd& reached, std::string& reason);
-    // Breadth-first layers from init; false when undetermined (reason set).
-    bool Layers(const bdd& init, const bdd* stopAt, std::vector<bdd>& layers, std::string& reason);
+    // The states one move after (forward) or before (backward) the frontier, less `seen`.
+    bdd Image(const bdd& frontier, const bdd& seen, bool forward) const;
+    // Layers of exact distance from init and to the target until two meet: forward[i] and
+    // backward[j] (i, j npos when none does); false when undetermined (reason set).
+    struct Meeting {
+        std::vector<bdd> forward, backward;
+        size_t i = 0, j = 0;
+    };
+    bool Meet(const bdd& init, const bdd& target, Meeting& m, std::string& reason);
     Witness Trace(const std::vector<bdd>& layers, const bdd& target) const;
     std::vector<analysis::Literal> FieldValues(const bdd& f, const State& s) const;
     std::optional<NeverAllowed> Nearest(const Guard& g, const bdd& reached);
@@ -209,8 +226,12 @@ private:
     };
     std::vector<Move> moves_;
     std::optional<bdd> reachedFromPresent_;  // kept for the next question from the present state
+    std::vector<bdd> presentLayers_;         // breadth-first layers from the present state so far
+    bdd presentReached_;                     // their union
+    bool presentDone_ = false;               // the layers reached the fixpoint
     bdd stateVars_;                          // the set of state variables
     bdd freeVars_;                           // the set of free TS variables (free mode)
+    std::set<int> freeTs_;                   // the TS of those variables
     bool undetermined_ = false;
     std::chrono::steady_clock::time_point deadline_;
     std::unique_ptr<interlock::Workspace> scratch_;  // for the engine's change sets

@@ -1,9 +1,11 @@
 #include "tools/check_sequences.h"
 
 #include <cmath>
+#include <filesystem>
 
 #include "interlock/cp1251.h"
 #include "sequences/describe.h"
+#include "sequences/form.h"
 #include "sequences/program.h"
 #include "sequences/sequences_texts.h"
 #include "storage/config_text.h"
@@ -122,21 +124,7 @@ const char* VerdictName(StepVerdict v) {
     return "undetermined";
 }
 
-const std::string& VerdictText(StepVerdict v) {
-    switch (v) {
-        case StepVerdict::Allowed:
-            return Tx().allowed;
-        case StepVerdict::Forbidden:
-            return Tx().forbidden;
-        case StepVerdict::Already:
-            return Tx().already;
-        case StepVerdict::NotOperated:
-            return Tx().notOperated;
-        case StepVerdict::Undetermined:
-            break;
-    }
-    return Tx().undetermined;
-}
+const std::string& VerdictText(StepVerdict v) { return sequences::VerdictWords(v); }
 
 std::optional<analysis::Condition> Condition(const std::string& text, const char* option, std::ostream& err) {
     analysis::RequirementError e;
@@ -146,6 +134,27 @@ std::optional<analysis::Condition> Condition(const std::string& text, const char
 }
 
 }  // namespace
+
+bool LoadSubstation(const std::string& file, const std::string& config, const interlock::Workspace& ws,
+                    std::unique_ptr<sequences::Substation>& out, std::ostream& err) {
+    out.reset();
+    const std::string path = file.empty() ? topology::TopologyFileFor(config) : file;
+    std::error_code ec;
+    if (file.empty() && !std::filesystem::exists(path, ec)) return true;
+    const storage::ReadResult read = storage::ReadWholeFile(path);
+    if (!read) {
+        err << U(read.error) << "\n";
+        return false;
+    }
+    out = sequences::ReadSubstation(storage::SplitLines(read.bytes), ws);
+    if (out->Usable()) return true;
+    for (const topology::Message& m : out->layout.messages) {
+        if (m.severity != topology::Severity::Error) continue;
+        err << path << ":" << m.line << ":" << m.position << ": " << U(m.text) << "\n";
+    }
+    out.reset();
+    return false;
+}
 
 int RunSequences(const SequenceRequest& request, analysis::Analyser& analyser, const interlock::Workspace& ws,
                  const std::string& config, const storage::ConfigLocations& where, bool json,
@@ -163,7 +172,9 @@ int RunSequences(const SequenceRequest& request, analysis::Analyser& analyser, c
         }
     }
 
-    System sys(analyser, ws, request.field);
+    std::unique_ptr<sequences::Substation> substation;
+    if (!request.noTopology && !LoadSubstation(request.topology, config, ws, substation, err)) return 2;
+    System sys(analyser, ws, request.field, substation ? substation->inputs : sequences::TopologyInputs{});
     Writer w(sys, ws);
     const bool free = request.field.mode == sequences::FieldMode::Free;
     int status = 0;
@@ -179,6 +190,11 @@ int RunSequences(const SequenceRequest& request, analysis::Analyser& analyser, c
     std::string text = U(free ? Tx().modeFree : Tx().modeHeld) + "\n" + U(Tx().apparatusCount) +
                        std::to_string(sys.Apparatuses().size()) + "\n" + U(Tx().startState) +
                        w.StateText(sys.Present()) + "\n";
+    const std::string topologyPath = !substation                ? std::string()
+                                     : request.topology.empty() ? topology::TopologyFileFor(config)
+                                                                : request.topology;
+    if (substation) text += U(Tx().topologyFile) + topologyPath + "\n";
+    j["topology"] = substation ? Json(topologyPath) : Json(nullptr);
 
     if (reach) {
         const sequences::ReachInfo info = sys.Reach(from ? &*from : nullptr);
@@ -322,6 +338,39 @@ int RunSequences(const SequenceRequest& request, analysis::Analyser& analyser, c
         if (!check.Clean(program)) status = 1;
     }
 
+    if (substation) {
+        // The hazards of the topology, written nowhere, each with a shortest way to it.
+        text += U(Tx().hazards) + "\n";
+        Json hazards = Json::array();
+        const std::vector<sequences::Hazard>& list = sys.HazardList();
+        const auto found = sys.Hazards();
+        for (size_t i = 0; i < found.size(); ++i) {
+            const sequences::Hazard& h = list[i];
+            const sequences::Witness& wit = found[i].second;
+            Json x = {{"kind", h.kind}, {"name", U(h.name)}};
+            if (h.block) x.update(w.OpJson({h.block, h.side}));
+            x["witness"] = w.WitnessJson(wit);
+            hazards.push_back(x);
+            text += "  " + U(h.name) + " - " + w.WitnessText(wit);
+            if (wit.answer != Answer::No) status = 1;
+            if (!findings) continue;
+            const std::string why =
+                wit.answer == Answer::No ? ""
+                : wit.answer == Answer::Yes
+                    ? U(Tx().hazardReached) + ", " + U(Tx().stepsNeeded) + std::to_string(wit.steps.size())
+                    : U(wit.reason);
+            findings->tests.push_back({"hazards", U(h.name), wit.answer != Answer::No, false, why});
+            if (wit.answer == Answer::Yes) {
+                std::string steps;
+                for (const sequences::Step& s : wit.steps) steps += (steps.empty() ? "" : ", ") + w.Op(s.op);
+                findings->results.push_back({"hazard_reachable", "error",
+                                             U(h.name) + ": " + why + (steps.empty() ? "" : ": " + steps),
+                                             h.block ? where.Logic(h.block, h.side, 1) : 0});
+            }
+        }
+        j["hazards"] = hazards;
+    }
+
     if (json) {
         out << j.dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
     } else {
@@ -331,11 +380,12 @@ int RunSequences(const SequenceRequest& request, analysis::Analyser& analyser, c
 }
 
 void ProveInvariants(analysis::Analyser& analyser, const interlock::Workspace& ws,
-                     const sequences::FieldSpec& field, RequirementsReport& report) {
+                     const sequences::FieldSpec& field, RequirementsReport& report,
+                     const sequences::TopologyInputs& topology) {
     std::optional<System> sys;
     for (analysis::RequirementResult& r : report.results) {
         if (!r.requirement.IsInvariant()) continue;
-        if (!sys) sys.emplace(analyser, ws, field);
+        if (!sys) sys.emplace(analyser, ws, field, topology);
         const sequences::Witness v = sys->Violation(r.requirement);
         r.reason.clear();
         if (v.answer == Answer::No) {

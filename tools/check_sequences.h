@@ -6,6 +6,7 @@
 // invariants of a requirements file proven over the reachable states.
 
 #include <map>
+#include <memory>
 #include <ostream>
 #include <string>
 
@@ -13,6 +14,7 @@
 
 #include "analysis/analyser.h"
 #include "interlock/workspace.h"
+#include "sequences/substation.h"
 #include "sequences/transition_system.h"
 #include "tools/check_proofs.h"
 #include "storage/config_text.h"
@@ -26,9 +28,18 @@ struct SequenceRequest {
     std::string program;  // a program file
     std::string from;     // with --reach: start from every state satisfying this condition
     sequences::FieldSpec field;
+    std::string topology;     // a topology file; empty: NAME.top beside the configuration, if any
+    bool hazards = false;     // only the hazards of the topology
+    bool noTopology = false;  // leave the topology beside the configuration out
 
-    bool Any() const { return !reach.empty() || !plan.empty() || !program.empty(); }
+    bool Any() const { return !reach.empty() || !plan.empty() || !program.empty() || hazards; }
 };
+
+// The topology of the switching checks: `file`, or else NAME.top beside the configuration when
+// there is one (none: `out` stays empty). False, with the messages on err, when the file cannot
+// be read or has errors.
+bool LoadSubstation(const std::string& file, const std::string& config, const interlock::Workspace& ws,
+                    std::unique_ptr<sequences::Substation>& out, std::ostream& err);
 
 // Runs the checks asked for on the configuration in `ws`; the report goes to out (text or
 // JSON), bad input to err. Exit status: 0 when every target is reachable and the program is
@@ -39,7 +50,9 @@ int RunSequences(const SequenceRequest& request, analysis::Analyser& analyser, c
 
 // Proves the NEVER REACHABLE / ALWAYS requirements of a report over the reachable states; a
 // refuted one gets its shortest sequence to the violation as its reason.
+// With a topology its indicators follow the positions.
 void ProveInvariants(analysis::Analyser& analyser, const interlock::Workspace& ws,
-                     const sequences::FieldSpec& field, RequirementsReport& report);
+                     const sequences::FieldSpec& field, RequirementsReport& report,
+                     const sequences::TopologyInputs& topology = {});
 
 }  // namespace check

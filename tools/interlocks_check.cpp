@@ -228,10 +228,11 @@ int CheckFile(const Options& o, const std::string& config, std::ostream& out, st
     check::CheckResult result = check::RunCheck(ws, o.request);
     PrintMessages(ws, err);
     if (o.sequences.Any()) {
+        check::SequenceRequest request = o.sequences;
+        request.topology = o.topologyFile;
         analysis::Analyser sequenceAnalyser(analysis::BddSession::kDefaultMaxNodes,
                                             analysis::Analyser::InitialNodesFor(ws));
-        return check::RunSequences(o.sequences, sequenceAnalyser, ws, config, where, o.json, out, err,
-                                   findings);
+        return check::RunSequences(request, sequenceAnalyser, ws, config, where, o.json, out, err, findings);
     }
     const bool proving = o.prove || !o.requirements.empty();
     std::optional<analysis::Analyser> analyser;
@@ -272,7 +273,16 @@ int CheckFile(const Options& o, const std::string& config, std::ostream& out, st
         }
         report.parsed = analysis::ParseRequirementsFile(file.bytes);
         report.results = analysis::Prove(*analyser, ws, report.parsed.requirements);
-        check::ProveInvariants(*analyser, ws, o.sequences.field, report);
+        // The invariants with the topology's indicators following the positions.
+        std::unique_ptr<sequences::Substation> substation;
+        const bool invariants =
+            std::any_of(report.results.begin(), report.results.end(),
+                        [](const analysis::RequirementResult& r) { return r.requirement.IsInvariant(); });
+        if (invariants && !o.sequences.noTopology &&
+            !check::LoadSubstation(o.topologyFile, config, ws, substation, err))
+            return kUsageError;
+        check::ProveInvariants(*analyser, ws, o.sequences.field, report,
+                               substation ? substation->inputs : sequences::TopologyInputs{});
         if (o.json) {
             nlohmann::ordered_json j = {{"file", config}};
             j.update(check::RequirementsJson(report, ws));
@@ -469,6 +479,8 @@ int main(int argc, char** argv) {
     CLI::Option* planOption = app.add_option("--plan", o.sequences.plan);
     CLI::Option* programOption = app.add_option("--program", o.sequences.program);
     app.add_option("--from", o.sequences.from)->needs(reachOption);
+    app.add_flag("--hazards", o.sequences.hazards)->excludes(diffOption);
+    app.add_flag("--no-topology", o.sequences.noTopology)->excludes("--topology");
     CLI::Option* freeOption = app.add_flag("--free-ts", freeTs);
     app.add_option("--hold-ts", holdTs)->excludes(freeOption);
     reachOption->excludes(diffOption);

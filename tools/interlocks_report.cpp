@@ -9,11 +9,14 @@
 #include <QGuiApplication>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "cli/cli11_help.h"
 #include "interlock/cp1251.h"
 #include "interlock/workspace.h"
+#include "sequences/form.h"
+#include "sequences/substation.h"
 #include "storage/config_text.h"
 #include "storage/file_io.h"
 #include "storage/texts.h"
@@ -30,6 +33,8 @@ int main(int argc, char** argv) {
     app.add_option("--out,-o", out)->required();
     app.add_option("--requirements", requirements);
     app.add_option("--names", names);
+    std::string program;
+    app.add_option("--program", program);
     // --help and the options' descriptions from the help catalogue (cli/help_texts.cpp), and --version.
     cli::UseCatalogueHelp(app, cli::InterlocksReport());
     if (const int status = tools::Parse(app, argc, argv); status >= 0) return status;
@@ -70,8 +75,28 @@ int main(int argc, char** argv) {
                   << cp1251::ToUtf8(e.message) << "\n";
     interlock::RecalculateAll(*ws);
 
-    const std::string error =
-        ui::report::WriteInterlockTable(*ws, ws->ConfigFileName, out, nullptr, requirements);
+    // A switching program checked from the present state (the other TS held, the topology
+    // beside the configuration when there is one) and printed as a form at the end.
+    std::optional<analysis::Analyser> analyser;
+    std::optional<sequences::SwitchingForm> form;
+    if (!program.empty()) {
+        const storage::ReadResult text = storage::ReadWholeFile(program);
+        if (!text) {
+            std::cerr << cp1251::ToUtf8(text.error) << "\n";
+            return 2;
+        }
+        analyser.emplace(analysis::BddSession::kDefaultMaxNodes, analysis::Analyser::InitialNodesFor(*ws));
+        std::unique_ptr<sequences::Substation> substation;
+        const storage::ReadResult top = storage::ReadWholeFile(topology::TopologyFileFor(config));
+        if (top) substation = sequences::ReadSubstation(storage::SplitLines(top.bytes), *ws);
+        const bool usable = substation && substation->Usable();
+        sequences::System sys(*analyser, *ws, {}, usable ? substation->inputs : sequences::TopologyInputs{});
+        const sequences::Program parsed = sequences::ParseProgram(storage::SplitLines(text.bytes), *ws);
+        form = sequences::MakeForm(sys, *ws, parsed, sequences::CheckProgram(sys, parsed),
+                                   cp1251::FromUtf8(program));
+    }
+    const std::string error = ui::report::WriteInterlockTable(
+        *ws, ws->ConfigFileName, out, analyser ? &*analyser : nullptr, requirements, form ? &*form : nullptr);
     if (!error.empty()) {
         std::cerr << cp1251::ToUtf8(storage::Texts().cannotWrite) << " \"" << out << "\": " << error << "\n";
         return 2;

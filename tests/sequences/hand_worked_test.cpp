@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include "interlock/cp1251.h"
+#include "sequences/form.h"
 #include "sequences/program.h"
+#include "sequences/sequences_texts.h"
+#include "sequences/substation.h"
 #include "sequences/transition_system.h"
 
 namespace sequences {
@@ -160,8 +163,9 @@ TEST_F(HandWorked, IndicatorsFollowThePositionsAndHazardsNeedNoText) {
     ws.TsTable.Value[15] = 1;
     TopologyInputs topology;
     topology.indicators.push_back({15, analysis::BddSession::Value(1)});
-    topology.hazards.push_back(
-        {"QE3 on a live node", analysis::BddSession::Value(9) & analysis::BddSession::Value(1)});
+    topology.hazards.push_back({"QE3 on a live node",
+                                analysis::BddSession::Value(9) & analysis::BddSession::Value(1),
+                                "earthing_on_live"});
     System sys(analyser_, ws, {}, topology);
     const Witness w = sys.Find(Cond("S9"));
     ASSERT_EQ(w.answer, Answer::Yes);
@@ -169,6 +173,77 @@ TEST_F(HandWorked, IndicatorsFollowThePositionsAndHazardsNeedNoText) {
     const auto hazards = sys.Hazards();
     ASSERT_EQ(hazards.size(), 1u);
     EXPECT_EQ(hazards[0].second.answer, Answer::No);
+}
+
+TEST_F(HandWorked, TopologyHazardsOfABay) {
+    // Source - QS1 - A - Q1 - B (load), QE1 earths A; an indicator on A (TS 15). QS1 forgets
+    // the breaker; QE1 checks the indicator only. The derived hazards: QS1 switched under load
+    // is reachable at once; QE1 closes only with A dead, so it never closes onto a live node,
+    // and nothing joins a live node to an earthed one while the logics hold.
+    interlock::Workspace ws;
+    Build(ws, {
+                  {"QS1", 1, true, {"V1=AND(~S3)"}, {"V1=AND(~S3)"}},
+                  {"Q1", 2, true, {"V2=AND(S1,~S3)"}, {"V2=OR(S2,~S2)"}},
+                  {"QE1", 3, false, {"V3=AND(~S15)"}, {"V3=OR(S3,~S3)"}},
+              });
+    ws.TsTable.Value[15] = 0;  // as read before the positions are followed
+    const std::unique_ptr<Substation> sub =
+        ReadSubstation({"NODE IN", "NODE A", "NODE B", "SOURCE IN", "LOAD B", "INDICATOR S15 A",
+                        "DISCONNECTOR IN A BLOCK 1", "BREAKER A B BLOCK 2", "EARTHING A BLOCK 3"},
+                       ws);
+    ASSERT_TRUE(sub->Usable());
+    System sys(analyser_, ws, {}, sub->inputs);
+    // Held at 0 the indicator would let QE1 close at once; following QS1 it needs QS1 off.
+    const Witness earth = sys.Find(Cond("S3"));
+    ASSERT_EQ(earth.answer, Answer::Yes);
+    EXPECT_EQ(Ops(earth), (std::vector<Operation>{{1, Side::Off}, {3, Side::On}}));
+    std::map<std::string, std::pair<Answer, size_t>> got;
+    for (const auto& [name, w] : sys.Hazards()) got[name] = {w.answer, w.steps.size()};
+    const SequenceTexts& tx = Texts();
+    EXPECT_EQ(got[tx.earthingOnLive + "QE1"].first, Answer::No);
+    EXPECT_EQ(got[tx.liveEarthed].first, Answer::No);
+    EXPECT_EQ(got[tx.underLoad + tx.opOff + " QS1"], (std::pair<Answer, size_t>{Answer::Yes, 1}));
+    // Switching QS1 on again with Q1 on: open it, close it, both without Q1 moving.
+    EXPECT_EQ(got[tx.underLoad + tx.opOn + " QS1"], (std::pair<Answer, size_t>{Answer::Yes, 2}));
+}
+
+TEST_F(HandWorked, FormOfACheckedProgram) {
+    interlock::Workspace ws;
+    Build(ws, kBay);
+    System sys(analyser_, ws, {});
+    std::vector<std::string> lines;
+    for (const char* l : {"# вывод в ремонт", "ВКЛ QE1", "ОТКЛ Q1", "ОТКЛ QS1", "??", "ВКЛ QE1", "ВКЛ QE1"})
+        lines.push_back(cp1251::FromUtf8(l));
+    const Program program = ParseProgram(lines, ws);
+    const SwitchingForm f = MakeForm(sys, ws, program, CheckProgram(sys, program), "bay.prog");
+    const SequenceTexts& tx = Texts();
+    struct Row {
+        int line;
+        const std::string& verdict;
+        bool bad;
+        const char* state;
+    };
+    const Row want[] = {
+        {2, tx.forbidden, true, "QS1 вкл, Q1 вкл, QE1 откл"},
+        {3, tx.allowed, false, "QS1 вкл, Q1 откл, QE1 откл"},
+        {4, tx.allowed, false, "QS1 откл, Q1 откл, QE1 откл"},
+        {6, tx.allowed, false, "QS1 откл, Q1 откл, QE1 вкл"},
+        {7, tx.already, false, "QS1 откл, Q1 откл, QE1 вкл"},
+    };
+    ASSERT_EQ(f.rows.size(), std::size(want));
+    for (size_t i = 0; i < f.rows.size(); ++i) {
+        EXPECT_EQ(f.rows[i].number, static_cast<int>(i) + 1);
+        EXPECT_EQ(f.rows[i].line, want[i].line);
+        EXPECT_EQ(f.rows[i].verdict.substr(0, want[i].verdict.size()), want[i].verdict) << i;
+        EXPECT_EQ(f.rows[i].bad, want[i].bad) << i;
+        EXPECT_EQ(cp1251::ToUtf8(f.rows[i].state), want[i].state) << i;
+    }
+    // The forbidden step names what to change first: Q1 and QS1 off.
+    EXPECT_NE(f.rows[0].verdict.find(tx.changes), std::string::npos);
+    ASSERT_EQ(f.errors.size(), 1u);
+    EXPECT_EQ(f.errors[0].rfind(tx.line + " 5, ", 0), 0u);
+    EXPECT_FALSE(f.clean);
+    EXPECT_EQ(cp1251::ToUtf8(f.start), "QS1 вкл, Q1 вкл, QE1 откл");
 }
 
 }  // namespace

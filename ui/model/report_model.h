@@ -13,6 +13,7 @@
 #include "analysis/requirements.h"
 #include "interlock/workspace.h"
 #include "topology/topology.h"
+#include "sequences/form.h"
 
 namespace ui::report {
 
@@ -51,9 +52,10 @@ struct Report {
     std::string requirementsFile;  // empty when none was found
     std::vector<analysis::RequirementError> requirementErrors;
     int proven = 0, refuted = 0, notChecked = 0;
-    std::string topologyFile;        // empty when none was found
-    topology::Topology topology;     // as read from it: drawn on the sheet after the title page
-    std::vector<BlockEntry> blocks;  // the non-empty blocks, in order
+    std::string topologyFile;                      // empty when none was found
+    topology::Topology topology;                   // as read from it: drawn on the sheet after the title page
+    std::vector<BlockEntry> blocks;                // the non-empty blocks, in order
+    std::optional<sequences::SwitchingForm> form;  // a checked switching program, printed last
 };
 
 // The table of the configuration in `ws` (left as it is: the work happens on a copy), with the

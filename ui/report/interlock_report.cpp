@@ -29,6 +29,7 @@
 #include "ui/model/diagram_texts.h"
 #include "ui/model/report_texts.h"
 #include "ui/model/window_analysis_texts.h"
+#include "sequences/sequences_texts.h"
 #include "ui/report/diagram_painter.h"
 #include "ui/widgets/qt_text.h"
 
@@ -549,6 +550,60 @@ void BlockPages(Sheet& s, const Report& r, const interlock::Workspace& ws, Pagin
     }
 }
 
+// A checked switching program as a form: numbered steps in a table, then the signatures.
+void FormPages(Sheet& s, const sequences::SwitchingForm& f) {
+    const sequences::SequenceTexts& tx = sequences::Texts();
+    s.NewPage();
+    s.Text(Q(tx.formTitle), Font(14, true));
+    s.Skip(4);
+    s.Text(Q(tx.formProgram + f.program), Font(10));
+    s.Text(Q(f.mode), Font(10));
+    s.Text(Q(tx.startState + f.start), Font(10));
+    s.Skip(4);
+    s.Rule(1.0);
+    // Columns: number, operation, verdict, state after.
+    const double cols[] = {0, 28, 120, 310, kWidth};
+    auto row = [&](const QString cells[4], const QFont& font, QColor colour) {
+        QPainter& p = s.Painter();
+        p.setFont(font);
+        double h = 0;
+        for (int c = 0; c < 4; ++c) {
+            const QRectF area(0, 0, cols[c + 1] - cols[c] - 4, 1e5);
+            h = std::max(h, p.boundingRect(area, Qt::TextWordWrap, cells[c]).height());
+        }
+        s.Need(h + 4);
+        p.setPen(colour);
+        for (int c = 0; c < 4; ++c)
+            p.drawText(QRectF(kLeft + cols[c], s.Y() + 2, cols[c + 1] - cols[c] - 4, h + 1), Qt::TextWordWrap,
+                       cells[c]);
+        s.Skip(h + 4);
+        s.Rule(0.3);
+    };
+    const QString head[4] = {Q(tx.step), Q(tx.colOperation), Q(tx.colVerdict), Q(tx.colState)};
+    row(head, Font(9.5, true), Qt::black);
+    for (const sequences::FormRow& r : f.rows) {
+        const QString cells[4] = {QString::number(r.number), Q(r.operation), Q(r.verdict), Q(r.state)};
+        row(cells, Font(9.5), r.bad ? QColor(Qt::red) : QColor(Qt::black));
+    }
+    for (const std::string& e : f.errors) s.Text(Q(e), Font(9.5), 0, Qt::red);
+    s.Skip(6);
+    s.Text(Q(f.summary), Font(10, true));
+    s.Skip(18);
+    for (const std::string* role : {&R().compiledBy, &R().checkedBy, &tx.signPerformed, &tx.signSupervised}) {
+        s.Need(40);
+        QPainter& p = s.Painter();
+        p.setPen(Qt::black);
+        p.setFont(Font(10.5));
+        const double y = s.Y();
+        p.drawText(QPointF(kLeft + 10, y + 12), Q(*role));
+        p.setPen(QPen(Qt::black, 0.5));
+        p.drawLine(QPointF(kLeft + 110, y + 14), QPointF(kLeft + 450, y + 14));
+        p.setFont(Font(7));
+        p.drawText(QRectF(kLeft + 110, y + 15, 340, 10), Qt::AlignHCenter, Q(tx.signHint));
+        s.Skip(36);
+    }
+}
+
 }  // namespace
 
 bool PaintPages(const Report& r, const interlock::Workspace& ws, QPagedPaintDevice& device,
@@ -571,6 +626,7 @@ bool PaintPages(const Report& r, const interlock::Workspace& ws, QPagedPaintDevi
     MimicSheet(sheet, r);
     Contents(sheet, r, known);
     BlockPages(sheet, r, ws, pages);
+    if (r.form) FormPages(sheet, *r.form);
     pages.total = sheet.Page();
     painter.end();
     if (found) *found = std::move(pages);
@@ -588,7 +644,8 @@ bool PaintPdf(const Report& r, const interlock::Workspace& ws, QIODevice& device
 }
 
 PreparedTable PrepareInterlockTable(const interlock::Workspace& ws, const std::string& configPath,
-                                    analysis::Analyser* analyser, const std::string& requirementsPath) {
+                                    analysis::Analyser* analyser, const std::string& requirementsPath,
+                                    const sequences::SwitchingForm* form) {
     std::optional<analysis::Analyser> own;
     if (!analyser) {
         own.emplace(analysis::BddSession::kDefaultMaxNodes, analysis::Analyser::InitialNodesFor(ws));
@@ -603,6 +660,7 @@ PreparedTable PrepareInterlockTable(const interlock::Workspace& ws, const std::s
     t.report = Build(*analyser, ws, configPath, requirements, date,
                      utf8.empty() ? std::string() : topology::TopologyFileFor(utf8));
     Report& r = t.report;
+    if (form) r.form = *form;
     if (!utf8.empty()) {
         const QFileInfo info(QString::fromStdString(utf8));
         QFile config(info.absoluteFilePath());
@@ -627,8 +685,8 @@ PreparedTable PrepareInterlockTable(const interlock::Workspace& ws, const std::s
 
 std::string WriteInterlockTable(const interlock::Workspace& ws, const std::string& configPath,
                                 const std::string& outPath, analysis::Analyser* analyser,
-                                const std::string& requirementsPath) {
-    const PreparedTable t = PrepareInterlockTable(ws, configPath, analyser, requirementsPath);
+                                const std::string& requirementsPath, const sequences::SwitchingForm* form) {
+    const PreparedTable t = PrepareInterlockTable(ws, configPath, analyser, requirementsPath, form);
     if (!t.ready) return "PDF";
     QBuffer file;
     file.open(QIODevice::WriteOnly);

@@ -45,7 +45,8 @@ struct PreparedTable {
 };
 PreparedTable PrepareInterlockTable(const interlock::Workspace& ws, const std::string& configPath,
                                     analysis::Analyser* analyser = nullptr,
-                                    const std::string& requirementsPath = {});
+                                    const std::string& requirementsPath = {},
+                                    const sequences::SwitchingForm* form = nullptr);
 // Paints a prepared table onto a printer (the print dialog's or the preview's); false when it
 // could not.
 bool PrintInterlockTable(const PreparedTable& table, QPagedPaintDevice& printer);
@@ -55,8 +56,10 @@ bool PrintInterlockTable(const PreparedTable& table, QPagedPaintDevice& printer)
 // (Windows-1251); its requirements file is looked for beside it. Without an analyser one is
 // opened for the call; `requirementsPath` (UTF-8) names another requirements file. Empty
 // result: success; otherwise the reason.
+// With `form` the table ends with that checked switching program as a form.
 std::string WriteInterlockTable(const interlock::Workspace& ws, const std::string& configPath,
                                 const std::string& outPath, analysis::Analyser* analyser = nullptr,
-                                const std::string& requirementsPath = {});
+                                const std::string& requirementsPath = {},
+                                const sequences::SwitchingForm* form = nullptr);
 
 }  // namespace ui::report

@@ -312,7 +312,7 @@ QWidget* CreateLogicDiagramPage(interlock::Workspace& ws, QWidget* parent, Dialo
 }
 
 void PrintInterlockTable(const interlock::Workspace& ws, Dialogs& dialogs, const std::string& configPath,
-                         analysis::Analyser& analyser, PrintTarget target) {
+                         analysis::Analyser& analyser, PrintTarget target, const sequences::SwitchingForm* form) {
     const DiagramTexts& x = DiagramPageTexts();
     std::optional<std::string> chosen;
     if (target == PrintTarget::Pdf) {
@@ -340,7 +340,7 @@ void PrintInterlockTable(const interlock::Workspace& ws, Dialogs& dialogs, const
         if (read.given > 0) source = named.get();
     }
     if (target != PrintTarget::Pdf) {
-        const report::PreparedTable table = report::PrepareInterlockTable(*source, configPath, &analyser);
+        const report::PreparedTable table = report::PrepareInterlockTable(*source, configPath, &analyser, {}, form);
         const PrintRequest request{AnalysisPageTexts().print,
                                    target == PrintTarget::Preview ? PrintWay::Preview : PrintWay::Dialog};
         dialogs.Print(request, [&table](QPagedPaintDevice& printer) {
@@ -349,7 +349,7 @@ void PrintInterlockTable(const interlock::Workspace& ws, Dialogs& dialogs, const
         return;
     }
     const std::string error =
-        report::WriteInterlockTable(*source, configPath, cp1251::ToUtf8(*chosen), &analyser);
+        report::WriteInterlockTable(*source, configPath, cp1251::ToUtf8(*chosen), &analyser, {}, form);
     if (!error.empty())
         dialogs.Message({x.printFailed + *chosen + "\n\r" + cp1251::FromUtf8(error),
                          AnalysisPageTexts().print, interlock::Icon::Error});

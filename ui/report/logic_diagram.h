@@ -3,6 +3,7 @@
 // The live logic diagram page and the printed interlock table, as the analysis window uses
 // them.
 
+#include "sequences/form.h"
 #include <QWidget>
 #include <memory>
 #include <optional>
@@ -89,9 +90,11 @@ QWidget* CreateLogicDiagramPage(interlock::Workspace& ws, QWidget* parent, Dialo
 // named through the dialogs, to the printer of the system's print dialog, or into its preview.
 // configPath names the loaded file as ConfigFileName holds it (Windows-1251; its requirements
 // file is looked for beside it, and so is its names file, NAME.names, for the TS the window
-// knows no name of), judged by the process's analyser.
+// knows no name of), judged by the process's analyser. With `form` the table ends with that
+// checked switching program.
 enum class PrintTarget { Pdf, Printer, Preview };
 void PrintInterlockTable(const interlock::Workspace& ws, Dialogs& dialogs, const std::string& configPath,
-                         analysis::Analyser& analyser, PrintTarget target = PrintTarget::Pdf);
+                         analysis::Analyser& analyser, PrintTarget target = PrintTarget::Pdf,
+                         const sequences::SwitchingForm* form = nullptr);
 
 }  // namespace ui

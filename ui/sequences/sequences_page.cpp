@@ -10,13 +10,16 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "interlock/cp1251.h"
 #include "sequences/describe.h"
+#include "sequences/form.h"
 #include "sequences/sequences_texts.h"
 #include "storage/config_text.h"
 #include "storage/file_io.h"
 #include "ui/analysis/analysis_form.h"
 #include "ui/model/analysis_pages.h"
 #include "ui/model/dialogs.h"
+#include "ui/report/logic_diagram.h"
 #include "ui/workbench/workbench.h"
 #include "ui/widgets/qt_text.h"
 
@@ -24,22 +27,6 @@ namespace ui {
 namespace {
 
 const sequences::SequenceTexts& Tx() { return sequences::Texts(); }
-
-const std::string& VerdictText(sequences::StepVerdict v) {
-    switch (v) {
-        case sequences::StepVerdict::Allowed:
-            return Tx().allowed;
-        case sequences::StepVerdict::Forbidden:
-            return Tx().forbidden;
-        case sequences::StepVerdict::Already:
-            return Tx().already;
-        case sequences::StepVerdict::NotOperated:
-            return Tx().notOperated;
-        case sequences::StepVerdict::Undetermined:
-            break;
-    }
-    return Tx().undetermined;
-}
 
 void AddRow(QTreeWidget* tree, const QStringList& cells, bool bad) {
     auto* item = new QTreeWidgetItem(tree, cells);
@@ -58,7 +45,9 @@ SequencesPage::SequencesPage(Workbench& workbench, TForm_Analysis& analysisWindo
     Load_Button = new QPushButton(ToQString(Tx().loadProgram), this);
     Check_Button = new QPushButton(ToQString(Tx().checkProgram), this);
     Step_Button = new QPushButton(ToQString(Tx().nextStep), this);
-    for (QWidget* w : std::initializer_list<QWidget*>{Free_Ts, Load_Button, Check_Button, Step_Button})
+    Print_Button = new QPushButton(ToQString(Tx().printForm), this);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{Free_Ts, Load_Button, Check_Button, Step_Button, Print_Button})
         top->addWidget(w);
     top->addStretch(1);
     Program_Edit = new QPlainTextEdit(this);
@@ -74,6 +63,10 @@ SequencesPage::SequencesPage(Workbench& workbench, TForm_Analysis& analysisWindo
     Take_Plan_Button->setEnabled(false);
     planRow->addWidget(Plan_Button);
     planRow->addWidget(Take_Plan_Button);
+    Hazards_Button = new QPushButton(ToQString(Tx().hazardsButton), this);
+    planRow->addWidget(Hazards_Button);
+    Topology_Label = new QLabel(this);
+    layout->addWidget(Topology_Label);
     Steps_Tree = new QTreeWidget(this);
     Steps_Tree->setRootIsDecorated(false);
     Steps_Tree->setHeaderLabels({ToQString(Tx().step), ToQString(Tx().colLine), ToQString(Tx().colOperation),
@@ -86,8 +79,10 @@ SequencesPage::SequencesPage(Workbench& workbench, TForm_Analysis& analysisWindo
     connect(Load_Button, &QPushButton::clicked, this, &SequencesPage::LoadClick);
     connect(Check_Button, &QPushButton::clicked, this, &SequencesPage::CheckClick);
     connect(Step_Button, &QPushButton::clicked, this, &SequencesPage::StepClick);
+    connect(Print_Button, &QPushButton::clicked, this, &SequencesPage::PrintClick);
     connect(Plan_Button, &QPushButton::clicked, this, &SequencesPage::PlanClick);
     connect(Take_Plan_Button, &QPushButton::clicked, this, &SequencesPage::TakePlanClick);
+    connect(Hazards_Button, &QPushButton::clicked, this, &SequencesPage::HazardsClick);
     connect(Program_Edit, &QPlainTextEdit::textChanged, this, [this] { next_ = 0; });
 }
 
@@ -95,6 +90,20 @@ sequences::FieldSpec SequencesPage::Field() const {
     sequences::FieldSpec field;
     if (Free_Ts->isChecked()) field.mode = sequences::FieldMode::Free;
     return field;
+}
+
+std::unique_ptr<sequences::Substation> SequencesPage::Topology() {
+    const interlock::Workspace& ws = workbench_.Ws();
+    Topology_Label->clear();
+    if (ws.ConfigFileName.empty()) return nullptr;
+    const std::string file = topology::TopologyFileFor(cp1251::ToUtf8(ws.ConfigFileName));
+    const storage::ReadResult read = storage::ReadWholeFile(file);
+    if (!read) return nullptr;
+    std::unique_ptr<sequences::Substation> s = sequences::ReadSubstation(storage::SplitLines(read.bytes), ws);
+    Topology_Label->setText(ToQString(Tx().topologyFile + cp1251::FromUtf8(file) +
+                                      (s->Usable() ? std::string() : " - " + Tx().topologyIgnored)));
+    if (!s->Usable()) return nullptr;
+    return s;
 }
 
 sequences::Program SequencesPage::Parsed() const {
@@ -118,36 +127,38 @@ void SequencesPage::LoadClick() {
 void SequencesPage::CheckClick() {
     interlock::Workspace& ws = workbench_.Ws();
     const sequences::Program program = Parsed();
-    sequences::System sys(analysis_.Analyser(), ws, Field());
-    const sequences::Describer d(sys, ws);
-    const sequences::ProgramCheck check = sequences::CheckProgram(sys, program);
+    const std::unique_ptr<sequences::Substation> substation = Topology();
+    sequences::System sys(analysis_.Analyser(), ws, Field(),
+                          substation ? substation->inputs : sequences::TopologyInputs{});
+    const sequences::SwitchingForm form =
+        sequences::MakeForm(sys, ws, program, sequences::CheckProgram(sys, program), {});
     Steps_Tree->clear();
-    for (const sequences::ProgramError& e : program.errors) {
+    for (size_t i = 0; i < program.errors.size(); ++i) {
         AddRow(Steps_Tree,
-               {QString(), QString::number(e.line), QString(),
-                ToQString(Tx().position + " " + std::to_string(e.position) + ": " + e.message), QString()},
+               {QString(), QString::number(program.errors[i].line), QString(), ToQString(form.errors[i]),
+                QString()},
                true);
     }
-    sequences::State before = check.start;
-    for (size_t i = 0; i < check.steps.size(); ++i) {
-        const sequences::CheckedStep& s = check.steps[i];
-        std::string verdict = VerdictText(s.check.verdict);
-        if (s.check.verdict == sequences::StepVerdict::Forbidden)
-            verdict += "; " + Tx().changes + d.Changes(s.check.changes, before);
-        if (!s.check.field.empty()) verdict += ", " + Tx().freeValues + d.Values(s.check.field);
+    for (const sequences::FormRow& r : form.rows) {
         AddRow(Steps_Tree,
-               {QString::number(i + 1), QString::number(s.step.line), ToQString(d.Op(s.step.op)),
-                ToQString(verdict), ToQString(d.StateText(s.check.after))},
-               s.check.verdict == sequences::StepVerdict::Forbidden);
-        before = s.check.after;
+               {QString::number(r.number), QString::number(r.line), ToQString(r.operation),
+                ToQString(r.verdict), ToQString(r.state)},
+               r.bad);
     }
-    const int other = static_cast<int>(check.steps.size()) - check.Count(sequences::StepVerdict::Allowed) -
-                      check.Count(sequences::StepVerdict::Forbidden);
-    Summary->setText(ToQString(
-        Tx().summary + std::to_string(check.steps.size()) + "; " + Tx().summaryAllowed +
-        std::to_string(check.Count(sequences::StepVerdict::Allowed)) + ", " + Tx().summaryForbidden +
-        std::to_string(check.Count(sequences::StepVerdict::Forbidden)) + ", " + Tx().summaryOther +
-        std::to_string(other) + "; " + Tx().summaryErrors + std::to_string(program.errors.size())));
+    Summary->setText(ToQString(form.summary));
+}
+
+void SequencesPage::PrintClick() {
+    interlock::Workspace& ws = workbench_.Ws();
+    const sequences::Program program = Parsed();
+    std::optional<sequences::SwitchingForm> form;
+    {
+        const std::unique_ptr<sequences::Substation> substation = Topology();
+        sequences::System sys(analysis_.Analyser(), ws, Field(),
+                              substation ? substation->inputs : sequences::TopologyInputs{});
+        form = sequences::MakeForm(sys, ws, program, sequences::CheckProgram(sys, program), Tx().pageName);
+    }
+    PrintInterlockTable(ws, workbench_.Boxes(), ws.ConfigFileName, analysis_.Analyser(), PrintTarget::Pdf, &*form);
 }
 
 void SequencesPage::StepClick() {
@@ -163,11 +174,13 @@ void SequencesPage::StepClick() {
     }
     interlock::Workspace& ws = workbench_.Ws();
     const sequences::ProgramStep& step = program.steps[next_];
-    sequences::System sys(analysis_.Analyser(), ws, Field());
+    const std::unique_ptr<sequences::Substation> substation = Topology();
+    sequences::System sys(analysis_.Analyser(), ws, Field(),
+                          substation ? substation->inputs : sequences::TopologyInputs{});
     const sequences::Describer d(sys, ws);
     const sequences::StepCheck c = sys.CheckStep(sys.Present(), step.op);
-    std::string text =
-        Tx().step + " " + std::to_string(next_ + 1) + ": " + d.Op(step.op) + " - " + VerdictText(c.verdict);
+    std::string text = Tx().step + " " + std::to_string(next_ + 1) + ": " + d.Op(step.op) + " - " +
+                       sequences::VerdictWords(c.verdict);
     if (c.verdict == sequences::StepVerdict::Forbidden)
         text += "; " + Tx().changes + d.Changes(c.changes, sys.Present());
     ++next_;
@@ -203,7 +216,9 @@ void SequencesPage::PlanClick() {
                                    ": " + error.message));
         return;
     }
-    sequences::System sys(analysis_.Analyser(), ws, Field());
+    const std::unique_ptr<sequences::Substation> substation = Topology();
+    sequences::System sys(analysis_.Analyser(), ws, Field(),
+                          substation ? substation->inputs : sequences::TopologyInputs{});
     const sequences::Describer d(sys, ws);
     const sequences::Plan plan = sys.MakePlan(*target);
     if (plan.witness.answer == sequences::Answer::Undetermined) {
@@ -239,6 +254,38 @@ void SequencesPage::PlanClick() {
 void SequencesPage::TakePlanClick() {
     Program_Edit->setPlainText(ToQString(sequences::WriteProgram(plan_, workbench_.Ws())));
     next_ = 0;
+}
+
+void SequencesPage::HazardsClick() {
+    interlock::Workspace& ws = workbench_.Ws();
+    Steps_Tree->clear();
+    const std::unique_ptr<sequences::Substation> substation = Topology();
+    if (!substation) {
+        Summary->setText(ToQString(Tx().noTopology));
+        return;
+    }
+    sequences::System sys(analysis_.Analyser(), ws, Field(), substation->inputs);
+    const sequences::Describer d(sys, ws);
+    int reached = 0;
+    for (const auto& [name, w] : sys.Hazards()) {
+        std::string verdict = w.answer == sequences::Answer::Yes
+                                  ? Tx().reachable + ", " + Tx().stepsNeeded + std::to_string(w.steps.size())
+                              : w.answer == sequences::Answer::No ? Tx().unreachable
+                                                                  : w.reason;
+        const bool bad = w.answer != sequences::Answer::No;
+        reached += bad;
+        AddRow(Steps_Tree, {QString(), QString(), ToQString(name), ToQString(verdict), QString()}, bad);
+        for (size_t i = 0; i < w.steps.size(); ++i) {
+            const sequences::Step& s = w.steps[i];
+            std::string v = Tx().allowed;
+            if (!s.field.empty()) v += ", " + Tx().freeValues + d.Values(s.field);
+            AddRow(Steps_Tree,
+                   {QString::number(i + 1), QString(), ToQString(d.Op(s.op)), ToQString(v),
+                    ToQString(d.StateText(s.after))},
+                   false);
+        }
+    }
+    Summary->setText(ToQString(Tx().hazards + " " + Tx().hazardReached + ": " + std::to_string(reached)));
 }
 
 }  // namespace ui

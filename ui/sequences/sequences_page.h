@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "sequences/program.h"
+#include "sequences/substation.h"
 
 class QCheckBox;
 class QLabel;
@@ -34,9 +35,12 @@ public:
     QPushButton* Load_Button = nullptr;
     QPushButton* Check_Button = nullptr;
     QPushButton* Step_Button = nullptr;
+    QPushButton* Print_Button = nullptr;  // the interlock table ending with the checked program
     QLineEdit* Target_Edit = nullptr;
     QPushButton* Plan_Button = nullptr;
     QPushButton* Take_Plan_Button = nullptr;
+    QPushButton* Hazards_Button = nullptr;
+    QLabel* Topology_Label = nullptr;   // the topology in use, if any
     QTreeWidget* Steps_Tree = nullptr;  // step, line, operation, verdict, state after
     QLabel* Summary = nullptr;
 
@@ -44,13 +48,18 @@ public:
     void LoadClick();
     void CheckClick();
     void StepClick();  // the next step of the program, on the live TS values
+    void PrintClick();
     void PlanClick();
     void TakePlanClick();
+    void HazardsClick();  // each hazard of the topology: unreachable, or a shortest way to it
     int NextStep() const { return next_; }
 
 private:
     sequences::FieldSpec Field() const;
     sequences::Program Parsed() const;
+    // The topology beside the configuration (NAME.top), read afresh; null when there is none or
+    // it has errors (the label says which).
+    std::unique_ptr<sequences::Substation> Topology();
 
     Workbench& workbench_;
     TForm_Analysis& analysis_;
