@@ -157,15 +157,31 @@ TEST(CheckSequences, StatusInEachModeAndJunitCases) {
         {"--free-ts --hold-ts 15=0 --plan S9", 2},
         {"--program '" + (Scratch() / "missing.prog").string() + "'", 2},
     };
+    // The example's topology (substation.top) is left out here: these are the held and free modes.
     for (const auto& c : cases) {
+        const Outcome run = Check("--no-topology " + c.args + " " + Example());
+        EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.out << run.err;
+    }
+    // With the topology, TS 15 follows the positions: QE3's logic reads the indicator of
+    // section I, which stays live while the line is taken out, so step 3 is refused; a plan to
+    // S9 exists, and no hazard is reachable.
+    const struct {
+        std::string args;
+        int status;
+    } withTopology[] = {
+        {"--free-ts --program " + out, 1},
+        {"--plan S9", 0},
+        {"--hazards", 0},
+    };
+    for (const auto& c : withTopology) {
         const Outcome run = Check(c.args + " " + Example());
         EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.out << run.err;
     }
 
     const std::string program = File("steps.prog", "ОТКЛ Q2\nвключить\nОТКЛ QS3\nВКЛ 7 # заземлить\n");
     const fs::path junit = Scratch() / "steps.xml";
-    const Outcome run =
-        Check("--free-ts --program " + program + " --junit '" + junit.string() + "' " + Example());
+    const Outcome run = Check("--no-topology --free-ts --program " + program + " --junit '" + junit.string() +
+                              "' " + Example());
     EXPECT_EQ(run.status, 1);
     const std::string xml = Slurp(junit);
     size_t cases_ = 0;

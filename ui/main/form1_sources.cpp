@@ -87,24 +87,34 @@ void TForm1RtuControls::SetTimerEnabled(bool enabled) { EnableTimer(form_.Get_TS
 // response reaches the screen first. Only the lines the log keeps are added: a burst longer than
 // the log shows its newest lines.
 void TForm1RtuControls::AppendLog(const std::vector<std::string>& lines) {
+    const bool idle = pendingLog_.empty();
     pendingLog_.insert(pendingLog_.end(), lines.begin(), lines.end());
-    if (pendingLog_.size() == lines.size())
+    const int keep = form_.Memo1->maximumBlockCount();
+    if (keep > 0 && pendingLog_.size() > static_cast<size_t>(keep))
+        pendingLog_.erase(pendingLog_.begin(), pendingLog_.end() - keep);
+    if (idle)
         QMetaObject::invokeMethod(
             &form_, [this] { FlushLog(); }, Qt::QueuedConnection);
 }
 
+// A slice of the waiting lines a turn of the event loop: laying out a burst of long lines (a
+// datagram may be kilobytes of noise) at once would hold the window up for a second.
 void TForm1RtuControls::FlushLog() {
+    constexpr size_t kSliceChars = 32 * 1024;
     if (pendingLog_.empty()) return;
-    const int keep = form_.Memo1->maximumBlockCount();
-    const size_t first =
-        keep > 0 && pendingLog_.size() > static_cast<size_t>(keep) ? pendingLog_.size() - keep : 0;
     QString text;
-    for (size_t i = first; i < pendingLog_.size(); ++i) {
-        if (i > first) text += '\n';
-        text += ToQString(pendingLog_[i]);
+    size_t taken = 0, chars = 0;
+    while (taken < pendingLog_.size() && (taken == 0 || chars < kSliceChars)) {
+        if (taken > 0) text += '\n';
+        text += ToQString(pendingLog_[taken]);
+        chars += pendingLog_[taken].size();
+        ++taken;
     }
-    pendingLog_.clear();
+    pendingLog_.erase(pendingLog_.begin(), pendingLog_.begin() + static_cast<std::ptrdiff_t>(taken));
     form_.Memo1->appendPlainText(text);
+    if (!pendingLog_.empty())
+        QMetaObject::invokeMethod(
+            &form_, [this] { FlushLog(); }, Qt::QueuedConnection);
 }
 
 }  // namespace ui
