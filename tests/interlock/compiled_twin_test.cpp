@@ -45,8 +45,8 @@ std::string Operand(Random& r, const std::vector<int>& assigned) {
     }
     // Every spelling a number may take (blanks, sign, hexadecimal, leading zeros), numbers out
     // of range, other letters and broken operands.
-    static const char* const odd[] = {"S 5", "S$A",  "S0",   "S300", "X5",  "",     "~",    "(S1",
-                                      "S07", "M0",   "D0x3", "S1 ",  "S+5", "Sx3",  "SX3",  "S$a",
+    static const char* const odd[] = {"S 5", "S$A",  "S0",   "S300", "X5",  "",     "~",     "(S1",
+                                      "S07", "M0",   "D0x3", "S1 ",  "S+5", "Sx3",  "SX3",   "S$a",
                                       "M17", "S257", "s5",   "S-1",  "M01", "S0X1", "D 007", "S5)"};
     return inv + odd[Pick(r, 0, 23)];
 }
@@ -56,11 +56,11 @@ std::string Line(Random& r, int number, std::vector<int>& assigned) {
     if (Chance(r, 3)) return "";
     if (Chance(r, 1)) {
         // Lines the grammar refuses in every part, and targets spelled every way a number may be.
-        static const char* const odd[] = {" V1=AND(S1)",  "V=AND(S1)",    "M1AND(S1)",    "M0=OR(S1)",
-                                          "V33=OR(S2)",   "V1=(S1)",      "V1=and(S1)",   "V1=AND S1",
-                                          "V1=XOR(S1)",   "Q1=OR(S1)",    "M$A=OR(S1)",   "M +2=AND(S2)",
-                                          "M0x3=OR(S3)",  "M17=OR(S1)",   "V1=AND(S1),S2", "V1=AND(S1)S2",
-                                          "M1=OR(S1)(",   "M1=~~AND(S1)", "M1==OR(S1)",   "M1=ORAND(S1)"};
+        static const char* const odd[] = {" V1=AND(S1)", "V=AND(S1)",    "M1AND(S1)",     "M0=OR(S1)",
+                                          "V33=OR(S2)",  "V1=(S1)",      "V1=and(S1)",    "V1=AND S1",
+                                          "V1=XOR(S1)",  "Q1=OR(S1)",    "M$A=OR(S1)",    "M +2=AND(S2)",
+                                          "M0x3=OR(S3)", "M17=OR(S1)",   "V1=AND(S1),S2", "V1=AND(S1)S2",
+                                          "M1=OR(S1)(",  "M1=~~AND(S1)", "M1==OR(S1)",    "M1=ORAND(S1)"};
         return odd[Pick(r, 0, 19)];
     }
     std::string line;

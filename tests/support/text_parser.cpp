@@ -210,7 +210,8 @@ bool AllowsWithFlip(Workspace& ws, const Block& block, int k, Side side) {
     st.flipped = k;
     st.checkPairs = false;
     const auto mBefore = ws.MVariables.Value;
-    const bool allows = !ReadText(ws, block.Number, block.Of(side).Logic, st) && st.outputAssigned && st.output == 1;
+    const bool allows =
+        !ReadText(ws, block.Number, block.Of(side).Logic, st) && st.outputAssigned && st.output == 1;
     ws.MVariables.Value = mBefore;
     return allows;
 }

@@ -65,7 +65,7 @@ Diagram LayOut(const Workspace& ws, int number, Side side, const Metrics& metric
                           : AnalysisTexts().errorNoLine + OneLine(fields.ErrorMessage);
     }
 
-    const analysis::LogicStructure s = analysis::ReadLogic(fields.Logic);
+    const analysis::LogicStructure s = analysis::ReadLogic(fields.Logic, number);
     const size_t n = s.lines.size();
 
     // Values line by line, by the evaluator's fold: an AND gives 0 at its first operand that
