@@ -1,5 +1,6 @@
 #include "analysis/analysis_texts.h"
 
+#include "analysis/analyser.h"
 #include "interlock/cp1251.h"
 
 namespace analysis {
@@ -41,6 +42,9 @@ AnalysisTexts MakeTexts() {
     x.proven = t("доказано");
     x.refuted = t("опровергнуто");
     x.notChecked = t("не проверено");
+    x.error = t("ошибка");
+    x.warning = t("предупреждение");
+    x.information = t("сведения");
     return x;
 }
 
@@ -79,6 +83,9 @@ constexpr std::pair<std::string_view, Member> kMembers[] = {
     {"proven", &AnalysisTexts::proven},
     {"refuted", &AnalysisTexts::refuted},
     {"notChecked", &AnalysisTexts::notChecked},
+    {"error", &AnalysisTexts::error},
+    {"warning", &AnalysisTexts::warning},
+    {"information", &AnalysisTexts::information},
 };
 
 }  // namespace
@@ -86,6 +93,11 @@ constexpr std::pair<std::string_view, Member> kMembers[] = {
 const AnalysisTexts& Texts() {
     static const AnalysisTexts texts = MakeTexts();
     return texts;
+}
+
+const std::string& SeverityText(Severity s) {
+    const AnalysisTexts& t = Texts();
+    return s == Severity::Error ? t.error : s == Severity::Warning ? t.warning : t.information;
 }
 
 interlock::TextList AnalysisTextList() { return interlock::ListTexts(Texts(), kMembers); }

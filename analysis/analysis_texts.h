@@ -46,9 +46,17 @@ struct AnalysisTexts {
     std::string proven;      // доказано
     std::string refuted;     // опровергнуто
     std::string notChecked;  // не проверено
+
+    // The severity of a problem.
+    std::string error;        // ошибка
+    std::string warning;      // предупреждение
+    std::string information;  // сведения
 };
 
 const AnalysisTexts& Texts();
+// The word for a problem's severity: "ошибка", "предупреждение", "сведения".
+enum class Severity;
+const std::string& SeverityText(Severity s);
 // Every analysis text by its name, for the golden listing.
 interlock::TextList AnalysisTextList();
 

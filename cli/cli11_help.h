@@ -44,6 +44,14 @@ public:
         return HelpText(shown, TerminalLanguage());
     }
 
+    // The parser's option is the catalogue's when they share a name.
+    static bool SameOption(const CLI::Option& opt, const OptionHelp& o) {
+        for (const std::string& n : Split(opt.get_name(true, true)))
+            for (const std::string& k : Split(o.names))
+                if (n == k) return true;
+        return false;
+    }
+
 private:
     // "-o, --out" or "-o,--out": "-o" and "--out".
     static std::vector<std::string> Split(const std::string& names) {
@@ -61,11 +69,8 @@ private:
     }
 
     static bool Has(const CLI::App& app, const OptionHelp& o) {
-        for (const CLI::Option* opt : app.get_options()) {
-            for (const std::string& n : Split(opt->get_name(true, true)))
-                for (const std::string& k : Split(o.names))
-                    if (n == k) return true;
-        }
+        for (const CLI::Option* opt : app.get_options())
+            if (SameOption(*opt, o)) return true;
         return false;
     }
 
@@ -73,8 +78,15 @@ private:
     mutable std::deque<std::string> extra_;  // texts of undocumented options, kept in place
 };
 
-// Gives the app its --help from the catalogue and a --version.
+// Gives the app its --help from the catalogue and a --version. Call it once every option is
+// added (without descriptions): each option the catalogue documents takes its description
+// from there, so the parser holds no second copy of the help.
 inline void UseCatalogueHelp(CLI::App& app, const ProgramHelp& help) {
+    const Language language = TerminalLanguage();
+    app.description(help.summary.In(language));
+    for (CLI::Option* opt : app.get_options())
+        for (const OptionHelp& o : help.options)
+            if (CatalogueFormatter::SameOption(*opt, o)) opt->description(o.text.In(language));
     app.formatter(std::make_shared<CatalogueFormatter>(help));
     std::string version = VersionText(help);
     version.pop_back();  // CLI11 adds the line break

@@ -77,12 +77,6 @@ SequenceTexts MakeTexts() {
     x.programDone = t("Программа пройдена до конца");
     x.badTarget = t("Цель не прочитана: ");
     x.fileNotRead = t("Файл не прочитан: ");
-    x.helpReach = t("Достижимые состояния аппаратов и кратчайший путь к условию (как в файле требований)");
-    x.helpPlan = t("Кратчайшая программа переключений к условию");
-    x.helpProgram = t("Проверить программу переключений из файла по шагам");
-    x.helpFrom = t("С --reach: от всех состояний, где выполняется условие");
-    x.helpFreeTs = t("Прочие ТС свободны: между операциями принимают любые значения");
-    x.helpHoldTs = t("Прочие ТС удерживаются; эти - при заданных значениях: N=V,...");
     x.badHoldTs = t("--hold-ts: ожидается N=V,... с N от 1 до 256 и целым V");
     return x;
 }
@@ -157,12 +151,6 @@ constexpr std::pair<std::string_view, std::string SequenceTexts::*> kMembers[] =
     {"programDone", &SequenceTexts::programDone},
     {"badTarget", &SequenceTexts::badTarget},
     {"fileNotRead", &SequenceTexts::fileNotRead},
-    {"helpReach", &SequenceTexts::helpReach},
-    {"helpPlan", &SequenceTexts::helpPlan},
-    {"helpProgram", &SequenceTexts::helpProgram},
-    {"helpFrom", &SequenceTexts::helpFrom},
-    {"helpFreeTs", &SequenceTexts::helpFreeTs},
-    {"helpHoldTs", &SequenceTexts::helpHoldTs},
     {"badHoldTs", &SequenceTexts::badHoldTs},
 };
 

@@ -71,13 +71,6 @@ struct SequenceTexts {
     std::string ts;                // ТС
 
     // Options of interlocks-check.
-    std::string
-        helpReach;  // Достижимые состояния аппаратов и кратчайший путь к условию (как в файле требований)
-    std::string helpPlan;  // Кратчайшая программа переключений к условию
-    std::string helpProgram;  // Проверить программу переключений из файла по шагам
-    std::string helpFrom;  // С --reach: от всех состояний, где выполняется условие
-    std::string helpFreeTs;  // Прочие ТС свободны: между операциями принимают любые значения
-    std::string helpHoldTs;  // Прочие ТС удерживаются; эти - при заданных значениях: N=V,...
     std::string badHoldTs;  // --hold-ts: ожидается N=V,... с N от 1 до 256 и целым V
 
     // The page "Переключения" of the analysis window.

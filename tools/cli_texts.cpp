@@ -49,19 +49,6 @@ std::string Message(const CLI::ParseError& e) {
 
 }  // namespace
 
-void RussianHelp(CLI::App& app) {
-    const ToolTexts& tx = Texts();
-    auto f = app.get_formatter();
-    f->label("Usage", tx.usage);
-    f->label("OPTIONS", tx.options);
-    f->label("Positionals", tx.positionals);
-    f->label("REQUIRED", tx.required);
-    f->label("Needs", tx.needs);
-    f->label("Excludes", tx.excludes);
-    app.option_defaults()->group(tx.options);
-    app.set_help_flag("-h,--help", tx.helpFlag);
-}
-
 int Parse(CLI::App& app, int argc, char** argv) {
     try {
         app.parse(argc, argv);

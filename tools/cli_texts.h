@@ -1,14 +1,12 @@
 #pragma once
 
-// The command line of interlocks-check and interlocks-report in Russian: the help's headings
-// and every parse error from the catalogue, whatever language the parser speaks.
+// The command line of interlocks-check and interlocks-report in Russian: every parse error
+// from the catalogue, whatever language the parser speaks. The help is the help catalogue's
+// (cli/cli11_help.h).
 
 #include <CLI/CLI.hpp>
 
 namespace tools {
-
-// Before any option is added: the headings, the group name and the help flag in Russian.
-void RussianHelp(CLI::App& app);
 
 // Parses; on a parse error prints its Russian message and the help hint on standard error.
 // Returns -1 when the program goes on, else its exit status (0 after --help, 2 for an error).

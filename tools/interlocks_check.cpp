@@ -444,42 +444,39 @@ std::string Named(const std::string& file, const std::string& messages) {
 
 int main(int argc, char** argv) {
     const tools::ToolTexts& tx = tools::Texts();
-    CLI::App app{tx.checkAbout, "interlocks-check"};
-    tools::RussianHelp(app);
+    CLI::App app{"", "interlocks-check"};
     Options o;
     std::string set;
     std::string unreliable;
     int block = 0;
     std::vector<std::string> configs;
-    app.add_option("--set", set, tx.optSet);
-    app.add_option("--unreliable", unreliable, tx.optUnreliable);
-    app.add_option("--block", block, tx.optBlock)->check(CLI::Range(1, 32));
-    app.add_flag("--json", o.json, tx.optJson);
-    CLI::Option* analyseOption = app.add_flag("--analyse", o.analyse, tx.optAnalyse);
-    app.add_option("--where", o.where, tx.optWhere)->check(CLI::Range(1, 256))->needs(analyseOption);
-    app.add_flag("--strict", o.strict, tx.optStrict)->needs(analyseOption);
-    CLI::Option* proveOption = app.add_flag("--prove", o.prove, tx.optProve);
-    CLI::Option* requirementsOption = app.add_option("--requirements", o.requirements, tx.optRequirements);
-    CLI::Option* diffOption = app.add_option("--diff", o.diff, tx.optDiff);
-    app.add_option("--sarif", o.sarif, tx.optSarif);
-    app.add_option("--junit", o.junit, tx.optJunit);
-    app.add_option("--topology", o.topologyFile, tx.optTopology)->expected(0, 1)->excludes(diffOption);
+    app.add_option("--set", set);
+    app.add_option("--unreliable", unreliable);
+    app.add_option("--block", block)->check(CLI::Range(1, 32));
+    app.add_flag("--json", o.json);
+    CLI::Option* analyseOption = app.add_flag("--analyse", o.analyse);
+    app.add_option("--where", o.where)->check(CLI::Range(1, 256))->needs(analyseOption);
+    app.add_flag("--strict", o.strict)->needs(analyseOption);
+    CLI::Option* proveOption = app.add_flag("--prove", o.prove);
+    CLI::Option* requirementsOption = app.add_option("--requirements", o.requirements);
+    CLI::Option* diffOption = app.add_option("--diff", o.diff);
+    app.add_option("--sarif", o.sarif);
+    app.add_option("--junit", o.junit);
+    app.add_option("--topology", o.topologyFile)->expected(0, 1)->excludes(diffOption);
     std::string holdTs;
     bool freeTs = false;
-    const sequences::SequenceTexts& sx = sequences::Texts();
-    CLI::Option* reachOption = app.add_option("--reach", o.sequences.reach, cp1251::ToUtf8(sx.helpReach));
-    CLI::Option* planOption = app.add_option("--plan", o.sequences.plan, cp1251::ToUtf8(sx.helpPlan));
-    CLI::Option* programOption =
-        app.add_option("--program", o.sequences.program, cp1251::ToUtf8(sx.helpProgram));
-    app.add_option("--from", o.sequences.from, cp1251::ToUtf8(sx.helpFrom))->needs(reachOption);
-    CLI::Option* freeOption = app.add_flag("--free-ts", freeTs, cp1251::ToUtf8(sx.helpFreeTs));
-    app.add_option("--hold-ts", holdTs, cp1251::ToUtf8(sx.helpHoldTs))->excludes(freeOption);
+    CLI::Option* reachOption = app.add_option("--reach", o.sequences.reach);
+    CLI::Option* planOption = app.add_option("--plan", o.sequences.plan);
+    CLI::Option* programOption = app.add_option("--program", o.sequences.program);
+    app.add_option("--from", o.sequences.from)->needs(reachOption);
+    CLI::Option* freeOption = app.add_flag("--free-ts", freeTs);
+    app.add_option("--hold-ts", holdTs)->excludes(freeOption);
     reachOption->excludes(diffOption);
     planOption->excludes(diffOption);
     programOption->excludes(diffOption);
-    app.add_option("CONFIG", configs, tx.optConfig);
+    app.add_option("CONFIG", configs);
     diffOption->excludes(proveOption)->excludes(requirementsOption)->excludes(analyseOption);
-    // --help from the help catalogue (cli/help_texts.cpp), and --version.
+    // --help and the options' descriptions from the help catalogue (cli/help_texts.cpp), and --version.
     cli::UseCatalogueHelp(app, cli::InterlocksCheck());
     if (const int status = tools::Parse(app, argc, argv); status >= 0) return status;
 
@@ -521,7 +518,7 @@ int main(int argc, char** argv) {
     if (!holdTs.empty()) {
         auto values = check::ParseAssignments(holdTs, 1, interlock::kTsCount, INT16_MIN, INT16_MAX);
         if (!values) {
-            std::cerr << cp1251::ToUtf8(sx.badHoldTs) << "\n";
+            std::cerr << cp1251::ToUtf8(sequences::Texts().badHoldTs) << "\n";
             return kUsageError;
         }
         for (auto [n, v] : *values) o.sequences.field.held[n] = static_cast<int16_t>(v);

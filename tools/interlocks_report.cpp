@@ -22,14 +22,12 @@
 #include "ui/report/interlock_report.h"
 
 int main(int argc, char** argv) {
-    const tools::ToolTexts& tx = tools::Texts();
-    CLI::App app{tx.reportAbout, "interlocks-report"};
-    tools::RussianHelp(app);
+    CLI::App app{"", "interlocks-report"};
     std::string config, out, requirements;
-    app.add_option("CONFIG", config, tx.optReportConfig)->required();
-    app.add_option("--out,-o", out, tx.optOut)->required();
-    app.add_option("--requirements", requirements, tx.optReportRequirements);
-    // --help from the help catalogue (cli/help_texts.cpp), and --version.
+    app.add_option("CONFIG", config)->required();
+    app.add_option("--out,-o", out)->required();
+    app.add_option("--requirements", requirements);
+    // --help and the options' descriptions from the help catalogue (cli/help_texts.cpp), and --version.
     cli::UseCatalogueHelp(app, cli::InterlocksReport());
     if (const int status = tools::Parse(app, argc, argv); status >= 0) return status;
 

@@ -99,27 +99,20 @@ std::string Printable(const std::string& bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{"RTU responder simulator: answers the TS requests R0..R7 of the interlock tool over UDP."};
+    CLI::App app{"", "rtu-sim"};
     std::string bindAddress = "127.0.0.1";
     int port = 956;
     std::string valuesPath;
     std::vector<int> toggled;
     int periodMs = 1000;
     bool verbose = false;
-    app.add_option("--bind", bindAddress, "Local IPv4 address to listen on")->capture_default_str();
-    app.add_option("--port", port, "UDP port to listen on (0: any free port, printed at start)")
-        ->check(CLI::Range(0, 65535))
-        ->capture_default_str();
-    app.add_option("--values", valuesPath,
-                   "Value file with lines #TS0=<32 digits 0/1> .. #TS7=...; re-read when it changes");
-    app.add_option("--toggle", toggled, "TS numbers (1..256) to flip every period, e.g. 65,66")
-        ->delimiter(',')
-        ->check(CLI::Range(1, 256));
-    app.add_option("--period", periodMs, "Toggle period in milliseconds")
-        ->check(CLI::Range(1, 3600000))
-        ->capture_default_str();
-    app.add_flag("-v,--verbose", verbose, "Print every request and answer on stderr");
-    // --help from the help catalogue (cli/help_texts.cpp), and --version.
+    app.add_option("--bind", bindAddress)->capture_default_str();
+    app.add_option("--port", port)->check(CLI::Range(0, 65535))->capture_default_str();
+    app.add_option("--values", valuesPath);
+    app.add_option("--toggle", toggled)->delimiter(',')->check(CLI::Range(1, 256));
+    app.add_option("--period", periodMs)->check(CLI::Range(1, 3600000))->capture_default_str();
+    app.add_flag("-v,--verbose", verbose);
+    // --help and the options' descriptions from the help catalogue (cli/help_texts.cpp), and --version.
     cli::UseCatalogueHelp(app, cli::RtuSim());
     CLI11_PARSE(app, argc, argv);
 

@@ -7,36 +7,6 @@ namespace {
 
 ToolTexts MakeTexts() {
     ToolTexts x;
-    x.checkAbout =
-        "Проверка конфигурации оперативных блокировок (*.blk, *.tmp) без окна программы.\n"
-        "Код возврата: 0 - ошибочных блоков нет, 1 - есть ошибочные блоки, 2 - ошибка вызова,\n"
-        "файла или конфигурации.";
-    x.optSet = "Значения ТС после чтения файла: N=V,... (N 1..256, V целое)";
-    x.optUnreliable = "Недостоверность ТС: N=C,... (C: 0 - достоверен, 1 - ручная, 2 - аппаратная)";
-    x.optBlock = "Проверить только блок N (1..32); код возврата - по этому блоку";
-    x.optJson = "Вывести отчёт в формате JSON (UTF-8)";
-    x.optAnalyse = "Анализ логики по всем состояниям ТС: наименьшие изменения, проблемы";
-    x.optWhere = "С --analyse: где используется ТС N (1..256)";
-    x.optStrict = "С --analyse: код 1 и при проблемах класса ошибок";
-    x.optProve = "Доказать требования из файла рядом с конфигурацией (имя.req)";
-    x.optRequirements = "Доказать требования из этого файла";
-    x.optDiff = "Сравнить поведение логики с другой конфигурацией (она - A, CONFIG - B)";
-    x.optSarif = "Записать проблемы, ошибки и опровергнутые требования в SARIF 2.1.0";
-    x.optJunit = "Записать требования и блоки в JUnit XML";
-    x.optTopology =
-        "Доказать логику против правил топологии подстанции (файл рядом с конфигурацией: имя.top)";
-    x.optConfig = "Файлы конфигурации или папки с файлами *.blk";
-    x.reportAbout = "Печать таблицы блокировок: конфигурация в документ PDF формата A4";
-    x.optReportConfig = "файл конфигурации (*.blk)";
-    x.optOut = "выходной файл PDF (также канал или устройство, например /dev/stdout)";
-    x.optReportRequirements = "файл требований (по умолчанию: имя конфигурации с расширением .req)";
-    x.usage = "Вызов";
-    x.options = "Параметры";
-    x.positionals = "Аргументы";
-    x.required = "ОБЯЗАТЕЛЕН";
-    x.needs = "Требует";
-    x.excludes = "Исключает";
-    x.helpFlag = "Показать эту справку и выйти";
     x.helpHint = "Справка: %1 --help";
     x.argRequired = "Не задан обязательный параметр %1";
     x.argExtra = "Лишний аргумент: %1";
@@ -89,32 +59,6 @@ ToolTexts MakeTexts() {
 
 using M = std::string ToolTexts::*;
 constexpr std::pair<std::string_view, M> kMembers[] = {
-    {"checkAbout", &ToolTexts::checkAbout},
-    {"optSet", &ToolTexts::optSet},
-    {"optUnreliable", &ToolTexts::optUnreliable},
-    {"optBlock", &ToolTexts::optBlock},
-    {"optJson", &ToolTexts::optJson},
-    {"optAnalyse", &ToolTexts::optAnalyse},
-    {"optWhere", &ToolTexts::optWhere},
-    {"optStrict", &ToolTexts::optStrict},
-    {"optProve", &ToolTexts::optProve},
-    {"optRequirements", &ToolTexts::optRequirements},
-    {"optDiff", &ToolTexts::optDiff},
-    {"optSarif", &ToolTexts::optSarif},
-    {"optJunit", &ToolTexts::optJunit},
-    {"optTopology", &ToolTexts::optTopology},
-    {"optConfig", &ToolTexts::optConfig},
-    {"reportAbout", &ToolTexts::reportAbout},
-    {"optReportConfig", &ToolTexts::optReportConfig},
-    {"optOut", &ToolTexts::optOut},
-    {"optReportRequirements", &ToolTexts::optReportRequirements},
-    {"usage", &ToolTexts::usage},
-    {"options", &ToolTexts::options},
-    {"positionals", &ToolTexts::positionals},
-    {"required", &ToolTexts::required},
-    {"needs", &ToolTexts::needs},
-    {"excludes", &ToolTexts::excludes},
-    {"helpFlag", &ToolTexts::helpFlag},
     {"helpHint", &ToolTexts::helpHint},
     {"argRequired", &ToolTexts::argRequired},
     {"argExtra", &ToolTexts::argExtra},

@@ -1,8 +1,8 @@
 #pragma once
 
-// The fixed texts of interlocks-check and interlocks-report: their messages, their reports and
-// their help. The tools speak UTF-8 (terminals, JSON, SARIF, JUnit), so the catalogue holds
-// UTF-8; the golden listing shows it in the program's code page like every other catalogue.
+// The fixed texts of interlocks-check and interlocks-report: their messages and their reports.
+// The tools speak UTF-8 (terminals, JSON, SARIF, JUnit), so the catalogue holds UTF-8; the
+// golden listing shows it in the program's code page like every other catalogue.
 // "%1".."%9" stand for what Fill puts in.
 
 #include <initializer_list>
@@ -14,14 +14,8 @@
 namespace tools {
 
 struct ToolTexts {
-    // interlocks-check: help.
-    std::string checkAbout;
-    std::string optSet, optUnreliable, optBlock, optJson, optAnalyse, optWhere, optStrict, optProve;
-    std::string optRequirements, optDiff, optTopology, optSarif, optJunit, optConfig;
-    // interlocks-report: help.
-    std::string reportAbout, optReportConfig, optOut, optReportRequirements;
-    // Both: the help's headings and the command-line errors.
-    std::string usage, options, positionals, required, needs, excludes, helpFlag, helpHint;
+    // Both: the command-line errors (the help is the help catalogue's, cli/help_texts.cpp).
+    std::string helpHint;
     std::string argRequired, argExtra, argValue, argMissingValue, argExcludes, argNeeds, argOther;
     std::string badSet, badUnreliable;
     // Several files at once.

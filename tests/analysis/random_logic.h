@@ -4,6 +4,7 @@
 // evaluator treats specially: "~" on operands and operations, M variables assigned again,
 // lines after the V line, the other ways of writing a number, and TS that form pairs.
 
+#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
@@ -27,7 +28,11 @@ inline std::string TsText(std::mt19937& r, int n) {
         case 0:
             return letter + "0" + std::to_string(n);
         case 1:
-            return letter + "$" + std::to_string(n < 10 ? n : n + 6);  // hexadecimal
+        {
+            char hex[16];
+            std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(n));
+            return letter + "$" + hex;
+        }
         case 2:
             return letter + " " + std::to_string(n);
         default:

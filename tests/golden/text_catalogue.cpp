@@ -15,6 +15,8 @@
 #include "ui/model/diagram_texts.h"
 #include "tools/tool_texts.h"
 #include "topology/topology_texts.h"
+#include "ui/model/analysis_page_texts.h"
+#include "ui/model/report_texts.h"
 #include "ui/model/texts.h"
 #include "ui/model/window_analysis_texts.h"
 
@@ -61,5 +63,8 @@ int main() {
     Print("diagram", ui::DiagramTextList());
     Print("tools", tools::ToolTextList());
     Print("ui.analysis", ui::AnalysisTextList());
+    Print("ui.analysisWindow", ui::AnalysisWindowTextList());
+    Print("ui.pages", ui::PageTextList());
+    Print("ui.report", ui::ReportTextList());
     return 0;
 }

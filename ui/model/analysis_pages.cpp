@@ -18,40 +18,16 @@ using interlock::Side;
 
 namespace {
 
-std::string W(const char* utf8) { return cp1251::FromUtf8(utf8); }
+const PageTexts& P() { return PageWords(); }
 
-AnalysisWindowTexts MakeWindowTexts() {
-    AnalysisWindowTexts t;
-    t.title = W("Анализ блокировок");
-    t.pageWhy = W("Почему запрещено");
-    t.pageUnreliable = W("Недостоверность");
-    t.pageProblems = W("Проблемы");
-    t.pageRequirements = W("Требования");
-    t.pageCompare = W("Сравнение");
-    t.pageWhere = W("Где используется");
-    t.pageDiagram = W("Схема");
-    t.apply = W("Применить как значения ТС");
-    t.chooseRequirements = W("Файл требований...");
-    t.chooseCompare = W("Сравнить с файлом...");
-    t.whereLabel = W("Номер ТС:");
-    t.whereMenu = W("Где используется ТС");
-    t.analysisMenu = W("Анализ блокировок (F9)");
-    t.print = W("Печать таблицы блокировок");
-    t.requirementsFilter = W("Требования (*.req)");
-    t.noApplyChange =
-        W("Изменение ТС запрещено: включите \"Разрешить изменение ТС\" на панели \"Настройки\"");
-    t.noApplyRtu = W("Идёт приём ТС с КП: значения ТС задаёт КП");
-    t.noApplyServer = W("Идёт приём ТС с сервера ТМ: значения ТС задаёт сервер");
-    t.noApplyRow = W("Выберите строку с набором значений ТС");
-    t.fileNotRead = W("Не удалось прочитать файл");
-    return t;
+std::string SideWord(Side side) {
+    const interlock::EngineTexts& e = interlock::Texts();
+    return side == Side::On ? e.stateValueOn : e.stateValueOff;
 }
-
-std::string SideWord(Side side) { return side == Side::On ? W("вкл") : W("откл"); }
-std::string OperationWord(Side side) { return side == Side::On ? W("Включение") : W("Отключение"); }
+std::string OperationWord(Side side) { return side == Side::On ? P().operationOn : P().operationOff; }
 
 std::string BlockTitle(const interlock::Workspace& ws, int n) {
-    std::string s = W("Блок ") + std::to_string(n);
+    std::string s = P().block + std::to_string(n);
     if (!ws.Blocks[n].Name.empty()) s += " \"" + ws.Blocks[n].Name + "\"";
     return s;
 }
@@ -77,7 +53,7 @@ std::string CubeText(const interlock::TsTableData& table, const analysis::Cube& 
         if (!s.empty()) s += ", ";
         s += TsText(table, l.ts) + " = " + std::to_string(l.value);
     }
-    return s.empty() ? W("любые значения ТС") : s;
+    return s.empty() ? P().anyValues : s;
 }
 
 std::vector<TsValue> CubeValues(const interlock::TsTableData& table, const analysis::Cube& cube) {
@@ -93,10 +69,9 @@ struct Governing {
 };
 
 Governing GoverningOf(const interlock::Workspace& ws, const analysis::BlockAnalysis& r, int n) {
-    if (!r.governing)
-        return {std::nullopt, W("У блока нет сигнала состояния: управляющая операция не определена")};
+    if (!r.governing) return {std::nullopt, P().noStateSignal};
     const auto f = ws.Blocks[n].Of(*r.governing);
-    if (f.Empty || f.Logic.empty()) return {r.governing, W("Логика пуста")};
+    if (f.Empty || f.Logic.empty()) return {r.governing, P().emptyLogic};
     if (f.Error) return {r.governing, AnalysisTexts().errorInLogic + OneLine(f.ErrorMessage)};
     return {r.governing, {}};
 }
@@ -131,13 +106,8 @@ Side GoverningSide(const interlock::Workspace& ws, int block, Side fallback) {
     return interlock::ApparatusIsOn(ws, s) ? Side::Off : Side::On;
 }
 
-const AnalysisWindowTexts& AnalysisPageTexts() {
-    static const AnalysisWindowTexts texts = MakeWindowTexts();
-    return texts;
-}
-
 std::string TsText(const interlock::TsTableData& table, int ts) {
-    std::string s = "\xD2\xD1" + std::to_string(ts);  // "ТС"
+    std::string s = interlock::Texts().ts + std::to_string(ts);
     if (ts >= 1 && ts <= interlock::kTsCount && !table.Name[ts].empty()) s += " (" + table.Name[ts] + ")";
     return s;
 }
@@ -171,7 +141,7 @@ Page WhyPage(analysis::Analyser& analyser, const interlock::Workspace& ws) {
     const int n = ws.CurrentBlock;
     const analysis::BlockAnalysis r = analyser.Analyse(ws, n);
     Page p;
-    p.columns = {W("Набор"), W("Изменения ТС (номер, имя: значение сейчас -> новое)")};
+    p.columns = {P().columnSet, P().columnChanges};
     p.heading = BlockTitle(ws, n);
     const Governing g = GoverningOf(ws, r, n);
     if (!g.side || !g.problem.empty()) {
@@ -205,20 +175,20 @@ Page WhyPage(analysis::Analyser& analyser, const interlock::Workspace& ws) {
     }
     if (hardware) p.heading += "\n" + t.whyLogicForbids;
     if (allowed || !r.minChanges) {
-        p.empty = W("Операция разрешена: изменять ТС не нужно");
+        p.empty = P().allowedAsIs;
         return p;
     }
     const analysis::MinChanges& m = *r.minChanges;
     if (m.undetermined) {
-        p.empty = W("Наименьшие наборы изменений: ") + analysis::Texts().undetermined;
+        p.empty = P().smallestSets + analysis::Texts().undetermined;
         return p;
     }
     if (!m.exists) {
-        p.empty = W("Никакое изменение ТС не разрешает эту операцию, пока аппарат в этом состоянии");
+        p.empty = P().nothingAllows;
         return p;
     }
-    p.heading += "\n" + W("Наименьшее число изменений ТС: ") + std::to_string(m.size) + W(", наборов: ") +
-                 std::to_string(m.sets.size()) + (m.truncated ? W(" (показаны не все)") : "");
+    p.heading += "\n" + P().smallestCount + std::to_string(m.size) + P().setCount +
+                 std::to_string(m.sets.size()) + (m.truncated ? P().notAllShown : "");
     int i = 0;
     for (const std::vector<analysis::Change>& set : m.changes) {
         PageRow row;
@@ -239,7 +209,8 @@ Page UnreliablePage(analysis::Analyser& analyser, const interlock::Workspace& ws
     const int n = ws.CurrentBlock;
     const analysis::BlockAnalysis r = analyser.Analyse(ws, n);
     Page p;
-    p.columns = {W("ТС"), W("Недостоверность"), W("Значение"), W("Решает исход"), W("В списке логики")};
+    p.columns = {interlock::Texts().ts, AnalysisPageTexts().pageUnreliable, P().columnValue,
+                 P().columnDecisive, P().columnInList};
     p.heading = BlockTitle(ws, n);
     const Governing g = GoverningOf(ws, r, n);
     if (!g.side || !g.problem.empty()) {
@@ -250,13 +221,13 @@ Page UnreliablePage(analysis::Analyser& analyser, const interlock::Workspace& ws
     const Side side = *g.side;
     p.heading += ": " + OperationWord(side) + "\n";
     if (r.decisive.undetermined) {
-        p.heading += W("Решающие недостоверные ТС: ") + analysis::Texts().undetermined;
+        p.heading += P().decisiveHead + analysis::Texts().undetermined;
     } else if (r.decisive.ts.empty()) {
-        p.heading += W("Ни один недостоверный ТС не может изменить исход");
+        p.heading += P().noneDecisive;
     } else {
-        p.heading += W("Исход может изменить: ");
+        p.heading += P().mayDecide;
         for (size_t i = 0; i < r.decisive.ts.size(); ++i)
-            p.heading += (i ? ", " : "") + std::string("\xD2\xD1") + std::to_string(r.decisive.ts[i]);
+            p.heading += (i ? ", " : "") + interlock::Texts().ts + std::to_string(r.decisive.ts[i]);
     }
     // Every unreliable TS the logic reads, and whether the evaluator's own list (the warning
     // "запрещено**") has it for the present values.
@@ -271,23 +242,24 @@ Page UnreliablePage(analysis::Analyser& analyser, const interlock::Workspace& ws
         bool decisive = false;
         for (int d : r.decisive.ts) decisive = decisive || d == ts;
         PageRow row;
-        row.cells = {TsText(ws.TsTable, ts), level >= 2 ? W("аппаратная") : W("ручная"),
+        row.cells = {TsText(ws.TsTable, ts), level >= 2 ? P().hardware : P().manual,
                      ValueText(ws.TsTable.Value[ts]),
                      r.decisive.undetermined ? analysis::Texts().undetermined
-                     : decisive              ? W("да")
-                                             : W("нет"),
-                     f.Unreliability[ts] ? W("да") : W("нет")};
+                     : decisive              ? P().yes
+                                             : P().no,
+                     f.Unreliability[ts] ? P().yes : P().no};
         row.emphasised = decisive;
         row.place = {n, side, 0};
         p.rows.push_back(std::move(row));
     }
-    p.empty = W("Логика не читает недостоверных ТС");
+    p.empty = P().noUnreliable;
     return p;
 }
 
 Page ProblemsPage(const analysis::Analyser& analyser, const interlock::Workspace& ws) {
     Page p;
-    p.columns = {W("Блок"), W("Логика"), W("Строка"), W("Важность"), W("Сообщение"), W("Проверка")};
+    p.columns = {P().columnBlock,    P().columnLogic,   P().columnLine,
+                 P().columnSeverity, P().columnMessage, P().columnCheck};
     std::vector<analysis::Problem> problems = BlockErrors(ws);
     const std::vector<analysis::Problem>& found = analyser.Problems();
     problems.insert(problems.end(), found.begin(), found.end());
@@ -296,21 +268,18 @@ Page ProblemsPage(const analysis::Analyser& analyser, const interlock::Workspace
         [](const analysis::Problem& a, const analysis::Problem& b) { return a.block < b.block; });
     for (const analysis::Problem& x : problems) {
         PageRow row;
-        const char* severity = x.severity == analysis::Severity::Error     ? "ошибка"
-                               : x.severity == analysis::Severity::Warning ? "предупреждение"
-                                                                           : "сведения";
         row.cells = {std::to_string(x.block),
                      x.side ? SideWord(*x.side) : std::string(),
                      x.line ? std::to_string(x.line) : std::string(),
-                     W(severity),
+                     analysis::SeverityText(x.severity),
                      x.message,
                      CheckName(x.check)};
         row.place = {x.block, x.side, x.line};
         row.emphasised = x.severity == analysis::Severity::Error;
         p.rows.push_back(std::move(row));
     }
-    p.heading = W("Проблем: ") + std::to_string(p.rows.size());
-    p.empty = W("Анализ не нашёл проблем");
+    p.heading = P().problemCount + std::to_string(p.rows.size());
+    p.empty = P().noProblems;
     return p;
 }
 
@@ -318,16 +287,16 @@ Page RequirementsPage(const std::string& file, const analysis::RequirementsFile&
                       const std::vector<analysis::RequirementResult>& results,
                       const interlock::Workspace& ws) {
     Page p;
-    p.columns = {W("Требование"), W("Результат"), W("Подробности")};
+    p.columns = {P().columnRequirement, P().columnResult, P().columnDetails};
     if (file.empty()) {
-        p.empty = W("Файл требований не найден рядом с конфигурацией: выберите его");
+        p.empty = P().noRequirementsFile;
         return p;
     }
     int proven = 0, refuted = 0;
     for (const analysis::RequirementError& e : parsed.errors) {
         PageRow row;
-        row.cells = {W("строка ") + std::to_string(e.line), W("ошибка"),
-                     W("позиция ") + std::to_string(e.position) + ": " + e.message};
+        row.cells = {P().line + std::to_string(e.line), analysis::Texts().error,
+                     P().position + std::to_string(e.position) + ": " + e.message};
         row.emphasised = true;
         p.rows.push_back(std::move(row));
     }
@@ -340,7 +309,7 @@ Page RequirementsPage(const std::string& file, const analysis::RequirementsFile&
         if (r.counterexample) {
             analysis::Cube cube = r.counterexample->cube;
             if (r.state) cube.insert(cube.begin(), *r.state);
-            details = W("контрпример: ") + CubeText(ws.TsTable, cube);
+            details = P().counterexample + CubeText(ws.TsTable, cube);
             row.apply = CubeValues(ws.TsTable, cube);
         }
         row.cells = {q.label.empty() ? q.text : q.label + " (" + q.text + ")", verdict, details};
@@ -348,28 +317,29 @@ Page RequirementsPage(const std::string& file, const analysis::RequirementsFile&
         row.emphasised = r.verdict == Verdict::Refuted;
         p.rows.push_back(std::move(row));
     }
-    p.heading = W("Файл: ") + file + "\n" + W("Доказано ") + std::to_string(proven) + W(", опровергнуто ") +
-                std::to_string(refuted) + W(", всего ") + std::to_string(results.size()) +
-                (parsed.errors.empty() ? "" : W(", ошибочных строк ") + std::to_string(parsed.errors.size()));
-    p.empty = W("В файле нет требований");
+    const analysis::AnalysisTexts& a = analysis::Texts();
+    p.heading = P().fileHead + file + "\n" + Capitalised(a.proven) + " " + std::to_string(proven) + ", " +
+                a.refuted + " " + std::to_string(refuted) + P().total + std::to_string(results.size()) +
+                (parsed.errors.empty() ? "" : P().errorLines + std::to_string(parsed.errors.size()));
+    p.empty = P().noRequirements;
     return p;
 }
 
 Page ComparePage(const std::string& file, const analysis::DiffResult& diff, const interlock::Workspace& a,
                  const interlock::Workspace& b) {
     Page p;
-    p.columns = {W("Блок"), W("Логика"), W("Поведение"), W("Подробности")};
-    p.heading = W("Сравнение конфигурации в памяти с файлом ") + file;
-    auto verdict = [](int v) { return v ? W("разрешено") : W("запрещено"); };
+    p.columns = {P().columnBlock, P().columnLogic, P().columnBehaviour, P().columnDetails};
+    p.heading = P().compareHead + file;
+    auto verdict = [](int v) { return v ? interlock::Texts().allowed : interlock::Texts().forbidden; };
     for (const analysis::BlockDiff& d : diff.blocks) {
         if (d.NameChanged() || d.StateChanged()) {
             PageRow row;
             std::string s;
-            if (d.NameChanged()) s = W("имя: \"") + d.nameA + "\" -> \"" + d.nameB + "\"";
+            if (d.NameChanged()) s = P().nameChange + d.nameA + "\" -> \"" + d.nameB + "\"";
             if (d.StateChanged())
-                s += (s.empty() ? "" : "; ") + W("сигнал состояния: ") + std::to_string(d.stateA) + " -> " +
-                     std::to_string(d.stateB);
-            row.cells = {std::to_string(d.block), "", W("изменён"), s};
+                s += (s.empty() ? "" : "; ") + AnalysisTexts().whereStateSignal + ": " +
+                     std::to_string(d.stateA) + " -> " + std::to_string(d.stateB);
+            row.cells = {std::to_string(d.block), "", P().changed, s};
             row.place = {d.block, std::nullopt, 0};
             p.rows.push_back(std::move(row));
         }
@@ -380,7 +350,7 @@ Page ComparePage(const std::string& file, const analysis::DiffResult& diff, cons
             std::string status, details = x.reason;
             switch (x.status) {
                 case analysis::LogicDiff::Status::Equivalent:
-                    status = W("равносильна");
+                    status = P().equivalent;
                     // The flag is the side's own: the other side's edit does not make this one "changed".
                     if (d.block >= 1 && d.block <= interlock::kBlockCount &&
                         a.Blocks[d.block].Of(side).Logic != b.Blocks[d.block].Of(side).Logic &&
@@ -388,21 +358,21 @@ Page ComparePage(const std::string& file, const analysis::DiffResult& diff, cons
                         details = AnalysisTexts().sameBehaviour;
                     break;
                 case analysis::LogicDiff::Status::NotCompared:
-                    status = W("не сравнивалась");
+                    status = P().notCompared;
                     break;
                 case analysis::LogicDiff::Status::Different: {
-                    status = W("различается");
+                    status = P().differs;
                     row.emphasised = true;
                     analysis::Cube cube = x.state;
                     if (x.witness) cube.insert(cube.end(), x.witness->cube.begin(), x.witness->cube.end());
-                    details = W("при ") + CubeText(b.TsTable, cube) + W(": в файле ") + verdict(x.verdictA) +
-                              W(", в памяти ") + verdict(x.verdictB);
+                    details = P().at + CubeText(b.TsTable, cube) + P().inFile + verdict(x.verdictA) +
+                              P().inMemory + verdict(x.verdictB);
                     if (x.bAllowsMore && x.aAllowsMore)
-                        details += W(" (изменения в обе стороны)");
+                        details += P().bothWays;
                     else if (x.bAllowsMore)
-                        details += W(" (в памяти разрешено больше)");
+                        details += P().memoryAllowsMore;
                     else if (x.aAllowsMore)
-                        details += W(" (в памяти запрещено больше)");
+                        details += P().memoryForbidsMore;
                     break;
                 }
             }
@@ -413,21 +383,21 @@ Page ComparePage(const std::string& file, const analysis::DiffResult& diff, cons
     for (const analysis::AttributeChange& c : diff.attributes) {
         PageRow row;
         std::string s = TsText(b.TsTable, c.ts) + ": ";
-        if (c.inverted) s += W("признак инверсии изменён");
-        if (c.twoPosition) s += (c.inverted ? "; " : "") + W("признак двухпозиционного изменён");
-        row.cells = {"", "", W("признаки ТС"), s};
+        if (c.inverted) s += P().invertedChanged;
+        if (c.twoPosition) s += (c.inverted ? "; " : "") + P().twoPositionChanged;
+        row.cells = {"", "", P().attributes, s};
         row.emphasised = true;
         p.rows.push_back(std::move(row));
     }
-    p.empty = W("Конфигурации совпадают и по тексту, и по поведению");
+    p.empty = P().identical;
     return p;
 }
 
 Page WhereUsedPage(const analysis::Analyser& analyser, const interlock::Workspace& ws, int ts) {
     Page p;
-    p.columns = {W("Блок"), W("Логика"), W("Строка"), W("Операнд")};
+    p.columns = {P().columnBlock, P().columnLogic, P().columnLine, P().columnOperand};
     if (ts < 1 || ts > interlock::kTsCount) {
-        p.empty = W("Введите номер ТС от 1 до 256");
+        p.empty = P().enterTs;
         return p;
     }
     const AnalysisViewTexts& t = AnalysisTexts();
@@ -458,8 +428,8 @@ Page WhereUsedPage(const analysis::Analyser& analyser, const interlock::Workspac
         for (const analysis::Use& u : analyser.WhereUsed(ts - 1))
             if (u.operand.find('D') != std::string::npos) add(u, note);
     }
-    p.heading = TsText(ws.TsTable, ts) + W(": мест чтения ") + std::to_string(p.rows.size());
-    p.empty = W("Ни одна логика не читает этот ТС");
+    p.heading = TsText(ws.TsTable, ts) + P().readPlaces + std::to_string(p.rows.size());
+    p.empty = P().readNowhere;
     return p;
 }
 

@@ -13,6 +13,7 @@
 #include "analysis/requirements.h"
 #include "interlock/ts_edit_rule.h"
 #include "interlock/workspace.h"
+#include "ui/model/analysis_page_texts.h"
 
 namespace ui {
 
@@ -50,24 +51,6 @@ struct Page {
 
     bool operator==(const Page&) const = default;
 };
-
-// The texts of the window itself: title, page names, actions.
-struct AnalysisWindowTexts {
-    std::string title;  // Анализ блокировок
-    std::string pageWhy, pageUnreliable, pageProblems, pageRequirements, pageCompare, pageWhere, pageDiagram;
-    std::string apply;               // Применить как значения ТС
-    std::string chooseRequirements;  // Файл требований...
-    std::string chooseCompare;       // Сравнить с файлом...
-    std::string whereLabel;          // Номер ТС:
-    std::string whereMenu;           // Где используется ТС
-    std::string analysisMenu;        // Анализ блокировок (F9)
-    std::string print;               // Печать таблицы блокировок
-    std::string requirementsFilter;
-    std::string noApplyChange;  // why an apply is disabled
-    std::string noApplyRtu, noApplyServer, noApplyRow;
-    std::string fileNotRead;
-};
-const AnalysisWindowTexts& AnalysisPageTexts();
 
 // "Почему запрещено": the governing operation of the current block, its verdict and the
 // smallest sets of TS changes that allow it, one row per set with the values to apply.

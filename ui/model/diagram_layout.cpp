@@ -7,6 +7,7 @@
 
 #include "analysis/logic_reader.h"
 #include "interlock/cp1251.h"
+#include "ui/model/analysis_page_texts.h"
 #include "ui/model/logic_error.h"
 #include "ui/model/window_analysis_texts.h"
 
@@ -55,9 +56,9 @@ Diagram LayOut(const Workspace& ws, int number, Side side, const Metrics& metric
     // without values, and the note names the line and the message.
     Metrics m = metrics;
     if (fields.Error) m.values = false;
-    d.title = t.blockPrefix + std::to_string(number) + ", " + (side == Side::On ? t.sideOn : t.sideOff) +
+    d.title = PageWords().block + std::to_string(number) + ", " + (side == Side::On ? t.sideOn : t.sideOff) +
               (block.Name.empty() ? std::string() : ": " + block.Name);
-    if (fields.Logic.empty()) d.note = t.emptyLogic;
+    if (fields.Logic.empty()) d.note = PageWords().emptyLogic;
     if (fields.Error) {
         const int line = ErrorLineNumber(fields.Logic, fields.ErrorLine);
         d.note = line > 0 ? AnalysisTexts().errorInLine + std::to_string(line) + ": " +

@@ -10,11 +10,8 @@ namespace {
 DiagramTexts MakeTexts() {
     auto t = [](const char* utf8) { return cp1251::FromUtf8(utf8); };
     DiagramTexts x;
-    x.blockPrefix = t("Блок ");
     x.sideOn = t("включение");
     x.sideOff = t("отключение");
-    x.emptyLogic = t("Логика пуста");
-    x.errorPrefix = t("Ошибка: ");
     x.linePrefix = t("стр. ");
     x.tipHardware = t(", недостоверный (аппаратно)");
     x.tipManual = t(", недостоверный (вручную)");
@@ -28,11 +25,9 @@ DiagramTexts MakeTexts() {
     x.pdfTip = t("Сохранить схему в PDF");
     x.legendUnreliable = t("недостоверный");
     x.legendDecisive = t("решающие запрет входы");
-    x.exportName = t("схема_блок");
     x.svgFilter = t("Рисунок SVG (*.svg)");
     x.pdfFilter = t("Документ PDF (*.pdf)");
     x.diagramCaption = t("Схема логики");
-    x.printCaption = t("Печать таблицы блокировок");
     x.printDefaultName = t("блокировки");
     x.printFailed = t("Не удалось записать таблицу блокировок ");
     return x;
@@ -40,11 +35,8 @@ DiagramTexts MakeTexts() {
 
 using Member = std::string DiagramTexts::*;
 constexpr std::pair<std::string_view, Member> kMembers[] = {
-    {"blockPrefix", &DiagramTexts::blockPrefix},
     {"sideOn", &DiagramTexts::sideOn},
     {"sideOff", &DiagramTexts::sideOff},
-    {"emptyLogic", &DiagramTexts::emptyLogic},
-    {"errorPrefix", &DiagramTexts::errorPrefix},
     {"linePrefix", &DiagramTexts::linePrefix},
     {"tipHardware", &DiagramTexts::tipHardware},
     {"tipManual", &DiagramTexts::tipManual},
@@ -58,11 +50,9 @@ constexpr std::pair<std::string_view, Member> kMembers[] = {
     {"pdfTip", &DiagramTexts::pdfTip},
     {"legendUnreliable", &DiagramTexts::legendUnreliable},
     {"legendDecisive", &DiagramTexts::legendDecisive},
-    {"exportName", &DiagramTexts::exportName},
     {"svgFilter", &DiagramTexts::svgFilter},
     {"pdfFilter", &DiagramTexts::pdfFilter},
     {"diagramCaption", &DiagramTexts::diagramCaption},
-    {"printCaption", &DiagramTexts::printCaption},
     {"printDefaultName", &DiagramTexts::printDefaultName},
     {"printFailed", &DiagramTexts::printFailed},
 };

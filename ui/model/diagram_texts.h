@@ -11,12 +11,9 @@
 namespace ui {
 
 struct DiagramTexts {
-    // The layout: "Блок 5, включение: Q1", the notes, "стр. 3" above a gate.
-    std::string blockPrefix;
+    // The layout: "Блок 5, включение: Q1", "стр. 3" above a gate.
     std::string sideOn;
     std::string sideOff;
-    std::string emptyLogic;
-    std::string errorPrefix;
     std::string linePrefix;
     // An input's tooltip after "ТС15 Name: 1"; %1 is the pair's second TS.
     std::string tipHardware;
@@ -33,11 +30,9 @@ struct DiagramTexts {
     std::string legendUnreliable;
     std::string legendDecisive;
     // Exports and the table's print.
-    std::string exportName;  // + block, side and extension
     std::string svgFilter;
     std::string pdfFilter;
     std::string diagramCaption;
-    std::string printCaption;
     std::string printDefaultName;
     std::string printFailed;
 };

@@ -10,6 +10,8 @@
 #include "interlock/cp1251.h"
 #include "storage/config_text.h"
 #include "storage/file_io.h"
+#include "interlock/engine_texts.h"
+#include "ui/model/report_texts.h"
 #include "ui/model/window_analysis_texts.h"
 
 namespace ui::report {
@@ -19,6 +21,7 @@ using interlock::Side;
 using interlock::Workspace;
 
 std::string W(const char* utf8) { return cp1251::FromUtf8(utf8); }
+const ReportTexts& R() { return ReportWords(); }
 
 std::string Join(const analysis::Cube& c, const Workspace& ws, const std::string& joiner, bool brackets) {
     std::string s;
@@ -29,7 +32,8 @@ std::string Join(const analysis::Cube& c, const Workspace& ws, const std::string
 }  // namespace
 
 std::string LiteralText(const Workspace& ws, const analysis::Literal& l) {
-    const std::string value = W("ТС") + std::to_string(l.ts) + " = " + std::to_string(l.value);
+    const std::string& ts = interlock::Texts().ts;
+    const std::string value = ts + std::to_string(l.ts) + " = " + std::to_string(l.value);
     for (int n = 1; n <= interlock::kBlockCount; ++n) {
         const interlock::Block& b = ws.Blocks[n];
         if (b.StateSignal == 0 || b.IsEmpty()) continue;
@@ -37,26 +41,26 @@ std::string LiteralText(const Workspace& ws, const analysis::Literal& l) {
         const analysis::PairBit bit = analysis::BitOf(ws.TsTable, s);
         if (bit.ts != l.ts) continue;
         const int onBit = (b.StateSignal > 0 ? 1 : 0) ^ (bit.flipped ? 1 : 0);
-        const std::string name = b.Name.empty() ? W("аппарат блока ") + std::to_string(n) : b.Name;
-        return name + " " + W(l.value == onBit ? "включен" : "отключен") + " (" + value + ")";
+        const std::string name = b.Name.empty() ? R().apparatusOf + std::to_string(n) : b.Name;
+        const interlock::EngineTexts& e = interlock::Texts();
+        return name + " " + (l.value == onBit ? e.stateOn : e.stateOff) + " (" + value + ")";
     }
     const std::string& name = ws.TsTable.Name[l.ts];
     if (name.empty()) return value;
-    return W("ТС") + std::to_string(l.ts) + W(" «") + name + W("» = ") + std::to_string(l.value);
+    return ts + std::to_string(l.ts) + W(" «") + name + W("» = ") + std::to_string(l.value);
 }
 
 Condition ConditionOf(analysis::Analyser& analyser, const Workspace& ws, int block, Side side) {
     Condition c;
-    c.heading = W(side == Side::On ? "Включение разрешено, если:" : "Отключение разрешено, если:");
+    c.heading = side == Side::On ? R().onAllowedIf : R().offAllowedIf;
     const interlock::Block& b = ws.Blocks[block];
     if (b.Of(side).Logic.empty()) {
-        c.sentence = W("логика пуста: операция не разрешается");
+        c.sentence = R().emptyNever;
         return c;
     }
     const analysis::LogicModel* model = analyser.Model(block, side);
     if (!model) {
-        c.sentence =
-            W("логика содержит ошибку, операция не разрешается: ") + analyser.LogicError(block, side);
+        c.sentence = R().errorNever + analyser.LogicError(block, side);
         for (char& ch : c.sentence)
             if (ch == '\r' || ch == '\n') ch = ' ';
         return c;
@@ -67,20 +71,20 @@ Condition ConditionOf(analysis::Analyser& analyser, const Workspace& ws, int blo
     }
     const bdd f = bdd_restrict(model->output, analysis::GoverningState(ws.TsTable, b.StateSignal, side));
     if (f == bddfalse) {
-        c.sentence = W("никогда: операция не разрешается ни в одном состоянии ТС");
+        c.sentence = R().neverPrefix + analysis::Texts().reqNever;
         return c;
     }
     if (f == bddtrue) {
-        c.sentence = W("всегда: блокировка ничего не запрещает");
+        c.sentence = R().always;
         return c;
     }
     const std::optional<analysis::TwoLevel> t = analysis::ReadableFormula(f);
     if (!t) {
-        c.sentence = W("условие слишком длинное для записи формулой; см. схему");
+        c.sentence = R().tooLong;
         return c;
     }
-    const std::string inner = W(t->conjunctive ? "ИЛИ" : "И");
-    const std::string outer = W(t->conjunctive ? "И" : "ИЛИ");
+    const std::string inner = t->conjunctive ? R().orWord : R().andWord;
+    const std::string outer = t->conjunctive ? R().andWord : R().orWord;
     // Sum of products: common AND (t1 OR t2 ...); product of sums: common OR (t1 AND t2 ...).
     std::vector<std::string> group;
     for (const analysis::Cube& term : t->terms) group.push_back(Join(term, ws, inner, t->terms.size() > 1));
@@ -97,12 +101,6 @@ Condition ConditionOf(analysis::Analyser& analyser, const Workspace& ws, int blo
         c.terms.push_back(group.size() > 1 ? "(" + g + ")" : g);
     }
     return c;
-}
-
-std::string SeverityText(analysis::Severity s) {
-    return W(s == analysis::Severity::Error     ? "ошибка"
-             : s == analysis::Severity::Warning ? "предупреждение"
-                                                : "сведения");
 }
 
 Report Build(analysis::Analyser& analyser, const Workspace& ws, const std::string& file,
@@ -171,7 +169,7 @@ Report Build(analysis::Analyser& analyser, const Workspace& ws, const std::strin
         e.name = b.Name;
         e.status = status;
         if (b.StateSignal == 0) {
-            e.stateSignal = W("не задан: операции не различаются по состоянию аппарата");
+            e.stateSignal = R().noStateSignal;
         } else {
             const int s = b.StateSignal > 0 ? b.StateSignal : -b.StateSignal;
             // As the user entered it and the file keeps it (always S); a pair is said in words.
@@ -179,8 +177,7 @@ Report Build(analysis::Analyser& analyser, const Workspace& ws, const std::strin
             if (!w.TsTable.Name[s].empty()) e.stateSignal += W(" «") + w.TsTable.Name[s] + W("»");
             if (w.TsTable.TwoPosition[s] && s < interlock::kTsCount)
                 e.stateSignal += AnalysisTexts().statePair + std::to_string(s) + "/" + std::to_string(s + 1);
-            e.stateSignal +=
-                W(", аппарат включен при ТС") + std::to_string(s) + " = " + (b.StateSignal > 0 ? "1" : "0");
+            e.stateSignal += R().onWhen + std::to_string(s) + " = " + (b.StateSignal > 0 ? "1" : "0");
         }
         e.on = ConditionOf(analyser, w, n, Side::On);
         e.off = ConditionOf(analyser, w, n, Side::Off);

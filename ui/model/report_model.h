@@ -71,6 +71,4 @@ std::string LiteralText(const interlock::Workspace& ws, const analysis::Literal&
 Condition ConditionOf(analysis::Analyser& analyser, const interlock::Workspace& ws, int block,
                       interlock::Side side);
 
-std::string SeverityText(analysis::Severity s);
-
 }  // namespace ui::report

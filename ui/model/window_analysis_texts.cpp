@@ -49,7 +49,6 @@ AnalysisViewTexts MakeTexts() {
     x.titleModified = t("Файл изменён");
     x.titleSha256 = t("SHA-256 файла");
     x.titleNoFile = t("файла нет: таблица составлена по конфигурации в памяти");
-    x.diagramWhereUsed = t("Где используется");
     return x;
 }
 
@@ -94,7 +93,6 @@ constexpr std::pair<std::string_view, Member> kMembers[] = {
     TEXT(titleModified),
     TEXT(titleSha256),
     TEXT(titleNoFile),
-    TEXT(diagramWhereUsed),
 };
 #undef TEXT
 

@@ -57,8 +57,6 @@ struct AnalysisViewTexts {
     std::string titleModified;
     std::string titleSha256;
     std::string titleNoFile;
-    // The diagram's right-click menu on a TS input.
-    std::string diagramWhereUsed;
 };
 
 const AnalysisViewTexts& AnalysisTexts();

@@ -20,7 +20,11 @@
 
 #include "analysis/analyser.h"
 #include "interlock/cp1251.h"
+#include "analysis/analysis_texts.h"
+#include "ui/model/analysis_page_texts.h"
 #include "ui/model/diagram_layout.h"
+#include "ui/model/diagram_texts.h"
+#include "ui/model/report_texts.h"
 #include "ui/model/window_analysis_texts.h"
 #include "ui/report/diagram_painter.h"
 #include "ui/widgets/qt_text.h"
@@ -30,6 +34,8 @@ namespace {
 
 QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 QString Q(const std::string& cp1251) { return ToQString(cp1251); }
+const ReportTexts& R() { return ReportWords(); }
+const PageTexts& P() { return PageWords(); }
 
 QString OneLine(const std::string& text) {
     QString s = ToDisplayText(text);
@@ -162,8 +168,7 @@ private:
         p_.setPen(Qt::black);
         p_.setFont(Font(8));
         const double top = kTop - 14;
-        p_.drawText(QRectF(kLeft, top - 10, kWidth, 12), Qt::AlignLeft | Qt::AlignBottom,
-                    U("Таблица оперативных блокировок"));
+        p_.drawText(QRectF(kLeft, top - 10, kWidth, 12), Qt::AlignLeft | Qt::AlignBottom, Q(R().title));
         p_.drawText(QRectF(kLeft, top - 10, kWidth, 12), Qt::AlignRight | Qt::AlignBottom, file_);
         p_.setPen(QPen(Qt::black, 0.5));
         p_.drawLine(QPointF(kLeft, top + 4), QPointF(kPageW - kRight, top + 4));
@@ -171,8 +176,8 @@ private:
         p_.drawLine(QPointF(kLeft, bottom), QPointF(kPageW - kRight, bottom));
         p_.drawText(QRectF(kLeft, bottom + 2, kWidth, 12), Qt::AlignLeft | Qt::AlignTop, date_);
         p_.drawText(QRectF(kLeft, bottom + 2, kWidth, 12), Qt::AlignRight | Qt::AlignTop,
-                    U("Лист ") + QString::number(page_) +
-                        (total_ > 0 ? U(" из ") + QString::number(total_) : QString()));
+                    Q(Capitalised(R().sheet)) + QString::number(page_) +
+                        (total_ > 0 ? Q(R().sheetOf) + QString::number(total_) : QString()));
         y_ = kTop + 12;
     }
 
@@ -186,10 +191,9 @@ private:
 
 void TitlePage(Sheet& s, const Report& r) {
     s.SetY(170);
-    s.Text(U("ТАБЛИЦА ОПЕРАТИВНЫХ БЛОКИРОВОК"), Font(20, true), 0, Qt::black, Qt::AlignHCenter);
+    s.Text(Q(R().title).toUpper(), Font(20, true), 0, Qt::black, Qt::AlignHCenter);
     s.Skip(8);
-    s.Text(U("условия включения и отключения коммутационных аппаратов,\nуправляемых выходными реле КП"),
-           Font(11), 0, Qt::black, Qt::AlignHCenter);
+    s.Text(Q(R().subtitle), Font(11), 0, Qt::black, Qt::AlignHCenter);
     s.Skip(50);
 
     // A value that needs the approver's attention is red.
@@ -207,7 +211,7 @@ void TitlePage(Sheet& s, const Report& r) {
     };
     s.Rule();
     s.Skip(8);
-    row(U("Файл конфигурации"), Q(r.file));
+    row(Q(R().configFile), Q(r.file));
     {
         // The exact file a signature approves: a copy that differs in one byte has another hash.
         const AnalysisViewTexts& t = AnalysisTexts();
@@ -223,51 +227,50 @@ void TitlePage(Sheet& s, const Report& r) {
             row(Q(t.titleSha256), groups);
         }
     }
-    row(U("Дата составления"), QString::fromStdString(r.date));
-    row(U("Блоков"),
-        U("с логикой %1 (нормальных %2, ошибочных %3), пустых %4")
-            .arg(r.normal + r.erroneous)
-            .arg(r.normal)
-            .arg(r.erroneous)
-            .arg(r.empty),
+    row(Q(R().compiledOn), QString::fromStdString(r.date));
+    row(Q(R().blocks),
+        Q(R().blocksValue).arg(r.normal + r.erroneous).arg(r.normal).arg(r.erroneous).arg(r.empty),
         r.erroneous > 0);
-    row(U("Замечания анализа"),
-        U("ошибок %1, предупреждений %2, сведений %3").arg(r.errors).arg(r.warnings).arg(r.information),
-        r.errors > 0);
+    row(Q(R().findings), Q(R().findingsValue).arg(r.errors).arg(r.warnings).arg(r.information), r.errors > 0);
+    const QString requirements = Q(AnalysisPageTexts().pageRequirements);
     if (r.requirementsFile.empty()) {
-        row(U("Требования"), U("файл требований не найден"));
+        row(requirements, Q(R().noRequirementsFile));
     } else {
-        row(U("Файл требований"), QString::fromStdString(r.requirementsFile));
-        QString req =
-            U("доказано %1, опровергнуто %2, не проверено %3").arg(r.proven).arg(r.refuted).arg(r.notChecked);
+        row(Q(R().requirementsFile), QString::fromStdString(r.requirementsFile));
+        const analysis::AnalysisTexts& a = analysis::Texts();
+        QString req = Q(a.proven + " %1, " + a.refuted + " %2, " + a.notChecked + " %3")
+                          .arg(r.proven)
+                          .arg(r.refuted)
+                          .arg(r.notChecked);
         if (!r.requirementErrors.empty())
-            req += U("; строк с ошибкой %1").arg(static_cast<int>(r.requirementErrors.size()));
-        row(U("Требования"), req, r.refuted > 0 || r.notChecked > 0 || !r.requirementErrors.empty());
+            req += Q(R().requirementErrors).arg(static_cast<int>(r.requirementErrors.size()));
+        row(requirements, req, r.refuted > 0 || r.notChecked > 0 || !r.requirementErrors.empty());
     }
     s.Rule();
     if (!r.requirementErrors.empty()) {
         s.Skip(10);
-        s.Text(U("Строки файла требований с ошибкой (не проверены):"), Font(10, true), 10);
+        s.Text(Q(R().requirementErrorsHead), Font(10, true), 10);
         for (const analysis::RequirementError& e : r.requirementErrors)
-            s.Text(U("строка %1, позиция %2: ").arg(e.line).arg(e.position) + OneLine(e.message), Font(9.5),
-                   24, Qt::red);
+            s.Text(
+                Q(P().line + "%1, " + P().position + "%2: ").arg(e.line).arg(e.position) + OneLine(e.message),
+                Font(9.5), 24, Qt::red);
     }
 
     // Signatures at the foot of the title page.
     s.SetY(kPageH - kBottom - 150);
-    for (const char* role : {"Составил", "Проверил", "Утвердил"}) {
+    for (const std::string* role : {&R().compiledBy, &R().checkedBy, &R().approvedBy}) {
         QPainter& p = s.Painter();
         p.setPen(Qt::black);
         p.setFont(Font(10.5));
         const double y = s.Y();
-        p.drawText(QPointF(kLeft + 10, y + 12), U(role));
+        p.drawText(QPointF(kLeft + 10, y + 12), Q(*role));
         p.setPen(QPen(Qt::black, 0.5));
         p.drawLine(QPointF(kLeft + 100, y + 14), QPointF(kLeft + 250, y + 14));
         p.drawLine(QPointF(kLeft + 265, y + 14), QPointF(kLeft + 380, y + 14));
-        p.drawText(QPointF(kLeft + 395, y + 12), U("«___» ________ 20__ г."));
+        p.drawText(QPointF(kLeft + 395, y + 12), Q(R().dateBlank));
         p.setFont(Font(7));
-        p.drawText(QRectF(kLeft + 100, y + 15, 150, 10), Qt::AlignHCenter, U("подпись"));
-        p.drawText(QRectF(kLeft + 265, y + 15, 115, 10), Qt::AlignHCenter, U("фамилия, инициалы"));
+        p.drawText(QRectF(kLeft + 100, y + 15, 150, 10), Qt::AlignHCenter, Q(R().signature));
+        p.drawText(QRectF(kLeft + 265, y + 15, 115, 10), Qt::AlignHCenter, Q(R().surname));
         s.Skip(42);
     }
 }
@@ -299,13 +302,13 @@ void LogicText(Sheet& s, const interlock::Block& b) {
     const double line = fm.lineSpacing();
     const double half = kWidth / 2;
     s.Need(std::min(60.0, line * rows + 30));
-    s.Text(U("Текст логики"), Font(10.5, true));
+    s.Text(Q(R().logicText), Font(10.5, true));
     s.Skip(3);
     auto header = [&] {
         p.setFont(Font(8.5, true));
         p.setPen(Qt::black);
-        p.drawText(QPointF(kLeft + 14, s.Y() + 9), U("включение (#Off->On)"));
-        p.drawText(QPointF(kLeft + half + 14, s.Y() + 9), U("отключение (#On->Off)"));
+        p.drawText(QPointF(kLeft + 14, s.Y() + 9), Q(DiagramPageTexts().sideOn + " (#Off->On)"));
+        p.drawText(QPointF(kLeft + half + 14, s.Y() + 9), Q(DiagramPageTexts().sideOff + " (#On->Off)"));
         s.Skip(13);
     };
     header();
@@ -339,7 +342,7 @@ QString CubeText(const analysis::Cube& cube, const interlock::Workspace& ws) {
 void Contents(Sheet& s, const Report& r, const Pagination& known) {
     if (r.blocks.empty()) return;
     s.NewPage();
-    s.Text(U("Содержание"), Font(14, true));
+    s.Text(Q(R().contents), Font(14, true));
     s.Skip(4);
     s.Rule(1.0);
     s.Skip(8);
@@ -350,12 +353,13 @@ void Contents(Sheet& s, const Report& r, const Pagination& known) {
         p.setPen(Qt::black);
         p.setFont(Font(10));
         const double y = s.Y() + 11;
-        p.drawText(QPointF(kLeft + 10, y), U("Блок %1").arg(b.number));
-        const QString name = b.name.empty() ? U("(без названия)") : Q(b.name);
+        p.drawText(QPointF(kLeft + 10, y), Q(P().block) + QString::number(b.number));
+        const QString name = b.name.empty() ? Q(R().unnamed) : Q(b.name);
         p.drawText(QRectF(kLeft + 70, s.Y(), kWidth - 140, 14), Qt::AlignLeft | Qt::AlignVCenter,
                    p.fontMetrics().elidedText(name, Qt::ElideRight, static_cast<int>(kWidth - 140)));
         if (b.status == interlock::BlockStatus::Erroneous) p.setPen(Qt::red);
-        const QString page = i < known.blockPage.size() ? U("лист %1").arg(known.blockPage[i]) : QString();
+        const QString page =
+            i < known.blockPage.size() ? Q(R().sheet) + QString::number(known.blockPage[i]) : QString();
         p.drawText(QRectF(kLeft, s.Y(), kWidth - 4, 14), Qt::AlignRight | Qt::AlignVCenter, page);
         s.Skip(15);
     }
@@ -365,16 +369,16 @@ void BlockPages(Sheet& s, const Report& r, const interlock::Workspace& ws, Pagin
     for (const BlockEntry& b : r.blocks) {
         s.NewPage();
         found.blockPage.push_back(s.Page());
-        s.Text(U("Блок %1. %2").arg(b.number).arg(b.name.empty() ? U("(без названия)") : Q(b.name)),
-               Font(14, true));
+        s.Text(
+            Q(P().block) + QString::number(b.number) + ". " + (b.name.empty() ? Q(R().unnamed) : Q(b.name)),
+            Font(14, true));
         s.Skip(4);
         s.Rule(1.0);
         s.Skip(6);
-        s.Text(U("Сигнал состояния: ") + Q(b.stateSignal), Font(10));
-        s.Text(U("Состояние блока: ") +
-                   (b.status == interlock::BlockStatus::Erroneous ? U("ошибка в логике") : U("нормальный")),
-               Font(10), 0,
-               b.status == interlock::BlockStatus::Erroneous ? QColor(Qt::red) : QColor(Qt::black));
+        s.Text(Q(Capitalised(AnalysisTexts().whereStateSignal) + ": " + b.stateSignal), Font(10));
+        s.Text(
+            Q(R().blockState + (b.status == interlock::BlockStatus::Erroneous ? R().logicError : R().normal)),
+            Font(10), 0, b.status == interlock::BlockStatus::Erroneous ? QColor(Qt::red) : QColor(Qt::black));
         s.Skip(10);
         ConditionText(s, b.on);
         ConditionText(s, b.off);
@@ -385,32 +389,33 @@ void BlockPages(Sheet& s, const Report& r, const interlock::Workspace& ws, Pagin
         m.labelWidth = 230;  // the sheet's width: a longer name is shortened
         for (interlock::Side side : {interlock::Side::On, interlock::Side::Off}) {
             if (ws.Blocks[b.number].Of(side).Logic.empty()) continue;
-            s.Diagram(diagram::LayOut(ws, b.number, side, m), side == interlock::Side::On
-                                                                  ? U("Схема логики включения")
-                                                                  : U("Схема логики отключения"));
+            s.Diagram(diagram::LayOut(ws, b.number, side, m),
+                      side == interlock::Side::On ? Q(R().diagramOn) : Q(R().diagramOff));
         }
 
         LogicText(s, ws.Blocks[b.number]);
 
         s.Need(40);
-        s.Text(U("Замечания анализа"), Font(10.5, true));
+        s.Text(Q(R().findings), Font(10.5, true));
         s.Skip(3);
-        if (b.problems.empty()) s.Text(U("нет"), Font(10), 14);
+        if (b.problems.empty()) s.Text(Q(P().no), Font(10), 14);
         for (const analysis::Problem& p : b.problems) {
             QString where;
-            if (p.side) where = p.side == interlock::Side::On ? U("включение") : U("отключение");
-            if (p.line > 0) where += U(", строка %1").arg(p.line);
-            s.Text(QString("– ") + Q(SeverityText(p.severity)) + (where.isEmpty() ? "" : " (" + where + ")") +
-                       ": " + OneLine(p.message),
+            if (p.side)
+                where =
+                    Q(p.side == interlock::Side::On ? DiagramPageTexts().sideOn : DiagramPageTexts().sideOff);
+            if (p.line > 0) where += ", " + Q(P().line) + QString::number(p.line);
+            s.Text(QString("– ") + Q(analysis::SeverityText(p.severity)) +
+                       (where.isEmpty() ? "" : " (" + where + ")") + ": " + OneLine(p.message),
                    Font(10), 14,
                    p.severity == analysis::Severity::Error ? QColor(Qt::red) : QColor(Qt::black));
         }
         s.Skip(8);
         s.Need(40);
-        s.Text(U("Требования"), Font(10.5, true));
+        s.Text(Q(AnalysisPageTexts().pageRequirements), Font(10.5, true));
         s.Skip(3);
         if (b.requirements.empty())
-            s.Text(r.requirementsFile.empty() ? U("файл требований не найден") : U("нет"), Font(10), 14);
+            s.Text(Q(r.requirementsFile.empty() ? R().noRequirementsFile : P().no), Font(10), 14);
         for (const analysis::RequirementResult& x : b.requirements) {
             const bool bad = x.verdict == analysis::Verdict::Refuted;
             QString line = QString("– [") + Q(analysis::VerdictText(x.verdict)) + "] ";
@@ -419,7 +424,8 @@ void BlockPages(Sheet& s, const Report& r, const interlock::Workspace& ws, Pagin
             if (!x.reason.empty()) line += " (" + OneLine(x.reason) + ")";
             s.Text(line, Font(10, bad), 14, bad ? QColor(Qt::red) : QColor(Qt::black));
             if (x.counterexample)
-                s.Text(U("Контрпример: ") + CubeText(x.counterexample->cube, ws), Font(9.5), 28);
+                s.Text(Q(Capitalised(P().counterexample)) + CubeText(x.counterexample->cube, ws), Font(9.5),
+                       28);
         }
         if (!r.topologyFile.empty() && !b.topology.empty()) {
             s.Skip(8);
@@ -442,7 +448,7 @@ bool PaintPdf(const Report& r, const interlock::Workspace& ws, QIODevice& device
     QPdfWriter writer(&device);
     writer.setResolution(kResolution);
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-    writer.setTitle(U("Таблица оперативных блокировок"));
+    writer.setTitle(Q(R().title));
     writer.setCreator(U("interlocks-report"));
     QPainter painter;
     if (!painter.begin(&writer)) return false;

@@ -25,6 +25,7 @@
 #include "ui/model/diagram_texts.h"
 #include "interlock/engine_texts.h"
 #include "storage/texts.h"
+#include "ui/model/analysis_page_texts.h"
 #include "ui/model/window_analysis_texts.h"
 
 namespace ui {
@@ -80,7 +81,7 @@ protected:
             if (ts == 0) return;
             QMenu menu(this);
             menu.setObjectName("Diagram_Menu");
-            QAction* where = menu.addAction(ToQString(AnalysisTexts().diagramWhereUsed));
+            QAction* where = menu.addAction(ToQString(AnalysisPageTexts().pageWhere));
             if (menu.exec(e->globalPosition().toPoint()) == where) emit page_.WhereUsedRequested(ts);
         }
     }
@@ -299,8 +300,8 @@ void PrintInterlockTable(interlock::Workspace& ws, Dialogs& dialogs, const std::
     if (!chosen) return;
     const std::string error = report::WriteInterlockTable(ws, configPath, cp1251::ToUtf8(*chosen), &analyser);
     if (!error.empty())
-        dialogs.Message({x.printFailed + *chosen + "\n\r" + cp1251::FromUtf8(error), x.printCaption,
-                         interlock::Icon::Error});
+        dialogs.Message({x.printFailed + *chosen + "\n\r" + cp1251::FromUtf8(error),
+                         AnalysisPageTexts().print, interlock::Icon::Error});
 }
 
 }  // namespace ui
