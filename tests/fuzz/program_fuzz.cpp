@@ -10,20 +10,6 @@
 
 namespace {
 
-std::vector<std::string> Lines(std::string_view bytes) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start <= bytes.size()) {
-        size_t end = bytes.find('\n', start);
-        if (end == std::string_view::npos) end = bytes.size();
-        std::string_view line = bytes.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.emplace_back(line);
-        start = end + 1;
-    }
-    return lines;
-}
-
 // Blocks whose names share first words and hold digits, so that names and numbers meet.
 const interlock::Workspace& Blocks() {
     static const interlock::Workspace* ws = [] {
@@ -42,7 +28,8 @@ const interlock::Workspace& Blocks() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::vector<std::string> lines = Lines(std::string_view(reinterpret_cast<const char*>(data), size));
+    const std::vector<std::string> lines =
+        fuzz::Lines(std::string_view(reinterpret_cast<const char*>(data), size));
     const interlock::Workspace& ws = Blocks();
     const sequences::Program p = sequences::ParseProgram(lines, ws);
     const int count = static_cast<int>(lines.size());
@@ -59,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         entries.push_back({s.op, {}});
     }
     const std::string written = sequences::WriteProgram(entries, ws);
-    const sequences::Program again = sequences::ParseProgram(Lines(written), ws);
+    const sequences::Program again = sequences::ParseProgram(fuzz::Lines(written), ws);
     FUZZ_CHECK(again.errors.empty());
     FUZZ_CHECK(again.steps.size() == p.steps.size());
     for (size_t i = 0; i < p.steps.size(); ++i) FUZZ_CHECK(again.steps[i].op == p.steps[i].op);

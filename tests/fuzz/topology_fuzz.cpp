@@ -8,21 +8,6 @@
 
 namespace {
 
-// The file's lines, split at LF with a CR before it dropped.
-std::vector<std::string> Lines(std::string_view bytes) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start <= bytes.size()) {
-        size_t end = bytes.find('\n', start);
-        if (end == std::string_view::npos) end = bytes.size();
-        std::string_view line = bytes.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.emplace_back(line);
-        start = end + 1;
-    }
-    return lines;
-}
-
 // A few blocks with names and state signals, others empty: what the file's BLOCK n is checked
 // against.
 const interlock::Workspace& Blocks() {
@@ -42,7 +27,8 @@ const interlock::Workspace& Blocks() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::vector<std::string> lines = Lines(std::string_view(reinterpret_cast<const char*>(data), size));
+    const std::vector<std::string> lines =
+        fuzz::Lines(std::string_view(reinterpret_cast<const char*>(data), size));
     const topology::Topology t = topology::ReadTopology(lines, Blocks());
     const int count = static_cast<int>(lines.size());
     const int nodes = static_cast<int>(t.nodes.size());
