@@ -16,6 +16,7 @@
 
 #include "analysis/analyser.h"
 #include "bench/machine.h"
+#include "bench/topology32.h"
 #include "bench/worst_case.h"
 #include "interlock/workspace.h"
 #include "topology/proof.h"
@@ -39,35 +40,8 @@ double Time(int runs, const std::function<void()>& prepare, const std::function<
     return Median(ms);
 }
 
-// Blocks 1..3: the coupler (QS, Q, QS); 4: a busbar earthing switch; then 7 bays of four.
-std::vector<std::string> Topology32() {
-    std::vector<std::string> t = {"NODE B1",
-                                  "NODE B2",
-                                  "NODE C1",
-                                  "NODE C2",
-                                  "DISCONNECTOR B1 C1 BLOCK 1",
-                                  "BREAKER C1 C2 BLOCK 2",
-                                  "DISCONNECTOR C2 B2 BLOCK 3",
-                                  "EARTHING B2 BLOCK 4"};
-    int block = 5;
-    for (int bay = 1; bay <= 7; ++bay) {
-        const std::string n = std::to_string(bay);
-        const std::string bus = bay <= 4 ? "B1" : "B2";
-        for (const char* node : {"X", "Y", "L"}) t.push_back(std::string("NODE ") + node + n);
-        t.push_back("DISCONNECTOR " + bus + " X" + n + " BLOCK " + std::to_string(block++));
-        t.push_back("BREAKER X" + n + " Y" + n + " BLOCK " + std::to_string(block++));
-        t.push_back("DISCONNECTOR Y" + n + " L" + n + " BLOCK " + std::to_string(block++));
-        t.push_back("EARTHING L" + n + " BLOCK " + std::to_string(block++));
-        // Bays 1 and 5 are incoming feeders, the others feed loads.
-        t.push_back((bay == 1 || bay == 5 ? "SOURCE L" : "LOAD L") + n);
-    }
-    t.push_back("INDICATOR S200 B1");
-    t.push_back("INDICATOR S201 B2");
-    return t;
-}
-
 void Measure(const char* title, interlock::Workspace& ws) {
-    const std::vector<std::string> lines = Topology32();
+    const std::vector<std::string> lines = worst_case::Topology32();
     // From nothing: the models of all 64 logics, the rules, the proofs.
     const double whole = Time(
         3, [] {},

@@ -213,7 +213,7 @@ struct Key {
     bool read = true;
 };
 constexpr Key kKeys[] = {
-    {"Settings", "color", &Settings::color},
+    {"Settings", "color", &Settings::colour},
     {"TS", "show", &Settings::ts_show},
     {"TS", "change", &Settings::ts_change},
     {"TS", "get", &Settings::ts_get},

@@ -20,7 +20,7 @@
 namespace storage {
 
 struct Settings {
-    bool color = true;                   // Check_Color
+    bool colour = true;                  // Check_Color
     bool ts_show = true;                 // Check_Show_TS
     bool ts_change = true;               // Check_Change_TS
     bool ts_get = false;                 // Check_Get_TS_Orvesk

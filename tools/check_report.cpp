@@ -93,11 +93,11 @@ LabelsReport ReportLabels(const interlock::Screen& d) {
     r.name = d.Top_Label_Name.visible ? d.Top_Label_Name.text : std::string();
     r.nameHint = ShownHint(d.Top_Label_Name);
     r.state = d.Top_Label4.text;
-    r.stateColor = d.Top_Label4.color;
+    r.stateColour = d.Top_Label4.color;
     r.stateHint = ShownHint(d.Top_Label4);
     r.operation = d.Top_Label5.text;
     r.verdict = d.Top_Label6.text;
-    r.verdictColor = d.Top_Label6.color;
+    r.verdictColour = d.Top_Label6.color;
     r.verdictHint = ShownHint(d.Top_Label6);
     r.warningVisible = d.Top_Label7.visible;
     r.warningHint = ShownHint(d.Top_Label7);
@@ -132,11 +132,11 @@ nlohmann::ordered_json LabelsJson(const LabelsReport& r) {
     return {{"name", Utf8(r.name)},
             {"name_hint", Utf8(r.nameHint)},
             {"state", Utf8(r.state)},
-            {"state_color", ColourText(r.stateColor)},
+            {"state_color", ColourText(r.stateColour)},
             {"state_hint", Utf8(r.stateHint)},
             {"operation", Utf8(r.operation)},
             {"verdict", Utf8(r.verdict)},
-            {"verdict_color", ColourText(r.verdictColor)},
+            {"verdict_color", ColourText(r.verdictColour)},
             {"verdict_hint", Utf8(r.verdictHint)},
             {"warning_visible", r.warningVisible},
             {"warning_hint", Utf8(r.warningHint)}};

@@ -41,10 +41,10 @@ struct LogicReport {
 struct LabelsReport {
     std::string name, nameHint;
     std::string state, stateHint;
-    interlock::Colour stateColor = 0;
+    interlock::Colour stateColour = 0;
     std::string operation;
     std::string verdict, verdictHint;
-    interlock::Colour verdictColor = 0;
+    interlock::Colour verdictColour = 0;
     bool warningVisible = false;
     std::string warningHint;
 };

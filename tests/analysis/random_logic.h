@@ -27,8 +27,7 @@ inline std::string TsText(std::mt19937& r, int n) {
     switch (r() % 8) {
         case 0:
             return letter + "0" + std::to_string(n);
-        case 1:
-        {
+        case 1: {
             char hex[16];
             std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(n));
             return letter + "$" + hex;

@@ -116,11 +116,37 @@ TEST(Literals, NoTextTwiceInTheCatalogues) {
     // Texts still written in two catalogues; each one here is a debt to pay, never a place for
     // new texts.
     const std::set<std::string> pending = {
-        "Блок", "Вердикт", "Не удалось прочитать файл", "Операция", "Строка", "ТС", "Топология", "вкл",
-        "включен", "включение", "запрещено", "контрпример: ", "логика пуста", "не определено",
-        "не проверено", "номер блока должен быть от 1 до 32", "откл", "отключен", "отключение",
-        "ошибка в логике", "ошибка в логике: ", "ошибка", "позиция", "предупреждение", "при ",
-        "различается", "разрешено", "сведения", "состояние: ", "строка", "у блока нет сигнала состояния",
+        "Блок",
+        "Вердикт",
+        "Не удалось прочитать файл",
+        "Операция",
+        "Строка",
+        "ТС",
+        "Топология",
+        "вкл",
+        "включен",
+        "включение",
+        "запрещено",
+        "контрпример: ",
+        "логика пуста",
+        "не определено",
+        "не проверено",
+        "номер блока должен быть от 1 до 32",
+        "откл",
+        "отключен",
+        "отключение",
+        "ошибка в логике",
+        "ошибка в логике: ",
+        "ошибка",
+        "позиция",
+        "предупреждение",
+        "при ",
+        "различается",
+        "разрешено",
+        "сведения",
+        "состояние: ",
+        "строка",
+        "у блока нет сигнала состояния",
     };
     std::ifstream in(fs::path(SOURCE_DIR) / "tests/golden/texts.txt", std::ios::binary);
     ASSERT_TRUE(in) << "tests/golden/texts.txt";
@@ -141,7 +167,8 @@ TEST(Literals, NoTextTwiceInTheCatalogues) {
         twice << "\n";
     }
     EXPECT_EQ(twice.str(), "") << "texts written twice";
-    for (const std::string& text : paid) ADD_FAILURE() << "\"" << text << "\" is written once now: take it off the list";
+    for (const std::string& text : paid)
+        ADD_FAILURE() << "\"" << text << "\" is written once now: take it off the list";
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "ui/model/report_texts.h"
 #include "ui/model/texts.h"
 #include "ui/model/window_analysis_texts.h"
+#include "ui/mimic/mimic_texts.h"
 
 namespace {
 
@@ -66,5 +67,6 @@ int main() {
     Print("ui.analysisWindow", ui::AnalysisWindowTextList());
     Print("ui.pages", ui::PageTextList());
     Print("ui.report", ui::ReportTextList());
+    Print("mimic", mimic::DrawingTextList());
     return 0;
 }

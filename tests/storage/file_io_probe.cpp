@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
     }
     if (argc == 3 && std::strcmp(argv[1], "settings") == 0) {
         storage::Settings settings;
-        settings.color = false;
+        settings.colour = false;
         settings.temp_last = 5;
         std::string error;
         bool ok = storage::SaveSettings(argv[2], settings, &error);

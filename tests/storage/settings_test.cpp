@@ -50,7 +50,7 @@ TEST_P(LoadSettingsValues, ReadsAsExpected) {
 }
 
 const ReadCase kReadCases[] = {
-    {"BoolZero", "[Settings]\r\ncolor=0\r\n", [](Settings& s) { s.color = false; }},
+    {"BoolZero", "[Settings]\r\ncolor=0\r\n", [](Settings& s) { s.colour = false; }},
     {"BoolTwoIsTrue", "[TS]\r\nget=2\r\n", [](Settings& s) { s.ts_get = true; }},
     {"BoolNegativeIsTrue", "[M]\r\nshow=-1\r\n", [](Settings& s) { s.m_show = true; }},
     {"BoolHexZero", "[File]\r\ntemp=0x0\r\n", [](Settings& s) { s.temp = false; }},
@@ -58,7 +58,7 @@ const ReadCase kReadCases[] = {
     {"BoolYesIsDefault", "[Settings]\r\ncolor=yes\r\n[TS]\r\nget=yes\r\n", [](Settings&) {}},
     {"BoolEmptyIsDefault", "[Settings]\r\ncolor=\r\n", [](Settings&) {}},
     {"BoolTrailingJunkIsDefault", "[Settings]\r\ncolor=0abc\r\n", [](Settings&) {}},
-    {"BlanksAroundValue", "[Settings]\r\n  color =\t0 \r\n", [](Settings& s) { s.color = false; }},
+    {"BlanksAroundValue", "[Settings]\r\n  color =\t0 \r\n", [](Settings& s) { s.colour = false; }},
     {"TempLastCutTo8Bits", "[File]\r\ntemp_last=300\r\n", [](Settings& s) { s.temp_last = 44; }},
     {"TempLastHex", "[File]\r\ntemp_last=0x0C\r\n", [](Settings& s) { s.temp_last = 12; }},
     {"TempLastNotANumber", "[File]\r\ntemp_last=abc\r\n", [](Settings& s) { s.temp_last = 0; }},
@@ -69,7 +69,7 @@ const ReadCase kReadCases[] = {
     {"TempLastBarePrefixIsDefault", "[File]\r\ntemp_last=0x\r\n", [](Settings&) {}},
     {"SectionAndKeyCase", "[settings]\r\nCOLOR=0\r\n[server]\r\nrtu=7\r\nServer_Name=X\r\n",
      [](Settings& s) {
-         s.color = false;
+         s.colour = false;
          s.rtu = "7";
          s.server_name = "X";
      }},
@@ -94,7 +94,7 @@ const ReadCase kReadCases[] = {
      }},
     {"LoneCrOnly", "[Settings]\rcolor=0\r[M]\rshow=1\r",
      [](Settings& s) {
-         s.color = false;
+         s.colour = false;
          s.m_show = true;
      }},
     {"LfCrIsTwoBreaks", "[TS]\n\rshow=0\n\r", [](Settings& s) { s.ts_show = false; }},
@@ -129,7 +129,7 @@ TEST(SaveSettings, NewFileHoldsTheFifteenKeysInOrder) {
 TEST(SaveSettings, EveryValueSurvivesARoundTrip) {
     TempFolder dir;
     Settings s;
-    s.color = false;
+    s.colour = false;
     s.ts_show = false;
     s.ts_change = false;
     s.ts_get = true;
@@ -165,7 +165,7 @@ TEST(SaveSettings, ExistingLinesKeepTheirPlaceAndForeignLinesStay) {
              "COLOR=1\r\n"
              "; trailing comment\r\n");
     Settings s;
-    s.color = false;
+    s.colour = false;
     s.rtu = "9";
     s.server_name = "TMS2";
     ASSERT_TRUE(SaveSettings(dir / "settings.ini", s, nullptr));

@@ -26,6 +26,7 @@
 #include "ui/report/diagram_painter.h"
 #include "tests/support/scripted_dialogs.h"
 #include "ui/model/dialogs.h"
+#include "ui/report/interlock_report.h"
 #include "ui/report/logic_diagram.h"
 #include "ui/model/report_model.h"
 
@@ -502,7 +503,7 @@ TEST(InterlockTable, PrintedThroughTheDialogs) {
                               "[опровергнуто] QS2 включается при отключенном QE3",
                               "Контрпример:",
                               "Блок 9. Q4 Выключатель ТСН",
-                              "Лист 12 из 12",
+                              "Лист 13 из 13",
                               "Текст логики",
                               "Топология",
                               "путь: Ввод - QS1",
@@ -518,6 +519,29 @@ TEST(InterlockTable, PrintedThroughTheDialogs) {
     std::erase_if(packed, [](char c) { return std::isspace(static_cast<unsigned char>(c)); });
     EXPECT_NE(packed.find(sum), std::string::npos) << sum;
     EXPECT_NE(text.find(fs::canonical(EXAMPLES_DIR "/substation.blk").string()), std::string::npos);
+}
+
+// With a topology beside the configuration the sheet after the title page is the substation's
+// mimic; without one there is no such sheet.
+TEST(InterlockTable, MimicSheetWhenTheConfigurationHasATopology) {
+    if (!HavePdfToText()) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    TempDir dir;
+    fs::copy_file(EXAMPLES_DIR "/substation.blk", dir.path / "with.blk");
+    fs::copy_file(EXAMPLES_DIR "/substation.top", dir.path / "with.top");
+    fs::copy_file(EXAMPLES_DIR "/substation.blk", dir.path / "without.blk");
+    auto ws = LoadExample();
+    for (const char* name : {"with", "without"}) {
+        const fs::path pdf = dir.path / (std::string(name) + ".pdf");
+        const std::string config = cp1251::FromUtf8((dir.path / (std::string(name) + ".blk")).string());
+        ASSERT_EQ(ui::report::WriteInterlockTable(*ws, config, pdf.string()), "");
+        const std::string second = Shell("pdftotext -layout -f 2 -l 2 '" + pdf.string() + "' -");
+        const bool mimic = std::string(name) == "with";
+        EXPECT_EQ(second.find("Мнемосхема подстанции") != std::string::npos, mimic) << name;
+        if (mimic) {
+            for (const char* label : {"Ш1", "Ш2", "QS1", "QE3", "Q4", "ТСН", "Лист 2 из 13"})
+                EXPECT_NE(second.find(label), std::string::npos) << label;
+        }
+    }
 }
 
 TEST(InterlockTable, HeadlessTool) {

@@ -169,6 +169,9 @@ TForm1::TForm1(std::unique_ptr<Workbench> own, Workbench* shared, storage::FileP
 
 TForm1::~TForm1() {
     FormDestroy();
+    // Steps left would act on this window: a workbench shared with others outlives it.
+    workbench_.CancelSteps(StepOwner::Load);
+    workbench_.CancelSteps(StepOwner::Editor);
     workbench_.Attach(nullptr);
 }
 
@@ -327,15 +330,6 @@ void TForm1::BuildWidgets() {
     Memo1->setGeometry(760, 352, 297, 201);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
 
-    loadSteps_ = new QTimer(this);
-    loadSteps_->setSingleShot(true);
-    loadSteps_->setInterval(0);
-    connect(loadSteps_, &QTimer::timeout, this, &TForm1::RunLoadStep);
-    editorSteps_ = new QTimer(this);
-    editorSteps_->setSingleShot(true);
-    editorSteps_->setInterval(0);
-    connect(editorSteps_, &QTimer::timeout, this, &TForm1::RunEditorStep);
-
     Temp_Saver = new QTimer(this);
     Temp_Saver->setInterval(120000);
     Get_TS_Orvesk_Timer = new QTimer(this);
@@ -391,7 +385,7 @@ void TForm1::ConnectHandlers() {
 namespace {
 // The options kept in the settings file and their check boxes, in the order they are set.
 const std::pair<bool storage::Settings::*, QCheckBox * TForm1::*> kOptionBoxes[] = {
-    {&storage::Settings::color, &TForm1::Check_Color},
+    {&storage::Settings::colour, &TForm1::Check_Color},
     {&storage::Settings::ts_show, &TForm1::Check_Show_TS},
     {&storage::Settings::ts_change, &TForm1::Check_Change_TS},
     {&storage::Settings::ts_get, &TForm1::Check_Get_TS_Orvesk},
@@ -436,12 +430,12 @@ void TForm1::Save_Settings() {
 // ---- Moving data between the widgets and the workspace ----
 
 void TForm1::Pull() {
-    FinishLoad();
+    workbench_.FinishLoad();
     ws_.Fields.TS_State_Number = FromQString(TS_State_Number->text());
     ws_.Fields.Block_Name = FromQString(Block_Name->text());
     // A logic on its way into the editor is the editor's text: nobody has typed into it (a key
     // or a click first finishes the steps).
-    if (!EditorPending()) ws_.Fields.Logic = Logic->Lines();
+    if (!workbench_.StepsPending(StepOwner::Editor)) ws_.Fields.Logic = Logic->Lines();
     ws_.Fields.Server_channel_Number = FromQString(Server_channel_Number->text());
     ws_.Fields.Server_RTU_Number = FromQString(Server_RTU_Number->text());
     ws_.Opts.Check_Color = Check_Color->isChecked();
@@ -505,9 +499,7 @@ void TForm1::ApplyReport() {
 
 void TForm1::ApplyEditor() {
     // A refresh replaces whatever an earlier one left to do.
-    editorStep_ = EditorStep::None;
-    editorSteps_->stop();
-    colouring_.reset();
+    workbench_.CancelSteps(StepOwner::Editor);
     size_t bytes = 0;
     for (const std::string& line : ws_.Fields.Logic) bytes += line.size();
     if (bytes < stagedLogicBytes_) {
@@ -515,8 +507,27 @@ void TForm1::ApplyEditor() {
         ColourEditor();
         return;
     }
-    editorStep_ = EditorStep::Text;
-    editorSteps_->start();
+    // The text a part at a time, then its colours worked out, then put on the editor.
+    auto colouring = std::make_shared<std::optional<std::vector<ColourRun>>>();
+    auto step = [this](std::function<bool()> f) { workbench_.PostStep(StepOwner::Editor, std::move(f)); };
+    step([this] {
+        Logic->StartLines(ws_.Fields.Logic);
+        return true;
+    });
+    step([this] { return Logic->BuildLines(charactersPerStep_); });
+    step([this] {
+        Logic->ShowBuilt();
+        return true;
+    });
+    step([this, colouring] {
+        const interlock::Screen& d = ws_.Display;
+        *colouring = ComputeColouring(ws_.Fields.Logic, ws_, d.colouring, d.errorLine);
+        return true;
+    });
+    step([this, colouring] {
+        if (*colouring) Logic->Recolour(**colouring);
+        return true;
+    });
 }
 
 void TForm1::ColourEditor() {
@@ -524,50 +535,6 @@ void TForm1::ColourEditor() {
     std::optional<std::vector<ColourRun>> runs =
         ComputeColouring(ws_.Fields.Logic, ws_, d.colouring, d.errorLine);
     if (runs) Logic->Recolour(*runs);
-}
-
-void TForm1::RunEditorStep() {
-    switch (editorStep_) {
-        case EditorStep::Text:
-            Logic->StartLines(ws_.Fields.Logic);
-            editorStep_ = EditorStep::Build;
-            editorSteps_->start();
-            break;
-        case EditorStep::Build:
-            if (Logic->BuildLines(charactersPerStep_)) editorStep_ = EditorStep::Show;
-            editorSteps_->start();
-            break;
-        case EditorStep::Show:
-            Logic->ShowBuilt();
-            editorStep_ = EditorStep::Colours;
-            editorSteps_->start();
-            break;
-        case EditorStep::Colours: {
-            const interlock::Screen& d = ws_.Display;
-            colouring_ = ComputeColouring(ws_.Fields.Logic, ws_, d.colouring, d.errorLine);
-            editorStep_ = EditorStep::Recolour;
-            editorSteps_->start();
-            break;
-        }
-        case EditorStep::Recolour:
-            editorStep_ = EditorStep::None;
-            if (colouring_) Logic->Recolour(*colouring_);
-            colouring_.reset();
-            break;
-        case EditorStep::None:
-            break;
-    }
-}
-
-void TForm1::FinishEditor() {
-    editorSteps_->stop();
-    while (editorStep_ != EditorStep::None) RunEditorStep();
-    editorSteps_->stop();
-}
-
-void TForm1::FinishSteps() {
-    FinishLoad();
-    FinishEditor();
 }
 
 interlock::TsEditState TForm1::TsEditState() const {
@@ -799,54 +766,43 @@ void TForm1::LoadChosenFile(const std::string& chosen) {
     }
     ws_.ConfigFileName = chosen;
     Pull();
-    loadBackup_.clear();
-    loadRead_ = storage::ReadConfigFile(ws_, chosen, loadBackup_);
+    // What the read gave, for the step that completes the load.
+    struct Read {
+        storage::LoadResult result;
+        storage::Lines backup;  // the configuration before the load, for the viewer
+    };
+    auto read = std::make_shared<Read>();
+    read->result = storage::ReadConfigFile(ws_, chosen, read->backup);
     size_t bytes = 0;
     for (int n = 1; n <= interlock::kBlockCount; ++n) {
         for (const std::string& line : ws_.Blocks[n].OnLogic) bytes += line.size();
         for (const std::string& line : ws_.Blocks[n].OffLogic) bytes += line.size();
     }
-    loadStep_ = LoadStep::Finish;
-    if (loadRead_.recalculate && bytes >= stagedLogicBytes_) {
-        loadStep_ = LoadStep::Compile;
-        loadSteps_->start();
+    if (!read->result.recalculate || bytes < stagedLogicBytes_) {
+        CompleteLoad(std::move(read->result), std::move(read->backup));
         return;
     }
-    FinishLoad();
-}
-
-void TForm1::RunLoadStep() {
-    switch (loadStep_) {
-        case LoadStep::Compile:
-            // Compiling changes nothing the window shows: the recalculation then only evaluates.
-            for (int n = 1; n <= interlock::kBlockCount; ++n) {
-                const interlock::Block& b = ws_.Blocks[n];
-                if (!b.OnLogic.empty()) interlock::CompiledFormOf(b.OnLogic, n);
-                if (!b.OffLogic.empty()) interlock::CompiledFormOf(b.OffLogic, n);
-            }
-            loadStep_ = LoadStep::Finish;
-            loadSteps_->start();
-            break;
-        case LoadStep::Finish: {
-            loadStep_ = LoadStep::None;
-            const storage::LoadResult r = std::move(loadRead_);
-            loadRead_ = {};
-            storage::FinishConfigLoad(ws_, r);
-            if (viewFileForm_) viewFileForm_->SetLines(std::move(loadBackup_));
-            loadBackup_.clear();
-            if (r.caption) setWindowTitle(ToQString(*r.caption));
-            Push();
-            if (!r.fileError.empty()) ShowFileError(r.fileError);
-            break;
+    // Compiling changes nothing the window shows: the recalculation then only evaluates.
+    workbench_.PostStep(StepOwner::Load, [this] {
+        for (int n = 1; n <= interlock::kBlockCount; ++n) {
+            const interlock::Block& b = ws_.Blocks[n];
+            if (!b.OnLogic.empty()) interlock::CompiledFormOf(b.OnLogic, n);
+            if (!b.OffLogic.empty()) interlock::CompiledFormOf(b.OffLogic, n);
         }
-        case LoadStep::None:
-            break;
-    }
+        return true;
+    });
+    workbench_.PostStep(StepOwner::Load, [this, read] {
+        CompleteLoad(std::move(read->result), std::move(read->backup));
+        return true;
+    });
 }
 
-void TForm1::FinishLoad() {
-    loadSteps_->stop();
-    while (loadStep_ != LoadStep::None) RunLoadStep();
+void TForm1::CompleteLoad(storage::LoadResult r, storage::Lines backup) {
+    storage::FinishConfigLoad(ws_, r);
+    if (viewFileForm_) viewFileForm_->SetLines(std::move(backup));
+    if (r.caption) setWindowTitle(ToQString(*r.caption));
+    Push();
+    if (!r.fileError.empty()) ShowFileError(r.fileError);
 }
 
 void TForm1::Temp_SaverTimer() {

@@ -197,22 +197,14 @@ public:
     void Pull() override;
     void Push() override;
 
-    // A logic of many lines reaches the editor in steps that the event loop runs one after
-    // another (its text a part at a time, then its colours), so that the window answers in
-    // between. No input acts on a half-shown logic: a key or mouse press on one of the
-    // program's windows first runs the steps left. Until then the logic on its way is the
-    // editor's text for Pull, so that a timer's refresh (the TS sources) need not wait for it;
-    // a refresh starts the steps again, and a text already on its way goes on being built.
-    void FinishEditor();
-    bool EditorPending() const { return editorStep_ != EditorStep::None; }
-    // A configuration of a logic as large is loaded in steps too: the file is read and its
-    // blocks compiled in two passes, and the blocks recalculated and the window refreshed in a
-    // third. Until then the workspace holds blocks not yet recalculated: Pull, a key or mouse
-    // press and the analysis window's refresh first finish the load.
-    void FinishLoad() override;
-    bool StepsPending() const override { return loadStep_ != LoadStep::None || EditorPending(); }
-    // Both, the load's first (a key or mouse press on any window asks for it, see Workbench).
-    void FinishSteps() override;
+    // A logic of many lines reaches the editor in steps of the workbench's queue (its text a
+    // part at a time, then its colours), so that the window answers in between. Until then the
+    // logic on its way is the editor's text for Pull, so that a timer's refresh (the TS sources)
+    // need not wait for it; a refresh replaces the steps left. A configuration of a logic as
+    // large is loaded in steps too: the file is read and its blocks compiled in two passes, and
+    // the blocks recalculated and the window refreshed in a third; Pull, a key or mouse press
+    // and the analysis window's refresh first finish the load.
+    bool StepsPending() const { return workbench_.StepsPending(); }
     // The size, in bytes of its lines, from which a logic is shown in steps, and the characters
     // a step puts into the editor's document.
     void SetStaging(size_t logicBytes, size_t charactersPerStep) {
@@ -241,7 +233,8 @@ private:
     void ApplyReport();
     void ApplyEditor();
     void ColourEditor();
-    void RunEditorStep();
+    // The load's last step: the blocks recalculated, the viewer given the configuration before.
+    void CompleteLoad(storage::LoadResult r, storage::Lines backup);
     void ApplyHeight();
     void ShowFileError(const std::string& text);
     // The start-up restore run once the viewer is created: it receives the backup taken before
@@ -297,18 +290,8 @@ private:
     std::unique_ptr<acquisition::ServerLink> serverLink_;
     std::unique_ptr<acquisition::ReceptionRule> reception_;
     int operationDepth_ = 0;
-    void RunLoadStep();
-    enum class LoadStep { None, Compile, Finish };
-    LoadStep loadStep_ = LoadStep::None;  // the next step of a load
-    QTimer* loadSteps_ = nullptr;
-    storage::LoadResult loadRead_;  // what the load's first step read
-    storage::Lines loadBackup_;     // the configuration before the load, for the viewer
-    enum class EditorStep { None, Text, Build, Show, Colours, Recolour };
-    EditorStep editorStep_ = EditorStep::None;  // the next step of the editor's refresh
-    QTimer* editorSteps_ = nullptr;
     size_t stagedLogicBytes_ = kStagedLogicBytes;
     size_t charactersPerStep_ = kCharactersPerStep;
-    std::optional<std::vector<ColourRun>> colouring_;  // worked out, not yet on the editor
 };
 
 }  // namespace ui

@@ -71,12 +71,12 @@ void TForm1::TsListContextMenu(QPoint pos) {
 
 void TForm1::ShowLogicLine(int block, interlock::Side side, int line) {
     if (block < 1 || block > interlock::kBlockCount) return;
-    FinishLoad();
+    workbench_.FinishLoad();
     const int group = (block - 1) / 16;
     if (group != ws_.TabGroup) GroupTabClick(group);
     if (ws_.CurrentBlock != block) BlockTabClick(block - 16 * group);
     if (ws_.CurrentView != side) ViewTabClick(side);
-    FinishEditor();
+    workbench_.Finish();
     if (line > 0) {
         const QTextBlock text = Logic->document()->findBlockByNumber(line - 1);
         if (text.isValid()) {

@@ -27,6 +27,10 @@ struct Symbol {
     topology::Point pinB;  // the second node's (for an earthing switch: the earth)
     Rect labelBox;
     std::string label;  // Windows-1251
+    // The verdict lights of the ON and OFF operations (an apparatus bound to a block); empty
+    // rectangles for the rest.
+    Rect onLight;
+    Rect offLight;
 };
 
 // A node drawn as a horizontal bar (a busbar): the nodes many elements join.
@@ -34,6 +38,7 @@ struct Bus {
     int node = -1;
     Rect bar;
     std::string label;
+    Rect labelBox;  // above the bar's left end
 };
 
 // A polyline at the potential of one node.

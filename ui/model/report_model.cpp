@@ -144,6 +144,7 @@ Report Build(analysis::Analyser& analyser, const Workspace& ws, const std::strin
             r.topologyFile = topologyPath;
             topo = topology::ReadTopology(storage::SplitLines(read.bytes), w);
             proofs = topology::Prove(analyser, w, topo);
+            r.topology = topo;
         }
     }
 

@@ -12,6 +12,7 @@
 #include "analysis/analyser.h"
 #include "analysis/requirements.h"
 #include "interlock/workspace.h"
+#include "topology/topology.h"
 
 namespace ui::report {
 
@@ -51,6 +52,7 @@ struct Report {
     std::vector<analysis::RequirementError> requirementErrors;
     int proven = 0, refuted = 0, notChecked = 0;
     std::string topologyFile;        // empty when none was found
+    topology::Topology topology;     // as read from it: drawn on the sheet after the title page
     std::vector<BlockEntry> blocks;  // the non-empty blocks, in order
 };
 

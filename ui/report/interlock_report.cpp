@@ -22,6 +22,8 @@
 #include "interlock/cp1251.h"
 #include "analysis/analysis_texts.h"
 #include "ui/model/analysis_page_texts.h"
+#include "ui/mimic/mimic_painter.h"
+#include "ui/mimic/mimic_texts.h"
 #include "ui/model/diagram_layout.h"
 #include "ui/model/diagram_texts.h"
 #include "ui/model/report_texts.h"
@@ -339,6 +341,23 @@ QString CubeText(const analysis::Cube& cube, const interlock::Workspace& ws) {
 }
 
 // The blocks with their sheets, as the first pass found them.
+// The substation's single-line diagram on a sheet of its own, as large as the sheet allows (a
+// small scheme no larger than it is drawn on screen): the scheme alone, without a moment's state.
+void MimicSheet(Sheet& s, const Report& r) {
+    if (r.topologyFile.empty() || r.topology.nodes.empty()) return;
+    const mimic::Layout layout = mimic::LayOut(r.topology);
+    s.NewPage();
+    s.Text(Q(mimic::Texts().sheetCaption), Font(14, true));
+    s.Skip(4);
+    s.Rule(1.0);
+    s.Skip(8);
+    const double h = s.Left() - 4;
+    const double scale = std::min({1.0, kWidth / layout.bounds.w, h / layout.bounds.h});
+    const QRectF area(kLeft, s.Y(), layout.bounds.w * scale, layout.bounds.h * scale);
+    mimic::PaintMimic(s.Painter(), area, layout, r.topology, mimic::Look{});
+    s.Skip(area.height());
+}
+
 void Contents(Sheet& s, const Report& r, const Pagination& known) {
     if (r.blocks.empty()) return;
     s.NewPage();
@@ -455,6 +474,7 @@ bool PaintPdf(const Report& r, const interlock::Workspace& ws, QIODevice& device
     Sheet sheet(writer, painter, Q(r.file), QString::fromStdString(r.date), known.total);
     Pagination pages;
     TitlePage(sheet, r);
+    MimicSheet(sheet, r);
     Contents(sheet, r, known);
     BlockPages(sheet, r, ws, pages);
     pages.total = sheet.Page();

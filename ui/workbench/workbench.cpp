@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QTimer>
 
 #include "analysis/analyser.h"
 #include "analysis/bdd_session.h"
@@ -9,6 +10,10 @@
 namespace ui {
 
 Workbench::Workbench(interlock::Workspace& ws, Dialogs& dialogs) : ws_(ws), dialogs_(dialogs) {
+    stepTimer_ = new QTimer(this);
+    stepTimer_->setSingleShot(true);
+    stepTimer_->setInterval(0);
+    connect(stepTimer_, &QTimer::timeout, this, &Workbench::RunStep);
     if (QCoreApplication* app = QCoreApplication::instance()) app->installEventFilter(this);
 }
 
@@ -38,14 +43,13 @@ void Workbench::ApplyViewerText(const storage::Lines& lines) {
     if (host_) host_->ApplyViewerText(lines);
 }
 
-bool Workbench::StepsPending() const { return host_ && host_->StepsPending(); }
-
-void Workbench::FinishLoad() {
-    if (host_) host_->FinishLoad();
+void Workbench::PostStep(StepOwner owner, StepQueue::Step step) {
+    steps_.Post(owner, std::move(step));
+    stepTimer_->start();
 }
 
-void Workbench::Finish() {
-    if (host_) host_->FinishSteps();
+void Workbench::RunStep() {
+    if (steps_.RunOne()) stepTimer_->start();
 }
 
 interlock::TsEditRefusal Workbench::TsEditRefusal(interlock::TsEdit edit) const {

@@ -8,7 +8,9 @@
 
 #include <QObject>
 
+class QTimer;
 class QWidget;
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -17,6 +19,7 @@ class QWidget;
 #include "interlock/ts_edit_rule.h"
 #include "interlock/workspace.h"
 #include "storage/config_text.h"
+#include "ui/workbench/step_queue.h"
 
 namespace analysis {
 class Analyser;
@@ -36,11 +39,6 @@ public:
     virtual void TsValuesChanged(const interlock::TsCascade& cascade) = 0;
     virtual void ShowLogicLine(int block, interlock::Side side, int line) = 0;
     virtual void ApplyViewerText(const storage::Lines& lines) = 0;
-    // The load and editor steps: whether some are left, and running them all now. FinishLoad
-    // runs only the load's (the workspace complete, the editor's text maybe still on its way).
-    virtual bool StepsPending() const = 0;
-    virtual void FinishLoad() = 0;
-    virtual void FinishSteps() = 0;
     // What the TS-edit rule looks at, as the controls show it now.
     virtual interlock::TsEditState TsEditState() const = 0;
     // The main window itself, for placing other windows beside it.
@@ -71,11 +69,17 @@ public:
     void TsValuesChanged(const interlock::TsCascade& cascade);
     void ApplyViewerText(const storage::Lines& lines);
 
-    // The staged load and editor steps. No input acts on a half-shown logic: a key or mouse
-    // press on any of the program's windows first runs the steps left (the one event filter).
-    bool StepsPending() const;
-    void FinishLoad();  // the workspace complete: blocks read are recalculated
-    void Finish();      // every step left, the editor's included
+    // The staged load and editor steps, one queue: the event loop runs a step a turn. No input
+    // acts on a half-shown logic: a key or mouse press on any of the program's windows first
+    // runs the steps left (the one event filter).
+    void PostStep(StepOwner owner, StepQueue::Step step);
+    void CancelSteps(StepOwner owner) { steps_.Cancel(owner); }
+    bool StepsPending() const { return steps_.Pending(); }
+    bool StepsPending(StepOwner owner) const { return steps_.Pending(owner); }
+    void FinishLoad() {
+        steps_.Finish(StepOwner::Load);
+    }                                   // the workspace complete: blocks read are recalculated
+    void Finish() { steps_.Finish(); }  // every step left, the editor's included
 
     // The operator's TS-edit rule, asked of the controls as they are now.
     interlock::TsEditRefusal TsEditRefusal(interlock::TsEdit edit) const;
@@ -106,6 +110,9 @@ private:
     Dialogs& dialogs_;
     WorkbenchHost* host_ = nullptr;
     std::unique_ptr<analysis::Analyser> analyser_;
+    StepQueue steps_;
+    QTimer* stepTimer_ = nullptr;  // a turn of the event loop between two steps
+    void RunStep();
 };
 
 }  // namespace ui
