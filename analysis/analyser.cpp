@@ -12,6 +12,8 @@
 namespace analysis {
 namespace {
 
+using interlock::CompiledLogic;
+using interlock::FlipOperand;
 using interlock::Side;
 using interlock::TsTableData;
 using interlock::Workspace;
@@ -21,20 +23,20 @@ constexpr Side kSides[] = {Side::On, Side::Off};
 // The bit of each TS group (a TS alone or a pair) that the logic reads, under the present
 // values: 0 or 1, or -1 when the present values are not a 0/1 state of the group (a value
 // other than 0 and 1, or a pair read through both TS that does not agree with itself).
-std::map<int, int> PresentBits(const LogicStructure& s, const Workspace& ws) {
+std::map<int, int> PresentBits(const CompiledLogic& form, const Workspace& ws) {
     std::map<int, int> bits;
-    for (const LogicLine& line : s.lines) {
-        for (const Operand& o : line.operands) {
-            if (o.letter == 'M') continue;
-            const PairBit b = BitOf(ws.TsTable, o.number);
-            const int c = ValueClass(ws.TsTable.Value[o.number]);
-            const int v = c < 0 ? -1 : (c ^ (b.flipped ? 1 : 0));
-            auto [it, fresh] = bits.emplace(b.ts, v);
-            if (!fresh && it->second != v) it->second = -1;
-        }
+    for (const CompiledLogic::FirstRead& r : form.firstReads) {
+        const PairBit b = BitOf(ws.TsTable, r.n);
+        const int c = ValueClass(ws.TsTable.Value[r.n]);
+        const int v = c < 0 ? -1 : (c ^ (b.flipped ? 1 : 0));
+        auto [it, fresh] = bits.emplace(b.ts, v);
+        if (!fresh && it->second != v) it->second = -1;
     }
     return bits;
 }
+
+// The end of the operands of the form's lines (those of a line that failed come after it).
+uint32_t LinesEnd(const CompiledLogic& form) { return form.lines.empty() ? 0 : form.lines.back().last; }
 
 // The TS whose variables f depends on. (Walked here: the library's own support operation
 // keeps a buffer that does not survive the end of a session.)
@@ -91,17 +93,13 @@ std::vector<std::pair<int, bool>> Members(const TsTableData& table, int group) {
 
 // True when every TS of the state group that the logic reads reads the value the governing
 // state gives it: the present values and the governing state are then one and the same.
-bool StateReadsGoverning(const LogicStructure& s, const Workspace& ws, int stateSignal, Side side) {
+bool StateReadsGoverning(const CompiledLogic& form, const Workspace& ws, int stateSignal, Side side) {
     if (stateSignal == 0) return true;
     const Literal governing = GoverningLiteral(ws.TsTable, stateSignal, side);
-    for (const LogicLine& line : s.lines) {
-        for (const Operand& o : line.operands) {
-            if (o.letter == 'M') continue;
-            const PairBit b = BitOf(ws.TsTable, o.number);
-            if (b.ts != governing.ts) continue;
-            if (ValueClass(ws.TsTable.Value[o.number]) != (governing.value ^ (b.flipped ? 1 : 0)))
-                return false;
-        }
+    for (const CompiledLogic::FirstRead& r : form.firstReads) {
+        const PairBit b = BitOf(ws.TsTable, r.n);
+        if (b.ts != governing.ts) continue;
+        if (ValueClass(ws.TsTable.Value[r.n]) != (governing.value ^ (b.flipped ? 1 : 0))) return false;
     }
     return true;
 }
@@ -245,7 +243,6 @@ void Analyser::Rebuild(const Workspace& ws, int n, Side side, TextCheck& check) 
     l.known = true;
     const interlock::LogicText& text = ws.Blocks[n].Of(side).Logic;
     l.form = FormOf(text, n);
-    l.structure = ReadLogic(text);
     l.accepted = !text.empty() && check.Accepted(ws, n, side, &l.error);
 }
 
@@ -255,7 +252,7 @@ void Analyser::BuildFor(const Workspace& ws, int n, Side side) {
     l.model = LogicModel{};
     if (!l.accepted) return;
     const bdd state = GoverningState(ws.TsTable, l.stateSignal, side);
-    l.model = BuildModel(*session_, l.structure, DomainReading(ws.TsTable), &state);
+    l.model = BuildModel(*session_, *l.form, DomainReading(ws.TsTable), &state);
 }
 
 void Analyser::Judge(const Workspace& ws, int n, Side side) {
@@ -270,32 +267,36 @@ void Analyser::Judge(const Workspace& ws, int n, Side side) {
     };
     const TsTableData& table = ws.TsTable;
 
-    // What the text shows without the model.
-    for (size_t i = 0; i < l.structure.lines.size(); ++i) {
-        const LogicLine& line = l.structure.lines[i];
-        for (const Operand& o : line.operands) {
-            if (o.letter == 'M') continue;
-            const int t = o.number;
+    // What the text shows without the model. An M line whose value no later line reads before
+    // the next assignment of that M is found from the last line up.
+    const CompiledLogic& form = *l.form;
+    std::vector<uint8_t> neverRead(form.lines.size(), 0);
+    uint32_t readLater = 0;  // bit m: a line below reads M m before assigning it again
+    for (size_t i = form.lines.size(); i-- > 0;) {
+        const interlock::FlipLine& line = form.lines[i];
+        if (line.isM) {
+            neverRead[i] = (readLater >> line.target & 1u) == 0;
+            readLater &= ~(1u << line.target);
+        }
+        readLater |= line.mRead;
+    }
+    for (size_t i = 0; i < form.lines.size(); ++i) {
+        const interlock::FlipLine& line = form.lines[i];
+        const int index = static_cast<int>(form.lineSource[i]) + 1;
+        for (uint32_t j = line.first; j < line.last; ++j) {
+            const FlipOperand& o = form.operands[j];
+            if (o.kind != FlipOperand::Ts) continue;
+            const int t = o.n;
             if (t >= 2 && table.TwoPosition[t - 1]) {
-                add(check::kPairSecondRead, Severity::Error, line.index + 1, tx.pairSecond + o.text);
+                add(check::kPairSecondRead, Severity::Error, index, tx.pairSecond + form.OperandText(j));
             } else if (o.letter == 'D' && !table.TwoPosition[t]) {
-                add(check::kDNotPair, Severity::Error, line.index + 1, tx.dNotPair + o.text);
+                add(check::kDNotPair, Severity::Error, index, tx.dNotPair + form.OperandText(j));
             } else if (o.letter == 'S' && table.TwoPosition[t]) {
-                add(check::kSOnPair, Severity::Error, line.index + 1, tx.sOnPair + o.text);
+                add(check::kSOnPair, Severity::Error, index, tx.sOnPair + form.OperandText(j));
             }
         }
-        if (line.target != 'M') continue;
-        bool read = false;
-        for (size_t j = i + 1; j < l.structure.lines.size() && !read; ++j) {
-            const LogicLine& later = l.structure.lines[j];
-            for (const Operand& o : later.operands)
-                read = read || (o.letter == 'M' && o.number == line.targetNumber);
-            if (later.target == 'M' && later.targetNumber == line.targetNumber) break;
-        }
-        if (!read) {
-            add(check::kMNeverRead, Severity::Warning, line.index + 1,
-                tx.mNeverRead + std::to_string(line.targetNumber));
-        }
+        if (neverRead[i])
+            add(check::kMNeverRead, Severity::Warning, index, tx.mNeverRead + std::to_string(line.target));
     }
 
     if (l.model.undetermined) {
@@ -305,7 +306,7 @@ void Analyser::Judge(const Workspace& ws, int n, Side side) {
                          [](const Problem& a, const Problem& b) { return a.line < b.line; });
         return;
     }
-    const int outputLine = l.structure.lines[l.structure.outputLine].index + 1;
+    const int outputLine = static_cast<int>(form.lineSource[static_cast<size_t>(form.outputLine)]) + 1;
     const bdd state = GoverningState(table, l.stateSignal, side);
     const bdd f = bdd_restrict(l.model.output, state);
     if (session_->Overflowed()) {
@@ -319,11 +320,11 @@ void Analyser::Judge(const Workspace& ws, int n, Side side) {
     if (l.verdicts.always) add(check::kAlwaysAllowed, Severity::Warning, outputLine, tx.alwaysAllowed);
     if (l.model.output == bddtrue || l.model.output == bddfalse)
         add(check::kNoTs, Severity::Warning, outputLine, tx.noTs);
-    for (size_t i = 0; i < l.structure.lines.size(); ++i) {
-        if (static_cast<int>(i) == l.structure.outputLine) continue;
+    for (size_t i = 0; i < form.lines.size(); ++i) {
+        if (static_cast<int>(i) == form.outputLine) continue;
         const int8_t v = l.model.constant[i];
         if (v >= 0) {
-            add(check::kConstantLine, Severity::Error, l.structure.lines[i].index + 1,
+            add(check::kConstantLine, Severity::Error, static_cast<int>(form.lineSource[i]) + 1,
                 v == 1 ? tx.constantOne : tx.constantZero);
         }
     }
@@ -390,10 +391,11 @@ void Analyser::Update(const Workspace& ws) {
         }
         bool reads = false;
         for (Side side : kSides) {
-            for (const LogicLine& line : At(n, side).structure.lines) {
-                for (const Operand& o : line.operands) {
-                    reads = reads || (o.letter != 'M' && BitOf(ws.TsTable, o.number).ts == stateBit);
-                }
+            const std::shared_ptr<const CompiledLogic>& form = At(n, side).form;
+            const uint32_t end = form ? LinesEnd(*form) : 0;
+            for (uint32_t j = 0; j < end && !reads; ++j) {
+                const FlipOperand& o = form->operands[j];
+                reads = o.kind == FlipOperand::Ts && BitOf(ws.TsTable, o.n).ts == stateBit;
             }
         }
         if (!reads) {
@@ -408,7 +410,8 @@ void Analyser::BuildWithinBudget(const Workspace& ws, const std::vector<std::pai
     // a few heavy logics cannot starve the rest; then those that ran out of time share what is
     // left. A model that outgrows the node table is not tried again.
     using Clock = BddSession::Clock;
-    const Clock::time_point end = Clock::now() + timeBudget_;
+    const Clock::time_point end =
+        std::min(Clock::now() + timeBudget_, overallEnd_.value_or(Clock::time_point::max()));
     std::vector<std::pair<int, Side>> again;
     const Clock::duration share = std::chrono::duration_cast<Clock::duration>(timeBudget_) / 2 /
                                   std::max<long>(static_cast<long>(build.size()), 1);
@@ -439,9 +442,15 @@ std::vector<Use> Analyser::WhereUsed(int ts) const {
     std::vector<Use> uses;
     for (int n = 1; n <= interlock::kBlockCount; ++n) {
         for (Side side : kSides) {
-            for (const LogicLine& line : At(n, side).structure.lines) {
-                for (const Operand& o : line.operands) {
-                    if (o.letter != 'M' && o.number == ts) uses.push_back({n, side, line.index + 1, o.text});
+            const std::shared_ptr<const CompiledLogic>& form = At(n, side).form;
+            if (!form) continue;
+            for (size_t i = 0; i < form->lines.size(); ++i) {
+                const interlock::FlipLine& line = form->lines[i];
+                for (uint32_t j = line.first; j < line.last; ++j) {
+                    const FlipOperand& o = form->operands[j];
+                    if (o.kind == FlipOperand::Ts && o.n == ts)
+                        uses.push_back(
+                            {n, side, static_cast<int>(form->lineSource[i]) + 1, form->OperandText(j)});
                 }
             }
         }
@@ -469,11 +478,31 @@ BlockAnalysis Analyser::Analyse(const Workspace& ws, int n) {
     if (f.Error || f.Empty) return r;  // no verdict to change
     // The models of the answers read the present values as constants and are smaller than the
     // model itself: a quarter of the budget, so that all 32 blocks stay within a few budgets.
-    session_->SetDeadline(BddSession::Clock::now() + timeBudget_ / 4);
+    session_->SetDeadline(answersEnd_ ? *answersEnd_ : BddSession::Clock::now() + timeBudget_ / 4);
     if (f.Result == 0) r.minChanges = FindMinChanges(ws, n, governing);
     r.decisive = FindDecisive(ws, n, governing);
     session_->SetDeadline(std::nullopt);
     return r;
+}
+
+std::vector<BlockAnalysis> Analyser::AnalyseAll(const Workspace& ws, const std::vector<int>& blocks) {
+    using Clock = BddSession::Clock;
+    const Clock::time_point start = Clock::now();
+    overallEnd_ = start + timeBudget_;
+    Update(ws);
+    std::vector<BlockAnalysis> all;
+    all.reserve(blocks.size());
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        // Each block a share of what is left, and never more than one Analyse alone would take.
+        const Clock::time_point now = Clock::now();
+        const Clock::duration left = std::max(*overallEnd_ - now, Clock::duration::zero());
+        answersEnd_ =
+            now + std::min<Clock::duration>(left / static_cast<long>(blocks.size() - i), timeBudget_ / 4);
+        all.push_back(Analyse(ws, blocks[i]));
+    }
+    overallEnd_.reset();
+    answersEnd_.reset();
+    return all;
 }
 
 MinChanges Analyser::FindMinChanges(const Workspace& ws, int n, Side side) {
@@ -486,7 +515,7 @@ MinChanges Analyser::FindMinChanges(const Workspace& ws, int n, Side side) {
     const TsTableData& table = ws.TsTable;
     const int s = ws.Blocks[n].StateSignal;
     const int stateBit = BitOf(table, std::abs(s)).ts;
-    std::map<int, int> present = PresentBits(l.structure, ws);
+    std::map<int, int> present = PresentBits(*l.form, ws);
     present.erase(stateBit);  // the state group is never changed
     std::set<int> irregular;
     for (auto [ts, bit] : present) {
@@ -494,7 +523,7 @@ MinChanges Analyser::FindMinChanges(const Workspace& ws, int n, Side side) {
     }
 
     bdd g;
-    if (irregular.empty() && StateReadsGoverning(l.structure, ws, s, side)) {
+    if (irregular.empty() && StateReadsGoverning(*l.form, ws, s, side)) {
         g = bdd_restrict(l.model.output, GoverningState(table, s, side));
     } else {
         // The state group reads its present values. A group whose present values are not a 0/1
@@ -511,7 +540,7 @@ MinChanges Analyser::FindMinChanges(const Workspace& ws, int n, Side side) {
             return TsConditions{(kept & ConstantOf(c == 0)) | ((!kept) & (!bit)),
                                 (kept & ConstantOf(c == 1)) | ((!kept) & bit)};
         };
-        LogicModel presentModel = BuildModel(*session_, l.structure, reading);
+        LogicModel presentModel = BuildModel(*session_, *l.form, reading);
         if (presentModel.undetermined) {
             result.undetermined = true;
             return result;
@@ -581,14 +610,12 @@ Decisive Analyser::FindDecisive(const Workspace& ws, int n, Side side) {
     const int stateBit = BitOf(table, std::abs(s)).ts;
     std::set<int> unreliable;  // TS read by the logic
     std::set<int> free;        // their groups
-    for (const LogicLine& line : l.structure.lines) {
-        for (const Operand& o : line.operands) {
-            if (o.letter == 'M' || table.Unreliability[o.number] == 0) continue;
-            const int group = BitOf(table, o.number).ts;
-            if (group == stateBit) continue;
-            unreliable.insert(o.number);
-            free.insert(group);
-        }
+    for (const CompiledLogic::FirstRead& r : l.form->firstReads) {
+        if (table.Unreliability[r.n] == 0) continue;
+        const int group = BitOf(table, r.n).ts;
+        if (group == stateBit) continue;
+        unreliable.insert(r.n);
+        free.insert(group);
     }
     if (unreliable.empty()) return result;
     if (l.model.undetermined) {
@@ -598,8 +625,8 @@ Decisive Analyser::FindDecisive(const Workspace& ws, int n, Side side) {
 
     // Every other group at its present values: with those all 0/1 the model is restricted,
     // otherwise it is built again with the present values as constants.
-    std::map<int, int> present = PresentBits(l.structure, ws);
-    bool regular = StateReadsGoverning(l.structure, ws, s, side);
+    std::map<int, int> present = PresentBits(*l.form, ws);
+    bool regular = StateReadsGoverning(*l.form, ws, s, side);
     bdd cube = GoverningState(table, s, side);
     for (auto [ts, bit] : present) {
         if (free.count(ts) || ts == stateBit) continue;
@@ -611,7 +638,7 @@ Decisive Analyser::FindDecisive(const Workspace& ws, int n, Side side) {
         g = bdd_restrict(l.model.output, cube);
     } else {
         // The state group reads its present values with the rest.
-        LogicModel m = BuildModel(*session_, l.structure, PresentReading(ws, free));
+        LogicModel m = BuildModel(*session_, *l.form, PresentReading(ws, free));
         if (m.undetermined) {
             result.undetermined = true;
             return result;

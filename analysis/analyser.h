@@ -137,6 +137,11 @@ public:
     // recalculated. Calls Update first.
     BlockAnalysis Analyse(const interlock::Workspace& ws, int n);
 
+    // The answers for every block of `blocks`, in that order, within one time budget for all
+    // of them: the models first, then the answers of each block a share of what is left. A
+    // model or an answer not found by then is "не определено".
+    std::vector<BlockAnalysis> AnalyseAll(const interlock::Workspace& ws, const std::vector<int>& blocks);
+
     // Every problem of the configuration as of the last Update, in block order.
     std::vector<Problem> Problems() const;
 
@@ -158,7 +163,6 @@ private:
         std::shared_ptr<const interlock::CompiledLogic> form;
         bool accepted = false;
         std::string error;
-        LogicStructure structure;
         LogicModel model;
         int stateSignal = 0;  // the state signal the verdicts below were found with
         LogicVerdicts verdicts;
@@ -179,6 +183,10 @@ private:
 
     std::unique_ptr<BddSession> session_;  // first: the diagrams below go before it does
     std::chrono::milliseconds timeBudget_ = kDefaultTimeBudget;
+    // While AnalyseAll runs: when its budget ends, and when the answers of the block at hand must
+    // be found.
+    std::optional<BddSession::Clock::time_point> overallEnd_;
+    std::optional<BddSession::Clock::time_point> answersEnd_;
     std::array<std::array<Logic, 2>, interlock::kBlockCount + 1> logics_;
     std::array<uint8_t, interlock::kTsCount + 2> twoPosition_{};
     bool attributesKnown_ = false;

@@ -35,7 +35,7 @@ Built BuildOne(BddSession& session, const Workspace& ws, TextCheck& check, int n
         if (p.flipped != (flipped.count(p.ts) > 0)) bit = !bit;
         return TsConditions{!bit, bit};
     };
-    b.model = BuildModel(session, ReadLogic(text), reading);
+    b.model = BuildModel(session, interlock::CompiledFormOf(text, n), reading);
     return b;
 }
 
@@ -102,7 +102,7 @@ DiffResult Diff(BddSession& session, const Workspace& a, const Workspace& b) {
         for (const Workspace* ws : {&a, &b}) {
             if (ws->Blocks[n].StateSignal) read.insert(std::abs(ws->Blocks[n].StateSignal));
             for (Side side : {Side::On, Side::Off}) {
-                for (const LogicLine& line : ReadLogic(ws->Blocks[n].Of(side).Logic).lines)
+                for (const LogicLine& line : ReadLogic(ws->Blocks[n].Of(side).Logic, n).lines)
                     for (const Operand& o : line.operands)
                         if (o.letter != 'M') read.insert(o.number);
             }

@@ -1,13 +1,13 @@
 #pragma once
 
-// The structure of a logic text: its lines with their targets, operations and operands, read
-// the way the logic parser reads them. The reader trusts that the parser accepted the text (or
-// the lines it returns); it reports what it cannot read as a line without operands.
+// The structure of a logic text: its lines with their targets, operations and operands, as its
+// compiled form (interlock/compiled_logic.h) read them: the lines before its first error.
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "interlock/compiled_logic.h"
 #include "interlock/workspace.h"
 
 namespace analysis {
@@ -33,8 +33,10 @@ struct LogicStructure {
     int outputLine = -1;           // position in `lines` of the V line, or -1
 };
 
-// Reads every line of the text that has the form of an assignment; other lines are left out.
-LogicStructure ReadLogic(const std::vector<std::string>& logic);
+// The structure of the compiled form.
+LogicStructure ReadLogic(const interlock::CompiledLogic& form);
+// The structure of the text as a logic of block `number`.
+LogicStructure ReadLogic(const interlock::LogicText& text, int number);
 
 // Asks the logic parser whether it accepts a text with every two-position pair valid: the
 // errors left are those of the text and the TS attributes, not of the present TS values.

@@ -10,6 +10,7 @@
 
 #include "analysis/bdd_session.h"
 #include "analysis/logic_reader.h"
+#include "interlock/compiled_logic.h"
 #include "interlock/workspace.h"
 
 namespace analysis {
@@ -28,7 +29,7 @@ struct LogicModel {
     bool timedOut = false;      // undetermined for the time
     bool hasOutput = false;
     bdd output;  // the value assigned to V
-    // With a restriction asked for: for each line of the structure, 0 or 1 when the value it
+    // With a restriction asked for: for each line of the form, 0 or 1 when the value it
     // assigns is that constant wherever the restriction holds, -1 otherwise.
     std::vector<int8_t> constant;
 };
@@ -37,7 +38,7 @@ struct LogicModel {
 // read is kept (the M variables as last assigned, and V), so a long logic of a small function
 // costs the nodes of that function. With `constantUnder`, each line is judged constant or not
 // where that function holds, as it is built.
-LogicModel BuildModel(BddSession& session, const LogicStructure& structure, const TsReading& reading,
+LogicModel BuildModel(BddSession& session, const interlock::CompiledLogic& form, const TsReading& reading,
                       const bdd* constantUnder = nullptr);
 
 // The TS whose value bit stands for TS t in the 0/1 domain, and whether t reads its

@@ -111,7 +111,7 @@ int SatModels(const Workspace& ws) {
     for (int n = 1; n <= kBlockCount; ++n) {
         for (Side side : {Side::On, Side::Off}) {
             if (!check.Accepted(ws, n, side)) continue;
-            const analysis::LogicStructure s = analysis::ReadLogic(ws.Blocks[n].Of(side).Logic);
+            const analysis::LogicStructure s = analysis::ReadLogic(ws.Blocks[n].Of(side).Logic, n);
             CMSat::SATSolver solver;
             solver.new_vars(kTsCount + 1);  // variable t: the bit of TS t (pairs: of the first TS)
             std::array<CMSat::Lit, interlock::kMCount + 1> m{};

@@ -22,6 +22,7 @@
 #include "interlock/workspace.h"
 #include "bench/machine.h"
 #include "bench/worst_case.h"
+#include "tests/support/text_parser.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ Workspace& Shared() {
 Workspace& SharedTextTwin() {
     static Workspace* ws = [] {
         auto* w = new Workspace;
-        w->ReadLogicAsText = true;
+        w->ParseText = interlock::twin::ParseText;
         BuildWorstCase(*w);
         return w;
     }();

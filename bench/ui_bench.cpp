@@ -38,6 +38,7 @@
 
 #include "storage/config_text.h"
 #include "tests/support/scripted_dialogs.h"
+#include "tests/support/text_parser.h"
 #include "acquisition/rtu_reception.h"
 #include "ui/main/main_window.h"
 #include "interlock/report.h"
@@ -122,14 +123,14 @@ BENCHMARK(BM_FullPaint)->Unit(benchmark::kMillisecond);
 // A block tab click back and forth: commit, show, and a new text in the editor each time.
 void BM_BlockTabClick(benchmark::State& state) {
     Program& p = Shared();
-    p.ws.ReadLogicAsText = state.range(0) == 1;
+    p.ws.ParseText = state.range(0) == 1 ? interlock::twin::ParseText : nullptr;
     int tab = 2;
     for (auto _ : state) {
         p.form->BlockTabClick(tab);
         tab = tab == 2 ? 1 : 2;
     }
     if (p.ws.CurrentBlock != 1) p.form->BlockTabClick(1);
-    p.ws.ReadLogicAsText = false;
+    p.ws.ParseText = nullptr;
     state.SetLabel(state.range(0) == 1 ? "text twin" : "compiled");
 }
 BENCHMARK(BM_BlockTabClick)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
@@ -151,7 +152,7 @@ BENCHMARK(BM_TsGridKey)->Unit(benchmark::kMillisecond);
 // (b') The same with the window drawn afterwards, so that the verdict is on screen.
 void BM_TsGridKeyPainted(benchmark::State& state) {
     Program& p = Shared();
-    p.ws.ReadLogicAsText = state.range(0) == 1;
+    p.ws.ParseText = state.range(0) == 1 ? interlock::twin::ParseText : nullptr;
     p.form->TS_Grid->SetCurrentCell(p.form->TS_Grid->ColumnCount() / 2, 1);
     char key = '1';
     for (auto _ : state) {
@@ -159,7 +160,7 @@ void BM_TsGridKeyPainted(benchmark::State& state) {
         PaintPending();
         key = key == '1' ? '0' : '1';
     }
-    p.ws.ReadLogicAsText = false;
+    p.ws.ParseText = nullptr;
     state.SetLabel(state.range(0) == 1 ? "text twin" : "compiled");
 }
 BENCHMARK(BM_TsGridKeyPainted)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

@@ -17,6 +17,29 @@ using line_reader::Quoted;
 using line_reader::ReadOperand;
 using line_reader::ReadPlainOperand;
 
+// "~" or nothing, the letter and the number in plain decimal digits.
+std::string PlainSpelling(const FlipOperand& o) {
+    std::string s = o.inverted ? "~" : "";
+    s.push_back(o.letter);
+    s += std::to_string(o.n);
+    return s;
+}
+
+// True when `written` is the plain spelling of the operand.
+bool IsPlainSpelling(std::string_view written, const FlipOperand& o) {
+    size_t i = 0;
+    if (o.inverted && (written.empty() || written[i++] != '~')) return false;
+    if (i >= written.size() || written[i++] != o.letter) return false;
+    if (i >= written.size() || written[i] == '0') return false;
+    int value = 0;
+    for (; i < written.size(); ++i) {
+        const unsigned digit = static_cast<unsigned char>(written[i]) - unsigned{'0'};
+        if (digit > 9 || value > kTsCount) return false;
+        value = value * 10 + static_cast<int>(digit);
+    }
+    return value == o.n;
+}
+
 struct CompileState {
     std::array<bool, kMCount + 1> assigned{};
     bool outputAssigned = false;
@@ -84,6 +107,13 @@ std::optional<LineError> CompileLine(CompiledLogic& form, std::string_view line,
         FlipOperand o;
         o.inverted = inverted;
         o.n = static_cast<int16_t>(n);
+        o.letter = letter;
+        o.at = static_cast<uint8_t>(start);
+        o.size = static_cast<uint8_t>(q - start);
+        const std::string_view written = line.substr(start, q - start);
+        if (!IsPlainSpelling(written, o)) {
+            form.spelled.emplace_back(static_cast<uint32_t>(form.operands.size()), std::string(written));
+        }
         if (letter == 'S' || letter == 'D') {
             o.kind = FlipOperand::Ts;
             if (!form.read[n]) {
@@ -114,6 +144,7 @@ std::optional<LineError> CompileLine(CompiledLogic& form, std::string_view line,
     if (st.outputAssigned) return LineError{tx.repeatedOutput};
     st.outputAssigned = true;
     out.isM = false;
+    form.outputLine = static_cast<int>(form.lines.size());
     out.target = targetNumber;
     form.lines.push_back(out);
     return std::nullopt;
@@ -228,9 +259,18 @@ std::shared_ptr<const CompiledLogic> CompileLogic(const std::vector<std::string>
         form->hasError = true;
         form->errorMessage = tx.noOutput;
     }
-    if (!form->hasError) form->flip = FlipCode::Decode(lines);
+    // The reservation above counts the shortest operands; a long logic gives the rest back.
+    if (form->operands.capacity() > form->operands.size() + 4096) form->operands.shrink_to_fit();
+    if (!form->hasError) form->flip = FlipCode::Index(form->lines, form->operands);
     ScanNamed(*form, lines);
     return form;
+}
+
+std::string CompiledLogic::OperandText(uint32_t j) const {
+    const auto it = std::lower_bound(spelled.begin(), spelled.end(), j,
+                                     [](const auto& entry, uint32_t k) { return entry.first < k; });
+    if (it != spelled.end() && it->first == j) return it->second;
+    return PlainSpelling(operands[j]);
 }
 
 const CompiledLogic& CompiledFormOf(const LogicText& text, int number) {

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "interlock/flip_evaluator.h"
@@ -29,6 +30,13 @@ struct CompiledLogic {
     std::vector<FlipLine> lines;
     std::vector<uint32_t> lineSource;  // the index in the text of each line
     std::vector<FlipOperand> operands;
+    int outputLine = -1;  // the position in `lines` of the first V line, or -1
+
+    // The operands not written as "~" (or nothing), the letter and the plain decimal number,
+    // with their text as written: everything else of an operand's text follows from the operand.
+    std::vector<std::pair<uint32_t, std::string>> spelled;
+    // The text of operand j as written in its line, "~" included.
+    std::string OperandText(uint32_t j) const;
 
     // The first error that the text alone decides, met after all of `operands`.
     bool hasError = false;
@@ -45,7 +53,8 @@ struct CompiledLogic {
     };
     std::vector<FirstRead> firstReads;
 
-    // The check-free form for the candidate search, when the text has no error of its own.
+    // The lines indexed for the candidate search, when the text has no error of its own. It
+    // points into this form, which is never copied.
     std::optional<FlipCode> flip;
 
     // What the window's scans of the whole lines find (they do not stop at 100 characters):

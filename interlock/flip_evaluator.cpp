@@ -2,74 +2,25 @@
 
 #include <algorithm>
 #include <cstring>
-#include <string_view>
-
-#include "interlock/int_rule.h"
-#include "interlock/parser.h"
 
 namespace interlock {
 
-FlipCode FlipCode::Decode(const std::vector<std::string>& logic) {
+FlipCode FlipCode::Index(const std::vector<FlipLine>& lines, const std::vector<FlipOperand>& operands) {
     FlipCode code;
-    code.lines.reserve(logic.size());
-    // An operand takes at least two characters and its separator one.
-    size_t characters = 0;
-    for (const std::string& line : logic) characters += std::min(line.size(), kLogicLineLimit);
-    code.operands.reserve(characters / 3 + 1);
-    for (const std::string& full : logic) {
-        std::string_view line(full.data(), std::min(full.size(), kLogicLineLimit));
-        if (line.empty() || (line[0] != 'V' && line[0] != 'M')) continue;
-        const size_t len = line.size();
-        size_t eq = line.find('=');
-        if (eq == std::string_view::npos) continue;
-        size_t bracket = eq + 1;
-        while (bracket < len && line[bracket] != '(') ++bracket;
-        if (bracket == len) continue;
-
-        FlipLine out;
-        out.isM = line[0] == 'M';
-        int32_t target = 0;
-        out.target = IsIntInRange(line.substr(1, eq - 1), 1, kTsCount, &target) ? target : 1;
-        std::string_view op = line.substr(eq + 1, bracket - eq - 1);
-        out.negated = !op.empty() && op.front() == '~';
-        if (out.negated) op.remove_prefix(1);
-        out.isAnd = op == "AND";
-        out.first = static_cast<uint32_t>(code.operands.size());
-
-        size_t p = bracket + 1;
-        while (p < len) {
-            size_t q = p + 1;
-            while (q < len && line[q] != ')' && line[q] != ',') ++q;
-            std::string_view operand = line.substr(p, q - p);
-            FlipOperand o;
-            o.inverted = operand.front() == '~';
-            if (o.inverted) operand.remove_prefix(1);
-            if (!operand.empty()) {
-                int32_t n = 0;
-                o.n = static_cast<int16_t>(IsIntInRange(operand.substr(1), 1, kTsCount, &n) ? n : 1);
-                char letter = operand.front();
-                if (letter == 'S' || letter == 'D') {
-                    o.kind = FlipOperand::Ts;
-                    code.read[o.n] = 0xFF;
-                } else if (letter == 'M') {
-                    o.kind = FlipOperand::M;
-                    if (o.n <= kMCount) out.mRead |= 1u << o.n;
-                }
-            }
-            code.operands.push_back(o);
-            if (q < len && line[q] == ')') break;
-            p = q + 1;
+    code.lines = &lines;
+    code.operands = &operands;
+    for (const FlipLine& line : lines) {
+        for (uint32_t j = line.first; j < line.last; ++j) {
+            if (operands[j].kind == FlipOperand::Ts) code.read[operands[j].n] = 0xFF;
         }
-        out.last = static_cast<uint32_t>(code.operands.size());
-        code.lines.push_back(out);
     }
 
     // The lines that read each TS, counted first and then filled in.
     std::array<uint32_t, kTsCount + 2> lastReader;
     lastReader.fill(UINT32_MAX);
-    for (uint32_t i = 0; i < code.lines.size(); ++i) {
-        for (uint32_t j = code.lines[i].first; j < code.lines[i].last; ++j) {
-            const FlipOperand& o = code.operands[j];
+    for (uint32_t i = 0; i < lines.size(); ++i) {
+        for (uint32_t j = lines[i].first; j < lines[i].last; ++j) {
+            const FlipOperand& o = operands[j];
             if (o.kind != FlipOperand::Ts || lastReader[o.n] == i) continue;
             lastReader[o.n] = i;
             ++code.readerStart[o.n + 1];
@@ -79,9 +30,9 @@ FlipCode FlipCode::Decode(const std::vector<std::string>& logic) {
     code.readers.resize(code.readerStart[kTsCount + 1]);
     std::array<uint32_t, kTsCount + 2> fill = code.readerStart;
     lastReader.fill(UINT32_MAX);
-    for (uint32_t i = 0; i < code.lines.size(); ++i) {
-        for (uint32_t j = code.lines[i].first; j < code.lines[i].last; ++j) {
-            const FlipOperand& o = code.operands[j];
+    for (uint32_t i = 0; i < lines.size(); ++i) {
+        for (uint32_t j = lines[i].first; j < lines[i].last; ++j) {
+            const FlipOperand& o = operands[j];
             if (o.kind != FlipOperand::Ts || lastReader[o.n] == i) continue;
             lastReader[o.n] = i;
             code.readers[fill[o.n]++] = i;
@@ -110,7 +61,7 @@ void MarkUsed(Workspace& ws, const std::array<uint8_t, kTsCount + 8>& mask) {
 
 FlipEvaluator::FlipEvaluator(Workspace& ws, const FlipCode& code) : ws_(ws), code_(code) {
     MarkUsed(ws_, code_.read);
-    const std::vector<FlipLine>& lines = code_.lines;
+    const std::vector<FlipLine>& lines = *code_.lines;
     Run run;
     int32_t lastOutput = -1;
     before_.reserve(lines.size());
@@ -136,7 +87,7 @@ FlipEvaluator::FlipEvaluator(Workspace& ws, const FlipCode& code) : ws_(ws), cod
 }
 
 bool FlipEvaluator::Allows(int k) const {
-    const std::vector<FlipLine>& lines = code_.lines;
+    const std::vector<FlipLine>& lines = *code_.lines;
     if (k < 1 || k > kTsCount || code_.readerStart[k] == code_.readerStart[k + 1]) return baseAllows_;
     const uint32_t* reader = code_.readers.data() + code_.readerStart[k];
     const uint32_t* const readersEnd = code_.readers.data() + code_.readerStart[k + 1];
@@ -185,7 +136,7 @@ uint8_t FlipEvaluator::Evaluate(const FlipLine& line, const std::array<uint8_t, 
     const auto& values = ws_.TsTable.Value;
     uint8_t acc = line.isAnd ? 1 : 0;
     for (uint32_t j = line.first; j < line.last; ++j) {
-        const FlipOperand& o = code_.operands[j];
+        const FlipOperand& o = (*code_.operands)[j];
         uint8_t value = 0;
         if (o.kind == FlipOperand::Ts) {
             value = static_cast<uint8_t>(values[o.n] & 0xFF);

@@ -1,9 +1,9 @@
 #pragma once
 
 // The check-free re-evaluation of one logic with one TS complemented, used by the candidate
-// search of the current block. The logic is decoded into FlipCode once (for a text that
-// compiles without error, once per text change) and evaluated unchanged once per search; each
-// TS tried then re-evaluates only the lines it can change.
+// search of the current block. It runs over the lines and operands of the compiled form
+// (compiled_logic.h), indexed once per text change by the TS each line reads, and evaluates
+// them unchanged once per search; each TS tried then re-evaluates only the lines it can change.
 
 #include <array>
 #include <cstdint>
@@ -14,15 +14,18 @@
 
 namespace interlock {
 
-// One operand as the re-evaluation reads it.
+// One operand of a compiled logic: what it reads, and where it is written in its line.
 struct FlipOperand {
     enum Kind : uint8_t { None, Ts, M } kind = None;  // None: an operand that reads as 0
     bool inverted = false;
     int16_t n = 0;
+    char letter = 0;   // 'S', 'D' or 'M' as written
+    uint8_t at = 0;    // its first character in the line ("~" included)
+    uint8_t size = 0;  // its characters up to the "," or ")" after it
 };
 
-// One line as the re-evaluation reads it: lines it passes over are left out. Its operands are
-// operands[first, last) of the code.
+// One line of a compiled logic (empty lines left out). Its operands are operands[first, last)
+// of the form.
 struct FlipLine {
     bool isM = false;
     int target = 1;
@@ -33,20 +36,18 @@ struct FlipLine {
     uint32_t mRead = 0;  // bit n: the line reads M n
 };
 
-// A logic decoded for the re-evaluation, with the lines that read each TS.
+// The lines of a logic with the lines that read each TS.
 struct FlipCode {
-    std::vector<FlipLine> lines;
-    std::vector<FlipOperand> operands;
+    const std::vector<FlipLine>* lines = nullptr;
+    const std::vector<FlipOperand>* operands = nullptr;
     // For every TS the lines that read it, in order: readers[readerStart[k], readerStart[k + 1]).
     std::array<uint32_t, kTsCount + 2> readerStart{};
     std::vector<uint32_t> readers;
-    // Every TS an operand names, as 0xFF at its index (0 elsewhere), indices 0..263.
+    // Every TS an operand of the lines names, as 0xFF at its index (0 elsewhere), indices 0..263.
     std::array<uint8_t, kTsCount + 8> read{};
 
-    // Decodes leniently: lines without "=" or "(" are passed over, numbers that do not read are
-    // taken as 1, any operation other than AND is an OR, and operands after the closing bracket
-    // are ignored. Lines are cut to their first 100 characters.
-    static FlipCode Decode(const std::vector<std::string>& logic);
+    // Indexes the lines, which must outlive the code (the compiled form that holds both).
+    static FlipCode Index(const std::vector<FlipLine>& lines, const std::vector<FlipOperand>& operands);
 };
 
 // Sets UsedInLogic to 1 for every TS whose byte in the mask is not 0 (indices 0..257).

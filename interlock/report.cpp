@@ -139,7 +139,7 @@ const Screen& RefreshBlockDisplay(Workspace& ws) {
     const LogicText& onView = b.Of(ws.CurrentView).Logic;
     ws.Fields.Logic = onView;
     ClearUsedTs(ws);
-    if (ws.ReadLogicAsText || onView.empty()) {
+    if (ws.ParseText || onView.empty()) {
         CollectUsedTs(ws);
         FillTsGrid(ws);
         FillMGrid(ws);

@@ -229,9 +229,10 @@ struct Workspace {
     Screen Display;                    // the verdict line, grids and colouring of the current block
     std::vector<Message> Messages;     // boxes to show, oldest first; the window drains them
 
-    // Every parse reads the logic text afresh instead of evaluating its compiled form: the
-    // plain twin of the engine, which gives the same results more slowly (for comparisons).
-    bool ReadLogicAsText = false;
+    // A plain parse of the logic text in place of the evaluation of its compiled form: the
+    // tests and benchmarks put the twin of the engine here to compare the two. Null in the
+    // program.
+    void (*ParseText)(Workspace& ws, Block& block, Side side) = nullptr;
 
     Block& CurrentBlockRef() { return Blocks[CurrentBlock]; }
 };

@@ -137,21 +137,19 @@ System::System(analysis::Analyser& analyser, const interlock::Workspace& ws, Fie
             g.post = analysis::GoverningState(table, s, side == Side::On ? Side::Off : Side::On);
             g.full = bddfalse;
             if (analyser_.Model(n, side)) {
-                const analysis::LogicStructure structure = analysis::ReadLogic(ws.Blocks[n].Of(side).Logic);
+                const interlock::CompiledLogic& form =
+                    interlock::CompiledFormOf(ws.Blocks[n].Of(side).Logic, n);
                 // A held pair that is invalid stops the parse of any logic that reads it.
                 bool invalid = false;
-                for (const analysis::LogicLine& line : structure.lines) {
-                    for (const analysis::Operand& o : line.operands) {
-                        const int t = o.number;
-                        if (o.letter == 'M' || t >= interlock::kTsCount || !table.TwoPosition[t]) continue;
-                        if (groupApparatus_.count(t) || (field_.mode == FieldMode::Free && !fixed_.count(t)))
-                            continue;
-                        if (values_[t] == values_[t + 1] && !table.FromServer[t]) invalid = true;
-                    }
+                for (const interlock::CompiledLogic::FirstRead& r : form.firstReads) {
+                    const int t = r.n;
+                    if (t >= interlock::kTsCount || !table.TwoPosition[t]) continue;
+                    if (groupApparatus_.count(t) || (field_.mode == FieldMode::Free && !fixed_.count(t)))
+                        continue;
+                    if (values_[t] == values_[t + 1] && !table.FromServer[t]) invalid = true;
                 }
                 if (!invalid) {
-                    const analysis::LogicModel m =
-                        analysis::BuildModel(analyser_.Session(), structure, reading);
+                    const analysis::LogicModel m = analysis::BuildModel(analyser_.Session(), form, reading);
                     if (m.undetermined) undetermined_ = true;
                     if (m.hasOutput) g.full = m.output;
                 }
@@ -547,10 +545,10 @@ std::optional<NeverAllowed> System::Nearest(const Guard& g, const bdd& reached) 
         // Held TS may change too: the logic over every TS, starting from the held bits.
         allow = bddfalse;
         if (analyser_.Model(g.op.block, g.op.side)) {
-            const analysis::LogicStructure structure =
-                analysis::ReadLogic(ws_.Blocks[g.op.block].Of(g.op.side).Logic);
-            const analysis::LogicModel m =
-                analysis::BuildModel(analyser_.Session(), structure, Reading(true, true));
+            const analysis::LogicModel m = analysis::BuildModel(
+                analyser_.Session(),
+                interlock::CompiledFormOf(ws_.Blocks[g.op.block].Of(g.op.side).Logic, g.op.block),
+                Reading(true, true));
             if (m.undetermined) return std::nullopt;
             if (m.hasOutput) allow = g.pre & m.output;
         }

@@ -102,12 +102,14 @@ std::string SetText(const std::vector<analysis::Change>& set) {
 AnalysisResult RunAnalysis(analysis::Analyser& analyser, const interlock::Workspace& ws,
                            const CheckResult& check, std::optional<int> whereTs) {
     AnalysisResult result;
-    for (const BlockReport& b : check.blocks) {
-        analysis::BlockAnalysis a = analyser.Analyse(ws, b.number);
-        for (const analysis::Problem& p : a.problems) {
+    std::vector<int> numbers;
+    for (const BlockReport& b : check.blocks) numbers.push_back(b.number);
+    std::vector<analysis::BlockAnalysis> all = analyser.AnalyseAll(ws, numbers);
+    for (size_t i = 0; i < numbers.size(); ++i) {
+        for (const analysis::Problem& p : all[i].problems) {
             result.hasErrorClass = result.hasErrorClass || p.severity == Severity::Error;
         }
-        result.blocks.emplace(b.number, std::move(a));
+        result.blocks.emplace(numbers[i], std::move(all[i]));
     }
     result.whereTs = whereTs;
     if (whereTs) result.whereUsed = analyser.WhereUsed(*whereTs);

@@ -217,7 +217,7 @@ std::vector<OperationResult> Prove(analysis::Analyser& analyser, const interlock
                 if (row.governs(e.kind, side)) r.rules.push_back(row.number);
             const interlock::Block& b = ws.Blocks[e.block];
             const analysis::LogicModel* model = analyser.Model(e.block, side);
-            const analysis::LogicStructure structure = analysis::ReadLogic(b.Of(side).Logic);
+            const analysis::LogicStructure structure = analysis::ReadLogic(b.Of(side).Logic, e.block);
             if (structure.outputLine >= 0)
                 r.outputLine = structure.lines[static_cast<size_t>(structure.outputLine)].index + 1;
             if (b.StateSignal == 0) {

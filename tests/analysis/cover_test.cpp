@@ -39,7 +39,7 @@ bdd Rebuild(const TwoLevel& t) {
 
 bdd ModelOf(BddSession& session, const std::vector<std::string>& lines) {
     interlock::Workspace ws;
-    return BuildModel(session, ReadLogic(lines), DomainReading(ws.TsTable)).output;
+    return BuildModel(session, *interlock::CompileLogic(lines, 1), DomainReading(ws.TsTable)).output;
 }
 
 TEST(Cover, GeneratedLogicsReadBackAsTheSameFunction) {

@@ -1,5 +1,6 @@
-// The model of a logic against the evaluator: many generated logics, each evaluated by
-// ParseLogic and by its model under many TS assignments.
+// The model of a logic against the evaluator: many generated logics, each evaluated by the
+// plain parse of its text (the twin of the compiled form both otherwise share) and by its model
+// under many TS assignments.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include "interlock/parser.h"
 #include "interlock/workspace.h"
 #include "tests/analysis/random_logic.h"
+#include "tests/support/text_parser.h"
 
 namespace analysis::test {
 namespace {
@@ -25,9 +27,9 @@ protected:
     BddSession session;
     std::mt19937 random{20261209};
 
-    // The engine's verdict of block n's ON logic under the values in ws.
+    // The verdict of block n's ON logic under the values in ws, read from its text.
     static std::pair<bool, int> Engine(Workspace& ws, int n) {
-        interlock::ParseLogic(ws, ws.Blocks[n], Side::On);
+        interlock::twin::ParseText(ws, ws.Blocks[n], Side::On);
         return {ws.Blocks[n].OnError, ws.Blocks[n].OnResult};
     }
 };
@@ -52,8 +54,8 @@ TEST_F(Differential, DomainModelAgreesWithTheEvaluator) {
             continue;
         }
         ++logics;
-        const LogicModel model =
-            BuildModel(session, ReadLogic(ws->Blocks[n].OnLogic), DomainReading(ws->TsTable));
+        const LogicModel model = BuildModel(session, interlock::CompiledFormOf(ws->Blocks[n].OnLogic, n),
+                                            DomainReading(ws->TsTable));
         ASSERT_FALSE(model.undetermined);
         ASSERT_TRUE(model.hasOutput);
         for (int a = 0; a < 12; ++a) {
@@ -86,8 +88,9 @@ TEST_F(Differential, GeneralModelAgreesWithTheEvaluatorOnAnyValues) {
         ws->Blocks[n].Number = static_cast<int8_t>(n);
         ws->Blocks[n].OnLogic = RandomLogic(random, n, LogicShape{});
         if (!TextCheck(*ws).Accepted(*ws, n, Side::On)) continue;
-        const LogicStructure structure = ReadLogic(ws->Blocks[n].OnLogic);
-        const LogicModel model = BuildModel(session, structure, GeneralReading());
+        const LogicStructure structure = ReadLogic(ws->Blocks[n].OnLogic, n);
+        const LogicModel model =
+            BuildModel(session, interlock::CompiledFormOf(ws->Blocks[n].OnLogic, n), GeneralReading());
         for (int a = 0; a < 12; ++a) {
             for (int t = 1; t <= kTs + 1; ++t) {
                 ws->TsTable.Value[t] = kValues[random() % std::size(kValues)];

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #define FUZZ_CHECK(condition)                                                                     \
     do {                                                                                          \
@@ -19,6 +20,21 @@
     } while (0)
 
 namespace fuzz {
+
+// A file's lines, split at LF with a CR before it dropped.
+inline std::vector<std::string> Lines(std::string_view bytes) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start <= bytes.size()) {
+        size_t end = bytes.find('\n', start);
+        if (end == std::string_view::npos) end = bytes.size();
+        std::string_view line = bytes.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lines.emplace_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
 
 class Input {
 public:

@@ -16,6 +16,7 @@
 #include "interlock/parser.h"
 #include "interlock/report.h"
 #include "interlock/workspace.h"
+#include "tests/support/text_parser.h"
 
 namespace interlock::test {
 namespace {
@@ -42,19 +43,25 @@ std::string Operand(Random& r, const std::vector<int>& assigned) {
             return inv + "M" + std::to_string(assigned[Pick(r, 0, static_cast<int>(assigned.size()) - 1)]);
         return inv + "M" + std::to_string(Pick(r, 1, 17));
     }
-    static const char* const odd[] = {"S 5", "S$A", "S0",  "S300", "X5",   "",
-                                      "~",   "(S1", "S07", "M0",   "D0x3", "S1 "};
-    return inv + odd[Pick(r, 0, 11)];
+    // Every spelling a number may take (blanks, sign, hexadecimal, leading zeros), numbers out
+    // of range, other letters and broken operands.
+    static const char* const odd[] = {"S 5", "S$A",  "S0",   "S300", "X5",  "",     "~",     "(S1",
+                                      "S07", "M0",   "D0x3", "S1 ",  "S+5", "Sx3",  "SX3",   "S$a",
+                                      "M17", "S257", "s5",   "S-1",  "M01", "S0X1", "D 007", "S5)"};
+    return inv + odd[Pick(r, 0, 23)];
 }
 
 // One line of block `number`'s logic.
 std::string Line(Random& r, int number, std::vector<int>& assigned) {
     if (Chance(r, 3)) return "";
     if (Chance(r, 1)) {
-        static const char* const odd[] = {" V1=AND(S1)", "V=AND(S1)", "M1AND(S1)",  "M0=OR(S1)",
-                                          "V33=OR(S2)",  "V1=(S1)",   "V1=and(S1)", "V1=AND S1",
-                                          "V1=XOR(S1)",  "Q1=OR(S1)"};
-        return odd[Pick(r, 0, 9)];
+        // Lines the grammar refuses in every part, and targets spelled every way a number may be.
+        static const char* const odd[] = {" V1=AND(S1)", "V=AND(S1)",    "M1AND(S1)",     "M0=OR(S1)",
+                                          "V33=OR(S2)",  "V1=(S1)",      "V1=and(S1)",    "V1=AND S1",
+                                          "V1=XOR(S1)",  "Q1=OR(S1)",    "M$A=OR(S1)",    "M +2=AND(S2)",
+                                          "M0x3=OR(S3)", "M17=OR(S1)",   "V1=AND(S1),S2", "V1=AND(S1)S2",
+                                          "M1=OR(S1)(",  "M1=~~AND(S1)", "M1==OR(S1)",    "M1=ORAND(S1)"};
+        return odd[Pick(r, 0, 19)];
     }
     std::string line;
     int target = 0;
@@ -323,7 +330,7 @@ TEST(CompiledTwin, EveryVisibleFieldMatchesTheParseOfTheText) {
     for (unsigned seed = 1; seed <= kConfigurations; ++seed) {
         Workspace compiled;
         Workspace text;
-        text.ReadLogicAsText = true;
+        text.ParseText = twin::ParseText;
         Configure(compiled, seed);
         Configure(text, seed);
         ASSERT_EQ(Visible(compiled), Visible(text)) << "configuration " << seed << ", set up\n"
@@ -348,6 +355,29 @@ TEST(CompiledTwin, EveryVisibleFieldMatchesTheParseOfTheText) {
     EXPECT_GT(candidates, 2000);
 }
 
+// What the analysis and the diagram read of a line, its operands as written, comes from the
+// form alone: each operand's text is the stretch of its line the form points at.
+TEST(CompiledTwin, OperandTextsAreThoseOfTheLines) {
+    int spelled = 0;
+    for (unsigned seed = 1; seed <= 3000; ++seed) {
+        Random r(seed);
+        const std::vector<std::string> lines = Logic(r, 1);
+        const auto form = CompileLogic(lines, 1);
+        for (size_t i = 0; i < form->lines.size(); ++i) {
+            const std::string& line = lines[form->lineSource[i]];
+            for (uint32_t j = form->lines[i].first; j < form->lines[i].last; ++j) {
+                const FlipOperand& o = form->operands[j];
+                ASSERT_EQ(form->OperandText(j), line.substr(o.at, o.size)) << "seed " << seed << ": " << line;
+            }
+        }
+        spelled += static_cast<int>(form->spelled.size());
+        if (form->outputLine >= 0) {
+            ASSERT_FALSE(form->lines[static_cast<size_t>(form->outputLine)].isM);
+        }
+    }
+    EXPECT_GT(spelled, 100);
+}
+
 // Where a refused two-position pair (TS 5 with TS 6, both 0) stops the parse, against the errors
 // the text alone decides: whichever the parse meets first, on both paths.
 struct StopCase {
@@ -366,7 +396,7 @@ TEST_P(CompiledStopTest, FirstErrorMarksAndMValuesAreThoseOfTheParse) {
     for (bool asText : {false, true}) {
         SCOPED_TRACE(asText ? "text" : "compiled");
         Workspace ws;
-        ws.ReadLogicAsText = asText;
+        ws.ParseText = asText ? twin::ParseText : nullptr;
         ws.TsTable.TwoPosition[5] = 1;
         ws.TsTable.PairSecond[6] = 1;
         ws.TsTable.Value[1] = 1;

@@ -112,7 +112,7 @@ TEST_P(Layout, ValuesAndDecidingInputs) {
     EXPECT_EQ(d.terminals[0].text, c.terminal);
     EXPECT_EQ(d.forbidden, c.terminal.back() == '0');
     EXPECT_EQ(d.decidingTs, c.deciding);
-    EXPECT_EQ(d.gates.size(), analysis::ReadLogic(c.lines).lines.size());
+    EXPECT_EQ(d.gates.size(), analysis::ReadLogic(interlock::LogicText(c.lines), 1).lines.size());
     // The first wire of a TS input starts at the label column.
     const ui::diagram::Wire* first = nullptr;
     for (const auto& w : d.wires)
@@ -123,7 +123,8 @@ TEST_P(Layout, ValuesAndDecidingInputs) {
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->tone, c.firstInput);
     // The start of that wire names its TS, for the tooltip; the gates name none.
-    const std::string operand = analysis::ReadLogic(c.lines).lines.front().operands.front().text;
+    const std::string operand =
+        analysis::ReadLogic(interlock::LogicText(c.lines), 1).lines.front().operands.front().text;
     EXPECT_EQ(ui::diagram::TsAt(d, first->path[0]),
               std::stoi(operand.substr(operand.find_first_of("0123456789"))));
     EXPECT_EQ(ui::diagram::TsAt(d, {d.gates.front().box.x + 20, d.gates.front().box.y + 5}), 0);

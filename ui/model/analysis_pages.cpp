@@ -233,7 +233,7 @@ Page UnreliablePage(analysis::Analyser& analyser, const interlock::Workspace& ws
     // "запрещено**") has it for the present values.
     const auto f = ws.Blocks[n].Of(side);
     std::vector<char> read(interlock::kTsCount + 1, 0);
-    for (const analysis::LogicLine& line : analysis::ReadLogic(f.Logic).lines)
+    for (const analysis::LogicLine& line : analysis::ReadLogic(f.Logic, n).lines)
         for (const analysis::Operand& o : line.operands)
             if (o.letter != 'M' && o.number >= 1 && o.number <= interlock::kTsCount) read[o.number] = 1;
     for (int ts = 1; ts <= interlock::kTsCount; ++ts) {

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "analysis/logic_reader.h"
+#include "interlock/compiled_logic.h"
 #include "interlock/cp1251.h"
 #include "interlock/engine_texts.h"
 #include "ui/model/analysis_page_texts.h"
@@ -48,6 +49,29 @@ struct Read {
 
 }  // namespace
 
+// The lines to draw: those of the compiled form; for a text with an error, every line that reads
+// well once the lines that stop the form are left out (a few at most), numbered as in the text.
+static analysis::LogicStructure DrawnLines(const interlock::LogicText& text, int number) {
+    analysis::LogicStructure s = analysis::ReadLogic(text, number);
+    if (!interlock::CompiledFormOf(text, number).hasError) return s;
+    std::vector<std::string> kept = text.lines();
+    std::vector<int> index(kept.size());
+    for (size_t i = 0; i < index.size(); ++i) index[i] = static_cast<int>(i);
+    for (int tries = 0; tries < 16; ++tries) {
+        const auto form = interlock::CompileLogic(kept, number);
+        s = analysis::ReadLogic(*form);
+        for (analysis::LogicLine& l : s.lines) l.index = index[static_cast<size_t>(l.index)];
+        if (!form->hasError || !form->errorHasLine) break;
+        // The line that stopped it: the first non-empty line after the last one read.
+        size_t at = form->lineSource.empty() ? 0 : form->lineSource.back() + 1;
+        while (at < kept.size() && kept[at].empty()) ++at;
+        if (at >= kept.size()) break;
+        kept.erase(kept.begin() + static_cast<long>(at));
+        index.erase(index.begin() + static_cast<long>(at));
+    }
+    return s;
+}
+
 Diagram LayOut(const Workspace& ws, int number, Side side, const Metrics& metrics) {
     Diagram d;
     const interlock::Block& block = ws.Blocks[number];
@@ -67,7 +91,7 @@ Diagram LayOut(const Workspace& ws, int number, Side side, const Metrics& metric
                           : AnalysisTexts().errorNoLine + OneLine(fields.ErrorMessage);
     }
 
-    const analysis::LogicStructure s = analysis::ReadLogic(fields.Logic);
+    const analysis::LogicStructure s = DrawnLines(fields.Logic, number);
     const size_t n = s.lines.size();
 
     // Values line by line, by the evaluator's fold: an AND gives 0 at its first operand that
