@@ -312,7 +312,8 @@ QWidget* CreateLogicDiagramPage(interlock::Workspace& ws, QWidget* parent, Dialo
 }
 
 void PrintInterlockTable(const interlock::Workspace& ws, Dialogs& dialogs, const std::string& configPath,
-                         analysis::Analyser& analyser, PrintTarget target, const sequences::SwitchingForm* form) {
+                         analysis::Analyser& analyser, PrintTarget target,
+                         const sequences::SwitchingForm* form) {
     const DiagramTexts& x = DiagramPageTexts();
     std::optional<std::string> chosen;
     if (target == PrintTarget::Pdf) {
@@ -340,7 +341,8 @@ void PrintInterlockTable(const interlock::Workspace& ws, Dialogs& dialogs, const
         if (read.given > 0) source = named.get();
     }
     if (target != PrintTarget::Pdf) {
-        const report::PreparedTable table = report::PrepareInterlockTable(*source, configPath, &analyser, {}, form);
+        const report::PreparedTable table =
+            report::PrepareInterlockTable(*source, configPath, &analyser, {}, form);
         const PrintRequest request{AnalysisPageTexts().print,
                                    target == PrintTarget::Preview ? PrintWay::Preview : PrintWay::Dialog};
         dialogs.Print(request, [&table](QPagedPaintDevice& printer) {

@@ -158,7 +158,8 @@ void SequencesPage::PrintClick() {
                               substation ? substation->inputs : sequences::TopologyInputs{});
         form = sequences::MakeForm(sys, ws, program, sequences::CheckProgram(sys, program), Tx().pageName);
     }
-    PrintInterlockTable(ws, workbench_.Boxes(), ws.ConfigFileName, analysis_.Analyser(), PrintTarget::Pdf, &*form);
+    PrintInterlockTable(ws, workbench_.Boxes(), ws.ConfigFileName, analysis_.Analyser(), PrintTarget::Pdf,
+                        &*form);
 }
 
 void SequencesPage::StepClick() {
