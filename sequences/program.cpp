@@ -161,8 +161,10 @@ std::string ApparatusName(const interlock::Workspace& ws, int block) {
         const std::string& name = ws.Blocks[block].Name;
         const size_t a = name.find_first_not_of(" \t");
         const std::string word = name.substr(a, name.find_first_of(" \t", a) - a);
+        // A name that is all digits would read back as a block number.
+        const bool number = word.find_first_not_of("0123456789") == std::string::npos;
         const std::vector<int> found = Find(ws, word);
-        if (found.size() == 1 && found[0] == block) return word;
+        if (!number && found.size() == 1 && found[0] == block) return word;
     }
     return std::to_string(block);
 }

@@ -17,6 +17,7 @@ interlock::Workspace Named() {
     const char* names[] = {"Q1 Выключатель ввода", "QS1 Разъединитель", "Q2 Выключатель линии", "QS1 второй"};
     for (int i = 0; i < 4; ++i) ws.Blocks[i + 1].Name = cp1251::FromUtf8(names[i]);
     ws.Blocks[6].Name = cp1251::FromUtf8("Ёлка");
+    ws.Blocks[5].Name = cp1251::FromUtf8("7 Выключатель секции");  // a name that reads as a number
     return ws;
 }
 
@@ -78,13 +79,14 @@ TEST(ProgramReader, WrittenProgramReadsBack) {
         {{3, Side::Off}, cp1251::FromUtf8("12:00:01 разрешено")},
         {{2, Side::Off}, ""},  // QS1 is not unique: written by number
         {{6, Side::On}, "line\r\nbreak"},
+        {{5, Side::On}, ""},  // named "7 ...": written by its own number
     };
     const std::string text = WriteProgram(entries, ws, cp1251::FromUtf8("Журнал"));
     std::vector<std::string> lines;
     size_t a = 0;
     for (size_t b; (b = text.find("\r\n", a)) != std::string::npos; a = b + 2)
         lines.push_back(text.substr(a, b - a));
-    EXPECT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines.size(), 5u);
     EXPECT_EQ(lines[2], cp1251::FromUtf8("ОТКЛ 2"));
     const Program p = ParseProgram(lines, ws);
     EXPECT_TRUE(p.errors.empty());
