@@ -1054,6 +1054,13 @@ void AnalysisFormTest::SwitchingPageChecksStepsAndPlans() {
     page->Target_Edit->setText("AND(S1");
     page->PlanClick();
     QVERIFY(!page->Take_Plan_Button->isEnabled());
+
+    // A program file whose name is not ASCII: the dialogs give names in Windows-1251.
+    const std::string file = rig.Path("вывод линии.prog");
+    std::ofstream(file, std::ios::binary) << W("ВКЛ Q1\r\n");
+    rig.dialogs.AnswerOpenFile(cp1251::FromUtf8(file));
+    page->LoadClick();
+    QCOMPARE(page->Program_Edit->toPlainText().trimmed(), U(W("ВКЛ Q1")));
 }
 
 #include "analysis_form_test.moc"

@@ -115,7 +115,7 @@ void SequencesPage::LoadClick() {
     std::optional<std::string> chosen =
         workbench_.Boxes().OpenFile({}, {{Tx().programFilter, "*.prog"}}, "prog");
     if (!chosen) return;
-    storage::ReadResult file = storage::ReadWholeFile(*chosen);
+    storage::ReadResult file = storage::ReadWholeFile(cp1251::ToUtf8(*chosen));
     if (!file) {
         Summary->setText(ToQString(Tx().fileNotRead + *chosen));
         return;
