@@ -29,6 +29,7 @@
 #include "analysis/diff.h"
 #include "analysis/requirements.h"
 #include "analysis/logic_reader.h"
+#include "bench/timing.h"
 #include "bench/worst_case.h"
 #include "interlock/report.h"
 #include "interlock/workspace.h"
@@ -44,23 +45,8 @@ using interlock::Workspace;
 
 constexpr int kFlippedTs = 200;
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-// Runs `prepare` untimed and `body` timed, `runs` times; the median of the timed parts in ms.
-double Time(int runs, const std::function<void()>& prepare, const std::function<void()>& body) {
-    std::vector<double> ms;
-    for (int i = 0; i < runs; ++i) {
-        prepare();
-        const auto start = std::chrono::steady_clock::now();
-        body();
-        ms.push_back(
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-    }
-    return Median(ms);
-}
+using timing::Median;
+using timing::Time;
 
 // The heaviest configuration; `satisfiable` makes every output an AND of the M variables last
 // assigned by OR lines and of TS, without the S1,~S1 that keeps it 0, so that the current

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "analysis/analyser.h"
+#include "bench/timing.h"
 #include "bench/machine.h"
 #include "bench/topology32.h"
 #include "bench/worst_case.h"
@@ -23,22 +24,8 @@
 
 namespace {
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-double Time(int runs, const std::function<void()>& prepare, const std::function<void()>& body) {
-    std::vector<double> ms;
-    for (int i = 0; i < runs; ++i) {
-        prepare();
-        const auto start = std::chrono::steady_clock::now();
-        body();
-        ms.push_back(
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-    }
-    return Median(ms);
-}
+using timing::Median;
+using timing::Time;
 
 void Measure(const char* title, interlock::Workspace& ws) {
     const std::vector<std::string> lines = worst_case::Topology32();
