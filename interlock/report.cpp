@@ -25,9 +25,9 @@ std::string UnreliableList(const Workspace& ws, const std::array<uint8_t, kTsCou
     return s;
 }
 
-void SetLabel(LabelLook& label, const std::string& text, Colour color, const std::string& hint) {
+void SetLabel(LabelLook& label, const std::string& text, Colour shade, const std::string& hint) {
     label.text = text;
-    label.color = color;
+    label.colour = shade;
     label.hint = hint;
     label.hintOn = true;
     label.visible = true;
@@ -152,10 +152,10 @@ const Screen& RefreshBlockDisplay(Workspace& ws) {
     // 4: warning hidden, state label back to plain.
     d.Top_Label7.visible = false;
     d.Top_Label7.text = tx.warningDesign;
-    d.Top_Label7.color = colour::kRed;
+    d.Top_Label7.colour = colour::kRed;
     d.Top_Label7.hint.clear();
     d.Top_Label7.hintOn = false;
-    d.Top_Label4.color = colour::kBlack;
+    d.Top_Label4.colour = colour::kBlack;
     d.Top_Label4.hint.clear();
     d.Top_Label4.hintOn = false;
     d.Top_Label5.hint.clear();
@@ -243,7 +243,7 @@ const Screen& RefreshBlockDisplay(Workspace& ws) {
     const TsTableData& t = ws.TsTable;
     if (t.Unreliability[n] > 0 ||
         (t.TwoPosition[n] && t.FromServer[n + 1] == 0 && t.Unreliability[n + 1] > 0)) {
-        d.Top_Label4.color = colour::kRed;
+        d.Top_Label4.colour = colour::kRed;
         d.Top_Label4.text += "*";
         d.Top_Label4.hint = tx.stateUnreliable;
         d.Top_Label4.hintOn = true;

@@ -125,8 +125,8 @@ enum class BlockStatus { Empty, Erroneous, Normal };
 
 // The look of one colour-button tab, as the tab logic paints it.
 struct TabLook {
-    Colour color = colour::kWindowBackground;
-    Colour fontColor = colour::kBlack;
+    Colour colour = colour::kWindowBackground;
+    Colour fontColour = colour::kBlack;
     bool enabled = true;
     bool bold = false;
 
@@ -168,7 +168,7 @@ struct Options {
 // One label of the verdict line.
 struct LabelLook {
     std::string text;
-    Colour color = colour::kBlack;
+    Colour colour = colour::kBlack;
     bool visible = true;
     std::string hint;  // empty when the label shows none
     bool hintOn = false;

@@ -93,11 +93,11 @@ LabelsReport ReportLabels(const interlock::Screen& d) {
     r.name = d.Top_Label_Name.visible ? d.Top_Label_Name.text : std::string();
     r.nameHint = ShownHint(d.Top_Label_Name);
     r.state = d.Top_Label4.text;
-    r.stateColour = d.Top_Label4.color;
+    r.stateColour = d.Top_Label4.colour;
     r.stateHint = ShownHint(d.Top_Label4);
     r.operation = d.Top_Label5.text;
     r.verdict = d.Top_Label6.text;
-    r.verdictColour = d.Top_Label6.color;
+    r.verdictColour = d.Top_Label6.colour;
     r.verdictHint = ShownHint(d.Top_Label6);
     r.warningVisible = d.Top_Label7.visible;
     r.warningHint = ShownHint(d.Top_Label7);

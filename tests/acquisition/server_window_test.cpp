@@ -208,7 +208,7 @@ void ServerWindowTest::shippedPointsFileWithTheExampleConfiguration() {
     QCOMPARE(rig.ws.CurrentView, interlock::Side::On);
     QVERIFY(f.Top_Label7->isVisibleTo(&f));
     QVERIFY(f.Top_Label7->toolTip().contains("12"));
-    QCOMPARE(rig.ws.Tabs[1].color, interlock::colour::kRed);
+    QCOMPARE(rig.ws.Tabs[1].colour, interlock::colour::kRed);
     QVERIFY(rig.dialogs.Messages().empty());
 }
 

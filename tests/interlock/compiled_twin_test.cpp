@@ -178,13 +178,13 @@ std::string Visible(const Workspace& ws) {
     add("fields " + ws.Fields.TS_State_Number + " [" + ws.Fields.Block_Name + "]\n");
     for (const std::string& line : ws.Fields.Logic) add(line + "\n");
     for (const TabLook& tab : ws.Tabs) {
-        num(tab.color);
-        num(tab.fontColor);
+        num(tab.colour);
+        num(tab.fontColour);
         num(tab.enabled * 2 + tab.bold);
     }
     for (const TabLook& tab : ws.GroupTabs) {
-        num(tab.color);
-        num(tab.fontColor);
+        num(tab.colour);
+        num(tab.fontColour);
         num(tab.enabled * 2 + tab.bold);
     }
     o += '\n';

@@ -418,7 +418,7 @@ TEST_F(ParserStateTest, ReportLogicErrorWithAndWithoutLine) {
     EXPECT_TRUE(B(6).OffError);
     EXPECT_EQ(B(6).OffErrorMessage, W("Сообщение в строке: \r\rM1=AND(S1)"));
     EXPECT_EQ(B(6).OffErrorLine, line);
-    EXPECT_EQ(ws.Tabs[6].color, 0x0000FFu);
+    EXPECT_EQ(ws.Tabs[6].colour, 0x0000FFu);
 
     ReportLogicError(ws, B(6), W("Другое"), nullptr, Side::On);
     EXPECT_TRUE(B(6).OnError);

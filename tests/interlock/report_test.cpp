@@ -99,11 +99,11 @@ TEST_P(ReportTest, VerdictLine) {
     EXPECT_EQ(d.Top_Label4.text, W(c.label4));
     EXPECT_EQ(d.Top_Label5.text, W(c.label5));
     EXPECT_EQ(d.Top_Label6.text, W(c.verdict));
-    EXPECT_EQ(d.Top_Label6.color, c.verdictColour);
+    EXPECT_EQ(d.Top_Label6.colour, c.verdictColour);
     EXPECT_EQ(d.Top_Label6.hint, W(c.verdictHint));
     EXPECT_TRUE(d.Top_Label6.visible);
     const bool marker = std::string(c.label4).ends_with("*");
-    EXPECT_EQ(d.Top_Label4.color, marker ? kRed : kBlack);
+    EXPECT_EQ(d.Top_Label4.colour, marker ? kRed : kBlack);
     EXPECT_EQ(d.Top_Label4.hintOn, marker);
     if (marker) {
         EXPECT_EQ(d.Top_Label4.hint, W("Недостоверность ТС состояния"));
@@ -111,7 +111,7 @@ TEST_P(ReportTest, VerdictLine) {
     EXPECT_EQ(d.Top_Label7.visible, c.warningHint != nullptr);
     if (c.warningHint) {
         EXPECT_EQ(d.Top_Label7.hint, W(c.warningHint));
-        EXPECT_EQ(d.Top_Label7.color, kRed);
+        EXPECT_EQ(d.Top_Label7.colour, kRed);
         EXPECT_EQ(d.Top_Label7.text, W("Недостоверность ТС!"));
     }
 }
@@ -413,7 +413,7 @@ TEST_F(ReportStateTest, MarkerAndWarningAreClearedByTheNextRefresh) {
     RecalculateAll(ws);
     RefreshBlockDisplay(ws);
     EXPECT_EQ(ws.Display.Top_Label4.text, W("включен"));
-    EXPECT_EQ(ws.Display.Top_Label4.color, kBlack);
+    EXPECT_EQ(ws.Display.Top_Label4.colour, kBlack);
     EXPECT_FALSE(ws.Display.Top_Label4.hintOn);
     EXPECT_FALSE(ws.Display.Top_Label7.visible);
     EXPECT_EQ(ws.Display.Top_Label6.text, W("разрешено"));
@@ -446,15 +446,15 @@ TEST_F(ReportStateTest, RefreshAppliesTheStateFieldWithoutChoosingTheView) {
 TEST_F(ReportStateTest, ErroneousBlockTabIsPaintedByTheReport) {
     Values({{5, 1}, {1, 1}});
     Show(1, "S5", {"V1=AND(X1)"}, {"V1=OR(S1)"});
-    EXPECT_EQ(ws.Tabs[1].color, kRed);
-    EXPECT_EQ(ws.GroupTabs[0].color, kRed);
+    EXPECT_EQ(ws.Tabs[1].colour, kRed);
+    EXPECT_EQ(ws.GroupTabs[0].colour, kRed);
 
     Show(2, "", {"V2=AND(S1)"}, {});
-    EXPECT_EQ(ws.Tabs[2].color, kRed);
+    EXPECT_EQ(ws.Tabs[2].colour, kRed);
 
     InvalidPair5(ws);
     Show(3, "S5", {"V3=AND(S1)"}, {});
-    EXPECT_EQ(ws.Tabs[3].color, kRed);
+    EXPECT_EQ(ws.Tabs[3].colour, kRed);
 }
 
 TEST_F(ReportStateTest, HeaderHint) {

@@ -271,7 +271,7 @@ TEST(BlockStatus, FromServerFlagRepairsTheStatePair) {
     ws.TsTable.FromServer[9] = 1;
     Recalculate(ws, 5);
     EXPECT_FALSE(IsErroneous(ws, b));
-    EXPECT_EQ(ws.Tabs[5].color, 0x8000000Du);
+    EXPECT_EQ(ws.Tabs[5].colour, 0x8000000Du);
 }
 
 TEST(BlockStatus, PaintingKeepsEnabledAndSkipsTheGroupNotOnShow) {
@@ -345,7 +345,7 @@ TEST_F(BlockTransferTest, ShowBlockChoosesTheViewAndLoadsTheEditor) {
     EXPECT_EQ(ws.Fields.Block_Name, "Q2");
     EXPECT_EQ(ws.CurrentView, Side::Off);
     EXPECT_EQ(ws.Fields.Logic, (Lines{"V2=OR(S3)"}));
-    EXPECT_EQ(ws.Tabs[2].color, 0x8000000Du);
+    EXPECT_EQ(ws.Tabs[2].colour, 0x8000000Du);
 
     Values({{5, 0}});
     ShowBlock(ws, 2);
@@ -368,7 +368,7 @@ TEST_F(BlockTransferTest, ShowBlockRefreshesOnlyTheCurrentBlock) {
     ws.CurrentBlock = 1;
     ShowBlock(ws, 4);
     EXPECT_EQ(ws.Display.refreshCount, before);
-    EXPECT_EQ(ws.Tabs[4].color, 0x8000000Du);  // but recalculated
+    EXPECT_EQ(ws.Tabs[4].colour, 0x8000000Du);  // but recalculated
 }
 
 TEST_F(BlockTransferTest, CommitEditorStoresTheEditorIntoTheLogicOnView) {
@@ -436,7 +436,7 @@ TEST_F(BlockTransferTest, RecalculateButtonTakesANewStateSignal) {
     EXPECT_EQ(ws.Fields.Logic, (Lines{"V1=AND(S2)"}));
     EXPECT_EQ(ws.Display.Top_Label4.text, W("включен"));
     EXPECT_EQ(ws.Display.Top_Label6.text, W("разрешено"));
-    EXPECT_EQ(ws.Tabs[1].color, 0x8000000Du);
+    EXPECT_EQ(ws.Tabs[1].colour, 0x8000000Du);
 }
 
 TEST_F(BlockTransferTest, NullifyEmptiesEveryBlockAndKeepsTheSignals) {
@@ -459,7 +459,7 @@ TEST_F(BlockTransferTest, NullifyEmptiesEveryBlockAndKeepsTheSignals) {
         EXPECT_EQ(B(n).StateSignal, 0) << n;
         EXPECT_TRUE(B(n).Name.empty()) << n;
     }
-    for (int i = 2; i <= 16; ++i) EXPECT_EQ(ws.Tabs[i].color, 0xFFFBF0u) << i;
+    for (int i = 2; i <= 16; ++i) EXPECT_EQ(ws.Tabs[i].colour, 0xFFFBF0u) << i;
     EXPECT_EQ(ws.TsTable.Value, ts.Value);
     EXPECT_EQ(ws.TsTable.TwoPosition, ts.TwoPosition);
     EXPECT_EQ(ws.TsTable.PairSecond, ts.PairSecond);

@@ -231,7 +231,7 @@ void TemplatesFormTest::insertsIntoAnotherBlock() {
     QCOMPARE(b.StateSignal, int16_t(21));
     QCOMPARE(b.Name, W("Разъединитель"));
     QVERIFY(b.OnError);
-    QCOMPARE(rig.ws.Tabs[5].color, interlock::colour::kRed);
+    QCOMPARE(rig.ws.Tabs[5].colour, interlock::colour::kRed);
     QCOMPARE(f.Tab[5]->Color(), interlock::colour::kRed);
     // The window goes on showing block 1.
     QCOMPARE(rig.ws.CurrentBlock, 1);

@@ -48,14 +48,14 @@ constexpr int kHintPause = 30000;
 void ApplyLook(TColorButton* b, const interlock::TabLook& look) {
     // The button repaints itself when its normal look changes; the hot and pressed colours it
     // only stores, and a tab under the pointer shows a new hot colour at once only when asked.
-    const bool otherLooks = b->HotColor() != look.color || b->DownColor() != look.color ||
-                            b->HotFontColor() != look.fontColor || b->DownFontColor() != look.fontColor;
-    b->setColor(look.color);
-    b->setDownColor(look.color);
-    b->setHotColor(look.color);
-    b->setFontColor(look.fontColor);
-    b->setHotFontColor(look.fontColor);
-    b->setDownFontColor(look.fontColor);
+    const bool otherLooks = b->HotColor() != look.colour || b->DownColor() != look.colour ||
+                            b->HotFontColor() != look.fontColour || b->DownFontColor() != look.fontColour;
+    b->setColor(look.colour);
+    b->setDownColor(look.colour);
+    b->setHotColor(look.colour);
+    b->setFontColor(look.fontColour);
+    b->setHotFontColor(look.fontColour);
+    b->setDownFontColor(look.fontColour);
     b->setFontBold(look.bold);
     b->setEnabled(look.enabled);
     if (otherLooks) b->update();
@@ -94,7 +94,7 @@ QCheckBox* MakeCheck(QWidget* parent, const QString& text, const QString& hint, 
 void SetLabel(QLabel* label, const interlock::LabelLook& look) {
     const QString text = ToQString(look.text);
     if (label->text() != text) label->setText(text);
-    const QColor colour = ToQColor(look.color);
+    const QColor colour = ToQColor(look.colour);
     if (label->palette().color(QPalette::WindowText) != colour) {
         QPalette pal = label->palette();
         pal.setColor(QPalette::WindowText, colour);

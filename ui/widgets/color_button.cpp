@@ -106,8 +106,8 @@ void TColorButton::setHotFontColor(interlock::Colour colour) { hotFontColor_ = c
 void TColorButton::setDownFontColor(interlock::Colour colour) { downFontColor_ = colour; }
 
 void TColorButton::setFontColor(interlock::Colour colour) {
-    if (colour == fontColor_) return;
-    fontColor_ = colour;
+    if (colour == fontColour_) return;
+    fontColour_ = colour;
     update();
 }
 
@@ -200,7 +200,7 @@ void TColorButton::paintEvent(QPaintEvent*) {
     if (pressed_ || down_) textRect.translate(1, 1);
 
     interlock::Colour fill = color_;
-    interlock::Colour textColour = fontColor_;
+    interlock::Colour textColour = fontColour_;
     Frame frame = Frame::Raised;
     if (pressed_ || down_) {
         fill = downColor_;

@@ -75,7 +75,7 @@ public:
 
     // The colour of the caption font: the text colour of the normal look. The font itself is
     // the widget's font.
-    interlock::Colour FontColor() const { return fontColor_; }
+    interlock::Colour FontColor() const { return fontColour_; }
     void setFontColor(interlock::Colour colour);
     void setFontBold(bool bold);
 
@@ -127,7 +127,7 @@ private:
     interlock::Colour downColor_ = 0xA9A9A9;
     interlock::Colour downFontColor_ = 0x000000;
     bool flat_ = true;
-    interlock::Colour fontColor_ = 0x000000;
+    interlock::Colour fontColour_ = 0x000000;
     QString caption_;
     QString hint_;
     bool showHint_ = false;
