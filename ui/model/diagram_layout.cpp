@@ -28,19 +28,6 @@ int ClassOf(int raw) {
 
 Tone ToneOf(int cls) { return cls == 1 ? Tone::True : cls == 0 ? Tone::False : Tone::Neither; }
 
-std::string OneLine(const std::string& text) {
-    std::string s;
-    for (char c : text) {
-        if (c == '\r' || c == '\n') {
-            if (!s.empty() && s.back() != ' ') s += ' ';
-        } else {
-            s += c;
-        }
-    }
-    while (!s.empty() && s.back() == ' ') s.pop_back();
-    return s;
-}
-
 // One operand as evaluated.
 struct Read {
     int cls = -1;               // what the operand reads, "~" applied
