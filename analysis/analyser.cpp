@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "analysis/analysis_texts.h"
+#include "interlock/one_line.h"
 
 namespace analysis {
 namespace {
@@ -244,6 +245,7 @@ void Analyser::Rebuild(const Workspace& ws, int n, Side side, TextCheck& check) 
     const interlock::LogicText& text = ws.Blocks[n].Of(side).Logic;
     l.form = FormOf(text, n);
     l.accepted = !text.empty() && check.Accepted(ws, n, side, &l.error);
+    l.error = interlock::OneLine(l.error);
 }
 
 void Analyser::BuildFor(const Workspace& ws, int n, Side side) {

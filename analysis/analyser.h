@@ -151,7 +151,7 @@ public:
     // The model of a logic as of the last Update, or null for an empty logic or one with a
     // text error.
     const LogicModel* Model(int block, interlock::Side side) const;
-    // The parser's message for a logic with a text error (empty otherwise).
+    // The parser's message for a logic with a text error, on one line (empty otherwise).
     const std::string& LogicError(int block, interlock::Side side) const { return At(block, side).error; }
     BddSession& Session() { return *session_; }
 

@@ -6,6 +6,7 @@
 #include "analysis/logic_reader.h"
 #include "analysis/model.h"
 #include "interlock/engine_texts.h"
+#include "interlock/one_line.h"
 #include "topology/topology_texts.h"
 
 namespace topology {
@@ -113,17 +114,7 @@ std::string PathText(const Topology& t, const Path& path) {
     return s;
 }
 
-std::string OneLine(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\r' || c == '\n') {
-            if (!out.empty() && out.back() != ' ') out += ' ';
-            continue;
-        }
-        out += c;
-    }
-    return out;
-}
+std::string OneLine(const std::string& text) { return interlock::OneLine(text); }
 
 std::string OperationName(const Topology& t, const OperationResult& o) {
     const TopologyTexts& tx = Texts();
