@@ -85,10 +85,11 @@ run() {  # label, file, options...; sets cpu, kb and undetermined
     cpu_sys=$(sed -n 's/.*System time (seconds): //p' "$dir/time")
     kb=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$dir/time")
     cpu=$(echo "$cpu_user + $cpu_sys" | bc)
-    undetermined=$(grep -c 'undetermined' "$dir/out" || true)
+    # Models (their problem "undetermined") and answers ("не определено") not found in time.
+    undetermined=$(grep -c -e 'undetermined' -e 'не определено' "$dir/out" || true)
     printf '%-16s %-10s wall %8s  cpu %5.2f s  peak %7d KB' "$label" "${*:-plain}" "$wall" "$cpu" "$kb"
     if [ $# -gt 0 ]; then
-        printf '  undetermined models: %d' "$undetermined"
+        printf '  undetermined: %d' "$undetermined"
     fi
     printf '\n'
 }
