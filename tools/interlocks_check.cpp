@@ -242,7 +242,7 @@ int CheckFile(const Options& o, const std::string& config, std::ostream& out, st
     if (o.analyse || o.CiReports()) {
         analysed = check::RunAnalysis(*analyser, ws, result,
                                       o.where > 0 ? std::optional<int>(o.where) : std::nullopt);
-        if (findings) AddProblems(ws, result, *analysed, where, *findings);
+        if (findings && o.CiReports()) AddProblems(ws, result, *analysed, where, *findings);
     }
 
     // The topology's rules, proven; reported after whatever else was asked for.
@@ -324,7 +324,7 @@ int CheckFile(const Options& o, const std::string& config, std::ostream& out, st
         out << Dump(report);
     } else {
         out << check::ToText(result);
-        if (o.analyse) out << check::AnalysisText(result, *analysed);
+        if (o.analyse) check::WriteAnalysisText(out, result, *analysed);
         if (topo) out << check::TopologyText(*topo, ws);
     }
     if (!result.erroneous.empty()) return 1;
