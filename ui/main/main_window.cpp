@@ -15,6 +15,7 @@
 #include "interlock/report.h"
 #include "storage/config_text.h"
 #include "storage/texts.h"
+#include "ui/main/editor_feed.h"
 #include "ui/main/templates_form.h"
 #include "ui/main/ts_captions_form.h"
 #include "ui/main/view_file_form.h"
@@ -25,7 +26,6 @@
 #include "ui/mimic/mimic_window_texts.h"
 #include "ui/analysis/analysis_form.h"
 #include "ui/model/dialogs.h"
-#include "ui/model/highlight.h"
 #include "ui/model/texts.h"
 #include "ui/sources/ts_sources.h"
 #include "ui/widgets/color_button.h"
@@ -73,6 +73,7 @@ TForm1::TForm1(std::unique_ptr<Workbench> own, Workbench* shared, QWidget* paren
     ws_.CurrentView = Side::On;
     for (int n = 1; n <= interlock::kBlockCount; ++n) ws_.Blocks[n].Create(n);
     BuildWidgets();
+    editorFeed_ = std::make_unique<EditorFeed>(workbench_, *Logic);
     for (int i = 1; i <= 16; ++i) {
         interlock::PaintBlockTab(ws_, i, {col::kWindowBackground, col::kBlack, ws_.Tabs[i].enabled, false});
     }
@@ -353,7 +354,7 @@ void TForm1::Push() {
     if (ws_.Display.refreshCount != shownRefresh_) {
         shownRefresh_ = ws_.Display.refreshCount;
         ApplyReport();
-        ApplyEditor();
+        editorFeed_->Show();
     }
     ApplyHeight();
     ShowQueuedMessages(dialogs_, ws_);
@@ -395,46 +396,6 @@ void TForm1::ApplyReport() {
     M_Grid->SetRows(rows);
     M_Grid->resize(M_Grid->width(),
                    std::max(369, static_cast<int>(rows.size()) * (MGridWidget::kRowHeight + 1)));
-}
-
-void TForm1::ApplyEditor() {
-    // A refresh replaces whatever an earlier one left to do.
-    workbench_.CancelSteps(StepOwner::Editor);
-    size_t bytes = 0;
-    for (const std::string& line : ws_.Fields.Logic) bytes += line.size();
-    if (bytes < workbench_.StagedLogicBytes()) {
-        Logic->ShowLines(ws_.Fields.Logic);
-        ColourEditor();
-        return;
-    }
-    // The text a part at a time, then its colours worked out, then put on the editor.
-    auto colouring = std::make_shared<std::optional<std::vector<ColourRun>>>();
-    auto step = [this](std::function<bool()> f) { workbench_.PostStep(StepOwner::Editor, std::move(f)); };
-    step([this] {
-        Logic->StartLines(ws_.Fields.Logic);
-        return true;
-    });
-    step([this] { return Logic->BuildLines(workbench_.CharactersPerStep()); });
-    step([this] {
-        Logic->ShowBuilt();
-        return true;
-    });
-    step([this, colouring] {
-        const interlock::Screen& d = ws_.Display;
-        *colouring = ComputeColouring(ws_.Fields.Logic, ws_, d.colouring, d.errorLine);
-        return true;
-    });
-    step([this, colouring] {
-        if (*colouring) Logic->Recolour(**colouring);
-        return true;
-    });
-}
-
-void TForm1::ColourEditor() {
-    const interlock::Screen& d = ws_.Display;
-    std::optional<std::vector<ColourRun>> runs =
-        ComputeColouring(ws_.Fields.Logic, ws_, d.colouring, d.errorLine);
-    if (runs) Logic->Recolour(*runs);
 }
 
 interlock::TsEditState TForm1::TsEditState() const {

@@ -38,6 +38,7 @@ class ClickableLabel;
 class TForm_Analysis;
 class TsSources;
 class WindowSettings;
+class EditorFeed;
 
 class TForm1 : public QWidget, public WorkbenchHost {
     Q_OBJECT
@@ -167,12 +168,6 @@ private:
     void Check_Save_TempClick();
     void ApplyTabs();
     void ApplyReport();
-    // A logic of many lines reaches the editor in steps of the workbench's queue (its text a
-    // part at a time, then its colours), so that the window answers in between. Until then the
-    // logic on its way is the editor's text for Pull, so that a timer's refresh (the TS sources)
-    // need not wait for it; a refresh replaces the steps left.
-    void ApplyEditor();
-    void ColourEditor();
     void ApplyHeight();
     void AddMimicButton();
 
@@ -192,6 +187,7 @@ private:
     mimic::MimicWindow* mimicForm_ = nullptr;      // a child window, deleted with this one
     std::unique_ptr<TsSources> sources_;
     std::unique_ptr<WindowSettings> settings_;
+    std::unique_ptr<EditorFeed> editorFeed_;  // the logic into the editor, in steps when large
 };
 
 }  // namespace ui
