@@ -16,6 +16,7 @@
 #include "storage/file_io.h"
 #include "storage/file_places.h"
 #include "ui/main/main_window.h"
+#include "ui/workbench/document.h"
 #include "ui/workbench/workbench.h"
 #include "interlock/workspace.h"
 
@@ -66,13 +67,13 @@ int main(int argc, char* argv[]) {
 
     interlock::Workspace workspace;
     ui::QtDialogs dialogs;
-    ui::Workbench workbench(workspace, dialogs);
-    ui::TForm1 window(workbench, InProgramText(places.places));
+    ui::Workbench workbench(workspace, dialogs, InProgramText(places.places));
+    ui::TForm1 window(workbench);
     window.CreateSecondaryWindows();
     window.show();
     // A configuration named on the command line (a double-click in a file manager) is loaded
     // after the start-up restore, as if chosen in the open dialog.
     const QStringList arguments = QCoreApplication::arguments();
-    if (arguments.size() > 1) window.LoadChosenFile(cp1251::FromUtf8(arguments.at(1).toStdString()));
+    if (arguments.size() > 1) workbench.Doc().LoadChosenFile(cp1251::FromUtf8(arguments.at(1).toStdString()));
     return app.exec();
 }

@@ -22,6 +22,7 @@
 #include "tests/support/scripted_dialogs.h"
 #include "ui/analysis/analysis_form.h"
 #include "ui/main/main_window.h"
+#include "ui/workbench/document.h"
 #include "ui/report/logic_diagram.h"
 
 namespace {
@@ -73,7 +74,7 @@ int main(int argc, char* argv[]) {
     form->CreateSecondaryWindows();
     form->show();
     dialogs.AnswerOpenFile(folder + "forty.blk");
-    form->Load_File_ButtonClick();
+    form->Bench().Doc().Load_File_ButtonClick();
     ui::TForm_Analysis* window = form->AnalysisForm();
     window->resize(900, 960);
     window->Pages->setCurrentWidget(window->Diagram_Page);
@@ -84,7 +85,7 @@ int main(int argc, char* argv[]) {
     bool ok = Save(window, out + "diagram-fitted.png");
 
     dialogs.AnswerOpenFile(std::string(EXAMPLES_DIR) + "/substation.blk");
-    form->Load_File_ButtonClick();
+    form->Bench().Doc().Load_File_ButtonClick();
     window->OpenPage(ui::TForm_Analysis::Problems);
     window->SortBy(ui::TForm_Analysis::Problems, 3);  // by severity: errors first
     for (int i = 0; i < 20; ++i) app.processEvents();
@@ -94,7 +95,7 @@ int main(int argc, char* argv[]) {
 
     // A search for TS 15 with block 5's ON logic on view: its rows marked on every page, its
     // input marked in the diagram.
-    form->ShowLogicLine(5, interlock::Side::On, 1);
+    form->Bench().ShowLogicLine(5, interlock::Side::On, 1);
     window->resize(1000, 560);
     qobject_cast<ui::LogicDiagramPage*>(window->Diagram_Page)->SetZoom(1.0);
     window->Search_Field->setText("S15");

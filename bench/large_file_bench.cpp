@@ -35,6 +35,7 @@
 #include "ui/model/dialogs.h"
 #include "ui/analysis/analysis_form.h"
 #include "ui/main/main_window.h"
+#include "ui/workbench/document.h"
 #include "bench/machine.h"
 #include <QTabWidget>
 #include <cstdint>
@@ -116,7 +117,7 @@ int AnalysisWindow(size_t lines) {
     f.CreateSecondaryWindows();
     f.show();
     dialogs.AnswerOpenFile(folder + "large.blk");
-    f.Load_File_ButtonClick();
+    f.Bench().Doc().Load_File_ButtonClick();
     Measure([] {});
     std::printf("logic on view: %zu lines; load average %s\n", ws.Blocks[1].OnLogic.size(),
                 machine::LoadAverages().c_str());
@@ -185,7 +186,7 @@ int main(int argc, char* argv[]) {
 
     auto load = [&](const char* name) {
         dialogs.AnswerOpenFile(folder + name);
-        f.Load_File_ButtonClick();
+        f.Bench().Doc().Load_File_ButtonClick();
     };
     Report("load the large configuration", Measure([&] { load("large.blk"); }));
     std::printf("editor lines %d, block 1 ON logic lines %zu, verdict \"%s\", %zu boxes\n",

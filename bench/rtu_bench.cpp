@@ -75,6 +75,8 @@
 #include "ui/analysis/analysis_form.h"
 #include "ui/mimic/mimic_window.h"
 #include "ui/main/main_window.h"
+#include "ui/workbench/document.h"
+#include "ui/sources/ts_sources.h"
 #include "ui/widgets/qt_text.h"
 #include "acquisition/udp_socket.h"
 #include "interlock/workspace.h"
@@ -281,7 +283,7 @@ int main(int argc, char** argv) {
     ui::TForm1 form(ws, dialogs, dir.path().toStdString() + "/");
     form.CreateSecondaryWindows();
     form.show();
-    form.ApplyViewerText(WorstCaseText());
+    form.Bench().Doc().ApplyViewerText(WorstCaseText());
     QApplication::processEvents();
 
     // The responder's port only takes the one request that binds the window's socket.
@@ -292,25 +294,25 @@ int main(int argc, char** argv) {
     ::bind(sink, reinterpret_cast<sockaddr*>(&sinkAddress), sizeof sinkAddress);
     socklen_t length = sizeof sinkAddress;
     ::getsockname(sink, reinterpret_cast<sockaddr*>(&sinkAddress), &length);
-    if (!fixedPorts) form.Rtu().SetPorts("0", std::to_string(ntohs(sinkAddress.sin_port)));
+    if (!fixedPorts) form.Sources().Rtu().SetPorts("0", std::to_string(ntohs(sinkAddress.sin_port)));
     try {
-        form.Rtu().SendTsRequest(0);
+        form.Sources().Rtu().SendTsRequest(0);
     } catch (...) {
     }
-    if (!form.Rtu().Socket().Bound()) {
+    if (!form.Sources().Rtu().Socket().Bound()) {
         std::fprintf(stderr, "rtu-bench: the window's socket could not bind%s\n",
                      fixedPorts ? " 127.0.0.1:955 (see docs/rtu.md)" : "");
         return 1;
     }
-    const uint16_t port = form.Rtu().Socket().LocalAddress().Port;
+    const uint16_t port = form.Sources().Rtu().Socket().LocalAddress().Port;
     std::printf("rtu-bench: resident size with the configuration loaded: %ld KiB\n", machine::ResidentKib());
 
     Progress progress;
     PaintWatch paintWatch(progress);
     form.Top_Label6->installEventFilter(&paintWatch);
-    auto handler = form.Rtu().Socket().OnDataAvailable;
+    auto handler = form.Sources().Rtu().Socket().OnDataAvailable;
     std::string shown = ui::FromQString(form.Top_Label6->text());
-    form.Rtu().Socket().OnDataAvailable = [&](TfndUDPSocket& socket) {
+    form.Sources().Rtu().Socket().OnDataAvailable = [&](TfndUDPSocket& socket) {
         const double cpu = ThreadCpuMs();
         const auto start = Clock::now();
         handler(socket);
@@ -550,7 +552,7 @@ int main(int argc, char** argv) {
     auto keepsUp = [&](int rate) {
         const long first = progress.Get(&Progress::taken);
         const int from66 = ws.TsTable.Value[66];
-        const uint64_t droppedBefore = form.Rtu().Socket().DroppedPacketCount();
+        const uint64_t droppedBefore = form.Sources().Rtu().Socket().DroppedPacketCount();
         bool ok = false;
         RunWhile([&] {
             Sender sender;
@@ -573,7 +575,7 @@ int main(int argc, char** argv) {
         QTimer::singleShot(300, &settle, &QEventLoop::quit);
         settle.exec();
         ok = ok && progress.Get(&Progress::taken) == first + rate &&
-             form.Rtu().Socket().DroppedPacketCount() == droppedBefore;
+             form.Sources().Rtu().Socket().DroppedPacketCount() == droppedBefore;
         std::printf("  %6d changing datagrams/s: %s\n", rate, ok ? "kept up" : "fell behind");
         return ok;
     };

@@ -41,6 +41,8 @@
 #include "tests/support/text_parser.h"
 #include "acquisition/rtu_reception.h"
 #include "ui/main/main_window.h"
+#include "ui/workbench/document.h"
+#include "ui/sources/ts_sources.h"
 #include "interlock/report.h"
 #include "ui/widgets/logic_editor.h"
 #include "ui/widgets/signal_grids.h"
@@ -76,7 +78,7 @@ struct Program {
         form = std::make_unique<ui::TForm1>(ws, dialogs, dir.path().toStdString() + "/");
         form->CreateSecondaryWindows();
         form->show();
-        form->ApplyViewerText(WorstCaseText());
+        form->Bench().Doc().ApplyViewerText(WorstCaseText());
         QApplication::processEvents();
     }
 };
@@ -91,9 +93,9 @@ Program& Shared() {
 void BM_Refresh(benchmark::State& state) {
     Program& p = Shared();
     for (auto _ : state) {
-        p.form->Pull();
+        p.form->Bench().Pull();
         interlock::RefreshBlockDisplay(p.ws);
-        p.form->Push();
+        p.form->Bench().Push();
     }
 }
 BENCHMARK(BM_Refresh)->Unit(benchmark::kMillisecond);
@@ -105,9 +107,9 @@ void PaintPending() { QCoreApplication::sendPostedEvents(nullptr, QEvent::Update
 void BM_RefreshPainted(benchmark::State& state) {
     Program& p = Shared();
     for (auto _ : state) {
-        p.form->Pull();
+        p.form->Bench().Pull();
         interlock::RefreshBlockDisplay(p.ws);
-        p.form->Push();
+        p.form->Bench().Push();
         PaintPending();
     }
 }
@@ -184,7 +186,7 @@ void BM_RtuResponse(benchmark::State& state) {
     const std::array<std::string, 2> datagrams = Responses(p.ws);
     int next = p.ws.TsTable.Value[66] ? 0 : 1;
     for (auto _ : state) {
-        p.form->Rtu().ReceiveTsData(datagrams[next]);
+        p.form->Sources().Rtu().ReceiveTsData(datagrams[next]);
         next ^= 1;
         benchmark::DoNotOptimize(p.form->Top_Label6->text().size());
     }
@@ -197,7 +199,7 @@ void BM_RtuResponsePainted(benchmark::State& state) {
     const std::array<std::string, 2> datagrams = Responses(p.ws);
     int next = p.ws.TsTable.Value[66] ? 0 : 1;
     for (auto _ : state) {
-        p.form->Rtu().ReceiveTsData(datagrams[next]);
+        p.form->Sources().Rtu().ReceiveTsData(datagrams[next]);
         next ^= 1;
         PaintPending();
     }
@@ -266,7 +268,7 @@ void BM_TsListFillHidden(benchmark::State& state) {
     int n = 0;
     for (auto _ : state) {
         p.ws.TsTable.Value[1 + n++ % 256] ^= 1;
-        p.form->FillTsList();
+        p.form->TsCaptionsForm()->FillTsList();
     }
 }
 BENCHMARK(BM_TsListFillHidden)->Unit(benchmark::kMillisecond);
@@ -310,7 +312,7 @@ void ListPaints() {
     for (int round = 0; round < 3; ++round) {
         PaintPending();
         const std::string before = p.form->Top_Label6->text().toStdString();
-        p.form->Rtu().ReceiveTsData(datagrams[next]);
+        p.form->Sources().Rtu().ReceiveTsData(datagrams[next]);
         next ^= 1;
         std::printf("paints after a changing RTU response (verdict \"%s\" -> \"%s\"):\n", before.c_str(),
                     p.form->Top_Label6->text().toUtf8().constData());

@@ -44,8 +44,8 @@ private slots:
         ui::TForm1& f = rig.Start();
         rig.ShowTestBlock();
         f.Check_Get_TS_Orvesk->setChecked(true);
-        f.Get_TS_Orvesk_TimerTimer();
-        QVERIFY(f.Rtu().Socket().Bound());
+        f.Sources().Get_TS_Orvesk_TimerTimer();
+        QVERIFY(f.Sources().Rtu().Socket().Bound());
         QCOMPARE(rig.Verdict(), W("запрещено*"));
 
         // The whole burst arrives while the window is busy: nothing is read until it is sent.
@@ -55,7 +55,7 @@ private slots:
             const std::string answer = "r" + std::to_string(group) + " " + std::string(32, last ? '1' : '0');
             QVERIFY(responder.SendTo(kProgramPort, answer));
         }
-        PumpUntil([&] { return f.Rtu().Socket().ReceiveQueueSize() == 0 && rig.Verdict() == W("разрешено"); },
+        PumpUntil([&] { return f.Sources().Rtu().Socket().ReceiveQueueSize() == 0 && rig.Verdict() == W("разрешено"); },
                   5000);
         PumpFor(100);
         for (int n = 1; n <= 256; ++n) {
@@ -63,7 +63,7 @@ private slots:
                 QFAIL(("TS " + std::to_string(n) + " kept an older answer").c_str());
         }
         QCOMPARE(rig.Verdict(), W("разрешено"));
-        QVERIFY(f.Rtu().Socket().DroppedPacketCount() > 0);  // the bound held
+        QVERIFY(f.Sources().Rtu().Socket().DroppedPacketCount() > 0);  // the bound held
     }
 };
 

@@ -72,8 +72,8 @@ private slots:
         ui::TForm1& f = rig.Start();
         rig.ShowTestBlock();
         f.Check_Get_TS_Orvesk->setChecked(true);
-        f.Get_TS_Orvesk_TimerTimer();
-        QVERIFY(f.Rtu().Socket().Bound());
+        f.Sources().Get_TS_Orvesk_TimerTimer();
+        QVERIFY(f.Sources().Rtu().Socket().Bound());
         const long rssBefore = StatusKb("VmRSS");
 
         // The event loop's pulse: a 10 ms timer whose longest gap tells whether the window kept
@@ -143,7 +143,7 @@ private slots:
         still.start();
         QVERIFY2(PumpUntil(
                      [&] {
-                         if (rig.MemoLines() != lines || f.Rtu().Socket().ReceiveQueueSize() != 0) {
+                         if (rig.MemoLines() != lines || f.Sources().Rtu().Socket().ReceiveQueueSize() != 0) {
                              lines = rig.MemoLines();
                              still.restart();
                          }
@@ -160,15 +160,15 @@ private slots:
             "before, peak %ld kB",
             kDatagrams, sendFailures.load(), static_cast<long long>(total.elapsed()),
             static_cast<long long>(longestGap), static_cast<long long>(longestCpuGap), ts65Changes,
-            verdictChanges, static_cast<unsigned long long>(f.Rtu().Socket().DroppedPacketCount()), rssBefore,
+            verdictChanges, static_cast<unsigned long long>(f.Sources().Rtu().Socket().DroppedPacketCount()), rssBefore,
             peak);
 
         QVERIFY2(longestCpuGap < 500, "the window stopped answering during the flood");
         QVERIFY2(ts65Changes > 0, "no valid response of the flood was applied");
         QVERIFY2(verdictChanges > 0, "the verdict did not follow the valid responses during the flood");
-        QVERIFY(rig.MemoLines() <= ui::TForm1::kMemoLineLimit);
+        QVERIFY(rig.MemoLines() <= ui::TsSources::kMemoLineLimit);
         QVERIFY2(peak - rssBefore < 150 * 1024, "memory grew without bound under the flood");
-        QVERIFY(f.Rtu().Socket().ReceiveQueueSize() == 0);
+        QVERIFY(f.Sources().Rtu().Socket().ReceiveQueueSize() == 0);
 
         // The window still answers: a queued timer fires, and the next responses are applied.
         bool fired = false;

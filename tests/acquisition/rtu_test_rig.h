@@ -131,10 +131,10 @@ public:
         b.OnLogic = {"V1=AND(S65)"};
         b.OffLogic = {"V1=AND(S66)"};
         b.StateSignal = 1;
-        form->Pull();
+        form->Bench().Pull();
         ws.CurrentBlock = 1;
         interlock::ShowBlock(ws, 1);
-        form->Push();
+        form->Bench().Push();
     }
 
     int MemoLines() const { return form->Memo1->document()->blockCount(); }

@@ -93,11 +93,11 @@ private slots:
         QVERIFY2(responder.Bound(), responder.Error().c_str());
         Rig rig;
         ui::TForm1& f = rig.Start();
-        QVERIFY(!f.Rtu().Socket().Bound());  // nothing bound before the first request
+        QVERIFY(!f.Sources().Rtu().Socket().Bound());  // nothing bound before the first request
         QVERIFY(f.Check_Get_TS_Orvesk->isEnabled());
 
         f.Check_Get_TS_Orvesk->setChecked(true);
-        QVERIFY(f.Get_TS_Orvesk_Timer->isActive());
+        QVERIFY(f.Sources().Get_TS_Orvesk_Timer->isActive());
         QVERIFY(!f.Check_Get_TS_Server->isEnabled());
         QElapsedTimer clock;
         clock.start();
@@ -105,9 +105,9 @@ private slots:
         QVERIFY(PumpUntil([&] { return (first = responder.TryReceive()).has_value(); }, 3000));
         QCOMPARE(*first, std::string("R0"));
         QVERIFY2(clock.elapsed() >= 900, "the first request goes out one interval after switching on");
-        QVERIFY(f.Rtu().Socket().Bound());
-        QCOMPARE(f.Rtu().Socket().LocalAddress().AddressText(), std::string("127.0.0.1"));
-        QCOMPARE(f.Rtu().Socket().LocalAddress().Port, kProgramPort);
+        QVERIFY(f.Sources().Rtu().Socket().Bound());
+        QCOMPARE(f.Sources().Rtu().Socket().LocalAddress().AddressText(), std::string("127.0.0.1"));
+        QCOMPARE(f.Sources().Rtu().Socket().LocalAddress().Port, kProgramPort);
 
         auto collect = [&](int count) {
             std::string got;
@@ -119,18 +119,18 @@ private slots:
             }
             return got;
         };
-        f.Get_TS_Orvesk_TimerTimer();
-        f.Get_TS_Orvesk_TimerTimer();
+        f.Sources().Get_TS_Orvesk_TimerTimer();
+        f.Sources().Get_TS_Orvesk_TimerTimer();
         QCOMPARE(collect(2), std::string("R1R2"));
 
         f.Check_Get_TS_Orvesk->setChecked(false);
-        QVERIFY(!f.Get_TS_Orvesk_Timer->isActive());
+        QVERIFY(!f.Sources().Get_TS_Orvesk_Timer->isActive());
         QVERIFY(f.Check_Get_TS_Server->isEnabled());
         f.Check_Get_TS_Orvesk->setChecked(true);
         // Groups outside 0..7 send nothing.
-        f.Rtu().SendTsRequest(8);
-        f.Rtu().SendTsRequest(-1);
-        for (int i = 0; i < 6; ++i) f.Get_TS_Orvesk_TimerTimer();
+        f.Sources().Rtu().SendTsRequest(8);
+        f.Sources().Rtu().SendTsRequest(-1);
+        for (int i = 0; i < 6; ++i) f.Sources().Get_TS_Orvesk_TimerTimer();
         QCOMPARE(collect(6), std::string("R3R4R5R6R7R0"));
         QVERIFY(rig.dialogs.Log().empty());
     }
@@ -184,8 +184,8 @@ private slots:
             rig.ws.TsTable.PairSecond[n + 1] = 1;
         }
         f.Check_Get_TS_Orvesk->setChecked(true);
-        f.Get_TS_Orvesk_TimerTimer();  // the first request binds the socket
-        QVERIFY(f.Rtu().Socket().Bound());
+        f.Sources().Get_TS_Orvesk_TimerTimer();  // the first request binds the socket
+        QVERIFY(f.Sources().Rtu().Socket().Bound());
         if (c.receptionOff) f.Check_Get_TS_Orvesk->setChecked(false);
 
         unsigned refreshes = 0;
@@ -218,15 +218,15 @@ private slots:
         Rig rig;
         ui::TForm1& f = rig.Start();
         f.Check_Get_TS_Orvesk->setChecked(true);
-        f.Get_TS_Orvesk_TimerTimer();
+        f.Sources().Get_TS_Orvesk_TimerTimer();
         QVERIFY(!f.Check_Get_TS_Orvesk->isChecked());
-        QVERIFY(!f.Get_TS_Orvesk_Timer->isActive());
+        QVERIFY(!f.Sources().Get_TS_Orvesk_Timer->isActive());
         QVERIFY(f.Check_Get_TS_Server->isEnabled());
         QVERIFY(rig.dialogs.Log().empty());
 
         blocker.reset();
         f.Check_Get_TS_Orvesk->setChecked(true);
-        f.Get_TS_Orvesk_TimerTimer();
+        f.Sources().Get_TS_Orvesk_TimerTimer();
         std::optional<std::string> r;
         QVERIFY(PumpUntil([&] { return (r = responder.TryReceive()).has_value(); }, 2000));
         QCOMPARE(*r, std::string("R1"));
@@ -243,18 +243,18 @@ private slots:
         ui::TForm1& f = rig.Start(&boxes);
         rig.ShowTestBlock();
         f.Check_Get_TS_Orvesk->setChecked(true);
-        f.Get_TS_Orvesk_TimerTimer();
-        QVERIFY(f.Rtu().Socket().Bound());
+        f.Sources().Get_TS_Orvesk_TimerTimer();
+        QVERIFY(f.Sources().Rtu().Socket().Bound());
 
         // A datagram cut to the read buffer raises the socket's OnError: here it fails the read.
-        f.Rtu().Socket().OnError = [](TfndUDPSocket& s) {
+        f.Sources().Rtu().Socket().OnError = [](TfndUDPSocket& s) {
             if (s.LastErrorCode() == udp_error::kPacketTruncated)
                 throw EWinSock("read failed", s.LastErrorCode());
         };
         int depth = 0;
         int maxDepth = 0;
-        auto handler = f.Rtu().Socket().OnDataAvailable;
-        f.Rtu().Socket().OnDataAvailable = [&](TfndUDPSocket& s) {
+        auto handler = f.Sources().Rtu().Socket().OnDataAvailable;
+        f.Sources().Rtu().Socket().OnDataAvailable = [&](TfndUDPSocket& s) {
             maxDepth = std::max(maxDepth, ++depth);
             handler(s);
             --depth;
@@ -267,7 +267,7 @@ private slots:
             responder.SendTo(kProgramPort, tooLong);
             for (char g : {'2', '3', '4'}) responder.SendTo(kProgramPort, Response(g, kOnes));
             // Something calls the event again while the box is open: the long datagram fails too.
-            QTimer::singleShot(100, [&] { f.Rtu().DataAvailable(); });
+            QTimer::singleShot(100, [&] { f.Sources().Rtu().DataAvailable(); });
         };
         boxes.onClose = [&] { linesAtClose = rig.MemoLines(); };
 
@@ -282,7 +282,7 @@ private slots:
         QCOMPARE(shown.caption, W("Ошибка"));
         QVERIFY(shown.icon == interlock::Icon::Error);
         QVERIFY(!f.Check_Get_TS_Orvesk->isChecked());
-        QVERIFY(!f.Get_TS_Orvesk_Timer->isActive());
+        QVERIFY(!f.Sources().Get_TS_Orvesk_Timer->isActive());
         QVERIFY(f.Check_Get_TS_Server->isEnabled());
 
         // The three valid datagrams that waited are applied after the box.
@@ -301,8 +301,8 @@ private slots:
         Rig rig;
         ui::TForm1& f = rig.Start();
         rig.ShowTestBlock();
-        f.Get_TS_Orvesk_TimerTimer();
-        QVERIFY(f.Rtu().Socket().Bound());
+        f.Sources().Get_TS_Orvesk_TimerTimer();
+        QVERIFY(f.Sources().Rtu().Socket().Bound());
         const int lines = rig.MemoLines();
         std::vector<std::string> burst = {Response('7', kZeros), Response('7', kZeros), Response('2', kOnes)};
         for (int i = 0; i < 40; ++i) burst.push_back(Response(i % 2 ? '5' : '2', kOnes));
@@ -317,7 +317,7 @@ private slots:
         QCOMPARE(ListedValue(f, 65), std::string("1"));
         QCOMPARE(int(rig.ws.TsTable.Value[161]), 1);
         QCOMPARE(int(rig.ws.TsTable.Value[192]), 1);
-        QCOMPARE(f.Rtu().Socket().DroppedPacketCount(), uint64_t(0));
+        QCOMPARE(f.Sources().Rtu().Socket().DroppedPacketCount(), uint64_t(0));
     }
 
     // The receipt log keeps the newest lines only, one per datagram.
@@ -325,10 +325,10 @@ private slots:
         UdpPeer responder(kResponderPort);
         Rig rig;
         ui::TForm1& f = rig.Start();
-        f.Get_TS_Orvesk_TimerTimer();
-        QVERIFY(f.Rtu().Socket().Bound());
+        f.Sources().Get_TS_Orvesk_TimerTimer();
+        QVERIFY(f.Sources().Rtu().Socket().Bound());
         QCOMPARE(rig.MemoLines(), 1);  // "Memo1"
-        const int count = ui::TForm1::kMemoLineLimit + 100;
+        const int count = ui::TsSources::kMemoLineLimit + 100;
         for (int i = 0; i < count; ++i) {
             QVERIFY(responder.SendTo(kProgramPort, "x" + std::to_string(i)));
             // In steps the receive queue takes whole, so that no datagram is dropped.
@@ -337,10 +337,10 @@ private slots:
                 QVERIFY(PumpUntil([&] { return rig.LastMemoLine() == last; }, 3000));
             }
         }
-        QCOMPARE(rig.MemoLines(), ui::TForm1::kMemoLineLimit);
+        QCOMPARE(rig.MemoLines(), ui::TsSources::kMemoLineLimit);
         QCOMPARE(ui::FromQString(f.Memo1->document()->firstBlock().text()),
-                 "x" + std::to_string(count - ui::TForm1::kMemoLineLimit));
-        QCOMPARE(f.Rtu().Socket().DroppedPacketCount(), uint64_t(0));
+                 "x" + std::to_string(count - ui::TsSources::kMemoLineLimit));
+        QCOMPARE(f.Sources().Rtu().Socket().DroppedPacketCount(), uint64_t(0));
     }
 
     // With the settings "get" on, the start-up switches reception on without running the click:
@@ -350,9 +350,9 @@ private slots:
         ui::TForm1& f = rig.Start();
         QVERIFY(f.Check_Get_TS_Orvesk->isChecked());
         QVERIFY(f.Check_Get_TS_Orvesk->isEnabled());
-        QVERIFY(f.Get_TS_Orvesk_Timer->isActive());
+        QVERIFY(f.Sources().Get_TS_Orvesk_Timer->isActive());
         QVERIFY(!f.Check_Get_TS_Server->isEnabled());
-        QCOMPARE(int(f.Rtu().RequestGroup()), 0);
+        QCOMPARE(int(f.Sources().Rtu().RequestGroup()), 0);
     }
 
     // With rtu-sim answering on 956, switching reception on makes the verdict follow its values.
@@ -383,14 +383,14 @@ private slots:
         QCOMPARE(rig.Verdict(), W("запрещено*"));
         f.Check_Get_TS_Orvesk->setChecked(true);
         // R0 after one second, R1 and R2 one second each after it: TS 65 arrives with R2.
-        for (int i = 0; i < 2; ++i) f.Get_TS_Orvesk_TimerTimer();
+        for (int i = 0; i < 2; ++i) f.Sources().Get_TS_Orvesk_TimerTimer();
         QVERIFY(PumpUntil([&] { return rig.Verdict() == W("разрешено"); }, 4000));
 
         // New values in the file: the next request for group 2 brings TS 65 = 0 back.
         writeValues('0');
         for (int sent = -1; sent != 2;) {
-            sent = f.Rtu().RequestGroup() > 7 ? 0 : f.Rtu().RequestGroup();
-            f.Get_TS_Orvesk_TimerTimer();
+            sent = f.Sources().Rtu().RequestGroup() > 7 ? 0 : f.Sources().Rtu().RequestGroup();
+            f.Sources().Get_TS_Orvesk_TimerTimer();
         }
         QVERIFY(PumpUntil([&] { return rig.Verdict() == W("запрещено*"); }, 4000));
         sim.terminate();

@@ -85,7 +85,7 @@ void ServerWindowTest::connectNamesReceptionAndDisconnect() {
 
     rig.dialogs.AnswerInput(std::string(".\\TMS"));
     f.Check_Server->click();
-    QVERIFY(f.Server().ServerConnected());
+    QVERIFY(f.Sources().Server().ServerConnected());
     QVERIFY(rig.PanelShown());
     QCOMPARE(rig.dialogs.Log().size(), size_t{1});
 
@@ -100,18 +100,18 @@ void ServerWindowTest::connectNamesReceptionAndDisconnect() {
     f.Check_Get_TS_Server->click();
     QCOMPARE(rig.ws.TsTable.Value[2], int16_t{1});
     QVERIFY(!f.Check_Get_TS_Orvesk->isEnabled());
-    QVERIFY(f.Get_TS_Server_Timer->isActive());
+    QVERIFY(f.Sources().Get_TS_Server_Timer->isActive());
     QVERIFY(f.Top_Label7->isVisibleTo(&f));
     QVERIFY(f.Top_Label7->toolTip().contains("3"));
     QVERIFY(rig.dialogs.Messages().empty());
 
     // Unchecking the link drops everything that came with it.
     f.Check_Server->click();
-    QVERIFY(!f.Server().ServerConnected());
+    QVERIFY(!f.Sources().Server().ServerConnected());
     QVERIFY(!rig.PanelShown());
     QVERIFY(!f.Check_Get_TS_Server->isChecked());
     QVERIFY(!f.Check_Get_Names_Server->isChecked());
-    QVERIFY(!f.Get_TS_Server_Timer->isActive());
+    QVERIFY(!f.Sources().Get_TS_Server_Timer->isActive());
     QVERIFY(f.Check_Get_TS_Orvesk->isEnabled());
     QVERIFY(!f.Top_Label7->isVisibleTo(&f));
     QCOMPARE(rig.ws.TsTable.Name[3], W("Напряжение на вводе"));  // names stay until the next fetch
@@ -123,7 +123,7 @@ void ServerWindowTest::cancelledPromptLeavesTheLinkDown() {
     rig.dialogs.AnswerInput(std::nullopt);
     f.Check_Server->click();
     QVERIFY(!f.Check_Server->isChecked());
-    QVERIFY(!f.Server().ServerConnected());
+    QVERIFY(!f.Sources().Server().ServerConnected());
     QVERIFY(!rig.PanelShown());
     QVERIFY(rig.dialogs.Messages().empty());
     rig.Stop();
@@ -145,11 +145,11 @@ void ServerWindowTest::startUpFromTheSettings() {
     Rig rig(std::string(connects ? "[TS]\nget=1\n" : "") + "[Server]\nconnect=1\nserver_name=" + name +
             "\nchannel=0\nRTU=1\nget_ts=1\nget_names=1\n");
     TForm1& f = rig.Start();
-    QCOMPARE(f.Server().ServerConnected(), connects);
+    QCOMPARE(f.Sources().Server().ServerConnected(), connects);
     QCOMPARE(rig.PanelShown(), connects);
     QCOMPARE(f.Check_Server->isChecked(), connects);
     QCOMPARE(f.Check_Get_TS_Server->isChecked(), connects);
-    QCOMPARE(f.Get_TS_Server_Timer->isActive(), connects);
+    QCOMPARE(f.Sources().Get_TS_Server_Timer->isActive(), connects);
     QVERIFY(!f.Check_Get_TS_Orvesk->isChecked());  // the server wins
     QCOMPARE(f.Check_Get_TS_Orvesk->isEnabled(), !connects);
     if (connects) {
@@ -173,21 +173,21 @@ void ServerWindowTest::startUpFromTheSettings() {
 void ServerWindowTest::pollTimerAndChannelField() {
     Rig rig("[Server]\nconnect=1\nget_ts=1\n");
     TForm1& f = rig.Start();
-    QVERIFY(f.Server().ServerConnected());
+    QVERIFY(f.Sources().Server().ServerConnected());
     QCOMPARE(rig.ws.TsTable.Unreliability[1], uint8_t{0});
     // The fields are read afresh at every tick: RTU 2 reports TS 1 manually unreliable.
     f.Server_RTU_Number->setText("2");
-    f.Get_TS_Server_TimerTimer();
+    f.Sources().Get_TS_Server_TimerTimer();
     QCOMPARE(rig.ws.TsTable.Unreliability[1], uint8_t{1});
     // An RTU number out of range stops reception with its message.
     f.Server_RTU_Number->setText("0");
-    f.Get_TS_Server_TimerTimer();
+    f.Sources().Get_TS_Server_TimerTimer();
     QVERIFY(!f.Check_Get_TS_Server->isChecked());
-    QVERIFY(!f.Get_TS_Server_Timer->isActive());
+    QVERIFY(!f.Sources().Get_TS_Server_Timer->isActive());
     QVERIFY(f.Check_Get_TS_Orvesk->isEnabled());
     QCOMPARE(rig.dialogs.Messages(), std::vector<interlock::Message>{Error(W(
                                          "Некорректный номер КП.\n\rЗагрузка данных ТС была остановлена."))});
-    QVERIFY(f.Server().ServerConnected());
+    QVERIFY(f.Sources().Server().ServerConnected());
 }
 
 void ServerWindowTest::shippedPointsFileWithTheExampleConfiguration() {
@@ -198,11 +198,11 @@ void ServerWindowTest::shippedPointsFileWithTheExampleConfiguration() {
     bytes << shipped.rdbuf();
     rig.points.Write(bytes.str());
     TForm1& f = rig.Start();
-    QVERIFY(f.Server().ServerConnected());
+    QVERIFY(f.Sources().Server().ServerConnected());
     QVERIFY(!rig.ws.TsTable.Name[12].empty());
     rig.dialogs.AnswerOpenFile(std::string(EXAMPLE_CONFIGURATION));
-    f.Load_File_ButtonClick();
-    f.Get_TS_Server_TimerTimer();
+    f.Bench().Doc().Load_File_ButtonClick();
+    f.Sources().Get_TS_Server_TimerTimer();
     QCOMPARE(rig.ws.CurrentBlock, 1);
     QCOMPARE(rig.ws.TsTable.Value[1], int16_t{0});
     QCOMPARE(rig.ws.CurrentView, interlock::Side::On);
@@ -251,20 +251,20 @@ void ServerWindowTest::slowServerLeavesTheWindowAnswering() {
     rig.dialogs.AnswerInput(std::string(".\\TMS"));
     // What the user types while the connect waits is kept when the connect ends.
     QTimer::singleShot(kSlowMs / 4, &f, [&] {
-        QVERIFY(f.ServerCallPending());
+        QVERIFY(f.Sources().ServerCallPending());
         f.Block_Name->setText("Q7");
     });
     FreezeProbe connectProbe;
     f.Check_Server->click();
     const qint64 connectFreeze = connectProbe.LongestMs();
-    QVERIFY(f.Server().ServerConnected());
+    QVERIFY(f.Sources().Server().ServerConnected());
     QCOMPARE(f.Block_Name->text(), QString("Q7"));
 
     // While the poll waits the server panel is disabled.
     bool pending = false;
     bool panelEnabled = true;
     QTimer::singleShot(kSlowMs / 4, &f, [&] {
-        pending = f.ServerCallPending();
+        pending = f.Sources().ServerCallPending();
         panelEnabled = f.Server_Panel->isEnabled();
     });
     FreezeProbe pollProbe;
@@ -273,7 +273,7 @@ void ServerWindowTest::slowServerLeavesTheWindowAnswering() {
     QVERIFY(pending);
     QVERIFY(!panelEnabled);
     QVERIFY(f.Server_Panel->isEnabled());
-    QVERIFY(!f.ServerCallPending());
+    QVERIFY(!f.Sources().ServerCallPending());
     QCOMPARE(rig.ws.TsTable.Value[2], int16_t{1});
     QCOMPARE(rig.ws.TsTable.FromServer[2], uint8_t{1});
     QVERIFY(rig.dialogs.Messages().empty());
@@ -296,10 +296,10 @@ void ServerWindowTest::disconnectOrCloseWhileACallWaits() {
     SlowServer slow;
     Rig rig("[Server]\nconnect=1\nserver_name=.\\TMS\nget_ts=1\n");
     TForm1& f = rig.Start();
-    QVERIFY(f.Server().ServerConnected());
+    QVERIFY(f.Sources().Server().ServerConnected());
     if (close) rig.dialogs.AnswerYesNo(true);
     QTimer::singleShot(kSlowMs / 4, &f, [&] {
-        QVERIFY(f.ServerCallPending());
+        QVERIFY(f.Sources().ServerCallPending());
         if (close)
             f.close();
         else
@@ -307,12 +307,12 @@ void ServerWindowTest::disconnectOrCloseWhileACallWaits() {
     });
     QElapsedTimer took;
     took.start();
-    f.Get_TS_Server_TimerTimer();
+    f.Sources().Get_TS_Server_TimerTimer();
     // The call ended at the user's word, not at the server's answer, and nobody is told of it.
     QVERIFY(took.elapsed() < kSlowMs);
-    QVERIFY(!f.ServerCallPending());
+    QVERIFY(!f.Sources().ServerCallPending());
     QVERIFY(rig.dialogs.Messages().empty());
-    QVERIFY(!f.Server().ServerConnected());
+    QVERIFY(!f.Sources().Server().ServerConnected());
     if (!close) {
         QVERIFY(!f.Check_Server->isChecked());
         QVERIFY(!rig.PanelShown());

@@ -16,6 +16,8 @@
 #include "interlock/workspace.h"
 #include "tests/support/scripted_dialogs.h"
 #include "ui/main/main_window.h"
+#include "ui/sources/ts_sources.h"
+#include "ui/workbench/document.h"
 
 namespace test {
 

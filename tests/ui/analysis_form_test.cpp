@@ -32,6 +32,7 @@
 #include "ui/model/dialogs.h"
 #include "ui/report/logic_diagram.h"
 #include "ui/main/main_window.h"
+#include "ui/workbench/document.h"
 #include "ui/widgets/qt_text.h"
 #include "ui/widgets/signal_grids.h"
 #include "ui/main/ts_captions_form.h"
@@ -105,7 +106,7 @@ public:
         form = std::make_unique<TForm1>(ws, dialogs, dir.path().toStdString() + "/");
         form->CreateSecondaryWindows();
         form->show();
-        form->ApplyViewerText(Config(kBlocks, "0000"));
+        form->Bench().Doc().ApplyViewerText(Config(kBlocks, "0000"));
         window = form->AnalysisForm();
     }
     ~Rig() { form.reset(); }
@@ -356,7 +357,7 @@ void AnalysisFormTest::UnreliablePageNamesTheDecisiveTs() {
     Rig rig;
     // TS 8 and 9 unreliable in an AND that decides the output with TS 10 = 0; TS 12 unreliable
     // beside TS 13 = 0, so it cannot change the outcome.
-    rig.form->ApplyViewerText(
+    rig.form->Bench().Doc().ApplyViewerText(
         Config({{1, "Q1", 1, {"V1=AND(S1)"}, {"M1=AND(S8,S9)", "M2=AND(S12,S13)", "V1=OR(M1,S10,M2)"}}},
                "00000001"));
     for (int ts : {8, 9}) rig.ws.TsTable.Unreliability[ts] = 2;
@@ -551,7 +552,7 @@ void AnalysisFormTest::WhyExplainsTheVerdictUnderUnreliability() {
     };
     for (const Case& c : cases) {
         Rig rig;
-        rig.form->ApplyViewerText(Config({{1, "Q1", 1, {"V1=AND(S1)"}, {"V1=AND(S12)"}}}, c.values));
+        rig.form->Bench().Doc().ApplyViewerText(Config({{1, "Q1", 1, {"V1=AND(S1)"}, {"V1=AND(S12)"}}}, c.values));
         rig.ws.TsTable.Unreliability[12] = static_cast<uint8_t>(c.level);
         rig.form->Recalculate_ButtonClick();
         QCOMPARE(rig.Verdict(), QString::fromUtf8(c.verdict));
@@ -574,7 +575,7 @@ void AnalysisFormTest::DiagramOfAnErroneousLogicShowsNoVerdict() {
     } cases[] = {{"V1=AND(S2", W("скобка в строке: V1=AND(S2")}, {"V1=AND(M7,S2)", W("\"M7\" в строке: V1")}};
     for (const Case& c : cases) {
         Rig rig;
-        rig.form->ApplyViewerText(Config({{1, "Q1", 1, {"V1=AND(S1)"}, {"M1=AND(S3)", c.line}}}, "0111"));
+        rig.form->Bench().Doc().ApplyViewerText(Config({{1, "Q1", 1, {"V1=AND(S1)"}, {"M1=AND(S3)", c.line}}}, "0111"));
         QCOMPARE(rig.Verdict(), QStringLiteral("ошибка!"));
         auto* page = qobject_cast<ui::LogicDiagramPage*>(rig.window->Diagram_Page);
         rig.Open(Page::Why);
@@ -594,7 +595,7 @@ void AnalysisFormTest::DiagramOfAnErroneousLogicShowsNoVerdict() {
 void AnalysisFormTest::ColumnsGrowWithLaterTexts() {
     Rig rig;
     rig.Open(Page::Problems);
-    rig.form->ApplyViewerText(
+    rig.form->Bench().Doc().ApplyViewerText(
         Config({{1, "Q1", 1, {"V1=AND(S1)"}, {"V1=AND(M15,S2,S3,S4,S5,S6,S7,S8,S9,S10)"}},
                 {28, "Q28", 28, {"V28=AND(S28)"}, {"V28=AND(~S28)"}}},
                "0000"));
@@ -629,7 +630,7 @@ void AnalysisFormTest::CompareFlagsTheChangedSideOnly() {
 // A TS read as a block's state signal, and the second TS of a pair read through its first.
 void AnalysisFormTest::WhereUsedNamesStateSignalsAndPairs() {
     Rig rig;
-    rig.form->ApplyViewerText(WithPair(Config({{3, "Q3", 6, {"V3=AND(S1)"}, {"V3=AND(~D6,S2)"}},
+    rig.form->Bench().Doc().ApplyViewerText(WithPair(Config({{3, "Q3", 6, {"V3=AND(S1)"}, {"V3=AND(~D6,S2)"}},
                                                {4, "Q4", 2, {"V4=AND(S6)"}, {"V4=AND(S2)"}}},
                                               "000001"),
                                        6));
@@ -665,7 +666,7 @@ void AnalysisFormTest::ProblemsListTheBlocksTextErrors() {
     Rig rig;
     std::vector<BlockText> blocks = kBlocks;
     blocks.push_back({9, "Q9", 9, {"V9=AND(S9)"}, {"M1=AND(S2)", "V9=AND(M1,M3,S14)"}});
-    rig.form->ApplyViewerText(Config(blocks, "0000"));
+    rig.form->Bench().Doc().ApplyViewerText(Config(blocks, "0000"));
     rig.Open(Page::Problems);
     const ui::Page& p = rig.window->Shown(Page::Problems);
     int row = -1;
@@ -689,7 +690,7 @@ void AnalysisFormTest::ProblemsListTheBlocksTextErrors() {
 void AnalysisFormTest::SmallFaults() {
     Rig rig;
     // Blocks 1 and 2 share the state signal S1, which is on: OFF governs both.
-    rig.form->ApplyViewerText(Config(
+    rig.form->Bench().Doc().ApplyViewerText(Config(
         {{1, "Q1", 1, {"V1=AND(M3)"}, {"V1=AND(S2)"}}, {2, "Q2", 1, {"V2=AND(S3)"}, {"V2=AND(S2)"}}}, "1"));
     // The error on the Почему page reads as one line: no blank line after "в строке:".
     rig.Open(Page::Why);
@@ -708,7 +709,7 @@ void AnalysisFormTest::SmallFaults() {
     }
     QVERIFY(shared >= 0);
     QVERIFY(!p.rows[size_t(shared)].place.side);
-    rig.form->ShowLogicLine(1, interlock::Side::On, 0);
+    rig.form->Bench().ShowLogicLine(1, interlock::Side::On, 0);
     rig.window->RowDoubleClick(Page::Problems, shared);
     QCOMPARE(rig.ws.CurrentBlock, 2);
     QCOMPARE(rig.ws.CurrentView, interlock::Side::Off);
@@ -800,7 +801,7 @@ void AnalysisFormTest::AppliedValuesCanBeTakenBack() {
 // "Где используется" opens that page on the TS.
 void AnalysisFormTest::DiagramLeadsToTheLineAndWhereUsed() {
     Rig rig;
-    rig.form->ApplyViewerText(
+    rig.form->Bench().Doc().ApplyViewerText(
         Config({{1, "Q1", 1, {"V1=AND(S1)"}, {"M1=AND(S2,S3)", "M2=OR(S4,S5)", "V1=AND(M1,M2)"}}}, "0"));
     auto* page = qobject_cast<ui::LogicDiagramPage*>(rig.window->Diagram_Page);
     rig.Open(Page::Why);
@@ -872,7 +873,7 @@ void AnalysisFormTest::SearchFindsTsAndMAcrossThePages() {
         }
     }
     // Block 20's OFF logic on view: M1 is assigned by a gate and carried by a wire.
-    rig.form->ShowLogicLine(20, interlock::Side::Off, 1);
+    rig.form->Bench().ShowLogicLine(20, interlock::Side::Off, 1);
     rig.window->Search("M1");
     QCOMPARE(page->FoundCount(), 2);
     // Nothing that names no TS or M; a number out of range.
@@ -939,26 +940,26 @@ void AnalysisFormTest::StructuralPagesFollowEveryChangeButValues() {
         {"value", [](Rig& r) { r.form->TsGridKey('1'); }, Page::WhereUsed, false},
         {"text",
          [](Rig& r) {
-             r.form->ApplyViewerText(
+             r.form->Bench().Doc().ApplyViewerText(
                  Config({{1, "Q1", 1, {"V1=AND(S1)"}, {"M3=AND(S2)", "V1=AND(S2)"}}}, "0"));
          },
          Page::Problems, true},
         {"text",
          [](Rig& r) {
-             r.form->ApplyViewerText(Config({{1, "Q1", 1, {"V1=AND(S1)"}, {"V1=AND(S4)"}}}, "0"));
+             r.form->Bench().Doc().ApplyViewerText(Config({{1, "Q1", 1, {"V1=AND(S1)"}, {"V1=AND(S4)"}}}, "0"));
          },
          Page::WhereUsed, true},
         {"state signal",
          [](Rig& r) {
-             r.form->ApplyViewerText(Config({{1, "Q1", 2, kBlocks[0].off, kBlocks[0].on}}, "0"));
+             r.form->Bench().Doc().ApplyViewerText(Config({{1, "Q1", 2, kBlocks[0].off, kBlocks[0].on}}, "0"));
          },
          Page::WhereUsed, true},
-        {"pair", [](Rig& r) { r.form->ApplyViewerText(WithPair(Config(kBlocks, "0000"), 2)); },
+        {"pair", [](Rig& r) { r.form->Bench().Doc().ApplyViewerText(WithPair(Config(kBlocks, "0000"), 2)); },
          Page::Problems, true},
         {"ts name", [](Rig& r) { r.ws.TsTable.Name[2] = W("Новое имя"); }, Page::WhereUsed, true},
         {"block name",
          [](Rig& r) {
-             r.form->ApplyViewerText(Config({{1, "Q9", 1, kBlocks[0].off, kBlocks[0].on}}, "0"));
+             r.form->Bench().Doc().ApplyViewerText(Config({{1, "Q9", 1, kBlocks[0].off, kBlocks[0].on}}, "0"));
          },
          Page::WhereUsed, true},
     };

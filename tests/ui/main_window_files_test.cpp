@@ -287,9 +287,9 @@ void MainWindowFilesTest::autosaveRotation() {
     TForm1& f = rig.Start();
     EnterBlock(f, "S5", "", "V1=AND(S2)");
     for (int tick = 1; tick <= 16; ++tick) {
-        f.Temp_SaverTimer();
+        f.Bench().Doc().Temp_SaverTimer();
         const int expected = tick > 15 ? tick - 15 : tick;
-        QCOMPARE(int(f.TempCounter()), expected);
+        QCOMPARE(int(f.Bench().Doc().TempCounter()), expected);
         QVERIFY(rig.Exists("Temp/" + std::to_string(expected) + ".tmp"));
     }
     QVERIFY(!rig.Exists("Temp/16.tmp"));
@@ -302,7 +302,7 @@ void MainWindowFilesTest::autosaveRotation() {
     // The TS values go in as for any save.
     QVERIFY(rig.Read("Temp/1.tmp").find("#TS0=") != std::string::npos);
     ClickBox(f, f.Check_Save_TS);
-    f.Temp_SaverTimer();
+    f.Bench().Doc().Temp_SaverTimer();
     QVERIFY(rig.Read("Temp/2.tmp").find("#TS0=") == std::string::npos);
     QVERIFY(rig.Read("Temp/2.tmp").find("V1=AND(S2)") != std::string::npos);
 }
@@ -311,20 +311,20 @@ void MainWindowFilesTest::autosaveSkipsEmptyOrUnchecked() {
     {
         Rig rig("[File]\ntemp_last=7\n");
         TForm1& f = rig.Start();
-        f.Temp_SaverTimer();  // everything empty
-        QCOMPARE(int(f.TempCounter()), 7);
+        f.Bench().Doc().Temp_SaverTimer();  // everything empty
+        QCOMPARE(int(f.Bench().Doc().TempCounter()), 7);
         QVERIFY(QDir(QString::fromStdString(rig.Path("Temp"))).isEmpty());
         // Typing alone does not make the configuration non-empty for the autosave.
         TypeLogic(f, "V1=AND(S2)");
-        f.Temp_SaverTimer();
-        QCOMPARE(int(f.TempCounter()), 7);
+        f.Bench().Doc().Temp_SaverTimer();
+        QCOMPARE(int(f.Bench().Doc().TempCounter()), 7);
     }
     {
         Rig rig("[File]\ntemp=0\ntemp_last=7\n");
         TForm1& f = rig.Start();
         EnterBlock(f, "S5", "", "V1=AND(S2)");
-        f.Temp_SaverTimer();
-        QCOMPARE(int(f.TempCounter()), 7);
+        f.Bench().Doc().Temp_SaverTimer();
+        QCOMPARE(int(f.Bench().Doc().TempCounter()), 7);
         QVERIFY(QDir(QString::fromStdString(rig.Path("Temp"))).isEmpty());
         rig.Stop();
         QVERIFY(QDir(QString::fromStdString(rig.Path("Temp"))).isEmpty());
@@ -337,25 +337,25 @@ void MainWindowFilesTest::autosaveBoxAndFailure() {
         Rig rig("[File]\ntemp=0\ntemp_last=14\n");
         TForm1& f = rig.Start();
         EnterBlock(f, "S5", "", "V1=AND(S2)");
-        QVERIFY(!f.Temp_Saver->isActive());
+        QVERIFY(!f.Bench().Doc().Temp_Saver->isActive());
         ClickBox(f, f.Check_Save_Temp);  // checked: one autosave at once, then the timer
-        QVERIFY(f.Temp_Saver->isActive());
-        QCOMPARE(int(f.TempCounter()), 15);
+        QVERIFY(f.Bench().Doc().Temp_Saver->isActive());
+        QCOMPARE(int(f.Bench().Doc().TempCounter()), 15);
         QVERIFY(rig.Exists("Temp/15.tmp"));
-        f.Temp_SaverTimer();
-        QCOMPARE(int(f.TempCounter()), 1);
+        f.Bench().Doc().Temp_SaverTimer();
+        QCOMPARE(int(f.Bench().Doc().TempCounter()), 1);
         ClickBox(f, f.Check_Save_Temp);
-        QVERIFY(!f.Temp_Saver->isActive());
-        QCOMPARE(int(f.TempCounter()), 1);
+        QVERIFY(!f.Bench().Doc().Temp_Saver->isActive());
+        QCOMPARE(int(f.Bench().Doc().TempCounter()), 1);
     }
     {
         // No Temp folder: each tick reports the failure and moves on to the next number.
         Rig rig(nullptr, /*tempFolder=*/false);
         TForm1& f = rig.Start();
         EnterBlock(f, "S5", "", "V1=AND(S2)");
-        f.Temp_SaverTimer();
-        f.Temp_SaverTimer();
-        QCOMPARE(int(f.TempCounter()), 2);
+        f.Bench().Doc().Temp_SaverTimer();
+        f.Bench().Doc().Temp_SaverTimer();
+        QCOMPARE(int(f.Bench().Doc().TempCounter()), 2);
         const std::vector<interlock::Message> messages = rig.dialogs.Messages();
         QCOMPARE(messages.size(), size_t(2));
         QCOMPARE(messages[0].caption, W("Ошибка"));
@@ -644,8 +644,8 @@ QStringList WindowState(Rig& rig, TForm1& f) {
 }
 
 void WaitUntilShown(TForm1& f) {
-    for (int i = 0; i < 1000 && f.StepsPending(); ++i) QCoreApplication::processEvents();
-    QVERIFY(!f.StepsPending());
+    for (int i = 0; i < 1000 && f.Bench().StepsPending(); ++i) QCoreApplication::processEvents();
+    QVERIFY(!f.Bench().StepsPending());
 }
 
 }  // namespace
@@ -695,7 +695,7 @@ void MainWindowFilesTest::stagedEditorLeavesTheSameWindow() {
     auto load = [](const char* name) {
         return [name](Rig& rig, TForm1& f) {
             rig.dialogs.AnswerOpenFile(rig.Path(name));
-            f.Load_File_ButtonClick();
+            f.Bench().Doc().Load_File_ButtonClick();
         };
     };
     const std::vector<Step> steps = {
@@ -767,8 +767,8 @@ void MainWindowFilesTest::stagedEditorLeavesTheSameWindow() {
     Rig inSteps;
     TForm1& a = atOnce.Start();
     TForm1& b = inSteps.Start();
-    a.SetStaging(SIZE_MAX, 1);
-    b.SetStaging(0, 9);
+    a.Bench().SetStaging(SIZE_MAX, 1);
+    b.Bench().SetStaging(0, 9);
     for (Rig* rig : {&atOnce, &inSteps}) {
         rig->Write("big.blk", ConfigFile(big));
         rig->Write("small.blk",
@@ -782,7 +782,7 @@ void MainWindowFilesTest::stagedEditorLeavesTheSameWindow() {
         step.command(atOnce, a);
         WaitUntilShown(a);
         step.command(inSteps, b);
-        staged += b.StepsPending();
+        staged += b.Bench().StepsPending();
         WaitUntilShown(b);
         const QStringList shownInSteps = WindowState(inSteps, b);
         const QStringList shownAtOnce = WindowState(atOnce, a);

@@ -75,9 +75,9 @@ void MainWindowScreenTest::screenMatchesAFreshPaint() {
         {"as started", [] {}},
         {"RTU response: a TS cell, M1 and a line's colours",
          [&] {
-             f.Rtu().ReceiveTsData(RtuResponse(rig.ws, 0, {{9, 1}}));
+             f.Sources().Rtu().ReceiveTsData(RtuResponse(rig.ws, 0, {{9, 1}}));
          }},
-        {"RTU response: nothing changes", [&] { f.Rtu().ReceiveTsData(RtuResponse(rig.ws, 0, {})); }},
+        {"RTU response: nothing changes", [&] { f.Sources().Rtu().ReceiveTsData(RtuResponse(rig.ws, 0, {})); }},
         {"TS typed: state, view and verdict change",
          [&] {
              f.TS_Grid->SetCurrentCell(ColumnOf(f, 5), 1);
@@ -85,15 +85,15 @@ void MainWindowScreenTest::screenMatchesAFreshPaint() {
          }},
         {"RTU response: the verdict of the OFF logic",
          [&] {
-             f.Rtu().ReceiveTsData(RtuResponse(rig.ws, 0, {{2, 0}}));
+             f.Sources().Rtu().ReceiveTsData(RtuResponse(rig.ws, 0, {{2, 0}}));
          }},
         {"RTU response: block 2 and the group tab turn red",
          [&] {
-             f.Rtu().ReceiveTsData(RtuResponse(rig.ws, 0, {{8, 1}}));
+             f.Sources().Rtu().ReceiveTsData(RtuResponse(rig.ws, 0, {{8, 1}}));
          }},
         {"RTU response: all back",
          [&] {
-             f.Rtu().ReceiveTsData(RtuResponse(rig.ws, 0, {{2, 1}, {5, 0}, {8, 0}}));
+             f.Sources().Rtu().ReceiveTsData(RtuResponse(rig.ws, 0, {{2, 1}, {5, 0}, {8, 0}}));
          }},
         {"TS typed: block 2 red again",
          [&] {
@@ -127,7 +127,7 @@ void MainWindowScreenTest::refreshRepaintsOnlyWhatChanged() {
     {  // Nothing changed: nothing is painted.
         PaintLog log;
         f.BlockNameEnter();
-        f.Rtu().ReceiveTsData(RtuResponse(rig.ws, 0, {}));
+        f.Sources().Rtu().ReceiveTsData(RtuResponse(rig.ws, 0, {}));
         QCoreApplication::processEvents();
         QVERIFY(!log.Painted(f.TS_Grid));
         QVERIFY(!log.Painted(f.M_Grid));
@@ -137,7 +137,7 @@ void MainWindowScreenTest::refreshRepaintsOnlyWhatChanged() {
     }
     {  // TS 9 from the RTU: its grid cell, M1's value cell and the line that reads it.
         PaintLog log;
-        f.Rtu().ReceiveTsData(RtuResponse(rig.ws, 0, {{9, 1}}));
+        f.Sources().Rtu().ReceiveTsData(RtuResponse(rig.ws, 0, {{9, 1}}));
         QCoreApplication::processEvents();
         QCOMPARE(log.areas.value(f.TS_Grid), QRegion(f.TS_Grid->CellRect(ColumnOf(f, 9), 1)));
         QCOMPARE(MRows(f), QStringList({"M1=1", "V1=0"}));

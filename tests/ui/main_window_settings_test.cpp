@@ -58,10 +58,10 @@ void MainWindowSettingsTest::startupWithoutFiles() {
     QVERIFY(!f.Check_Server->isChecked());
     QCOMPARE(f.Server_channel_Number->text(), QStringLiteral("0"));
     QCOMPARE(f.Server_RTU_Number->text(), QStringLiteral("1"));
-    QCOMPARE(f.TempCounter(), int8_t(0));
-    QVERIFY(f.Temp_Saver->isActive());
-    QCOMPARE(f.Temp_Saver->interval(), 120000);
-    QVERIFY(!f.Get_TS_Server_Timer->isActive());
+    QCOMPARE(f.Bench().Doc().TempCounter(), int8_t(0));
+    QVERIFY(f.Bench().Doc().Temp_Saver->isActive());
+    QCOMPARE(f.Bench().Doc().Temp_Saver->interval(), 120000);
+    QVERIFY(!f.Sources().Get_TS_Server_Timer->isActive());
     // The command panel is on show; the M panel is hidden and the control panel closes the gap.
     QVERIFY(f.Buttons_Panel->isVisible());
     QVERIFY(!f.Settings_Panel->isVisible());
@@ -131,14 +131,14 @@ void MainWindowSettingsTest::settingsAtStartup() {
     QFETCH(bool, showM);
     QCOMPARE(f.Control_Panel->x(), showM ? 519 : 390);
     QTEST(f.Check_Save_Temp->isChecked(), "saveTemp");
-    QTEST(f.Temp_Saver->isActive(), "saveTemp");
-    QTEST(int(f.TempCounter()), "tempCounter");
+    QTEST(f.Bench().Doc().Temp_Saver->isActive(), "saveTemp");
+    QTEST(int(f.Bench().Doc().TempCounter()), "tempCounter");
     QTEST(f.Server_channel_Number->text(), "channel");
     QTEST(f.Server_RTU_Number->text(), "rtu");
     // Without a server link the server boxes and the poll timer stay off.
     QVERIFY(!f.Check_Get_TS_Server->isChecked());
     QVERIFY(!f.Check_Get_Names_Server->isChecked());
-    QVERIFY(!f.Get_TS_Server_Timer->isActive());
+    QVERIFY(!f.Sources().Get_TS_Server_Timer->isActive());
     QVERIFY(rig.dialogs.Log().empty());
 
     // What was read is what is written back at exit.

@@ -26,6 +26,7 @@
 #include "tests/support/scripted_dialogs.h"
 #include "ui/analysis/analysis_form.h"
 #include "ui/main/main_window.h"
+#include "ui/workbench/document.h"
 #include "ui/mimic/mimic_painter.h"
 #include "ui/mimic/mimic_window.h"
 #include "ui/mimic/mimic_window_texts.h"
@@ -88,7 +89,7 @@ struct Rig {
         form = std::make_unique<ui::TForm1>(ws, dialogs, dir.path().toStdString() + "/");
         form->CreateSecondaryWindows();
         form->show();
-        form->ApplyViewerText(Config());
+        form->Bench().Doc().ApplyViewerText(Config());
         base = dir.path().toStdString() + "/cfg";
         ws.ConfigFileName = cp1251::FromUtf8(base + ".blk");
         if (withTopology) std::ofstream(base + ".top", std::ios::binary) << kTopology;

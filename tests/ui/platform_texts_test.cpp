@@ -22,6 +22,7 @@
 #include "tests/support/scripted_dialogs.h"
 #include "ui/model/dialogs.h"
 #include "ui/main/main_window.h"
+#include "ui/workbench/document.h"
 #include "ui/widgets/qt_text.h"
 
 using interlock::Icon;
@@ -120,7 +121,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         QCOMPARE(PublishedTitle(form.get()), QStringLiteral("Оперативные блокировки Орвеск"));
         dialogs.AnswerOpenFile(folder + "plant.blk");
-        form->Load_File_ButtonClick();
+        form->Bench().Doc().Load_File_ButtonClick();
         const QString expected =
             QStringLiteral("Оперативные блокировки Орвеск - ") + dir.path() + "/plant.blk";
         QCOMPARE(form->windowTitle(), expected);

@@ -19,6 +19,7 @@
 #include "topology/topology_texts.h"
 #include "ui/analysis/analysis_form.h"
 #include "ui/main/main_window.h"
+#include "ui/workbench/document.h"
 #include "ui/model/report_model.h"
 #include "ui/topology/topology_page.h"
 
@@ -66,7 +67,7 @@ void TopologyPageTest::ViolationAppliesAndShowsTheLogic() {
     auto form = std::make_unique<ui::TForm1>(ws, dialogs, dir.path().toStdString() + "/");
     form->CreateSecondaryWindows();
     form->show();
-    form->ApplyViewerText(Config());
+    form->Bench().Doc().ApplyViewerText(Config());
     const std::string base = dir.path().toStdString() + "/cfg";
     ws.ConfigFileName = cp1251::FromUtf8(base + ".blk");
     std::ofstream(base + ".top", std::ios::binary)

@@ -136,7 +136,7 @@ void TsCaptionsFormTest::listsTheTsOfTheLogicOrAll() {
 
     // Values arriving while the list is shown: the acquisition refills it.
     p.ws.TsTable.Value[10] = 1;
-    p.form->FillTsList();
+    p.form->TsCaptionsForm()->FillTsList();
     QCOMPARE(g->Cell(2, 10), QStringLiteral("1"));
 
     // Back to the block list after the logic lost its operands: only the header remains.
@@ -264,7 +264,7 @@ void TsCaptionsFormTest::fillWhileHiddenKeepsEveryRow() {
 
     for (int i = 0; i < 200; ++i) {
         p.ws.TsTable.Value[1 + i % 256] ^= 1;
-        p.form->FillTsList();
+        p.form->TsCaptionsForm()->FillTsList();
     }
     QCOMPARE(p.Grid()->RowCount(), 257);
 }
@@ -317,31 +317,31 @@ void TsCaptionsFormTest::refillRepaintsOnlyChangedRows() {
     };
     const Row rows[] = {
         {"shown", [] {}, {-1}},
-        {"nothing changes", [&] { p.form->FillTsList(); }, {}},
+        {"nothing changes", [&] { p.form->TsCaptionsForm()->FillTsList(); }, {}},
         {"one value",
          [&] {
              p.ws.TsTable.Value[5] = 1;
-             p.form->FillTsList();
+             p.form->TsCaptionsForm()->FillTsList();
          },
          {2}},
         {"two values far apart",
          [&] {
              p.ws.TsTable.Value[2] = 1;
              p.ws.TsTable.Value[7] = 1;
-             p.form->FillTsList();
+             p.form->TsCaptionsForm()->FillTsList();
          },
          {1, 3}},
         {"a name",
          [&] {
              p.ws.TsTable.Name[7] = "Q7";
-             p.form->FillTsList();
+             p.form->TsCaptionsForm()->FillTsList();
          },
          {3}},
         {"the full list", [&] { p.List()->Radio_TS_All->setChecked(true); }, {-1}},
         {"the logic reads other TS: bold numbers only",
          [&] {
              p.EnterLogic("V1=AND(S2,S6)", "S3");
-             p.form->FillTsList();
+             p.form->TsCaptionsForm()->FillTsList();
          },
          {5, 6, 7}},
         {"back to the block's TS", [&] { p.List()->Radio_TS_Block->setChecked(true); }, {-1}},

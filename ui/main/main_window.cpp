@@ -1,39 +1,42 @@
 #include "ui/main/main_window.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTimer>
 #include <QToolTip>
 
-#include "ui/widgets/color_button.h"
-#include "ui/widgets/command_button.h"
-#include "ui/widgets/colours.h"
-#include "storage/config_files.h"
-#include "interlock/compiled_logic.h"
-#include "interlock/cp1251.h"
-#include "ui/model/dialogs.h"
-#include "ui/model/highlight.h"
-#include "interlock/int_rule.h"
-#include "ui/widgets/qt_text.h"
-#include "interlock/report.h"
-#include "storage/settings.h"
 #include "interlock/engine_texts.h"
-#include "ui/main/form1_sources.h"
-#include "acquisition/rtu_reception.h"
-#include "acquisition/server_link.h"
-#include "acquisition/tm_library.h"
-#include "ui/widgets/signal_grids.h"
+#include "interlock/int_rule.h"
+#include "interlock/report.h"
+#include "storage/config_text.h"
 #include "storage/texts.h"
+#include "ui/main/editor_feed.h"
 #include "ui/main/templates_form.h"
-#include "ui/model/texts.h"
 #include "ui/main/ts_captions_form.h"
 #include "ui/main/view_file_form.h"
+#include "ui/main/window_entries.h"
+#include "ui/main/window_settings.h"
+#include "ui/mimic/mimic_texts.h"
+#include "ui/mimic/mimic_window.h"
+#include "ui/mimic/mimic_window_texts.h"
+#include "ui/analysis/analysis_form.h"
+#include "ui/model/dialogs.h"
+#include "ui/model/texts.h"
+#include "ui/sources/ts_sources.h"
+#include "ui/widgets/color_button.h"
+#include "ui/widgets/colours.h"
+#include "ui/widgets/command_button.h"
+#include "ui/widgets/design_parts.h"
+#include "ui/widgets/qt_text.h"
+#include "ui/widgets/signal_grids.h"
+#include "ui/widgets/ts_list_grid.h"
 #include "ui/widgets/widgets.h"
+#include "ui/workbench/document.h"
 
 namespace ui {
 
@@ -43,126 +46,51 @@ namespace col = interlock::colour;
 
 namespace {
 
-constexpr int kHintPause = 30000;
-
-void ApplyLook(TColorButton* b, const interlock::TabLook& look) {
-    // The button repaints itself when its normal look changes; the hot and pressed colours it
-    // only stores, and a tab under the pointer shows a new hot colour at once only when asked.
-    const bool otherLooks = b->HotColor() != look.colour || b->DownColor() != look.colour ||
-                            b->HotFontColor() != look.fontColour || b->DownFontColor() != look.fontColour;
-    b->setColor(look.colour);
-    b->setDownColor(look.colour);
-    b->setHotColor(look.colour);
-    b->setFontColor(look.fontColour);
-    b->setHotFontColor(look.fontColour);
-    b->setDownFontColor(look.fontColour);
-    b->setFontBold(look.bold);
-    b->setEnabled(look.enabled);
-    if (otherLooks) b->update();
-}
-
-QLabel* MakeLabel(QWidget* parent, const QString& text, QRect geometry, int pixelHeight,
-                  Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop, bool underline = false) {
-    auto* l = new QLabel(text, parent);
-    QFont f = DesignFont("MS Sans Serif", pixelHeight);
-    f.setUnderline(underline);
-    l->setFont(f);
-    l->setGeometry(geometry);
-    l->setAlignment(align);
-    l->setToolTipDuration(kHintPause);
-    return l;
-}
-
-QFrame* MakePanel(QWidget* parent, QRect geometry, bool bevel) {
-    auto* p = new QFrame(parent);
-    p->setGeometry(geometry);
-    if (bevel) p->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    return p;
-}
-
-QCheckBox* MakeCheck(QWidget* parent, const QString& text, const QString& hint, QRect geometry) {
-    auto* c = new QCheckBox(text, parent);
-    c->setGeometry(geometry);
-    c->setToolTip(hint);
-    c->setToolTipDuration(kHintPause);
-    c->setFont(DesignFont("MS Sans Serif", 13));
-    return c;
-}
-
-// Only what changes is set: a palette set anew, even an equal one, makes the label resolve it
-// and repaint.
-void SetLabel(QLabel* label, const interlock::LabelLook& look) {
-    const QString text = ToQString(look.text);
-    if (label->text() != text) label->setText(text);
-    const QColor colour = ToQColor(look.colour);
-    if (label->palette().color(QPalette::WindowText) != colour) {
-        QPalette pal = label->palette();
-        pal.setColor(QPalette::WindowText, colour);
-        label->setPalette(pal);
-    }
-    label->setVisible(look.visible);
-    const QString hint = look.hintOn ? ToDisplayText(look.hint) : QString();
-    if (label->toolTip() != hint) label->setToolTip(hint);
-}
-
 // Typing limits of the one-line fields. They hold for typing only: a text the program puts
 // into a field (a name from a configuration file, channel and RTU texts from the settings)
 // goes in whole, so that taking the field back into the block or the settings loses nothing.
 constexpr int kNameLimit = 40;
 constexpr int kStateLimit = 6;
-constexpr int kServerFieldLimit = 3;
+constexpr int kServerFieldLimit = WindowSettings::kServerFieldLimit;
 
-void PutFieldText(QLineEdit* field, const QString& text, int limit) {
-    const int maxLength = std::max(limit, static_cast<int>(text.size()));
-    if (field->maxLength() != maxLength) field->setMaxLength(maxLength);
-    if (field->text() != text) field->setText(text);
-}
-
-// The field refuses typing beyond `limit`, and beyond the length of a longer text the program
-// put there: once the user shortens such a text the limit follows it down.
-void LimitTyping(QLineEdit* field, int limit) {
-    field->setMaxLength(limit);
-    QObject::connect(field, &QLineEdit::textEdited, field, [field, limit](const QString& text) {
-        field->setMaxLength(std::max(limit, static_cast<int>(text.size())));
-    });
-}
 
 }  // namespace
 
-TForm1::TForm1(Workbench& workbench, storage::FilePlaces places, QWidget* parent)
-    : TForm1(nullptr, &workbench, std::move(places), parent) {}
+TForm1::TForm1(Workbench& workbench, QWidget* parent) : TForm1(nullptr, &workbench, parent) {}
 
 TForm1::TForm1(interlock::Workspace& ws, Dialogs& dialogs, storage::FilePlaces places, QWidget* parent)
-    : TForm1(std::make_unique<Workbench>(ws, dialogs), nullptr, std::move(places), parent) {}
+    : TForm1(std::make_unique<Workbench>(ws, dialogs, std::move(places)), nullptr, parent) {}
 
-TForm1::TForm1(std::unique_ptr<Workbench> own, Workbench* shared, storage::FilePlaces places, QWidget* parent)
+TForm1::TForm1(std::unique_ptr<Workbench> own, Workbench* shared, QWidget* parent)
     : QWidget(parent),
       ownWorkbench_(std::move(own)),
       workbench_(ownWorkbench_ ? *ownWorkbench_ : *shared),
       ws_(workbench_.Ws()),
-      dialogs_(workbench_.Boxes()),
-      places_(std::move(places)) {
+      dialogs_(workbench_.Boxes()) {
     workbench_.Attach(this);
     // 1-7: the tables, the blocks and the tabs start afresh.
     windowReady_ = false;
     ws_.CurrentView = Side::On;
     for (int n = 1; n <= interlock::kBlockCount; ++n) ws_.Blocks[n].Create(n);
     BuildWidgets();
+    editorFeed_ = std::make_unique<EditorFeed>(workbench_, *Logic);
     for (int i = 1; i <= 16; ++i) {
         interlock::PaintBlockTab(ws_, i, {col::kWindowBackground, col::kBlack, ws_.Tabs[i].enabled, false});
     }
     ws_.TabGroup = 0;
-    tempCounter_ = 0;
+    workbench_.Doc().SetTempCounter(0);
     ws_.TsTable.Reset();
     // The handlers exist from the start; the gated ones do nothing until the window is ready.
     ConnectHandlers();
-    // 8-9: settings, then the M panel as its box says.
-    Load_Settings();
+    // 8-9: settings (the sources start as their boxes say), then the M panel as its box says.
+    settings_->Load();
+    sources_->StartUp();
     ApplyShowM();
     // 10-13: width, grid captions, hints.
     TS_Grid->SetCaptions(ToQString(interlock::Texts().ts), ToQString(Texts().gridValue));
     QToolTip::setFont(DesignFont("Verdana", 15));
     windowReady_ = true;
+    sources_->SetWindowReady();
     ApplyTabs();
     ApplyHeight();
 }
@@ -330,13 +258,6 @@ void TForm1::BuildWidgets() {
     Memo1->setGeometry(760, 352, 297, 201);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
 
-    Temp_Saver = new QTimer(this);
-    Temp_Saver->setInterval(120000);
-    Get_TS_Orvesk_Timer = new QTimer(this);
-    Get_TS_Orvesk_Timer->setInterval(1000);
-    Get_TS_Server_Timer = new QTimer(this);
-    Get_TS_Server_Timer->setInterval(2000);
-
     // Initial looks of the tabs.
     ApplyLook(Tab1_16, interlock::ActiveTabLook());
     ApplyLook(Tab17_32, {col::kWindowBackground, col::kBlack, true, false});
@@ -365,8 +286,11 @@ void TForm1::ConnectHandlers() {
     connect(Recalculate_Button, &TColorButton::onclick, this, &TForm1::Recalculate_ButtonClick);
     connect(Nullify_Button, &TColorButton::onclick, this, &TForm1::Nullify_ButtonClick);
     connect(View_File_Button, &TColorButton::onclick, this, &TForm1::View_File_ButtonClick);
-    connect(Load_File_Button, &TColorButton::onclick, this, &TForm1::Load_File_ButtonClick);
-    connect(Save_File_Button, &TColorButton::onclick, this, &TForm1::Save_File_ButtonClick);
+    Document& doc = workbench_.Doc();
+    connect(Load_File_Button, &TColorButton::onclick, &doc, &Document::Load_File_ButtonClick);
+    connect(Save_File_Button, &TColorButton::onclick, &doc, &Document::Save_File_ButtonClick);
+    connect(&doc, &Document::CaptionChanged, this,
+            [this](const std::string& caption) { setWindowTitle(ToQString(caption)); });
     connect(Templates_Button, &TColorButton::onclick, this, &TForm1::Templates_ButtonClick);
     connect(Show_TS_Captions_Button, &TColorButton::onclick, this, &TForm1::Show_TS_Captions_ButtonClick);
     connect(Check_Color, &QCheckBox::toggled, this, &TForm1::Check_ColorClick);
@@ -376,55 +300,32 @@ void TForm1::ConnectHandlers() {
         connect(box, &QCheckBox::toggled, &workbench_, &Workbench::NotifyTsEditChanged);
     connect(Check_Show_M, &QCheckBox::toggled, this, &TForm1::Check_Show_MClick);
     connect(Check_Save_Temp, &QCheckBox::toggled, this, &TForm1::Check_Save_TempClick);
-    connect(Temp_Saver, &QTimer::timeout, this, &TForm1::Temp_SaverTimer);
-    SetUpSources();
-}
 
-// ---- Settings ----
-
-namespace {
-// The options kept in the settings file and their check boxes, in the order they are set.
-const std::pair<bool storage::Settings::*, QCheckBox * TForm1::*> kOptionBoxes[] = {
-    {&storage::Settings::colour, &TForm1::Check_Color},
-    {&storage::Settings::ts_show, &TForm1::Check_Show_TS},
-    {&storage::Settings::ts_change, &TForm1::Check_Change_TS},
-    {&storage::Settings::ts_get, &TForm1::Check_Get_TS_Orvesk},
-    {&storage::Settings::m_show, &TForm1::Check_Show_M},
-    {&storage::Settings::temp, &TForm1::Check_Save_Temp},
-    {&storage::Settings::save_ts, &TForm1::Check_Save_TS},
-    {&storage::Settings::connect, &TForm1::Check_Server},
-    {&storage::Settings::get_ts, &TForm1::Check_Get_TS_Server},
-    {&storage::Settings::get_names, &TForm1::Check_Get_Names_Server},
-};
-}  // namespace
-
-void TForm1::Load_Settings() {
-    storage::Settings s = storage::LoadSettings(cp1251::ToUtf8(places_.config) + "settings.ini");
-    // The only reaction not held back at start-up: TS editing on brings the TS display back.
-    for (const auto& [option, box] : kOptionBoxes) (this->*box)->setChecked(s.*option);
-    tempCounter_ = s.temp_last;
-    serverName_ = s.server_name;
-    PutFieldText(Server_channel_Number, ToQString(s.channel), kServerFieldLimit);
-    PutFieldText(Server_RTU_Number, ToQString(s.rtu), kServerFieldLimit);
-
-    Temp_Saver->setInterval(120000);
-    if (Check_Save_Temp->isChecked())
-        Temp_Saver->start();
-    else
-        Temp_Saver->stop();
-    SourcesStartUp();
-}
-
-void TForm1::Save_Settings() {
-    storage::Settings s;
-    for (const auto& [option, box] : kOptionBoxes) s.*option = (this->*box)->isChecked();
-    s.temp_last = tempCounter_;
-    s.file = ws_.ConfigFileName;
-    s.server_name = serverName_;
-    s.channel = FromQString(Server_channel_Number->text());
-    s.rtu = FromQString(Server_RTU_Number->text());
-    // A settings file that cannot be written is simply not kept: nothing to tell at exit.
-    storage::SaveSettings(cp1251::ToUtf8(places_.config) + "settings.ini", s, nullptr);
+    sources_ = std::make_unique<TsSources>(
+        workbench_, SourceWidgets{.Check_Get_TS_Orvesk = Check_Get_TS_Orvesk,
+                                  .Check_Server = Check_Server,
+                                  .Check_Get_Names_Server = Check_Get_Names_Server,
+                                  .Check_Get_TS_Server = Check_Get_TS_Server,
+                                  .Server_Panel = Server_Panel,
+                                  .Memo1 = Memo1});
+    // Releasing the server values rebuilds only the TS grid: show it again all the same.
+    connect(sources_.get(), &TsSources::ServerValuesReleasing, this, [this] { shownRefresh_ = ~0u; });
+    using storage::Settings;
+    settings_ = std::make_unique<WindowSettings>(
+        workbench_,
+        std::vector<WindowSettings::BoxOption>{
+            {&Settings::colour, Check_Color},
+            {&Settings::ts_show, Check_Show_TS},
+            {&Settings::ts_change, Check_Change_TS},
+            {&Settings::ts_get, Check_Get_TS_Orvesk},
+            {&Settings::m_show, Check_Show_M},
+            {&Settings::temp, Check_Save_Temp},
+            {&Settings::save_ts, Check_Save_TS},
+            {&Settings::connect, Check_Server},
+            {&Settings::get_ts, Check_Get_TS_Server},
+            {&Settings::get_names, Check_Get_Names_Server},
+        },
+        Server_channel_Number, Server_RTU_Number, sources_->ServerName());
 }
 
 // ---- Moving data between the widgets and the workspace ----
@@ -453,7 +354,7 @@ void TForm1::Push() {
     if (ws_.Display.refreshCount != shownRefresh_) {
         shownRefresh_ = ws_.Display.refreshCount;
         ApplyReport();
-        ApplyEditor();
+        editorFeed_->Show();
     }
     ApplyHeight();
     ShowQueuedMessages(dialogs_, ws_);
@@ -497,46 +398,6 @@ void TForm1::ApplyReport() {
                    std::max(369, static_cast<int>(rows.size()) * (MGridWidget::kRowHeight + 1)));
 }
 
-void TForm1::ApplyEditor() {
-    // A refresh replaces whatever an earlier one left to do.
-    workbench_.CancelSteps(StepOwner::Editor);
-    size_t bytes = 0;
-    for (const std::string& line : ws_.Fields.Logic) bytes += line.size();
-    if (bytes < stagedLogicBytes_) {
-        Logic->ShowLines(ws_.Fields.Logic);
-        ColourEditor();
-        return;
-    }
-    // The text a part at a time, then its colours worked out, then put on the editor.
-    auto colouring = std::make_shared<std::optional<std::vector<ColourRun>>>();
-    auto step = [this](std::function<bool()> f) { workbench_.PostStep(StepOwner::Editor, std::move(f)); };
-    step([this] {
-        Logic->StartLines(ws_.Fields.Logic);
-        return true;
-    });
-    step([this] { return Logic->BuildLines(charactersPerStep_); });
-    step([this] {
-        Logic->ShowBuilt();
-        return true;
-    });
-    step([this, colouring] {
-        const interlock::Screen& d = ws_.Display;
-        *colouring = ComputeColouring(ws_.Fields.Logic, ws_, d.colouring, d.errorLine);
-        return true;
-    });
-    step([this, colouring] {
-        if (*colouring) Logic->Recolour(**colouring);
-        return true;
-    });
-}
-
-void TForm1::ColourEditor() {
-    const interlock::Screen& d = ws_.Display;
-    std::optional<std::vector<ColourRun>> runs =
-        ComputeColouring(ws_.Fields.Logic, ws_, d.colouring, d.errorLine);
-    if (runs) Logic->Recolour(*runs);
-}
-
 interlock::TsEditState TForm1::TsEditState() const {
     return {.changeTs = Check_Change_TS->isChecked(),
             .rtuReceiving = Check_Get_TS_Orvesk->isChecked(),
@@ -547,6 +408,33 @@ void TForm1::ApplyHeight() {
     outerHeight_ = ws_.Display.tsGrid.windowHeight;
     const QSize size(kOuterWidth - kFrameWidth, outerHeight_ - kFrameHeight);
     if (minimumSize() != size || maximumSize() != size || this->size() != size) setFixedSize(size);
+}
+
+void TForm1::TsValuesChanged(const interlock::TsCascade& cascade) {
+    workbench_.RunOperation([&] {
+        interlock::RunTsCascade(ws_, cascade);
+        if (cascade.refillList && tsCaptionsForm_) tsCaptionsForm_->FillTsList();
+    });
+}
+
+void TForm1::ShowLogicLine(int block, interlock::Side side, int line) {
+    if (block < 1 || block > interlock::kBlockCount) return;
+    workbench_.FinishLoad();
+    const int group = (block - 1) / 16;
+    if (group != ws_.TabGroup) GroupTabClick(group);
+    if (ws_.CurrentBlock != block) BlockTabClick(block - 16 * group);
+    if (ws_.CurrentView != side) ViewTabClick(side);
+    workbench_.Finish();
+    if (line > 0) {
+        const QTextBlock text = Logic->document()->findBlockByNumber(line - 1);
+        if (text.isValid()) {
+            Logic->setTextCursor(QTextCursor(text));
+            Logic->ensureCursorVisible();
+        }
+    }
+    raise();
+    activateWindow();
+    Logic->setFocus();
 }
 
 // ---- Tabs ----
@@ -706,110 +594,11 @@ void TForm1::Show_TS_Captions_ButtonClick() {
     tsCaptionsForm_->activateWindow();
 }
 
-void TForm1::FillTsList() {
-    if (tsCaptionsForm_) tsCaptionsForm_->FillTsList();
-}
-
 void TForm1::Templates_ButtonClick() {
     // Modal: the window reads the library afresh and closes after one insertion.
     Pull();
     templatesForm_->Open();
     Push();
-}
-
-void TForm1::ApplyViewerText(const storage::Lines& lines) {
-    Pull();
-    storage::Read_Config_Text(ws_, lines);
-    interlock::RecalculateAll(ws_);
-    interlock::ShowBlock(ws_, ws_.CurrentBlock);
-    Push();
-}
-
-void TForm1::ShowFileError(const std::string& text) {
-    dialogs_.Message({text, Texts().errorCaption, interlock::Icon::Error});
-}
-
-void TForm1::Save_File_ButtonClick() {
-    Pull();
-    interlock::CommitEditor(ws_, ws_.CurrentBlock);
-    Push();
-    std::string warning = storage::ErroneousBlocksWarning(ws_);
-    if (!warning.empty()) dialogs_.Message({warning, interlock::Texts().attention, interlock::Icon::Warning});
-    if (!storage::HasBlkEnding(ws_.ConfigFileName))
-        ws_.ConfigFileName = storage::DefaultConfigFileName(ws_, places_.documents);
-    std::optional<std::string> chosen =
-        dialogs_.SaveFile(ws_.ConfigFileName, {{"*.blk", "*.blk"}}, "blk", /*confirmOverwrite=*/false);
-    if (chosen) {
-        Pull();
-        interlock::CommitEditor(ws_, ws_.CurrentBlock);
-        Push();
-        storage::WriteResult r = storage::Save_Config_File(ws_, *chosen, Check_Save_TS->isChecked());
-        if (!r) ShowFileError(r.error);
-        ws_.ConfigFileName = *chosen;
-    }
-    // A cancelled dialog keeps the name it proposed: it is the one remembered.
-    Pull();
-    Push();
-}
-
-void TForm1::Load_File_ButtonClick() {
-    if (!storage::HasBlkEnding(ws_.ConfigFileName)) ws_.ConfigFileName = places_.documents + ".blk";
-    std::optional<std::string> chosen = dialogs_.OpenFile(
-        ws_.ConfigFileName, {{Texts().configFilter, "*.blk"}, {Texts().tempFilter, "*.tmp"}}, "blk");
-    if (chosen) LoadChosenFile(*chosen);
-}
-
-void TForm1::LoadChosenFile(const std::string& chosen) {
-    if (!storage::FileExists(cp1251::ToUtf8(chosen))) {
-        dialogs_.Message({Texts().fileNotFound, storage::Texts().openFileError, interlock::Icon::Error});
-        return;
-    }
-    ws_.ConfigFileName = chosen;
-    Pull();
-    // What the read gave, for the step that completes the load.
-    struct Read {
-        storage::LoadResult result;
-        storage::Lines backup;  // the configuration before the load, for the viewer
-    };
-    auto read = std::make_shared<Read>();
-    read->result = storage::ReadConfigFile(ws_, chosen, read->backup);
-    size_t bytes = 0;
-    for (int n = 1; n <= interlock::kBlockCount; ++n) {
-        for (const std::string& line : ws_.Blocks[n].OnLogic) bytes += line.size();
-        for (const std::string& line : ws_.Blocks[n].OffLogic) bytes += line.size();
-    }
-    if (!read->result.recalculate || bytes < stagedLogicBytes_) {
-        CompleteLoad(std::move(read->result), std::move(read->backup));
-        return;
-    }
-    // Compiling changes nothing the window shows: the recalculation then only evaluates.
-    workbench_.PostStep(StepOwner::Load, [this] {
-        for (int n = 1; n <= interlock::kBlockCount; ++n) {
-            const interlock::Block& b = ws_.Blocks[n];
-            if (!b.OnLogic.empty()) interlock::CompiledFormOf(b.OnLogic, n);
-            if (!b.OffLogic.empty()) interlock::CompiledFormOf(b.OffLogic, n);
-        }
-        return true;
-    });
-    workbench_.PostStep(StepOwner::Load, [this, read] {
-        CompleteLoad(std::move(read->result), std::move(read->backup));
-        return true;
-    });
-}
-
-void TForm1::CompleteLoad(storage::LoadResult r, storage::Lines backup) {
-    storage::FinishConfigLoad(ws_, r);
-    if (viewFileForm_) viewFileForm_->SetLines(std::move(backup));
-    if (r.caption) setWindowTitle(ToQString(*r.caption));
-    Push();
-    if (!r.fileError.empty()) ShowFileError(r.fileError);
-}
-
-void TForm1::Temp_SaverTimer() {
-    Pull();
-    std::optional<storage::WriteResult> r = storage::Temp_SaverTimer(
-        ws_, Check_Save_Temp->isChecked(), Check_Save_TS->isChecked(), tempCounter_, places_.state);
-    if (r && !*r && !destroyed_) ShowFileError(r->error);
 }
 
 // ---- Check boxes ----
@@ -849,43 +638,42 @@ void TForm1::ApplyShowM() {
     }
 }
 
+// The autosave follows the box from the start (the settings set it); the box clicked on saves
+// at once.
 void TForm1::Check_Save_TempClick() {
-    if (!windowReady_) return;
-    if (Check_Save_Temp->isChecked()) {
-        Temp_SaverTimer();
-        Temp_Saver->start();
-    } else {
-        Temp_Saver->stop();
-    }
+    workbench_.Doc().SetAutosave(Check_Save_Temp->isChecked());
+    if (windowReady_ && Check_Save_Temp->isChecked()) workbench_.Doc().Temp_SaverTimer();
 }
 
 // ---- Start-up and exit ----
 
 void TForm1::CreateSecondaryWindows() {
     auto* viewer = new TView_File_Form(workbench_);
-    StartupRestore(*viewer);  // viewFileForm_ is set only once the viewer's creation is over
+    workbench_.Doc().SetBackupKeeper([viewer](storage::Lines lines) { viewer->SetLines(std::move(lines)); });
+    workbench_.Doc().StartupRestore();  // viewFileForm_ is set only once the viewer's creation is over
     viewFileForm_ = viewer;
-    templatesForm_ = new TForm5(workbench_, places_.config);
+    templatesForm_ = new TForm5(workbench_, workbench_.Places().config);
     tsCaptionsForm_ = new TForm_TS_Captions(workbench_, this);
-    SetUpAnalysisWindow();
-    SetUpMimicWindow();
+    analysisForm_ = new TForm_Analysis(workbench_, this);
+    mimicForm_ = new mimic::MimicWindow(workbench_, this);
+    AddMimicButton();
+    new WindowEntries(workbench_, *analysisForm_, *mimicForm_,
+                      {.window = this,
+                       .verdict = Top_Label6,
+                       .tsGrid = TS_Grid,
+                       .tsList = tsCaptionsForm_->StringGrid1,
+                       .mimicButton = Mimic_Button});
 }
 
-void TForm1::StartupRestore(TView_File_Form& viewer) {
-    Pull();
-    interlock::ResetAllBlocks(ws_);
-    ws_.CurrentBlock = 1;
-    std::string temp = storage::TempFileName(places_.state, tempCounter_);
-    if (Check_Save_Temp->isChecked() && storage::FileExists(cp1251::ToUtf8(temp))) {
-        storage::Lines backup;
-        storage::LoadResult r = storage::Load_Config_File(ws_, temp, backup);
-        viewer.SetLines(std::move(backup));
-        if (r.caption) setWindowTitle(ToQString(*r.caption));
-        if (!r.fileError.empty())
-            ws_.Messages.push_back({r.fileError, Texts().errorCaption, interlock::Icon::Error});
-    }
-    interlock::ShowBlock(ws_, 1);
-    Push();
+// The mimic's button goes under the others; the panel grows by one button's step to hold it.
+void TForm1::AddMimicButton() {
+    Buttons_Panel->resize(Buttons_Panel->width(), Buttons_Panel->height() + 32);
+    Mimic_Button = new TColorButton(Buttons_Panel);
+    Mimic_Button->setCaption(ToQString(mimic::Texts().title));
+    Mimic_Button->setGeometry(20, 276, 185, 25);
+    Mimic_Button->setToolTip(ToQString(mimic::WindowTexts().buttonHint));
+    StyleCommandButton(Mimic_Button);
+    Mimic_Button->show();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -894,7 +682,11 @@ void TForm1::closeEvent(QCloseEvent* event) {
         return;
     }
     bool yes = dialogs_.AskYesNo(Texts().exitQuestion, Texts().exitCaption, interlock::Icon::Information);
-    if (yes && CloseAfterServerCall()) {
+    // A server call that waits is cancelled first; the window closes once its operation ended.
+    if (yes && sources_->CloseAfterServerCall([this] {
+            exitConfirmed_ = true;
+            close();
+        })) {
         event->ignore();
         return;
     }
@@ -907,13 +699,14 @@ void TForm1::closeEvent(QCloseEvent* event) {
 void TForm1::FormDestroy() {
     if (destroyed_) return;
     destroyed_ = true;
-    if (Check_Save_Temp->isChecked()) Temp_SaverTimer();
-    Save_Settings();
+    workbench_.Doc().Close();
+    settings_->Save();
+    workbench_.Doc().SetBackupKeeper({});
     delete viewFileForm_;
     viewFileForm_ = nullptr;
     delete templatesForm_;
     templatesForm_ = nullptr;
-    SourcesClose();
+    sources_->Close();
 }
 
 }  // namespace ui

@@ -7,18 +7,11 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
-#include <optional>
-#include <string>
-#include <utility>
-#include <vector>
 
-#include "storage/config_files.h"
-#include "storage/config_text.h"
-#include "storage/file_places.h"
 #include "interlock/ts_cascade.h"
 #include "interlock/workspace.h"
+#include "storage/file_places.h"
 #include "ui/widgets/logic_editor.h"
 #include "ui/workbench/workbench.h"
 
@@ -26,17 +19,7 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
-class QTimer;
 class QFrame;
-
-namespace acquisition {
-class ReceptionRule;
-class RtuReception;
-class HostTmLibrary;
-class QtTmHostLoop;
-class ServerLink;
-class TmLibrary;
-}  // namespace acquisition
 
 namespace mimic {
 class MimicWindow;
@@ -52,10 +35,10 @@ class TView_File_Form;
 class TForm5;
 class TForm_TS_Captions;
 class ClickableLabel;
-class TForm1ServerControls;
 class TForm_Analysis;
-class TForm1RtuControls;
-class TForm1SourcePort;
+class TsSources;
+class WindowSettings;
+class EditorFeed;
 
 class TForm1 : public QWidget, public WorkbenchHost {
     Q_OBJECT
@@ -68,11 +51,10 @@ public:
     static constexpr int kOuterWidth = 1200;
 
     // Runs the main window's part of the start-up (tables, tabs, settings, layout) over the
-    // workbench the program shares. `places` are the folders of the program's files (one
-    // folder: all beside each other), ending in "/", as Windows-1251 text like every path the
-    // window keeps (file names become UTF-8 only where a file is opened).
-    TForm1(Workbench& workbench, storage::FilePlaces places, QWidget* parent = nullptr);
+    // workbench the program shares.
+    explicit TForm1(Workbench& workbench, QWidget* parent = nullptr);
     // A main window with a workbench of its own (a window standing alone, as tests run it).
+    // `places` as the workbench takes them.
     TForm1(interlock::Workspace& ws, Dialogs& dialogs, storage::FilePlaces places, QWidget* parent = nullptr);
     ~TForm1() override;
 
@@ -83,11 +65,9 @@ public:
     // The outer height the window has by design (524, 577 or 596).
     int OuterHeight() const { return outerHeight_; }
     bool WindowReady() const { return windowReady_; }
-    int8_t TempCounter() const { return tempCounter_; }
 
-    interlock::Workspace& Ws() { return ws_; }
-    Dialogs& Boxes() { return dialogs_; }
     Workbench& Bench() { return workbench_; }
+    TsSources& Sources() { return *sources_; }
     TView_File_Form* ViewFileForm() const { return viewFileForm_; }
     TForm5* TemplatesForm() const { return templatesForm_; }
     TForm_TS_Captions* TsCaptionsForm() const { return tsCaptionsForm_; }
@@ -141,11 +121,8 @@ public:
     QCheckBox* Check_Get_TS_Server = nullptr;
     QLineEdit* Server_channel_Number = nullptr;
     QLineEdit* Server_RTU_Number = nullptr;
-    QTimer* Temp_Saver = nullptr;
-    QTimer* Get_TS_Orvesk_Timer = nullptr;
-    QTimer* Get_TS_Server_Timer = nullptr;
 
-    // Handlers (public so that the other windows and the tests reach them as a click does).
+    // Handlers (public so that the tests reach them as a click does).
     void BlockTabClick(int i);
     void GroupTabClick(int group);
     void ViewTabClick(interlock::Side side);
@@ -159,75 +136,29 @@ public:
     void Recalculate_ButtonClick();
     void Nullify_ButtonClick();
     void View_File_ButtonClick();
-    void Load_File_ButtonClick();
-    // Loads a file named by the user outside the window (the command line, a file manager) as
-    // if chosen in the open dialog; `name` in the program's text.
-    void LoadChosenFile(const std::string& name);
-    void Save_File_ButtonClick();
     void Templates_ButtonClick();
-    void Temp_SaverTimer();
     void Show_TS_Captions_ButtonClick();
-
-    // Refills the TS list window, shown or hidden (after TS values have changed).
-    void FillTsList();
-
-    // TS values changed (from a source, the grid, the state value or the TS list): the
-    // cascade the trigger needs, the TS list refilled when asked, the window shown again.
-    void TsValuesChanged(const interlock::TsCascade& cascade) override;
-
-    // The TS sources, and the handlers of their controls and timers.
-    static constexpr int kMemoLineLimit = 1000;  // newest receipt log lines kept in Memo1
-    acquisition::RtuReception& Rtu();
-    acquisition::ServerLink& Server();
-    // A server call waits for the helper's answer.
-    bool ServerCallPending() const;
-    void Check_Get_TS_OrveskClick();
-    void Get_TS_Orvesk_TimerTimer();
-    void Check_ServerClick();
-    void Check_Get_Names_ServerClick();
-    void Check_Get_TS_ServerClick();
-    void Get_TS_Server_TimerTimer();
-
-    // Applies the text edited in the configuration viewer (after its confirmation).
-    void ApplyViewerText(const storage::Lines& lines) override;
-
-    // A block, side and line (from 1; 0: none) shown as a block tab click shows a block.
-    void ShowLogicLine(int block, interlock::Side side, int line) override;
-    // The right-click menus that open the analysis window (shown at `pos` of the widget).
-    void VerdictContextMenu(QPoint pos);
-    void TsGridContextMenu(QPoint pos);
-    void TsListContextMenu(QPoint pos);
-
-    // Copies the fields into the workspace before a core operation, and shows the workspace
-    // again afterwards (labels, tabs, grids, editor, queued messages).
-    void Pull() override;
-    void Push() override;
-
-    // A logic of many lines reaches the editor in steps of the workbench's queue (its text a
-    // part at a time, then its colours), so that the window answers in between. Until then the
-    // logic on its way is the editor's text for Pull, so that a timer's refresh (the TS sources)
-    // need not wait for it; a refresh replaces the steps left. A configuration of a logic as
-    // large is loaded in steps too: the file is read and its blocks compiled in two passes, and
-    // the blocks recalculated and the window refreshed in a third; Pull, a key or mouse press
-    // and the analysis window's refresh first finish the load.
-    bool StepsPending() const { return workbench_.StepsPending(); }
-    // The size, in bytes of its lines, from which a logic is shown in steps, and the characters
-    // a step puts into the editor's document.
-    void SetStaging(size_t logicBytes, size_t charactersPerStep) {
-        stagedLogicBytes_ = logicBytes;
-        charactersPerStep_ = charactersPerStep;
-    }
-    static constexpr size_t kStagedLogicBytes = 1 << 20;
-    static constexpr size_t kCharactersPerStep = 2 << 20;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // What the workbench asks of the window. Pull copies the fields into the workspace before a
+    // core operation, Push shows the workspace again (labels, tabs, grids, editor, queued
+    // messages).
+    void Pull() override;
+    void Push() override;
+    // TS values changed (from a source, the grid, the state value or the TS list): the cascade
+    // the trigger needs, the TS list refilled when asked, the window shown again.
+    void TsValuesChanged(const interlock::TsCascade& cascade) override;
+    // A block, side and line (from 1; 0: none) shown as a block tab click shows a block.
+    void ShowLogicLine(int block, interlock::Side side, int line) override;
+    interlock::TsEditState TsEditState() const override;
+    QWidget* MainWidget() override { return this; }
+
+    TForm1(std::unique_ptr<Workbench> own, Workbench* shared, QWidget* parent);
     void BuildWidgets();
     void ConnectHandlers();
-    void Load_Settings();
-    void Save_Settings();
     void FormDestroy();
     void Check_ColorClick();
     void Check_Show_TSClick();
@@ -237,69 +168,26 @@ private:
     void Check_Save_TempClick();
     void ApplyTabs();
     void ApplyReport();
-    void ApplyEditor();
-    void ColourEditor();
-    // The load's last step: the blocks recalculated, the viewer given the configuration before.
-    void CompleteLoad(storage::LoadResult r, storage::Lines backup);
     void ApplyHeight();
-    void ShowFileError(const std::string& text);
-    // The start-up restore run once the viewer is created: it receives the backup taken before
-    // the temporary file is read.
-    void StartupRestore(TView_File_Form& viewer);
-    interlock::TsEditState TsEditState() const override;
-    QWidget* MainWidget() override { return this; }
-    TForm1(std::unique_ptr<Workbench> own, Workbench* shared, storage::FilePlaces places, QWidget* parent);
+    void AddMimicButton();
 
     std::unique_ptr<Workbench> ownWorkbench_;  // only for a window standing alone
     Workbench& workbench_;
     interlock::Workspace& ws_;
     Dialogs& dialogs_;
-    storage::FilePlaces places_;
     bool windowReady_ = false;
-    int8_t tempCounter_ = 0;
+    bool destroyed_ = false;
+    bool exitConfirmed_ = false;
     int outerHeight_ = 524;
     unsigned shownRefresh_ = ~0u;
-    std::string serverName_;
-    bool destroyed_ = false;
     TView_File_Form* viewFileForm_ = nullptr;
     TForm5* templatesForm_ = nullptr;
     TForm_TS_Captions* tsCaptionsForm_ = nullptr;  // a child window, deleted with this one
     TForm_Analysis* analysisForm_ = nullptr;       // a child window, deleted with this one
-    void SetUpAnalysisWindow();
-    mimic::MimicWindow* mimicForm_ = nullptr;  // a child window, deleted with this one
-    void SetUpMimicWindow();
-    // The TS sources: the port they reach the window through, each source with its controls,
-    // and the rule that only one receives at a time.
-    void SetUpSources();
-    void SourcesStartUp();
-    void SourcesClose();
-    void StartUpSources(const std::function<void()>& step);
-    // Runs `operation` between Pull and Push, unless an operation already runs.
-    void RunOperation(const std::function<void()>& operation);
-    void RunServerOperation(void (acquisition::ServerLink::*operation)());
-    // A server call waits for the helper's answer in the event loop: the operation that made
-    // it is put aside (its data shown, the panel disabled) and taken up again afterwards.
-    void ServerCallWaiting(bool waiting);
-    // The window closing while a server call waits: the call is cancelled, the operation ends,
-    // then the window closes (the question already answered) with the boxes as they were.
-    // True when the close must wait for that.
-    bool CloseAfterServerCall();
-    bool closeAfterServer_ = false;
-    bool exitConfirmed_ = false;
-    std::array<bool, 3> serverBoxesAtClose_{};
-    bool serverOperation_ = false;                 // a server operation runs (its calls may wait in the loop)
-    int suspendedDepth_ = 0;                       // operationDepth_ of the operation put aside
-    acquisition::QtTmHostLoop* tmLoop_ = nullptr;  // a child: it outlives tmLibrary_
-    std::unique_ptr<TForm1SourcePort> sourcePort_;
-    std::unique_ptr<TForm1RtuControls> rtuControls_;
-    std::unique_ptr<acquisition::RtuReception> rtu_;
-    std::unique_ptr<acquisition::TmLibrary> tmLibrary_;
-    std::unique_ptr<TForm1ServerControls> serverControls_;
-    std::unique_ptr<acquisition::ServerLink> serverLink_;
-    std::unique_ptr<acquisition::ReceptionRule> reception_;
-    int operationDepth_ = 0;
-    size_t stagedLogicBytes_ = kStagedLogicBytes;
-    size_t charactersPerStep_ = kCharactersPerStep;
+    mimic::MimicWindow* mimicForm_ = nullptr;      // a child window, deleted with this one
+    std::unique_ptr<TsSources> sources_;
+    std::unique_ptr<WindowSettings> settings_;
+    std::unique_ptr<EditorFeed> editorFeed_;  // the logic into the editor, in steps when large
 };
 
 }  // namespace ui

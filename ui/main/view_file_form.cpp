@@ -7,6 +7,7 @@
 #include "ui/widgets/colours.h"
 #include "interlock/cp1251.h"
 #include "ui/model/dialogs.h"
+#include "ui/workbench/document.h"
 #include "ui/workbench/workbench.h"
 #include "ui/widgets/qt_text.h"
 #include "ui/model/texts.h"
@@ -77,7 +78,7 @@ void TView_File_Form::Save_ButtonClick() {
     if (!dialogs_.AskYesNo(Texts().saveChangesQuestion, Texts().saveChangesCaption,
                            interlock::Icon::Information))
         return;
-    workbench_.ApplyViewerText(Lines());
+    workbench_.Doc().ApplyViewerText(Lines());
 }
 
 void TView_File_Form::Close_ButtonClick() { reject(); }

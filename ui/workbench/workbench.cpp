@@ -6,15 +6,18 @@
 
 #include "analysis/analyser.h"
 #include "analysis/bdd_session.h"
+#include "ui/workbench/document.h"
 
 namespace ui {
 
-Workbench::Workbench(interlock::Workspace& ws, Dialogs& dialogs) : ws_(ws), dialogs_(dialogs) {
+Workbench::Workbench(interlock::Workspace& ws, Dialogs& dialogs, storage::FilePlaces places)
+    : ws_(ws), dialogs_(dialogs), places_(std::move(places)) {
     stepTimer_ = new QTimer(this);
     stepTimer_->setSingleShot(true);
     stepTimer_->setInterval(0);
     connect(stepTimer_, &QTimer::timeout, this, &Workbench::RunStep);
     if (QCoreApplication* app = QCoreApplication::instance()) app->installEventFilter(this);
+    document_ = std::make_unique<Document>(*this);
 }
 
 Workbench::~Workbench() = default;
@@ -39,8 +42,34 @@ void Workbench::TsValuesChanged(const interlock::TsCascade& cascade) {
     if (host_) host_->TsValuesChanged(cascade);
 }
 
-void Workbench::ApplyViewerText(const storage::Lines& lines) {
-    if (host_) host_->ApplyViewerText(lines);
+void Workbench::RunOperation(const std::function<void()>& operation) {
+    if (operationDepth_ > 0) {
+        operation();
+        return;
+    }
+    ++operationDepth_;
+    Pull();
+    operation();
+    Push();
+    --operationDepth_;
+}
+
+void Workbench::SuspendOperation() {
+    Push();
+    suspendedDepth_ = operationDepth_;
+    operationDepth_ = 0;
+}
+
+void Workbench::ResumeOperation() {
+    operationDepth_ = suspendedDepth_;
+    Pull();
+}
+
+void Workbench::RunHeldBack(const std::function<void()>& step) {
+    ++operationDepth_;
+    Pull();
+    step();
+    --operationDepth_;
 }
 
 void Workbench::PostStep(StepOwner owner, StepQueue::Step step) {

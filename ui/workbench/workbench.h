@@ -19,6 +19,7 @@ class QWidget;
 #include "interlock/ts_edit_rule.h"
 #include "interlock/workspace.h"
 #include "storage/config_text.h"
+#include "storage/file_places.h"
 #include "ui/workbench/step_queue.h"
 
 namespace analysis {
@@ -28,6 +29,7 @@ class Analyser;
 namespace ui {
 
 class Dialogs;
+class Document;
 
 // What the main window does for the workbench: it holds the widgets the workspace is shown in.
 class WorkbenchHost {
@@ -38,7 +40,6 @@ public:
     // TS values changed outside the main window: the cascade, the TS list, the window again.
     virtual void TsValuesChanged(const interlock::TsCascade& cascade) = 0;
     virtual void ShowLogicLine(int block, interlock::Side side, int line) = 0;
-    virtual void ApplyViewerText(const storage::Lines& lines) = 0;
     // What the TS-edit rule looks at, as the controls show it now.
     virtual interlock::TsEditState TsEditState() const = 0;
     // The main window itself, for placing other windows beside it.
@@ -51,11 +52,17 @@ protected:
 class Workbench : public QObject {
     Q_OBJECT
 public:
-    Workbench(interlock::Workspace& ws, Dialogs& dialogs);
+    // `places` are the folders of the program's files (one folder: all beside each other),
+    // ending in "/", as Windows-1251 text like every path the windows keep (file names become
+    // UTF-8 only where a file is opened).
+    Workbench(interlock::Workspace& ws, Dialogs& dialogs, storage::FilePlaces places);
     ~Workbench() override;
 
     interlock::Workspace& Ws() const { return ws_; }
     Dialogs& Boxes() const { return dialogs_; }
+    const storage::FilePlaces& Places() const { return places_; }
+    // The configuration and its file operations.
+    Document& Doc() { return *document_; }
 
     // The process's one analysis engine (one BDD session per process), opened on first use.
     analysis::Analyser& Analyser();
@@ -67,6 +74,20 @@ public:
     void Pull();
     void Push();
     void TsValuesChanged(const interlock::TsCascade& cascade);
+
+    // Runs `operation` between Pull and Push, unless an operation already runs: a box that an
+    // operation checks or unchecks runs its handler inside it, and only the outermost call moves
+    // data between the widgets and the workspace.
+    void RunOperation(const std::function<void()>& operation);
+    bool OperationRunning() const { return operationDepth_ > 0; }
+    // A call of the running operation waits in the event loop: what the operation did so far is
+    // shown and every other handler runs as from the event loop, with its own Pull and Push;
+    // afterwards the operation goes on with what the user has changed meanwhile.
+    void SuspendOperation();
+    void ResumeOperation();
+    // Start-up: `step` runs with the fields in the workspace and the handlers it sets off held
+    // back; nothing is shown.
+    void RunHeldBack(const std::function<void()>& step);
     void ApplyViewerText(const storage::Lines& lines);
 
     // The staged load and editor steps, one queue: the event loop runs a step a turn. No input
@@ -80,6 +101,16 @@ public:
         steps_.Finish(StepOwner::Load);
     }                                   // the workspace complete: blocks read are recalculated
     void Finish() { steps_.Finish(); }  // every step left, the editor's included
+    // The size, in bytes of its lines, from which a logic (or a configuration's logics) is shown
+    // (loaded) in steps, and the characters a step puts into the editor's document.
+    void SetStaging(size_t logicBytes, size_t charactersPerStep) {
+        stagedLogicBytes_ = logicBytes;
+        charactersPerStep_ = charactersPerStep;
+    }
+    size_t StagedLogicBytes() const { return stagedLogicBytes_; }
+    size_t CharactersPerStep() const { return charactersPerStep_; }
+    static constexpr size_t kStagedLogicBytes = 1 << 20;
+    static constexpr size_t kCharactersPerStep = 2 << 20;
 
     // The operator's TS-edit rule, asked of the controls as they are now.
     interlock::TsEditRefusal TsEditRefusal(interlock::TsEdit edit) const;
@@ -108,10 +139,16 @@ protected:
 private:
     interlock::Workspace& ws_;
     Dialogs& dialogs_;
+    storage::FilePlaces places_;
     WorkbenchHost* host_ = nullptr;
+    size_t stagedLogicBytes_ = kStagedLogicBytes;
+    size_t charactersPerStep_ = kCharactersPerStep;
     std::unique_ptr<analysis::Analyser> analyser_;
+    int operationDepth_ = 0;
+    int suspendedDepth_ = 0;  // operationDepth_ of the operation put aside
     StepQueue steps_;
     QTimer* stepTimer_ = nullptr;  // a turn of the event loop between two steps
+    std::unique_ptr<Document> document_;
     void RunStep();
 };
 
