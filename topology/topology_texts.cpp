@@ -43,6 +43,8 @@ TopologyTexts MakeTexts() {
     x.emptyLogic = t("логика пуста");
     x.logicError = t("ошибка в логике: ");
     x.noStateProof = t("у блока нет сигнала состояния");
+    x.tooLarge = t("топология слишком велика для доказательства: точек соединения ");
+    x.limitWord = t("допустимо не более");
     x.closed = t("включен");
     x.open = t("отключен");
     x.earth = t("земля");
@@ -106,6 +108,8 @@ constexpr std::pair<std::string_view, std::string TopologyTexts::*> kMembers[] =
     TEXT(emptyLogic),
     TEXT(logicError),
     TEXT(noStateProof),
+    TEXT(tooLarge),
+    TEXT(limitWord),
     TEXT(closed),
     TEXT(open),
     TEXT(earth),

@@ -41,6 +41,8 @@ struct TopologyTexts {
     std::string emptyLogic;    // логика пуста
     std::string logicError;    // ошибка в логике:
     std::string noStateProof;  // у блока нет сигнала состояния
+    std::string tooLarge;  // топология слишком велика для доказательства: точек соединения
+    std::string limitWord;  // допустимо не более
     // Positions and paths.
     std::string closed;        // включен
     std::string open;          // отключен
