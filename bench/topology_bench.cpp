@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -19,6 +20,8 @@
 #include "bench/machine.h"
 #include "bench/topology32.h"
 #include "bench/worst_case.h"
+#include "interlock/cp1251.h"
+#include "interlock/parser.h"
 #include "interlock/workspace.h"
 #include "topology/proof.h"
 
@@ -65,9 +68,65 @@ void Measure(const char* title, interlock::Workspace& ws) {
     std::printf("  a TS change with the page open:                       %8.4f ms\n", change);
 }
 
+// A chain of `length` links from a source to a bay of three apparatus bound to blocks 1..3,
+// its lines in reverse order (each link named before the node it leads from).
+std::vector<std::string> Chain(int length, const std::string& link) {
+    std::vector<std::string> lines = {"NODE IN",
+                                      "NODE BUS",
+                                      "NODE A",
+                                      "NODE LINE",
+                                      "SOURCE IN",
+                                      "LOAD LINE",
+                                      "DISCONNECTOR QS BUS A BLOCK 1",
+                                      "BREAKER Q A LINE BLOCK 2",
+                                      "EARTHING QE LINE BLOCK 3"};
+    auto node = [&](int i) {
+        return i == 0 ? std::string("IN") : i == length ? std::string("BUS") : "N" + std::to_string(i);
+    };
+    for (int i = length - 1; i >= 0; --i)
+        lines.push_back(link + " " + node(i) + " " + node(i + 1) + (link == "CABLE" ? "" : " TS S20"));
+    for (int i = length - 1; i >= 1; --i) lines.push_back("NODE " + node(i));
+    return lines;
+}
+
+void MeasureChains() {
+    auto ws = std::make_unique<interlock::Workspace>();
+    for (int n = 1; n <= 3; ++n) {
+        ws->Blocks[n].Name = n == 1 ? "QS" : n == 2 ? "Q" : "QE";
+        ws->Blocks[n].OnLogic = {"V" + std::to_string(n) + "=AND(~S2)"};
+        ws->Blocks[n].OffLogic = {"V" + std::to_string(n) + "=AND(S1)"};
+        interlock::SetStateSignal(*ws, n, "S" + std::to_string(n));
+    }
+    interlock::RecalculateAll(*ws);
+    std::printf("long chains (lines in reverse order), read / read and every operation proven:\n");
+    for (int length : {50000, 500000}) {
+        for (const char* link : {"CABLE", "BREAKER"}) {
+            const std::vector<std::string> lines = Chain(length, link);
+            const std::clock_t cpu0 = std::clock();
+            const double read = Time(
+                3, [] {}, [&] { topology::ReadTopology(lines, *ws); });
+            const double readCpu = 1000.0 * static_cast<double>(std::clock() - cpu0) / CLOCKS_PER_SEC / 3;
+            std::string verdict;
+            const double whole = Time(
+                1, [] {},
+                [&] {
+                    analysis::Analyser analyser;
+                    analyser.Update(*ws);
+                    const topology::Topology t = topology::ReadTopology(lines, *ws);
+                    const auto results = topology::Prove(analyser, *ws, t);
+                    verdict = topology::VerdictText(results.front());
+                });
+            std::printf("  %6d links, %-7s: read %8.1f ms (%.1f ms of CPU), read and proven %8.1f ms (%s)\n",
+                        length, link == std::string("CABLE") ? "cables" : "TS", read, readCpu, whole,
+                        cp1251::ToUtf8(verdict).substr(0, 60).c_str());
+        }
+    }
+}
+
 }  // namespace
 
 int main() {
+    MeasureChains();
     {
         auto ws = std::make_unique<interlock::Workspace>();
         worst_case::Build(*ws);

@@ -84,23 +84,44 @@ public:
     // The variables of the unknown positions (to quantify them away).
     bdd UnknownVars() const { return unknownVars_; }
 
+    // The connection points the BDDs are kept for: nodes joined by connections that are closed
+    // whatever the TS (cables, apparatus fixed closed) count as one; apparatus fixed open are
+    // left out. Proofs refuse a topology with more of them than kMaxPoints.
+    int Points() const { return static_cast<int>(graph_.first.size()) - 1; }
+    static constexpr int kMaxPoints = 20000;
+
 private:
-    struct Edge {
+    // The graph the functions spread over: nodes merged into points, and for each point its
+    // arcs (the other point, the element, whether it is a transformer) in compressed rows.
+    struct Arc {
+        int to;
         int element;
-        int a, b;
         bool transformer;
     };
-    std::vector<bdd> Spread(std::vector<bdd> seed, bool throughTransformers, int without);
-    const std::vector<bdd>& LiveAll(int without);
-    const std::vector<bdd>& EarthedAll(int without);
+    struct Graph {
+        std::vector<int> point;  // node -> point
+        std::vector<int> first;  // point -> its first arc; one more entry at the end
+        std::vector<Arc> arcs;
+    };
+    Graph BuildGraph(int without) const;
+    // The graph with `without` kept apart: the shared one unless that element was merged.
+    const Graph& GraphWithout(int without, Graph& scratch) const;
+    std::vector<bdd> Spread(const Graph& g, std::vector<bdd> seed, bool throughTransformers, int without);
+    std::vector<bdd> LiveSpread(const Graph& g, int without);
+    std::vector<bdd> EarthedSpread(const Graph& g, int without);
+    const std::vector<bdd>& LiveAll();
+    const std::vector<bdd>& EarthedAll();
+    bool Merged(int element, int without) const;
 
     const Topology& topology_;
     const interlock::Workspace& ws_;
     std::vector<bdd> closed_;
     std::vector<bdd> on_;
-    std::vector<Edge> edges_;
     bdd unknownVars_;
-    std::map<int, std::vector<bdd>> live_, earthed_;
+    Graph graph_;
+    // Over the points of graph_, with no element left out.
+    std::optional<std::vector<bdd>> live_, earthed_;
+    std::map<int, bdd> rule1_;  // element -> where rule 1 allows operating it (either way)
 };
 
 // The plain twin of the rules on one state, by path search on the graph (no BDDs): the values
@@ -113,6 +134,9 @@ struct State {
     std::vector<char> unknownClosed;
 };
 bool ClosedIn(const Topology& t, const State& s, int element);
+// For each node whether it is live in the state: joined to a source that is on through closed
+// breakers and disconnectors, cables and transformers.
+std::vector<char> LiveNodes(const Topology& t, const State& s);
 std::optional<Path> Breaks(const Topology& t, const State& s, int rule, int element, interlock::Side side);
 
 }  // namespace topology

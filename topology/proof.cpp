@@ -14,23 +14,34 @@ namespace {
 
 using interlock::Side;
 
-// The apparatus that the bit of TS group `bit` positions, and the bit value that reads it
-// closed; -1 when none.
-std::pair<int, int> ApparatusOfBit(const Topology& t, const interlock::Workspace* ws,
-                                   const interlock::TsTableData& table, int bit) {
+// For every bit of a TS group, the first apparatus in the file that it positions and the bit
+// value that reads it closed; {-1, 0} for a bit that positions none.
+std::vector<std::pair<int, int>> ApparatusOfBits(const Topology& t, const interlock::Workspace* ws,
+                                                 const interlock::TsTableData& table) {
+    std::vector<std::pair<int, int>> out(interlock::kTsCount + 2, {-1, 0});
+    auto note = [&](int bit, int element, int value) {
+        if (bit >= 0 && bit < static_cast<int>(out.size()) && out[static_cast<size_t>(bit)].first < 0)
+            out[static_cast<size_t>(bit)] = {element, value};
+    };
     for (size_t i = 0; i < t.elements.size(); ++i) {
         const Element& e = t.elements[i];
         if (e.binding == Binding::Block && ws) {
             const int s = ws->Blocks[e.block].StateSignal;
             if (s == 0) continue;
             const analysis::Literal on = analysis::GoverningLiteral(table, s, Side::Off);
-            if (on.ts == bit) return {static_cast<int>(i), on.value};
+            note(on.ts, static_cast<int>(i), on.value);
         } else if (e.binding == Binding::Ts) {
             const analysis::PairBit b = analysis::BitOf(table, e.ts.ts);
-            if (b.ts == bit) return {static_cast<int>(i), (b.flipped != e.ts.inverted) ? 0 : 1};
+            note(b.ts, static_cast<int>(i), (b.flipped != e.ts.inverted) ? 0 : 1);
         }
     }
-    return {-1, 0};
+    return out;
+}
+
+std::pair<int, int> ApparatusOfBit(const Topology& t, const interlock::Workspace* ws,
+                                   const interlock::TsTableData& table, int bit) {
+    if (bit < 0 || bit > interlock::kTsCount + 1) return {-1, 0};
+    return ApparatusOfBits(t, ws, table)[static_cast<size_t>(bit)];
 }
 
 void SetBit(interlock::TsTableData& v, int bit, int value) {
@@ -38,29 +49,17 @@ void SetBit(interlock::TsTableData& v, int bit, int value) {
     if (v.TwoPosition[bit] && bit < interlock::kTsCount) v.Value[bit + 1] = static_cast<int16_t>(value ^ 1);
 }
 
-// Sets the voltage indicators from the positions of the state, by path search.
+// Sets the voltage indicators from the positions of the state, by one path search from the
+// sources that are on (an indicator's TS never positions an apparatus nor switches a source).
 void SetIndicators(const Topology& t, const interlock::Workspace& ws, interlock::TsTableData& v,
                    const std::vector<char>& unknownClosed) {
-    State s{&ws, &v, unknownClosed};
+    if (t.indicators.empty()) return;
+    const State s{&ws, &v, unknownClosed};
+    const std::vector<char> live = LiveNodes(t, s);
     for (const Indicator& i : t.indicators) {
-        // An indicator is a rule-2 question without the earthing switch: is the node live?
-        bool live = false;
-        for (const Source& src : t.sources) {
-            const bool on = !src.when || ((v.Value[src.when->ts] & 1) == 1) != src.when->inverted;
-            if (on && src.node == i.node) live = true;
-        }
-        if (!live) {
-            // Reuse the rule-2 search through a stand-in earthing switch at the node.
-            Topology probe = t;
-            Element e;
-            e.kind = Kind::Earthing;
-            e.a = i.node;
-            e.binding = Binding::Fixed;
-            probe.elements.push_back(e);
-            live = Breaks(probe, s, 2, static_cast<int>(probe.elements.size()) - 1, Side::On).has_value();
-        }
+        const bool on = live[static_cast<size_t>(i.node)];
         const analysis::PairBit b = analysis::BitOf(v, i.ts.ts);
-        SetBit(v, b.ts, (live != i.ts.inverted) != b.flipped ? 1 : 0);
+        SetBit(v, b.ts, (on != i.ts.inverted) != b.flipped ? 1 : 0);
     }
 }
 
@@ -72,8 +71,9 @@ interlock::TsTableData Completion(const interlock::Workspace& ws, const Topology
         if (v.TwoPosition[n] && n < interlock::kTsCount) v.Value[n + 1] = 1;
     for (int n = 1; n <= interlock::kTsCount; ++n) v.FromServer[n] = 0;
     // Apparatus open where the example does not say.
+    const std::vector<std::pair<int, int>> owners = ApparatusOfBits(t, &ws, v);
     for (int bit = 1; bit <= interlock::kTsCount; ++bit) {
-        const auto [element, closedValue] = ApparatusOfBit(t, &ws, v, bit);
+        const auto [element, closedValue] = owners[static_cast<size_t>(bit)];
         if (element >= 0) SetBit(v, bit, closedValue ^ 1);
     }
     for (const analysis::Literal& l : cube) SetBit(v, l.ts, l.value);
@@ -197,6 +197,11 @@ std::vector<OperationResult> Prove(analysis::Analyser& analyser, const interlock
             unknown.push_back(static_cast<int>(i));
     }
     const bdd u = net.UnknownVars();
+    // A network beyond the limit would cost every operation spreads over all its points.
+    std::string tooLarge;
+    if (net.Points() > Network::kMaxPoints)
+        tooLarge = Texts().tooLarge + std::to_string(net.Points()) + ", " + Texts().limitWord + " " +
+                   std::to_string(Network::kMaxPoints);
 
     for (size_t i = 0; i < topology.elements.size(); ++i) {
         const Element& e = topology.elements[i];
@@ -219,6 +224,8 @@ std::vector<OperationResult> Prove(analysis::Analyser& analyser, const interlock
                 r.reason = ax.reqEmptyLogic;
             } else if (!model) {
                 r.reason = ax.reqLogicError + analyser.LogicError(e.block, side);
+            } else if (!tooLarge.empty()) {
+                r.reason = tooLarge;
             } else if (model->undetermined) {
                 r.verdict = Verdict::Undetermined;
                 r.reason = ax.undetermined;

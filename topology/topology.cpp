@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cstdlib>
 #include <map>
+#include <string_view>
+#include <functional>
 
 #include "analysis/model.h"
 #include "topology/topology_texts.h"
@@ -12,8 +14,8 @@ namespace topology {
 namespace {
 
 struct Token {
-    std::string text;
-    int position = 0;  // from 1
+    std::string_view text;  // within the line being read
+    int position = 0;       // from 1
 };
 
 std::vector<Token> Tokens(const std::string& line) {
@@ -30,33 +32,35 @@ std::vector<Token> Tokens(const std::string& line) {
         while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r' && line[i] != '\n' &&
                line[i] != '#')
             ++i;
-        out.push_back({line.substr(start, i - start), static_cast<int>(start) + 1});
+        out.push_back({std::string_view(line).substr(start, i - start), static_cast<int>(start) + 1});
     }
     return out;
 }
 
-std::string Upper(std::string s) {
+std::string Upper(std::string_view v) {
+    std::string s(v);
     for (char& c : s)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     return s;
 }
 
-std::optional<int> Integer(const std::string& s) {
+std::optional<int> Integer(std::string_view s) {
     int v = 0;
     const auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
     if (ec != std::errc() || p != s.data() + s.size()) return std::nullopt;
     return v;
 }
 
-std::optional<double> Number(const std::string& s) {
-    if (s.empty()) return std::nullopt;
+std::optional<double> Number(std::string_view text) {
+    if (text.empty()) return std::nullopt;
+    const std::string s(text);
     char* end = nullptr;
     const double v = std::strtod(s.c_str(), &end);
     if (end != s.c_str() + s.size()) return std::nullopt;
     return v;
 }
 
-std::optional<TsRef> ParseTs(const std::string& s) {
+std::optional<TsRef> ParseTs(std::string_view s) {
     TsRef r;
     size_t i = 0;
     if (i < s.size() && s[i] == '~') {
@@ -70,9 +74,69 @@ std::optional<TsRef> ParseTs(const std::string& s) {
     return r;
 }
 
+// The line's first word is NODE, in either case.
+bool FirstWordIsNode(const std::string& line) {
+    size_t i = 0;
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r' || line[i] == '\n')) ++i;
+    if (line.size() - i < 4) return false;
+    for (size_t k = 0; k < 4; ++k)
+        if ((line[i + k] & ~0x20) != "NODE"[k]) return false;
+    const size_t end = i + 4;
+    return end == line.size() || line[end] == ' ' || line[end] == '\t' || line[end] == '\r' ||
+           line[end] == '\n' || line[end] == '#';
+}
+
 bool IsPositionWord(const std::string& u) {
     return u == "BLOCK" || u == "CLOSED" || u == "OPEN" || u == "TS";
 }
+
+// The nodes' names, found by an open-addressing hash table: a file of half a million nodes
+// names each of them two or three times, and a table of chained entries spends most of that
+// time waiting for memory. The names are views of the lines being read.
+class NameIndex {
+public:
+    // The index of the name, or -1.
+    int Find(std::string_view name) const {
+        if (slots_.empty()) return -1;
+        const size_t h = std::hash<std::string_view>()(name);
+        for (size_t i = h & mask_;; i = (i + 1) & mask_) {
+            const Slot& s = slots_[i];
+            if (s.index < 0) return -1;
+            if (s.hash == h && names_[static_cast<size_t>(s.index)] == name) return s.index;
+        }
+    }
+    // Adds the name with the next index; false when it is there already.
+    bool Add(std::string_view name) {
+        if (Find(name) >= 0) return false;
+        if ((names_.size() + 1) * 2 > slots_.size()) Grow();
+        const size_t h = std::hash<std::string_view>()(name);
+        Place(h, static_cast<int>(names_.size()));
+        names_.push_back(name);
+        return true;
+    }
+
+private:
+    struct Slot {
+        size_t hash = 0;
+        int index = -1;
+    };
+    void Place(size_t h, int index) {
+        size_t i = h & mask_;
+        while (slots_[i].index >= 0) i = (i + 1) & mask_;
+        slots_[i] = {h, index};
+    }
+    void Grow() {
+        std::vector<Slot> old = std::move(slots_);
+        slots_.assign(old.empty() ? 64 : old.size() * 2, Slot{});
+        mask_ = slots_.size() - 1;
+        for (const Slot& s : old)
+            if (s.index >= 0) Place(s.hash, s.index);
+    }
+
+    std::vector<Slot> slots_;
+    size_t mask_ = 0;
+    std::vector<std::string_view> names_;
+};
 
 class Reader {
 public:
@@ -80,12 +144,20 @@ public:
 
     Topology Read(const std::vector<std::string>& lines) {
         // Nodes first, so that an element may name a node described further down.
+        std::vector<char> isNode(lines.size(), 0);
+        size_t nodes = 0;
+        for (size_t i = 0; i < lines.size(); ++i)
+            if (FirstWordIsNode(lines[i])) isNode[i] = 1, ++nodes;
+        t_.nodes.reserve(nodes);
+        t_.elements.reserve(lines.size() - nodes);
         for (size_t i = 0; i < lines.size(); ++i) {
+            if (!isNode[i]) continue;
             line_ = static_cast<int>(i) + 1;
             tokens_ = Tokens(lines[i]);
-            if (!tokens_.empty() && Upper(tokens_[0].text) == "NODE") ReadNode();
+            ReadNode();
         }
         for (size_t i = 0; i < lines.size(); ++i) {
+            if (isNode[i]) continue;
             line_ = static_cast<int>(i) + 1;
             tokens_ = Tokens(lines[i]);
             if (tokens_.empty()) continue;
@@ -148,8 +220,8 @@ private:
     }
 
     int NodeAt(size_t i) {
-        const int n = t_.NodeIndex(tokens_[i].text);
-        if (n < 0) Error(tokens_[i].position, tx_.node + tokens_[i].text);
+        const int n = nodeIndex_.Find(tokens_[i].text);
+        if (n < 0) Error(tokens_[i].position, tx_.node + std::string(tokens_[i].text));
         return n;
     }
 
@@ -157,9 +229,9 @@ private:
         if (!TakeAt()) return;
         if (tokens_.size() < 2) return Error(EndPosition(), tx_.name);
         if (tokens_.size() > 2) return Error(tokens_[2].position, tx_.trailing);
-        if (t_.NodeIndex(tokens_[1].text) >= 0)
-            return Error(tokens_[1].position, tx_.duplicateNode + tokens_[1].text);
-        t_.nodes.push_back({tokens_[1].text, line_, at_});
+        if (!nodeIndex_.Add(tokens_[1].text))
+            return Error(tokens_[1].position, tx_.duplicateNode + std::string(tokens_[1].text));
+        t_.nodes.push_back({std::string(tokens_[1].text), line_, at_});
     }
 
     void ReadSource() {
@@ -212,7 +284,7 @@ private:
         if (words > nodes + 1)
             return Error(tokens_[nodes + 2].position, connection ? tx_.trailing : tx_.position);
         size_t i = 1;
-        if (words == nodes + 1) e.label = tokens_[i++].text;
+        if (words == nodes + 1) e.label = std::string(tokens_[i++].text);
         e.a = NodeAt(i++);
         if (nodes == 2) e.b = NodeAt(i++);
         if (e.a < 0 || (nodes == 2 && e.b < 0)) return;
@@ -221,7 +293,7 @@ private:
         if (e.label.empty() && e.binding != Binding::Block) {
             e.label = t_.nodes[e.a].name + (e.b >= 0 ? "-" + t_.nodes[e.b].name : "");
         }
-        t_.elements.push_back(e);
+        t_.elements.push_back(std::move(e));
     }
 
     bool ReadPosition(size_t i, Element& e) {
@@ -312,6 +384,7 @@ private:
     const TopologyTexts& tx_;
     Topology t_;
     std::map<int, int> bound_;  // block -> line
+    NameIndex nodeIndex_;       // name -> index in t_.nodes
     std::vector<Token> tokens_;
     std::optional<Point> at_;
     int line_ = 0;

@@ -40,6 +40,8 @@ TopologyTexts MakeTexts() {
     x.everyState = t("во всех состояниях");
     x.stricter = t("Строже правил");
     x.noRules = t("правил нет");
+    x.tooLarge = t("топология слишком велика для доказательства: точек соединения ");
+    x.limitWord = t("допустимо не более");
     x.earth = t("земля");
     x.on = t("включение");
     x.off = t("отключение");
@@ -91,6 +93,8 @@ constexpr std::pair<std::string_view, std::string TopologyTexts::*> kMembers[] =
     TEXT(everyState),
     TEXT(stricter),
     TEXT(noRules),
+    TEXT(tooLarge),
+    TEXT(limitWord),
     TEXT(earth),
     TEXT(on),
     TEXT(off),

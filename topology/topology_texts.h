@@ -33,11 +33,13 @@ struct TopologyTexts {
     std::string rule2;
     std::string rule3;
     // Verdicts.
-    std::string complies;      // соответствует
-    std::string violates;      // нарушает правило
-    std::string everyState;    // во всех состояниях
-    std::string stricter;      // Строже правил
-    std::string noRules;       // правил нет
+    std::string complies;    // соответствует
+    std::string violates;    // нарушает правило
+    std::string everyState;  // во всех состояниях
+    std::string stricter;    // Строже правил
+    std::string noRules;     // правил нет
+    std::string tooLarge;  // топология слишком велика для доказательства: точек соединения
+    std::string limitWord;  // допустимо не более
     // Positions and paths.
     std::string earth;         // земля
     std::string on;            // включение
@@ -45,14 +47,14 @@ struct TopologyTexts {
     std::string lineWord;      // строка
     std::string positionWord;  // позиция
     // Reports.
-    std::string heading;      // Топология
-    std::string example;      // контрпример
-    std::string pathWord;     // путь
-    std::string witness;      // пример
-    std::string rulesWord;    // правила
-    std::string blockWord;    // блок
-    std::string summary;      // Итого
-    std::string violating;    // нарушают правила
+    std::string heading;    // Топология
+    std::string example;    // контрпример
+    std::string pathWord;   // путь
+    std::string witness;    // пример
+    std::string rulesWord;  // правила
+    std::string blockWord;  // блок
+    std::string summary;    // Итого
+    std::string violating;  // нарушают правила
     // The page of the analysis window.
     std::string colApparatus;  // Аппарат
     std::string colBlock;      // Блок
@@ -61,7 +63,7 @@ struct TopologyTexts {
     std::string colDetails;    // Контрпример и путь
     std::string noFile;        // Нет файла топологии:
     std::string pageEmpty;  // Ни один аппарат топологии не привязан к блоку
-    std::string ruleWord;   // Правило
+    std::string ruleWord;  // Правило
 };
 
 const TopologyTexts& Texts();

@@ -73,6 +73,8 @@ Generated Generate(std::mt19937& r) {
     if (r() % 3 == 0) g.lines.push_back("CABLE " + twoNodes());
     if (r() % 3 == 0) g.lines.push_back("TRANSFORMER T " + twoNodes());
     if (r() % 3 == 0) g.lines.push_back("BREAKER E " + twoNodes() + " TS ~S8");
+    // Connections fixed in either position: the proofs fold the closed ones into one point.
+    if (r() % 3 == 0) g.lines.push_back("DISCONNECTOR F " + twoNodes() + (r() % 2 ? " CLOSED" : " OPEN"));
     g.ws = MakeWorkspace(blocks);
     return g;
 }

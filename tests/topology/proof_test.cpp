@@ -105,6 +105,14 @@ const Case kCases[] = {
       {1, Side::Off, {}, 0, ""},
       {2, Side::On, {}, 0, ""},
       {3, Side::On, {}, 0, ""}}},
+    // QS1 closes onto J, live through Q, while B1 is earthed through the coupler; B1 is live
+    // too, but only by way of QS2 and J again: the path shown is the one without a node twice.
+    {"a double busbar with a coupler",
+     {"NODE SRC", "NODE J", "NODE B1", "NODE B2", "SOURCE SRC", "BREAKER Q SRC J BLOCK 1",
+      "DISCONNECTOR QS1 B1 J BLOCK 2", "DISCONNECTOR QS2 B2 J BLOCK 3", "BREAKER QK B1 B2 BLOCK 4",
+      "EARTHING QE B2 BLOCK 5"},
+     {B(2, "AND(S1,S3,S4)", "AND(S3,S4)")},
+     {{2, Side::On, {3}, 4, "SRC - Q - J - QS1 - B1 - QK - B2 - QE"}, {2, Side::Off, {}, 0, ""}}},
 };
 
 class Hand : public ::testing::TestWithParam<Case> {};

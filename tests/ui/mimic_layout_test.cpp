@@ -47,6 +47,29 @@ bool OnBoxEdge(Point p, const Rect& r) {
     return inside;
 }
 
+// The segment passes through the inside of the rectangle (touching its edge does not count).
+bool Crosses(const Segment& s, const Rect& r) {
+    const double x0 = r.x + 0.5, x1 = r.x + r.w - 0.5, y0 = r.y + 0.5, y1 = r.y + r.h - 0.5;
+    if (x0 >= x1 || y0 >= y1) return false;
+    // Clip the segment to the rectangle's inside, one pair of edges at a time.
+    double t0 = 0, t1 = 1;
+    const double dx = s.b.x - s.a.x, dy = s.b.y - s.a.y;
+    for (const auto& [p, q] : {std::pair{-dx, s.a.x - x0}, std::pair{dx, x1 - s.a.x},
+                               std::pair{-dy, s.a.y - y0}, std::pair{dy, y1 - s.a.y}}) {
+        if (p == 0) {
+            if (q < 0) return false;
+            continue;
+        }
+        const double t = q / p;
+        if (p < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        if (t0 > t1) return false;
+    }
+    return true;
+}
+
 std::unique_ptr<interlock::Workspace> Blocks() {
     std::vector<topology::test::BlockSpec> blocks;
     for (int n = 1; n <= 32; ++n)
@@ -92,6 +115,28 @@ void CheckLayout(const Topology& t, const Layout& l, bool hand, const std::strin
                 EXPECT_FALSE(Overlap(s.labelBox, b.bar)) << "label " << s.label << " over bar " << b.label;
             }
         }
+    }
+
+    // No wire runs across a symbol: across one its node does not reach it would read as
+    // joined to it, across one it does reach as bridging it.
+    if (!hand) {
+        for (const mimic::Wire& w : l.wires)
+            for (const mimic::Symbol& s : l.symbols)
+                for (size_t i = 1; i < w.points.size(); ++i)
+                    EXPECT_FALSE(Crosses({w.points[i - 1], w.points[i]}, s.box))
+                        << "a wire of " << t.nodes[w.node].name << " crosses " << s.label << " at "
+                        << w.points[i - 1].x << "," << w.points[i - 1].y;
+        // Nor along the bar of another node.
+        for (const mimic::Wire& w : l.wires)
+            for (const mimic::Bus& b : l.buses)
+                for (size_t i = 1; i < w.points.size() && b.node != w.node; ++i) {
+                    const Point p = w.points[i - 1], q = w.points[i];
+                    const double y = b.bar.y + b.bar.h / 2;
+                    EXPECT_FALSE(std::abs(p.y - y) < kEps && std::abs(q.y - y) < kEps &&
+                                 std::max(p.x, q.x) > b.bar.x + kEps &&
+                                 std::min(p.x, q.x) < b.bar.x + b.bar.w - kEps)
+                        << "a wire of " << t.nodes[w.node].name << " runs along the bar " << b.label;
+                }
     }
 
     // The wires, read as plain geometry: for each node the segments of its wires and its bar

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cmath>
 #include <functional>
+#include <map>
 #include <numeric>
 #include <utility>
 
@@ -149,8 +151,16 @@ private:
         int symbol;
         bool a;
         int node;
-        double via = -1;  // >= 0: the wire runs up or down this x (back to another bar)
+        double via = -1;    // >= 0: the wire runs up or down this x (back to another bar)
+        bool loop = false;  // a pin of an element closing a loop: its wire may have to go round
     };
+    std::vector<Point> PlainRoute(const Pin& p) const;
+    std::vector<Point> Detour(const Pin& p, int kind);
+    bool Clear(const std::vector<Point>& route, int node) const;
+    double Channel(double base);
+    std::map<long long, int> channelUse_;  // a vertical channel's base x -> wires in it
+    int corridors_ = 0;                    // horizontal corridors used above or below the drawing
+    double top_ = 0, bottom_ = 0;          // the drawing's extent, for the corridors
     std::vector<Pin> pins_;
     Layout out_;
     std::vector<int> busOf_;  // node -> index in out_.buses, or -1
@@ -581,8 +591,8 @@ void Builder::PlaceNode(int node, int column, double y, double dir) {
         // pinB (the far end from the node above) faces this node.
         const bool aHere = e.a == node;
         if (aHere) std::swap(out_.symbols[s].pinA, out_.symbols[s].pinB);
-        pins_.push_back({s, true, e.a});
-        pins_.push_back({s, false, e.b});
+        pins_.push_back({s, true, e.a, -1, true});
+        pins_.push_back({s, false, e.b, -1, true});
         ++k;
     }
 }
@@ -621,8 +631,8 @@ void Builder::PlaceGroups() {
                 const Point centre{ColumnX(down), bottom + kLevel / 2};
                 const int s = AddSymbol(static_cast<SymbolKind>(e.kind), c.element, centre, true, 1);
                 if (e.a != b) std::swap(out_.symbols[s].pinA, out_.symbols[s].pinB);
-                pins_.push_back({s, e.a == b, b});
-                pins_.push_back({s, e.a != b, c.other, ColumnX(down + 1)});
+                pins_.push_back({s, e.a == b, b, -1, true});
+                pins_.push_back({s, e.a != b, c.other, ColumnX(down + 1), true});
                 down += 2;
             }
         }
@@ -705,40 +715,149 @@ Point Builder::Anchor(int node, Point from) const {
     return nodeAt_[node];
 }
 
+// The segment passes through the inside of the rectangle (touching its edge does not count).
+bool Crosses(Point a, Point b, const Rect& r) {
+    const double x0 = r.x + 0.5, x1 = r.x + r.w - 0.5, y0 = r.y + 0.5, y1 = r.y + r.h - 0.5;
+    if (x0 >= x1 || y0 >= y1) return false;
+    double t0 = 0, t1 = 1;
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    const double p[] = {-dx, dx, -dy, dy};
+    const double q[] = {a.x - x0, x1 - a.x, a.y - y0, y1 - a.y};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0) return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        if (t0 > t1) return false;
+    }
+    return true;
+}
+
+// The wire of a pin as the tree puts it: out of the symbol, then at right angles to the node.
+std::vector<Point> Builder::PlainRoute(const Pin& p) const {
+    const Symbol& s = out_.symbols[p.symbol];
+    const Point pin = p.a ? s.pinA : s.pinB;
+    const Point to = Anchor(p.node, p.via >= 0 ? Point{p.via, pin.y} : pin);
+    const Point centre{s.box.x + s.box.w / 2, s.box.y + s.box.h / 2};
+    std::vector<Point> w{pin};
+    if (p.via >= 0) {
+        const double out = pin.y < centre.y ? -1 : 1;
+        w.push_back({pin.x, pin.y + out * kJog});
+        w.push_back({p.via, pin.y + out * kJog});
+        w.push_back({p.via, to.y});
+    } else if (s.vertical) {
+        const double out = pin.y < centre.y ? -1 : 1;
+        if ((to.y - pin.y) * out >= 0) {
+            w.push_back({pin.x, to.y});
+        } else {
+            w.push_back({pin.x, pin.y + out * kJog});
+            w.push_back({to.x, pin.y + out * kJog});
+        }
+    } else {
+        const double out = pin.x < centre.x ? -1 : 1;
+        if ((to.x - pin.x) * out >= 0) {
+            w.push_back({to.x, pin.y});
+        } else {
+            w.push_back({pin.x + out * kJog, pin.y});
+            w.push_back({pin.x + out * kJog, to.y});
+        }
+    }
+    w.push_back(to);
+    return w;
+}
+
+// No segment runs through a symbol, nor along the bar of another node (it would read as joined).
+bool Builder::Clear(const std::vector<Point>& route, int node) const {
+    for (size_t i = 1; i < route.size(); ++i) {
+        const Point a = route[i - 1], b = route[i];
+        for (const Symbol& s : out_.symbols)
+            if (Crosses(a, b, s.box)) return false;
+        if (a.y != b.y) continue;
+        for (const Bus& bus : out_.buses) {
+            if (bus.node == node || a.y != bus.bar.y + bus.bar.h / 2) continue;
+            if (std::max(a.x, b.x) > bus.bar.x && std::min(a.x, b.x) < bus.bar.x + bus.bar.w) return false;
+        }
+    }
+    return true;
+}
+
+// A vertical channel at a column's left edge, between the labels of the column before and the
+// lights of this one; wires sharing it run side by side.
+double Builder::Channel(double base) {
+    static constexpr double kOffsets[] = {0, 2, -2, 3, -3};
+    int& used = channelUse_[std::llround(base * 4)];
+    return base + kOffsets[used++ % 5];
+}
+
+// A way round for the wire of a vertical symbol: out of the symbol, into the channel beside
+// it, then (kind 0) along the node's own level, or (kind 1, 2) along a corridor below or above
+// the drawing to a channel beside the node.
+std::vector<Point> Builder::Detour(const Pin& p, int kind) {
+    const Symbol& s = out_.symbols[p.symbol];
+    const Point pin = p.a ? s.pinA : s.pinB;
+    const Point centre{s.box.x + s.box.w / 2, s.box.y + s.box.h / 2};
+    const double out = pin.y < centre.y ? -1 : 1;
+    const double jog = pin.y + out * kJog;
+    const Point towards = Anchor(p.node, pin);
+    const double edge = centre.x - kSymbolX + 4;  // this column's channel
+    const double xp = Channel(towards.x < centre.x ? edge : edge + kColumn);
+    std::vector<Point> w{pin, {pin.x, jog}, {xp, jog}};
+    if (kind == 0) {
+        const Point to = Anchor(p.node, {xp, jog});
+        w.push_back({xp, to.y});
+        w.push_back(to);
+        return w;
+    }
+    double xt = 0;
+    if (busOf_[p.node] >= 0) {
+        // A channel within the bar, the nearest to where the wire starts.
+        const Rect& bar = out_.buses[busOf_[p.node]].bar;
+        xt = bar.x + bar.w - kColumn + 8;
+        while (xt - kColumn >= bar.x && std::abs(xt - kColumn - xp) < std::abs(xt - xp)) xt -= kColumn;
+        if (xt < bar.x) xt = bar.x + bar.w / 2;
+        xt = Channel(xt);
+    } else {
+        xt = Channel(nodeAt_[p.node].x - kSymbolX + 4);
+    }
+    const double yc = kind == 1 ? bottom_ + kLevel / 4 + 6 * corridors_ : top_ - kLevel / 4 - 6 * corridors_;
+    ++corridors_;
+    const Point to = Anchor(p.node, {xt, yc});
+    w.push_back({xp, yc});
+    w.push_back({xt, yc});
+    w.push_back({xt, to.y});
+    w.push_back(to);
+    return w;
+}
+
 // Every pin is joined to its node's point by a wire that leaves the symbol outwards and turns
-// at right angles.
+// at right angles. The wires of elements closing a loop go round what stands in their way.
 void Builder::Route() {
+    top_ = 1e18, bottom_ = -1e18;
+    for (const Symbol& s : out_.symbols)
+        top_ = std::min(top_, s.box.y), bottom_ = std::max(bottom_, s.box.y + s.box.h);
+    for (const Bus& b : out_.buses)
+        top_ = std::min(top_, b.bar.y), bottom_ = std::max(bottom_, b.bar.y + b.bar.h);
+    size_t loops = 0;
+    for (const Pin& p : pins_) loops += p.loop;
+    // Each check looks at every symbol: a drawing too large for that keeps the plain wires.
+    const bool check = loops * out_.symbols.size() <= 20'000'000;
     for (const Pin& p : pins_) {
-        const Symbol& s = out_.symbols[p.symbol];
-        const Point pin = p.a ? s.pinA : s.pinB;
-        const Point to = Anchor(p.node, p.via >= 0 ? Point{p.via, pin.y} : pin);
-        const Point centre{s.box.x + s.box.w / 2, s.box.y + s.box.h / 2};
         Wire w;
         w.node = p.node;
-        w.points.push_back(pin);
-        if (p.via >= 0) {
-            const double out = pin.y < centre.y ? -1 : 1;
-            w.points.push_back({pin.x, pin.y + out * kJog});
-            w.points.push_back({p.via, pin.y + out * kJog});
-            w.points.push_back({p.via, to.y});
-        } else if (s.vertical) {
-            const double out = pin.y < centre.y ? -1 : 1;
-            if ((to.y - pin.y) * out >= 0) {
-                w.points.push_back({pin.x, to.y});
-            } else {
-                w.points.push_back({pin.x, pin.y + out * kJog});
-                w.points.push_back({to.x, pin.y + out * kJog});
-            }
-        } else {
-            const double out = pin.x < centre.x ? -1 : 1;
-            if ((to.x - pin.x) * out >= 0) {
-                w.points.push_back({to.x, pin.y});
-            } else {
-                w.points.push_back({pin.x + out * kJog, pin.y});
-                w.points.push_back({pin.x + out * kJog, to.y});
+        w.points = PlainRoute(p);
+        if (p.loop && check && out_.symbols[p.symbol].vertical && !Clear(w.points, p.node)) {
+            for (int kind = 0; kind < 3; ++kind) {
+                std::vector<Point> round = Detour(p, kind);
+                if (!Clear(round, p.node)) continue;
+                w.points = std::move(round);
+                break;
             }
         }
-        w.points.push_back(to);
         std::vector<Point> kept;
         for (const Point& q : w.points)
             if (kept.empty() || kept.back().x != q.x || kept.back().y != q.y) kept.push_back(q);
