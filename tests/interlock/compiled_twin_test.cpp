@@ -192,7 +192,7 @@ std::string Visible(const Workspace& ws) {
     for (const LabelLook* l :
          {&d.Top_Label_Name, &d.Top_Label4, &d.Top_Label5, &d.Top_Label6, &d.Top_Label7}) {
         add("label [" + l->text + "] ");
-        num(l->color);
+        num(l->colour);
         num(l->visible * 2 + l->hintOn);
         add("[" + l->hint + "]\n");
     }
