@@ -148,8 +148,8 @@ Series Repeat(int runs, const std::function<void()>& command, ui::TForm_Analysis
 }
 
 void ReportSeries(const std::string& what, const Series& s, const Series* closed) {
-    std::printf("%-46s freeze median %7.1f max %7.1f ms (GUI CPU %6.1f / %6.1f)", what.c_str(), Median(s.wall),
-                Max(s.wall), Median(s.cpu), Max(s.cpu));
+    std::printf("%-46s freeze median %7.1f max %7.1f ms (GUI CPU %6.1f / %6.1f)", what.c_str(),
+                Median(s.wall), Max(s.wall), Median(s.cpu), Max(s.cpu));
     if (closed) {
         std::printf("; window on the loop median %5.1f max %5.1f ms; added median %6.1f max %6.1f ms (CPU)",
                     Median(s.window), Max(s.window), Median(s.cpu) - Median(closed->cpu),

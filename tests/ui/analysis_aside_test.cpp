@@ -38,8 +38,10 @@ namespace {
 
 // A configuration of one block on state signal S1: its ON logic `on`, its OFF logic V1=AND(S1),
 // block 2 on S9 with an ON logic of its own; every TS 0.
-storage::Lines Config(const std::vector<std::string>& on, const std::vector<std::string>& on2 = {"V2=AND(S10)"}) {
-    storage::Lines text{"@", "F=" + std::string(interlock::kTsCount, '0'), "#Server_Channel=0", "#Server_RTU=1"};
+storage::Lines Config(const std::vector<std::string>& on,
+                      const std::vector<std::string>& on2 = {"V2=AND(S10)"}) {
+    storage::Lines text{"@", "F=" + std::string(interlock::kTsCount, '0'), "#Server_Channel=0",
+                        "#Server_RTU=1"};
     for (int k = 0; k < 8; ++k) text.push_back("#TS" + std::to_string(k) + "=" + std::string(32, '0'));
     const auto block = [&text](int n, int state, const std::vector<std::string>& lines) {
         text.push_back("##" + std::to_string(n) + " - Q" + std::to_string(n));
@@ -99,7 +101,8 @@ public:
 
 // The smallest sets of TS among `candidates` whose change allows block 1's ON operation, found by
 // setting every subset in turn and asking the engine (no model, no analyser).
-std::set<std::set<int>> SmallestSetsByEvaluator(const interlock::Workspace& live, const std::vector<int>& candidates) {
+std::set<std::set<int>> SmallestSetsByEvaluator(const interlock::Workspace& live,
+                                                const std::vector<int>& candidates) {
     std::set<std::set<int>> found;
     const size_t n = candidates.size();
     for (size_t size = 0; size <= n && found.empty(); ++size) {
@@ -204,8 +207,9 @@ void AnalysisAsideTest::BurstOfTsChangesEndsWithTheAnswerForTheFinalValues() {
         const ui::Page shown = rig.window->Shown(Page::Why);
         QVERIFY2(shown == rig.Direct(Page::Why), c.name);
         const std::set<std::set<int>> expected = SmallestSetsByEvaluator(rig.ws, {2, 3, 4, 5, 6});
-        QVERIFY2(ShownSets(shown) == expected || (expected == std::set<std::set<int>>{{}} && shown.rows.empty()),
-                 c.name);
+        QVERIFY2(
+            ShownSets(shown) == expected || (expected == std::set<std::set<int>>{{}} && shown.rows.empty()),
+            c.name);
     }
 }
 

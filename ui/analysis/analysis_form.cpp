@@ -463,10 +463,10 @@ void TForm_Analysis::MarkStale(PageId id) {
 void TForm_Analysis::ShowHeading(PageId id) {
     const View& v = views_[id];
     const Page& page = v.shown;
-    std::string text = !v.filled               ? std::string()
-                       : page.heading.empty()  ? page.empty
-                       : page.rows.empty()     ? page.heading + "\n" + page.empty
-                                               : page.heading;
+    std::string text = !v.filled              ? std::string()
+                       : page.heading.empty() ? page.empty
+                       : page.rows.empty()    ? page.heading + "\n" + page.empty
+                                              : page.heading;
     if (v.stale || v.filling) text = AnalysisTexts().computing + (text.empty() ? "" : "\n" + text);
     v.heading->setText(Q(text));
 }
@@ -651,9 +651,10 @@ void TForm_Analysis::SetRow(View& v, size_t r, const PageRow& row) {
             std::vector<QString>& top = v.longest[static_cast<size_t>(c)];
             if (top.size() < View::kMeasured || text.size() > top.back().size()) {
                 if (top.size() == View::kMeasured) top.pop_back();
-                top.insert(std::upper_bound(top.begin(), top.end(), text,
-                                            [](const QString& a, const QString& b) { return a.size() > b.size(); }),
-                           text);
+                top.insert(
+                    std::upper_bound(top.begin(), top.end(), text,
+                                     [](const QString& a, const QString& b) { return a.size() > b.size(); }),
+                    text);
             }
         }
     }
@@ -696,7 +697,8 @@ void TForm_Analysis::FillStep(PageId id, unsigned generation) {
                 if (c < static_cast<int>(v.longest.size()))
                     for (const QString& text : v.longest[static_cast<size_t>(c)])
                         measured = std::max(measured, tree->fontMetrics().horizontalAdvance(text) + margin);
-                const int floor = v.fillSameColumns ? tree->columnWidth(c) : tree->header()->sectionSizeHint(c);
+                const int floor =
+                    v.fillSameColumns ? tree->columnWidth(c) : tree->header()->sectionSizeHint(c);
                 tree->setColumnWidth(c, std::max(measured, floor));
             }
         }

@@ -124,7 +124,7 @@ private:
     Dialogs& dialogs_;
     WorkbenchHost* host_ = nullptr;
     std::unique_ptr<analysis::Analyser> analyser_;
-    std::thread aside_;  // joined before the analyser is used or destroyed
+    std::thread aside_;          // joined before the analyser is used or destroyed
     bool asideRunning_ = false;  // read and written on the GUI thread only
     StepQueue steps_;
     QTimer* stepTimer_ = nullptr;  // a turn of the event loop between two steps
