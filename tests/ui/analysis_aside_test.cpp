@@ -6,6 +6,8 @@
 // for the analyser: the GUI thread waits for a job aside before it uses the analyser.
 
 #include <QCheckBox>
+#include <QElapsedTimer>
+#include <QSpinBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -87,6 +89,9 @@ public:
             case Page::Problems:
                 window->Analyser().Update(ws);
                 return ui::ProblemsPage(window->Analyser(), ws);
+            case Page::WhereUsed:
+                window->Analyser().Update(ws);
+                return ui::WhereUsedPage(window->Analyser(), ws, window->Where_Number->value());
             default:
                 return {};
         }
@@ -144,6 +149,7 @@ private slots:
     void SwitchingBlocksMidComputation();
     void ClosingMidComputation();
     void ProblemsFollowAnEditAside();
+    void LongPageIsSetInSteps();
 };
 
 void AnalysisAsideTest::WorkbenchGivesTheAnalyserToOneThreadAtATime() {
@@ -306,11 +312,56 @@ void AnalysisAsideTest::ProblemsFollowAnEditAside() {
     const ui::Page after = rig.window->Shown(Page::Problems);
     QVERIFY(after != before);
     QVERIFY(after == rig.Direct(Page::Problems));
+    // An edit taken back while its findings are computed: the page ends with the text's own.
+    rig.form->ApplyViewerText(Config({"M3=AND(S4)", "M4=AND(S5)", "V1=AND(S2)"}));
+    rig.window->Refresh();
+    QVERIFY(rig.window->Computing());
+    rig.form->ApplyViewerText(Config({"M3=AND(S4)", "V1=AND(S2)"}));
+    rig.window->Refresh();
+    QVERIFY(rig.Settle());
+    QVERIFY(!rig.window->Stale(Page::Problems));
+    QVERIFY(rig.window->Shown(Page::Problems) == after);
     // A TS value alone changes nothing the page shows, and asks the worker for nothing.
     rig.Set(2, 1);
     rig.window->Refresh();
     QVERIFY(!rig.window->Computing());
     QVERIFY(rig.window->Shown(Page::Problems) == after);
+}
+
+// 600 places that read TS 2: the rows arrive a step at a time, the page saying so meanwhile,
+// and end as the page built now, every text within its column.
+void AnalysisAsideTest::LongPageIsSetInSteps() {
+    std::vector<std::string> on;
+    for (int i = 0; i < 600; ++i)
+        on.push_back("M" + std::to_string(i % 16 + 1) + "=AND(S2,S" + std::to_string(3 + i % 90) + ")");
+    on.push_back("V1=AND(M1)");
+    Rig rig(Config(on));
+    rig.window->Where_Number->setValue(2);
+    rig.window->OpenPage(Page::WhereUsed);
+    bool sawPartial = false;
+    QElapsedTimer time;
+    time.start();
+    while ((rig.window->Computing() || rig.window->Stale(Page::WhereUsed)) && time.elapsed() < 5000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        const int items = rig.window->Tree(Page::WhereUsed)->topLevelItemCount();
+        if (rig.window->Stale(Page::WhereUsed) && !rig.window->Computing() && items > 0 && items < 600) {
+            sawPartial = true;
+            QVERIFY(!rig.window->Heading(Page::WhereUsed)->text().isEmpty());
+        }
+    }
+    QVERIFY(sawPartial);
+    QVERIFY(!rig.window->Stale(Page::WhereUsed));
+    const ui::Page shown = rig.window->Shown(Page::WhereUsed);
+    QVERIFY(shown.rows.size() >= 600);
+    QVERIFY(shown == rig.Direct(Page::WhereUsed));
+    QTreeWidget* tree = rig.window->Tree(Page::WhereUsed);
+    QCOMPARE(tree->topLevelItemCount(), static_cast<int>(shown.rows.size()));
+    for (int r = 0; r < tree->topLevelItemCount(); ++r) {
+        const QTreeWidgetItem* item = tree->topLevelItem(r);
+        for (int c = 0; c + 1 < tree->columnCount(); ++c)
+            QVERIFY2(tree->fontMetrics().horizontalAdvance(item->text(c)) <= tree->columnWidth(c),
+                     qPrintable(item->text(c)));
+    }
 }
 
 QTEST_MAIN(AnalysisAsideTest)

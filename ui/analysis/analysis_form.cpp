@@ -332,9 +332,12 @@ void TForm_Analysis::Renew(PageId id, bool aside) {
     const size_t key = structural ? StructureKey(id) : 0;
     if (structural && key != 0 && key == builtKey_[id] && views_[id].filled) {
         if (views_[id].stale) {
-            // A change came and went while an answer was computed: the one shown is current.
+            // A change came and went while an answer was computed: the one shown is current,
+            // and the answer on its way is for the change.
             views_[id].stale = false;
             ShowHeading(id);
+            UpdateActions();
+            if (asideOwn_) asidePending_ = true;
         }
         return;
     }
@@ -420,9 +423,11 @@ bool TForm_Analysis::StartAside(PageId id) {
     const unsigned generation = ++asked_[id];
     const int where = Where_Number->value();
     QPointer<TForm_Analysis> self(this);
-    const bool started = workbench_.AnalyseAside([self, copy, id, generation, where](analysis::Analyser& a) {
+    // The worker only moves the window's guard along; it is read on the GUI thread.
+    const bool started = workbench_.AnalyseAside([self, copy, id, generation,
+                                                  where](analysis::Analyser& a) mutable {
         auto page = std::make_shared<Page>(BuildAnalysed(id, a, *copy, where));
-        return std::function<void()>([self, copy, id, generation, where, page] {
+        return std::function<void()>([self = std::move(self), copy, id, generation, where, page] {
             if (!self) return;
             TForm_Analysis& w = *self;
             const auto start = std::chrono::steady_clock::now();
