@@ -99,11 +99,13 @@ public:
     bool RefreshPending() const;
     // How long the last refresh took, in ms (the diagram page's part included).
     double LastRefreshMs() const { return lastRefreshMs_; }
-    // The window's own time on the event loop (its refreshes and the answers it took over from
-    // the worker) since the last call: in all, and its longest stretch, in ms.
+    // The window's own time on the event loop (its refreshes, the answers it took over from the
+    // worker, the steps of a long page) since the last call: in all and its longest stretch, in
+    // ms of wall time, and the longest in CPU time of the GUI thread.
     struct LoopTime {
         double totalMs = 0;
         double longestMs = 0;
+        double longestCpuMs = 0;
     };
     LoopTime TakeLoopTime() { return std::exchange(loopTime_, LoopTime{}); }
 
@@ -115,7 +117,7 @@ public:
     // The page shows an answer for earlier values while the one for the present is computed,
     // or while a long page's rows are being set (kRowsPerStep a turn of the event loop).
     bool Stale(PageId id) const { return views_[id].stale || views_[id].filling; }
-    static constexpr size_t kRowsPerStep = 250;
+    static constexpr size_t kRowsPerStep = 100;
     // An answer of this window is being computed aside, or waits for the running job to end.
     bool Computing() const { return asideOwn_ || asidePending_; }
 
@@ -213,9 +215,10 @@ private:
     QTimer* refreshTimer_ = nullptr;
     double lastRefreshMs_ = 0;
     LoopTime loopTime_;
-    void CountLoop(double ms) {
+    void CountLoop(double ms, double cpuMs) {
         loopTime_.totalMs += ms;
         loopTime_.longestMs = std::max(loopTime_.longestMs, ms);
+        loopTime_.longestCpuMs = std::max(loopTime_.longestCpuMs, cpuMs);
     }
     // Pages built aside: the bound, the last answer asked for each page, whether a job of this
     // window runs, and whether a refresh came meanwhile.
