@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "analysis/analysis_texts.h"
+#include "interlock/one_line.h"
 
 namespace analysis {
 namespace {
@@ -244,6 +245,7 @@ void Analyser::Rebuild(const Workspace& ws, int n, Side side, TextCheck& check) 
     const interlock::LogicText& text = ws.Blocks[n].Of(side).Logic;
     l.form = FormOf(text, n);
     l.accepted = !text.empty() && check.Accepted(ws, n, side, &l.error);
+    l.error = interlock::OneLine(l.error);
 }
 
 void Analyser::BuildFor(const Workspace& ws, int n, Side side) {
@@ -378,10 +380,6 @@ void Analyser::Update(const Workspace& ws) {
         std::vector<Problem>& out = blockProblems_[n];
         out.clear();
         const interlock::Block& b = ws.Blocks[n];
-        for (Side side : kSides) {
-            const Logic& l = At(n, side);
-            out.insert(out.end(), l.problems.begin(), l.problems.end());
-        }
         if (b.IsEmpty() || b.StateSignal == 0) continue;
         const int stateBit = BitOf(ws.TsTable, std::abs(b.StateSignal)).ts;
         for (int other : byState[stateBit]) {
@@ -430,11 +428,17 @@ void Analyser::BuildWithinBudget(const Workspace& ws, const std::vector<std::pai
     session_->SetDeadline(std::nullopt);
 }
 
+void Analyser::AppendProblems(int n, std::vector<Problem>& out) const {
+    for (Side side : kSides) {
+        const Logic& l = At(n, side);
+        out.insert(out.end(), l.problems.begin(), l.problems.end());
+    }
+    out.insert(out.end(), blockProblems_[n].begin(), blockProblems_[n].end());
+}
+
 std::vector<Problem> Analyser::Problems() const {
     std::vector<Problem> all;
-    for (int n = 1; n <= interlock::kBlockCount; ++n) {
-        all.insert(all.end(), blockProblems_[n].begin(), blockProblems_[n].end());
-    }
+    for (int n = 1; n <= interlock::kBlockCount; ++n) AppendProblems(n, all);
     return all;
 }
 
@@ -466,7 +470,7 @@ BlockAnalysis Analyser::Analyse(const Workspace& ws, int n) {
         if (!l.accepted) continue;
         (side == Side::On ? r.on : r.off) = l.verdicts;
     }
-    r.problems = blockProblems_[n];
+    AppendProblems(n, r.problems);
     const interlock::Block& b = ws.Blocks[n];
     const int s = b.StateSignal;
     if (s == 0 || interlock::PairInvalid(ws, std::abs(s))) return r;

@@ -151,7 +151,7 @@ public:
     // The model of a logic as of the last Update, or null for an empty logic or one with a
     // text error.
     const LogicModel* Model(int block, interlock::Side side) const;
-    // The parser's message for a logic with a text error (empty otherwise).
+    // The parser's message for a logic with a text error, on one line (empty otherwise).
     const std::string& LogicError(int block, interlock::Side side) const { return At(block, side).error; }
     BddSession& Session() { return *session_; }
 
@@ -178,6 +178,8 @@ private:
     const Logic& At(int n, interlock::Side side) const {
         return logics_[n][side == interlock::Side::On ? 0 : 1];
     }
+    // The problems of block n: those of its ON logic, its OFF logic, then of the whole block.
+    void AppendProblems(int n, std::vector<Problem>& out) const;
     MinChanges FindMinChanges(const interlock::Workspace& ws, int n, interlock::Side side);
     Decisive FindDecisive(const interlock::Workspace& ws, int n, interlock::Side side);
 
@@ -190,6 +192,7 @@ private:
     std::array<std::array<Logic, 2>, interlock::kBlockCount + 1> logics_;
     std::array<uint8_t, interlock::kTsCount + 2> twoPosition_{};
     bool attributesKnown_ = false;
+    // The findings about each block as a whole; those of its logics are kept with them.
     std::array<std::vector<Problem>, interlock::kBlockCount + 1> blockProblems_;
     // What the findings about whole blocks were last drawn from, besides the models.
     std::array<int16_t, interlock::kBlockCount + 1> stateSignals_{};

@@ -42,6 +42,8 @@ AnalysisTexts MakeTexts() {
     x.proven = t("доказано");
     x.refuted = t("опровергнуто");
     x.notChecked = t("не проверено");
+    x.counterexample = t("контрпример: ");
+    x.differs = t("различается");
     x.error = t("ошибка");
     x.warning = t("предупреждение");
     x.information = t("сведения");
@@ -83,6 +85,8 @@ constexpr std::pair<std::string_view, Member> kMembers[] = {
     {"proven", &AnalysisTexts::proven},
     {"refuted", &AnalysisTexts::refuted},
     {"notChecked", &AnalysisTexts::notChecked},
+    {"counterexample", &AnalysisTexts::counterexample},
+    {"differs", &AnalysisTexts::differs},
     {"error", &AnalysisTexts::error},
     {"warning", &AnalysisTexts::warning},
     {"information", &AnalysisTexts::information},

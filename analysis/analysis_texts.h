@@ -47,6 +47,10 @@ struct AnalysisTexts {
     std::string refuted;     // опровергнуто
     std::string notChecked;  // не проверено
 
+    // Words the reports of an analysis share (the checker's and the analysis window's).
+    std::string counterexample;  // "контрпример: " before the TS values
+    std::string differs;         // различается: two logics allow different things
+
     // The severity of a problem.
     std::string error;        // ошибка
     std::string warning;      // предупреждение

@@ -34,10 +34,11 @@ struct LogicModel {
     std::vector<int8_t> constant;
 };
 
-// Builds the model line by line; lines after the V line are built too. Only what later lines
-// read is kept (the M variables as last assigned, and V), so a long logic of a small function
-// costs the nodes of that function. With `constantUnder`, each line is judged constant or not
-// where that function holds, as it is built.
+// Builds the model line by line. Only the lines whose values the V line reads are built, and a
+// diagram is kept only while a later built line reads it, so a long logic of a small function
+// costs the lines and nodes of that function. With `constantUnder`, each line is judged constant
+// or not where that function holds: a line of TS alone from its operands when `constantUnder`
+// is a conjunction of literals, any other line from its diagram (built for that).
 LogicModel BuildModel(BddSession& session, const interlock::CompiledLogic& form, const TsReading& reading,
                       const bdd* constantUnder = nullptr);
 

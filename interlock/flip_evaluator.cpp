@@ -15,10 +15,25 @@ FlipCode FlipCode::Index(const std::vector<FlipLine>& lines, const std::vector<F
         }
     }
 
-    // The lines that read each TS, counted first and then filled in.
+    // The lines whose value can reach the output, from the last line up: every V line, and an M
+    // line that such a line below reads before the M is assigned again. A change of a TS read
+    // only by the others changes no output: a long logic whose output reads a few of its lines
+    // is searched over those.
+    std::vector<uint8_t> reaches(lines.size(), 0);
+    uint32_t read = 0;  // bit n: M n is read below by a line that reaches the output
+    for (size_t i = lines.size(); i-- > 0;) {
+        const FlipLine& line = lines[i];
+        const uint32_t bit = line.isM && line.target >= 1 && line.target <= kMCount ? 1u << line.target : 0;
+        reaches[i] = !line.isM || (read & bit) != 0;
+        read &= ~bit;
+        if (reaches[i]) read |= line.mRead;
+    }
+
+    // Those of them that read each TS, counted first and then filled in.
     std::array<uint32_t, kTsCount + 2> lastReader;
     lastReader.fill(UINT32_MAX);
     for (uint32_t i = 0; i < lines.size(); ++i) {
+        if (!reaches[i]) continue;
         for (uint32_t j = lines[i].first; j < lines[i].last; ++j) {
             const FlipOperand& o = operands[j];
             if (o.kind != FlipOperand::Ts || lastReader[o.n] == i) continue;
@@ -31,6 +46,7 @@ FlipCode FlipCode::Index(const std::vector<FlipLine>& lines, const std::vector<F
     std::array<uint32_t, kTsCount + 2> fill = code.readerStart;
     lastReader.fill(UINT32_MAX);
     for (uint32_t i = 0; i < lines.size(); ++i) {
+        if (!reaches[i]) continue;
         for (uint32_t j = lines[i].first; j < lines[i].last; ++j) {
             const FlipOperand& o = operands[j];
             if (o.kind != FlipOperand::Ts || lastReader[o.n] == i) continue;

@@ -61,15 +61,22 @@ void BuildSideCandidates(Workspace& ws, Block& block, Side side) {
 
 }  // namespace
 
+std::string LogicErrorMessage(const std::string& message, const std::string* line) {
+    std::string text = message;
+    if (line) {
+        text += Texts().inLine;
+        text += "\r\r";
+        text += *line;
+    }
+    return text;
+}
+
 void ReportLogicError(Workspace& ws, Block& block, const std::string& message, const std::string* line,
                       Side side) {
     Block::SideFields f = block.Of(side);
     f.Error = true;
-    f.ErrorMessage = message;
+    f.ErrorMessage = LogicErrorMessage(message, line);
     if (line) {
-        f.ErrorMessage += Texts().inLine;
-        f.ErrorMessage += "\r\r";
-        f.ErrorMessage += *line;
         f.ErrorLine = *line;
     } else {
         f.ErrorLine.clear();

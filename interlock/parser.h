@@ -16,6 +16,10 @@ namespace interlock {
 // compiled form evaluated; Workspace::ParseText, when set, parses in its place.
 void ParseLogic(Workspace& ws, Block& block, Side side);
 
+// The message of a logic error as the block stores it: message, " в строке: ", CR CR and the
+// line (or the message alone when line is null).
+std::string LogicErrorMessage(const std::string& message, const std::string* line);
+
 // Records an error of one logic: message, " в строке: ", CR CR and the line (or the message
 // alone when line is null); paints the block's tab Erroneous.
 void ReportLogicError(Workspace& ws, Block& block, const std::string& message, const std::string* line,

@@ -1,5 +1,7 @@
 #include "sequences/describe.h"
 
+#include "analysis/analysis_texts.h"
+#include "interlock/engine_texts.h"
 #include "sequences/program.h"
 #include "sequences/sequences_texts.h"
 
@@ -13,7 +15,7 @@ bool Describer::On(int apparatus, int bit) const {
 
 std::string Describer::Position(int apparatus, int bit) const {
     return sys_.Apparatuses()[apparatus].label + " " +
-           (On(apparatus, bit) ? Texts().positionOn : Texts().positionOff);
+           (On(apparatus, bit) ? interlock::Texts().stateValueOn : interlock::Texts().stateValueOff);
 }
 
 std::string Describer::StateText(const State& s) const {
@@ -42,7 +44,7 @@ std::string Describer::Values(const std::vector<analysis::Literal>& values) cons
             out += Position(a, l.value);
             continue;
         }
-        out += Texts().ts + std::to_string(l.ts) + "=" + std::to_string(l.value);
+        out += interlock::Texts().ts + std::to_string(l.ts) + "=" + std::to_string(l.value);
         if (!ws_.TsTable.Name[l.ts].empty()) out += " (" + ws_.TsTable.Name[l.ts] + ")";
     }
     return out;
@@ -58,7 +60,7 @@ std::vector<analysis::Literal> Describer::ChangeValues(const std::vector<int>& s
 }
 
 std::string Describer::Changes(const analysis::MinChanges& c, const State& s) const {
-    if (c.undetermined) return Texts().undetermined;
+    if (c.undetermined) return analysis::Texts().undetermined;
     if (!c.exists) return Texts().noChange;
     std::string out;
     for (const std::vector<int>& set : c.sets)

@@ -1,16 +1,19 @@
 #include "sequences/form.h"
 
+#include "analysis/analysis_texts.h"
+#include "interlock/engine_texts.h"
 #include "sequences/describe.h"
 #include "sequences/sequences_texts.h"
+#include "topology/topology_texts.h"
 
 namespace sequences {
 
 const std::string& VerdictWords(StepVerdict v) {
     switch (v) {
         case StepVerdict::Allowed:
-            return Texts().allowed;
+            return interlock::Texts().allowed;
         case StepVerdict::Forbidden:
-            return Texts().forbidden;
+            return interlock::Texts().forbidden;
         case StepVerdict::Already:
             return Texts().already;
         case StepVerdict::NotOperated:
@@ -18,7 +21,7 @@ const std::string& VerdictWords(StepVerdict v) {
         case StepVerdict::Undetermined:
             break;
     }
-    return Texts().undetermined;
+    return analysis::Texts().undetermined;
 }
 
 SwitchingForm MakeForm(const System& system, const interlock::Workspace& ws, const Program& program,
@@ -46,8 +49,9 @@ SwitchingForm MakeForm(const System& system, const interlock::Workspace& ws, con
         before = s.check.after;
     }
     for (const ProgramError& e : program.errors)
-        f.errors.push_back(tx.line + " " + std::to_string(e.line) + ", " + tx.position + " " +
-                           std::to_string(e.position) + ": " + e.message);
+        f.errors.push_back(topology::Texts().lineWord + " " + std::to_string(e.line) + ", " +
+                           topology::Texts().positionWord + " " + std::to_string(e.position) + ": " +
+                           e.message);
     const int other = static_cast<int>(check.steps.size()) - check.Count(StepVerdict::Allowed) -
                       check.Count(StepVerdict::Forbidden);
     f.summary = tx.summary + std::to_string(check.steps.size()) + "; " + tx.summaryAllowed +

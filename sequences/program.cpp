@@ -1,6 +1,7 @@
 #include "sequences/program.h"
 
 #include "sequences/sequences_texts.h"
+#include "topology/topology_texts.h"
 
 namespace sequences {
 namespace {
@@ -95,7 +96,8 @@ ProgramStep ParseLine(std::string_view line, size_t end, const interlock::Worksp
     if (name.find_first_not_of("0123456789") == std::string_view::npos) {
         int n = 0;
         for (char c : name.substr(0, 3)) n = n * 10 + (c - '0');
-        if (name.size() > 2 || n < 1 || n > interlock::kBlockCount) throw Failure{nameAt, tx.progBlock};
+        if (name.size() > 2 || n < 1 || n > interlock::kBlockCount)
+            throw Failure{nameAt, topology::Texts().block};
         step.op.block = n;
     } else {
         const std::vector<int> found = Find(ws, std::string(name));

@@ -12,18 +12,12 @@ SequenceTexts MakeTexts() {
     x.opOff = t("ОТКЛ");
     x.opOnLong = t("ВКЛЮЧИТЬ");
     x.opOffLong = t("ОТКЛЮЧИТЬ");
-    x.positionOn = t("вкл");
-    x.positionOff = t("откл");
-    x.allowed = t("разрешено");
-    x.forbidden = t("запрещено");
     x.already = t("уже в этом положении");
     x.notOperated = t("не проверено: у блока нет пригодного сигнала состояния");
-    x.undetermined = t("не определено");
     x.budget = t("не определено: ответ превысил бюджет узлов");
     x.timeLimit = t("не определено: поиск превысил отведённое время");
     x.progOperation = t("ожидается операция: ВКЛ, ОТКЛ, ON или OFF");
     x.progApparatus = t("ожидается аппарат: имя или номер блока");
-    x.progBlock = t("номер блока должен быть от 1 до 32");
     x.progUnknown = t("неизвестный аппарат: ");
     x.progAmbiguous = t("имя подходит нескольким блокам: ");
     x.modeHeld = t("Режим ТС: прочие ТС удерживаются");
@@ -40,14 +34,10 @@ SequenceTexts MakeTexts() {
     x.neverAllowed = t("Операции, не разрешённые ни в одном достижимом состоянии:");
     x.nearestState = t("в ближайшем достижимом состоянии");
     x.changes = t("нужно изменить: ");
-    x.logicEmpty = t("логика пуста");
-    x.logicError = t("ошибка в логике: ");
     x.noChange = t("никакое изменение ТС не разрешает операцию");
     x.freeValues = t("при ");
     x.endValues = t("в конце при ");
     x.program = t("Проверка программы переключений");
-    x.line = t("строка");
-    x.position = t("позиция");
     x.step = t("Шаг");
     x.stateAfter = t("состояние: ");
     x.summary = t("Шагов: ");
@@ -60,7 +50,6 @@ SequenceTexts MakeTexts() {
     x.refuted = t("опровергнут");
     x.violation = t("нарушение через шагов: ");
     x.startState = t("исходное состояние: ");
-    x.ts = t("ТС");
     x.topologyFile = t("Топология: ");
     x.hazards = t("Опасные состояния по топологии:");
     x.earthingOnLive = t("заземляющий нож включён на узел под напряжением: ");
@@ -77,8 +66,6 @@ SequenceTexts MakeTexts() {
     x.takePlan = t("Взять как программу");
     x.programFilter = t("Программы переключений");
     x.colLine = t("Строка");
-    x.colOperation = t("Операция");
-    x.colVerdict = t("Вердикт");
     x.colState = t("Состояние после");
     x.programDone = t("Программа пройдена до конца");
     x.badTarget = t("Цель не прочитана: ");
@@ -101,18 +88,12 @@ constexpr std::pair<std::string_view, std::string SequenceTexts::*> kMembers[] =
     {"opOff", &SequenceTexts::opOff},
     {"opOnLong", &SequenceTexts::opOnLong},
     {"opOffLong", &SequenceTexts::opOffLong},
-    {"positionOn", &SequenceTexts::positionOn},
-    {"positionOff", &SequenceTexts::positionOff},
-    {"allowed", &SequenceTexts::allowed},
-    {"forbidden", &SequenceTexts::forbidden},
     {"already", &SequenceTexts::already},
     {"notOperated", &SequenceTexts::notOperated},
-    {"undetermined", &SequenceTexts::undetermined},
     {"budget", &SequenceTexts::budget},
     {"timeLimit", &SequenceTexts::timeLimit},
     {"progOperation", &SequenceTexts::progOperation},
     {"progApparatus", &SequenceTexts::progApparatus},
-    {"progBlock", &SequenceTexts::progBlock},
     {"progUnknown", &SequenceTexts::progUnknown},
     {"progAmbiguous", &SequenceTexts::progAmbiguous},
     {"modeHeld", &SequenceTexts::modeHeld},
@@ -129,14 +110,10 @@ constexpr std::pair<std::string_view, std::string SequenceTexts::*> kMembers[] =
     {"neverAllowed", &SequenceTexts::neverAllowed},
     {"nearestState", &SequenceTexts::nearestState},
     {"changes", &SequenceTexts::changes},
-    {"logicEmpty", &SequenceTexts::logicEmpty},
-    {"logicError", &SequenceTexts::logicError},
     {"noChange", &SequenceTexts::noChange},
     {"freeValues", &SequenceTexts::freeValues},
     {"endValues", &SequenceTexts::endValues},
     {"program", &SequenceTexts::program},
-    {"line", &SequenceTexts::line},
-    {"position", &SequenceTexts::position},
     {"step", &SequenceTexts::step},
     {"stateAfter", &SequenceTexts::stateAfter},
     {"summary", &SequenceTexts::summary},
@@ -149,7 +126,6 @@ constexpr std::pair<std::string_view, std::string SequenceTexts::*> kMembers[] =
     {"refuted", &SequenceTexts::refuted},
     {"violation", &SequenceTexts::violation},
     {"startState", &SequenceTexts::startState},
-    {"ts", &SequenceTexts::ts},
     {"topologyFile", &SequenceTexts::topologyFile},
     {"hazards", &SequenceTexts::hazards},
     {"earthingOnLive", &SequenceTexts::earthingOnLive},
@@ -166,8 +142,6 @@ constexpr std::pair<std::string_view, std::string SequenceTexts::*> kMembers[] =
     {"takePlan", &SequenceTexts::takePlan},
     {"programFilter", &SequenceTexts::programFilter},
     {"colLine", &SequenceTexts::colLine},
-    {"colOperation", &SequenceTexts::colOperation},
-    {"colVerdict", &SequenceTexts::colVerdict},
     {"colState", &SequenceTexts::colState},
     {"programDone", &SequenceTexts::programDone},
     {"badTarget", &SequenceTexts::badTarget},

@@ -1,6 +1,8 @@
 #pragma once
 
-// The fixed texts of switching sequences, in Windows-1251, converted once on first use.
+// The fixed texts of switching sequences, in Windows-1251, converted once on first use. Words
+// the layers below already hold (the engine's "вкл", "разрешено", "ТС"; the analysis' "не
+// определено"; the topology's "строка", "Операция") are taken from there, never written again.
 
 #include <string>
 
@@ -14,22 +16,16 @@ struct SequenceTexts {
     std::string opOff;        // ОТКЛ
     std::string opOnLong;     // ВКЛЮЧИТЬ
     std::string opOffLong;    // ОТКЛЮЧИТЬ
-    std::string positionOn;   // вкл
-    std::string positionOff;  // откл
 
     // Verdicts of a step.
-    std::string allowed;    // разрешено
-    std::string forbidden;  // запрещено
     std::string already;    // уже в этом положении
     std::string notOperated;  // не проверено: у блока нет пригодного сигнала состояния
-    std::string undetermined;  // не определено
     std::string budget;  // не определено: ответ превысил бюджет узлов
     std::string timeLimit;  // не определено: поиск превысил отведённое время
 
     // Program file.
     std::string progOperation;  // ожидается операция: ВКЛ, ОТКЛ, ON или OFF
     std::string progApparatus;  // ожидается аппарат: имя или номер блока
-    std::string progBlock;      // номер блока должен быть от 1 до 32
     std::string progUnknown;    // неизвестный аппарат:
     std::string progAmbiguous;  // имя подходит нескольким блокам:
 
@@ -48,14 +44,10 @@ struct SequenceTexts {
     std::string neverAllowed;  // Операции, не разрешённые ни в одном достижимом состоянии:
     std::string nearestState;  // в ближайшем достижимом состоянии
     std::string changes;       // нужно изменить:
-    std::string logicEmpty;    // логика пуста
-    std::string logicError;    // ошибка в логике:
     std::string noChange;  // никакое изменение ТС не разрешает операцию
     std::string freeValues;        // при
     std::string endValues;         // в конце при
     std::string program;           // Проверка программы переключений
-    std::string line;              // строка
-    std::string position;          // позиция
     std::string step;              // Шаг
     std::string stateAfter;        // состояние:
     std::string summary;           // Шагов:
@@ -68,7 +60,6 @@ struct SequenceTexts {
     std::string refuted;           // опровергнут
     std::string violation;         // нарушение через шагов:
     std::string startState;        // исходное состояние:
-    std::string ts;                // ТС
     std::string topologyFile;      // Топология:
     std::string hazards;           // Опасные состояния по топологии:
     std::string earthingOnLive;  // заземляющий нож включён на узел под напряжением:
@@ -90,8 +81,6 @@ struct SequenceTexts {
     std::string takePlan;         // Взять как программу
     std::string programFilter;    // Программы переключений
     std::string colLine;          // Строка
-    std::string colOperation;     // Операция
-    std::string colVerdict;       // Вердикт
     std::string colState;         // Состояние после
     std::string programDone;      // Программа пройдена до конца
     std::string badTarget;        // Цель не прочитана:

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "analysis/model.h"
+#include "interlock/engine_texts.h"
 #include "sequences/sequences_texts.h"
 
 namespace sequences {
@@ -97,7 +98,7 @@ System::System(analysis::Analyser& analyser, const interlock::Workspace& ws, Fie
             Apparatus a;
             a.ts = group;
             a.label = FirstWord(b.Name);
-            if (a.label.empty()) a.label = Texts().ts + std::to_string(group);
+            if (a.label.empty()) a.label = interlock::Texts().ts + std::to_string(group);
             apparatus_.push_back(a);
             present_.push_back(static_cast<uint8_t>(v & 1));
         }

@@ -129,10 +129,9 @@ void AddToJson(nlohmann::ordered_json& report, const AnalysisResult& result) {
     report["where_used"] = uses;
 }
 
-std::string AnalysisText(const CheckResult& check, const AnalysisResult& result) {
+void WriteAnalysisText(std::ostream& out, const CheckResult& check, const AnalysisResult& result) {
     const std::string undetermined = Utf8(analysis::Texts().undetermined);
     const tools::ToolTexts& tx = tools::Texts();
-    std::string out;
     for (const BlockReport& b : check.blocks) {
         auto it = result.blocks.find(b.number);
         if (it == result.blocks.end()) continue;
@@ -153,31 +152,30 @@ std::string AnalysisText(const CheckResult& check, const AnalysisResult& result)
                     line += (i ? "; " : " ") + SetText(m.changes[i]);
                 if (m.truncated) line += "; ...";
             }
-            out += line + "\n";
+            out << line << "\n";
         }
         if (a.decisive.undetermined) {
-            out += head + ": " + tx.decisive + undetermined + "\n";
+            out << head << ": " << tx.decisive << undetermined << "\n";
         } else if (!a.decisive.ts.empty()) {
-            out += head + ": " + tx.decisive + TsList(a.decisive.ts) + "\n";
+            out << head << ": " << tx.decisive << TsList(a.decisive.ts) << "\n";
         }
         for (const analysis::Problem& p : a.problems) {
             std::string line = head;
             if (p.side) line += std::string(" ") + interlock::SideName(*p.side);
             if (p.line > 0) line += " " + tx.lineShort + " " + std::to_string(p.line);
             line += ": " + p.check + " - " + Utf8(p.message);
-            out += line + "\n";
+            out << line << "\n";
         }
     }
     if (result.whereTs) {
-        out += Utf8(interlock::Texts().ts) + std::to_string(*result.whereTs) +
-               (result.whereUsed.empty() ? ": " + tx.notUsed + "\n" : ":\n");
+        out << Utf8(interlock::Texts().ts) << *result.whereTs
+            << (result.whereUsed.empty() ? ": " + tx.notUsed + "\n" : ":\n");
         for (const analysis::Use& u : result.whereUsed) {
-            out += "  " + tools::Fill(tx.blockCase, {std::to_string(u.block)}) + " " +
-                   interlock::SideName(u.side) + " " + tx.lineShort + " " + std::to_string(u.line) + ": " +
-                   Utf8(u.operand) + "\n";
+            out << "  " << tools::Fill(tx.blockCase, {std::to_string(u.block)}) << " "
+                << interlock::SideName(u.side) << " " << tx.lineShort << " " << u.line << ": "
+                << Utf8(u.operand) << "\n";
         }
     }
-    return out;
 }
 
 }  // namespace check

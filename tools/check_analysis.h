@@ -6,6 +6,7 @@
 
 #include <map>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -31,7 +32,8 @@ AnalysisResult RunAnalysis(analysis::Analyser& analyser, const interlock::Worksp
 // Adds "analysis" to every block of the JSON report and, with --where, "where_used".
 void AddToJson(nlohmann::ordered_json& report, const AnalysisResult& result);
 
-// One UTF-8 line per finding, in block order, then the where-used lines.
-std::string AnalysisText(const CheckResult& check, const AnalysisResult& result);
+// One UTF-8 line per finding, in block order, then the where-used lines, written to `out` as
+// they are made (a long logic may have hundreds of thousands).
+void WriteAnalysisText(std::ostream& out, const CheckResult& check, const AnalysisResult& result);
 
 }  // namespace check

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "analysis/analysis_texts.h"
 #include "interlock/cp1251.h"
 #include "interlock/engine_texts.h"
+#include "sequences/sequences_texts.h"
 #include "tools/check_report.h"
 #include "tools/tool_texts.h"
 
@@ -116,7 +118,7 @@ std::string RequirementsText(const RequirementsReport& r, const interlock::Works
     int counts[4] = {};
     for (const analysis::RequirementError& e : r.parsed.errors) {
         out += r.file + ":" + std::to_string(e.line) + ":" + std::to_string(e.position) + ": " +
-               tx.fileError + ": " + Utf8(e.message) + "\n";
+               Utf8(analysis::Texts().error) + ": " + Utf8(e.message) + "\n";
     }
     for (const analysis::RequirementResult& x : r.results) {
         const analysis::Requirement& q = x.requirement;
@@ -125,10 +127,10 @@ std::string RequirementsText(const RequirementsReport& r, const interlock::Works
             "[" + VerdictWord(x.verdict) + "] " + tx.lineShort + " " + std::to_string(q.line) + " ";
         line += q.label.empty() ? Utf8(q.text) : Utf8(q.label) + " (" + Utf8(q.text) + ")";
         if (x.counterexample) {
-            line += " - " + tx.counterexample + CubeText(x.counterexample->cube, ws);
+            line += " - " + Utf8(analysis::Texts().counterexample) + CubeText(x.counterexample->cube, ws);
             if (x.state)
-                line += "; " + tx.stateHeld + TsWord() + std::to_string(x.state->ts) + "=" +
-                        std::to_string(x.state->value);
+                line += "; " + Utf8(sequences::Texts().stateAfter) + TsWord() + std::to_string(x.state->ts) +
+                        "=" + std::to_string(x.state->value);
         }
         if (!x.reason.empty()) line += " - " + OneLine(Utf8(x.reason));
         out += line + "\n";
@@ -184,12 +186,13 @@ std::string LogicDiffText(const char* side, const analysis::LogicDiff& d, const 
         case analysis::LogicDiff::Status::Different:
             break;
     }
-    std::string s = std::string(side) + ": " + tx.differs + " (";
+    std::string s = std::string(side) + ": " + Utf8(analysis::Texts().differs) + " (";
     s += d.bAllowsMore && d.aAllowsMore ? tx.bothWays : d.bAllowsMore ? tx.bAllowsMore : tx.aAllowsMore;
     s += ")";
     if (d.witness) {
         s += ", " + tx.forExample + CubeText(d.witness->cube, b, flipped);
-        if (!d.state.empty()) s += " (" + tx.stateOf + CubeText(d.state, b, flipped) + ")";
+        if (!d.state.empty())
+            s += " (" + Utf8(sequences::Texts().stateAfter) + CubeText(d.state, b, flipped) + ")";
         s += ": A " + std::to_string(d.verdictA) + ", B " + std::to_string(d.verdictB);
     }
     if (!d.reason.empty()) s += " - " + Utf8(d.reason);

@@ -3,13 +3,16 @@
 #include <cmath>
 #include <filesystem>
 
+#include "analysis/analysis_texts.h"
 #include "interlock/cp1251.h"
+#include "interlock/engine_texts.h"
 #include "sequences/describe.h"
 #include "sequences/form.h"
 #include "sequences/program.h"
 #include "sequences/sequences_texts.h"
 #include "storage/config_text.h"
 #include "storage/file_io.h"
+#include "topology/topology_texts.h"
 
 namespace check {
 namespace {
@@ -58,7 +61,7 @@ public:
         std::string out;
         for (size_t i = 0; i < steps.size(); ++i) {
             const sequences::Step& s = steps[i];
-            out += "  " + std::to_string(i + 1) + ". " + Op(s.op) + " - " + U(Tx().allowed);
+            out += "  " + std::to_string(i + 1) + ". " + Op(s.op) + " - " + U(interlock::Texts().allowed);
             if (!s.field.empty()) out += ", " + U(Tx().freeValues) + Values(s.field);
             out += "\n     " + U(Tx().stateAfter) + StateText(s.after) + "\n";
         }
@@ -233,10 +236,11 @@ int RunSequences(const SequenceRequest& request, analysis::Analyser& analyser, c
                 text += "  " + w.Op(n.op) + ": ";
                 if (!n.possible) {
                     const interlock::Block& b = ws.Blocks[n.op.block];
-                    const std::string why = b.Of(n.op.side).Logic.empty() ? Tx().logicEmpty
-                                            : !analyser.Model(n.op.block, n.op.side)
-                                                ? Tx().logicError + analyser.LogicError(n.op.block, n.op.side)
-                                                : Tx().noChange;
+                    const std::string why =
+                        b.Of(n.op.side).Logic.empty() ? analysis::Texts().reqEmptyLogic
+                        : !analyser.Model(n.op.block, n.op.side)
+                            ? analysis::Texts().reqLogicError + analyser.LogicError(n.op.block, n.op.side)
+                            : Tx().noChange;
                     x["reason"] = U(why);
                     text += U(why) + "\n";
                 } else {
@@ -273,8 +277,9 @@ int RunSequences(const SequenceRequest& request, analysis::Analyser& analyser, c
         auto errorsBefore = [&](int line) {
             for (; e < program.errors.size() && program.errors[e].line < line; ++e) {
                 const sequences::ProgramError& x = program.errors[e];
-                text += "  " + U(Tx().line) + " " + std::to_string(x.line) + ", " + U(Tx().position) + " " +
-                        std::to_string(x.position) + ": " + U(x.message) + "\n";
+                text += "  " + U(topology::Texts().lineWord) + " " + std::to_string(x.line) + ", " +
+                        U(topology::Texts().positionWord) + " " + std::to_string(x.position) + ": " +
+                        U(x.message) + "\n";
                 if (findings) {
                     findings->tests.push_back({"program", request.program + ":" + std::to_string(x.line),
                                                true, false, U(x.message)});
@@ -286,8 +291,8 @@ int RunSequences(const SequenceRequest& request, analysis::Analyser& analyser, c
             const sequences::CheckedStep& s = check.steps[i];
             errorsBefore(s.step.line);
             const std::string name = std::to_string(i + 1) + ". " + w.Op(s.step.op);
-            std::string line = "  " + U(Tx().line) + " " + std::to_string(s.step.line) + ": " + name + " - " +
-                               U(VerdictText(s.check.verdict));
+            std::string line = "  " + U(topology::Texts().lineWord) + " " + std::to_string(s.step.line) +
+                               ": " + name + " - " + U(VerdictText(s.check.verdict));
             Json x = {{"line", s.step.line}, {"text", U(s.step.text)}};
             x.update(w.OpJson(s.step.op));
             x["verdict"] = VerdictName(s.check.verdict);

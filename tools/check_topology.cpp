@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "analysis/analysis_texts.h"
 #include "interlock/cp1251.h"
 #include "storage/config_text.h"
 #include "storage/file_io.h"
@@ -44,12 +45,6 @@ const char* SeverityId(topology::Severity s) {
     return s == topology::Severity::Error     ? "error"
            : s == topology::Severity::Warning ? "warning"
                                               : "information";
-}
-
-const std::string& SeverityWord(topology::Severity s) {
-    return s == topology::Severity::Error     ? Texts().error
-           : s == topology::Severity::Warning ? Texts().warning
-                                              : Texts().information;
 }
 
 std::string ViolationText(const TopologyReport& r, const interlock::Workspace& ws,
@@ -148,7 +143,7 @@ std::string TopologyText(const TopologyReport& r, const interlock::Workspace& ws
     std::ostringstream s;
     s << U(tx.heading) << ": " << r.file << "\n";
     for (const topology::Message& m : r.topology.messages) {
-        s << "  " << U(SeverityWord(m.severity));
+        s << "  " << U(topology::SeverityText(m.severity));
         if (m.line > 0) s << ", " << U(tx.lineWord) << " " << m.line;
         if (m.position > 0) s << ", " << U(tx.positionWord) << " " << m.position;
         s << ": " << U(m.text) << "\n";
@@ -172,8 +167,8 @@ std::string TopologyText(const TopologyReport& r, const interlock::Workspace& ws
               << ExampleText(r, ws, o.stricter->cube, o.held) << "\n";
     }
     s << U(tx.summary) << ": " << U(tx.complies) << " " << counts[0] << ", " << U(tx.violating) << " "
-      << counts[1] << ", " << U(tx.notChecked) << " " << counts[2];
-    if (counts[3]) s << ", " << U(tx.undetermined) << " " << counts[3];
+      << counts[1] << ", " << U(analysis::Texts().notChecked) << " " << counts[2];
+    if (counts[3]) s << ", " << U(analysis::Texts().undetermined) << " " << counts[3];
     s << "\n";
     return s.str();
 }

@@ -152,7 +152,7 @@ void AddProblems(const interlock::Workspace& ws, const check::CheckResult& resul
                     {"logic_error", "error",
                      tools::Fill(tx.blockMessage, {number}) + " " + interlock::SideName(side) + ": " + text,
                      ErrorLine(ws, where, b.number, side)});
-                fail(tx.logicError + ": " + text);
+                fail(cp1251::ToUtf8(analysis::Texts().reqLogicError) + text);
             }
             if (!logicError) {  // the state signal is missing or invalid
                 const std::string text = check::OneLine(cp1251::ToUtf8(b.labels.verdictHint));
@@ -242,7 +242,7 @@ int CheckFile(const Options& o, const std::string& config, std::ostream& out, st
     if (o.analyse || o.CiReports()) {
         analysed = check::RunAnalysis(*analyser, ws, result,
                                       o.where > 0 ? std::optional<int>(o.where) : std::nullopt);
-        if (findings) AddProblems(ws, result, *analysed, where, *findings);
+        if (findings && o.CiReports()) AddProblems(ws, result, *analysed, where, *findings);
     }
 
     // The topology's rules, proven; reported after whatever else was asked for.
@@ -298,7 +298,8 @@ int CheckFile(const Options& o, const std::string& config, std::ostream& out, st
                 std::string name = q.label.empty() ? cp1251::ToUtf8(q.text) : cp1251::ToUtf8(q.label);
                 std::string message = cp1251::ToUtf8(r.reason);
                 if (r.counterexample)
-                    message = tx.counterexample + check::CubeText(r.counterexample->cube, ws);
+                    message = cp1251::ToUtf8(analysis::Texts().counterexample) +
+                              check::CubeText(r.counterexample->cube, ws);
                 const bool refuted = r.verdict == analysis::Verdict::Refuted;
                 findings->tests.push_back({"requirements", name, refuted,
                                            !refuted && r.verdict != analysis::Verdict::Proven, message});
@@ -323,7 +324,7 @@ int CheckFile(const Options& o, const std::string& config, std::ostream& out, st
         out << Dump(report);
     } else {
         out << check::ToText(result);
-        if (o.analyse) out << check::AnalysisText(result, *analysed);
+        if (o.analyse) check::WriteAnalysisText(out, result, *analysed);
         if (topo) out << check::TopologyText(*topo, ws);
     }
     if (!result.erroneous.empty()) return 1;

@@ -30,22 +30,16 @@ ToolTexts MakeTexts() {
     x.notUsed = "не используется";
     x.blockCase = "блок %1";
     x.blockMessage = "Блок %1";
-    x.logicError = "ошибка в логике";
     x.requirementsHead = "Требований: ";
     x.fileErrors = "ошибок в файле %1";
-    x.fileError = "ошибка";
-    x.counterexample = "контрпример: ";
-    x.stateHeld = "состояние: ";
     x.anyValues = "любые значения";
     x.requirementRefuted = "Требование \"%1\" опровергнуто: %2";
     x.same = "то же поведение";
     x.notCompared = "не сравнивается";
-    x.differs = "различается";
     x.bothWays = "в обе стороны";
     x.bAllowsMore = "B разрешает то, что A запрещает";
     x.aAllowsMore = "A разрешает то, что B запрещает";
     x.forExample = "например при ";
-    x.stateOf = "состояние: ";
     x.inB = "в B: ";
     x.nameChanged = "имя \"%1\" -> \"%2\";";
     x.stateChanged = "сигнал состояния %1 -> %2;";
@@ -82,22 +76,16 @@ constexpr std::pair<std::string_view, M> kMembers[] = {
     {"notUsed", &ToolTexts::notUsed},
     {"blockCase", &ToolTexts::blockCase},
     {"blockMessage", &ToolTexts::blockMessage},
-    {"logicError", &ToolTexts::logicError},
     {"requirementsHead", &ToolTexts::requirementsHead},
     {"fileErrors", &ToolTexts::fileErrors},
-    {"fileError", &ToolTexts::fileError},
-    {"counterexample", &ToolTexts::counterexample},
-    {"stateHeld", &ToolTexts::stateHeld},
     {"anyValues", &ToolTexts::anyValues},
     {"requirementRefuted", &ToolTexts::requirementRefuted},
     {"same", &ToolTexts::same},
     {"notCompared", &ToolTexts::notCompared},
-    {"differs", &ToolTexts::differs},
     {"bothWays", &ToolTexts::bothWays},
     {"bAllowsMore", &ToolTexts::bAllowsMore},
     {"aAllowsMore", &ToolTexts::aAllowsMore},
     {"forExample", &ToolTexts::forExample},
-    {"stateOf", &ToolTexts::stateOf},
     {"inB", &ToolTexts::inB},
     {"nameChanged", &ToolTexts::nameChanged},
     {"stateChanged", &ToolTexts::stateChanged},

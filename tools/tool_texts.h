@@ -3,7 +3,8 @@
 // The fixed texts of interlocks-check and interlocks-report: their messages and their reports.
 // The tools speak UTF-8 (terminals, JSON, SARIF, JUnit), so the catalogue holds UTF-8; the
 // golden listing shows it in the program's code page like every other catalogue.
-// "%1".."%9" stand for what Fill puts in.
+// "%1".."%9" stand for what Fill puts in. Words the layers below already hold ("ошибка",
+// "контрпример: ", "различается", "состояние: ") are taken from their catalogues, in UTF-8.
 
 #include <initializer_list>
 #include <string>
@@ -24,12 +25,12 @@ struct ToolTexts {
     std::string blocksSummary;
     // --analyse.
     std::string minChanges, minChangesUndetermined, cannotAllow, pairAnd, decisive, lineShort, notUsed;
-    std::string blockCase, blockMessage, logicError;
+    std::string blockCase, blockMessage;
     // Requirements and counterexamples.
-    std::string requirementsHead, fileErrors, fileError, counterexample, stateHeld, anyValues;
+    std::string requirementsHead, fileErrors, anyValues;
     std::string requirementRefuted;
     // --diff.
-    std::string same, notCompared, differs, bothWays, bAllowsMore, aAllowsMore, forExample, stateOf;
+    std::string same, notCompared, bothWays, bAllowsMore, aAllowsMore, forExample;
     std::string inB, nameChanged, stateChanged, attributeChanged, inverted, twoPosition, differingBlocks;
     std::string behaviourChanged;
 };

@@ -2,8 +2,11 @@
 
 #include <cstdlib>
 
+#include "analysis/analysis_texts.h"
 #include "analysis/logic_reader.h"
 #include "analysis/model.h"
+#include "interlock/engine_texts.h"
+#include "interlock/one_line.h"
 #include "topology/topology_texts.h"
 
 namespace topology {
@@ -91,12 +94,12 @@ interlock::TsTableData ExampleValues(const interlock::Workspace& ws, const Topol
 }
 
 std::string LiteralText(const Topology& t, const interlock::Workspace& ws, const analysis::Literal& l) {
-    const TopologyTexts& tx = Texts();
+    const interlock::EngineTexts& tx = interlock::Texts();
     const auto [element, closedValue] = ApparatusOfBit(t, &ws, ws.TsTable, l.ts);
     if (element >= 0)
         return t.elements[static_cast<size_t>(element)].label + " " +
-               (l.value == closedValue ? tx.closed : tx.open);
-    std::string s = Texts().tsWord + std::to_string(l.ts) + "=" + std::to_string(l.value);
+               (l.value == closedValue ? tx.stateOn : tx.stateOff);
+    std::string s = tx.ts + std::to_string(l.ts) + "=" + std::to_string(l.value);
     if (!ws.TsTable.Name[l.ts].empty()) s += " (" + ws.TsTable.Name[l.ts] + ")";
     return s;
 }
@@ -111,17 +114,7 @@ std::string PathText(const Topology& t, const Path& path) {
     return s;
 }
 
-std::string OneLine(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\r' || c == '\n') {
-            if (!out.empty() && out.back() != ' ') out += ' ';
-            continue;
-        }
-        out += c;
-    }
-    return out;
-}
+std::string OneLine(const std::string& text) { return interlock::OneLine(text); }
 
 std::string OperationName(const Topology& t, const OperationResult& o) {
     const TopologyTexts& tx = Texts();
@@ -148,7 +141,7 @@ std::string VerdictText(const OperationResult& o) {
             return s;
         }
         case Verdict::NotChecked:
-            return tx.notChecked + ": " + OneLine(o.reason);
+            return analysis::Texts().notChecked + ": " + OneLine(o.reason);
         case Verdict::Undetermined:
             return OneLine(o.reason);
     }
@@ -192,7 +185,7 @@ bool ProofCache::Refresh(analysis::Analyser& analyser, const interlock::Workspac
 
 std::vector<OperationResult> Prove(analysis::Analyser& analyser, const interlock::Workspace& ws,
                                    const Topology& topology) {
-    const TopologyTexts& tx = Texts();
+    const analysis::AnalysisTexts& ax = analysis::Texts();
     analysis::BddSession& session = analyser.Session();
     Network net(topology, ws);
     std::vector<OperationResult> out;
@@ -221,14 +214,14 @@ std::vector<OperationResult> Prove(analysis::Analyser& analyser, const interlock
             if (structure.outputLine >= 0)
                 r.outputLine = structure.lines[static_cast<size_t>(structure.outputLine)].index + 1;
             if (b.StateSignal == 0) {
-                r.reason = tx.noStateProof;
+                r.reason = ax.reqNoState;
             } else if (b.Of(side).Logic.empty()) {
-                r.reason = tx.emptyLogic;
+                r.reason = ax.reqEmptyLogic;
             } else if (!model) {
-                r.reason = tx.logicError + analyser.LogicError(e.block, side);
+                r.reason = ax.reqLogicError + analyser.LogicError(e.block, side);
             } else if (model->undetermined) {
                 r.verdict = Verdict::Undetermined;
-                r.reason = tx.undetermined;
+                r.reason = ax.undetermined;
             }
             if (!r.reason.empty()) {
                 out.push_back(std::move(r));
@@ -265,7 +258,7 @@ std::vector<OperationResult> Prove(analysis::Analyser& analyser, const interlock
             if (stricter != bddfalse) r.stricter = analysis::SmallestCube(stricter);
             if (session.Overflowed()) {
                 r = OperationResult{r.element,       r.block, r.side, r.rules,      Verdict::Undetermined,
-                                    tx.undetermined, r.held,  {},     std::nullopt, r.outputLine};
+                                    ax.undetermined, r.held,  {},     std::nullopt, r.outputLine};
             } else {
                 r.verdict = r.violations.empty() ? Verdict::Complies : Verdict::Violates;
             }

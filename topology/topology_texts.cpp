@@ -1,6 +1,8 @@
 #include "topology/topology_texts.h"
 
+#include "analysis/analysis_texts.h"
 #include "interlock/cp1251.h"
+#include "topology/topology.h"
 
 namespace topology {
 namespace {
@@ -35,16 +37,9 @@ TopologyTexts MakeTexts() {
           "заземлённым узлом");
     x.complies = t("соответствует");
     x.violates = t("нарушает правило ");
-    x.notChecked = t("не проверено");
-    x.undetermined = t("не определено");
     x.everyState = t("во всех состояниях");
     x.stricter = t("Строже правил");
     x.noRules = t("правил нет");
-    x.emptyLogic = t("логика пуста");
-    x.logicError = t("ошибка в логике: ");
-    x.noStateProof = t("у блока нет сигнала состояния");
-    x.closed = t("включен");
-    x.open = t("отключен");
     x.earth = t("земля");
     x.on = t("включение");
     x.off = t("отключение");
@@ -58,10 +53,6 @@ TopologyTexts MakeTexts() {
     x.blockWord = t("блок");
     x.summary = t("Итого");
     x.violating = t("нарушают правила");
-    x.error = t("ошибка");
-    x.warning = t("предупреждение");
-    x.information = t("сведения");
-    x.pageTitle = t("Топология");
     x.colApparatus = t("Аппарат");
     x.colBlock = t("Блок");
     x.colOperation = t("Операция");
@@ -69,7 +60,6 @@ TopologyTexts MakeTexts() {
     x.colDetails = t("Контрпример и путь");
     x.noFile = t("Нет файла топологии: ");
     x.ruleWord = t("Правило");
-    x.tsWord = t("ТС");
     x.pageEmpty = t("Ни один аппарат топологии не привязан к блоку");
     return x;
 }
@@ -98,16 +88,9 @@ constexpr std::pair<std::string_view, std::string TopologyTexts::*> kMembers[] =
     TEXT(rule3),
     TEXT(complies),
     TEXT(violates),
-    TEXT(notChecked),
-    TEXT(undetermined),
     TEXT(everyState),
     TEXT(stricter),
     TEXT(noRules),
-    TEXT(emptyLogic),
-    TEXT(logicError),
-    TEXT(noStateProof),
-    TEXT(closed),
-    TEXT(open),
     TEXT(earth),
     TEXT(on),
     TEXT(off),
@@ -121,10 +104,6 @@ constexpr std::pair<std::string_view, std::string TopologyTexts::*> kMembers[] =
     TEXT(blockWord),
     TEXT(summary),
     TEXT(violating),
-    TEXT(error),
-    TEXT(warning),
-    TEXT(information),
-    TEXT(pageTitle),
     TEXT(colApparatus),
     TEXT(colBlock),
     TEXT(colOperation),
@@ -133,7 +112,6 @@ constexpr std::pair<std::string_view, std::string TopologyTexts::*> kMembers[] =
     TEXT(noFile),
     TEXT(pageEmpty),
     TEXT(ruleWord),
-    TEXT(tsWord),
 };
 #undef TEXT
 
@@ -142,6 +120,11 @@ constexpr std::pair<std::string_view, std::string TopologyTexts::*> kMembers[] =
 const TopologyTexts& Texts() {
     static const TopologyTexts texts = MakeTexts();
     return texts;
+}
+
+const std::string& SeverityText(Severity s) {
+    const analysis::AnalysisTexts& t = analysis::Texts();
+    return s == Severity::Error ? t.error : s == Severity::Warning ? t.warning : t.information;
 }
 
 interlock::TextList TopologyTextList() { return interlock::ListTexts(Texts(), kMembers); }

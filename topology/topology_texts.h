@@ -1,6 +1,8 @@
 #pragma once
 
 // The fixed texts of the topology and its proofs, in Windows-1251, converted once on first use.
+// Words the layers below already hold (the engine's "ТС", "включен", "отключен"; the analysis'
+// verdicts and severities) are taken from there, never written again.
 
 #include <string>
 
@@ -33,17 +35,10 @@ struct TopologyTexts {
     // Verdicts.
     std::string complies;      // соответствует
     std::string violates;      // нарушает правило
-    std::string notChecked;    // не проверено
-    std::string undetermined;  // не определено
     std::string everyState;    // во всех состояниях
     std::string stricter;      // Строже правил
     std::string noRules;       // правил нет
-    std::string emptyLogic;    // логика пуста
-    std::string logicError;    // ошибка в логике:
-    std::string noStateProof;  // у блока нет сигнала состояния
     // Positions and paths.
-    std::string closed;        // включен
-    std::string open;          // отключен
     std::string earth;         // земля
     std::string on;            // включение
     std::string off;           // отключение
@@ -58,11 +53,7 @@ struct TopologyTexts {
     std::string blockWord;    // блок
     std::string summary;      // Итого
     std::string violating;    // нарушают правила
-    std::string error;        // ошибка
-    std::string warning;      // предупреждение
-    std::string information;  // сведения
     // The page of the analysis window.
-    std::string pageTitle;     // Топология
     std::string colApparatus;  // Аппарат
     std::string colBlock;      // Блок
     std::string colOperation;  // Операция
@@ -70,11 +61,13 @@ struct TopologyTexts {
     std::string colDetails;    // Контрпример и путь
     std::string noFile;        // Нет файла топологии:
     std::string pageEmpty;  // Ни один аппарат топологии не привязан к блоку
-    std::string ruleWord;  // Правило
-    std::string tsWord;    // ТС
+    std::string ruleWord;   // Правило
 };
 
 const TopologyTexts& Texts();
+// The word for a message's severity: the analysis' "ошибка", "предупреждение", "сведения".
+enum class Severity;
+const std::string& SeverityText(Severity s);
 interlock::TextList TopologyTextList();
 
 }  // namespace topology

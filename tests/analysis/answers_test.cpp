@@ -329,6 +329,32 @@ TEST(Answers, BlockFindings) {
     EXPECT_EQ(got, expected);
 }
 
+// The message of a logic with a text error stands in reasons, tables and report lines: it keeps
+// the offending line of logic but no line break (a carriage return in a terminal would write the
+// logic over the start of the message).
+TEST(Answers, LogicErrorsReadOnOneLine) {
+    const struct {
+        Lines on;
+        std::string contains;
+    } cases[] = {
+        {{"V1=AND(M1,M3,S14)"}, " V1=AND(M1,M3,S14)"},
+        {{"M1=AND(S1)", "V1=AND(M1,S2"}, " V1=AND(M1,S2"},
+        {{"V1=AND(S1,Q7)"}, " V1=AND(S1,Q7)"},
+    };
+    for (const auto& c : cases) {
+        auto ws = std::make_unique<Workspace>();
+        ws->Blocks[1].OnLogic = c.on;
+        interlock::RecalculateAll(*ws);
+        Analyser analyser;
+        analyser.Update(*ws);
+        const std::string& e = analyser.LogicError(1, Side::On);
+        ASSERT_FALSE(e.empty()) << c.on.back();
+        EXPECT_EQ(e.find_first_of("\r\n"), std::string::npos) << e;
+        EXPECT_NE(e.find(c.contains), std::string::npos) << e;
+        EXPECT_EQ(e.find("  "), std::string::npos) << e;
+    }
+}
+
 TEST(Answers, WhereUsed) {
     auto ws = std::make_unique<Workspace>();
     ws->Blocks[2].OnLogic = {"M1=AND(S5,~S6)", "", "V2=OR(M1,~S05)"};

@@ -118,5 +118,46 @@ TEST_F(Differential, GeneralModelAgreesWithTheEvaluatorOnAnyValues) {
     EXPECT_GE(compared, 10000);
 }
 
+// Which texts the analysis takes and the message of those it does not: as the plain parse of
+// the text says with every pair read as delivered.
+TEST_F(Differential, TextCheckSaysWhatTheParseSays) {
+    const std::vector<std::vector<std::string>> fixed = {
+        {},
+        {""},
+        {"M1=AND(S1)"},
+        {"V2=AND(S1)"},
+        {"V1=AND(S1)", "V1=OR(S2)"},
+        {"V1=AND(S1,M3)"},
+        {"M1=AND(S1)", "V1=XOR(M1)"},
+        {"V1=AND(D256)"},
+        {"M1=AND(S2)", "V1=OR(M1,~D256,S3)"},
+    };
+    int refused = 0;
+    for (int round = 0; round < 1500; ++round) {
+        auto ws = std::make_unique<Workspace>();
+        ws->CurrentBlock = 0;
+        RandomPairs(random, *ws, kTs);
+        if (round % 3 == 0) ws->TsTable.TwoPosition[interlock::kTsCount] = 1;  // D256 is refused
+        for (int t = 1; t <= interlock::kTsCount; ++t)
+            ws->TsTable.Value[t] = static_cast<int16_t>(random() % 3);
+        LogicShape shape;
+        shape.unassignedM = random() % 3 == 0;
+        ws->Blocks[1].OnLogic =
+            round < static_cast<int>(fixed.size()) ? fixed[round] : RandomLogic(random, 1, shape);
+        std::string message = "unchanged";
+        const bool accepted = TextCheck(*ws).Accepted(*ws, 1, Side::On, &message);
+
+        auto twin = std::make_unique<Workspace>(*ws);
+        twin->TsTable.FromServer.fill(1);
+        interlock::twin::ParseText(*twin, twin->Blocks[1], Side::On);
+        const interlock::Block& b = twin->Blocks[1];
+        const std::string context = ::testing::PrintToString(ws->Blocks[1].OnLogic);
+        EXPECT_EQ(accepted, !b.OnError && !b.OnEmpty) << context;
+        EXPECT_EQ(message, b.OnError ? b.OnErrorMessage : std::string()) << context;
+        refused += !accepted;
+    }
+    EXPECT_GT(refused, 100);
+}
+
 }  // namespace
 }  // namespace analysis::test

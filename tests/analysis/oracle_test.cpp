@@ -237,5 +237,61 @@ TEST_F(Oracle, AnswersAgreeWithTryingEveryState) {
     EXPECT_GT(verdictsChecked, 600);
 }
 
+// The lines found constant in the apparatus state in which their logic governs, against every
+// state tried: each M line is evaluated as the output of the text cut after it.
+TEST_F(Oracle, ConstantLinesAgreeWithTryingEveryState) {
+    int judged = 0;
+    int constant = 0;
+    for (int round = 0; round < 300; ++round) {
+        std::unique_ptr<Workspace> ws = RandomBlock();
+        Analyser analyser;
+        analyser.Update(*ws);
+        const Groups groups(*ws);
+        const int s = ws->Blocks[kBlock].StateSignal;
+        const int stateGroup = groups.Of(std::abs(s));
+        std::vector<int> others;
+        for (const auto& [g, list] : groups.members)
+            if (g != stateGroup) others.push_back(g);
+        for (Side side : {Side::On, Side::Off}) {
+            if (!analyser.Model(kBlock, side)) continue;
+            const std::vector<std::string> text = ws->Blocks[kBlock].Of(side).Logic;
+            const std::string context = ::testing::PrintToString(text) + " s=" + std::to_string(s);
+            std::set<int> reported;
+            for (const Problem& p : analyser.Problems())
+                if (p.check == check::kConstantLine && p.side == side) reported.insert(p.line);
+            std::set<int> expected;
+            for (size_t t = 0; t < text.size(); ++t) {
+                if (text[t].empty() || text[t][0] != 'M') continue;
+                // The text up to this line, its V line made an M nobody reads, and a V line
+                // that gives this line's value.
+                std::vector<std::string> cut;
+                for (size_t k = 0; k <= t; ++k)
+                    cut.push_back(!text[k].empty() && text[k][0] == 'V' ? "M16" + text[k].substr(2)
+                                                                        : text[k]);
+                cut.push_back("V" + std::to_string(kBlock) + "=AND(" + text[t].substr(0, text[t].find('=')) +
+                              ")");
+                auto trial = std::make_unique<Workspace>(*ws);
+                trial->Blocks[kBlock].Of(side).Logic = cut;
+                std::set<int> values;
+                for (unsigned bits = 0; bits < (1u << others.size()); ++bits) {
+                    for (size_t i = 0; i < others.size(); ++i) groups.Set(*trial, others[i], (bits >> i) & 1);
+                    groups.Set(*trial, stateGroup, 0);
+                    if (interlock::ApparatusIsOn(*trial, s) != (side == Side::Off))
+                        groups.Set(*trial, stateGroup, 1);
+                    const int r = Verdict(*trial, side);
+                    ASSERT_NE(r, -1) << context << " line " << t + 1;
+                    values.insert(r);
+                }
+                if (values.size() == 1) expected.insert(static_cast<int>(t) + 1);
+                ++judged;
+            }
+            EXPECT_EQ(reported, expected) << context;
+            constant += static_cast<int>(expected.size());
+        }
+    }
+    EXPECT_GT(judged, 500);
+    EXPECT_GT(constant, 50);
+}
+
 }  // namespace
 }  // namespace analysis::test

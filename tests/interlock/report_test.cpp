@@ -515,7 +515,7 @@ TEST(EditorColouring, DecisionFollowsTheBlock) {
     struct Row {
         const char* state;
         Lines on, off;
-        bool checkColor;
+        bool colourChecked;
         EditorColouring colouring;
         const char* errorLine;
     };
@@ -530,7 +530,7 @@ TEST(EditorColouring, DecisionFollowsTheBlock) {
     };
     for (const Row& r : rows) {
         Workspace ws;
-        ws.Opts.Check_Color = r.checkColor;
+        ws.Opts.Check_Color = r.colourChecked;
         Block& b = ws.Blocks[1];
         b.OnLogic = r.on;
         b.OffLogic = r.off;

@@ -35,6 +35,8 @@ TEST_F(TsCascadeTest, RecalculatesEveryBlockAndChoosesTheViewAsAsked) {
         Values({{5, 1}, {6, 1}});
         RunTsCascade(ws, {.view = row.view});
         EXPECT_EQ(ws.CurrentView, row.expected);
+        // The refresh comes after the view step: the editor holds the logic of the view chosen.
+        EXPECT_EQ(B(1).Of(row.expected).Logic, ws.Fields.Logic);
         EXPECT_EQ(B(1).OnResult, 1);
         EXPECT_EQ(B(2).OnResult, 1);  // not the current block, recalculated all the same
         EXPECT_EQ(ws.Display.refreshCount, refreshes + 1);

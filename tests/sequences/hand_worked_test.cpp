@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include "interlock/cp1251.h"
+#include "interlock/engine_texts.h"
 #include "sequences/form.h"
 #include "sequences/program.h"
 #include "sequences/sequences_texts.h"
 #include "sequences/substation.h"
 #include "sequences/transition_system.h"
+#include "topology/topology_texts.h"
 
 namespace sequences {
 namespace {
@@ -224,10 +226,10 @@ TEST_F(HandWorked, FormOfACheckedProgram) {
         const char* state;
     };
     const Row want[] = {
-        {2, tx.forbidden, true, "QS1 вкл, Q1 вкл, QE1 откл"},
-        {3, tx.allowed, false, "QS1 вкл, Q1 откл, QE1 откл"},
-        {4, tx.allowed, false, "QS1 откл, Q1 откл, QE1 откл"},
-        {6, tx.allowed, false, "QS1 откл, Q1 откл, QE1 вкл"},
+        {2, interlock::Texts().forbidden, true, "QS1 вкл, Q1 вкл, QE1 откл"},
+        {3, interlock::Texts().allowed, false, "QS1 вкл, Q1 откл, QE1 откл"},
+        {4, interlock::Texts().allowed, false, "QS1 откл, Q1 откл, QE1 откл"},
+        {6, interlock::Texts().allowed, false, "QS1 откл, Q1 откл, QE1 вкл"},
         {7, tx.already, false, "QS1 откл, Q1 откл, QE1 вкл"},
     };
     ASSERT_EQ(f.rows.size(), std::size(want));
@@ -241,7 +243,7 @@ TEST_F(HandWorked, FormOfACheckedProgram) {
     // The forbidden step names what to change first: Q1 and QS1 off.
     EXPECT_NE(f.rows[0].verdict.find(tx.changes), std::string::npos);
     ASSERT_EQ(f.errors.size(), 1u);
-    EXPECT_EQ(f.errors[0].rfind(tx.line + " 5, ", 0), 0u);
+    EXPECT_EQ(f.errors[0].rfind(topology::Texts().lineWord + " 5, ", 0), 0u);
     EXPECT_FALSE(f.clean);
     EXPECT_EQ(cp1251::ToUtf8(f.start), "QS1 вкл, Q1 вкл, QE1 откл");
 }

@@ -30,6 +30,7 @@
 #include "interlock/engine_texts.h"
 #include "storage/config_text.h"
 #include "storage/file_io.h"
+#include "storage/texts.h"
 #include "ui/widgets/colours.h"
 #include "ui/model/dialogs.h"
 #include "ui/report/logic_diagram.h"
@@ -53,7 +54,7 @@ std::string ReadOther(const std::string& path, interlock::Workspace& ws) {
     storage::ReadResult file = storage::ReadWholeFile(cp1251::ToUtf8(path));
     if (!file) return file.error;
     if (!storage::Read_Config_Text(ws, storage::SplitLines(file.bytes))) {
-        std::string text = AnalysisPageTexts().fileNotRead + " \"" + path + "\"";
+        std::string text = storage::Texts().cannotRead + " \"" + path + "\"";
         for (const interlock::Message& m : ws.Messages) text += "\n\r" + m.text;
         return text;
     }
@@ -217,7 +218,7 @@ void TForm_Analysis::BuildWidgets() {
     Diagram_Page = CreateAnalysisDiagramPage(workbench_, *this, Pages);
     Pages->addTab(Diagram_Page, Q(t.pageDiagram));
     Topology_Page = CreateTopologyPage(workbench_, *this, Pages);
-    Pages->addTab(Topology_Page, Q(topology::Texts().pageTitle));
+    Pages->addTab(Topology_Page, Q(topology::Texts().heading));
     Sequences_Page = new SequencesPage(workbench_, *this, Pages);
     Pages->addTab(Sequences_Page, Q(sequences::Texts().pageName));
     auto* bottom = new QHBoxLayout;
@@ -909,8 +910,8 @@ void TForm_Analysis::Requirements_ButtonClick() {
     std::optional<std::string> chosen = dialogs_.OpenFile(initial, {{t.requirementsFilter, "*.req"}}, "req");
     if (!chosen) return;
     if (!storage::FileExists(cp1251::ToUtf8(*chosen))) {
-        dialogs_.Message(
-            {t.fileNotRead + " \"" + *chosen + "\"", ui::Texts().errorCaption, interlock::Icon::Error});
+        dialogs_.Message({storage::Texts().cannotRead + " \"" + *chosen + "\"", ui::Texts().errorCaption,
+                          interlock::Icon::Error});
         return;
     }
     chosenRequirements_ = *chosen;

@@ -8,7 +8,6 @@
 #include "interlock/engine_texts.h"
 #include "interlock/workspace.h"
 #include "topology/topology.h"
-#include "topology/topology_texts.h"
 #include "ui/mimic/mimic_window_texts.h"
 
 namespace mimic {
@@ -130,7 +129,7 @@ std::string LightWord(Light light) {
         case Light::ForbiddenHint:
             return interlock::Texts().forbidden;
         case Light::Error:
-            return topology::Texts().error;
+            return analysis::Texts().error;
         case Light::None:
             break;
     }

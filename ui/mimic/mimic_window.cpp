@@ -112,8 +112,8 @@ MimicWindow::MimicWindow(ui::Workbench& workbench, QWidget* parent)
     bottomBox->setContentsMargins(0, 0, 0, 0);
     Journal_Tree = new QTreeWidget(bottom);
     Journal_Tree->setRootIsDecorated(false);
-    Journal_Tree->setHeaderLabels({ToQString(mx.colTime), ToQString(sequences::Texts().colOperation),
-                                   ToQString(sequences::Texts().colVerdict), ToQString(mx.colForced)});
+    Journal_Tree->setHeaderLabels({ToQString(mx.colTime), ToQString(topology::Texts().colOperation),
+                                   ToQString(topology::Texts().colVerdict), ToQString(mx.colForced)});
     bottomBox->addWidget(Journal_Tree, 1);
     auto* actions = new QHBoxLayout;
     bottomBox->addLayout(actions);

@@ -32,7 +32,6 @@ AnalysisWindowTexts MakeWindowTexts() {
     t.noApplyRtu = W("Идёт приём ТС с КП: значения ТС задаёт КП");
     t.noApplyServer = W("Идёт приём ТС с сервера ТМ: значения ТС задаёт сервер");
     t.noApplyRow = W("Выберите строку с набором значений ТС");
-    t.fileNotRead = W("Не удалось прочитать файл");
     return t;
 }
 
@@ -46,13 +45,10 @@ PageTexts MakePageTexts() {
     t.emptyLogic = W("Логика пуста");
     t.yes = W("да");
     t.no = W("нет");
-    t.columnBlock = W("Блок");
     t.columnLogic = W("Логика");
-    t.columnLine = W("Строка");
     t.columnDetails = W("Подробности");
     t.line = W("строка ");
     t.position = W("позиция ");
-    t.counterexample = W("контрпример: ");
     t.columnSet = W("Набор");
     t.columnChanges = W("Изменения ТС (номер, имя: значение сейчас -> новое)");
     t.allowedAsIs = W("Операция разрешена: изменять ТС не нужно");
@@ -88,8 +84,6 @@ PageTexts MakePageTexts() {
     t.changed = W("изменён");
     t.equivalent = W("равносильна");
     t.notCompared = W("не сравнивалась");
-    t.differs = W("различается");
-    t.at = W("при ");
     t.inFile = W(": в файле ");
     t.inMemory = W(", в памяти ");
     t.bothWays = W(" (изменения в обе стороны)");
@@ -129,7 +123,6 @@ constexpr std::pair<std::string_view, std::string AnalysisWindowTexts::*> kWindo
     TEXT(AnalysisWindowTexts, noApplyRtu),
     TEXT(AnalysisWindowTexts, noApplyServer),
     TEXT(AnalysisWindowTexts, noApplyRow),
-    TEXT(AnalysisWindowTexts, fileNotRead),
 };
 constexpr std::pair<std::string_view, std::string PageTexts::*> kPageMembers[] = {
     TEXT(PageTexts, block),
@@ -140,13 +133,10 @@ constexpr std::pair<std::string_view, std::string PageTexts::*> kPageMembers[] =
     TEXT(PageTexts, emptyLogic),
     TEXT(PageTexts, yes),
     TEXT(PageTexts, no),
-    TEXT(PageTexts, columnBlock),
     TEXT(PageTexts, columnLogic),
-    TEXT(PageTexts, columnLine),
     TEXT(PageTexts, columnDetails),
     TEXT(PageTexts, line),
     TEXT(PageTexts, position),
-    TEXT(PageTexts, counterexample),
     TEXT(PageTexts, columnSet),
     TEXT(PageTexts, columnChanges),
     TEXT(PageTexts, allowedAsIs),
@@ -182,8 +172,6 @@ constexpr std::pair<std::string_view, std::string PageTexts::*> kPageMembers[] =
     TEXT(PageTexts, changed),
     TEXT(PageTexts, equivalent),
     TEXT(PageTexts, notCompared),
-    TEXT(PageTexts, differs),
-    TEXT(PageTexts, at),
     TEXT(PageTexts, inFile),
     TEXT(PageTexts, inMemory),
     TEXT(PageTexts, bothWays),

@@ -2,7 +2,8 @@
 
 // The fixed texts of the analysis window's pages and of the window itself, in Windows-1251,
 // written in UTF-8 in analysis_page_texts.cpp and converted once, on first use. Words other
-// catalogues already hold (the verdicts, "ТС", "вкл") are taken from there, never written again.
+// catalogues already hold (the verdicts, "ТС", "вкл", the column "Блок", "контрпример: ") are
+// taken from there, never written again.
 
 #include <string>
 
@@ -24,7 +25,6 @@ struct AnalysisWindowTexts {
     std::string requirementsFilter;
     std::string noApplyChange;  // why an apply is disabled
     std::string noApplyRtu, noApplyServer, noApplyRow;
-    std::string fileNotRead;
 };
 const AnalysisWindowTexts& AnalysisPageTexts();
 interlock::TextList AnalysisWindowTextList();
@@ -39,10 +39,9 @@ struct PageTexts {
     std::string noStateSignal;  // no governing operation without a state signal
     std::string emptyLogic;     // Логика пуста
     std::string yes, no;
-    std::string columnBlock, columnLogic, columnLine, columnDetails;
+    std::string columnLogic, columnDetails;
     std::string line;            // "строка " before a number
     std::string position;        // "позиция " before a number
-    std::string counterexample;  // "контрпример: "
     // "Почему запрещено".
     std::string columnSet, columnChanges;
     std::string allowedAsIs, smallestSets, nothingAllows, smallestCount, setCount, notAllShown;
@@ -55,8 +54,8 @@ struct PageTexts {
     std::string columnRequirement, columnResult, noRequirementsFile, fileHead, total, errorLines;
     std::string noRequirements;
     // "Сравнение".
-    std::string columnBehaviour, compareHead, nameChange, changed, equivalent, notCompared, differs;
-    std::string at, inFile, inMemory, bothWays, memoryAllowsMore, memoryForbidsMore;
+    std::string columnBehaviour, compareHead, nameChange, changed, equivalent, notCompared;
+    std::string inFile, inMemory, bothWays, memoryAllowsMore, memoryForbidsMore;
     std::string invertedChanged, twoPositionChanged, attributes, identical;
     // "Где используется".
     std::string columnOperand, enterTs, readPlaces, readNowhere;

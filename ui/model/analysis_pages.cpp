@@ -8,6 +8,8 @@
 #include "analysis/model.h"
 #include "interlock/cp1251.h"
 #include "interlock/engine_texts.h"
+#include "sequences/sequences_texts.h"
+#include "topology/topology_texts.h"
 #include "ui/model/logic_error.h"
 #include "ui/model/window_analysis_texts.h"
 
@@ -258,8 +260,8 @@ Page UnreliablePage(analysis::Analyser& analyser, const interlock::Workspace& ws
 
 Page ProblemsPage(const analysis::Analyser& analyser, const interlock::Workspace& ws) {
     Page p;
-    p.columns = {P().columnBlock,    P().columnLogic,   P().columnLine,
-                 P().columnSeverity, P().columnMessage, P().columnCheck};
+    p.columns = {topology::Texts().colBlock, P().columnLogic,   sequences::Texts().colLine,
+                 P().columnSeverity,         P().columnMessage, P().columnCheck};
     std::vector<analysis::Problem> problems = BlockErrors(ws);
     const std::vector<analysis::Problem>& found = analyser.Problems();
     problems.insert(problems.end(), found.begin(), found.end());
@@ -309,7 +311,7 @@ Page RequirementsPage(const std::string& file, const analysis::RequirementsFile&
         if (r.counterexample) {
             analysis::Cube cube = r.counterexample->cube;
             if (r.state) cube.insert(cube.begin(), *r.state);
-            details = P().counterexample + CubeText(ws.TsTable, cube);
+            details = analysis::Texts().counterexample + CubeText(ws.TsTable, cube);
             row.apply = CubeValues(ws.TsTable, cube);
         }
         row.cells = {q.label.empty() ? q.text : q.label + " (" + q.text + ")", verdict, details};
@@ -328,7 +330,7 @@ Page RequirementsPage(const std::string& file, const analysis::RequirementsFile&
 Page ComparePage(const std::string& file, const analysis::DiffResult& diff, const interlock::Workspace& a,
                  const interlock::Workspace& b) {
     Page p;
-    p.columns = {P().columnBlock, P().columnLogic, P().columnBehaviour, P().columnDetails};
+    p.columns = {topology::Texts().colBlock, P().columnLogic, P().columnBehaviour, P().columnDetails};
     p.heading = P().compareHead + file;
     auto verdict = [](int v) { return v ? interlock::Texts().allowed : interlock::Texts().forbidden; };
     for (const analysis::BlockDiff& d : diff.blocks) {
@@ -361,12 +363,12 @@ Page ComparePage(const std::string& file, const analysis::DiffResult& diff, cons
                     status = P().notCompared;
                     break;
                 case analysis::LogicDiff::Status::Different: {
-                    status = P().differs;
+                    status = analysis::Texts().differs;
                     row.emphasised = true;
                     analysis::Cube cube = x.state;
                     if (x.witness) cube.insert(cube.end(), x.witness->cube.begin(), x.witness->cube.end());
-                    details = P().at + CubeText(b.TsTable, cube) + P().inFile + verdict(x.verdictA) +
-                              P().inMemory + verdict(x.verdictB);
+                    details = sequences::Texts().freeValues + CubeText(b.TsTable, cube) + P().inFile +
+                              verdict(x.verdictA) + P().inMemory + verdict(x.verdictB);
                     if (x.bAllowsMore && x.aAllowsMore)
                         details += P().bothWays;
                     else if (x.bAllowsMore)
@@ -395,7 +397,7 @@ Page ComparePage(const std::string& file, const analysis::DiffResult& diff, cons
 
 Page WhereUsedPage(const analysis::Analyser& analyser, const interlock::Workspace& ws, int ts) {
     Page p;
-    p.columns = {P().columnBlock, P().columnLogic, P().columnLine, P().columnOperand};
+    p.columns = {topology::Texts().colBlock, P().columnLogic, sequences::Texts().colLine, P().columnOperand};
     if (ts < 1 || ts > interlock::kTsCount) {
         p.empty = P().enterTs;
         return p;

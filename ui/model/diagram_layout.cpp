@@ -9,6 +9,7 @@
 #include "interlock/compiled_logic.h"
 #include "interlock/cp1251.h"
 #include "interlock/engine_texts.h"
+#include "topology/topology_texts.h"
 #include "ui/model/analysis_page_texts.h"
 #include "ui/model/logic_error.h"
 #include "ui/model/window_analysis_texts.h"
@@ -26,19 +27,6 @@ int ClassOf(int raw) {
 }
 
 Tone ToneOf(int cls) { return cls == 1 ? Tone::True : cls == 0 ? Tone::False : Tone::Neither; }
-
-std::string OneLine(const std::string& text) {
-    std::string s;
-    for (char c : text) {
-        if (c == '\r' || c == '\n') {
-            if (!s.empty() && s.back() != ' ') s += ' ';
-        } else {
-            s += c;
-        }
-    }
-    while (!s.empty() && s.back() == ' ') s.pop_back();
-    return s;
-}
 
 // One operand as evaluated.
 struct Read {
@@ -76,12 +64,12 @@ Diagram LayOut(const Workspace& ws, int number, Side side, const Metrics& metric
     Diagram d;
     const interlock::Block& block = ws.Blocks[number];
     const auto fields = block.Of(side);
-    const DiagramTexts& t = DiagramPageTexts();
+    const topology::TopologyTexts& t = topology::Texts();
     // A logic with a text error has no verdict (the main window says "ошибка!"): it is drawn
     // without values, and the note names the line and the message.
     Metrics m = metrics;
     if (fields.Error) m.values = false;
-    d.title = PageWords().block + std::to_string(number) + ", " + (side == Side::On ? t.sideOn : t.sideOff) +
+    d.title = PageWords().block + std::to_string(number) + ", " + (side == Side::On ? t.on : t.off) +
               (block.Name.empty() ? std::string() : ": " + block.Name);
     if (fields.Logic.empty()) d.note = PageWords().emptyLogic;
     if (fields.Error) {

@@ -10,8 +10,6 @@ namespace {
 DiagramTexts MakeTexts() {
     auto t = [](const char* utf8) { return cp1251::FromUtf8(utf8); };
     DiagramTexts x;
-    x.sideOn = t("включение");
-    x.sideOff = t("отключение");
     x.linePrefix = t("стр. ");
     x.tipHardware = t(", недостоверный (аппаратно)");
     x.tipManual = t(", недостоверный (вручную)");
@@ -35,8 +33,6 @@ DiagramTexts MakeTexts() {
 
 using Member = std::string DiagramTexts::*;
 constexpr std::pair<std::string_view, Member> kMembers[] = {
-    {"sideOn", &DiagramTexts::sideOn},
-    {"sideOff", &DiagramTexts::sideOff},
     {"linePrefix", &DiagramTexts::linePrefix},
     {"tipHardware", &DiagramTexts::tipHardware},
     {"tipManual", &DiagramTexts::tipManual},

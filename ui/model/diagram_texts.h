@@ -11,9 +11,7 @@
 namespace ui {
 
 struct DiagramTexts {
-    // The layout: "Блок 5, включение: Q1", "стр. 3" above a gate.
-    std::string sideOn;
-    std::string sideOff;
+    // The layout: "стр. 3" above a gate (the side in the title, "включение", is the topology's).
     std::string linePrefix;
     // An input's tooltip after "ТС15 Name: 1"; %1 is the pair's second TS.
     std::string tipHardware;

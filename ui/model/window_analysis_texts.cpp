@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "analysis/analysis_texts.h"
 #include "interlock/cp1251.h"
 
 namespace ui {
@@ -33,7 +34,6 @@ AnalysisViewTexts MakeTexts() {
     x.checkSharedStateSignal = t("общий сигнал состояния");
     x.checkStateNotRead = t("сигнал состояния не читается");
     x.checkNoTs = t("не зависит от ТС");
-    x.checkUndetermined = t("не определено");
     x.whereStateSignal = t("сигнал состояния");
     x.wherePairOf = t("пара ТС");
     x.exportName = t("схема_блок");
@@ -92,7 +92,6 @@ constexpr std::pair<std::string_view, Member> kMembers[] = {
     TEXT(checkSharedStateSignal),
     TEXT(checkStateNotRead),
     TEXT(checkNoTs),
-    TEXT(checkUndetermined),
     TEXT(whereStateSignal),
     TEXT(wherePairOf),
     TEXT(exportName),
@@ -150,7 +149,7 @@ std::string CheckName(std::string_view check) {
         {"shared_state_signal", &t.checkSharedStateSignal},
         {"state_not_read", &t.checkStateNotRead},
         {"no_ts", &t.checkNoTs},
-        {"undetermined", &t.checkUndetermined},
+        {"undetermined", &analysis::Texts().undetermined},
     };
     for (const auto& [id, name] : kNames)
         if (id == check) return *name;

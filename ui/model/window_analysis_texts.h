@@ -35,7 +35,6 @@ struct AnalysisViewTexts {
     std::string checkSharedStateSignal;
     std::string checkStateNotRead;
     std::string checkNoTs;
-    std::string checkUndetermined;
     // "Где используется": a TS read as a block's state signal, or through its pair.
     std::string whereStateSignal;
     std::string wherePairOf;

@@ -26,7 +26,6 @@
 #include "ui/mimic/mimic_painter.h"
 #include "ui/mimic/mimic_texts.h"
 #include "ui/model/diagram_layout.h"
-#include "ui/model/diagram_texts.h"
 #include "ui/model/report_texts.h"
 #include "ui/model/window_analysis_texts.h"
 #include "sequences/sequences_texts.h"
@@ -399,8 +398,8 @@ void LogicText(Sheet& s, const interlock::Block& b) {
     auto header = [&] {
         p.setFont(Font(8.5, true));
         p.setPen(Qt::black);
-        p.drawText(QPointF(kLeft + 14, s.Y() + 9), Q(DiagramPageTexts().sideOn + " (#Off->On)"));
-        p.drawText(QPointF(kLeft + half + 14, s.Y() + 9), Q(DiagramPageTexts().sideOff + " (#On->Off)"));
+        p.drawText(QPointF(kLeft + 14, s.Y() + 9), Q(topology::Texts().on + " (#Off->On)"));
+        p.drawText(QPointF(kLeft + half + 14, s.Y() + 9), Q(topology::Texts().off + " (#On->Off)"));
         s.Skip(13);
     };
     header();
@@ -511,8 +510,7 @@ void BlockPages(Sheet& s, const Report& r, const interlock::Workspace& ws, Pagin
         for (const analysis::Problem& p : b.problems) {
             QString where;
             if (p.side)
-                where =
-                    Q(p.side == interlock::Side::On ? DiagramPageTexts().sideOn : DiagramPageTexts().sideOff);
+                where = Q(p.side == interlock::Side::On ? topology::Texts().on : topology::Texts().off);
             if (p.line > 0) where += ", " + Q(P().line) + QString::number(p.line);
             s.Text(QString("– ") + Q(analysis::SeverityText(p.severity)) +
                        (where.isEmpty() ? "" : " (" + where + ")") + ": " + OneLine(p.message),
@@ -533,13 +531,14 @@ void BlockPages(Sheet& s, const Report& r, const interlock::Workspace& ws, Pagin
             if (!x.reason.empty()) line += " (" + OneLine(x.reason) + ")";
             s.Text(line, Font(10, bad), 14, bad ? QColor(Qt::red) : QColor(Qt::black));
             if (x.counterexample)
-                s.Text(Q(Capitalised(P().counterexample)) + CubeText(x.counterexample->cube, ws), Font(9.5),
-                       28);
+                s.Text(
+                    Q(Capitalised(analysis::Texts().counterexample)) + CubeText(x.counterexample->cube, ws),
+                    Font(9.5), 28);
         }
         if (!r.topologyFile.empty() && !b.topology.empty()) {
             s.Skip(8);
             s.Need(40);
-            s.Text(Q(topology::Texts().pageTitle), Font(10.5, true));
+            s.Text(Q(topology::Texts().heading), Font(10.5, true));
             s.Skip(3);
             for (size_t i = 0; i < b.topology.size(); ++i) {
                 const bool bad = b.topologyBad[i];
@@ -579,7 +578,8 @@ void FormPages(Sheet& s, const sequences::SwitchingForm& f) {
         s.Skip(h + 4);
         s.Rule(0.3);
     };
-    const QString head[4] = {Q(tx.step), Q(tx.colOperation), Q(tx.colVerdict), Q(tx.colState)};
+    const QString head[4] = {Q(tx.step), Q(topology::Texts().colOperation), Q(topology::Texts().colVerdict),
+                             Q(tx.colState)};
     row(head, Font(9.5, true), Qt::black);
     for (const sequences::FormRow& r : f.rows) {
         const QString cells[4] = {QString::number(r.number), Q(r.operation), Q(r.verdict), Q(r.state)};

@@ -11,11 +11,13 @@
 #include <QVBoxLayout>
 
 #include "interlock/cp1251.h"
+#include "interlock/engine_texts.h"
 #include "sequences/describe.h"
 #include "sequences/form.h"
 #include "sequences/sequences_texts.h"
 #include "storage/config_text.h"
 #include "storage/file_io.h"
+#include "topology/topology_texts.h"
 #include "ui/analysis/analysis_form.h"
 #include "ui/model/analysis_pages.h"
 #include "ui/model/dialogs.h"
@@ -69,8 +71,9 @@ SequencesPage::SequencesPage(Workbench& workbench, TForm_Analysis& analysisWindo
     layout->addWidget(Topology_Label);
     Steps_Tree = new QTreeWidget(this);
     Steps_Tree->setRootIsDecorated(false);
-    Steps_Tree->setHeaderLabels({ToQString(Tx().step), ToQString(Tx().colLine), ToQString(Tx().colOperation),
-                                 ToQString(Tx().colVerdict), ToQString(Tx().colState)});
+    Steps_Tree->setHeaderLabels({ToQString(Tx().step), ToQString(Tx().colLine),
+                                 ToQString(topology::Texts().colOperation),
+                                 ToQString(topology::Texts().colVerdict), ToQString(Tx().colState)});
     layout->addWidget(Steps_Tree, 1);
     Summary = new QLabel(this);
     Summary->setWordWrap(true);
@@ -213,8 +216,8 @@ void SequencesPage::PlanClick() {
     plan_.clear();
     Take_Plan_Button->setEnabled(false);
     if (!target) {
-        Summary->setText(ToQString(Tx().badTarget + Tx().position + " " + std::to_string(error.position) +
-                                   ": " + error.message));
+        Summary->setText(ToQString(Tx().badTarget + topology::Texts().positionWord + " " +
+                                   std::to_string(error.position) + ": " + error.message));
         return;
     }
     const std::unique_ptr<sequences::Substation> substation = Topology();
@@ -239,7 +242,7 @@ void SequencesPage::PlanClick() {
     }
     for (size_t i = 0; i < plan.witness.steps.size(); ++i) {
         const sequences::Step& s = plan.witness.steps[i];
-        std::string verdict = Tx().allowed;
+        std::string verdict = interlock::Texts().allowed;
         if (!s.field.empty()) verdict += ", " + Tx().freeValues + d.Values(s.field);
         AddRow(Steps_Tree,
                {QString::number(i + 1), QString(), ToQString(d.Op(s.op)), ToQString(verdict),
@@ -278,7 +281,7 @@ void SequencesPage::HazardsClick() {
         AddRow(Steps_Tree, {QString(), QString(), ToQString(name), ToQString(verdict), QString()}, bad);
         for (size_t i = 0; i < w.steps.size(); ++i) {
             const sequences::Step& s = w.steps[i];
-            std::string v = Tx().allowed;
+            std::string v = interlock::Texts().allowed;
             if (!s.field.empty()) v += ", " + Tx().freeValues + d.Values(s.field);
             AddRow(Steps_Tree,
                    {QString::number(i + 1), QString(), ToQString(d.Op(s.op)), ToQString(v),

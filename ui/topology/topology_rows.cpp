@@ -17,7 +17,7 @@ Page TopologyRows(const std::string& file, const std::string& error, const topol
     p.heading = tx.heading + ": " + file;
     for (const topology::Message& m : t.messages) {
         if (m.severity == topology::Severity::Information) continue;
-        p.heading += "\n" + (m.severity == topology::Severity::Error ? tx.error : tx.warning);
+        p.heading += "\n" + topology::SeverityText(m.severity);
         if (m.line > 0) p.heading += ", " + tx.lineWord + " " + std::to_string(m.line);
         if (m.position > 0) p.heading += ", " + tx.positionWord + " " + std::to_string(m.position);
         p.heading += ": " + m.text;
