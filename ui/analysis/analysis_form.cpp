@@ -10,9 +10,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QShortcut>
+#include <QStyle>
 #include <QScreen>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -20,6 +22,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <chrono>
+#include <ctime>
 #include <functional>
 
 #include "analysis/analyser.h"
@@ -60,6 +63,19 @@ std::string ReadOther(const std::string& path, interlock::Workspace& ws) {
 }
 
 constexpr int kRowRole = Qt::UserRole;
+
+// The GUI thread's CPU time in ms where the system tells it (the wall clock elsewhere): what the
+// window's own work costs, without the time the thread waited for a core of a busy machine.
+double ThreadCpuMs() {
+#if defined(__unix__)
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+#else
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+#endif
+}
 
 // What the search field holds as a TS or an M variable: "S12", "D12", "ТС12", "TS12" and "12"
 // are TS 12, "M3" is M3; nullopt for anything else.
@@ -315,31 +331,174 @@ void TForm_Analysis::Refresh() {
     if (!isVisible()) return;
     workbench_.FinishLoad();  // blocks read but not yet recalculated are not what to show
     const auto start = std::chrono::steady_clock::now();
+    const double cpu = ThreadCpuMs();
     const int index = Pages->currentIndex();
     if (index >= 0 && index < kPageCount) Renew(static_cast<PageId>(index));
     UpdateActions();
     emit Refreshed();  // the diagram page draws anew: part of the refresh's time
     lastRefreshMs_ =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    CountLoop(lastRefreshMs_, ThreadCpuMs() - cpu);
 }
 
-void TForm_Analysis::Renew(PageId id) {
+void TForm_Analysis::Renew(PageId id, bool aside) {
     // The problems and the where-used lists do not read TS values: a refresh for new values
     // (a datagram, a TS typed) costs them a hash instead of a rebuild of thousands of rows.
     const bool structural = id == Problems || id == WhereUsed;
     const size_t key = structural ? StructureKey(id) : 0;
-    if (structural && key != 0 && key == builtKey_[id] && views_[id].filled) return;
+    if (structural && key != 0 && key == builtKey_[id] && views_[id].filled) {
+        if (views_[id].stale) {
+            // A change came and went while an answer was computed: the one shown is current,
+            // and the answer on its way is for the change.
+            views_[id].stale = false;
+            ShowHeading(id);
+            UpdateActions();
+            if (asideOwn_) asidePending_ = true;
+        }
+        return;
+    }
+    if (aside && StartAside(id)) return;
     Fill(id, Build(id));
-    builtKey_[id] = structural ? StructureKey(id) : 0;
+    KeepKey(id, workbench_.Ws(), Where_Number->value());
+}
+
+void TForm_Analysis::KeepKey(PageId id, const interlock::Workspace& ws, int where) {
+    const bool structural = id == Problems || id == WhereUsed;
+    builtKey_[id] = structural ? StructureKey(id, ws, where) : 0;
     keyForms_[id].clear();
     if (!structural) return;
-    for (const interlock::Block& b : workbench_.Ws().Blocks)
+    for (const interlock::Block& b : ws.Blocks)
         for (const interlock::Side side : {interlock::Side::On, interlock::Side::Off})
             keyForms_[id].push_back(b.Of(side).Logic.compiled());
 }
 
+namespace {
+
+// The pages that read the analyser, built from `ws` (a copy, when on the worker thread).
+Page BuildAnalysed(TForm_Analysis::PageId id, analysis::Analyser& a, const interlock::Workspace& ws,
+                   int where) {
+    switch (id) {
+        case TForm_Analysis::Why:
+            return WhyPage(a, ws);
+        case TForm_Analysis::Unreliable:
+            return UnreliablePage(a, ws);
+        case TForm_Analysis::Problems:
+            a.Update(ws);
+            return ProblemsPage(a, ws);
+        case TForm_Analysis::WhereUsed:
+            a.Update(ws);
+            return WhereUsedPage(a, ws, where);
+        default:
+            return {};
+    }
+}
+
+size_t LogicLines(const interlock::Workspace& ws) {
+    size_t lines = 0;
+    for (const interlock::Block& b : ws.Blocks) lines += b.OnLogic.size() + b.OffLogic.size();
+    return lines;
+}
+
+// What the pages read of the workspace: the TS table and the blocks (their texts share the
+// compiled forms), the block and side on view.
+std::shared_ptr<interlock::Workspace> CopyForAnalysis(const interlock::Workspace& ws) {
+    auto copy = std::make_shared<interlock::Workspace>();
+    copy->TsTable = ws.TsTable;
+    copy->Blocks = ws.Blocks;
+    copy->CurrentBlock = ws.CurrentBlock;
+    copy->CurrentView = ws.CurrentView;
+    copy->ConfigFileName = ws.ConfigFileName;
+    return copy;
+}
+
+// The forms the worker compiled for texts that are still the same become the live texts'
+// own, so that the analyser does not build their models again for a new form.
+void AdoptForms(interlock::Workspace& live, const interlock::Workspace& copy) {
+    for (int n = 1; n <= interlock::kBlockCount; ++n) {
+        for (const interlock::Side side : {interlock::Side::On, interlock::Side::Off}) {
+            const interlock::LogicText& to = live.Blocks[n].Of(side).Logic;
+            const interlock::LogicText& from = copy.Blocks[n].Of(side).Logic;
+            if (!to.compiled() && from.compiled() && to == from) to.setCompiled(from.compiled());
+        }
+    }
+}
+
+}  // namespace
+
+bool TForm_Analysis::StartAside(PageId id) {
+    if (id != Why && id != Unreliable && id != Problems && id != WhereUsed) return false;
+    interlock::Workspace& ws = workbench_.Ws();
+    if (LogicLines(ws) < asideLines_) return false;
+    if (workbench_.AnalysingAside()) {
+        // One job at a time: this refresh is done again when the running one ends.
+        asidePending_ = true;
+        MarkStale(id);
+        return true;
+    }
+    std::shared_ptr<interlock::Workspace> copy = CopyForAnalysis(ws);
+    const unsigned generation = ++asked_[id];
+    const int where = Where_Number->value();
+    QPointer<TForm_Analysis> self(this);
+    // The worker only moves the window's guard along; it is read on the GUI thread.
+    const bool started = workbench_.AnalyseAside([self, copy, id, generation,
+                                                  where](analysis::Analyser& a) mutable {
+        auto page = std::make_shared<Page>(BuildAnalysed(id, a, *copy, where));
+        return std::function<void()>([self = std::move(self), copy, id, generation, where, page] {
+            if (!self) return;
+            TForm_Analysis& w = *self;
+            const auto start = std::chrono::steady_clock::now();
+            const double cpu = ThreadCpuMs();
+            w.asideOwn_ = false;
+            AdoptForms(w.workbench_.Ws(), *copy);
+            // Current unless a newer answer was asked for or a change came meanwhile.
+            const bool current = generation == w.asked_[id] && !w.asidePending_ && !w.RefreshPending();
+            w.Fill(id, std::move(*page));
+            if (current) {
+                w.KeepKey(id, *copy, where);
+            } else {
+                w.builtKey_[id] = 0;
+                w.MarkStale(id);
+            }
+            w.UpdateActions();
+            w.CountLoop(
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count(),
+                ThreadCpuMs() - cpu);
+            if (w.asidePending_) {
+                w.asidePending_ = false;
+                w.Refresh();
+            }
+        });
+    });
+    if (!started) return false;  // a modal box is open: built here, as for short logics
+    asideOwn_ = true;
+    MarkStale(id);
+    return true;
+}
+
+void TForm_Analysis::MarkStale(PageId id) {
+    View& v = views_[id];
+    if (v.stale) return;
+    v.stale = true;
+    ShowHeading(id);
+    UpdateActions();
+}
+
+void TForm_Analysis::ShowHeading(PageId id) {
+    const View& v = views_[id];
+    const Page& page = v.shown;
+    std::string text = !v.filled              ? std::string()
+                       : page.heading.empty() ? page.empty
+                       : page.rows.empty()    ? page.heading + "\n" + page.empty
+                                              : page.heading;
+    if (v.stale || v.filling) text = AnalysisTexts().computing + (text.empty() ? "" : "\n" + text);
+    v.heading->setText(Q(text));
+}
+
 size_t TForm_Analysis::StructureKey(PageId id) const {
-    const interlock::Workspace& ws = workbench_.Ws();
+    return StructureKey(id, workbench_.Ws(), Where_Number->value());
+}
+
+size_t TForm_Analysis::StructureKey(PageId id, const interlock::Workspace& ws, int where) {
     std::string s;
     s.reserve(16 * 1024);
     const auto add = [&s](const void* data, size_t size) { s.append(static_cast<const char*>(data), size); };
@@ -361,7 +520,7 @@ size_t TForm_Analysis::StructureKey(PageId id) const {
     add(t.Inverted.data(), t.Inverted.size());
     add(t.Unreliability.data(), t.Unreliability.size());
     for (int ts = 1; ts <= interlock::kTsCount; ++ts) s += t.Name[ts] + '\f';
-    if (id == WhereUsed) s += std::to_string(Where_Number->value());
+    if (id == WhereUsed) s += std::to_string(where);
     const size_t key = std::hash<std::string>{}(s);
     return key == 0 ? 1 : key;
 }
@@ -418,15 +577,7 @@ void TForm_Analysis::CompareIfNeeded() {
 
 Page TForm_Analysis::Build(PageId id) {
     const interlock::Workspace& ws = workbench_.Ws();
-    analysis::Analyser& a = Analyser();
     switch (id) {
-        case Why:
-            return WhyPage(a, ws);
-        case Unreliable:
-            return UnreliablePage(a, ws);
-        case Problems:
-            a.Update(ws);
-            return ProblemsPage(a, ws);
         case Requirements:
             ProveIfNeeded();
             return RequirementsPage(provenFile_, parsed_, results_, ws);
@@ -438,25 +589,28 @@ Page TForm_Analysis::Build(PageId id) {
             }
             CompareIfNeeded();
             return ComparePage(compareFile_, diff_, *other_, ws);
-        case WhereUsed:
-            a.Update(ws);
-            return WhereUsedPage(a, ws, Where_Number->value());
         default:
-            return {};
+            return BuildAnalysed(id, Analyser(), ws, Where_Number->value());
     }
 }
 
 void TForm_Analysis::Fill(PageId id, Page page) {
     View& v = views_[id];
-    if (v.filled && v.shown == page) return;
+    // A page being set in steps is superseded; its items hold rows of both pages.
+    v.mixed = v.mixed || v.filling;
+    v.filling = false;
+    ++v.fillGeneration;
+    const bool wasStale = v.stale;
+    v.stale = false;
+    if (!v.mixed && v.filled && v.shown == page) {
+        if (wasStale) ShowHeading(id);
+        return;
+    }
     const bool sameColumns = v.filled && v.shown.columns == page.columns;
-    v.heading->setText(Q(page.heading.empty() ? page.empty
-                         : page.rows.empty()  ? page.heading + "\n" + page.empty
-                                              : page.heading));
     QTreeWidget* tree = v.tree;
     const int current = CurrentRow(id);
-    const QSignalBlocker block(tree);
     if (!sameColumns) {
+        const QSignalBlocker block(tree);
         QStringList labels;
         for (const std::string& c : page.columns) labels << Q(c);
         tree->setColumnCount(static_cast<int>(labels.size()));
@@ -464,6 +618,22 @@ void TForm_Analysis::Fill(PageId id, Page page) {
         v.sortColumn = -1;
         tree->header()->setSortIndicatorShown(false);
     }
+    if (page.rows.size() > kRowsPerStep) {
+        // Thousands of rows (the findings of a long logic) are set a step per turn of the event
+        // loop, so that the main window answers in between; the page says it is not complete.
+        v.incoming = std::move(page);
+        v.filling = true;
+        v.nextRow = 0;
+        v.fillSameColumns = sameColumns;
+        v.fillCurrent = current;
+        v.longest.assign(v.incoming.columns.size(), {});
+        ShowHeading(id);
+        UpdateActions();
+        const unsigned generation = v.fillGeneration;
+        QTimer::singleShot(0, this, [this, id, generation] { FillStep(id, generation); });
+        return;
+    }
+    const QSignalBlocker block(tree);
     // Rows that stay keep their items: only changed texts are set.
     const size_t count = page.rows.size();
     while (v.items.size() > count) {
@@ -477,14 +647,8 @@ void TForm_Analysis::Fill(PageId id, Page page) {
     }
     for (size_t r = 0; r < count; ++r) {
         const PageRow& row = page.rows[r];
-        if (v.filled && r < v.shown.rows.size() && v.shown.rows[r] == row) continue;
-        QTreeWidgetItem* item = v.items[r];
-        for (int c = 0; c < static_cast<int>(row.cells.size()); ++c) {
-            const QString text = Q(row.cells[static_cast<size_t>(c)]);
-            item->setText(c, text);
-            item->setToolTip(c, text);  // the whole text where the column cuts it
-            item->setForeground(c, row.emphasised ? QBrush(ToQColor(interlock::colour::kRed)) : QBrush());
-        }
+        if (!v.mixed && v.filled && r < v.shown.rows.size() && v.shown.rows[r] == row) continue;
+        SetRow(v, r, row);
     }
     // Columns grow with later, longer texts (a column the user narrowed stays as long as its
     // texts do not change); the last one takes the rest of the width.
@@ -494,10 +658,102 @@ void TForm_Analysis::Fill(PageId id, Page page) {
         if (sameColumns && tree->columnWidth(c) < before) tree->setColumnWidth(c, before);
     }
     v.shown = std::move(page);
+    FillDone(id, current);
+}
+
+void TForm_Analysis::SetRow(View& v, size_t r, const PageRow& row) {
+    QTreeWidgetItem* item = v.items[r];
+    for (int c = 0; c < static_cast<int>(row.cells.size()); ++c) {
+        const QString text = Q(row.cells[static_cast<size_t>(c)]);
+        item->setText(c, text);
+        item->setToolTip(c, text);  // the whole text where the column cuts it
+        item->setForeground(c, row.emphasised ? QBrush(ToQColor(interlock::colour::kRed)) : QBrush());
+        if (v.filling && static_cast<size_t>(c) < v.longest.size()) {
+            // The longest few texts of the column, measured once the page is set: measuring
+            // every text of thousands of rows costs more than setting them.
+            std::vector<QString>& top = v.longest[static_cast<size_t>(c)];
+            if (top.size() < View::kMeasured || text.size() > top.back().size()) {
+                if (top.size() == View::kMeasured) top.pop_back();
+                top.insert(
+                    std::upper_bound(top.begin(), top.end(), text,
+                                     [](const QString& a, const QString& b) { return a.size() > b.size(); }),
+                    text);
+            }
+        }
+    }
+}
+
+void TForm_Analysis::FillStep(PageId id, unsigned generation) {
+    View& v = views_[id];
+    if (!v.filling || generation != v.fillGeneration) return;
+    const auto start = std::chrono::steady_clock::now();
+    const double cpu = ThreadCpuMs();
+    QTreeWidget* tree = v.tree;
+    {
+        const QSignalBlocker block(tree);
+        const size_t count = v.incoming.rows.size();
+        const size_t end = std::min(count, v.nextRow + kRowsPerStep);
+        QList<QTreeWidgetItem*> added;
+        for (size_t r = v.nextRow; r < end; ++r) {
+            const PageRow& row = v.incoming.rows[r];
+            if (r >= v.items.size()) {
+                auto* item = new RowItem(static_cast<int>(r));
+                v.items.push_back(item);
+                added << item;
+            } else if (!v.mixed && v.filled && r < v.shown.rows.size() && v.shown.rows[r] == row) {
+                continue;
+            }
+            SetRow(v, r, row);
+        }
+        if (!added.isEmpty()) tree->addTopLevelItems(added);
+        v.nextRow = end;
+        if (end == count) {
+            while (v.items.size() > count) {
+                delete v.items.back();
+                v.items.pop_back();
+            }
+            // The widths from the texts set (a delegate's margins around them), never narrower
+            // than the header or, for the same columns, than before.
+            const int margin =
+                2 * (tree->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, tree) + 1);
+            for (int c = 0; c + 1 < tree->columnCount(); ++c) {
+                int measured = 0;
+                if (c < static_cast<int>(v.longest.size()))
+                    for (const QString& text : v.longest[static_cast<size_t>(c)])
+                        measured = std::max(measured, tree->fontMetrics().horizontalAdvance(text) + margin);
+                const int floor =
+                    v.fillSameColumns ? tree->columnWidth(c) : tree->header()->sectionSizeHint(c);
+                tree->setColumnWidth(c, std::max(measured, floor));
+            }
+        }
+    }
+    if (v.nextRow < v.incoming.rows.size()) {
+        QTimer::singleShot(0, this, [this, id, generation] { FillStep(id, generation); });
+    } else {
+        v.filling = false;
+        v.shown = std::move(v.incoming);
+        v.incoming = Page{};
+        FillDone(id, v.fillCurrent);
+        UpdateActions();
+    }
+    CountLoop(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count(),
+              ThreadCpuMs() - cpu);
+}
+
+void TForm_Analysis::FinishFill(PageId id) {
+    while (views_[id].filling) FillStep(id, views_[id].fillGeneration);
+}
+
+void TForm_Analysis::FillDone(PageId id, int current) {
+    View& v = views_[id];
+    QTreeWidget* tree = v.tree;
+    const QSignalBlocker block(tree);
     v.filled = true;
+    v.mixed = false;
+    ShowHeading(id);
     MarkFound(id);
     Resort(id);
-    if (current >= 0 && current < static_cast<int>(count))
+    if (current >= 0 && current < static_cast<int>(v.items.size()))
         tree->setCurrentItem(v.items[static_cast<size_t>(current)]);
     ApplyFilter(id);
 }
@@ -590,8 +846,11 @@ void TForm_Analysis::UpdateActions() {
         const Page& p = views_[id].shown;
         const bool hasValues = row >= 0 && row < static_cast<int>(p.rows.size()) &&
                                !p.rows[static_cast<size_t>(row)].apply.empty();
-        button->setEnabled(gate.allowed && hasValues);
+        // An answer for earlier values is not applied: its changes may not allow anything now.
+        const bool stale = Stale(id);
+        button->setEnabled(gate.allowed && hasValues && !stale);
         button->setToolTip(Q(!gate.allowed ? gate.reason
+                             : stale       ? AnalysisTexts().computing
                              : hasValues   ? std::string()
                                            : AnalysisPageTexts().noApplyRow));
     }
@@ -607,7 +866,7 @@ void TForm_Analysis::ApplyClick(PageId id) {
     const ApplyGate gate = ApplyAllowed(workbench_.TsEditRefusal(interlock::TsEdit::Applied));
     const int row = CurrentRow(id);
     const Page& p = views_[id].shown;
-    if (!gate.allowed || row < 0 || row >= static_cast<int>(p.rows.size())) return;
+    if (!gate.allowed || Stale(id) || row < 0 || row >= static_cast<int>(p.rows.size())) return;
     const PageRow& chosen = p.rows[static_cast<size_t>(row)];
     std::vector<std::pair<int, int>> values, before;
     const interlock::TsTableData& table = workbench_.Ws().TsTable;
@@ -726,7 +985,8 @@ void TForm_Analysis::Search(const QString& text) {
     workbench_.FinishLoad();
     for (int id = 0; id < kPageCount; ++id) {
         const auto pid = static_cast<PageId>(id);
-        if (term) Renew(pid);
+        if (term) Renew(pid, false);  // every page's rows now, to be searched
+        FinishFill(pid);
         MarkFound(pid);
     }
     if (diagramPage) {

@@ -7,13 +7,19 @@
 //
 // The window follows the main window: every refresh of the main window asks for a refresh of
 // the visible page, which runs from a short timer after the main window's event is over, so a
-// burst of changes costs one refresh and the main window never waits for it.
+// burst of changes costs one refresh and the main window never waits for it. With long logics
+// the pages that read the analyser are built on the workbench's worker thread from a copy of
+// the configuration; meanwhile a page keeps its earlier answer under a "считается" line, and
+// its apply action is off until the answer for the present values arrives.
 
 #include <QRect>
+#include <QString>
 #include <QWidget>
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "analysis/diff.h"
@@ -93,6 +99,27 @@ public:
     bool RefreshPending() const;
     // How long the last refresh took, in ms (the diagram page's part included).
     double LastRefreshMs() const { return lastRefreshMs_; }
+    // The window's own time on the event loop (its refreshes, the answers it took over from the
+    // worker, the steps of a long page) since the last call: in all and its longest stretch, in
+    // ms of wall time, and the longest in CPU time of the GUI thread.
+    struct LoopTime {
+        double totalMs = 0;
+        double longestMs = 0;
+        double longestCpuMs = 0;
+    };
+    LoopTime TakeLoopTime() { return std::exchange(loopTime_, LoopTime{}); }
+
+    // "Почему запрещено", "Недостоверность", "Проблемы" and "Где используется" are built aside
+    // once the configuration's logics hold this many lines together (SetAsideLines: another
+    // bound, 0 for always).
+    static constexpr size_t kAsideLines = 1000;
+    void SetAsideLines(size_t lines) { asideLines_ = lines; }
+    // The page shows an answer for earlier values while the one for the present is computed,
+    // or while a long page's rows are being set (kRowsPerStep a turn of the event loop).
+    bool Stale(PageId id) const { return views_[id].stale || views_[id].filling; }
+    static constexpr size_t kRowsPerStep = 100;
+    // An answer of this window is being computed aside, or waits for the running job to end.
+    bool Computing() const { return asideOwn_ || asidePending_; }
 
     // Handlers (public so that the tests reach them as the user does).
     void ApplyClick(PageId id);  // applies the current row's TS values
@@ -141,16 +168,38 @@ private:
         Page shown;
         bool filled = false;
         bool marked = false;  // some row carries the search's mark
+        bool stale = false;   // the rows answer earlier values; a newer answer is computed
+        // A long page is set in steps: the page being set, the next row, the longest texts of
+        // each column among the rows set, and whether the items hold rows of two pages.
+        bool filling = false;
+        Page incoming;
+        size_t nextRow = 0;
+        unsigned fillGeneration = 0;
+        bool fillSameColumns = false;
+        int fillCurrent = -1;
+        std::vector<std::vector<QString>> longest;  // by column, longest first
+        static constexpr size_t kMeasured = 4;
+        bool mixed = false;
     };
     void BuildWidgets();
     Page Build(PageId id);
     void Fill(PageId id, Page page);
-    // Builds and fills a page unless what it shows cannot have changed since it was filled.
-    void Renew(PageId id);
+    void FillStep(PageId id, unsigned generation);
+    void FinishFill(PageId id);  // the steps left, now
+    void FillDone(PageId id, int current);
+    void SetRow(View& v, size_t r, const PageRow& row);
+    void ShowHeading(PageId id);
+    // Builds and fills a page unless what it shows cannot have changed since it was filled;
+    // with `aside`, on the worker thread when the logics are long.
+    void Renew(PageId id, bool aside = true);
+    bool StartAside(PageId id);
+    void MarkStale(PageId id);
     // What the problems and the where-used pages depend on (the logics' compiled forms, the
     // state signals, the TS attributes and names, the block names; not the TS values), hashed;
     // 0 while a logic's form is not known yet.
     size_t StructureKey(PageId id) const;
+    static size_t StructureKey(PageId id, const interlock::Workspace& ws, int where);
+    void KeepKey(PageId id, const interlock::Workspace& ws, int where);
     size_t Signature() const;
     void ProveIfNeeded();
     void CompareIfNeeded();
@@ -165,6 +214,18 @@ private:
     std::array<View, kPageCount> views_;
     QTimer* refreshTimer_ = nullptr;
     double lastRefreshMs_ = 0;
+    LoopTime loopTime_;
+    void CountLoop(double ms, double cpuMs) {
+        loopTime_.totalMs += ms;
+        loopTime_.longestMs = std::max(loopTime_.longestMs, ms);
+        loopTime_.longestCpuMs = std::max(loopTime_.longestCpuMs, cpuMs);
+    }
+    // Pages built aside: the bound, the last answer asked for each page, whether a job of this
+    // window runs, and whether a refresh came meanwhile.
+    size_t asideLines_ = kAsideLines;
+    std::array<unsigned, kPageCount> asked_{};
+    bool asideOwn_ = false;
+    bool asidePending_ = false;
     std::array<size_t, kPageCount> builtKey_{};  // StructureKey as of the last fill
     // The forms that key names, held so that no later form can take the address of one.
     std::array<std::vector<std::shared_ptr<const interlock::CompiledLogic>>, kPageCount> keyForms_;

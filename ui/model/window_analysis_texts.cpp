@@ -62,6 +62,8 @@ AnalysisViewTexts MakeTexts() {
     x.exportValues = t("Значения ТС: ");
     x.sheetTo = t("на лист ");
     x.sheetFrom = t("с листа ");
+    x.computing =
+        t("Считается для новых значений ТС... Ниже ответ для прежних значений, применить его нельзя");
     return x;
 }
 
@@ -118,6 +120,7 @@ constexpr std::pair<std::string_view, Member> kMembers[] = {
     TEXT(exportValues),
     TEXT(sheetTo),
     TEXT(sheetFrom),
+    TEXT(computing),
 };
 #undef TEXT
 

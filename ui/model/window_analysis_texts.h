@@ -73,6 +73,8 @@ struct AnalysisViewTexts {
     // A diagram over several printed sheets: the wires that cross to another sheet.
     std::string sheetTo;    // "на лист 2, A3"
     std::string sheetFrom;  // "с листа 1, A3"
+    // A page whose answer for new values is being computed aside.
+    std::string computing;
 };
 
 const AnalysisViewTexts& AnalysisTexts();

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QThread>
 #include <QTimer>
 
 #include "analysis/analyser.h"
@@ -20,14 +21,42 @@ Workbench::Workbench(interlock::Workspace& ws, Dialogs& dialogs, storage::FilePl
     document_ = std::make_unique<Document>(*this);
 }
 
-Workbench::~Workbench() = default;
+Workbench::~Workbench() { WaitForAnalysis(); }
 
 analysis::Analyser& Workbench::Analyser() {
+    WaitForAnalysis();
     if (!analyser_) {
         analyser_ = std::make_unique<analysis::Analyser>(analysis::BddSession::kDefaultMaxNodes,
                                                          analysis::Analyser::InitialNodesFor(ws_));
     }
     return *analyser_;
+}
+
+bool Workbench::AnalyseAside(AsideJob job) {
+    if (asideRunning_) return false;
+    // A modal box's loop runs inside a handler that may still hold diagrams of its own, whose
+    // release would race with the worker.
+    if (QThread::currentThread()->loopLevel() > 1) return false;
+    analysis::Analyser& analyser = Analyser();  // opened here, and the last job joined
+    asideRunning_ = true;
+    aside_ = std::thread([this, &analyser, job = std::move(job)] {
+        std::function<void()> deliver = job(analyser);
+        // Running until the answer is handed over: no other job starts in between, so the
+        // join below waits for this thread alone, which is ending.
+        QMetaObject::invokeMethod(
+            this,
+            [this, deliver = std::move(deliver)] {
+                WaitForAnalysis();
+                asideRunning_ = false;
+                if (deliver) deliver();
+            },
+            Qt::QueuedConnection);
+    });
+    return true;
+}
+
+void Workbench::WaitForAnalysis() {
+    if (aside_.joinable() && aside_.get_id() != std::this_thread::get_id()) aside_.join();
 }
 
 void Workbench::Pull() {

@@ -12,6 +12,7 @@ class QTimer;
 class QWidget;
 #include <functional>
 #include <memory>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -65,7 +66,20 @@ public:
     Document& Doc() { return *document_; }
 
     // The process's one analysis engine (one BDD session per process), opened on first use.
+    // On the GUI thread; it first waits for a job aside (below) to end.
     analysis::Analyser& Analyser();
+
+    // Work on the analyser off the event loop. The BDD library keeps its state process-wide and
+    // is not thread-safe, so the analyser has one user at a time: a job started here has it to
+    // itself on a worker thread, and every Analyser() call on the GUI thread waits for the job
+    // to end first. The job works on its own copy of what it reads and returns what to do with
+    // its answer, which runs on the GUI thread after the worker has ended (not at all when the
+    // workbench goes first). False (nothing started) while another job runs, or inside a nested
+    // event loop (a modal box), where a caller may still hold diagrams of its own.
+    using AsideJob = std::function<std::function<void()>(analysis::Analyser&)>;
+    bool AnalyseAside(AsideJob job);
+    bool AnalysingAside() const { return asideRunning_; }  // until its answer is handed over
+    void WaitForAnalysis();
 
     // The main window attaches itself while it exists; without it the requests do nothing.
     void Attach(WorkbenchHost* host) { host_ = host; }
@@ -146,6 +160,8 @@ private:
     std::unique_ptr<analysis::Analyser> analyser_;
     int operationDepth_ = 0;
     int suspendedDepth_ = 0;  // operationDepth_ of the operation put aside
+    std::thread aside_;          // joined before the analyser is used or destroyed
+    bool asideRunning_ = false;  // read and written on the GUI thread only
     StepQueue steps_;
     QTimer* stepTimer_ = nullptr;  // a turn of the event loop between two steps
     std::unique_ptr<Document> document_;
