@@ -12,13 +12,13 @@ namespace sequences {
 
 struct SequenceTexts {
     // Operations and positions.
-    std::string opOn;         // ВКЛ
-    std::string opOff;        // ОТКЛ
-    std::string opOnLong;     // ВКЛЮЧИТЬ
-    std::string opOffLong;    // ОТКЛЮЧИТЬ
+    std::string opOn;       // ВКЛ
+    std::string opOff;      // ОТКЛ
+    std::string opOnLong;   // ВКЛЮЧИТЬ
+    std::string opOffLong;  // ОТКЛЮЧИТЬ
 
     // Verdicts of a step.
-    std::string already;    // уже в этом положении
+    std::string already;  // уже в этом положении
     std::string notOperated;  // не проверено: у блока нет пригодного сигнала состояния
     std::string budget;  // не определено: ответ превысил бюджет узлов
     std::string timeLimit;  // не определено: поиск превысил отведённое время

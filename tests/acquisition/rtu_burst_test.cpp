@@ -55,8 +55,11 @@ private slots:
             const std::string answer = "r" + std::to_string(group) + " " + std::string(32, last ? '1' : '0');
             QVERIFY(responder.SendTo(kProgramPort, answer));
         }
-        PumpUntil([&] { return f.Sources().Rtu().Socket().ReceiveQueueSize() == 0 && rig.Verdict() == W("разрешено"); },
-                  5000);
+        PumpUntil(
+            [&] {
+                return f.Sources().Rtu().Socket().ReceiveQueueSize() == 0 && rig.Verdict() == W("разрешено");
+            },
+            5000);
         PumpFor(100);
         for (int n = 1; n <= 256; ++n) {
             if (rig.ws.TsTable.Value[n] != 1)

@@ -160,8 +160,8 @@ private slots:
             "before, peak %ld kB",
             kDatagrams, sendFailures.load(), static_cast<long long>(total.elapsed()),
             static_cast<long long>(longestGap), static_cast<long long>(longestCpuGap), ts65Changes,
-            verdictChanges, static_cast<unsigned long long>(f.Sources().Rtu().Socket().DroppedPacketCount()), rssBefore,
-            peak);
+            verdictChanges, static_cast<unsigned long long>(f.Sources().Rtu().Socket().DroppedPacketCount()),
+            rssBefore, peak);
 
         QVERIFY2(longestCpuGap < 500, "the window stopped answering during the flood");
         QVERIFY2(ts65Changes > 0, "no valid response of the flood was applied");

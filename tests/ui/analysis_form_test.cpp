@@ -552,7 +552,8 @@ void AnalysisFormTest::WhyExplainsTheVerdictUnderUnreliability() {
     };
     for (const Case& c : cases) {
         Rig rig;
-        rig.form->Bench().Doc().ApplyViewerText(Config({{1, "Q1", 1, {"V1=AND(S1)"}, {"V1=AND(S12)"}}}, c.values));
+        rig.form->Bench().Doc().ApplyViewerText(
+            Config({{1, "Q1", 1, {"V1=AND(S1)"}, {"V1=AND(S12)"}}}, c.values));
         rig.ws.TsTable.Unreliability[12] = static_cast<uint8_t>(c.level);
         rig.form->Recalculate_ButtonClick();
         QCOMPARE(rig.Verdict(), QString::fromUtf8(c.verdict));
@@ -575,7 +576,8 @@ void AnalysisFormTest::DiagramOfAnErroneousLogicShowsNoVerdict() {
     } cases[] = {{"V1=AND(S2", W("скобка в строке: V1=AND(S2")}, {"V1=AND(M7,S2)", W("\"M7\" в строке: V1")}};
     for (const Case& c : cases) {
         Rig rig;
-        rig.form->Bench().Doc().ApplyViewerText(Config({{1, "Q1", 1, {"V1=AND(S1)"}, {"M1=AND(S3)", c.line}}}, "0111"));
+        rig.form->Bench().Doc().ApplyViewerText(
+            Config({{1, "Q1", 1, {"V1=AND(S1)"}, {"M1=AND(S3)", c.line}}}, "0111"));
         QCOMPARE(rig.Verdict(), QStringLiteral("ошибка!"));
         auto* page = qobject_cast<ui::LogicDiagramPage*>(rig.window->Diagram_Page);
         rig.Open(Page::Why);
@@ -631,9 +633,9 @@ void AnalysisFormTest::CompareFlagsTheChangedSideOnly() {
 void AnalysisFormTest::WhereUsedNamesStateSignalsAndPairs() {
     Rig rig;
     rig.form->Bench().Doc().ApplyViewerText(WithPair(Config({{3, "Q3", 6, {"V3=AND(S1)"}, {"V3=AND(~D6,S2)"}},
-                                               {4, "Q4", 2, {"V4=AND(S6)"}, {"V4=AND(S2)"}}},
-                                              "000001"),
-                                       6));
+                                                             {4, "Q4", 2, {"V4=AND(S6)"}, {"V4=AND(S2)"}}},
+                                                            "000001"),
+                                                     6));
     struct Case {
         int ts;
         std::vector<QStringList> rows;  // block, logic, line, operand
@@ -946,12 +948,14 @@ void AnalysisFormTest::StructuralPagesFollowEveryChangeButValues() {
          Page::Problems, true},
         {"text",
          [](Rig& r) {
-             r.form->Bench().Doc().ApplyViewerText(Config({{1, "Q1", 1, {"V1=AND(S1)"}, {"V1=AND(S4)"}}}, "0"));
+             r.form->Bench().Doc().ApplyViewerText(
+                 Config({{1, "Q1", 1, {"V1=AND(S1)"}, {"V1=AND(S4)"}}}, "0"));
          },
          Page::WhereUsed, true},
         {"state signal",
          [](Rig& r) {
-             r.form->Bench().Doc().ApplyViewerText(Config({{1, "Q1", 2, kBlocks[0].off, kBlocks[0].on}}, "0"));
+             r.form->Bench().Doc().ApplyViewerText(
+                 Config({{1, "Q1", 2, kBlocks[0].off, kBlocks[0].on}}, "0"));
          },
          Page::WhereUsed, true},
         {"pair", [](Rig& r) { r.form->Bench().Doc().ApplyViewerText(WithPair(Config(kBlocks, "0000"), 2)); },
@@ -959,7 +963,8 @@ void AnalysisFormTest::StructuralPagesFollowEveryChangeButValues() {
         {"ts name", [](Rig& r) { r.ws.TsTable.Name[2] = W("Новое имя"); }, Page::WhereUsed, true},
         {"block name",
          [](Rig& r) {
-             r.form->Bench().Doc().ApplyViewerText(Config({{1, "Q9", 1, kBlocks[0].off, kBlocks[0].on}}, "0"));
+             r.form->Bench().Doc().ApplyViewerText(
+                 Config({{1, "Q9", 1, kBlocks[0].off, kBlocks[0].on}}, "0"));
          },
          Page::WhereUsed, true},
     };

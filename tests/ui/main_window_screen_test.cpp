@@ -77,7 +77,8 @@ void MainWindowScreenTest::screenMatchesAFreshPaint() {
          [&] {
              f.Sources().Rtu().ReceiveTsData(RtuResponse(rig.ws, 0, {{9, 1}}));
          }},
-        {"RTU response: nothing changes", [&] { f.Sources().Rtu().ReceiveTsData(RtuResponse(rig.ws, 0, {})); }},
+        {"RTU response: nothing changes",
+         [&] { f.Sources().Rtu().ReceiveTsData(RtuResponse(rig.ws, 0, {})); }},
         {"TS typed: state, view and verdict change",
          [&] {
              f.TS_Grid->SetCurrentCell(ColumnOf(f, 5), 1);

@@ -155,12 +155,10 @@ TEST(Document, AutosaveFollowsTheOptionAndTheExit) {
         bool tempFolder;  // Temp/ exists, so the write succeeds
         bool close;       // the exit, or a tick of the timer
         int boxes;
-        int counter;      // the autosave counter afterwards (from 0)
+        int counter;  // the autosave counter afterwards (from 0)
     } rows[] = {
-        {"exit, option on", true, true, true, 0, 1},
-        {"exit, option off", false, true, true, 0, 0},
-        {"exit, write fails", true, false, true, 0, 1},
-        {"tick, write fails", true, false, false, 1, 1},
+        {"exit, option on", true, true, true, 0, 1},    {"exit, option off", false, true, true, 0, 0},
+        {"exit, write fails", true, false, true, 0, 1}, {"tick, write fails", true, false, false, 1, 1},
         {"tick, option on", true, true, false, 0, 1},
     };
     for (const Row& row : rows) {

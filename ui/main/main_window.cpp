@@ -53,7 +53,6 @@ constexpr int kNameLimit = 40;
 constexpr int kStateLimit = 6;
 constexpr int kServerFieldLimit = WindowSettings::kServerFieldLimit;
 
-
 }  // namespace
 
 TForm1::TForm1(Workbench& workbench, QWidget* parent) : TForm1(nullptr, &workbench, parent) {}
@@ -301,31 +300,31 @@ void TForm1::ConnectHandlers() {
     connect(Check_Show_M, &QCheckBox::toggled, this, &TForm1::Check_Show_MClick);
     connect(Check_Save_Temp, &QCheckBox::toggled, this, &TForm1::Check_Save_TempClick);
 
-    sources_ = std::make_unique<TsSources>(
-        workbench_, SourceWidgets{.Check_Get_TS_Orvesk = Check_Get_TS_Orvesk,
-                                  .Check_Server = Check_Server,
-                                  .Check_Get_Names_Server = Check_Get_Names_Server,
-                                  .Check_Get_TS_Server = Check_Get_TS_Server,
-                                  .Server_Panel = Server_Panel,
-                                  .Memo1 = Memo1});
+    sources_ = std::make_unique<TsSources>(workbench_,
+                                           SourceWidgets{.Check_Get_TS_Orvesk = Check_Get_TS_Orvesk,
+                                                         .Check_Server = Check_Server,
+                                                         .Check_Get_Names_Server = Check_Get_Names_Server,
+                                                         .Check_Get_TS_Server = Check_Get_TS_Server,
+                                                         .Server_Panel = Server_Panel,
+                                                         .Memo1 = Memo1});
     // Releasing the server values rebuilds only the TS grid: show it again all the same.
     connect(sources_.get(), &TsSources::ServerValuesReleasing, this, [this] { shownRefresh_ = ~0u; });
     using storage::Settings;
-    settings_ = std::make_unique<WindowSettings>(
-        workbench_,
-        std::vector<WindowSettings::BoxOption>{
-            {&Settings::colour, Check_Color},
-            {&Settings::ts_show, Check_Show_TS},
-            {&Settings::ts_change, Check_Change_TS},
-            {&Settings::ts_get, Check_Get_TS_Orvesk},
-            {&Settings::m_show, Check_Show_M},
-            {&Settings::temp, Check_Save_Temp},
-            {&Settings::save_ts, Check_Save_TS},
-            {&Settings::connect, Check_Server},
-            {&Settings::get_ts, Check_Get_TS_Server},
-            {&Settings::get_names, Check_Get_Names_Server},
-        },
-        Server_channel_Number, Server_RTU_Number, sources_->ServerName());
+    settings_ =
+        std::make_unique<WindowSettings>(workbench_,
+                                         std::vector<WindowSettings::BoxOption>{
+                                             {&Settings::colour, Check_Color},
+                                             {&Settings::ts_show, Check_Show_TS},
+                                             {&Settings::ts_change, Check_Change_TS},
+                                             {&Settings::ts_get, Check_Get_TS_Orvesk},
+                                             {&Settings::m_show, Check_Show_M},
+                                             {&Settings::temp, Check_Save_Temp},
+                                             {&Settings::save_ts, Check_Save_TS},
+                                             {&Settings::connect, Check_Server},
+                                             {&Settings::get_ts, Check_Get_TS_Server},
+                                             {&Settings::get_names, Check_Get_Names_Server},
+                                         },
+                                         Server_channel_Number, Server_RTU_Number, sources_->ServerName());
 }
 
 // ---- Moving data between the widgets and the workspace ----

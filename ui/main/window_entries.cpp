@@ -53,7 +53,8 @@ WindowEntries::WindowEntries(Workbench& workbench, TForm_Analysis& analysis, mim
 }
 
 void WindowEntries::VerdictMenu(QPoint pos) {
-    PopUp(w_.verdict, pos, AnalysisPageTexts().analysisMenu, [this] { analysis_.OpenPage(TForm_Analysis::Why); });
+    PopUp(w_.verdict, pos, AnalysisPageTexts().analysisMenu,
+          [this] { analysis_.OpenPage(TForm_Analysis::Why); });
 }
 
 void WindowEntries::TsGridMenu(QPoint pos) {

@@ -34,7 +34,8 @@ public:
         TColorButton* mimicButton = nullptr;
     };
 
-    WindowEntries(Workbench& workbench, TForm_Analysis& analysis, mimic::MimicWindow& mimic, const Widgets& w);
+    WindowEntries(Workbench& workbench, TForm_Analysis& analysis, mimic::MimicWindow& mimic,
+                  const Widgets& w);
 
 private:
     void VerdictMenu(QPoint pos);

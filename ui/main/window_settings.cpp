@@ -13,7 +13,11 @@ namespace ui {
 
 WindowSettings::WindowSettings(Workbench& workbench, std::vector<BoxOption> boxes, QLineEdit* channel,
                                QLineEdit* rtu, std::string& serverName)
-    : workbench_(workbench), boxes_(std::move(boxes)), channel_(channel), rtu_(rtu), serverName_(serverName) {}
+    : workbench_(workbench),
+      boxes_(std::move(boxes)),
+      channel_(channel),
+      rtu_(rtu),
+      serverName_(serverName) {}
 
 std::string WindowSettings::FileName() const {
     return cp1251::ToUtf8(workbench_.Places().config) + "settings.ini";

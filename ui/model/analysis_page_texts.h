@@ -40,8 +40,8 @@ struct PageTexts {
     std::string emptyLogic;     // Логика пуста
     std::string yes, no;
     std::string columnLogic, columnDetails;
-    std::string line;            // "строка " before a number
-    std::string position;        // "позиция " before a number
+    std::string line;      // "строка " before a number
+    std::string position;  // "позиция " before a number
     // "Почему запрещено".
     std::string columnSet, columnChanges;
     std::string allowedAsIs, smallestSets, nothingAllows, smallestCount, setCount, notAllShown;

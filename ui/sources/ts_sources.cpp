@@ -52,7 +52,9 @@ public:
                                        const std::string& value) override {
         return workbench_.Boxes().InputBox(caption, prompt, value);
     }
-    void TsValuesChanged(const interlock::TsCascade& cascade) override { workbench_.TsValuesChanged(cascade); }
+    void TsValuesChanged(const interlock::TsCascade& cascade) override {
+        workbench_.TsValuesChanged(cascade);
+    }
 
 private:
     Workbench& workbench_;
@@ -79,7 +81,9 @@ public:
         const int keep = s_.w_.Memo1->maximumBlockCount();
         if (keep > 0 && pending_.size() > static_cast<size_t>(keep))
             pending_.erase(pending_.begin(), pending_.end() - keep);
-        if (idle) QMetaObject::invokeMethod(&s_, [this] { FlushLog(); }, Qt::QueuedConnection);
+        if (idle)
+            QMetaObject::invokeMethod(
+                &s_, [this] { FlushLog(); }, Qt::QueuedConnection);
     }
 
 private:
@@ -98,7 +102,9 @@ private:
         }
         pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(taken));
         s_.w_.Memo1->appendPlainText(text);
-        if (!pending_.empty()) QMetaObject::invokeMethod(&s_, [this] { FlushLog(); }, Qt::QueuedConnection);
+        if (!pending_.empty())
+            QMetaObject::invokeMethod(
+                &s_, [this] { FlushLog(); }, Qt::QueuedConnection);
     }
 
     TsSources& s_;
@@ -162,8 +168,9 @@ TsSources::TsSources(Workbench& workbench, const SourceWidgets& widgets, QObject
     host->SetLoop(tmLoop_);
     tmLibrary_ = std::move(host);
     serverControls_ = std::make_unique<ServerControls>(*this);
-    serverLink_ = std::make_unique<acquisition::ServerLink>(workbench_.Ws(), *tmLibrary_, *port_, *serverControls_,
-                                                            serverName_, acquisition::ExecutableFileName());
+    serverLink_ =
+        std::make_unique<acquisition::ServerLink>(workbench_.Ws(), *tmLibrary_, *port_, *serverControls_,
+                                                  serverName_, acquisition::ExecutableFileName());
     connect(w_.Check_Server, &QCheckBox::toggled, this, &TsSources::Check_ServerClick);
     connect(w_.Check_Get_Names_Server, &QCheckBox::toggled, this, &TsSources::Check_Get_Names_ServerClick);
     connect(w_.Check_Get_TS_Server, &QCheckBox::toggled, this, &TsSources::Check_Get_TS_ServerClick);

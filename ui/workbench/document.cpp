@@ -45,7 +45,8 @@ void Document::Load_File_ButtonClick() {
 void Document::LoadChosenFile(const std::string& chosen) {
     interlock::Workspace& ws = workbench_.Ws();
     if (!storage::FileExists(cp1251::ToUtf8(chosen))) {
-        workbench_.Boxes().Message({Texts().fileNotFound, storage::Texts().openFileError, interlock::Icon::Error});
+        workbench_.Boxes().Message(
+            {Texts().fileNotFound, storage::Texts().openFileError, interlock::Icon::Error});
         return;
     }
     ws.ConfigFileName = chosen;

@@ -159,7 +159,7 @@ private:
     size_t charactersPerStep_ = kCharactersPerStep;
     std::unique_ptr<analysis::Analyser> analyser_;
     int operationDepth_ = 0;
-    int suspendedDepth_ = 0;  // operationDepth_ of the operation put aside
+    int suspendedDepth_ = 0;     // operationDepth_ of the operation put aside
     std::thread aside_;          // joined before the analyser is used or destroyed
     bool asideRunning_ = false;  // read and written on the GUI thread only
     StepQueue steps_;
